@@ -1,0 +1,102 @@
+// The process-wide trace log. Only the console program creates one (switched off until it
+// is given a log file); everywhere else the writers return at once.
+//
+// Writing: tk_log::log(level, format, args...) with a narrow or a wide (u"...") printf-style
+// format in the Windows runtime's meaning (%I64d, %ld = 32 bits, %s in a wide format is a
+// wide string). It is static, so it is safe to call whether or not a log exists; the
+// spelling tk_log::get().log(...) also works but raises when there is no log.
+//
+// File semantics: the first message after the log is switched on empties the file (even a
+// message below the minimum level); each message then opens the file for appending, writes
+// the optional "hh:mm:ss " prefix, the text (wide messages as UTF-8, whatever their
+// length) and "\r\n", and closes the file, so the file is complete after every line.
+// A file that cannot be opened loses the message silently. Writers keep errno unchanged.
+#pragma once
+
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "TK/tk_singl.h"
+#include "compat/text/format.h"
+#include "compat/text/text.h"
+
+class tk_log : public singleton<tk_log> {
+public:
+    // Levels: 1 details, 2 operation entry lines, 3 user-visible progress and errors.
+    // A null file name means default_file_name(). Enabled: the file is emptied at once.
+    // The console program constructs tk_log(nullptr, false, 3, false).
+    tk_log(const char* file_name, bool enabled, int min_level, bool time_prefix);
+    tk_log(const std::string& file_name, bool enabled, int min_level, bool time_prefix)
+        : tk_log(file_name.c_str(), enabled, min_level, time_prefix) {}
+    ~tk_log() override = default;
+
+    // The log; none is an internal error (line 66).
+    static tk_log& get();
+
+    // The program's path with its extension replaced by ".log".
+    static std::string default_file_name();
+
+    // A new path; neither the enabled nor the reset-done state changes. Null: line 82.
+    void set_file(const char* path);
+    void set_file(const std::string& path) { set_file(path.c_str()); }
+    // Empties the file once, when enabled and not yet done.
+    void reset_file();
+    // Switches the log on; nothing switches it off again.
+    void enable() { enabled_.store(true, std::memory_order_release); }
+
+    bool is_enabled() const { return enabled_.load(std::memory_order_acquire); }
+    std::string file() const;
+    int min_level() const { return min_level_; }
+    bool time_prefix() const { return time_prefix_; }
+
+    template <class... A>
+    static void log(int level, std::string_view format, const A&... args) {
+        tk_log* l = try_get();
+        if (!l || !l->is_enabled()) return;  // nothing is formatted for a missing or off log
+        errno_keeper keep;
+        if (!l->begin_message(level)) return;
+        l->append(format_or_raw(format, args...));
+    }
+
+    template <class... A>
+    static void log(int level, compat::wstring_view format, const A&... args) {
+        tk_log* l = try_get();
+        if (!l || !l->is_enabled()) return;
+        errno_keeper keep;
+        if (!l->begin_message(level)) return;
+        l->append(format_or_raw(compat::utf16_to_utf8(format), args...));
+    }
+
+private:
+    struct errno_keeper {
+        int saved = errno;
+        ~errno_keeper() { errno = saved; }
+    };
+
+    // A log line must never throw: a format that does not fit its arguments is written as
+    // it stands.
+    template <class... A>
+    static std::string format_or_raw(std::string_view format, const A&... args) {
+        try {
+            return compat::format(format, args...);
+        } catch (const std::exception&) {
+            return std::string(format);
+        }
+    }
+
+    // Empties the file on the first message, then tests the level.
+    bool begin_message(int level);
+    void append(std::string_view text);
+    void reset_locked();
+
+    mutable std::mutex mutex_;  // the file path and the reset, if threads ever log
+    std::string file_;
+    int min_level_;
+    bool line_end_ = true;
+    std::atomic<bool> enabled_;
+    bool reset_done_ = false;
+    bool time_prefix_;
+};
