@@ -1,0 +1,217 @@
+#include "UDB/udb_prof.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "UDB/udb_trace.h"
+#include "UDB/udb_word.h"
+
+using compat::wstring;
+using compat::wstring_view;
+
+namespace udb {
+
+wstring profile_escape(wstring_view text) {
+    wstring out;
+    out.reserve(text.size());
+    for (char16_t c : text) {
+        switch (c) {
+            case u'\\': out += u"\\\\"; break;
+            case u'\r': out += u"\\r"; break;
+            case u'\n': out += u"\\n"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+wstring profile_unescape(wstring_view text) {
+    wstring out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c == u'\\' && i + 1 < text.size()) {
+            char16_t n = text[i + 1];
+            if (n == u'\\' || n == u'r' || n == u'n') {
+                out += n == u'\\' ? u'\\' : n == u'r' ? u'\r' : u'\n';
+                ++i;
+                continue;
+            }
+        }
+        // Any other backslash is kept as written (hand-written files).
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace udb
+
+udb_profile::udb_profile() {
+    add_section(udb_sec_queries);
+    add_section(udb_sec_tables);
+    add_section(udb_sec_generic);
+}
+
+bool udb_profile::load(const wstring& path) {
+    udb::trace(2, u"udb_profile::load(%s)", path);
+    const std::string file = compat::utf16_to_ansi(path);
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        udb::raise("Profile does not exist. Please verify the correct path/name was given.", 1);
+    }
+    if (std::filesystem::is_directory(file, ec)) return false;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+
+    // Parsed into a copy first, so an unreadable file leaves the profile unchanged.
+    section_map parsed = sections_;
+    section* current = nullptr;
+    bool result = true;
+    bool first = true;
+    std::string raw;
+    while (std::getline(in, raw)) {
+        if (first && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
+        first = false;
+        // Files written on Windows end their lines with CR LF.
+        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+        wstring line = udb::trim_blanks(compat::utf8_to_utf16(raw));
+        if (line.empty()) continue;
+        if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
+            current = &parsed[line.substr(1, line.size() - 2)];
+            continue;
+        }
+        wstring key;
+        wstring value;
+        size_t eq = line.find(u'=');
+        if (eq == wstring::npos) {
+            key = line;
+        } else {
+            key = udb::trim_blanks(wstring_view(line).substr(0, eq));
+            value = line.substr(eq + 1);
+        }
+        if (current == nullptr) {
+            result = false;
+            continue;
+        }
+        current->emplace(udb::profile_unescape(key), udb::profile_unescape(value));
+    }
+    if (in.bad()) return false;
+    sections_ = std::move(parsed);
+    return result;
+}
+
+namespace {
+
+bool write_all(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A temporary file beside the target, removed unless it was renamed into place.
+class temp_file {
+public:
+    explicit temp_file(const std::string& target) : name_(target + ".XXXXXX") {
+        std::vector<char> buf(name_.begin(), name_.end());
+        buf.push_back('\0');
+        fd_ = ::mkstemp(buf.data());
+        if (fd_ >= 0) {
+            name_.assign(buf.data());
+            created_ = true;
+        }
+    }
+    ~temp_file() {
+        close();
+        if (created_ && !kept_) ::unlink(name_.c_str());
+    }
+    temp_file(const temp_file&) = delete;
+    temp_file& operator=(const temp_file&) = delete;
+
+    bool ok() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    const std::string& name() const { return name_; }
+    bool close() {
+        if (fd_ < 0) return true;
+        int rc = ::close(fd_);
+        fd_ = -1;
+        return rc == 0;
+    }
+    void keep() { kept_ = true; }
+
+private:
+    std::string name_;
+    int fd_ = -1;
+    bool created_ = false;
+    bool kept_ = false;
+};
+
+}  // namespace
+
+bool udb_profile::store(const wstring& path) const {
+    udb::trace(2, "udb_profile::store)");
+    std::string text;
+    for (const auto& [name, pairs] : sections_) {
+        text += "[" + compat::utf16_to_utf8(name) + "]\r\n";
+        const bool bare_keys = name == udb_sec_tables;
+        for (const auto& [key, value] : pairs) {
+            text += compat::utf16_to_utf8(udb::profile_escape(key));
+            if (!bare_keys || !value.empty()) {
+                text += "=" + compat::utf16_to_utf8(udb::profile_escape(value));
+            }
+            text += "\r\n";
+        }
+        text += "\r\n";
+    }
+
+    const std::string file = compat::utf16_to_ansi(path);
+    temp_file tmp(file);
+    if (!tmp.ok()) return false;
+    struct stat st {};
+    if (::stat(file.c_str(), &st) == 0) ::fchmod(tmp.fd(), st.st_mode & 07777);
+    if (!write_all(tmp.fd(), text) || ::fsync(tmp.fd()) != 0 || !tmp.close()) return false;
+    if (::rename(tmp.name().c_str(), file.c_str()) != 0) return false;
+    tmp.keep();
+    return true;
+}
+
+wstring udb_profile::get_value(const wstring& section_name, const wstring& key) const {
+    auto s = sections_.find(section_name);
+    if (s == sections_.end()) return {};
+    auto v = s->second.find(key);
+    return v == s->second.end() ? wstring() : v->second;
+}
+
+void udb_profile::set_value(const wstring& section_name, const wstring& key,
+                            const wstring& value) {
+    sections_[section_name].emplace(key, value);
+}
+
+void udb_profile::add_section(const wstring& section_name) { sections_[section_name]; }
+
+const udb_profile::section& udb_profile::get_section(const wstring& name) const {
+    auto s = sections_.find(name);
+    if (s == sections_.end()) udb::raise_system(ENOENT);
+    return s->second;
+}
+
+const udb_profile::section& udb_profile::get_queries() const {
+    return get_section(udb_sec_queries);
+}
+
+const udb_profile::section& udb_profile::get_selected_tables() const {
+    return get_section(udb_sec_tables);
+}

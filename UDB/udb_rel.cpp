@@ -1,0 +1,18 @@
+#include "UDB/udb_rel.h"
+
+#include <algorithm>
+
+#include "UDB/udb_trace.h"
+
+bool udb_relationships::is_acceptable_name(const compat::wstring& name) const {
+    return std::none_of(list_.begin(), list_.end(), [&](const udb_relationship& r) {
+        return compat::equal_nocase(r.name, name);
+    });
+}
+
+const udb_relationship& udb_relationships::get_index(const compat::wstring& name) const {
+    for (const udb_relationship& r : list_) {
+        if (compat::equal_nocase(r.name, name)) return r;
+    }
+    udb::fail(udb::src_rel, 122);
+}

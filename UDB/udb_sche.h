@@ -1,0 +1,116 @@
+// The database-neutral description of a table (t_ftd columns in a udb_schema) and of one
+// row (udb_field values in a udb_record).
+#pragma once
+
+#include <vector>
+
+#include "compat/oleaut/vartype.h"
+#include "compat/text/text.h"
+#include "values/ole_var.h"
+
+// One column.
+class t_ftd {
+public:
+    // Note the order: not-null before auto-increment.
+    t_ftd(int size, const compat::wstring& name, VARTYPE vartype, bool b_not_null,
+          bool b_auto_increment, const ole_variant& def_value = ole_variant(),
+          int reserved = 0);
+    t_ftd(const t_ftd& other);  // the default value deeply
+    t_ftd& operator=(const t_ftd& other) = default;
+    ~t_ftd() = default;
+
+    int size;              // length as the source reports it; 0 = unlimited or unknown
+    compat::wstring name;
+    VARTYPE vartype;       // VT_BLOB marks a binary column
+    bool b_auto_increment; // filled by the destination
+    bool b_not_null;
+    ole_variant def_value; // VT_EMPTY = no default
+    // Type detail: VT_DECIMAL precision << 8 | scale; VT_DATE the date kind in bits 0-1
+    // (0 text, 1 date and time, 2 date only, 3 time only).
+    int reserved;
+};
+
+// A table's columns in order. Built as owner it deletes its descriptors.
+class udb_schema {
+public:
+    using list_type = std::vector<t_ftd*>;
+
+    explicit udb_schema(bool owns_elements = true);
+    virtual ~udb_schema();
+    udb_schema(const udb_schema&) = delete;
+    udb_schema& operator=(const udb_schema&) = delete;
+
+    // Some column has that name (without case).
+    bool find_field(const compat::wstring& name) const;
+    // Index of the first column of that name (without case), or -1.
+    int get_field_idx(const compat::wstring& name) const;
+    // The first column of that name (without case); a missing one is an internal error.
+    t_ftd& get_field(const compat::wstring& name) const;
+    int get_field_size(const compat::wstring& name) const;
+    VARTYPE get_field_type(const compat::wstring& name) const;
+
+    // A new descriptor; an owning schema takes it over.
+    void push_back(t_ftd* field);
+    size_t size() const { return fields_.size(); }
+    bool empty() const { return fields_.empty(); }
+    t_ftd* operator[](size_t i) const { return fields_.at(i); }
+    t_ftd* at(size_t i) const { return fields_.at(i); }
+    list_type::const_iterator begin() const { return fields_.begin(); }
+    list_type::const_iterator end() const { return fields_.end(); }
+    const list_type& fields() const { return fields_; }
+    bool owns_elements() const { return owns_; }
+
+private:
+    list_type fields_;
+    bool owns_;
+};
+
+// The same lookup over a column list kept outside a schema (the Oracle index builder's).
+t_ftd& udb_find_ftd(const std::vector<t_ftd*>& fields, const compat::wstring& name);
+
+// One cell: the value with its column's name and size.
+class udb_field : public ole_variant {
+public:
+    udb_field(const compat::wstring& name, int size, const ole_variant& value,
+              bool flag1 = false, bool flag2 = false);
+    udb_field(const udb_field&) = default;
+    udb_field& operator=(const udb_field&) = default;
+    ~udb_field() override = default;
+
+    virtual VARTYPE get_type() const;
+
+    int size;
+    compat::wstring name;
+    // Carried as given; every caller passes false.
+    bool flag1;
+    bool flag2;
+};
+
+// One row; it owns its fields.
+class udb_record {
+public:
+    using list_type = std::vector<udb_field*>;
+
+    udb_record() = default;
+    virtual ~udb_record();
+    udb_record(const udb_record&) = delete;
+    udb_record& operator=(const udb_record&) = delete;
+
+    // Some field has that name (without case).
+    bool find_field(const compat::wstring& name) const;
+
+    // A new field, which the record then owns.
+    void push_back(udb_field* field);
+    size_t size() const { return fields_.size(); }
+    bool empty() const { return fields_.empty(); }
+    udb_field* operator[](size_t i) const { return fields_.at(i); }
+    udb_field* at(size_t i) const { return fields_.at(i); }
+    list_type::const_iterator begin() const { return fields_.begin(); }
+    list_type::const_iterator end() const { return fields_.end(); }
+    const list_type& fields() const { return fields_; }
+    // Deletes every field.
+    void clear();
+
+private:
+    list_type fields_;
+};

@@ -1,0 +1,83 @@
+#include "UDB/udb_vali.h"
+
+#include <algorithm>
+
+#include "UDB/udb_trace.h"
+
+using compat::wstring;
+
+namespace {
+
+// Longest prefix of at most n units that does not end inside a surrogate pair.
+wstring cut(const wstring& s, size_t n) { return s.substr(0, compat::utf16_safe_prefix(s, n)); }
+
+}  // namespace
+
+udb_validator::udb_validator(unsigned max_len) : max_len_(max_len) {
+    udb::trace(2, "udb_validator::ctor");
+}
+
+bool udb_validator::is_acceptable(const wstring& name) const {
+    udb::trace(1, u"udb_validator::is_acceptable(%s)", name);
+    if (max_len_ != 0 && name.size() > max_len_) {
+        udb::trace(1, "The name is too long");
+        return false;
+    }
+    for (const wstring& word : restricted_) {
+        if (compat::equal_nocase(word, name)) {
+            udb::trace(1, "The name is restricted");
+            return false;
+        }
+    }
+    for (compat::wchar c : illegal_) {
+        if (name.find(c) != wstring::npos) {
+            udb::trace(1, u"The name contains illegal: %s", wstring(1, c));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool udb_validator::is_duplicated(const wstring& name) const {
+    udb::trace(1, u"udb_validator::is_duplicated(%s)", name);
+    for (const wstring& taken : existing_) {
+        udb::trace(1, u"Processing %s", taken);
+        if (compat::equal_nocase(taken, name)) return true;
+    }
+    return false;
+}
+
+wstring udb_validator::get_safe_name(const wstring& name) const {
+    udb::trace(1, u"udb_validator::get_safe_name(%s)", name);
+    const size_t limit = max_len_;
+    wstring s = name;
+    // One less than the limit that is_acceptable admits.
+    if (limit != 0 && s.size() > limit) s = cut(s, limit - 1);
+    for (compat::wchar& c : s) {
+        if (std::find(illegal_.begin(), illegal_.end(), c) != illegal_.end()) c = u'_';
+    }
+    if (is_acceptable(s) && !is_duplicated(s)) return s;
+
+    // Room for the five-digit number; limits below 6 leave an empty base, never a wrap.
+    if (limit != 0 && s.size() + 5 > limit) s = cut(s, limit > 6 ? limit - 6 : 0);
+    for (int i = 0; i <= 99999; ++i) {
+        // "%s%05d": the base followed by the zero-padded number.
+        wstring candidate = s + compat::wformat(u"%05d", i);
+        if (is_acceptable(candidate) && !is_duplicated(candidate)) return candidate;
+    }
+    udb::fail(udb::src_vali, 54);
+}
+
+void udb_validator::add_existing_name(const wstring& name) {
+    udb::trace(1, u"udb_validator::add_existing_name(%s)", name);
+    existing_.push_back(name);
+}
+
+void udb_validator::add_restricted_name(const wstring& name) { restricted_.push_back(name); }
+
+void udb_validator::add_illegal_char(compat::wchar c) { illegal_.push_back(c); }
+
+void udb_validator::add_mapped_pair(const wstring& source, const wstring& mapped) {
+    udb::trace(1, u"udb_validator::add_mapped_pair(%s,%s)", source, mapped);
+    mapped_.add(source, mapped);
+}

@@ -1,0 +1,42 @@
+// Name validator: tells whether a name is acceptable for a destination (length, reserved
+// words, illegal characters), whether it is already taken, and builds safe unique names.
+// The destination sides derive one validator per kind of name and fill its lists.
+#pragma once
+
+#include <vector>
+
+#include "UDB/udb_nmap.h"
+#include "compat/text/text.h"
+
+class udb_validator {
+public:
+    // max_len counts UTF-16 units; 0 means no limit.
+    explicit udb_validator(unsigned max_len = 0);
+    // Derived validators are owned and destroyed through this base.
+    virtual ~udb_validator() = default;
+
+    virtual bool is_acceptable(const compat::wstring& name) const;
+    virtual bool is_duplicated(const compat::wstring& name) const;
+    // A name that is_acceptable and not is_duplicated (through the virtual slots); the
+    // validator does not remember it: callers add it to the existing names themselves.
+    virtual compat::wstring get_safe_name(const compat::wstring& name) const;
+
+    void add_existing_name(const compat::wstring& name);
+    void add_restricted_name(const compat::wstring& name);
+    void add_illegal_char(compat::wchar c);
+    void add_mapped_pair(const compat::wstring& source, const compat::wstring& mapped);
+
+    unsigned get_max_len() const { return max_len_; }
+    void set_max_len(unsigned max_len) { max_len_ = max_len; }
+    const t_names_map& get_mapped_pairs() const { return mapped_; }
+    const std::vector<compat::wchar>& get_illegal_chars() const { return illegal_; }
+    const std::vector<compat::wstring>& get_restricted_names() const { return restricted_; }
+    const std::vector<compat::wstring>& get_existing_names() const { return existing_; }
+
+protected:
+    unsigned max_len_;
+    t_names_map mapped_;
+    std::vector<compat::wchar> illegal_;
+    std::vector<compat::wstring> restricted_;
+    std::vector<compat::wstring> existing_;
+};
