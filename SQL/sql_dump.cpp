@@ -1,0 +1,306 @@
+#include "SQL/sql_dump.h"
+
+#include "SQL/sql_engi.h"
+#include "SQL/sql_esc.h"
+#include "SQL/sql_init.h"
+#include "SQL/sql_trace.h"
+#include "SQL/sql_util.h"
+#include "SQL/sql_ver.h"
+#include "compat/text/format.h"
+
+using compat::wstring;
+
+namespace {
+
+std::string utf8(compat::wstring_view s) { return compat::utf16_to_utf8(s); }
+
+bool starts_with_select(const wstring& text) {
+    return text.size() >= 6 && compat::equal_nocase(compat::wstring_view(text).substr(0, 6), u"select");
+}
+
+}  // namespace
+
+std::tm dmp_local_time() {
+    std::time_t t = std::time(nullptr);
+    std::tm out{};
+    localtime_r(&t, &out);
+    return out;
+}
+
+// ---- database -----------------------------------------------------------------------
+
+dmp_database::dmp_database(const wstring& path, const dmp_options& options, dmp_clock clock)
+    : udb_database(path, 0, false),
+      options_(options),
+      eol_(options.line_break == 0 ? "\r\n" : "\n"),
+      file_(compat::utf16_to_ansi(path)) {
+    sql::trace(2, u"dmp_database::ctor(%s)", path);
+    sql_engine& engine = sql_engine::instance();
+    engine.set_version(options_.new_version ? sql::ver_4_1_0 : sql::ver_3_20_1);
+    engine.set_lock_pending(false);
+    sql::trace(1, "b_new_ver=%d", int(options_.new_version));
+    write_header(clock());
+}
+
+dmp_database::~dmp_database() {
+    try {
+        close();
+    } catch (const std::exception& e) {
+        sql::trace(2, "dmp_database::dtor: %s", e.what());
+    }
+}
+
+wstring dmp_database::database_name_of(const wstring& path) {
+    size_t slash = path.find_last_of(u"/\\");
+    wstring base = slash == wstring::npos ? path : path.substr(slash + 1);
+    size_t dot = base.find_last_of(u'.');
+    if (dot != wstring::npos && dot > 0) base.erase(dot);
+    auto validator = sql_engine::instance().create_dn_validator();
+    if (!validator->is_acceptable(base)) base = validator->get_safe_name(base);
+    return base;
+}
+
+void dmp_database::write_header(const std::tm& now) {
+    const std::string& e = eol_;
+    if (options_.comments) {
+        std::string date = compat::format("%02d/%02d/%04d", now.tm_mon + 1, now.tm_mday,
+                                          now.tm_year + 1900);
+        write("# File name: " + sql::comment_text(utf8(name_)) + e);
+        write("# Creation date: " + date + e);
+        write("# Created by " + sql::comment_text(utf8(options_.created_by)) + e);
+        write("# " + std::string(50, '-') + e);
+    }
+    // Whatever the loading client's defaults: text in UTF-8 (4-byte characters where the
+    // server has utf8mb4), backslash escapes and double-quoted strings as written here.
+    write("/*!40101 SET NAMES utf8 */;" + e);
+    write("/*!50503 SET NAMES utf8mb4 */;" + e);
+    write("/*!40101 SET SQL_MODE='' */;" + e);
+    if (options_.create_database && options_.create_table) {
+        wstring db = database_name_of(name_);
+        std::string q = utf8(options_.new_version ? sql::backquote(db) : db);
+        write(e);
+        write("DROP DATABASE IF EXISTS " + q + ";" + e);
+        write("CREATE DATABASE " + q + ";" + e);
+        write("USE " + q + ";" + e);
+    }
+}
+
+void dmp_database::unlock_if_pending() {
+    sql_engine& engine = sql_engine::instance();
+    if (!engine.lock_pending()) return;
+    engine.set_lock_pending(false);
+    write("UNLOCK TABLES;" + eol_);
+}
+
+void dmp_database::close() {
+    if (!file_.is_open()) return;
+    unlock_if_pending();
+    file_.close();
+}
+
+wstring dmp_database::table_name(const wstring& name) const {
+    return options_.new_version ? sql::backquote(name) : name;
+}
+
+std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name,
+                                                          const udb_schema& schema,
+                                                          const udb_indexes& indexes) {
+    sql::trace(2, u"dmp_database::create_table(%s)", name);
+    if (find_table(name) >= 0) sql::fail(sql::src_dump, 274);
+    unlock_if_pending();
+    const std::string& e = eol_;
+    const std::string t = utf8(table_name(name));
+
+    wstring auto_column;
+    sql_schema_initializer columns(name, schema, indexes, auto_column, sql_target::dump);
+    sql_chunks chunks;
+    columns.get_init_chunks(chunks);
+
+    if (options_.create_table) {
+        if (options_.comments)
+            write(e + "#" + e + "# Table structure for table '" + sql::comment_text(utf8(name)) +
+                  "'" + e + "#" + e + e);
+        write("DROP TABLE IF EXISTS " + t + ";" + e);
+        std::string stmt = "CREATE TABLE " + t + " (" + e;
+        if (!indexes.empty() || !auto_column.empty()) {
+            sql_indexes_initializer keys(columns.get_schema(), indexes, auto_column,
+                                         columns.get_names_map(), sql_target::dump);
+            keys.get_init_chunks(chunks);
+        }
+        for (size_t i = 0; i < chunks.size(); ++i) {
+            if (i > 0) stmt += "," + e;
+            stmt += "  " + utf8(chunks[i]);
+        }
+        sql::trace(1, "Right before inserting CREATE TABLE statement");
+        stmt += e + ")";
+        if (options_.new_version) {
+            sql::trace(1, "New version of dump file");
+            stmt += sql_engine::instance().use_innodb() == 1 ? " ENGINE=InnoDB" : " ENGINE=MyISAM";
+            // the text columns' character set on 4.1 to 5.5.2 servers
+            stmt += " /*!40101 DEFAULT CHARSET=utf8 */";
+        } else {
+            sql::trace(1, "Old version of dump file");
+            stmt += " TYPE=MyISAM";
+        }
+        write(stmt + ";" + e);
+    }
+    if (options_.comments)
+        write(e + "#" + e + "# Dumping data for table '" + sql::comment_text(utf8(name)) + "'" +
+              e + "#" + e + e);
+    if (options_.lock_tables) {
+        write("LOCK TABLES " + t + " WRITE;" + e);
+        sql_engine::instance().set_lock_pending(true);
+    }
+    table_names_.push_back(name);
+    names_map_.add_fn_map(name, columns.get_names_map());
+    table_indexes_.emplace(name, indexes);
+    sql::trace(2, u"dmp_recordset::dmp_recordset(%s)", name);
+    return std::make_unique<dmp_recordset>(*this, name, columns.get_schema());
+}
+
+std::unique_ptr<udb_recordset> dmp_database::get_table(const wstring&, bool) {
+    sql::fail(sql::src_dump, 117);
+}
+
+std::unique_ptr<udb_recordset> dmp_database::get_table(const wstring&, const wstring&, bool) {
+    return nullptr;
+}
+
+bool dmp_database::test_query(const wstring&) { return false; }
+
+std::unique_ptr<udb_recordset> dmp_database::query(const wstring& text) {
+    unlock_if_pending();
+    write(utf8(text) + ";" + eol_);
+    return nullptr;
+}
+
+void dmp_database::create_views(const udb_views& views) {
+    sql::trace(2, "dmp_database::create_views");
+    sql_names names;
+    for (const auto& [n, _] : views) names.push_back(n);
+    sql_new_tn_validator validator(names, {});
+    for (const auto& [view, definition] : views) {
+        sql::trace(1, u"Processing '%s'", view);
+        sql::trace(1, u"\t'%s'", definition);
+        if (!starts_with_select(definition)) {
+            sql::trace(2, "Skip non-select query");
+            continue;
+        }
+        wstring name = view;
+        if (!validator.is_acceptable(name)) {
+            name = validator.get_safe_name(name);
+            names_map_.add_tn_mapping(view, name);
+            validator.add_existing_name(name);
+            sql::trace(2, u"Store generated column name '%s'", name);
+        }
+        wstring text = definition;
+        for (auto& c : text)
+            if (c == u'[' || c == u']') c = u'`';
+        text = names_map_.do_global_replace1(text, u"`", u"`");
+        unlock_if_pending();
+        write("CREATE OR REPLACE VIEW " + utf8(sql_engine::quote_name(name)) + " AS " +
+              utf8(text) + ";" + eol_);
+    }
+}
+
+void dmp_database::create_relationships(const udb_relationships& relationships) {
+    sql::trace(2, "dmp_database::create_relationships");
+    if (!options_.new_version) {
+        sql::trace(2, "This version of MySQL (%08X) doesn't support Foreign Keys",
+                   int(sql_engine::instance().version()));
+        return;
+    }
+    unlock_if_pending();
+    const std::string& e = eol_;
+    write(e + "SET FOREIGN_KEY_CHECKS = 0;" + e);
+    auto field_list = [this](const wstring& table, const udb_names& fields) {
+        std::string out;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (i > 0) out += ", ";
+            out += utf8(sql_engine::quote_name(names_map_.get_fn_mapped_name(table, fields[i], true)));
+        }
+        return out;
+    };
+    for (const udb_relationship& rel : relationships) {
+        wstring child = names_map_.get_tn_mapped_name(rel.child_table, true);
+        wstring parent = names_map_.get_tn_mapped_name(rel.parent_table, true);
+        sql::trace(1, u"Processing FK '%s'", child);
+        std::string child_q = utf8(sql_engine::quote_name(child));
+        std::string child_cols = field_list(rel.child_table, rel.child_fields);
+        auto it = table_indexes_.find(child);
+        bool has_index = it != table_indexes_.end() &&
+                         it->second.has_index_on_fields(rel.child_fields, false);
+        if (has_index)
+            sql::trace(1, u"Child index for table '%s' exists", child);
+        else
+            write("ALTER TABLE " + child_q + " ADD INDEX (" + child_cols + ");" + e);
+        write("ALTER TABLE " + child_q + " ADD CONSTRAINT " +
+              utf8(sql_engine::quote_name(rel.name)) + " FOREIGN KEY(" + child_cols +
+              ") REFERENCES " + utf8(sql_engine::quote_name(parent)) + "(" +
+              field_list(rel.parent_table, rel.parent_fields) + ");" + e);
+    }
+    write("SET FOREIGN_KEY_CHECKS = 1;" + e);
+}
+
+// ---- recordset ----------------------------------------------------------------------
+
+dmp_recordset::dmp_recordset(dmp_database& owner, const wstring& name, const udb_schema& fields)
+    : udb_recordset(name, true), owner_(owner) {
+    for (const t_ftd* f : fields) schema_.push_back(new t_ftd(*f));
+}
+
+dmp_recordset::~dmp_recordset() {
+    sql::trace(2, "dmp_recordset::dtor");
+    try {
+        flush();
+    } catch (const std::exception& e) {
+        sql::trace(2, "dmp_recordset::dtor: %s", e.what());
+    }
+}
+
+void dmp_recordset::flush() {
+    if (buffer_.empty()) return;
+    sql::trace(2, "Run SQL query: [%s]", buffer_);
+    std::string text;
+    text.swap(buffer_);
+    owner_.write(text + ";" + owner_.eol());
+    sql::trace(1, "Cleaning append_buffer...");
+}
+
+void dmp_recordset::append_record(const udb_record& row) {
+    sql::trace(1, "dmp_recordset::append_record");
+    const udb_names_map& names = owner_.get_names_map();
+    std::string columns, values;
+    for (const t_ftd* column : schema_) {
+        wstring source = names.get_fn_orig_name(name_, column->name, true);
+        sql::trace(1, u"Name=%s, original name=%s", column->name, source);
+        const udb_field* field = nullptr;
+        for (const udb_field* f : row)
+            if (compat::equal_nocase(f->name, source)) {
+                field = f;
+                break;
+            }
+        if (!field) {
+            sql::trace(1, u"Field %s not found", source);
+            throw tk_exception(
+                "Generic error occurred while migrating the data.\n"
+                "Please contact the product's technical support with the trace log of this run.",
+                0);
+        }
+        if (!columns.empty()) {
+            columns += ", ";
+            values += ", ";
+        }
+        columns += utf8(sql_engine::quote_name(column->name));
+        values += get_fld_append_str(*field, *column);
+    }
+    if (buffer_.empty()) {
+        sql::trace(1, "Initialize new query...");
+        buffer_ = "INSERT INTO " + utf8(sql_engine::quote_name(name_)) + "(" + columns + ")" +
+                  " VALUES(" + values + ")";
+    } else {
+        buffer_ += ", (" + values + ")";
+    }
+    sql::trace(1, "*** FAST INSERT MODE ***");
+    if (buffer_.size() > flush_size) flush();
+}

@@ -1,0 +1,95 @@
+// The dump-file destination: a database that writes every statement into one MySQL script
+// instead of running it, and the recordset of one table, which packs appended rows into
+// multi-row INSERT statements.
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "SQL/sql_dmpf.h"
+#include "UDB/udb_db.h"
+#include "compat/text/text.h"
+
+struct dmp_options {
+    int line_break = 0;            // 0: CR LF, anything else: LF alone
+    bool new_version = true;       // written for MySQL 4.1 and later
+    bool lock_tables = true;       // LOCK TABLES / UNLOCK TABLES around each table's data
+    bool comments = true;          // the file header and the per-table comment blocks
+    bool create_database = false;  // DROP DATABASE / CREATE DATABASE / USE
+    bool create_table = true;      // DROP TABLE / CREATE TABLE
+    compat::wstring created_by;    // the text after "# Created by "
+};
+
+// The local date and time written into the header; tests fix it.
+using dmp_clock = std::function<std::tm()>;
+std::tm dmp_local_time();
+
+class dmp_recordset;
+
+class dmp_database : public udb_database {
+public:
+    // Opens (truncates) the file named by path; a file that cannot be opened raises a
+    // level-1 error.
+    dmp_database(const compat::wstring& path, const dmp_options& options,
+                 dmp_clock clock = dmp_local_time);
+    // Closes the file when close() was not called; never throws.
+    ~dmp_database() override;
+
+    std::unique_ptr<udb_recordset> create_table(const compat::wstring& name,
+                                                const udb_schema& schema,
+                                                const udb_indexes& indexes) override;
+    // A dump cannot be read back.
+    std::unique_ptr<udb_recordset> get_table(const compat::wstring& name, bool flag) override;
+    std::unique_ptr<udb_recordset> get_table(const compat::wstring& name,
+                                             const compat::wstring& query, bool flag) override;
+    bool test_query(const compat::wstring& text) override;
+    // Writes the statement; no recordset.
+    std::unique_ptr<udb_recordset> query(const compat::wstring& text) override;
+    void create_views(const udb_views& views) override;
+    void create_relationships(const udb_relationships& relationships) override;
+
+    // Ends the dump: the pending UNLOCK TABLES, then the file is closed. Errors raise (the
+    // run calls this so that they reach its error handler).
+    void close();
+
+    // The database name that the create-database option writes: the file's base name
+    // without folder and extension, made acceptable as a database name.
+    static compat::wstring database_name_of(const compat::wstring& path);
+
+    const dmp_options& options() const { return options_; }
+    const std::string& eol() const { return eol_; }
+    void write(std::string_view text) { file_.write(text); }
+
+private:
+    void write_header(const std::tm& now);
+    void unlock_if_pending();
+    compat::wstring table_name(const compat::wstring& name) const;
+
+    dmp_options options_;
+    std::string eol_;
+    sql::dmp_file file_;
+    std::map<compat::wstring, udb_indexes> table_indexes_;
+};
+
+class dmp_recordset : public udb_recordset {
+public:
+    static constexpr size_t flush_size = 1000000;
+
+    dmp_recordset(dmp_database& owner, const compat::wstring& name, const udb_schema& fields);
+    // Writes a pending INSERT when flush() was not called; never throws.
+    ~dmp_recordset() override;
+
+    void append_record(const udb_record& row) override;
+    udb_record* get_item() override { return nullptr; }
+    bool is_eof() override { return true; }
+
+    // Writes the pending INSERT; errors raise. The run calls it when a table's rows end.
+    void flush();
+
+private:
+    dmp_database& owner_;
+    std::string buffer_;
+};

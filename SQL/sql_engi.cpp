@@ -1,0 +1,187 @@
+#include "SQL/sql_engi.h"
+
+#include "SQL/sql_dump.h"
+#include "SQL/sql_esc.h"
+#include "SQL/sql_mode.h"
+#include "SQL/sql_trace.h"
+#include "SQL/sql_ver.h"
+
+using compat::wstring;
+
+namespace {
+std::string utf8(compat::wstring_view s) { return compat::utf16_to_utf8(s); }
+}  // namespace
+
+sql_engine::sql_engine() { initialize(); }
+
+void sql_engine::initialize() {
+    sql::trace(2, "sql_engine::initialize");
+    sql::trace(2, "sql_engine::initialize - 1");
+    // A handle that connected before starts again from mysql_init and its options.
+    if (connected_) {
+        connection_.reset();
+        connected_ = false;
+    }
+    sql::trace(2, "sql_engine::initialize - 2");
+    sql::trace(2, "sql_engine::initialize - END");
+}
+
+sql_engine::~sql_engine() {
+    if (!connected_) return;
+    try {
+        run_logged("SET FOREIGN_KEY_CHECKS = 1", "Cannot turn ON foreign key check: %s");
+    } catch (...) {
+        // a destructor never throws; the connection closes below all the same
+    }
+}
+
+void sql_engine::run_or_throw(const std::string& statement) {
+    if (connection_.query(statement) != 0) throw sql_exception(connection_);
+}
+
+bool sql_engine::run_logged(const std::string& statement, const char* failure_format) {
+    if (connection_.query(statement) == 0) return true;
+    sql::trace(2, failure_format, connection_.error_text());
+    return false;
+}
+
+void sql_engine::connect(const std::string& host, const std::string& user,
+                         const std::string& password, unsigned port) {
+    sql::trace(2, "sql_engine::connect(%s,%s,%s)", host, user, password);
+    if (connected_) {
+        sql::trace(2, "Connection was established already - disconnecting...");
+        connection_.reset();
+        connected_ = false;
+    }
+    sql::trace(3, "Connecting to MySQL server...");
+    if (!connection_.connect(host, user, password, port)) {
+        sql_exception e(connection_);
+        // the failed handle is spent: the next attempt starts from a fresh one
+        connection_.reset();
+        throw e;
+    }
+    connected_ = true;
+
+    // The version decides the character set, so it is read first.
+    const char* info = connection_.server_info();
+    bool have_version = info && *info;
+    if (have_version) {
+        sql::trace(2, "Got MySQL server version: %s", info);
+        take_version_text(info, false);
+    }
+
+    sql::trace(2, "Setting UTF-8 collation...");
+    if (!connection_.set_character_set(text_charset())) {
+        sql::trace(3, "Failed");
+        sql::trace(2, "Cannot set UTF-8 collation: %s", connection_.error_text());
+        throw sql_exception(connection_);
+    }
+    if (!have_version || version_ >= sql::ver_4_1_0) set_session_sql_mode();
+    if (!have_version) return;
+    if (version_ == sql::ver_4_1_0 && !password.empty()) throw sql_auth_not_supported_exception();
+    run_logged("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
+}
+
+void sql_engine::set_session_sql_mode() {
+    if (connection_.query("SELECT @@SESSION.sql_mode") != 0) throw sql_exception(connection_);
+    std::string mode;
+    if (MYSQL_RES* res = mysql_store_result(connection_.handle())) {
+        if (MYSQL_ROW row = mysql_fetch_row(res); row && row[0]) mode = row[0];
+        mysql_free_result(res);
+    }
+    std::string wanted = sql::sql_mode_for_literals(mode);
+    if (wanted == mode) return;
+    run_or_throw("SET SESSION sql_mode = '" + sql::escape_text(wanted) + "'");
+}
+
+void sql_engine::take_version_text(const char* text, bool password_given) {
+    if (!text || !*text) return;
+    auto word = sql::parse_version_word(text);
+    if (!word) {
+        sql::trace(3, "Invalid MySQL version: %s", text);
+        sql::fail(sql::src_engi, 112);
+    }
+    version_ = *word;
+    sql::trace(2, "Hex version: %08X", version_);
+    if (version_ >= sql::ver_3_23_44) use_innodb_ = 1;
+    if (version_ == sql::ver_4_1_0 && password_given) throw sql_auth_not_supported_exception();
+}
+
+const char* sql_engine::text_charset() const {
+    return version_ >= sql::ver_5_5_3 ? "utf8mb4" : "utf8";
+}
+
+int sql_engine::bytes_per_char() const {
+    if (version_ >= sql::ver_5_5_3) return 4;
+    return version_ >= sql::ver_4_1_0 ? 3 : 1;
+}
+
+bool sql_engine::is_db_exist(const wstring& name) {
+    sql::trace(2, u"sql_engine::is_db_exist(%s)", name);
+    return connection_.select_db(utf8(name)) == 0;
+}
+
+std::unique_ptr<udb_database> sql_engine::open_db(const wstring& name, int mode) {
+    sql::trace(2, u"sql_engine::open_db (%s)", name);
+    sql::trace(3, u"Opening MySQL database '%s'", name);
+    if (connection_.select_db(utf8(name)) != 0) throw sql_exception(connection_);
+    if (!live_factory_) sql::fail(sql::src_engi, 0);
+    return live_factory_(name, connection_, mode);
+}
+
+std::unique_ptr<udb_database> sql_engine::create_db(const wstring& name) {
+    sql::trace(2, u"sql_engine::create_db (%s)", name);
+    sql::trace(3, u"Creating MySQL database '%s'", name);
+    run_or_throw("CREATE DATABASE " + utf8(quote_name(name)));
+    return open_db(name, 2);
+}
+
+void sql_engine::db_delete(const wstring& name) {
+    sql::trace(2, u"sql_engine::db_delete(%s)", name);
+    sql::trace(3, u"Deleting MySQL database '%s'", name);
+    run_logged("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
+    run_or_throw("DROP DATABASE " + utf8(quote_name(name)));
+    run_logged("SET FOREIGN_KEY_CHECKS = 1", "Cannot turn on foreign key check: %s");
+}
+
+std::unique_ptr<udb_database> sql_engine::create_dump(const wstring& name, const dmp_options& options) {
+    sql::trace(2, u"sql_engine::create_dump (%s)", name);
+    sql::trace(3, u"Creating MySQL dump file '%s'", name);
+    return std::make_unique<dmp_database>(name, options);
+}
+
+wstring sql_engine::quote_name(compat::wstring_view name) {
+    if (instance().version() >= sql::ver_4_1_0) return sql::backquote(name);
+    return wstring(name);
+}
+
+std::unique_ptr<udb_validator> sql_engine::create_tn_validator(const sql_names& tables,
+                                                               const sql_names& existing) const {
+    sql::trace(2, "sql_engine::create_tn_validator");
+    if (version_ >= sql::ver_4_1_0) return std::make_unique<sql_new_tn_validator>(tables, existing);
+    return std::make_unique<sql_old_tn_validator>(tables, existing);
+}
+
+std::unique_ptr<udb_validator> sql_engine::create_dn_validator() const {
+    sql::trace(2, "sql_engine::create_dn_validator");
+    if (version_ >= sql::ver_4_1_0)
+        return std::make_unique<sql_new_validator>(sql_new_validator::all_illegal);
+    return std::make_unique<sql_old_dn_validator>();
+}
+
+std::unique_ptr<udb_validator> sql_engine::create_fn_validator(const udb_schema& schema) const {
+    sql::trace(2, "sql_engine::create_fn_validator( const udb_schema& )");
+    if (version_ >= sql::ver_4_1_0) return std::make_unique<sql_new_fn_validator>(schema);
+    return std::make_unique<sql_old_fn_validator>(schema);
+}
+
+std::unique_ptr<udb_validator> sql_engine::create_fn_validator(const udb_record& record) const {
+    if (version_ >= sql::ver_4_1_0) return std::make_unique<sql_new_fn_validator>(record);
+    return std::make_unique<sql_old_fn_validator>(record);
+}
+
+std::unique_ptr<udb_validator> sql_engine::create_in_validator(const udb_indexes& indexes) const {
+    sql::trace(2, "sql_engine::create_in_validator");
+    if (version_ >= sql::ver_4_1_0) return std::make_unique<sql_new_in_validator>(indexes);
+    return std::make_unique<sql_old_in_validator>(indexes);
+}

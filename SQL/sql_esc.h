@@ -1,0 +1,25 @@
+// Escaping of what goes into MySQL statement texts: the body of a quoted literal, a
+// backquoted identifier, and text that sits in a dump file's comment line. Nothing a value
+// or a name holds may change the statement around it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "compat/text/text.h"
+
+namespace sql {
+
+// The MySQL client's rules (mysql_real_escape_string): NUL, LF, CR, Ctrl-Z, backslash,
+// apostrophe and double quote get a backslash form. Safe on UTF-8, whose multi-byte
+// sequences hold no ASCII byte.
+std::string escape_text(std::string_view text);
+compat::wstring escape_text(compat::wstring_view text);
+
+// The name in backquotes, a backquote inside it doubled.
+compat::wstring backquote(compat::wstring_view name);
+
+// Text for a "#" comment line: line breaks become blanks, so the rest cannot become SQL.
+std::string comment_text(std::string_view text);
+
+}  // namespace sql

@@ -1,0 +1,22 @@
+#include "SQL/sql_exc.h"
+
+#include "SQL/sql_conn.h"
+#include "SQL/sql_engi.h"
+#include "SQL/sql_trace.h"
+
+sql_exception::sql_exception(const std::string& message, unsigned mysql_errno)
+    : tk_exception(message, code_of(mysql_errno), 0) {
+    sql::trace(2, "sql_exception::sql_exception( msg=%s)", message);
+    sql::trace(2, "Got MySQL error code=%d", code());
+}
+
+sql_exception::sql_exception(sql::sql_connection& c)
+    : sql_exception(c.error_text(), c.error_number()) {}
+
+sql_exception::sql_exception() : sql_exception(sql_engine::instance().connection()) {}
+
+sql_auth_not_supported_exception::sql_auth_not_supported_exception()
+    : tk_exception(
+          "The program does not support authentication protocol requested by server. See "
+          "'Troubleshooting' article of the product documentation.",
+          0, 1) {}

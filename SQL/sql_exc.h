@@ -1,0 +1,28 @@
+// The MySQL errors: a statement or connection refused by the server, and a server asking
+// for an authentication protocol the program cannot speak.
+#pragma once
+
+#include <string>
+
+#include "TK/tk_excep.h"
+
+namespace sql {
+class sql_connection;
+}
+
+class sql_exception : public tk_exception {
+public:
+    // The MySQL side's error codes: 0x400000 plus the low 16 bits of the MySQL error.
+    static constexpr int code_base = 0x400000;
+    static int code_of(unsigned mysql_errno) { return code_base | int(mysql_errno & 0xFFFF); }
+
+    // Reads the last error of the engine's connection.
+    sql_exception();
+    explicit sql_exception(sql::sql_connection& connection);
+    sql_exception(const std::string& message, unsigned mysql_errno);
+};
+
+class sql_auth_not_supported_exception : public tk_exception {
+public:
+    sql_auth_not_supported_exception();
+};

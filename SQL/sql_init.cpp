@@ -1,0 +1,244 @@
+#include "SQL/sql_init.h"
+
+#include "SQL/sql_engi.h"
+#include "SQL/sql_trace.h"
+#include "SQL/sql_util.h"
+#include "SQL/sql_ver.h"
+#include "UDB/udb_rule.h"
+
+using compat::wstring;
+
+namespace {
+
+bool is_text_type(VARTYPE t) { return t == VT_BSTR; }
+bool is_long_text(const t_ftd& f) { return f.vartype == VT_BSTR && (f.size <= 0 || f.size > 255); }
+bool is_blob(const t_ftd& f) { return f.vartype == VT_BLOB || f.vartype == VT_BLOB_OBJECT; }
+
+// InnoDB takes keys up to 3072 bytes where large prefixes are the default (MySQL 5.7.7,
+// MariaDB 10.2.2), 767 before.
+bool innodb_large_prefix(uint32_t v) {
+    return (v >= sql::ver_5_7_7 && v < 0x0A0000) || v >= 0x0A0202;
+}
+
+}  // namespace
+
+// ---- columns ------------------------------------------------------------------------
+
+sql_schema_initializer::sql_schema_initializer(const wstring& table, const udb_schema& schema,
+                                               const udb_indexes& indexes, wstring& auto_column,
+                                               sql_target target)
+    : table_(table),
+      validator_(sql_engine::instance().create_fn_validator(schema)),
+      auto_column_(auto_column),
+      indexes_(indexes),
+      source_(schema),
+      target_(target) {
+    sql::trace(2, "sql_schema_initializer::ctor");
+    for (const t_ftd* f : schema) {
+        wstring name = f->name;
+        if (!validator_->is_acceptable(name)) {
+            name = validator_->get_safe_name(name);
+            sql::trace(1, u"Store generated column name '%s'", name);
+            validator_->add_existing_name(name);
+            validator_->add_mapped_pair(f->name, name);
+        }
+        auto copy = std::make_unique<t_ftd>(*f);
+        copy->name = name;
+        sql::trace(1, u"GOT FIELD: name=%s, type=%d, flags=%d", name, int(copy->vartype),
+                   copy->reserved);
+        schema_.push_back(copy.release());
+        // no later safe name may take a final name
+        validator_->add_restricted_name(name);
+    }
+}
+
+bool sql_schema_initializer::can_have_auto_num(const t_ftd* field) {
+    if (!field) sql::fail(sql::src_init, 65);
+    sql::trace(1, "sql_schema_initializer::can_have_auto_num");
+    VARTYPE t = field->vartype;
+    return t == VT_I2 || t == VT_I4 || t == VT_BOOL || (t >= VT_I1 && t <= VT_UINT);
+}
+
+bool sql_schema_initializer::can_have_def_value(const t_ftd* field) {
+    if (!field) sql::fail(sql::src_init, 79);
+    sql::trace(1, "sql_schema_initializer::can_have_def_value");
+    if (field->b_auto_increment) {
+        sql::trace(1, "WARNING: auto_increment columns cannot have default value!");
+        return false;
+    }
+    return !is_long_text(*field) && !is_blob(*field);
+}
+
+wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& source) {
+    sql_engine& engine = sql_engine::instance();
+    sql::trace(1, u"Processing field '%s'", field.name);
+    wstring chunk = sql_engine::quote_name(field.name) + u" ";
+    if (udb_custom_conversion::is_acceptable1(field))
+        chunk += udb_custom_conversion::handle1(field);
+    else
+        chunk += get_native_type(field.vartype, unsigned(field.size > 0 ? field.size : 0),
+                                 field.reserved);
+    if (is_text_type(field.vartype) && engine.version() >= sql::ver_4_1_0) {
+        if (target_ == sql_target::dump)
+            // 4.1 servers take the table's utf8 default; 5.5.3 and later read this
+            chunk += u" /*!50503 CHARACTER SET utf8mb4 */ ";
+        else
+            chunk += u" CHARACTER SET " + compat::utf8_to_utf16(engine.text_charset()) + u" ";
+    }
+    bool not_null = field.b_not_null || field.b_auto_increment ||
+                    indexes_.is_idx_field(source.name, true) ||
+                    (engine.version() <= sql::ver_3_23_1 && indexes_.is_idx_field(source.name, false));
+    if (not_null) chunk += u" NOT NULL";
+    if (can_have_def_value(&field)) {
+        wstring def = make_mysql_def_val(field);
+        sql::trace(1, u"got def value: %s", def);
+        if (!def.empty()) chunk += u" DEFAULT " + def;
+    }
+    if (field.b_auto_increment && can_have_auto_num(&field)) {
+        if (!auto_column_.empty()) sql::fail(sql::src_init, 114);
+        chunk += u" AUTO_INCREMENT";
+        auto_column_ = field.name;
+    }
+    return chunk;
+}
+
+void sql_schema_initializer::get_init_chunks(sql_chunks& chunks) {
+    sql::trace(2, "sql_schema_initializer::get_init_chunks(n_columns=%d)", int(schema_.size()));
+    auto_column_.clear();
+    for (size_t i = 0; i < schema_.size(); ++i)
+        chunks.push_back(column_chunk(*schema_[i], *source_[i]));
+}
+
+// ---- indexes ------------------------------------------------------------------------
+
+sql_indexes_initializer::sql_indexes_initializer(const udb_schema& final_schema,
+                                                 const udb_indexes& indexes,
+                                                 const wstring& auto_column,
+                                                 const t_names_map& column_map,
+                                                 sql_target target)
+    : auto_column_(auto_column), schema_(final_schema), source_indexes_(indexes), target_(target) {
+    sql::trace(2, "sql_indexes_initializer::ctor");
+    auto validator = sql_engine::instance().create_in_validator(indexes);
+    for (const udb_index& src : indexes) {
+        udb_index idx = src;
+        if (!validator->is_acceptable(idx.name)) {
+            idx.name = validator->get_safe_name(idx.name);
+            sql::trace(1, u"Store generated index name '%s'", idx.name);
+            validator->add_existing_name(idx.name);
+        }
+        validator->add_restricted_name(idx.name);
+        for (auto& f : idx.fields) f = column_map.get_mapped_name(f, true);
+        indexes_.push_back(idx);
+    }
+}
+
+int sql_indexes_initializer::key_limit_bytes(sql_target target) {
+    const sql_engine& engine = sql_engine::instance();
+    uint32_t v = engine.version();
+    if (target == sql_target::server && v < sql::ver_4_1_0) return 256;
+    bool innodb = engine.use_innodb() == 1 && (target == sql_target::dump || v > sql::ver_3_23_34);
+    if (!innodb) return 1000;
+    if (target == sql_target::dump) return 767;
+    return innodb_large_prefix(v) ? 3072 : 767;
+}
+
+int sql_indexes_initializer::key_bytes(const t_ftd& column, sql_target target) {
+    int bpc = target == sql_target::dump ? 4 : sql_engine::instance().bytes_per_char();
+    switch (column.vartype) {
+        case VT_BSTR: return column.size * bpc;
+        case VT_DATE:
+            switch (column.reserved & 3) {
+                case 1: return 8;
+                case 2:
+                case 3: return 3;
+                default: return 19 * bpc;
+            }
+        case VT_I1:
+        case VT_UI1:
+        case VT_BOOL: return 1;
+        case VT_I2:
+        case VT_UI2: return 2;
+        case VT_I4:
+        case VT_UI4:
+        case VT_INT:
+        case VT_UINT:
+        case VT_R4: return 4;
+        case VT_I8:
+        case VT_UI8:
+        case VT_R8: return 8;
+        case VT_CY: return 9;
+        case VT_DECIMAL: {
+            int precision = (column.reserved >> 8) & 0xFF;
+            int scale = column.reserved & 0xFF;
+            if (precision == 0) return 8;
+            if (scale >= precision) precision = scale + 1;
+            return precision / 2 + 2;
+        }
+        default: return column.size > 0 ? column.size : 0;
+    }
+}
+
+void sql_indexes_initializer::get_init_chunks(sql_chunks& chunks) {
+    sql::trace(2, "sql_indexes_initializer::get_init_chunks(n_indexes=%d)", int(indexes_.size()));
+    const bool new_server = sql_engine::instance().version() >= sql::ver_4_1_0;
+    const int max_indexes = new_server ? max_indexes_new : max_indexes_old;
+    const int limit = key_limit_bytes(target_);
+    bool auto_covered = false;
+    int count = 0;
+    for (const udb_index& idx : indexes_) {
+        if (count >= max_indexes) break;
+        sql::trace(1, u"Process index '%s'", idx.name);
+        if (idx.fields.size() > max_index_columns) {
+            sql::trace(1, "Max number of indexes has been reached");
+            continue;
+        }
+        ++count;
+        wstring chunk;
+        if (idx.primary)
+            chunk = u"PRIMARY KEY";
+        else if (idx.unique)
+            chunk = u"UNIQUE " + sql_engine::quote_name(idx.name);
+        else
+            chunk = u"INDEX " + sql_engine::quote_name(idx.name);
+        chunk += u" (";
+        bool complete = !idx.fields.empty();
+        bool names_auto = false;
+        int key_length = 0;
+        for (size_t i = 0; complete && i < idx.fields.size(); ++i) {
+            const wstring& name = idx.fields[i];
+            sql::trace(1, u"Process idx.field %s", name);
+            const t_ftd& column = schema_.get_field(name);
+            if (!auto_column_.empty() && compat::equal_nocase(name, auto_column_) && i == 0) {
+                sql::trace(1, "Got index for auto_increment field");
+                names_auto = true;
+            }
+            if (is_blob(column) || is_long_text(column)) {
+                sql::trace(1, "Indexes on BLOBs are not allowed");
+                complete = false;
+                break;
+            }
+            key_length += key_bytes(column, target_);
+            if (key_length > limit) {
+                sql::trace(1, "Index is too big");
+                complete = false;
+                break;
+            }
+            if (i > 0) chunk += u", ";
+            chunk += sql_engine::quote_name(name);
+        }
+        if (!complete) continue;
+        // only an index that is created, led by the column, serves as its key
+        if (names_auto) auto_covered = true;
+        chunks.push_back(chunk + u")");
+    }
+    if (!auto_column_.empty() && !auto_covered) {
+        sql::trace(1, "Creating index for auto-field");
+        auto validator = sql_engine::instance().create_in_validator(source_indexes_);
+        for (const udb_index& idx : indexes_) validator->add_existing_name(idx.name);
+        wstring name = auto_column_;
+        if (!validator->is_acceptable(name) || validator->is_duplicated(name))
+            name = validator->get_safe_name(name);
+        chunks.push_back(u"INDEX " + sql_engine::quote_name(name) + u" (" +
+                         sql_engine::quote_name(auto_column_) + u")");
+    }
+}

@@ -1,0 +1,76 @@
+// Builders of the pieces ("chunks") of a MySQL CREATE TABLE: one column definition per
+// field, and the PRIMARY KEY, UNIQUE and INDEX clauses. Both make names acceptable for the
+// server and record the renames; the callers own the surrounding statement text.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "UDB/udb_idx.h"
+#include "UDB/udb_nmap.h"
+#include "UDB/udb_sche.h"
+#include "UDB/udb_vali.h"
+#include "compat/text/text.h"
+
+using sql_chunks = std::vector<compat::wstring>;
+
+// Where the statement goes: a live server (character sets and limits by its version) or a
+// dump file, which must load on any server from 4.1 (its text columns take utf8mb4 through
+// a versioned comment, so keys are counted at 4 bytes a character).
+enum class sql_target { server, dump };
+
+class sql_schema_initializer {
+public:
+    // auto_column receives the name of the AUTO_INCREMENT column (empty when none) while
+    // the chunks are built.
+    sql_schema_initializer(const compat::wstring& table, const udb_schema& schema,
+                           const udb_indexes& indexes, compat::wstring& auto_column,
+                           sql_target target = sql_target::server);
+    sql_schema_initializer(const sql_schema_initializer&) = delete;
+    sql_schema_initializer& operator=(const sql_schema_initializer&) = delete;
+
+    void get_init_chunks(sql_chunks& chunks);
+    static bool can_have_auto_num(const t_ftd* field);
+    static bool can_have_def_value(const t_ftd* field);
+
+    // The columns with their final names.
+    const udb_schema& get_schema() const { return schema_; }
+    // Source name -> generated name of every renamed column.
+    const t_names_map& get_names_map() const { return validator_->get_mapped_pairs(); }
+
+private:
+    compat::wstring column_chunk(const t_ftd& field, const t_ftd& source);
+
+    compat::wstring table_;
+    udb_schema schema_{true};
+    std::unique_ptr<udb_validator> validator_;
+    compat::wstring& auto_column_;
+    const udb_indexes& indexes_;
+    const udb_schema& source_;
+    sql_target target_;
+};
+
+class sql_indexes_initializer {
+public:
+    // Most columns in one index, and most indexes in one table (by server generation).
+    static constexpr size_t max_index_columns = 16;
+    static constexpr int max_indexes_new = 31, max_indexes_old = 15;
+
+    sql_indexes_initializer(const udb_schema& final_schema, const udb_indexes& indexes,
+                            const compat::wstring& auto_column, const t_names_map& column_map,
+                            sql_target target = sql_target::server);
+
+    void get_init_chunks(sql_chunks& chunks);
+
+    // The longest key in bytes that the table's engine takes.
+    static int key_limit_bytes(sql_target target);
+    // Bytes that one column adds to a key.
+    static int key_bytes(const t_ftd& column, sql_target target);
+
+private:
+    compat::wstring auto_column_;
+    udb_indexes indexes_;
+    const udb_schema& schema_;
+    const udb_indexes& source_indexes_;
+    sql_target target_;
+};

@@ -1,0 +1,343 @@
+#include "SQL/sql_util.h"
+
+#include <vector>
+
+#include "SQL/sql_engi.h"
+#include "SQL/sql_esc.h"
+#include "SQL/sql_trace.h"
+#include "UDB/udb_guid.h"
+#include "UDB/udb_rule.h"
+#include "values/ole_date.h"
+
+using compat::wstring;
+
+namespace {
+
+constexpr VARTYPE vt_bytes = VT_ARRAY | VT_UI1;
+
+bool is_blob_type(VARTYPE t) { return t == VT_BLOB || t == VT_BLOB_OBJECT || t == vt_bytes; }
+
+bool is_dec(char32_t c) { return c >= '0' && c <= '9'; }
+bool is_hex(char32_t c) {
+    return is_dec(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// A number the server reads as one token: [sign] digits [. digits] [e [sign] digits], a
+// leading or trailing point allowed (Oracle writes ".5").
+template <class V>
+bool is_number_literal(V s) {
+    size_t i = 0, n = s.size();
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < n && is_dec(s[i])) ++i, ++digits;
+    if (i < n && s[i] == '.') {
+        ++i;
+        while (i < n && is_dec(s[i])) ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
+        size_t exp = 0;
+        while (i < n && is_dec(s[i])) ++i, ++exp;
+        if (exp == 0) return false;
+    }
+    return i == n;
+}
+
+template <class S>
+S quoted(const S& escaped) {
+    S out;
+    out.reserve(escaped.size() + 2);
+    out += typename S::value_type('\'');
+    out += escaped;
+    out += typename S::value_type('\'');
+    return out;
+}
+
+// Steps 3 and 4 of the literal writers, on narrow or wide text of a non-binary type.
+template <class S>
+S plain_literal(S text, VARTYPE type) {
+    if (type == VT_DATE) {
+        if constexpr (std::is_same_v<S, std::string>)
+            text = ole_date(text).to_string();
+        else
+            text = ole_date(text).to_wstring();
+    }
+    S escaped = sql::escape_text(text);
+    if (type == VT_DATE || type == VT_BSTR) return quoted(escaped);
+    // A number stays bare only when it is one; anything else cannot leave its quotes.
+    if (is_number_literal(escaped)) return escaped;
+    return quoted(escaped);
+}
+
+std::string blob_text_literal(const std::string& text) {
+    sql::trace(1, "GOT BLOB");
+    if (text.size() == 1) return quoted(sql::escape_text(text));
+    ole_guid_extractor guid(text);
+    std::string digits = guid.to_string();
+    if (!digits.empty()) {
+        bool hex = true;
+        for (char c : digits) hex = hex && is_hex(c);
+        // the extractor takes the characters as they stand: only hex digits may go bare
+        if (hex) {
+            sql::trace(1, "BLOB IS AN GUID");
+            return "0x" + digits;
+        }
+    }
+    bool valid = false;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        valid = true;
+        for (size_t i = 2; i < text.size(); ++i) valid = valid && is_hex(text[i]);
+    } else if (text.size() >= 2 && is_dec(text[0]) && is_dec(text[1])) {
+        valid = true;
+        for (size_t i = 2; i < text.size(); ++i) valid = valid && is_dec(text[i]);
+    }
+    if (valid) {
+        sql::trace(1, "BLOB IS VALID");
+        return text;
+    }
+    return quoted(sql::escape_text(text));
+}
+
+bool rule_applies(const udb_field& value) { return udb_custom_conversion::is_acceptable2(value); }
+
+}  // namespace
+
+// ---- column types -------------------------------------------------------------------
+
+wstring get_native_type(VARTYPE type, unsigned size, int flags) {
+    sql::trace(1, "get_native_type(%d,%d,%d)", int(type), int(size), flags);
+    switch (type) {
+        case VT_I2: return u"SMALLINT";
+        case VT_I4:
+        case VT_INT: return u"INT";
+        case VT_R4: return u"FLOAT";
+        case VT_R8: return u"DOUBLE";
+        case VT_CY: return u"DECIMAL(19,4)";
+        case VT_DATE:
+            switch (flags & 3) {
+                case 1: return u"DATETIME";
+                case 2: return u"DATE";
+                case 3: return u"TIME";
+                default: return u"CHAR(19)";
+            }
+        case VT_BSTR: {
+            sql::trace(1, "process as text");
+            if (size == 0 || size > 0xFFFFFF) return u"LONGTEXT";
+            if (size > 0xFFFF) return u"MEDIUMTEXT";
+            if (size > 255) return u"TEXT";
+            wstring t = compat::wformat(u"VARCHAR(%d)", int(size));
+            if (sql_engine::instance().case_sensitive()) t += u" BINARY";
+            return t;
+        }
+        case VT_BOOL: return u"BIT";
+        case VT_I1: return u"TINYINT";
+        case VT_DECIMAL: {
+            int scale = flags & 0xFF;
+            int precision = (flags >> 8) & 0xFF;
+            sql::trace(1, "Scale/precision for decimal column: (%d, %d)", scale, precision);
+            if (precision == 0) return u"DOUBLE";
+            // MySQL refuses a scale that is not below the precision
+            if (scale >= precision) precision = scale + 1;
+            return compat::wformat(u"DECIMAL(%d,%d)", precision, scale);
+        }
+        case VT_UI1: return u"TINYINT UNSIGNED";
+        case VT_UI2: return u"SMALLINT UNSIGNED";
+        case VT_UI4:
+        case VT_UINT: return u"INT UNSIGNED";
+        case VT_I8: return u"BIGINT";
+        case VT_UI8: return u"BIGINT UNSIGNED";
+        case VT_BLOB:
+            sql::trace(1, "process as blob");
+            if (size == 0 || size > 0xFFFFFF) return u"LONGBLOB";
+            if (size <= 255) return u"TINYBLOB";
+            if (size > 0xFFFF) return u"MEDIUMBLOB";
+            return u"BLOB";
+        default: sql::fail(sql::src_util, 378);
+    }
+}
+
+VARTYPE mysql_type_to_vartype(unsigned t, unsigned flags) {
+    namespace ft = sql_field_type;
+    bool u = (flags & ft::unsigned_flag) != 0;
+    switch (t) {
+        case ft::decimal:
+        case ft::newdecimal: return VT_DECIMAL;
+        case ft::tiny: return u ? VT_UI1 : VT_I1;
+        case ft::short_: return u ? VT_UI2 : VT_I2;
+        case ft::long_: return u ? VT_UI4 : VT_I4;
+        case ft::float_: return VT_R4;
+        case ft::double_: return VT_R8;
+        case ft::timestamp:
+        case ft::date:
+        case ft::time:
+        case ft::datetime: return VT_DATE;
+        case ft::longlong: return u ? VT_UI8 : VT_I8;
+        case ft::int24: return VT_I4;
+        case ft::year: return VT_UI2;
+        case ft::bit: return VT_BOOL;
+        case ft::tiny_blob:
+        case ft::medium_blob:
+        case ft::long_blob:
+        case ft::blob: return sql_engine::instance().blob_as_text() ? VT_BSTR : VT_BLOB;
+        default: return VT_BSTR;
+    }
+}
+
+// ---- values from text ---------------------------------------------------------------
+
+ole_variant get_variant(VARTYPE type, const char* text) {
+    sql::trace(1, "get_variant(char)");
+    if (!text) return ole_variant();
+    sql::trace(1, "Type=%d, src=%s", int(type), text);
+    if (type == VT_BOOL) return ole_variant(text[0] != 0);
+    return ole_variant::from_string(text, type);
+}
+
+ole_variant get_variant(VARTYPE type, const char16_t* text) {
+    sql::trace(1, "get_variant(wchar_t)");
+    if (!text) return ole_variant();
+    sql::trace(1, u"Type=%d, src=%s", int(type), text);
+    if (type == VT_BOOL) return ole_variant(text[0] != 0);
+    return ole_variant::from_wstring(text, type);
+}
+
+namespace {
+
+template <class C>
+ole_variant cell_variant(unsigned mysql_type, unsigned flags, unsigned length, const C* cell) {
+    namespace ft = sql_field_type;
+    sql::trace(1, "get_variant(2), type=%d, lenght=%d", int(mysql_type), int(length));
+    if (!cell) {
+        sql::trace(1, "process NULL-values");
+        return ole_variant();
+    }
+    std::basic_string<C> text(cell, length);
+    if (mysql_type < ft::tiny_blob || mysql_type > ft::blob)
+        return get_variant(mysql_type_to_vartype(mysql_type, flags), text.c_str());
+    if ((flags & ft::binary_flag) && !sql_engine::instance().blob_as_text()) {
+        sql::trace(1, "Extract BINARY value");
+        std::vector<uint8_t> bytes(length);
+        for (unsigned i = 0; i < length; ++i) bytes[i] = uint8_t(cell[i] & 0xFF);
+        return ole_variant(bytes);
+    }
+    sql::trace(1, "Extract TEXT value");
+    if constexpr (std::is_same_v<C, char>)
+        return ole_variant(compat::ansi_to_utf16(text));
+    else
+        return ole_variant(text);
+}
+
+}  // namespace
+
+ole_variant get_variant(unsigned mysql_type, unsigned flags, unsigned length, const char* cell) {
+    return cell_variant(mysql_type, flags, length, cell);
+}
+
+ole_variant get_variant(unsigned mysql_type, unsigned flags, unsigned length,
+                        const char16_t* cell) {
+    return cell_variant(mysql_type, flags, length, cell);
+}
+
+// ---- literals -----------------------------------------------------------------------
+
+std::string to_mysql_str(const std::string& text, VARTYPE type) {
+    sql::trace(1, "to_mysql_str(%s)", text);
+    if (type == VT_NULL || type == VT_EMPTY) {
+        sql::trace(1, "******* NULL VALUE ******");
+        return "NULL";
+    }
+    if (text.empty()) return sql_empty_token;
+    if (is_blob_type(type)) return blob_text_literal(text);
+    return plain_literal(text, type);
+}
+
+wstring to_mysql_wstr(const wstring& text, VARTYPE type) {
+    sql::trace(1, u"to_mysql_wstr(%s)", text);
+    if (type == VT_NULL || type == VT_EMPTY) {
+        sql::trace(1, "******* NULL VALUE ******");
+        return u"NULL";
+    }
+    if (text.empty()) return u"\"\"";
+    if (is_blob_type(type)) {
+        sql::trace(1, "Don't process BLOBs here!");
+        sql::fail(sql::src_util, 688);
+    }
+    return plain_literal(text, type);
+}
+
+std::string to_mysql_str(const ole_variant& value) {
+    sql::trace(1, "to_mysql_str");
+    if (value.get_type() == vt_bytes) {
+        sql::trace(1, "special processing for BLOBs");
+        const void* data = nullptr;
+        size_t n = value.get_bytes(&data);
+        std::string_view bytes(static_cast<const char*>(data), data ? n : 0);
+        return quoted(sql::escape_text(bytes));
+    }
+    return to_mysql_str(value.to_string(), value.get_type());
+}
+
+wstring make_mysql_def_val(const t_ftd& column) {
+    wstring text = column.def_value.to_wstring();
+    sql::trace(1, u"make_mysql_def_val(%d,%s)", int(column.vartype), text);
+    if (text.empty()) {
+        sql::trace(1, "Got empty def value");
+        return text;
+    }
+    switch (column.vartype) {
+        case VT_I2:
+        case VT_I4:
+        case VT_BOOL:
+        case VT_I1:
+        case VT_UI1:
+        case VT_UI2:
+        case VT_UI4:
+        case VT_INT:
+        case VT_UINT: {
+            // only a text that is its own decimal integer ("007" and "1x" are not)
+            if (compat::wformat(u"%ld", compat::win_atoi(text)) != text) return {};
+            sql::trace(1, "Int/long default value is correct");
+            return text;
+        }
+        case VT_R4:
+        case VT_R8:
+        case VT_CY:
+        case VT_DECIMAL:
+            // the value goes into the statement bare, so it must be one number token
+            if (!is_number_literal(compat::wstring_view(text))) return {};
+            return text;
+        case VT_DATE: {
+            sql::trace(1, "Got DATE def value");
+            wstring canon = ole_date(text).to_wstring();
+            sql::trace(1, u"After canonization: %s", canon);
+            if (canon.empty()) return canon;
+            return u"\"" + canon + u"\"";
+        }
+        case VT_BSTR:
+            sql::trace(1, u"Got BSTR def value: %s", text);
+            return to_mysql_wstr(text, VT_BSTR);
+        default: return {};
+    }
+}
+
+std::string get_fld_append_str(const udb_field& value, const t_ftd& column) {
+    sql::trace(1, "get_fld_append_str");
+    if (rule_applies(value)) return compat::utf16_to_utf8(udb_custom_conversion::handle2(value));
+    VARTYPE type = value.get_type();
+    if (type == VT_BSTR) {
+        wstring text = value.to_wstring();
+        sql::trace(1, u"Got BSTR value: %s", text);
+        return compat::utf16_to_utf8(to_mysql_wstr(text, VT_BSTR));
+    }
+    std::string s = to_mysql_str(static_cast<const ole_variant&>(value));
+    sql::trace(1, "Got field: %s, type=%08X", s, int(type));
+    bool is_null = type == VT_EMPTY || type == VT_NULL ||
+                   (type != VT_BLOB && type != vt_bytes && s == sql_empty_token);
+    if (!is_null) return s;
+    sql::trace(1, "Put NULL-field");
+    if (column.b_not_null)
+        return to_mysql_str(column.def_value.to_string(), column.def_value.get_type());
+    return "NULL";
+}

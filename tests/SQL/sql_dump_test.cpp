@@ -1,0 +1,231 @@
+// The dump writer's text, byte for byte, and its failures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "SQL/sql_dump.h"
+#include "TK/tk_excep.h"
+#include "sql_engine_fixture.h"
+
+using compat::wstring;
+using namespace sql_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::tm fixed_clock() {
+    std::tm t{};
+    t.tm_year = 2024 - 1900;
+    t.tm_mon = 2;
+    t.tm_mday = 5;
+    return t;
+}
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+    return n;
+}
+
+class SqlDump : public engine_test {
+protected:
+    void SetUp() override {
+        engine_test::SetUp();
+        dir = fs::temp_directory_path() /
+              ("sql_dump_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+        path = dir / "dump.sql";
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        engine_test::TearDown();
+    }
+    wstring wpath() const { return compat::utf8_to_utf16(path.string()); }
+
+    // Table t (a, b) with the given rows of two integers.
+    void write_table(dmp_database& db, std::initializer_list<std::pair<int, int>> rows) {
+        auto s = schema({column(u"a", VT_I4), column(u"b", VT_I4)});
+        auto rs = db.create_table(u"t", *s, {});
+        for (auto [a, b] : rows) rs->append_record(*record({field(u"a", a), field(u"b", b)}));
+        static_cast<dmp_recordset&>(*rs).flush();
+    }
+
+    fs::path dir, path;
+};
+
+}  // namespace
+
+TEST_F(SqlDump, DefaultLayoutByteForByte) {
+    dmp_options o;
+    o.created_by = u"Marrowgate";
+    {
+        dmp_database db(wpath(), o, fixed_clock);
+        write_table(db, {{1, 2}, {3, 4}});
+        db.close();
+    }
+    const std::string e = "\r\n";
+    std::string expected = "# File name: " + path.string() + e +
+                           "# Creation date: 03/05/2024" + e +
+                           "# Created by Marrowgate" + e +
+                           "# --------------------------------------------------" + e +
+                           "/*!40101 SET NAMES utf8 */;" + e +
+                           "/*!50503 SET NAMES utf8mb4 */;" + e +
+                           "/*!40101 SET SQL_MODE='' */;" + e +
+                           e + "#" + e + "# Table structure for table 't'" + e + "#" + e + e +
+                           "DROP TABLE IF EXISTS `t`;" + e +
+                           "CREATE TABLE `t` (" + e +
+                           "  `a` INT," + e +
+                           "  `b` INT" + e +
+                           ") ENGINE=MyISAM /*!40101 DEFAULT CHARSET=utf8 */;" + e +
+                           e + "#" + e + "# Dumping data for table 't'" + e + "#" + e + e +
+                           "LOCK TABLES `t` WRITE;" + e +
+                           "INSERT INTO `t`(`a`, `b`) VALUES(1, 2), (3, 4);" + e +
+                           "UNLOCK TABLES;" + e;
+    EXPECT_EQ(slurp(path), expected);
+}
+
+TEST_F(SqlDump, OldVersionWritesBareNamesAndTypeClause) {
+    dmp_options o;
+    o.new_version = false;
+    o.comments = false;
+    o.lock_tables = false;
+    o.line_break = 1;
+    {
+        dmp_database db(wpath(), o, fixed_clock);
+        EXPECT_EQ(eng().version(), 0x31401u);
+        write_table(db, {{1, 2}});
+        udb_relationships rels;
+        rels.push_back({u"fk", u"", u"t", u"t", u"", {u"a"}, {u"b"}});
+        db.create_relationships(rels);
+        db.close();
+    }
+    EXPECT_EQ(slurp(path),
+              "/*!40101 SET NAMES utf8 */;\n/*!50503 SET NAMES utf8mb4 */;\n"
+              "/*!40101 SET SQL_MODE='' */;\n"
+              "DROP TABLE IF EXISTS t;\nCREATE TABLE t (\n  a INT,\n  b INT\n) TYPE=MyISAM;\n"
+              "INSERT INTO t(a, b) VALUES(1, 2);\n");
+}
+
+TEST_F(SqlDump, DatabaseBlockNeedsCreateTableAndUsesTheBaseName) {
+    path = dir / "my-dump.x.sql";
+    dmp_options o;
+    o.comments = false;
+    o.create_database = true;
+    {
+        dmp_database db(wpath(), o, fixed_clock);
+        db.close();
+    }
+    std::string text = slurp(path);
+    EXPECT_NE(text.find("\r\nDROP DATABASE IF EXISTS `my-dump_x`;\r\nCREATE DATABASE `my-dump_x`;\r\n"
+                        "USE `my-dump_x`;\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find(dir.string()), std::string::npos);
+    o.create_table = false;
+    {
+        dmp_database db(wpath(), o, fixed_clock);
+        db.close();
+    }
+    EXPECT_EQ(slurp(path).find("DATABASE"), std::string::npos);
+}
+
+TEST_F(SqlDump, TableWithoutRowsWritesNoInsert) {
+    dmp_options o;
+    {
+        dmp_database db(wpath(), o, fixed_clock);
+        write_table(db, {});
+        db.close();
+    }
+    std::string text = slurp(path);
+    EXPECT_EQ(count(text, "INSERT"), 0u);
+    EXPECT_NE(text.find("LOCK TABLES `t` WRITE;\r\nUNLOCK TABLES;\r\n"), std::string::npos);
+}
+
+TEST_F(SqlDump, SameTableTwiceIsAnInternalError) {
+    dmp_database db(wpath(), dmp_options{}, fixed_clock);
+    auto s = schema({column(u"a", VT_I4)});
+    db.create_table(u"t", *s, {});
+    EXPECT_THROW(db.create_table(u"t", *s, {}), tk_mail_assertion);
+    EXPECT_THROW(db.get_table(u"t", true), tk_mail_assertion);
+}
+
+TEST_F(SqlDump, LongInsertIsSplitAfterTheRowThatPassesTheLimit) {
+    dmp_options o;
+    {
+        dmp_database db(wpath(), o, fixed_clock);
+        auto s = schema({column(u"a", VT_BSTR, 0)});
+        auto rs = db.create_table(u"t", *s, {});
+        wstring big(600000, u'x');
+        for (int i = 0; i < 3; ++i) rs->append_record(*record({field(u"a", big)}));
+        static_cast<dmp_recordset&>(*rs).flush();
+        db.close();
+    }
+    std::string text = slurp(path);
+    EXPECT_EQ(count(text, "INSERT INTO"), 2u);
+    size_t first_end = text.find(";\r\n", text.find("INSERT INTO"));
+    EXPECT_EQ(count(text.substr(0, first_end), "'xxxx"), 2u);
+}
+
+TEST_F(SqlDump, CommentsCannotCarrySql) {
+    dmp_options o;
+    {
+        dmp_database db(wpath(), o, fixed_clock);
+        auto s = schema({column(u"a", VT_I4)});
+        db.create_table(u"x\r\nDROP DATABASE d;", *s, {});
+        db.close();
+    }
+    std::string text = slurp(path);
+    // the name stays inside its backquotes; the comment lines keep it on one line
+    EXPECT_NE(text.find("DROP TABLE IF EXISTS `x\r\nDROP DATABASE d;`;"), std::string::npos);
+    EXPECT_NE(text.find("# Table structure for table 'x  DROP DATABASE d;'\r\n"), std::string::npos);
+    EXPECT_NE(text.find("# Dumping data for table 'x  DROP DATABASE d;'\r\n"), std::string::npos);
+}
+
+TEST_F(SqlDump, MissingFieldInRowIsAnError) {
+    dmp_database db(wpath(), dmp_options{}, fixed_clock);
+    auto s = schema({column(u"a", VT_I4), column(u"b", VT_I4)});
+    auto rs = db.create_table(u"t", *s, {});
+    try {
+        rs->append_record(*record({field(u"A", 1)}));
+        FAIL() << "no exception";
+    } catch (const tk_exception& e) {
+        EXPECT_EQ(e.level(), 0);
+        EXPECT_EQ(e.message().rfind("Generic error occurred while migrating the data.\n", 0), 0u);
+    }
+}
+
+TEST_F(SqlDump, UnopenableFileIsALevelOneError) {
+    try {
+        dmp_database db(compat::utf8_to_utf16((dir / "no" / "such" / "x.sql").string()), dmp_options{},
+                        fixed_clock);
+        FAIL() << "no exception";
+    } catch (const tk_exception& e) {
+        EXPECT_EQ(e.level(), 1);
+    }
+}
+
+TEST_F(SqlDump, FailedWriteIsALevelOneErrorOfClose) {
+    dmp_database db(u"/dev/full", dmp_options{}, fixed_clock);
+    auto s = schema({column(u"a", VT_I4)});
+    {
+        auto rs = db.create_table(u"t", *s, {});
+        rs->append_record(*record({field(u"a", 1)}));
+        try {
+            static_cast<dmp_recordset&>(*rs).flush();
+            db.close();
+            FAIL() << "no exception";
+        } catch (const tk_exception& e) {
+            EXPECT_EQ(e.level(), 1);
+        }
+    }
+}

@@ -1,0 +1,111 @@
+// Version words, escaping of literals and names, and the session SQL mode.
+#include <gtest/gtest.h>
+
+#include "SQL/sql_esc.h"
+#include "SQL/sql_mode.h"
+#include "SQL/sql_ver.h"
+#include "sql_engine_fixture.h"
+
+using namespace std::string_literals;
+
+TEST(SqlVersion, ParsesVersionTexts) {
+    struct {
+        const char* text;
+        std::optional<uint32_t> word;
+    } cases[] = {
+        {"5.0.27-community-nt", 0x5001B},
+        {"4.1.0", 0x40100},
+        {"3.23.43", 0x3172B},
+        {"10.11.19-MariaDB-0+deb12u1", 0x0A0B13},
+        {"5.5.5-10.11.19-MariaDB", 0x050505},
+        {"8.0.36", 0x080024},
+        {"4.1", std::nullopt},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"5.300.1", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(sql::parse_version_word(c.text), c.word) << c.text;
+}
+
+TEST(SqlEscape, FollowsTheClientRules) {
+    EXPECT_EQ(sql::escape_text("O'Brien"), "O\\'Brien");
+    EXPECT_EQ(sql::escape_text("a\\b\"c"), "a\\\\b\\\"c");
+    EXPECT_EQ(sql::escape_text("x\0y\r\n\x1Az"s), "x\\0y\\r\\n\\Zz");
+    // UTF-8 passes unchanged
+    EXPECT_EQ(sql::escape_text("\xC3\xA9\xF0\x9F\x98\x80"), "\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(sql::escape_text(u"it's\u0000\u6F22"s), u"it\\'s\\0\u6F22");
+}
+
+TEST(SqlEscape, BackquotesDoubleInsideNames) {
+    EXPECT_EQ(sql::backquote(u"ab"), u"`ab`");
+    EXPECT_EQ(sql::backquote(u"a`b"), u"`a``b`");
+    EXPECT_EQ(sql::backquote(u"`; DROP DATABASE x; `"), u"```; DROP DATABASE x; ```");
+}
+
+TEST(SqlEscape, CommentTextKeepsToOneLine) {
+    EXPECT_EQ(sql::comment_text("a\r\nDROP TABLE t;"), "a  DROP TABLE t;");
+}
+
+TEST(SqlMode, DropsTheModesThatChangeQuoting) {
+    EXPECT_EQ(sql::sql_mode_for_literals("STRICT_TRANS_TABLES,NO_BACKSLASH_ESCAPES,ANSI_QUOTES"),
+              "STRICT_TRANS_TABLES");
+    EXPECT_EQ(sql::sql_mode_for_literals("REAL_AS_FLOAT,PIPES_AS_CONCAT,ANSI_QUOTES,IGNORE_SPACE,ANSI"),
+              "REAL_AS_FLOAT,PIPES_AS_CONCAT,IGNORE_SPACE");
+    EXPECT_EQ(sql::sql_mode_for_literals("ORACLE,no_backslash_escapes"), "");
+    EXPECT_EQ(sql::sql_mode_for_literals(""), "");
+}
+
+using SqlQuoteName = sql_test::engine_test;
+
+TEST_F(SqlQuoteName, BackquotesFromServer41) {
+    eng().set_version(0x400FF);
+    EXPECT_EQ(sql_engine::quote_name(u"ab"), u"ab");
+    eng().set_version(0x40100);
+    EXPECT_EQ(sql_engine::quote_name(u"ab"), u"`ab`");
+    EXPECT_EQ(sql_engine::quote_name(u"a`b"), u"`a``b`");
+}
+
+using SqlEngineVersion = sql_test::engine_test;
+
+TEST_F(SqlEngineVersion, VersionTextSetsWordAndInnoDB) {
+    eng().take_version_text("3.23.43", false);
+    EXPECT_EQ(eng().version(), 0x3172Bu);
+    EXPECT_EQ(eng().use_innodb(), 0);
+    eng().take_version_text("3.23.44", false);
+    EXPECT_EQ(eng().use_innodb(), 1);
+    eng().take_version_text("5.0.27-community-nt", false);
+    EXPECT_EQ(eng().version(), 0x5001Bu);
+    eng().take_version_text("", false);
+    EXPECT_EQ(eng().version(), 0x5001Bu);
+}
+
+TEST_F(SqlEngineVersion, Server410WithPasswordIsRefused) {
+    EXPECT_NO_THROW(eng().take_version_text("4.1.0", false));
+    try {
+        eng().take_version_text("4.1.0", true);
+        FAIL() << "no exception";
+    } catch (const sql_auth_not_supported_exception& e) {
+        EXPECT_EQ(e.level(), 1);
+        EXPECT_EQ(e.code(), 0);
+    }
+}
+
+TEST_F(SqlEngineVersion, InvalidVersionTextIsAnInternalError) {
+    EXPECT_THROW(eng().take_version_text("4.1", false), tk_mail_assertion);
+}
+
+TEST_F(SqlEngineVersion, CharsetFollowsVersion) {
+    eng().set_version(0x50502);
+    EXPECT_STREQ(eng().text_charset(), "utf8");
+    EXPECT_EQ(eng().bytes_per_char(), 3);
+    eng().set_version(0x50503);
+    EXPECT_STREQ(eng().text_charset(), "utf8mb4");
+    EXPECT_EQ(eng().bytes_per_char(), 4);
+}
+
+TEST(SqlException, CodeCarriesTheMySqlError) {
+    sql_exception e("Access denied", 1045);
+    EXPECT_EQ(e.code(), 0x400415);
+    EXPECT_EQ(e.level(), 0);
+    EXPECT_EQ(e.message(), "Access denied");
+}
