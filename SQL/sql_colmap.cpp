@@ -1,0 +1,84 @@
+#include "SQL/sql_colmap.h"
+
+#include "SQL/sql_field_finder.h"
+#include "SQL/sql_live_trace.h"
+
+using compat::wstring;
+
+namespace {
+
+constexpr size_t none = static_cast<size_t>(-1);
+
+int exact_column(const udb_schema& schema, const wstring& name) {
+    for (size_t c = 0; c < schema.size(); ++c)
+        if (schema[c]->name == name) return static_cast<int>(c);
+    return -1;
+}
+
+}  // namespace
+
+sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schema, const t_names_map* fields) {
+    const size_t r = record.size();
+    const size_t c = schema.size();
+    record_smaller_ = r < c;
+    for (const udb_field* f : record) record_names_.push_back(f->name);
+
+    std::vector<size_t> column_of(r, none);
+    std::vector<bool> taken(c, false);
+    auto claim = [&](size_t j, int col) {
+        if (col < 0 || taken[static_cast<size_t>(col)] || column_of[j] != none) return;
+        column_of[j] = static_cast<size_t>(col);
+        taken[static_cast<size_t>(col)] = true;
+    };
+    // exact names: the creation's map first, then the safe name
+    if (fields)
+        for (size_t j = 0; j < r; ++j) claim(j, exact_column(schema, fields->get_mapped_name(record_names_[j], true)));
+    const sql_field_finder finder(record);
+    for (size_t j = 0; j < r; ++j) {
+        if (column_of[j] != none) continue;
+        const wstring& safe = finder.names()[j];
+        sql_live::trace(1, u"Name=%s, mapped name=%s", record_names_[j], safe);
+        claim(j, exact_column(schema, safe));
+    }
+    // a name equal without case only where it cannot take another field's column
+    for (size_t j = 0; j < r; ++j) {
+        if (column_of[j] != none) continue;
+        int only = -1;
+        int matches = 0;
+        for (size_t k = 0; k < c; ++k)
+            if (!taken[k] && compat::equal_nocase(schema[k]->name, finder.names()[j])) only = static_cast<int>(k), ++matches;
+        if (matches == 1) claim(j, only);
+    }
+
+    complete_ = true;
+    if (record_smaller_) {
+        for (size_t j = 0; j < r && complete_; ++j)
+            if (column_of[j] == none) complete_ = false, missing_ = record_names_[j];
+    } else {
+        for (size_t k = 0; k < c && complete_; ++k)
+            if (!taken[k]) complete_ = false, missing_ = schema[k]->name;
+    }
+    if (!complete_ && r == c) {
+        sql_live::trace(1, "Fields are matched to columns by position");
+        for (size_t j = 0; j < r; ++j) column_of[j] = j;
+        complete_ = true;
+        missing_.clear();
+    }
+    if (!complete_) return;
+
+    if (record_smaller_) {
+        for (size_t j = 0; j < r; ++j) pairs_.emplace_back(j, column_of[j]);
+    } else {
+        std::vector<size_t> field_of(c, none);
+        for (size_t j = 0; j < r; ++j)
+            if (column_of[j] != none) field_of[column_of[j]] = j;
+        for (size_t k = 0; k < c; ++k) pairs_.emplace_back(field_of[k], k);
+    }
+}
+
+bool sql_column_map::fits(const udb_record& record) const {
+    if (record.size() != record_names_.size()) return false;
+    for (size_t j = 0; j < record.size(); ++j)
+        if (record[j]->name != record_names_[j]) return false;
+    return true;
+}

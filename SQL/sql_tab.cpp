@@ -1,0 +1,286 @@
+#include "SQL/sql_tab.h"
+
+#include <cstdio>
+#include <exception>
+
+#include "SQL/sql_batch_exc.h"
+#include "SQL/sql_engi.h"
+#include "SQL/sql_fk_parser.h"
+#include "SQL/sql_live_trace.h"
+#include "SQL/sql_util.h"
+#include "TK/tk_excep.h"
+
+using compat::wstring;
+using sql_live::trace;
+
+namespace {
+
+constexpr unsigned cr_server_gone = 2006;
+constexpr unsigned cr_server_lost = 2013;
+constexpr unsigned ver_fk = 0x3172B;
+
+const char* const structure_text =
+    "The structure of data source does not conform to the destination table. For more "
+    "information see Troubleshooting article of the product documentation.";
+
+std::string quoted_utf8(const wstring& name) { return compat::utf16_to_utf8(sql_engine::quote_name(name)); }
+
+bool is_zero_date(const wstring& text) {
+    return text == u"0000-00-00" || text == u"0000-00-00 00:00:00" || text == u"00000000000000";
+}
+
+}  // namespace
+
+sql_table::sql_table(sql_database& db, const wstring& name, udb_relationships& relationships)
+    : sql_recordset(db, name, relationships), quoted_name_(quoted_utf8(name)) {
+    trace(2, "sql_table::ctor");
+    initialize();
+}
+
+sql_table::~sql_table() {
+    trace(2, "sql_table::dtor");
+    try {
+        flush();
+    } catch (const std::exception& e) {
+        trace(3, "Error:\n%s", e.what());
+    }
+}
+
+void sql_table::initialize() {
+    trace(2, "sql_table::initialize");
+    read_columns();
+    read_indexes();
+    if (sql_engine::instance().version() > ver_fk) read_foreign_keys();
+}
+
+void sql_table::read_columns() {
+    auto rs = database().query(u"SHOW COLUMNS FROM " + sql_engine::quote_name(name_));
+    if (!rs) return;
+    for (size_t i = 0; !rs->is_eof() && i < schema_.size(); rs->next(), ++i) {
+        const udb_record& row = *rs->get_item();
+        t_ftd& column = *schema_[i];
+        const std::string type = row.at(1)->to_string();
+        trace(2, "Got type: %s", type);
+        int size = 0;
+        int precision = 0;
+        int scale = 0;
+        if (std::sscanf(type.c_str(), "varchar(%d)", &size) == 1) {
+            trace(2, "Refining size for varchar: %d", size);
+            column.size = size;
+        } else if (std::sscanf(type.c_str(), "float(%d,%d)", &precision, &scale) == 2) {
+            trace(2, "Refining type for FLOAT(%d,%d)", precision, scale);
+            if (precision && scale && scale < precision) {
+                column.vartype = VT_DECIMAL;
+                column.reserved = scale | (precision << 8);
+            }
+        }
+        const wstring def = row.at(row.size() - 2)->to_wstring();
+        trace(2, u"Got default value: %s", def);
+        if (!column.b_not_null && def.empty()) continue;
+        trace(2, "Default value's type: %08X", static_cast<unsigned>(column.vartype));
+        if (column.vartype == VT_DATE && is_zero_date(def)) {
+            trace(2, "Skip empty def.values for date column");
+            column.b_not_null = false;
+            continue;
+        }
+        column.def_value = get_variant(is_quoted_vartype(column.vartype) ? VT_BSTR : column.vartype, def.c_str());
+    }
+}
+
+void sql_table::read_indexes() {
+    auto rs = database().query(u"SHOW INDEX FROM " + sql_engine::quote_name(name_));
+    if (!rs) return;
+    for (; !rs->is_eof(); rs->next()) {
+        const udb_record& row = *rs->get_item();
+        const bool unique = row.at(1)->to_string() == "0";
+        const wstring key = row.at(2)->to_wstring();
+        const bool primary = key == u"PRIMARY";
+        const wstring field = row.at(4)->to_wstring();
+        trace(2, u"Got index '%s' (primary=%d, unique=%d)", key, primary ? 1 : 0, unique ? 1 : 0);
+        if (indexes_.is_acceptable_name(key))
+            add_index(udb_index(key, unique, primary, {field}));
+        else
+            indexes_.get_index(key).fields.push_back(field);
+    }
+}
+
+void sql_table::read_foreign_keys() {
+    trace(2, "Extracting foreign keys");
+    auto rs = database().query(u"SHOW CREATE TABLE " + sql_engine::quote_name(name_));
+    if (!rs) return;
+    for (; !rs->is_eof(); rs->next()) {
+        const udb_record& row = *rs->get_item();
+        sql_fk_parser parser(name_, row.at(row.size() - 1)->to_string());
+        parser.do_parse(relationships());
+    }
+}
+
+const sql_column_map& sql_table::map_for(const udb_record& record) {
+    if (map_ && map_->fits(record)) return *map_;
+    // a batch carries one column list: rows of another shape start a new one
+    if (!rows_.empty()) send_batch();
+    const auto& fields = database().get_names_map().fields();
+    const auto it = fields.find(name_);
+    map_ = std::make_unique<sql_column_map>(record, schema_, it == fields.end() ? nullptr : &it->second);
+    return *map_;
+}
+
+void sql_table::structure_error(const sql_column_map& map) const {
+    if (map.record_smaller())
+        trace(1, u"Field %s not found", map.missing());
+    else
+        trace(1, u"Field %s not found in appending record", map.missing());
+    throw tk_exception(structure_text, 0);
+}
+
+std::string sql_table::column_list(const sql_column_map& map) const {
+    std::string text;
+    for (const auto& [field, column] : map.pairs()) {
+        if (!text.empty()) text += ", ";
+        text += quoted_utf8(schema_[column]->name);
+    }
+    return text;
+}
+
+std::string sql_table::value_list(const udb_record& record, const sql_column_map& map) const {
+    std::string text = "(";
+    bool first = true;
+    for (const auto& [field, column] : map.pairs()) {
+        if (!first) text += ", ";
+        first = false;
+        text += get_fld_append_str(*record[field], *schema_[column]);
+    }
+    return text + ")";
+}
+
+void sql_table::append_record(const udb_record& record) {
+    trace(1, "sql_table::append_record");
+    ++received_;
+    if (sql_engine::instance().fast_insert())
+        fast_append(record);
+    else
+        slow_append(record);
+    ++record_count_;
+}
+
+void sql_table::fast_append(const udb_record& record) {
+    trace(1, "sql_table::fast_append");
+    const sql_column_map& map = map_for(record);
+    if (record.size() < schema_.size())
+        trace(1, "Size of record is less than size of schema");
+    else
+        trace(1, "Size of schema is less or equal to the size of record");
+    if (!map.complete()) structure_error(map);
+    const std::string values = value_list(record, map);
+    if (rows_.empty()) {
+        trace(1, "Initialize new query...");
+        head_ = "INSERT INTO " + quoted_name_ + "(" + column_list(map) + ") VALUES";
+        buffer_ = head_;
+    } else {
+        buffer_ += ", ";
+    }
+    trace(1, "*** FAST INSERT MODE ***");
+    trace(1, "sql_query=[%s]", values);
+    rows_.push_back({buffer_.size(), values.size(), received_});
+    buffer_ += values;
+    if (buffer_.size() > batch_bytes) {
+        trace(2, "Run SQL query: [%s]", buffer_);
+        send_batch();
+    }
+}
+
+void sql_table::slow_append(const udb_record& record) {
+    trace(1, "sql_table::slow_append");
+    const sql_column_map& map = map_for(record);
+    if (!map.complete()) structure_error(map);
+    const std::string text =
+        "INSERT INTO " + quoted_name_ + "(" + column_list(map) + ") VALUES " + value_list(record, map);
+    trace(2, "Run SQL query: %s", text);
+    database().query_append(text);
+}
+
+void sql_table::flush() {
+    if (rows_.empty()) return;
+    trace(2, "Run SQL query: [%s]", buffer_);
+    send_batch();
+}
+
+void sql_table::send_batch() {
+    // the buffer is empty again whatever happens to its rows
+    std::string text = std::move(buffer_);
+    std::vector<pending_row> rows = std::move(rows_);
+    buffer_.clear();
+    rows_.clear();
+    try {
+        database().query_append(text);
+        return;
+    } catch (const sql_exception& e) {
+        const unsigned err = static_cast<unsigned>(e.code() & 0xFFFF);
+        if (err == cr_server_gone || err == cr_server_lost) throw;
+        if (rows.size() == 1) throw sql_batch_exception({{rows[0].number, err, e.message()}});
+        trace(2, "The batch was refused (%s); sending its rows one by one", e.message());
+    }
+    std::vector<sql_row_error> failed;
+    for (const pending_row& row : rows) {
+        try {
+            database().query_append(head_ + text.substr(row.offset, row.length));
+        } catch (const sql_exception& e) {
+            const unsigned err = static_cast<unsigned>(e.code() & 0xFFFF);
+            if (err == cr_server_gone || err == cr_server_lost) throw;
+            failed.push_back({row.number, err, e.message()});
+        }
+    }
+    if (!failed.empty()) throw sql_batch_exception(std::move(failed));
+}
+
+void sql_table::update(const udb_record& record) {
+    trace(1, "sql_table::update");
+    flush();
+    if (pk_index_ < 0) {
+        trace(1, "There's no primary/unique key");
+        return;
+    }
+    trace(1, "Step #1");
+    if (static_cast<size_t>(pk_index_) >= indexes_.size()) sql_live::fail(sql_live::src_tab, 404);
+    const udb_index& key = indexes_[static_cast<size_t>(pk_index_)];
+    trace(1, "Step #2");
+    const std::string head = "UPDATE " + quoted_name_ + " SET ";
+    trace(1, "Step #3");
+    const sql_column_map& map = map_for(record);
+    if (!map.complete()) structure_error(map);
+    std::string set_part;
+    std::string where_part;
+    std::vector<bool> key_given(key.fields.size(), false);
+    for (const auto& [field, column] : map.pairs()) {
+        trace(1, "Step #4");
+        const t_ftd& col = *schema_[column];
+        trace(1, u"Got mappend fn: %s", col.name);
+        const std::string assignment = quoted_utf8(col.name) + "=" + get_fld_append_str(*record[field], col);
+        size_t k = 0;
+        while (k < key.fields.size() && !compat::equal_nocase(key.fields[k], col.name)) ++k;
+        if (k < key.fields.size()) {
+            trace(1, u"Field %s is a part of UKey", col.name);
+            key_given[k] = true;
+            where_part += (where_part.empty() ? "" : " AND ") + assignment;
+        } else {
+            trace(1, u"Field %s is NOT a part of UKey", col.name);
+            set_part += (set_part.empty() ? "" : ", ") + assignment;
+        }
+    }
+    for (bool given : key_given) {
+        if (!given) {
+            // part of a composite key would match other rows too
+            trace(1, "Missing primary/unique key");
+            return;
+        }
+    }
+    if (set_part.empty()) {
+        // every column is part of the key: the row that holds it is already this record
+        trace(1, "Nothing to update: every column belongs to the key");
+        return;
+    }
+    const std::string text = head + set_part + " WHERE " + where_part;
+    trace(2, "UPDATE QUERY: %s", text);
+    if (database().query_update(text) == 0)
+        throw tk_exception("The record to update was not found in the destination table.", 0);
+}

@@ -1,0 +1,62 @@
+// One table of the live destination database opened for writing: its columns, defaults,
+// indexes and keys are read from the server; records are written as multi-row INSERTs of
+// about 1,000,000 bytes (fast mode) or one INSERT each, and updated by their key.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SQL/sql_colmap.h"
+#include "SQL/sql_recs.h"
+
+class sql_table : public sql_recordset {
+public:
+    // A batch is sent once its text grows past this many bytes.
+    static constexpr size_t batch_bytes = 1000000;
+
+    sql_table(sql_database& db, const compat::wstring& name, udb_relationships& relationships);
+    // Sends what is still buffered; a failure there can only be logged, so owners call
+    // flush first to learn of it.
+    ~sql_table() override;
+
+    // Raises sql_exception for a refused row; a refused batch raises sql_batch_exception
+    // naming only the rows that fail on their own (the others arrive).
+    void append_record(const udb_record& record) override;
+    // UPDATE of the row with the record's whole primary or unique key. A record whose key
+    // matches no row raises a level-0 error; a table without such a key, or a record that
+    // lacks part of it, is left alone.
+    void update(const udb_record& record) override;
+    // Sends the buffered rows now (as append_record does when a batch is full).
+    void flush();
+
+    // Number of rows waiting in the buffer, and its size in bytes.
+    size_t pending_rows() const { return rows_.size(); }
+    size_t pending_bytes() const { return buffer_.size(); }
+
+private:
+    struct pending_row {
+        size_t offset;
+        size_t length;
+        int number;
+    };
+
+    void initialize();
+    void read_columns();
+    void read_indexes();
+    void read_foreign_keys();
+    const sql_column_map& map_for(const udb_record& record);
+    [[noreturn]] void structure_error(const sql_column_map& map) const;
+    std::string column_list(const sql_column_map& map) const;
+    std::string value_list(const udb_record& record, const sql_column_map& map) const;
+    void fast_append(const udb_record& record);
+    void slow_append(const udb_record& record);
+    void send_batch();
+
+    std::unique_ptr<sql_column_map> map_;
+    std::string quoted_name_;
+    std::string head_;    // INSERT INTO `t`(`a`, `b`) VALUES
+    std::string buffer_;  // the pending INSERT: head_ and its row groups
+    std::vector<pending_row> rows_;
+    int received_ = 0;    // records handed to append_record
+};

@@ -1,0 +1,219 @@
+// The table writer: fast and slow INSERTs, the batch threshold, refused rows inside a
+// batch, columns that differ only in case, and UPDATE by key.
+#include "SQL/sql_batch_exc.h"
+#include "SQL/sql_exc.h"
+#include "SQL/sql_tab.h"
+#include "TK/tk_excep.h"
+#include "tests/SQL/live_fixture.h"
+
+namespace {
+
+using live_test::field;
+using live_test::LiveDb;
+using live_test::record;
+
+class LiveTab : public LiveDb {
+protected:
+    sql_table& table(const char16_t* name) {
+        table_ = db_->get_table(name, true);
+        auto* t = dynamic_cast<sql_table*>(table_.get());
+        EXPECT_NE(t, nullptr);
+        return *t;
+    }
+    void append(sql_table& t, int id, const compat::wstring& text) {
+        auto r = record({field(u"id", ole_variant(id)), field(u"s", ole_variant(text))});
+        t.append_record(*r);
+    }
+    std::unique_ptr<udb_recordset> table_;
+};
+
+TEST_F(LiveTab, FastModeSendsPastOneMillionBytes) {
+    exec("CREATE TABLE t (id INT PRIMARY KEY, s MEDIUMTEXT)");
+    open();
+    sql_table& t = table(u"t");
+    const compat::wstring chunk(1000, u'x');
+    int id = 0;
+    while (t.pending_bytes() + 1000 + 20 < sql_table::batch_bytes) append(t, ++id, chunk);
+    EXPECT_EQ(count("t"), 0);
+    // a row that brings the text to exactly 1,000,000 bytes: not sent yet
+    const size_t digits = std::to_string(id + 1).size();
+    const size_t row_overhead = 2 + 1 + digits + 2 + 2 + 1;  // ", " "(" id ", " quotes ")"
+    const size_t fill = sql_table::batch_bytes - t.pending_bytes() - row_overhead;
+    append(t, ++id, compat::wstring(fill, u'y'));
+    ASSERT_EQ(t.pending_bytes(), sql_table::batch_bytes);
+    EXPECT_EQ(count("t"), 0);
+    // the next row takes it past: the batch goes with that row in it
+    append(t, ++id, u"z");
+    EXPECT_EQ(t.pending_rows(), 0u);
+    EXPECT_EQ(count("t"), id);
+
+    // three buffered rows go as one INSERT when the table closes
+    for (int k = 0; k < 3; ++k) append(t, ++id, u"tail");
+    EXPECT_EQ(t.pending_rows(), 3u);
+    table_.reset();
+    EXPECT_EQ(count("t"), id);
+}
+
+TEST_F(LiveTab, SlowModeSendsEachRecord) {
+    exec("CREATE TABLE t (id INT PRIMARY KEY, s VARCHAR(10))");
+    open();
+    engine_->set_fast_insert(false);
+    sql_table& t = table(u"t");
+    append(t, 1, u"a");
+    EXPECT_EQ(count("t"), 1);
+    EXPECT_EQ(t.pending_rows(), 0u);
+    try {
+        append(t, 1, u"dup");
+        FAIL() << "duplicate accepted";
+    } catch (const sql_exception& e) {
+        EXPECT_EQ(e.code(), 0x400426);
+    }
+    append(t, 2, u"b");
+    EXPECT_EQ(count("t"), 2);
+}
+
+TEST_F(LiveTab, RefusedRowsOfABatchAreReportedAloneAndTheRestArrives) {
+    exec("CREATE TABLE t (id INT PRIMARY KEY, s VARCHAR(5))");
+    open();
+    sql_table& t = table(u"t");
+    for (int id = 1; id <= 10; ++id) append(t, id, u"ok");
+    append(t, 3, u"dup");          // record 11: duplicate key
+    append(t, 12, u"far too long");  // record 12: refused (too long for the column)
+    for (int id = 13; id <= 15; ++id) append(t, id, u"ok");
+    try {
+        t.flush();
+        FAIL() << "no error";
+    } catch (const sql_batch_exception& e) {
+        ASSERT_EQ(e.rows().size(), 2u);
+        EXPECT_EQ(e.rows()[0].record_number, 11);
+        EXPECT_EQ(e.rows()[0].code(), 0x400426);
+        EXPECT_EQ(e.rows()[1].record_number, 12);
+        // not a duplicate: a handler that skips duplicates still sees it
+        EXPECT_NE(e.code(), 0x400426);
+        EXPECT_EQ(e.code(), e.rows()[1].code());
+    }
+    EXPECT_EQ(count("t"), 13);
+    EXPECT_EQ(scalar("SELECT s FROM t WHERE id = 3"), "ok");
+
+    // a batch whose only failure is a duplicate: its other rows arrive, the error says 1062
+    append(t, 20, u"a");
+    append(t, 20, u"b");
+    append(t, 21, u"c");
+    try {
+        t.flush();
+        FAIL() << "no error";
+    } catch (const sql_batch_exception& e) {
+        ASSERT_EQ(e.rows().size(), 1u);
+        EXPECT_EQ(e.rows()[0].record_number, 17);
+        EXPECT_EQ(e.code(), 0x400426);
+    }
+    EXPECT_EQ(count("t"), 15);
+}
+
+TEST_F(LiveTab, ColumnsDifferingOnlyInCaseGetTheirOwnValues) {
+    sql_database& db = open(2);
+    udb_schema schema;
+    schema.push_back(new t_ftd(0, u"ID", VT_I4, false, false));
+    schema.push_back(new t_ftd(0, u"id", VT_I4, false, false));
+    schema.push_back(new t_ftd(10, u"Name", VT_BSTR, false, false));
+    auto created = db.create_table(u"pair", schema, udb_indexes());
+    ASSERT_NE(created, nullptr);
+    const udb_schema& cols = created->get_schema();
+    ASSERT_EQ(cols.size(), 3u);
+    EXPECT_EQ(cols[0]->name, u"ID");
+    EXPECT_NE(cols[1]->name, u"id") << "the second of the pair is renamed";
+    const std::string renamed = compat::utf16_to_utf8(cols[1]->name);
+    auto* t = dynamic_cast<sql_table*>(created.get());
+    ASSERT_NE(t, nullptr);
+    for (int k = 0; k < 2; ++k) {
+        auto r = record({field(u"ID", ole_variant(1 + k * 10)), field(u"id", ole_variant(2 + k * 10)),
+                         field(u"Name", ole_variant(compat::wstring(u"n")))});
+        t->append_record(*r);
+    }
+    // a record with fewer fields than the table
+    auto r = record({field(u"id", ole_variant(99))});
+    t->append_record(*r);
+    created.reset();
+    EXPECT_EQ(scalar("SELECT CONCAT(`ID`, ',', `" + renamed +
+                     "`) FROM pair WHERE `ID` = 1"),
+              "1,2");
+    EXPECT_EQ(scalar("SELECT `" + renamed + "` FROM pair WHERE `ID` = 11"), "12");
+    // the short record's id went into the renamed column, not into ID
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM pair WHERE `ID` IS NULL AND `" + renamed + "` = 99"),
+              "1");
+}
+
+TEST_F(LiveTab, StructureErrorWhenAColumnHasNoField) {
+    exec("CREATE TABLE t (a INT, b INT, c INT)");
+    open();
+    sql_table& t = table(u"t");
+    auto r = record({field(u"a", ole_variant(1)), field(u"x", ole_variant(2))});
+    EXPECT_THROW(t.append_record(*r), tk_exception);
+    auto wide = record({field(u"a", ole_variant(1)), field(u"b", ole_variant(2)), field(u"z", ole_variant(3)),
+                        field(u"q", ole_variant(4))});
+    EXPECT_THROW(t.append_record(*wide), tk_exception);
+    // more fields than columns: only the table's columns are written
+    auto more = record({field(u"c", ole_variant(3)), field(u"b", ole_variant(2)), field(u"a", ole_variant(1)),
+                        field(u"extra", ole_variant(9))});
+    t.append_record(*more);
+    t.flush();
+    EXPECT_EQ(scalar("SELECT CONCAT(a, b, c) FROM t"), "123");
+}
+
+TEST_F(LiveTab, UpdateUsesTheWholeCompositeKey) {
+    exec("CREATE TABLE t (a INT, b INT, v VARCHAR(10), PRIMARY KEY (a, b))");
+    exec("INSERT INTO t VALUES (1, 1, 'x'), (1, 2, 'y'), (2, 1, 'z')");
+    open();
+    engine_->set_fast_insert(false);
+    sql_table& t = table(u"t");
+    // key fields named in another case still count as key
+    auto r = record({field(u"A", ole_variant(1)), field(u"b", ole_variant(2)), field(u"v", ole_variant(compat::wstring(u"new")))});
+    t.update(*r);
+    EXPECT_EQ(scalar("SELECT GROUP_CONCAT(v ORDER BY a, b) FROM t"), "x,new,z");
+
+    // part of the key only: nothing is sent
+    auto part = record({field(u"a", ole_variant(1)), field(u"v", ole_variant(compat::wstring(u"all")))});
+    t.update(*part);
+    EXPECT_EQ(scalar("SELECT GROUP_CONCAT(v ORDER BY a, b) FROM t"), "x,new,z");
+
+    // no row with that key: a failure of the record
+    auto missing = record({field(u"a", ole_variant(9)), field(u"b", ole_variant(9)), field(u"v", ole_variant(compat::wstring(u"q")))});
+    EXPECT_THROW(t.update(*missing), tk_exception);
+
+    // the same values again: matched though nothing changes
+    t.update(*r);
+}
+
+TEST_F(LiveTab, UpdateOfAllKeyTableSendsNothing) {
+    exec("CREATE TABLE k (a INT, b INT, PRIMARY KEY (a, b))");
+    exec("CREATE TABLE nokey (a INT, b INT)");
+    open();
+    sql_table& t = table(u"k");
+    auto r = record({field(u"a", ole_variant(1)), field(u"b", ole_variant(2))});
+    EXPECT_NO_THROW(t.update(*r));
+    sql_table& n = table(u"nokey");
+    EXPECT_EQ(n.get_pk_index(), -1);
+    EXPECT_NO_THROW(n.update(*r));
+}
+
+TEST_F(LiveTab, DescribesColumnsFromTheServer) {
+    exec("CREATE TABLE d (v VARCHAR(100) NOT NULL DEFAULT 'abc', f FLOAT(10,2), g FLOAT(10,0), h FLOAT, "
+         "dt DATETIME NOT NULL DEFAULT '0000-00-00 00:00:00', n INT NOT NULL DEFAULT 7, UNIQUE KEY uk (n, v))");
+    open();
+    sql_table& t = table(u"d");
+    const udb_schema& s = t.get_schema();
+    ASSERT_EQ(s.size(), 6u);
+    EXPECT_EQ(s[0]->size, 100);
+    EXPECT_EQ(s[0]->def_value.to_wstring(), u"abc");
+    EXPECT_EQ(s[1]->vartype, VT_DECIMAL);
+    EXPECT_EQ(s[1]->reserved, (10 << 8) | 2);
+    EXPECT_EQ(s[2]->vartype, VT_R4);
+    EXPECT_EQ(s[3]->vartype, VT_R4);
+    EXPECT_FALSE(s[4]->b_not_null) << "a zero date is no default";
+    EXPECT_EQ(s[5]->def_value.to_long(), 7);
+    ASSERT_EQ(t.get_pk_index(), 0);
+    EXPECT_EQ(t.get_indexes()[0].fields, (udb_names{u"n", u"v"}));
+    EXPECT_TRUE(t.get_indexes()[0].unique);
+}
+
+}  // namespace
