@@ -1,0 +1,233 @@
+// Environments, handles, descriptors and OCIErrorGet.
+#include <cstring>
+#include <mutex>
+#include <type_traits>
+#include <unordered_map>
+
+#include "compat/text/text.h"
+#include "ocilite/oci_handles.h"
+#include "ocilite/oci_sim.h"
+#include "ocilite/oci_text.h"
+
+namespace ocilite {
+
+store_session::~store_session() {
+    // close_v2 waits for statements that still hold the connection.
+    if (db) sqlite3_close_v2(db);
+}
+
+namespace {
+
+// Live environments. They are owned here so that a client that never frees its environment
+// (the Oracle side keeps it for the process) still has everything released at unload.
+struct environments {
+    std::mutex mutex;
+    std::unordered_map<OCIEnv*, std::unique_ptr<OCIEnv>> live;
+};
+
+environments& envs() {
+    static environments value;
+    return value;
+}
+
+OCIEnv* parent_env(const void* parent) {
+    return as_handle<OCIEnv>(parent, OCI_HTYPE_ENV);
+}
+
+void give_user_memory(handle* h, size_t size, void** usrmempp) {
+    if (!usrmempp) return;
+    if (size == 0) {
+        *usrmempp = nullptr;
+        return;
+    }
+    h->user_memory.assign(size, 0);
+    *usrmempp = h->user_memory.data();
+}
+
+sword create_env(OCIEnv** envhpp, bool utf16, size_t xtramem_sz, void** usrmempp) {
+    if (!envhpp) return OCI_ERROR;
+    read_simulation_settings();
+    auto env = std::make_unique<OCIEnv>();
+    env->utf16 = utf16;
+    give_user_memory(env.get(), xtramem_sz, usrmempp);
+    OCIEnv* raw = env.get();
+    {
+        std::lock_guard<std::mutex> lock(envs().mutex);
+        envs().live.emplace(raw, std::move(env));
+    }
+    *envhpp = raw;
+    return OCI_SUCCESS;
+}
+
+}  // namespace
+
+}  // namespace ocilite
+
+using namespace ocilite;
+
+OCIEnv::~OCIEnv() {
+    // Statements first: they finalize their SQLite statements before sessions close.
+    std::lock_guard<std::mutex> lock(children_mutex);
+    for (auto it = children.begin(); it != children.end();) {
+        if (it->first->type == OCI_HTYPE_STMT) {
+            it = children.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    children.clear();
+}
+
+handle* OCIEnv::adopt(owned_handle child) {
+    handle* raw = child.get();
+    std::lock_guard<std::mutex> lock(children_mutex);
+    children.emplace(raw, std::move(child));
+    return raw;
+}
+
+void OCIEnv::release(handle* child) {
+    owned_handle doomed;
+    {
+        std::lock_guard<std::mutex> lock(children_mutex);
+        auto it = children.find(child);
+        if (it == children.end()) return;
+        doomed = std::move(it->second);
+        children.erase(it);
+    }
+}
+
+OCILITE_EXPORT sword OCIEnvCreate(OCIEnv** envhpp, ub4 mode, void*, void* (*)(void*, size_t),
+                                  void* (*)(void*, void*, size_t), void (*)(void*, void*),
+                                  size_t xtramem_sz, void** usrmempp) {
+    return create_env(envhpp, (mode & OCI_UTF16) != 0, xtramem_sz, usrmempp);
+}
+
+OCILITE_EXPORT sword OCIEnvNlsCreate(OCIEnv** envhpp, ub4 mode, void*,
+                                     void* (*)(void*, size_t), void* (*)(void*, void*, size_t),
+                                     void (*)(void*, void*), size_t xtramem_sz,
+                                     void** usrmempp, ub2 charset, ub2) {
+    return create_env(envhpp, charset == OCI_UTF16ID || (mode & OCI_UTF16) != 0, xtramem_sz,
+                      usrmempp);
+}
+
+OCILITE_EXPORT sword OCIHandleAlloc(const void* parenth, void** hndlpp, ub4 type,
+                                    size_t xtramem_sz, void** usrmempp) {
+    OCIEnv* env = parent_env(parenth);
+    if (!env || !hndlpp) return OCI_INVALID_HANDLE;
+    owned_handle h;
+    switch (type) {
+        case OCI_HTYPE_ERROR: h = make_handle<OCIError>(env); break;
+        case OCI_HTYPE_SVCCTX: h = make_handle<OCISvcCtx>(env); break;
+        case OCI_HTYPE_STMT: h = make_handle<OCIStmt>(env); break;
+        case OCI_HTYPE_SERVER: h = make_handle<OCIServer>(env); break;
+        case OCI_HTYPE_SESSION: h = make_handle<OCISession>(); break;
+        default: return OCI_ERROR;
+    }
+    give_user_memory(h.get(), xtramem_sz, usrmempp);
+    *hndlpp = env->adopt(std::move(h));
+    return OCI_SUCCESS;
+}
+
+OCILITE_EXPORT sword OCIHandleFree(void* hndlp, ub4 type) {
+    if (type == OCI_HTYPE_ENV) {
+        OCIEnv* env = as_handle<OCIEnv>(hndlp, OCI_HTYPE_ENV);
+        if (!env) return OCI_INVALID_HANDLE;
+        std::unique_ptr<OCIEnv> doomed;
+        {
+            std::lock_guard<std::mutex> lock(envs().mutex);
+            auto it = envs().live.find(env);
+            if (it == envs().live.end()) return OCI_INVALID_HANDLE;
+            doomed = std::move(it->second);
+            envs().live.erase(it);
+        }
+        return OCI_SUCCESS;
+    }
+    if (type == OCI_HTYPE_DEFINE) {
+        // Define handles belong to their statement; freeing one just drops the define.
+        OCIDefine* def = as_handle<OCIDefine>(hndlp, OCI_HTYPE_DEFINE);
+        if (!def) return OCI_INVALID_HANDLE;
+        OCIStmt* stmt = def->stmt;
+        for (auto& slot : stmt->defines) {
+            if (slot.get() == def) {
+                slot.reset();
+                break;
+            }
+        }
+        return OCI_SUCCESS;
+    }
+    auto* h = static_cast<handle*>(hndlp);
+    if (!h || h->magic != handle_magic || h->type != type) return OCI_INVALID_HANDLE;
+    OCIEnv* env = nullptr;
+    switch (type) {
+        case OCI_HTYPE_ERROR: env = static_cast<OCIError*>(h)->env; break;
+        case OCI_HTYPE_SVCCTX: env = static_cast<OCISvcCtx*>(h)->env; break;
+        case OCI_HTYPE_STMT: env = static_cast<OCIStmt*>(h)->env; break;
+        case OCI_HTYPE_SERVER: env = static_cast<OCIServer*>(h)->env; break;
+        case OCI_HTYPE_SESSION: {
+            // Sessions do not know their environment; find the one that owns it.
+            std::lock_guard<std::mutex> lock(envs().mutex);
+            for (auto& [e, owned] : envs().live) {
+                std::lock_guard<std::mutex> inner(e->children_mutex);
+                if (e->children.count(h)) env = e;
+            }
+            break;
+        }
+        default: return OCI_INVALID_HANDLE;
+    }
+    if (!env) return OCI_INVALID_HANDLE;
+    env->release(h);
+    return OCI_SUCCESS;
+}
+
+OCILITE_EXPORT sword OCIDescriptorAlloc(const void* parenth, void** descpp, ub4 type,
+                                        size_t xtramem_sz, void** usrmempp) {
+    OCIEnv* env = parent_env(parenth);
+    if (!env || !descpp) return OCI_INVALID_HANDLE;
+    if (type != OCI_DTYPE_LOB) return OCI_ERROR;
+    auto loc = make_handle<OCILobLocator>(env);
+    give_user_memory(loc.get(), xtramem_sz, usrmempp);
+    *descpp = env->adopt(std::move(loc));
+    return OCI_SUCCESS;
+}
+
+OCILITE_EXPORT sword OCIDescriptorFree(void* descp, ub4 type) {
+    if (type == OCI_DTYPE_PARAM) {
+        // Describe parameters belong to their statement and go with it.
+        return as_handle<OCIParam>(descp, OCI_DTYPE_PARAM) ? OCI_SUCCESS : OCI_INVALID_HANDLE;
+    }
+    OCILobLocator* loc = as_handle<OCILobLocator>(descp, OCI_DTYPE_LOB);
+    if (type != OCI_DTYPE_LOB || !loc) return OCI_INVALID_HANDLE;
+    loc->env->release(loc);
+    return OCI_SUCCESS;
+}
+
+OCILITE_EXPORT sword OCIErrorGet(void* hndlp, ub4 recordno, OraText*, sb4* errcodep,
+                                 OraText* bufp, ub4 bufsiz, ub4 type) {
+    const error_record* rec = nullptr;
+    bool utf16 = false;
+    if (type == OCI_HTYPE_ERROR) {
+        OCIError* err = as_handle<OCIError>(hndlp, OCI_HTYPE_ERROR);
+        if (!err) return OCI_INVALID_HANDLE;
+        rec = &err->record;
+        utf16 = err->env->utf16;
+    } else if (type == OCI_HTYPE_ENV) {
+        OCIEnv* env = as_handle<OCIEnv>(hndlp, OCI_HTYPE_ENV);
+        if (!env) return OCI_INVALID_HANDLE;
+        rec = &env->last_error;
+        utf16 = env->utf16;
+    } else {
+        return OCI_INVALID_HANDLE;
+    }
+    if (!rec->present || recordno != 1) return OCI_NO_DATA;
+    if (errcodep) *errcodep = rec->code;
+    if (bufp && bufsiz > 0) {
+        // Oracle's texts end with a line feed; the buffer is cut to its size, terminated.
+        const size_t unit = utf16 ? 2 : 1;
+        text_writer w(utf16, bufp, bufsiz >= unit ? bufsiz - unit : 0);
+        w.put_utf8(reinterpret_cast<const unsigned char*>(rec->message.data()),
+                   rec->message.size());
+        w.put('\n');
+        if (bufsiz >= unit) std::memset(bufp + w.written(), 0, unit);
+    }
+    return OCI_SUCCESS;
+}

@@ -1,0 +1,154 @@
+// Server attach and logon: a connect string names a service, whose store is the SQLite file
+// $OCILITE_DATA/SERVICE.sqlite; the user and password are checked against the store.
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "compat/text/text.h"
+#include "ocilite/oci_handles.h"
+#include "ocilite/oci_sim.h"
+#include "ocilite/oci_text.h"
+
+namespace ocilite {
+
+namespace {
+
+// "//host:port/SERVICE", "host:port/SERVICE" and "SERVICE" all name SERVICE.
+std::string service_of(const std::string& connect) {
+    std::string s = connect;
+    while (!s.empty() && (s.back() == ' ' || s.back() == '/')) s.pop_back();
+    const size_t slash = s.rfind('/');
+    if (slash != std::string::npos) s = s.substr(slash + 1);
+    while (!s.empty() && s.front() == ' ') s.erase(0, 1);
+    return s;
+}
+
+bool file_exists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string store_path(const std::string& service) {
+    const char* folder = std::getenv("OCILITE_DATA");
+    std::string base = folder && *folder ? std::string(folder) : std::string(".");
+    if (base.back() != '/') base += '/';
+    // Service names are not case-sensitive in Oracle; try the name as given, then upper case.
+    std::string path = base + service + ".sqlite";
+    if (file_exists(path)) return path;
+    std::string upper = base + compat::to_upper_utf8(service) + ".sqlite";
+    if (file_exists(upper)) return upper;
+    return {};
+}
+
+// Oracle folds an unquoted user name to upper case; a quoted one is taken as written.
+std::string user_name(const std::string& given) {
+    if (given.size() >= 2 && given.front() == '"' && given.back() == '"') {
+        return given.substr(1, given.size() - 2);
+    }
+    return compat::to_upper_utf8(given);
+}
+
+std::string unquote(const std::string& text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        return text.substr(1, text.size() - 2);
+    }
+    return text;
+}
+
+// Returns 0 with the session, or the ORA error number of the failed logon.
+int open_session(const std::string& connect, const std::string& user,
+                 const std::string& password, std::shared_ptr<store_session>& out) {
+    const std::string service = service_of(connect);
+    if (service.empty()) return 12162;
+    const std::string path = store_path(service);
+    if (path.empty()) return 12514;
+    auto session = std::make_shared<store_session>();
+    if (sqlite3_open_v2(path.c_str(), &session->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        return 12514;
+    }
+    sqlite3_busy_timeout(session->db, 5000);
+    sqlite3_stmt* check = nullptr;
+    if (sqlite3_prepare_v2(session->db, "SELECT password FROM ocilite_users WHERE username = ?",
+                           -1, &check, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(check);
+        return 12514;  // not a store: no such service behind this name
+    }
+    const std::string name = user_name(user);
+    sqlite3_bind_text(check, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    bool accepted = false;
+    if (sqlite3_step(check) == SQLITE_ROW) {
+        const auto* stored = reinterpret_cast<const char*>(sqlite3_column_text(check, 0));
+        accepted = stored && unquote(password) == stored;
+    }
+    sqlite3_finalize(check);
+    if (!accepted) return 1017;
+    session->service = service;
+    session->user = name;
+    out = std::move(session);
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace ocilite
+
+using namespace ocilite;
+
+OCILITE_EXPORT sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const OraText*, sb4,
+                                     ub4) {
+    OCIServer* server = as_handle<OCIServer>(srvhp, OCI_HTYPE_SERVER);
+    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
+    if (!server || !err) return OCI_INVALID_HANDLE;
+    clear(err);
+    // The connect string of OCILogon decides the store; attaching only marks the server.
+    server->attached = true;
+    return OCI_SUCCESS;
+}
+
+OCILITE_EXPORT sword OCIServerDetach(OCIServer* srvhp, OCIError* errhp, ub4) {
+    OCIServer* server = as_handle<OCIServer>(srvhp, OCI_HTYPE_SERVER);
+    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
+    if (!server || !err) return OCI_INVALID_HANDLE;
+    clear(err);
+    server->attached = false;
+    return OCI_SUCCESS;
+}
+
+OCILITE_EXPORT sword OCILogon(OCIEnv* envhp, OCIError* errhp, OCISvcCtx** svchp,
+                              const OraText* username, ub4 uname_len, const OraText* password,
+                              ub4 passwd_len, const OraText* dbname, ub4 dbname_len) {
+    OCIEnv* env = as_handle<OCIEnv>(envhp, OCI_HTYPE_ENV);
+    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
+    if (!env || !err || !svchp) return OCI_INVALID_HANDLE;
+    clear(err);
+    round_trip();
+    const auto text = [env](const OraText* p, ub4 n) {
+        return compat::utf16_to_utf8(text_in(env->utf16, p, n));
+    };
+    std::shared_ptr<store_session> session;
+    if (const int code = open_session(text(dbname, dbname_len), text(username, uname_len),
+                                      text(password, passwd_len), session)) {
+        return fail(err, code);
+    }
+    // OCILogon makes a service context of its own and hands it back in *svchp, over
+    // whatever the caller had there; that one stays allocated until freed or its
+    // environment goes.
+    owned_handle svc = make_handle<OCISvcCtx>(env);
+    static_cast<OCISvcCtx*>(svc.get())->session = std::move(session);
+    *svchp = static_cast<OCISvcCtx*>(env->adopt(std::move(svc)));
+    return OCI_SUCCESS;
+}
+
+OCILITE_EXPORT sword OCILogoff(OCISvcCtx* svchp, OCIError* errhp) {
+    OCISvcCtx* svc = as_handle<OCISvcCtx>(svchp, OCI_HTYPE_SVCCTX);
+    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
+    if (!svc || !err) return OCI_INVALID_HANDLE;
+    clear(err);
+    if (!svc->session) return fail(err, 1012);
+    round_trip();
+    // Logging off ends the session and releases the service context OCILogon made.
+    svc->env->release(svc);
+    return OCI_SUCCESS;
+}

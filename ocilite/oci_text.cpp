@@ -1,0 +1,150 @@
+#include "ocilite/oci_text.h"
+
+#include <cstring>
+
+#include "compat/text/text.h"
+
+namespace ocilite {
+
+std::u16string text_in(bool utf16, const OraText* text, ub4 length_bytes) {
+    if (!text || length_bytes == 0) return {};
+    if (utf16) {
+        std::u16string out(length_bytes / 2, u'\0');
+        std::memcpy(out.data(), text, out.size() * 2);
+        return out;
+    }
+    return compat::utf8_to_utf16(
+        std::string_view(reinterpret_cast<const char*>(text), length_bytes));
+}
+
+std::string text_out(bool utf16, std::u16string_view text) {
+    if (!utf16) return compat::utf16_to_utf8(text);
+    std::string out(text.size() * 2, '\0');
+    std::memcpy(out.data(), text.data(), out.size());
+    return out;
+}
+
+void text_writer::put_unit_bytes(const unsigned char* bytes, size_t count) {
+    total_ += count;
+    if (full_) return;
+    if (written_ + count > capacity_) {
+        full_ = true;
+        return;
+    }
+    std::memcpy(out_ + written_, bytes, count);
+    written_ += count;
+}
+
+void text_writer::put(char32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (utf16_) {
+        char16_t units[2];
+        size_t n = 1;
+        if (cp >= 0x10000) {
+            units[0] = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            units[1] = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            n = 2;
+        } else {
+            units[0] = static_cast<char16_t>(cp);
+        }
+        put_unit_bytes(reinterpret_cast<const unsigned char*>(units), n * 2);
+        return;
+    }
+    unsigned char b[4];
+    size_t n;
+    if (cp < 0x80) {
+        b[0] = static_cast<unsigned char>(cp);
+        n = 1;
+    } else if (cp < 0x800) {
+        b[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
+        b[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        n = 2;
+    } else if (cp < 0x10000) {
+        b[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
+        b[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+        b[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        n = 3;
+    } else {
+        b[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+        b[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+        b[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+        b[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+        n = 4;
+    }
+    put_unit_bytes(b, n);
+}
+
+void text_writer::put_ascii(const char* text, size_t length) {
+    if (!utf16_) {
+        put_unit_bytes(reinterpret_cast<const unsigned char*>(text), length);
+        return;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        const char16_t unit = static_cast<unsigned char>(text[i]);
+        put_unit_bytes(reinterpret_cast<const unsigned char*>(&unit), 2);
+    }
+}
+
+void text_writer::put_utf8(const unsigned char* s, size_t n) {
+    size_t i = 0;
+    while (i < n) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            put(c);
+            ++i;
+            continue;
+        }
+        size_t len;
+        char32_t cp;
+        if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+        } else {
+            put(0xFFFD);
+            ++i;
+            continue;
+        }
+        if (i + len > n) {
+            put(0xFFFD);
+            break;
+        }
+        bool ok = true;
+        for (size_t k = 1; k < len; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        const bool overlong = (len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) ||
+                              (len == 4 && cp < 0x10000);
+        if (!ok || overlong) {
+            put(0xFFFD);
+            ++i;
+            continue;
+        }
+        put(cp);
+        i += len;
+    }
+}
+
+void text_writer::put_utf16(const char16_t* s, size_t units) {
+    for (size_t i = 0; i < units; ++i) {
+        const char16_t u = s[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && s[i + 1] >= 0xDC00 &&
+            s[i + 1] <= 0xDFFF) {
+            put(0x10000 + ((char32_t(u) - 0xD800) << 10) + (s[i + 1] - 0xDC00));
+            ++i;
+        } else {
+            put(u);
+        }
+    }
+}
+
+}  // namespace ocilite
