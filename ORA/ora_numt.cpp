@@ -1,0 +1,27 @@
+#include "ORA/ora_numt.h"
+
+#include "ORA/ora_trace.h"
+
+namespace ora {
+
+number_type refine_number_vartype(int precision, int scale) {
+    if (scale == float_scale && precision != 0) return {VT_R8, precision, 0};
+    if (scale < 0) {
+        if (precision != 0) precision -= scale;
+        scale = 0;
+    }
+    if (precision <= 0 || precision > mysql_max_decimal_digits) return {VT_R8, precision, scale};
+    if (scale != 0) {
+        if (scale >= precision) precision = scale + 1;
+        if (precision > mysql_max_decimal_digits) return {VT_R8, precision, scale};
+        return {VT_DECIMAL, precision, scale};
+    }
+    trace(1, "Refine type mapping for int (prec=%d)", precision);
+    if (precision <= 2) return {VT_I1, precision, 0};
+    if (precision <= 4) return {VT_I2, precision, 0};
+    if (precision <= 9) return {VT_I4, precision, 0};
+    if (precision <= 18) return {VT_I8, precision, 0};
+    return {VT_DECIMAL, precision, 0};
+}
+
+}  // namespace ora

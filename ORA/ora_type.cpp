@@ -1,0 +1,337 @@
+#include "ORA/ora_type.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ORA/ora_engi.h"
+#include "ORA/ora_numt.h"
+#include "ORA/ora_trace.h"
+#include "ORA/ora_util.h"
+#include "compat/oleaut/systemtime.h"
+
+namespace {
+
+// Describe attributes come in widths that vary by attribute and client; each is read into
+// a zeroed 32-bit field and taken at the width it has.
+ub4 param_attr(OCIParam* param, ub4 attribute) {
+    ora_engine& e = ora_engine::instance();
+    ub4 value = 0;
+    e.check_status(e.oci().OCIAttrGet(param, OCI_DTYPE_PARAM, &value, nullptr, attribute, e.err()));
+    return value;
+}
+
+constexpr int long_maximum = 1000000;   // characters of a LONG, hex digits of a LONG RAW
+constexpr int rowid_maximum = 255;
+// An INTERVAL DAY(9) TO SECOND(9) prints as "+000000000 00:00:00.000000000" (29 characters).
+constexpr int interval_maximum = 64;
+
+constexpr const char16_t* unsupported_text = u"<unsupported type>";
+
+}  // namespace
+
+// ---- base ------------------------------------------------------------------------------
+
+ora_type::ora_type(OCIParam* param, int code) : code_(code) {
+    ora::trace(1, "ora_type::ctor(%d)", code);
+    ora::trace(1, "Step #1");
+    ora_engine& e = ora_engine::instance();
+    void* text = nullptr;
+    ub4 length = 0;
+    e.check_status(e.oci().OCIAttrGet(param, OCI_DTYPE_PARAM, &text, &length, OCI_ATTR_NAME, e.err()));
+    if (text && length >= 2) {
+        name_.resize(length / 2);
+        std::memcpy(name_.data(), text, (length / 2) * 2);
+    }
+    ora::trace(1, u"AS WCHAR*: %s", name_);
+    nullable_ = static_cast<ub1>(param_attr(param, OCI_ATTR_IS_NULL) & 0xFF);
+    ora::trace(1, "Step #3");
+}
+
+ora_type::~ora_type() {
+    ora::trace(1, "ora_type::dtor");
+    if (define_) {
+        if (ora_engine* e = ora_engine::try_get(); e && e->is_initialized()) e->oci().OCIHandleFree(define_, OCI_HTYPE_DEFINE);
+    }
+}
+
+VARTYPE ora_type::get_vartype() const {
+    ora::trace(1, "ora_type::get_vartype()");
+    switch (code_) {
+        case 2: case 4: case 6: case 7: return VT_R8;
+        case 3: return VT_I4;
+        case 12: case 180: case 181: case 187: case 188: case 231: case 232: return VT_DATE;
+        case 23: case 24: case 113: case 114: return VT_BLOB;
+        default: return VT_BSTR;
+    }
+}
+
+std::unique_ptr<t_ftd> ora_type::get_ftd() const {
+    ora::trace(1, "ora_type::get_ftd");
+    VARTYPE vt = get_vartype();
+    ora::trace(1, u"Got field '%s', type=%d, vartype=%d, lenght=%d, nullable=%d", name_, code_, vt, size_, nullable_);
+    return std::make_unique<t_ftd>(size_, name_, vt, nullable_ == 0, false, ole_variant(), vt == VT_DATE ? 1 : 0);
+}
+
+bool ora_type::is_truncated() const { return indicator_ == -2 || indicator_ > 0 || return_code_ == 1406; }
+
+void ora_type::define_buffer(OCIStmt* stmt, int position, void* buffer, sb4 size, ub2 type, ub2* length) {
+    ora_engine& e = ora_engine::instance();
+    e.check_status(e.oci().OCIDefineByPos(stmt, &define_, e.err(), static_cast<ub4>(position), buffer, size, type,
+                                          &indicator_, length, &return_code_, OCI_DEFAULT));
+}
+
+// ---- text ------------------------------------------------------------------------------
+
+ora_string::ora_string(OCIParam* param, int code) : ora_type(param, code) {
+    ora::trace(1, "ora_string::ctor");
+    code_ = SQLT_STR;
+    size_ = static_cast<int>(param_attr(param, OCI_ATTR_DATA_SIZE) & 0xFFFF);
+    buffer_.assign(static_cast<size_t>(size_) + 1, 0);
+}
+
+void ora_string::define(OCIStmt* stmt, int position) {
+    ora::trace(1, "ora_string::define(%d)", position);
+    define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_STR);
+}
+
+void ora_string::to_variant(ole_variant& out) {
+    if (buffer_.empty()) ora::fail(ora::src_type_h, 70);
+    buffer_.back() = 0;
+    out = compat::wstring(buffer_.data());
+}
+
+// ---- numbers ---------------------------------------------------------------------------
+
+ora_number::ora_number(OCIParam* param, int code) : ora_type(param, code) {
+    ora::trace(1, "ora_number::ctor");
+    code_ = SQLT_NUM;
+    int precision = static_cast<sb2>(param_attr(param, OCI_ATTR_PRECISION) & 0xFFFF);
+    int scale = static_cast<sb1>(param_attr(param, OCI_ATTR_SCALE) & 0xFF);
+    ora::trace(1, "Prec=%d, scale=%d", precision, scale);
+    ora::number_type t = ora::refine_number_vartype(precision, scale);
+    precision_ = t.precision;
+    scale_ = t.scale;
+    vartype_ = t.vartype;
+    buffer_.assign(255, 0);
+}
+
+std::unique_ptr<t_ftd> ora_number::get_ftd() const {
+    ora::trace(1, "ora_number::get_ftd");
+    int detail = vartype_ == VT_DECIMAL ? (precision_ << 8 | scale_) : 0;
+    return std::make_unique<t_ftd>(0, name_, vartype_, nullable_ == 0, false, ole_variant(), detail);
+}
+
+void ora_number::define(OCIStmt* stmt, int position) {
+    ora::trace(1, "ora_number::define(%d)", position);
+    define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_STR);
+}
+
+void ora_number::to_variant(ole_variant& out) {
+    buffer_.back() = 0;
+    out = ole_variant::from_wstring(compat::wstring(buffer_.data()), vartype_);
+}
+
+// ---- text representations --------------------------------------------------------------
+
+ora_str_repr::ora_str_repr(OCIParam* param, int code, int maximum) : ora_type(param, code) {
+    ora::trace(1, "ora_str_repr::ctor");
+    size_ = maximum;
+    if (is_hex()) {
+        buffer_.assign(static_cast<size_t>(maximum) * 2 + 2, 0);
+        buffer_[0] = u'0';
+        buffer_[1] = u'x';
+    } else {
+        buffer_.assign(static_cast<size_t>(maximum), 0);
+    }
+}
+
+void ora_str_repr::define(OCIStmt* stmt, int position) {
+    ora::trace(1, "ora_str_repr::define(%d)", position);
+    size_t skip = is_hex() ? 2 : 0;
+    define_buffer(stmt, position, buffer_.data() + skip, static_cast<sb4>((buffer_.size() - skip) * 2), SQLT_STR);
+}
+
+void ora_str_repr::to_variant(ole_variant& out) {
+    buffer_.back() = 0;
+    compat::wstring text(buffer_.data());
+    if (is_hex())
+        out = ole_variant::from_wstring(text, VT_BLOB);
+    else
+        out = text;
+}
+
+// ---- dates -----------------------------------------------------------------------------
+
+ora_date::ora_date(OCIParam* param, int code) : ora_type(param, code) { ora::trace(1, "ora_date::ctor"); }
+
+void ora_date::define(OCIStmt* stmt, int position) {
+    ora::trace(1, "ora_date::define(%d)", position);
+    define_buffer(stmt, position, buffer_, sizeof buffer_, SQLT_DAT);
+}
+
+namespace {
+int canon_dt_item(int x) {
+    ora::trace(1, "ora_date::canon_dt_item(%d)", x);
+    return x > 100 ? x - 100 : 100 - x;
+}
+uint16_t time_item(ub1 b) { return b == 0 ? 0 : static_cast<uint16_t>(b - 1); }
+}  // namespace
+
+void ora_date::to_variant(ole_variant& out) {
+    SYSTEMTIME st{};
+    int year = canon_dt_item(buffer_[1]);
+    year += 100 * canon_dt_item(buffer_[0]);
+    st.wYear = static_cast<uint16_t>(year);
+    st.wMonth = buffer_[2];
+    st.wDay = buffer_[3];
+    st.wHour = time_item(buffer_[4]);
+    st.wMinute = time_item(buffer_[5]);
+    st.wSecond = time_item(buffer_[6]);
+    ora::trace(1, "Got datetime: %02d/%02d/%04d %02d:%02d:%02d", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
+               st.wSecond);
+    out = ole_variant(st);
+}
+
+// ---- RAW -------------------------------------------------------------------------------
+
+ora_binary::ora_binary(OCIParam* param, int code) : ora_type(param, code) {
+    ora::trace(1, "ora_binary::ctor");
+    code_ = SQLT_BIN;
+    size_ = static_cast<int>(param_attr(param, OCI_ATTR_DATA_SIZE) & 0xFFFF);
+    buffer_.assign(static_cast<size_t>(std::max(size_, 1)), 0);
+}
+
+void ora_binary::define(OCIStmt* stmt, int position) {
+    ora::trace(1, "ora_binary::define(%d)", position);
+    define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size()), SQLT_BIN, &length_);
+}
+
+void ora_binary::to_variant(ole_variant& out) {
+    if (buffer_.empty()) ora::fail(ora::src_type_h, 95);
+    size_t n = std::min<size_t>(length_, buffer_.size());
+    out = std::vector<uint8_t>(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+// ---- LOBs ------------------------------------------------------------------------------
+
+ora_lob::ora_lob(OCIParam* param, int code) : ora_type(param, code) {
+    ora::trace(1, "ora_lob::ctor");
+    ora_engine& e = ora_engine::instance();
+    void* locator = nullptr;
+    e.check_status(e.oci().OCIDescriptorAlloc(e.env(), &locator, OCI_DTYPE_LOB, 0, nullptr));
+    locator_ = static_cast<OCILobLocator*>(locator);
+}
+
+ora_lob::~ora_lob() {
+    if (locator_) {
+        if (ora_engine* e = ora_engine::try_get(); e && e->is_initialized()) e->oci().OCIDescriptorFree(locator_, OCI_DTYPE_LOB);
+    }
+}
+
+void ora_lob::define(OCIStmt* stmt, int position) {
+    ora::trace(1, "ora_lob::defind(%d)", position);
+    define_buffer(stmt, position, &locator_, -1, static_cast<ub2>(code_));
+}
+
+void ora_lob::to_variant(ole_variant& out) {
+    ora::trace(1, "ora_lob::to_variant");
+    if (code_ != SQLT_CLOB && code_ != SQLT_BLOB) ora::fail(ora::src_type, 404);
+    ora_engine& e = ora_engine::instance();
+    const compat::oci_functions& f = e.oci();
+    // The length counts characters of a CLOB and bytes of a BLOB, as the reads do.
+    ub4 length = 0;
+    e.check_status(f.OCILobGetLength(e.svc(), e.err(), locator_, &length));
+    const bool clob = code_ == SQLT_CLOB;
+    ub1 form = SQLCS_IMPLICIT;
+    if (clob) {
+        ora::trace(1, "Got SQLT_CLOB!");
+        e.check_status(f.OCILobCharSetForm(e.env(), e.err(), locator_, &form));
+        ora::trace(1, "Got charset form: %d", form);
+    }
+    const size_t unit = clob ? 2 : 1;
+    std::vector<uint8_t> chunk_buffer(chunk * 2);
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<size_t>(length) * unit);
+    ub4 offset = 1;
+    ub4 done = 0;
+    while (done < length) {
+        ub4 amount = std::min(length - done, chunk);
+        ora::trace(1, "ora_lob::read_lob(%d,%d)", offset, amount);
+        sword s = e.check_status(f.OCILobRead(e.svc(), e.err(), locator_, &amount, offset, chunk_buffer.data(),
+                                              static_cast<ub4>(chunk_buffer.size()), nullptr, nullptr,
+                                              clob ? OCI_UTF16ID : 0, form));
+        if (amount == 0 || s == OCI_NO_DATA) break;
+        amount = std::min<ub4>(amount, static_cast<ub4>(chunk_buffer.size() / unit));
+        if (clob) ora::trace(1, "bytes_read=%d", amount * 2);
+        bytes.insert(bytes.end(), chunk_buffer.begin(), chunk_buffer.begin() + static_cast<std::ptrdiff_t>(amount * unit));
+        offset += amount;
+        done += amount;
+    }
+    if (clob) {
+        compat::wstring text(bytes.size() / 2, u'\0');
+        if (!text.empty()) std::memcpy(text.data(), bytes.data(), text.size() * 2);
+        out = text;
+    } else {
+        out = bytes;
+    }
+}
+
+// ---- unsupported -----------------------------------------------------------------------
+
+ora_dummy::ora_dummy(OCIParam* param, int code) : ora_type(param, code) {
+    ora::trace(1, "ora_dummy::ctor");
+    code_ = SQLT_STR;
+    size_ = 18;
+    nullable_ = 0;
+    indicator_ = 0;
+}
+
+void ora_dummy::to_variant(ole_variant& out) { out = compat::wstring(unsupported_text); }
+
+// ---- factory and record ----------------------------------------------------------------
+
+std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
+    switch (code) {
+        case 1: case 5: case 96:
+            return std::make_unique<ora_string>(param, code);
+        case 2: case 3: case 4: case 6: case 7:
+            return std::make_unique<ora_number>(param, code);
+        case 8: case 24:
+            return std::make_unique<ora_str_repr>(param, code, long_maximum);
+        // 69 is ROWID as a select list describes it.
+        case 11: case 69: case 104: case 105:
+            return std::make_unique<ora_str_repr>(param, code, rowid_maximum);
+        // 182 and 183 are the INTERVAL kinds as a select list describes them.
+        case 182: case 183: case 189: case 190:
+            return std::make_unique<ora_str_repr>(param, code, interval_maximum);
+        // 180 and 181 are TIMESTAMP and TIMESTAMP WITH TIME ZONE as a select list describes them.
+        case 12: case 180: case 181: case 187: case 188: case 231: case 232:
+            return std::make_unique<ora_date>(param, code);
+        case 23:
+            return std::make_unique<ora_binary>(param, code);
+        case 112: case 113:
+            return std::make_unique<ora_lob>(param, code);
+        default:
+            return std::make_unique<ora_dummy>(param, code);
+    }
+}
+
+ora_record::ora_record(const ora_columns& columns) {
+    ora::trace(1, "ora_record::ctor");
+    int k = 0;
+    for (const auto& column : columns) {
+        if (column->is_null()) {
+            ora::trace(1, "Field #%d has NULL value", k);
+            push_back(new udb_field(column->name(), column->size(), ole_variant(), false, false));
+        } else {
+            if (column->is_truncated())
+                throw ora_exception(1406, compat::format("ORA-01406: fetched column value was truncated: the value "
+                                                         "of column %s is too long to be read whole",
+                                                         column->name()));
+            ole_variant value;
+            column->to_variant(value);
+            push_back(new udb_field(column->name(), column->size(), value, false, false));
+        }
+        ++k;
+    }
+}

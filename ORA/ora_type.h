@@ -1,0 +1,153 @@
+// Column buffers: one object per column of an Oracle query, chosen by the column's
+// described type code. Each reads its name, nullability and size from the describe
+// information, tells the data model what the column is, binds a fetch buffer of the right
+// external type once, and after each fetch turns that buffer into a value.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "UDB/udb_sche.h"
+#include "compat/oci/oci.h"
+#include "compat/oleaut/vartype.h"
+#include "compat/text/text.h"
+#include "values/ole_var.h"
+
+class ora_type {
+public:
+    ora_type(OCIParam* param, int code);
+    virtual ~ora_type();
+    ora_type(const ora_type&) = delete;
+    ora_type& operator=(const ora_type&) = delete;
+
+    virtual VARTYPE get_vartype() const;
+    virtual std::unique_ptr<t_ftd> get_ftd() const;
+    // The value of the row just fetched; out is empty on entry.
+    virtual void to_variant(ole_variant& out) = 0;
+    virtual void define(OCIStmt* stmt, int position) = 0;
+
+    // The fetch cut the value to the buffer (Oracle gives the full length or -2 in the
+    // indicator, or the column return code 1406).
+    virtual bool is_truncated() const;
+    bool is_null() const { return indicator_ == -1; }
+
+    const compat::wstring& name() const { return name_; }
+    bool nullable() const { return nullable_ != 0; }
+    int size() const { return size_; }
+    void set_size(int size) { size_ = size; }
+    int type_code() const { return code_; }
+
+protected:
+    // OCIDefineByPos on this column's define handle, indicator and return code.
+    void define_buffer(OCIStmt* stmt, int position, void* buffer, sb4 size, ub2 type, ub2* length = nullptr);
+
+    OCIDefine* define_ = nullptr;
+    compat::wstring name_;
+    ub1 nullable_ = 0;
+    int size_ = 0;
+    int code_ = 0;
+    sb2 indicator_ = 0;
+    ub2 return_code_ = 0;
+};
+
+// VARCHAR2, CHAR and string columns: fetched as zero-terminated UTF-16.
+class ora_string : public ora_type {
+public:
+    ora_string(OCIParam* param, int code);
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt* stmt, int position) override;
+
+private:
+    std::vector<compat::wchar> buffer_;
+};
+
+// NUMBER and the other numeric codes: fetched as the text the server prints, read into the
+// value type that precision and scale call for.
+class ora_number : public ora_type {
+public:
+    ora_number(OCIParam* param, int code);
+    VARTYPE get_vartype() const override { return vartype_; }
+    std::unique_ptr<t_ftd> get_ftd() const override;
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt* stmt, int position) override;
+
+    int precision() const { return precision_; }
+    int scale() const { return scale_; }
+
+private:
+    int precision_ = 0;
+    int scale_ = 0;
+    VARTYPE vartype_ = VT_DECIMAL;
+    std::vector<compat::wchar> buffer_;
+};
+
+// Columns read as their text: LONG, LONG RAW (as hexadecimal digits), ROWID, INTERVAL.
+class ora_str_repr : public ora_type {
+public:
+    ora_str_repr(OCIParam* param, int code, int maximum);
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt* stmt, int position) override;
+
+private:
+    bool is_hex() const { return code_ == SQLT_LBI; }
+    std::vector<compat::wchar> buffer_;
+};
+
+// DATE and the TIMESTAMP kinds: fetched as the 7-byte DATE.
+class ora_date : public ora_type {
+public:
+    ora_date(OCIParam* param, int code);
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt* stmt, int position) override;
+
+private:
+    ub1 buffer_[7] = {};
+};
+
+// RAW: exactly the bytes the server returns.
+class ora_binary : public ora_type {
+public:
+    ora_binary(OCIParam* param, int code);
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt* stmt, int position) override;
+
+private:
+    std::vector<uint8_t> buffer_;
+    ub2 length_ = 0;
+};
+
+// CLOB and BLOB: a locator per column, the value read in chunks per row.
+class ora_lob : public ora_type {
+public:
+    static constexpr ub4 chunk = 32768;  // characters of a CLOB, bytes of a BLOB
+
+    ora_lob(OCIParam* param, int code);
+    ~ora_lob() override;
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt* stmt, int position) override;
+    bool is_truncated() const override { return false; }
+
+private:
+    OCILobLocator* locator_ = nullptr;
+};
+
+// Any type the reader does not handle: the same text in every row, never NULL.
+class ora_dummy : public ora_type {
+public:
+    ora_dummy(OCIParam* param, int code);
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt*, int) override {}
+    bool is_truncated() const override { return false; }
+};
+
+using ora_columns = std::vector<std::unique_ptr<ora_type>>;
+
+// The column object for a described type code.
+std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code);
+
+// One fetched row as a data-model record. A value that the fetch cut raises ora_exception
+// (ORA-01406) instead of arriving short.
+class ora_record : public udb_record {
+public:
+    explicit ora_record(const ora_columns& columns);
+};

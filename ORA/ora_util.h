@@ -1,0 +1,51 @@
+// The Oracle error exception and the statement object that owns one OCI statement handle.
+#pragma once
+
+#include <string>
+
+#include "TK/tk_excep.h"
+#include "compat/oci/oci.h"
+#include "compat/text/text.h"
+
+// An Oracle error: level 0, code 0x100000 | (Oracle error number & 0xFFFF), the client's
+// error text as the message (UTF-8).
+class ora_exception : public tk_exception {
+public:
+    ora_exception(int oracle_error_code, const std::string& text);
+};
+
+// Code of an ora_exception for an Oracle error number.
+constexpr int ora_error_code(int oracle_error) { return (oracle_error & 0xFFFF) | 0x100000; }
+
+// text with every apostrophe doubled, to stand between apostrophes in an SQL text.
+compat::wstring ora_quote_literal(compat::wstring_view text);
+
+// One statement handle, freed on every path out of the scope that made it. Every call is
+// guarded by the engine's status check.
+class ora_stmt {
+public:
+    // Rows and bytes the client may read ahead per server round trip.
+    static constexpr ub4 prefetch_rows = 1000;
+    static constexpr ub4 prefetch_memory = 4 * 1024 * 1024;
+
+    ora_stmt();
+    ~ora_stmt();
+    ora_stmt(const ora_stmt&) = delete;
+    ora_stmt& operator=(const ora_stmt&) = delete;
+
+    OCIStmt* get() const { return handle_; }
+
+    void prepare(compat::wstring_view text);
+    // Lets the client fetch rows ahead, so a server is not asked once per row.
+    void set_prefetch();
+    sword execute(ub4 iterations, ub4 mode = OCI_DEFAULT);
+    // One row forward; OCI_NO_DATA at the end. Errors raise.
+    sword fetch();
+    // Binds position as a 4-byte signed integer (no indicator: a NULL raises ORA-01405).
+    void define_int(ub4 position, sb4* value);
+    // Binds position as zero-terminated UTF-16 text into buffer of size bytes.
+    void define_text(ub4 position, compat::wchar* buffer, sb4 size);
+
+private:
+    OCIStmt* handle_ = nullptr;
+};

@@ -1,0 +1,240 @@
+// Column descriptions and values per type, LOBs in chunks, truncation, and prefetch.
+#include "ORA/ora_tab.h"
+#include "ORA/ora_util.h"
+#include "tests/ORA/ora_fixture.h"
+
+namespace ora_test {
+namespace {
+
+class OraRead : public client {
+protected:
+    static void SetUpTestSuite() { build_store("VALS", "values.sql"); }
+    void SetUp() override {
+        client::SetUp();
+        db_ = connect("VALS");
+    }
+    void TearDown() override {
+        db_.reset();
+        client::TearDown();
+    }
+    std::vector<uint8_t> bytes_of(const ole_variant& v) {
+        const void* data = nullptr;
+        size_t n = v.get_bytes(&data);
+        auto p = static_cast<const uint8_t*>(data);
+        return n ? std::vector<uint8_t>(p, p + n) : std::vector<uint8_t>();
+    }
+    std::unique_ptr<ora_database> db_;
+};
+
+TEST_F(OraRead, ColumnDescriptions) {
+    auto t = db_->get_table(u"T_VALS", true);
+    struct {
+        const char16_t* name;
+        VARTYPE vartype;
+        int size;
+        bool not_null;
+        int reserved;
+    } cases[] = {
+        {u"ID", VT_I4, 0, true, 0},          {u"N_BIG", VT_I8, 0, false, 0},
+        {u"N_DEC", VT_DECIMAL, 0, false, 7 << 8 | 2}, {u"N_FREE", VT_R8, 0, false, 0},
+        {u"N_SMALL", VT_I1, 0, false, 0},    {u"VC", VT_BSTR, 20, false, 0},
+        {u"CH", VT_BSTR, 5, false, 0},       {u"NVC", VT_BSTR, 10, false, 0},
+        {u"D", VT_DATE, 0, false, 1},        {u"TS", VT_DATE, 0, false, 1},
+        {u"RW", VT_BLOB, 16, false, 0},      {u"CL", VT_BSTR, 0, false, 0},
+        {u"BL", VT_BLOB, 0, false, 0},       {u"BF", VT_BSTR, 18, true, 0},
+        {u"IDS", VT_BSTR, 64, false, 0},     {u"IYM", VT_BSTR, 64, false, 0},
+    };
+    const udb_schema& schema = t->get_schema();
+    ASSERT_EQ(schema.size(), std::size(cases));
+    for (size_t i = 0; i < schema.size(); ++i) {
+        SCOPED_TRACE(compat::utf16_to_utf8(cases[i].name));
+        const t_ftd& f = *schema[i];
+        EXPECT_EQ(f.name, cases[i].name);
+        EXPECT_EQ(f.vartype, cases[i].vartype);
+        EXPECT_EQ(f.size, cases[i].size);
+        EXPECT_EQ(f.b_not_null, cases[i].not_null);
+        EXPECT_EQ(f.reserved, cases[i].reserved);
+    }
+    EXPECT_EQ(t->get_record_count(), 2);
+    EXPECT_TRUE(t->get_indexes().size() == 1 && t->get_indexes()[0].primary);
+}
+
+TEST_F(OraRead, OneValuePerTypeAndNulls) {
+    auto t = db_->get_table(u"T_VALS", true);
+    auto rows = read_all(*t);
+    ASSERT_EQ(rows.size(), 2u);
+    const auto& r = rows[0];
+    EXPECT_EQ(r[0].to_long(), 1);
+    ASSERT_EQ(r[1].get_type(), VT_I8);
+    EXPECT_EQ(r[1].get_i8(), 3000000000LL);
+    EXPECT_EQ(r[2].to_string(), "-12.5");
+    EXPECT_DOUBLE_EQ(r[3].to_double(), 0.5);
+    EXPECT_EQ(r[4].to_long(), -7);
+    EXPECT_EQ(r[5].to_wstring(), u"h\u00e9llo");
+    EXPECT_EQ(r[6].to_wstring(), u"ab   ");
+    EXPECT_EQ(r[7].to_wstring(), u"\u00f1and\u00fa");
+    EXPECT_EQ(r[8].to_string(), "2005-03-15 10:20:30");
+    EXPECT_EQ(r[9].to_string(), "2005-03-15 10:20:30");
+    EXPECT_EQ(bytes_of(r[10]), (std::vector<uint8_t>{0x01, 0xAB}));
+    EXPECT_EQ(r[11].to_wstring(), u"clob text");
+    EXPECT_EQ(bytes_of(r[12]), (std::vector<uint8_t>{0xDE, 0xAD, 0xBE, 0xEF}));
+    EXPECT_EQ(r[13].to_wstring(), u"<unsupported type>");
+    EXPECT_EQ(r[14].to_wstring(), u"+12345 02:03:04.123456789");
+    EXPECT_EQ(r[15].to_wstring(), u"+02-03");
+    const auto& n = rows[1];
+    EXPECT_EQ(n[0].to_long(), 2);
+    for (size_t i = 1; i < n.size(); ++i) {
+        SCOPED_TRACE(i);
+        if (i == 13) {
+            EXPECT_EQ(n[i].to_wstring(), u"<unsupported type>");  // BFILE is never NULL here
+        } else {
+            EXPECT_EQ(n[i].get_type(), VT_EMPTY);
+        }
+    }
+}
+
+TEST_F(OraRead, NumberMappingThroughTheDescribe) {
+    auto t = db_->get_table(u"T_NUMS", true);
+    struct {
+        VARTYPE vartype;
+        int reserved;
+        const char* text;
+    } cases[] = {
+        {VT_I1, 0, "-99"},
+        {VT_I2, 0, "9999"},
+        {VT_I4, 0, "999999999"},
+        {VT_I8, 0, "9999999999"},  // never cut to 32 bits
+        {VT_I8, 0, "999999999999999999"},
+        {VT_DECIMAL, 19 << 8, "1234567890123456789"},
+        {VT_DECIMAL, 38 << 8, "12345678901234567890123456789012345678"},
+        {VT_R8, 0, nullptr},        // FLOAT(10)
+        {VT_R8, 0, nullptr},        // NUMBER
+        {VT_DECIMAL, 22 << 8, "12300"},
+        {VT_DECIMAL, 6 << 8 | 5, "0.00123"},  // scale above precision: MySQL needs 6 digits
+        {VT_DECIMAL, 6 << 8 | 5, "0.12345"},
+    };
+    ASSERT_EQ(t->get_schema().size(), std::size(cases));
+    auto rows = read_all(*t);
+    ASSERT_EQ(rows.size(), 1u);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(compat::utf16_to_utf8(t->get_schema()[i]->name));
+        EXPECT_EQ(t->get_schema()[i]->vartype, cases[i].vartype);
+        EXPECT_EQ(t->get_schema()[i]->reserved, cases[i].reserved);
+        EXPECT_EQ(rows[0][i].get_type(), cases[i].vartype);
+        if (cases[i].text) {
+            EXPECT_EQ(rows[0][i].to_string(), cases[i].text);
+        }
+    }
+    EXPECT_DOUBLE_EQ(rows[0][7].to_double(), 1.5);
+    EXPECT_DOUBLE_EQ(rows[0][8].to_double(), -0.25);
+}
+
+TEST_F(OraRead, LongRawArrivesAsItsBytes) {
+    auto t = db_->get_table(u"T_LRAW", true);
+    EXPECT_EQ(t->get_schema()[1]->vartype, VT_BLOB);
+    auto rows = read_all(*t);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(bytes_of(rows[0][1]), (std::vector<uint8_t>{0x01, 0xAB}));
+    EXPECT_EQ(bytes_of(rows[1][1]), (std::vector<uint8_t>{0x00}));
+}
+
+// Reads every row, noting the ones whose record fails.
+std::vector<int> failing_rows(udb_recordset& t, std::vector<std::vector<ole_variant>>& rows) {
+    std::vector<int> failed;
+    int k = 0;
+    while (!t.is_eof()) {
+        try {
+            udb_record* record = t.get_item();
+            std::vector<ole_variant> row;
+            for (const udb_field* f : *record) row.push_back(*f);
+            rows.push_back(row);
+        } catch (const ora_exception& e) {
+            EXPECT_EQ(e.code(), ora_error_code(1406));
+            EXPECT_NE(std::string(e.what()).find("truncated"), std::string::npos) << e.what();
+            failed.push_back(k);
+        }
+        t.next();
+        ++k;
+    }
+    return failed;
+}
+
+TEST_F(OraRead, TooLongLongFailsItsRecordOnly) {
+    db_.reset();
+    const std::string tab = store_table("VALS", "T_LONG"), id = store_column("VALS", "T_LONG", "ID"),
+                      txt = store_column("VALS", "T_LONG", "TXT");
+    // 999,999 characters fit the buffer with its terminator; one more does not.
+    store_exec("VALS", "UPDATE " + tab + " SET " + txt + " = replace(hex(zeroblob(999999)), '00', 'a') WHERE " + id + " = 1;" +
+                           "UPDATE " + tab + " SET " + txt + " = replace(hex(zeroblob(1000000)), '00', 'b') WHERE " + id + " = 2;");
+    db_ = connect("VALS");
+    auto t = db_->get_table(u"T_LONG", true);
+    std::vector<std::vector<ole_variant>> rows;
+    EXPECT_EQ(failing_rows(*t, rows), std::vector<int>{1});
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][1].to_wstring(), compat::wstring(999999, u'a'));
+    EXPECT_EQ(rows[1][1].to_wstring(), u"after");
+}
+
+TEST_F(OraRead, TooLongLongRawFailsItsRecordOnly) {
+    db_.reset();
+    const std::string tab = store_table("VALS", "T_LRAW"), id = store_column("VALS", "T_LRAW", "ID"),
+                      bin = store_column("VALS", "T_LRAW", "BIN");
+    store_exec("VALS", "UPDATE " + tab + " SET " + bin + " = zeroblob(1000000) WHERE " + id + " = 1");
+    db_ = connect("VALS");
+    auto t = db_->get_table(u"T_LRAW", true);
+    std::vector<std::vector<ole_variant>> rows;
+    EXPECT_EQ(failing_rows(*t, rows), std::vector<int>{0});
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(bytes_of(rows[0][1]), (std::vector<uint8_t>{0x00}));
+}
+
+TEST_F(OraRead, LobsLongerThanOneChunkArriveWhole) {
+    db_.reset();
+    compat::wstring text;
+    while (text.size() < 70000) text += u"a\u00e9\u20ac\U0001F600z";  // 6 UTF-16 units per round
+    std::string hex;
+    std::vector<uint8_t> blob;
+    for (int i = 0; i < 100000; ++i) blob.push_back(static_cast<uint8_t>(i * 7 + 3));
+    static const char digits[] = "0123456789ABCDEF";
+    for (uint8_t b : blob) hex += {digits[b >> 4], digits[b & 15]};
+    const std::string tab = store_table("VALS", "T_LOBS"), id = store_column("VALS", "T_LOBS", "ID");
+    store_exec("VALS", "UPDATE " + tab + " SET " + store_column("VALS", "T_LOBS", "CL") + " = '" +
+                           compat::utf16_to_utf8(text) + "', " + store_column("VALS", "T_LOBS", "BL") + " = X'" + hex +
+                           "' WHERE " + id + " = 1");
+    db_ = connect("VALS");
+    auto t = db_->get_table(u"T_LOBS", true);
+    auto rows = read_all(*t);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0][1].to_wstring().size(), text.size());
+    EXPECT_TRUE(rows[0][1].to_wstring() == text);
+    EXPECT_TRUE(bytes_of(rows[0][2]) == blob);
+    // Empty LOBs are values, not NULL.
+    EXPECT_EQ(rows[1][1].get_type(), VT_BSTR);
+    EXPECT_EQ(rows[1][1].to_wstring(), u"");
+    EXPECT_EQ(bytes_of(rows[1][2]).size(), 0u);
+}
+
+TEST_F(OraRead, RowsAreReadUntilTheServerHasNoMoreWithFewRoundTrips) {
+    db_.reset();
+    build_store_text("MANY", "CREATE USER scott IDENTIFIED BY tiger;\n"
+                             "CREATE TABLE T_MANY (ID NUMBER(9) NOT NULL, TXT VARCHAR2(20));\nCOMMIT;\n");
+    const std::string tab = store_table("MANY", "T_MANY");
+    store_exec("MANY", "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 5000) INSERT INTO " +
+                           tab + " (" + store_column("MANY", "T_MANY", "ID") + ", " +
+                           store_column("MANY", "T_MANY", "TXT") + ") SELECT x, 'row ' || x FROM n");
+    db_ = connect("MANY");
+    auto t = db_->get_table(u"T_MANY", true);
+    EXPECT_EQ(t->get_record_count(), 5000);
+    t->set_record_count(10);  // the count feeds progress only: it must not end the reading
+    unsigned long long before = round_trips();
+    auto rows = read_all(*t);
+    unsigned long long trips = round_trips() - before;
+    ASSERT_EQ(rows.size(), 5000u);
+    EXPECT_EQ(rows[4999][0].to_long(), 5000);
+    EXPECT_EQ(rows[4999][1].to_wstring(), u"row 5000");
+    EXPECT_LT(trips, 50u);
+    EXPECT_TRUE(t->is_eof());  // stays at the end without asking again
+}
+
+}  // namespace
+}  // namespace ora_test
