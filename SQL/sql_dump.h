@@ -53,7 +53,7 @@ public:
 
     // Ends the dump: the pending UNLOCK TABLES, then the file is closed. Errors raise (the
     // run calls this so that they reach its error handler).
-    void close();
+    void close() override;
 
     // The database name that the create-database option writes: the file's base name
     // without folder and extension, made acceptable as a database name.
@@ -87,7 +87,7 @@ public:
     bool is_eof() override { return true; }
 
     // Writes the pending INSERT; errors raise. The run calls it when a table's rows end.
-    void flush();
+    void flush() override;
 
 private:
     dmp_database& owner_;

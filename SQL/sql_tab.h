@@ -28,7 +28,7 @@ public:
     // lacks part of it, is left alone.
     void update(const udb_record& record) override;
     // Sends the buffered rows now (as append_record does when a batch is full).
-    void flush();
+    void flush() override;
 
     // Number of rows waiting in the buffer, and its size in bytes.
     size_t pending_rows() const { return rows_.size(); }

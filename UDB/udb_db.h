@@ -35,6 +35,9 @@ public:
     virtual void next();
     virtual void prev();
     virtual void reset();
+    // Sends what a writing recordset still buffers; errors raise here, since destructors
+    // must not throw. Reading recordsets have nothing to send.
+    virtual void flush() {}
 
     // Ignored when an index of that name (any case) exists; the first primary or unique
     // index becomes the key.
@@ -87,6 +90,9 @@ public:
     virtual void create_views(const udb_views& views);
     virtual void create_relationships(const udb_relationships& relationships);
     virtual bool is_table_exist(const compat::wstring& name);
+    // Completes the destination (a dump file writes its end and closes); errors raise here,
+    // since destructors must not throw.
+    virtual void close() {}
 
     int get_mode() const { return mode_; }
     const compat::wstring& get_name() const { return name_; }
