@@ -47,7 +47,8 @@ bool sql_engine::run_logged(const std::string& statement, const char* failure_fo
 
 void sql_engine::connect(const std::string& host, const std::string& user,
                          const std::string& password, unsigned port) {
-    sql::trace(2, "sql_engine::connect(%s,%s,%s)", host, user, password);
+    // The password never reaches the trace log.
+    sql::trace(2, "sql_engine::connect(%s,%s,%s)", host, user, password.empty() ? "" : "********");
     if (connected_) {
         sql::trace(2, "Connection was established already - disconnecting...");
         connection_.reset();

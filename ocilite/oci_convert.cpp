@@ -66,7 +66,9 @@ bool digits(const unsigned char* s, size_t n, size_t at, size_t count, int& out)
 }
 
 // 'YYYY-MM-DD[ HH:MM:SS[.F...]][ zone]', the store's form of DATE and TIMESTAMP values.
-bool parse_date_time(const unsigned char* s, size_t n, date_time& dt) {
+// A time of day alone (OCILITE_TIME) is stored with the date part 0000-00-00; only the
+// 7-byte form can carry it (as year, month and day 0), so text readers refuse it.
+bool parse_date_time(const unsigned char* s, size_t n, date_time& dt, bool allow_time_only = false) {
     size_t p = 0;
     bool negative = false;
     if (n > 0 && s[0] == '-') {
@@ -100,8 +102,9 @@ bool parse_date_time(const unsigned char* s, size_t n, date_time& dt) {
     while (p < n && s[p] == ' ') ++p;
     dt.rest = reinterpret_cast<const char*>(s + p);
     dt.rest_len = n - p;
-    return dt.month >= 1 && dt.month <= 12 && dt.day >= 1 && dt.day <= 31 && dt.hour < 24 &&
-           dt.minute < 60 && dt.second < 62;
+    const bool time_only = allow_time_only && dt.year == 0 && dt.month == 0 && dt.day == 0;
+    return (time_only || (dt.month >= 1 && dt.month <= 12 && dt.day >= 1 && dt.day <= 31)) &&
+           dt.hour < 24 && dt.minute < 60 && dt.second < 62;
 }
 
 const char* const month_names[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
@@ -510,7 +513,7 @@ int fetch_date(sqlite3_stmt* st, int col, source_kind kind, const fetch_slot& s)
     if (s.size < 7) return 932;
     date_time dt;
     if (!parse_date_time(sqlite3_column_text(st, col),
-                         static_cast<size_t>(sqlite3_column_bytes(st, col)), dt)) {
+                         static_cast<size_t>(sqlite3_column_bytes(st, col)), dt, true)) {
         return 1861;
     }
     to_oracle_date(dt, static_cast<unsigned char*>(s.value));
