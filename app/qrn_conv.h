@@ -1,0 +1,97 @@
+// The product converter: every setting of one conversion (source, destination, mode,
+// selection, both servers, dump options), the registry settings and profile chain, the
+// destination checks, and the run (operator(), in qrn_run.cpp). One instance per process,
+// on the program entry's stack; reached through quarnel_convertor::instance().
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TK/tk_regk.h"
+#include "TK/tk_singl.h"
+#include "UDB/udb_conv.h"
+#include "UDB/udb_db.h"
+#include "app/qrn_front.h"
+#include "app/qrn_ora_impl.h"
+#include "app/qrn_sql_impl.h"
+#include "compat/text/text.h"
+
+inline constexpr const char* qrn_registry_key = "Software\\Brindlecote\\Marrowgate";
+inline constexpr int qrn_version_major = 5;
+inline constexpr int qrn_version_minor = 1;
+
+// Checks of a dump-file path: a folder, an existing read-only file, or a missing folder
+// raise level-1 errors.
+void common_check_dest(const compat::wstring& path);
+
+class quarnel_convertor : public udb_converter,
+                          public oracle_converter_impl,
+                          public mysql_converter_impl,
+                          public singleton<quarnel_convertor> {
+public:
+    // The front end decides which registry settings are exchanged, once, here: the wizard
+    // reads all 21 (and writes them back on destruction); the console program reads the six
+    // dump settings, then sets direct-to-server on and case sensitivity off, and never
+    // writes.
+    explicit quarnel_convertor(qrn_front_end& front);
+    ~quarnel_convertor() override;
+
+    // The conversion run.
+    void operator()() override;
+    bool test_query(const compat::wstring& text) override;
+    void set_silent(bool silent) override { udb_converter::set_silent(silent); }
+
+    // All 21 registry settings; true only when every value was read or written.
+    bool serialize(bool store);
+    // The six dump settings (the console program's form).
+    bool serialize_dump_options(bool store);
+
+    bool load_profile(const compat::wstring& path);
+    bool store_profile(const compat::wstring& path);
+
+    static compat::wstring get_title();
+
+    // Prepares the destination of a run started without the destination page. Raises a
+    // level-1 error for a mode outside 0 to 4 or a database name the server refuses.
+    void check_dest();
+    // The destination database of a run, owned by the caller.
+    std::unique_ptr<udb_database> get_dest_base();
+    std::vector<compat::wstring> get_all_tables() const;
+    void get_all_views(udb_views& views) const;
+    bool can_create_views();
+
+    bool is_mysql_direct() const { return mysql_direct_; }
+    void set_mysql_direct(bool direct) { mysql_direct_ = direct; }
+    bool is_case_sensitive() const { return case_sensitive_; }
+    void set_case_sensitive(bool on) { case_sensitive_ = on; }
+
+    // The last run ended early: an error at its top level (opening or preparing the
+    // destination included), a standard exception, or a stop in an error dialog. Errors
+    // inside the table and record loops that let the run go on do not count.
+    bool run_failed() const { return run_failed_.load(std::memory_order_acquire); }
+
+    qrn_front_end& front() { return front_; }
+
+private:
+    // Raises the level-1 mode error unless the mode is 0 to 4.
+    void check_mode() const;
+    void convert_tables(udb_database& dest, udb_validator& validator);
+    void convert_table(udb_database& dest, udb_validator& validator, const compat::wstring& name,
+                       const compat::wstring& query, bool run_fast_insert);
+    void copy_records(udb_recordset& source, udb_recordset& dest, class dates_map* dates);
+    void flush_table(udb_recordset& dest);
+    void handle_record_error(const class sql_exception& e, udb_recordset& dest, const udb_record* record,
+                             int record_number);
+
+    qrn_front_end& front_;
+    tk_reg_key key_;
+    const qrn_program program_;
+    bool mysql_direct_ = true;
+    bool case_sensitive_ = false;
+    std::atomic<bool> run_failed_{false};
+};
+
+// The alias some callers use.
+using quarnel_converter = quarnel_convertor;

@@ -1,0 +1,209 @@
+// The conversion run: every selected table and stored query into the destination, with
+// the overwrite mode, safe names, date post-processing and three levels of error handling
+// (record, table, run).
+#include "ORA/ora_dproc.h"
+#include "SQL/sql_batch_exc.h"
+#include "SQL/sql_dump.h"
+#include "SQL/sql_tab.h"
+#include "app/qrn_conv.h"
+#include "app/qrn_errh.h"
+#include "app/qrn_init.h"
+#include "app/qrn_trace.h"
+#include "common/type_map.h"
+
+using compat::wstring;
+
+namespace {
+constexpr int code_server_gone = 0x4007d6;  // MySQL 2006
+constexpr int code_duplicate = 0x400426;    // MySQL 1062
+constexpr uint32_t dump_new_version = 0x40100;
+constexpr uint32_t dump_old_version = 0x31401;
+
+bool keeps_existing_rows(int mode) { return mode == 3 || mode == 4; }
+}  // namespace
+
+void quarnel_convertor::operator()() {
+    qrn::trace(2, "quarnel_convertor::operator()");
+    run_failed_.store(false, std::memory_order_release);
+    init_conversion scope(*this, front_, true);
+    try {
+        check_mode();
+        sql_engine_.set_case_sensitive(case_sensitive_);
+        sql_engine_.set_create_indexes(!skip_idx);
+        if (!mysql_direct_) sql_engine_.set_version(dump_opts_.new_version ? dump_new_version : dump_old_version);
+        ora_engine_.set_skip_indexes(skip_idx);
+
+        ora_date_processor date_processor;
+        std::unique_ptr<udb_database> dest = get_dest_base();
+        qrn::trace(2, "After initializing DBs");
+        sql_engine_.set_create_indexes(!skip_idx);
+        if (!source_db_) qrn::fail(qrn::src_conv, 240);
+
+        if (program_ == qrn_program::console && selected_tables.empty() && table_map.empty())
+            selected_tables = source_db_->get_table_names();
+        for (const wstring& name : selected_tables) table_map.emplace(name, wstring());
+        // Every entry of the map is converted, stored queries included.
+        table_count.store(static_cast<int32_t>(table_map.size()), std::memory_order_relaxed);
+        qrn::trace(3, u"Converting database %s (%d tables)", ora_db_name_, static_cast<int>(table_map.size()));
+        if (!is_silent()) front_.database_started(ora_db_name_, static_cast<int>(table_map.size()));
+
+        std::unique_ptr<udb_validator> validator =
+            sql_engine_.create_tn_validator(selected_tables, dest->get_table_names());
+        convert_tables(*dest, *validator);
+
+        error_handler::instance().set_context_text(std::string());
+        tables_done.store(0, std::memory_order_relaxed);
+        table_count.store(0, std::memory_order_relaxed);
+        validator.reset();
+        // A dump is completed here, so that a failure to write its end reaches the handler.
+        if (auto* dump = dynamic_cast<dmp_database*>(dest.get())) dump->close();
+        dest.reset();
+    } catch (const tk_final_exception&) {
+        run_failed_.store(true, std::memory_order_release);  // the user saw the error already
+    } catch (const tk_exception& e) {
+        run_failed_.store(true, std::memory_order_release);
+        error_handler::instance().handle(e, true);
+    } catch (const std::exception& e) {
+        run_failed_.store(true, std::memory_order_release);
+        qrn::trace(3, "ERROR:\n%s", e.what());
+        if (!is_silent()) front_.run_error(e.what());
+    }
+}
+
+void quarnel_convertor::convert_tables(udb_database& dest, udb_validator& validator) {
+    const bool run_fast_insert = sql_engine_.fast_insert();
+    for (const auto& [name, query] : table_map) {
+        set_current_table(name);
+        records_in_table.store(0, std::memory_order_relaxed);
+        record_index.store(0, std::memory_order_relaxed);
+        try {
+            convert_table(dest, validator, name, query, run_fast_insert);
+        } catch (const tk_exception& e) {
+            error_handler& handler = error_handler::instance();
+            handler.set_context(name);
+            handler.handle(e, false);
+        }
+        tables_done.fetch_add(1, std::memory_order_relaxed);
+    }
+    sql_engine_.set_fast_insert(run_fast_insert);
+}
+
+void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validator, const wstring& name,
+                                      const wstring& query, bool run_fast_insert) {
+    std::unique_ptr<udb_recordset> source;
+    if (query.empty()) {
+        if (!source_db_->is_table_exist(name)) {
+            if (!is_silent()) front_.table_missing(name);
+            return;
+        }
+        source = source_db_->get_table(name, true);
+    } else {
+        source = source_db_->get_table(name, query, true);
+    }
+    if (source->get_schema().empty()) return;
+
+    const bool generated = !validator.is_acceptable(name);
+    const wstring dest_name = generated ? validator.get_safe_name(name) : name;
+    sql_engine_.set_fast_insert(run_fast_insert);
+
+    if (dest.is_table_exist(dest_name)) {
+        switch (mode_) {
+            case 2: return;
+            case 1: dest.delete_tab(dest_name); break;
+            case 3:
+            case 4:
+                // Each record on its own, so that a duplicate key fails for that record alone.
+                sql_engine_.set_fast_insert(false);
+                break;
+            default: break;
+        }
+    }
+
+    const udb_indexes no_indexes;
+    std::unique_ptr<udb_recordset> table =
+        dest.create_table(dest_name, source->get_schema(), skip_idx ? no_indexes : source->get_indexes());
+
+    if (generated) {
+        qrn::trace(2, u"Store generated table name '%s'", dest_name);
+        qrn::trace(1, u"udb_validator::add_existing_name(%s)", dest_name);
+        validator.add_existing_name(dest_name);
+        dest.get_names_map().add_tn_mapping(name, dest_name);
+    }
+    validator.add_restricted_name(dest_name);
+
+    const int count = source->get_record_count();
+    records_in_table.store(static_cast<uint32_t>(count), std::memory_order_relaxed);
+    qrn::trace(3, u"Converting table %s (%d records)", name, count);
+    if (!is_silent()) front_.table_started(name, count);
+    if (count == 0 || tab_def) {
+        qrn::trace(1, "No records to convert");
+        return;
+    }
+
+    const bool gather_dates = !keeps_existing_rows(mode_);
+    dates_map dates(dest_name, source->get_schema(), true);
+    source->reset();
+    copy_records(*source, *table, gather_dates ? &dates : nullptr);
+    // The last batch goes now: before the columns are altered, and so that its failure is
+    // reported (a destructor could only log it).
+    flush_table(*table);
+    if (gather_dates) date_post_process(dest, table->get_schema(), source->get_schema(), dates);
+}
+
+void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table, dates_map* dates) {
+    while (!source.is_eof()) {
+        const int number = static_cast<int>(record_index.load(std::memory_order_relaxed)) + 1;
+        qrn::trace(1, "Converting record #%d", number);
+        udb_record* record = nullptr;
+        try {
+            record = source.get_item();
+            if (!record) qrn::fail(qrn::src_conv, 286);
+            table.append_record(*record);
+            if (dates) dates->add_rec_stat(*record);
+        } catch (const sql_exception& e) {
+            handle_record_error(e, table, record, number);
+        }
+        qrn::trace(1, "Record %d processed", number);
+        source.next();
+        record_index.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+void quarnel_convertor::flush_table(udb_recordset& table) {
+    try {
+        if (auto* live = dynamic_cast<sql_table*>(&table)) live->flush();
+        else if (auto* dump = dynamic_cast<dmp_recordset*>(&table)) dump->flush();
+    } catch (const sql_batch_exception& e) {
+        handle_record_error(e, table, nullptr, 0);
+    }
+}
+
+void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordset& table,
+                                            const udb_record* record, int number) {
+    error_handler& handler = error_handler::instance();
+    const wstring table_name = get_current_table();
+    if (const auto* batch = dynamic_cast<const sql_batch_exception*>(&e)) {
+        // A batch of earlier records was refused: each row that failed alone is reported
+        // under its own number; the other rows of the batch have arrived.
+        for (const sql_row_error& row : batch->rows()) {
+            if (row.code() == code_server_gone) throw sql_exception(row.message, row.mysql_errno);
+            if (keeps_existing_rows(mode_) && row.code() == code_duplicate) {
+                qrn::trace(1, "Duplicate key of record %d skipped", row.record_number);
+                continue;
+            }
+            qrn::trace(1, "** MODE=%d", mode_);
+            handler.set_context(table_name, row.record_number);
+            handler.handle(sql_exception(row.message, row.mysql_errno), false);
+        }
+        return;
+    }
+    if (e.code() == code_server_gone) throw;
+    if (mode_ == 4 && e.code() == code_duplicate && record) {
+        table.update(*record);
+        return;
+    }
+    if (mode_ == 3 && e.code() == code_duplicate) return;
+    qrn::trace(1, "** MODE=%d", mode_);
+    handler.set_context(table_name, number);
+    handler.handle(e, false);
+}

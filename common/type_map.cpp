@@ -1,0 +1,92 @@
+#include "common/type_map.h"
+
+#include "TK/tk_excep.h"
+#include "TK/tk_log.h"
+#include "compat/oleaut/vartype.h"
+#include "values/ole_date.h"
+
+namespace {
+constexpr const char* src_type_map = "type_map";
+}
+
+types_map::types_map(const compat::wstring& table_name) : table_name_(table_name) {
+    tk_log::log(2, u"types_map::ctor(%s)", table_name_);
+}
+
+types_map_entry& types_map::entry(size_t position) {
+    if (position >= entries_.size()) throw tk_mail_assertion(src_type_map, 49);
+    return entries_[position];
+}
+
+const types_map_entry& types_map::entry(size_t position) const {
+    if (position >= entries_.size()) throw tk_mail_assertion(src_type_map, 49);
+    return entries_[position];
+}
+
+dates_map::dates_map(const compat::wstring& table_name, const udb_schema& schema, bool dates_only)
+    : types_map(table_name) {
+    tk_log::log(2, "dates_map::ctor(size=%d)", static_cast<int>(schema.size()));
+    for (size_t i = 0; i < schema.size(); ++i) {
+        const t_ftd& f = *schema[i];
+        const int n = static_cast<int>(i);
+        tk_log::log(1, "Field #%d has type %d", n, static_cast<int>(f.vartype));
+        const bool is_date = f.vartype == VT_DATE;
+        if (dates_only && !is_date) {
+            tk_log::log(1, "Field #%d has not a date type", n);
+            continue;
+        }
+        tk_log::log(1, "Add map entry for field #%d", n);
+        entries_.push_back({n, f.name, kind_char19, is_date ? kind_datetime : kind_char19, false});
+    }
+}
+
+int32_t dates_map::next_kind(int32_t before, int k) {
+    if (before == kind_char19) return kind_char19;  // final
+    int32_t kind = before;
+    if (((kind == kind_datetime || kind == kind_date) && k == ole_date::kind_time) ||
+        (kind == kind_time && k != ole_date::kind_time))
+        kind = kind_char19;
+    if (kind == kind_date && k == ole_date::kind_datetime) kind = kind_datetime;
+    return kind;
+}
+
+void dates_map::add_rec_stat(const udb_record& record) {
+    tk_log::log(1, "dates_map::add_rec_stat(map size=%d)", static_cast<int>(entries_.size()));
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        types_map_entry& e = entries_[i];
+        tk_log::log(1, "Process %d item, n_field=%d", static_cast<int>(i), e.field_index);
+        const compat::wstring text = record.at(static_cast<size_t>(e.field_index))->to_wstring();
+        tk_log::log(1, u"Got string representation: '%s'", text);
+        if (text.empty()) continue;  // NULL
+        const int k = ole_date(compat::wstring_view(text)).get_kind();
+        if (!e.seen) {
+            e.seen = true;
+            switch (k) {
+                case ole_date::kind_datetime:
+                    e.kind = kind_datetime;
+                    tk_log::log(1, "got datetime");
+                    break;
+                case ole_date::kind_date:
+                    e.kind = kind_date;
+                    tk_log::log(1, "got date");
+                    break;
+                case ole_date::kind_time:
+                    e.kind = kind_time;
+                    tk_log::log(1, "got time");
+                    break;
+                default:
+                    break;  // not a date: the kind stays CHAR(19)
+            }
+            continue;
+        }
+        if (e.kind == kind_char19) {
+            tk_log::log(1, "skip mapping CHAR(19)");
+            continue;
+        }
+        const int32_t after = next_kind(e.kind, k);
+        if (after == kind_char19) tk_log::log(1, "switch to char(19)");
+        else if (after == kind_datetime && e.kind == kind_date) tk_log::log(1, "switch to datetime");
+        e.kind = after;
+    }
+    tk_log::log(1, "End of dates_map::add_rec_stat");
+}

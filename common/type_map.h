@@ -1,0 +1,58 @@
+// Per-column verdicts gathered while a table's records are copied: types_map is a named
+// table of entries, dates_map watches the date columns and learns whether each one held
+// full date-times, dates only, times only, or something no date type can take.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "UDB/udb_sche.h"
+#include "compat/text/text.h"
+
+// Kinds of a watched column, in the order the destination types are numbered.
+enum types_map_kind : int32_t {
+    kind_char19 = 0,
+    kind_datetime = 1,
+    kind_date = 2,
+    kind_time = 3,
+};
+
+struct types_map_entry {
+    int32_t field_index;    // position in the schema and in every record
+    compat::wstring field_name;
+    int32_t kind;           // the verdict so far
+    int32_t created_kind;   // the kind the destination column was created with
+    bool seen;              // a non-empty value has been looked at
+};
+
+class types_map {
+public:
+    explicit types_map(const compat::wstring& table_name);
+    virtual ~types_map() = default;
+    types_map(const types_map&) = delete;
+    types_map& operator=(const types_map&) = delete;
+
+    const compat::wstring& table_name() const { return table_name_; }
+    size_t size() const { return entries_.size(); }
+    // A position out of range is an internal error.
+    types_map_entry& entry(size_t position);
+    const types_map_entry& entry(size_t position) const;
+
+protected:
+    compat::wstring table_name_;
+    std::vector<types_map_entry> entries_;
+};
+
+class dates_map : public types_map {
+public:
+    // One entry per column of the schema, or per date column only with dates_only.
+    dates_map(const compat::wstring& table_name, const udb_schema& schema, bool dates_only);
+
+    // Updates every entry from one appended record.
+    void add_rec_stat(const udb_record& record);
+
+    // The verdict after a value of kind k (a parsed date's kind, 0 for no date) for an
+    // entry that has already seen a value.
+    static int32_t next_kind(int32_t before, int k);
+};

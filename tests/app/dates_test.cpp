@@ -1,0 +1,89 @@
+// Date statistics: the verdict of a column from the kinds of its values, and the ALTER
+// statement that follows from it.
+#include <gtest/gtest.h>
+
+#include "SQL/sql_engi.h"
+#include "app/qrn_sql_impl.h"
+#include "common/type_map.h"
+
+namespace {
+
+TEST(DatesMap, VerdictTableOfASeenColumn) {
+    // before x kind of the next value (0 no date, 1 date-time, 2 date, 3 time) -> after
+    const int table[4][4] = {
+        {0, 0, 0, 0},
+        {1, 1, 1, 0},
+        {2, 1, 2, 0},
+        {0, 0, 0, 3},
+    };
+    for (int before = 0; before < 4; ++before)
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(dates_map::next_kind(before, k), table[before][k]) << before << "," << k;
+}
+
+udb_schema& schema_of(udb_schema& s) {
+    s.push_back(new t_ftd(0, u"ID", VT_I4, true, false));
+    s.push_back(new t_ftd(0, u"D", VT_DATE, false, false, ole_variant(), 1));
+    return s;
+}
+
+struct sequence_case {
+    std::vector<const char16_t*> values;  // nullptr = NULL
+    int kind;
+    bool seen;
+};
+
+TEST(DatesMap, ColumnVerdictFromItsValues) {
+    const sequence_case cases[] = {
+        {{u"2020-01-01 10:00:00", u"2020-01-02"}, 1, true},
+        {{u"2020-01-01", u"2020-01-02"}, 2, true},
+        {{u"0000-00-00 10:11:12", u"0000-00-00 00:00:01"}, 3, true},
+        {{u"2020-01-01", u"2020-02-02 01:02:03", u"2020-01-03"}, 1, true},
+        {{u"2020-01-01", u"0000-00-00 10:11:12"}, 0, true},
+        {{u"not a date", u"2020-01-01"}, 0, true},
+        {{nullptr, nullptr}, 0, false},
+        {{nullptr, u"2020-01-01"}, 2, true},
+    };
+    for (const auto& c : cases) {
+        udb_schema s;
+        dates_map dates(u"T", schema_of(s), true);
+        ASSERT_EQ(dates.size(), 1u);  // only the date column is watched
+        EXPECT_EQ(dates.entry(0).field_index, 1);
+        EXPECT_EQ(dates.entry(0).created_kind, 1);
+        for (const char16_t* v : c.values) {
+            udb_record r;
+            r.push_back(new udb_field(u"ID", 0, ole_variant(1)));
+            r.push_back(new udb_field(u"D", 0, v ? ole_variant(compat::wstring(v)) : ole_variant()));
+            dates.add_rec_stat(r);
+        }
+        EXPECT_EQ(dates.entry(0).kind, c.kind) << compat::utf16_to_utf8(c.values[0] ? c.values[0] : u"NULL");
+        EXPECT_EQ(dates.entry(0).seen, c.seen);
+    }
+}
+
+TEST(DatesMap, PositionOutOfRangeIsInternalError) {
+    udb_schema s;
+    dates_map dates(u"T", schema_of(s), true);
+    try {
+        dates.entry(1);
+        FAIL();
+    } catch (const tk_mail_assertion& e) {
+        EXPECT_EQ(e.level(), 2);
+        EXPECT_EQ(e.message(), tk_assertion_text("type_map", 49));
+    }
+}
+
+TEST(DatesMap, AlterStatementKeepsNotNullAndDefault) {
+    sql_engine engine;
+    engine.set_version(0x50000);
+    t_ftd plain(0, u"D", VT_DATE, false, false);
+    t_ftd strict(0, u"D", VT_DATE, true, false, ole_variant(compat::wstring(u"2001-02-03")), 1);
+    EXPECT_EQ(compat::utf16_to_utf8(qrn_date_alter_statement(u"T 1", u"D`x", plain, 2)),
+              "ALTER TABLE `T 1` MODIFY `D``x` DATE");
+    const std::string s = compat::utf16_to_utf8(qrn_date_alter_statement(u"T", u"D", strict, 3));
+    EXPECT_EQ(s.rfind("ALTER TABLE `T` MODIFY `D` TIME NOT NULL DEFAULT ", 0), 0u) << s;
+    EXPECT_EQ(compat::utf16_to_utf8(qrn_date_alter_statement(u"T", u"D", plain, 0)),
+              "ALTER TABLE `T` MODIFY `D` CHAR(19)");
+}
+
+}  // namespace
