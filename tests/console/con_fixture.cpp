@@ -1,0 +1,60 @@
+#include "tests/console/con_fixture.h"
+
+#include <sstream>
+
+namespace con_test {
+
+const char* const store_sql = R"(
+CREATE USER scott IDENTIFIED BY tiger;
+CREATE TABLE dept (deptno NUMBER(2) PRIMARY KEY, dname VARCHAR2(14), loc VARCHAR2(13));
+INSERT INTO dept VALUES (10, 'ACCOUNTING', 'NEW YORK');
+INSERT INTO dept VALUES (20, 'RESEARCH', 'DALLAS');
+INSERT INTO dept VALUES (30, 'SALES', 'CHICAGO');
+CREATE TABLE emp (empno NUMBER(4) PRIMARY KEY, ename VARCHAR2(10), deptno NUMBER(2), hired DATE);
+INSERT INTO emp VALUES (7369, 'SMITH', 20, TO_DATE('1980-12-17', 'YYYY-MM-DD'));
+INSERT INTO emp VALUES (7499, 'ALLEN', 30, TO_DATE('1981-02-20', 'YYYY-MM-DD'));
+INSERT INTO emp VALUES (7521, 'WARD', 30, TO_DATE('1981-02-22', 'YYYY-MM-DD'));
+INSERT INTO emp VALUES (7566, 'JONES', 20, TO_DATE('1981-04-02', 'YYYY-MM-DD'));
+INSERT INTO emp VALUES (7698, 'BLAKE', 30, NULL);
+CREATE TABLE "Café" (id NUMBER(3));
+INSERT INTO "Café" VALUES (1);
+COMMIT;
+)";
+
+void tollspar_test::SetUp() {
+    write_file(file("store.sql"), store_sql);
+    proc_result load = run_process({"/bin/sh", "-c",
+                                    std::string("'") + MG_OCILITE_LOAD + "' '" + file("CONS.sqlite") + "' < '" +
+                                        file("store.sql") + "'"});
+    ASSERT_EQ(load.code, 0) << load.err;
+    // No user settings, option files or Oracle client other than the stand-in leak in.
+    options_.env["HOME"] = dir_.path();
+    options_.env["XDG_CONFIG_HOME"] = dir_.path() + "/.config";
+    options_.env["OCILITE_DATA"] = dir_.path();
+    options_.env["MARROWGATE_OCI_LIB"] = MG_OCILITE_LIB;
+    options_.cwd = dir_.path();
+}
+
+proc_result tollspar_test::tollspar(const std::vector<std::string>& args, const proc_options& extra) const {
+    std::vector<std::string> argv{MG_TOLLSPAR};
+    argv.insert(argv.end(), args.begin(), args.end());
+    proc_options o = options_;
+    for (const auto& [k, v] : extra.env) o.env[k] = v;
+    if (!extra.cwd.empty()) o.cwd = extra.cwd;
+    o.file_size_limit = extra.file_size_limit;
+    return run_process(argv, o);
+}
+
+std::vector<std::string> tollspar_test::source_args() const {
+    return {"--src=CONS", "--oraclu=scott", "--oraclp=tiger"};
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) out.push_back(line);
+    return out;
+}
+
+}  // namespace con_test

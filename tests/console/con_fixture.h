@@ -1,0 +1,34 @@
+// A folder per test holding its own Oracle store (built by ocilite-load), settings and
+// home, and the built tollspar run in it as a user would run it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/console/proc_run.h"
+
+namespace con_test {
+
+// Service CONS, user scott/tiger: DEPT (3 rows), EMP (5 rows, dates only), "Café" (1 row).
+extern const char* const store_sql;
+
+class tollspar_test : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    // Runs tollspar with the arguments (the program path is added).
+    proc_result tollspar(const std::vector<std::string>& args, const proc_options& extra = {}) const;
+    // The arguments that reach the fixture store.
+    std::vector<std::string> source_args() const;
+    std::string file(const std::string& name) const { return dir_.file(name); }
+
+    temp_dir dir_;
+    proc_options options_;
+};
+
+// Lines of a text, without their line feeds.
+std::vector<std::string> lines(const std::string& text);
+
+}  // namespace con_test

@@ -1,0 +1,144 @@
+// Runs of tollspar straight into a database on the MariaDB sandbox (MG_MYSQL_PORT).
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <unistd.h>
+
+#include "tests/console/con_fixture.h"
+
+namespace con_test {
+namespace {
+
+class ServerRun : public tollspar_test {
+protected:
+    void SetUp() override {
+        const char* port = std::getenv("MG_MYSQL_PORT");
+        if (!port || !*port) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
+        port_ = port;
+        tollspar_test::SetUp();
+        // Every test has databases of its own: ctest runs them side by side.
+        db_ = "con_" + std::to_string(getpid()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        sql("DROP DATABASE IF EXISTS `" + db_ + "`");
+    }
+    void TearDown() override {
+        if (!db_.empty()) sql("DROP DATABASE IF EXISTS `" + db_ + "`");
+        for (const auto& u : users_) sql("DROP USER IF EXISTS '" + u + "'@'%'");
+    }
+
+    // Runs statements as root; returns standard output (tab-separated, no headers).
+    std::string sql(const std::string& statements, bool expect_ok = true) {
+        proc_result r = run_process({"/usr/bin/mariadb", "--no-defaults", "-h", "127.0.0.1", "-P", port_, "-u",
+                                     "root", "-N", "-B", "-e", statements});
+        if (expect_ok) {
+            EXPECT_EQ(r.code, 0) << statements << "\n" << r.err;
+        }
+        return r.out;
+    }
+    std::string count(const std::string& table) {
+        return sql("SELECT COUNT(*) FROM `" + db_ + "`.`" + table + "`");
+    }
+    // A user who may connect but has only the given privileges.
+    std::string limited_user(const std::string& grant) {
+        std::string u = "lim" + std::to_string(getpid()) + std::to_string(users_.size());
+        users_.push_back(u);
+        sql("CREATE USER '" + u + "'@'%' IDENTIFIED BY 'pw'; " + grant + " TO '" + u + "'@'%'");
+        return u;
+    }
+    std::vector<std::string> server_args(const std::string& user = "root", const std::string& password = "") const {
+        std::vector<std::string> a = source_args();
+        a.insert(a.end(), {"--mysqlh=127.0.0.1", "--myport=" + port_, "--mysqlu=" + user, "--mysqlp=" + password,
+                           "--dest=" + db_});
+        return a;
+    }
+    static std::vector<std::string> plus(std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    }
+
+    std::string port_;
+    std::string db_;
+    std::vector<std::string> users_;
+};
+
+TEST_F(ServerRun, ConvertsEveryTableIntoTheDatabase) {
+    proc_result r = tollspar(server_args());
+    ASSERT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(lines(r.out), (std::vector<std::string>{
+                                "Converting database CONS(3 tables)",
+                                "Converting table Café(1 records)",
+                                "Converting table DEPT(3 records)",
+                                "Converting table EMP(5 records)",
+                            }));
+    EXPECT_EQ(count("DEPT"), "3\n");
+    EXPECT_EQ(count("EMP"), "5\n");
+    // Mode 2 keeps what is there and succeeds.
+    sql("DELETE FROM `" + db_ + "`.`EMP` WHERE EMPNO = 7369");
+    r = tollspar(plus(server_args(), {"--mode=2"}));
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(count("EMP"), "4\n");
+    // Mode 0 replaces the whole database.
+    r = tollspar(plus(server_args(), {"--mode=0"}));
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(count("EMP"), "5\n");
+}
+
+TEST_F(ServerRun, RecordErrorsAreReportedAndTheRunGoesOn) {
+    // An existing table that refuses the source's NULL date: in merge mode each record is
+    // sent alone, so only that record fails.
+    sql("CREATE DATABASE `" + db_ + "`; CREATE TABLE `" + db_ +
+        "`.`EMP` (EMPNO INT PRIMARY KEY, ENAME VARCHAR(10), DEPTNO INT, HIRED DATETIME NOT NULL)");
+    write_file(file("t.txt"), "EMP\nDEPT\n");
+    proc_result r = tollspar(plus(server_args(), {"--mode=3", "--tab_file=" + file("t.txt")}));
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    // Tables go in name order: DEPT, then EMP with its one refused record.
+    auto l = lines(r.out);
+    ASSERT_EQ(l.size(), 5u) << r.out;
+    EXPECT_EQ(l[2], "Converting table EMP(5 records)");
+    EXPECT_EQ(l[3], "Error:");
+    EXPECT_TRUE(l[4].starts_with("EMP, record #5: ")) << l[4];
+    EXPECT_EQ(count("EMP"), "4\n");
+    EXPECT_EQ(count("DEPT"), "3\n");
+}
+
+TEST_F(ServerRun, EveryServerFailureExitsWith255) {
+    sql("CREATE DATABASE `" + db_ + "`");
+    const std::string reader = limited_user("GRANT SELECT ON `" + db_ + "`.* ");
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::string out;  // exact standard output; empty: any error report
+    } cases[] = {
+        {"wrong MySQL password", server_args("root", "wrong"),
+         "Error:\nAccess denied. Verify the user name and password are correct, and you have the necessary "
+         "privileges to connect to the target MySQL server.\n"},
+        {"DROP DATABASE refused", plus(server_args(reader, "pw"), {"--mode=0"}),
+         "Error:\nAccess denied. Ask your system administrator to grant you the necessary privileges to write "
+         "into the database.\n"},
+        {"CREATE DATABASE refused", plus(server_args(reader, "pw"), {"--dest=" + db_ + "_new"}), ""},
+    };
+    for (const auto& c : cases) {
+        proc_result r = tollspar(c.args);
+        EXPECT_EQ(r.code, 255) << c.what << "\n" << r.out << r.err;
+        if (c.out.empty()) {
+            EXPECT_NE(r.out.find("Error:\n"), std::string::npos) << c.what << "\n" << r.out;
+        } else {
+            EXPECT_EQ(r.out, c.out) << c.what;
+        }
+    }
+    sql("DROP DATABASE IF EXISTS `" + db_ + "_new`");
+
+    // A table the server refuses ends that table only: every table is reported and the
+    // run, which finished, succeeds.
+    proc_result r = tollspar(plus(server_args(reader, "pw"), {"--mode=1"}));
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    auto l = lines(r.out);
+    ASSERT_EQ(l.size(), 7u) << r.out;
+    EXPECT_EQ(l[1], "Error:");
+    EXPECT_TRUE(l[2].starts_with("Café: CREATE command denied")) << l[2];
+    EXPECT_TRUE(l[6].starts_with("EMP: CREATE command denied")) << l[6];
+}
+
+}  // namespace
+}  // namespace con_test

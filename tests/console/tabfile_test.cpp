@@ -1,0 +1,69 @@
+// The table-names file reader: signature, code page, line ends, blank lines.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+#include "app/console/con_tabf.h"
+
+namespace {
+
+using names = std::vector<compat::wstring>;
+
+names read(const std::string& bytes) {
+    std::istringstream in(bytes);
+    return con_read_table_names(in);
+}
+
+TEST(TableNamesFile, ReadsNamesInFileOrder) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        names expected;
+    } cases[] = {
+        {"LF", "EMP\nDEPT\n", {u"EMP", u"DEPT"}},
+        {"CRLF", "EMP\r\nDEPT\r\n", {u"EMP", u"DEPT"}},
+        {"no final line end", "EMP\nDEPT", {u"EMP", u"DEPT"}},
+        {"blank lines", "\n\r\nEMP\n\n\r\nDEPT\n\n", {u"EMP", u"DEPT"}},
+        {"names kept untrimmed", " EMP \n", {u" EMP "}},
+        {"signature, UTF-8", "\xEF\xBB\xBF" "Caf\xC3\xA9\r\nStra\xC3\x9F" "e\r\n",
+         {u"Caf\u00e9", u"Stra\u00dfe"}},
+        {"signature after blank lines", "\n\xEF\xBB\xBF" "EMP\n", {u"EMP"}},
+        {"signature-only first line", "\xEF\xBB\xBF\nEMP\n", {u"", u"EMP"}},
+        {"signature only on the first line", "A\n\xEF\xBB\xBF" "B\n", {u"A", u"\ufeffB"}},
+        {"empty", "", {}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(read(c.bytes), c.expected) << c.what;
+}
+
+TEST(TableNamesFile, WithoutSignatureTheAnsiCodePageIsUsed) {
+    // The ANSI code page is UTF-8 here; bytes that are not UTF-8 become U+FFFD rather than
+    // being passed on raw.
+    EXPECT_EQ(read("Caf\xC3\xA9\n"), (names{u"Caf\u00e9"}));
+    EXPECT_EQ(read("Caf\xE9\n"), (names{u"Caf\ufffd"}));
+}
+
+TEST(TableNamesFile, LongLinesStayWhole) {
+    std::string longname(300, 'N');
+    EXPECT_EQ(read(longname + "\nB\n"), (names{compat::wstring(300, u'N'), u"B"}));
+}
+
+TEST(TableNamesFile, MissingOrUnreadableFileGivesNothing) {
+    EXPECT_FALSE(con_read_table_names(std::string("/nonexistent/tables.txt")).has_value());
+    char dir[] = "/tmp/tabfile-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string folder = dir;
+    EXPECT_FALSE(con_read_table_names(folder).has_value());  // a folder is no file
+    std::string path = folder + "/t.txt";
+    std::ofstream(path) << "EMP\n";
+    auto got = con_read_table_names(path);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, (names{u"EMP"}));
+    unlink(path.c_str());
+    rmdir(dir);
+}
+
+}  // namespace
