@@ -67,6 +67,8 @@ constexpr tk_error_row mysql_rows[] = {
      "administrator to grant you necessary privileges\nto create new databases on target MySQL "
      "server."},
     {0x40041B, advice_overwrite},
+    // Connector/C reports a refused TCP connect as 2002, which older clients gave as 2003.
+    {0x4007D2, advice_connect},
     {0x4007D3, advice_connect},
     {0x4007D5, advice_connect},
     {0x4007D6,

@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(All, ErrorHandlerCases, ::testing::ValuesIn(cases));
 TEST(ErrorHandler, MessageIsContextThenAdviceOrOwnText) {
     test_front front(qrn_program::console);
     error_handler h(front, 12, qrn_oracle_errors().data());
-    h.load_err_map(12, qrn_mysql_errors().data());
+    h.load_err_map(static_cast<int>(qrn_mysql_errors().size()), qrn_mysql_errors().data());
 
     // A code of either table gives its advice text, line feeds made blanks.
     h.set_context(u"EMP", 7);
@@ -140,4 +140,17 @@ TEST(ErrorHandler, DoNotShowAgainSilencesLaterDialogs) {
     EXPECT_THROW(h.handle(tk_exception("c", 1), false), tk_final_exception);  // stops all the same
     EXPECT_EQ(front.asked.size(), 1u);
     EXPECT_TRUE(front.shown.empty());
+}
+
+TEST(ErrorHandler, RefusedTcpConnectGetsTheConnectAdvice) {
+    // Connector/C gives 2002 where older clients gave 2003 for the same refusal.
+    test_front front(qrn_program::console);
+    error_handler h(front, 12, qrn_oracle_errors().data());
+    h.load_err_map(static_cast<int>(qrn_mysql_errors().size()), qrn_mysql_errors().data());
+    h.set_context_text("");
+    h.handle(sql_exception("Can't connect to server on '127.0.0.1' (115)", 2002), false);
+    h.handle(sql_exception("Can't connect to MySQL server on 'x'", 2003), false);
+    ASSERT_EQ(front.shown.size(), 2u);
+    EXPECT_EQ(front.shown[0], front.shown[1]);
+    EXPECT_EQ(front.shown[0].find("(115)"), std::string::npos);
 }
