@@ -1,5 +1,10 @@
 #include "SQL/sql_dmpf.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -8,10 +13,28 @@
 namespace sql {
 
 dmp_file::dmp_file(const std::string& path) : path_(path) {
-    file_.reset(std::fopen(path.c_str(), "wb"));
-    if (!file_) {
+    // Locked before it is emptied, so that a second run naming the same file at the same
+    // time fails instead of cutting or interleaving this one's output.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
         int error = errno;
         trace(2, "Failed to open file");
+        failed("open", error);
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        raise(compat::format("Cannot open the dump file '%s': another program is writing it", path_), 0, 1);
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
+        int error = errno;
+        ::close(fd);
+        failed("open", error);
+    }
+    file_.reset(::fdopen(fd, "wb"));
+    if (!file_) {
+        int error = errno;
+        ::close(fd);
         failed("open", error);
     }
 }

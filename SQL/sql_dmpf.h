@@ -1,6 +1,7 @@
 // The dump's output file: opened for writing (truncated, binary, so line breaks stay as
 // chosen); a file that cannot be opened and any failed write are errors of level 1, so a
-// run never reports success with a missing or cut file.
+// run never reports success with a missing or cut file. The file stays locked (flock) while
+// it is open, so a second run writing the same file at the same time is refused.
 #pragma once
 
 #include <cstdio>

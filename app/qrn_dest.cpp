@@ -1,5 +1,6 @@
 // The destination of a run: checks before it starts and the database object it writes to.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +21,24 @@ bool opens_for_read_write(const fs::path& p) {
     if (fd < 0) return false;
     ::close(fd);
     return true;
+}
+
+// A dump being written holds a lock on its file (sql::dmp_file): removing the file under it
+// would throw that run's output away while it still ends as a success.
+bool is_being_written(const fs::path& p) {
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return locked;
+}
+
+// Only a file (or a link, which is replaced, not followed) is removed before the dump is
+// written; a device such as /dev/null or a pipe is written into as it is.
+bool is_replaced_by_dump(const fs::path& p) {
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(p, ec);
+    return !ec && (fs::is_regular_file(st) || fs::is_symlink(st));
 }
 }  // namespace
 
@@ -48,8 +67,10 @@ void quarnel_convertor::check_dest() {
     if (!mysql_direct_) {
         common_check_dest(dest);
         const fs::path p = fs_path(dest);
-        std::error_code ec;
-        if (fs::exists(p, ec) && ::unlink(p.c_str()) != 0) throw tk_exception_ex(errno);
+        if (!is_replaced_by_dump(p)) return;
+        if (is_being_written(p))
+            throw tk_exception("Destination file is being written by another program.", 1);
+        if (::unlink(p.c_str()) != 0) throw tk_exception_ex(errno);
         return;
     }
     check_mysql_db_name(dest);

@@ -15,11 +15,20 @@ using compat::wstring;
 
 namespace {
 constexpr int code_server_gone = 0x4007d6;  // MySQL 2006
+constexpr int code_server_lost = 0x4007dd;  // MySQL 2013, lost during a query
 constexpr int code_duplicate = 0x400426;    // MySQL 1062
 constexpr uint32_t dump_new_version = 0x40100;
 constexpr uint32_t dump_old_version = 0x31401;
 
 bool keeps_existing_rows(int mode) { return mode == 3 || mode == 4; }
+
+bool is_connection_lost(int code) { return code == code_server_gone || code == code_server_lost; }
+
+// The connection to the destination server is closed after these errors, so no later table
+// can be written either.
+bool is_connection_lost(const tk_exception& e) {
+    return dynamic_cast<const sql_exception*>(&e) && is_connection_lost(e.code());
+}
 }  // namespace
 
 void quarnel_convertor::operator()() {
@@ -81,7 +90,12 @@ void quarnel_convertor::convert_tables(udb_database& dest, udb_validator& valida
         } catch (const tk_exception& e) {
             error_handler& handler = error_handler::instance();
             handler.set_context(name);
-            handler.handle(e, false);
+            // A lost server ends the run as an error: going on would only fail every later
+            // table, and the run must not end as a success with the destination cut.
+            if (is_connection_lost(e))
+                handler.handle(tk_exception(e.message(), e.code(), 1), false);
+            else
+                handler.handle(e, false);
         }
         tables_done.fetch_add(1, std::memory_order_relaxed);
     }
@@ -186,7 +200,7 @@ void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordse
         // A batch of earlier records was refused: each row that failed alone is reported
         // under its own number; the other rows of the batch have arrived.
         for (const sql_row_error& row : batch->rows()) {
-            if (row.code() == code_server_gone) throw sql_exception(row.message, row.mysql_errno);
+            if (is_connection_lost(row.code())) throw sql_exception(row.message, row.mysql_errno);
             if (keeps_existing_rows(mode_) && row.code() == code_duplicate) {
                 qrn::trace(1, "Duplicate key of record %d skipped", row.record_number);
                 continue;
@@ -197,7 +211,7 @@ void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordse
         }
         return;
     }
-    if (e.code() == code_server_gone) throw;
+    if (is_connection_lost(e.code())) throw;
     if (mode_ == 4 && e.code() == code_duplicate && record) {
         table.update(*record);
         return;

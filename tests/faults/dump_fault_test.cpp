@@ -1,0 +1,158 @@
+// Faults during a run into a dump file: the file cannot take more bytes, the source fails
+// at a chosen fetch, a second run names the same file. No server is needed.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/faults/fault_fixture.h"
+
+namespace fault_test {
+namespace {
+
+using con_test::read_file;
+
+long file_size(const std::string& path) {
+    std::error_code ec;
+    const auto n = std::filesystem::file_size(path, ec);
+    return ec ? -1 : static_cast<long>(n);
+}
+
+class DumpFaults : public fault_run {};
+
+TEST_F(DumpFaults, ADumpThatCannotBeWrittenFailsTheRun) {
+    const std::string dump = file("out.sql");
+    proc_result whole = tollspar(dump_args(dump));
+    ASSERT_EQ(whole.code, 0) << whole.out << whole.err;
+    const long size = file_size(dump);
+    ASSERT_GT(size, 4096);
+
+    // A full disk is stood in for by RLIMIT_FSIZE, set in the child before exec: writes past
+    // the limit fail with EFBIG, as they fail with ENOSPC on a full disk, and no mount is
+    // needed. The limits cut the header, the middle of BIG, and only the file's last bytes
+    // (which reach the disk when the file is closed at the end).
+    const struct {
+        const char* what;
+        long limit;
+    } cases[] = {
+        {"in the header", 600},
+        {"in the middle of BIG", size / 2},
+        {"in the last bytes", size - 64},
+    };
+    for (const auto& c : cases) {
+        proc_options limited;
+        limited.file_size_limit = c.limit;
+        proc_result r = tollspar(dump_args(dump), limited);
+        EXPECT_EQ(r.code, 255) << c.what << "\n" << r.out << r.err;
+        auto l = lines(r.out);
+        ASSERT_GE(l.size(), 2u) << c.what << "\n" << r.out;
+        EXPECT_EQ(l[l.size() - 2], "Error:") << c.what;
+        EXPECT_NE(l.back().find("Cannot write the dump file '" + dump + "': File too large"), std::string::npos)
+            << c.what << "\n" << l.back();
+        EXPECT_LE(file_size(dump), c.limit) << c.what;
+    }
+    // The limit alone does not fail a run that fits.
+    proc_options exact;
+    exact.file_size_limit = size;
+    proc_result r = tollspar(dump_args(dump), exact);
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(file_size(dump), size);
+}
+
+TEST_F(DumpFaults, ADeviceThatIsFullFailsTheRunAndIsKept) {
+    // A full device: a node like /dev/full (char 1:7) in the test's folder, so that a
+    // program that removed an existing destination would remove only this copy.
+    const std::string full = file("full.sql");
+    if (mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+        GTEST_SKIP() << "cannot make a device node here (needs CAP_MKNOD)";
+    proc_result r = tollspar(dump_args(full));
+    EXPECT_EQ(r.code, 255) << r.out << r.err;
+    EXPECT_TRUE(has_line(r.out, "Error:")) << r.out;
+    EXPECT_NE(r.out.find("Cannot write the dump file '" + full + "': No space left on device"), std::string::npos)
+        << r.out;
+    struct stat st {};
+    ASSERT_EQ(stat(full.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the device was replaced by a file";
+}
+
+TEST_F(DumpFaults, AnInjectedSourceErrorEndsThatTableOnly) {
+    const std::string dump = file("out.sql");
+    const std::string mid = std::to_string(big_rows / 2);  // a fetch inside BIG's rows
+    const struct {
+        std::string fail_at;
+        int code;              // exit code
+        std::string report;    // start of the error line
+        bool converted;        // the run went through every table
+    } cases[] = {
+        // The first fetch lists the tables while connecting: nothing can be converted.
+        {"fetch:1", 255, "ORA-03113: end-of-file on communication channel", false},
+        // An error of one table is of level 0: reported, the next tables convert, and the
+        // run that finished exits with 0.
+        {"fetch:" + mid, 0, "BIG: ORA-03113: end-of-file on communication channel", true},
+        {"fetch:" + mid + ":1555", 0, "BIG: ORA-01555", true},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(dump);
+        proc_options inject;
+        inject.env["OCILITE_FAIL_AT"] = c.fail_at;
+        proc_result r = tollspar(dump_args(dump), inject);
+        EXPECT_EQ(r.code, c.code) << c.fail_at << "\n" << r.out << r.err;
+        auto l = lines(r.out);
+        bool reported = false;
+        for (size_t i = 1; i < l.size(); ++i)
+            if (l[i - 1] == "Error:" && l[i].starts_with(c.report)) reported = true;
+        EXPECT_TRUE(reported) << c.fail_at << "\n" << r.out;
+        if (!c.converted) {
+            EXPECT_FALSE(has_line_starting(r.out, "Converting database")) << c.fail_at << "\n" << r.out;
+            continue;
+        }
+        EXPECT_TRUE(has_line(r.out, "Converting table Z_AFTER(10 records)")) << c.fail_at << "\n" << r.out;
+        const std::string d = read_file(dump);
+        EXPECT_NE(d.find("(10, 'a10');"), std::string::npos) << c.fail_at;
+        EXPECT_NE(d.find("(10, 'z10');"), std::string::npos) << c.fail_at;
+        // BIG holds the rows read before the failing fetch, in order, none twice.
+        const std::vector<long> ids = dumped_big_ids(d);
+        ASSERT_FALSE(ids.empty()) << c.fail_at;
+        EXPECT_LT(static_cast<long>(ids.size()), big_rows) << c.fail_at;
+        for (size_t i = 0; i < ids.size(); ++i) {
+            ASSERT_EQ(ids[i], static_cast<long>(i) + 1) << c.fail_at << ": row " << i;
+        }
+    }
+}
+
+TEST_F(DumpFaults, ASecondRunOnTheSameDumpFileIsRefused) {
+    const std::string dump = file("out.sql");
+    proc_result lone = tollspar(dump_args(dump));
+    ASSERT_EQ(lone.code, 0) << lone.out << lone.err;
+    const std::string expected = read_file(dump);
+    std::filesystem::remove(dump);  // what is read below is the first run's own file
+
+    background_run first(tollspar_argv(dump_args(dump)), options_);
+    // Held while it writes BIG, the second run starts on the same file.
+    first.hold();
+    while (!first.finished() && read_file(dump).find("Dumping data for table 'BIG'") == std::string::npos) {
+        first.let_go();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        first.hold();
+    }
+    ASSERT_FALSE(first.finished()) << "the first run ended before BIG";
+    proc_result second = tollspar(dump_args(dump));
+    // The second run is refused before it removes or truncates anything...
+    EXPECT_EQ(second.code, 255) << second.out << second.err;
+    EXPECT_EQ(second.out, "Error:\nDestination file is being written by another program.\n");
+    // ...and the first run's file, completed, is the whole dump.
+    proc_result r = first.wait();
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    const std::string d = read_file(dump);
+    EXPECT_EQ(d.size(), expected.size());
+    EXPECT_EQ(dumped_big_ids(d).size(), static_cast<size_t>(big_rows));
+    // Once the first run has ended, the file may be replaced again.
+    proc_result again = tollspar(dump_args(dump));
+    EXPECT_EQ(again.code, 0) << again.out << again.err;
+}
+
+}  // namespace
+}  // namespace fault_test
