@@ -271,15 +271,26 @@ void dmp_recordset::append_record(const udb_record& row) {
     sql::trace(1, "dmp_recordset::append_record");
     const udb_names_map& names = owner_.get_names_map();
     std::string columns, values;
+    // Only the row that opens a statement needs the column list.
+    const bool opens_statement = buffer_.empty();
+    bool first_column = true;
     for (const t_ftd* column : schema_) {
         wstring source = names.get_fn_orig_name(name_, column->name, true);
         sql::trace(1, u"Name=%s, original name=%s", column->name, source);
+        // The exact name first: Oracle's "Col" and "COL" are two columns, and the first
+        // one that matches without case would take the other's value.
         const udb_field* field = nullptr;
         for (const udb_field* f : row)
-            if (compat::equal_nocase(f->name, source)) {
+            if (f->name == source) {
                 field = f;
                 break;
             }
+        if (!field)
+            for (const udb_field* f : row)
+                if (compat::equal_nocase(f->name, source)) {
+                    field = f;
+                    break;
+                }
         if (!field) {
             sql::trace(1, u"Field %s not found", source);
             throw tk_exception(
@@ -287,14 +298,15 @@ void dmp_recordset::append_record(const udb_record& row) {
                 "Please contact the product's technical support with the trace log of this run.",
                 0);
         }
-        if (!columns.empty()) {
-            columns += ", ";
+        if (!first_column) {
+            if (opens_statement) columns += ", ";
             values += ", ";
         }
-        columns += utf8(sql_engine::quote_name(column->name));
+        first_column = false;
+        if (opens_statement) columns += utf8(sql_engine::quote_name(column->name));
         values += get_fld_append_str(*field, *column);
     }
-    if (buffer_.empty()) {
+    if (opens_statement) {
         sql::trace(1, "Initialize new query...");
         buffer_ = "INSERT INTO " + utf8(sql_engine::quote_name(name_)) + "(" + columns + ")" +
                   " VALUES(" + values + ")";

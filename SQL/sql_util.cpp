@@ -95,6 +95,8 @@ std::string blob_text_literal(const std::string& text) {
     }
     if (valid) {
         sql::trace(1, "BLOB IS VALID");
+        // The server reads only "0x" as a hex prefix; "0X1F" would be a column name.
+        if (text[1] == 'X') return "0x" + text.substr(2);
         return text;
     }
     return quoted(sql::escape_text(text));

@@ -87,7 +87,13 @@ wstring sql_old_validator::replace_symbols(const wstring& name) const {
 
 wstring sql_old_validator::get_safe_name(const wstring& name) const {
     sql::trace(1, u"sql_old_validator::get_safe_name(%s)", name);
-    return udb_validator::get_safe_name(replace_symbols(name));
+    wstring s = replace_symbols(name);
+    if (is_acceptable(s) && !is_duplicated(s)) return s;
+    // Numbering cuts a long base to make room for its digits; a base whose kept part is
+    // all digits would stay refused whatever number follows it.
+    const size_t kept = get_max_len() > 6 ? get_max_len() - 6 : 0;
+    if (s.size() + 5 > get_max_len() && kept > 0 && all_digits(s.substr(0, kept))) s[0] = u'_';
+    return udb_validator::get_safe_name(s);
 }
 
 sql_old_dn_validator::sql_old_dn_validator() { sql::trace(2, "sql_old_dn_validator::ctor"); }

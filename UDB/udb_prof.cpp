@@ -169,7 +169,10 @@ bool udb_profile::store(const wstring& path) const {
         const bool bare_keys = name == udb_sec_tables;
         for (const auto& [key, value] : pairs) {
             text += compat::utf16_to_utf8(udb::profile_escape(key));
-            if (!bare_keys || !value.empty()) {
+            // A bare key that is empty or looks like a section header needs its '=' to
+            // read back as a key.
+            const bool needs_eq = key.empty() || (key.front() == u'[' && key.back() == u']');
+            if (!bare_keys || !value.empty() || needs_eq) {
                 text += "=" + compat::utf16_to_utf8(udb::profile_escape(value));
             }
             text += "\r\n";

@@ -140,7 +140,12 @@ bool ole_date::import_from_string(const char* text, std::size_t length) {
             st_.wMinute = static_cast<uint16_t>(mi);
             st_.wSecond = static_cast<uint16_t>(s);
             kind_ = kind_datetime;
-            if (is_valid()) return false;
+            // No carry runs on this form, so its time must already be a time of day.
+            if (is_valid() && h < 24 && mi < 60 && s < 60) {
+                // "00000000101112" holds no date: it is a time of day, as it prints.
+                if (!has_date()) kind_ = kind_time;
+                return false;
+            }
         }
         clear();
     }
@@ -242,6 +247,12 @@ bool ole_date::process_milliseconds(const char* seconds) {
         // A date and time moves on to the next day; a pure time wraps around the clock.
         next_day = has_date();
     }
+    // One carry per field: a count of seconds of two minutes or more (":120") is still no
+    // second of a minute, and printing it would hand the server a time it refuses.
+    if (second >= 60 || minute >= 60 || hour >= 24) {
+        kind_ = kind_invalid;
+        return false;
+    }
     st_.wSecond = static_cast<uint16_t>(second);
     st_.wMinute = static_cast<uint16_t>(minute);
     st_.wHour = static_cast<uint16_t>(hour);
@@ -272,6 +283,12 @@ bool ole_date::is_valid() const {
         }
         // A year of 31 or less takes any day: a day-first text is swapped afterwards.
         if (st_.wDay == 0 || st_.wYear == 0 || (st_.wYear > 31 && st_.wDay > 31)) {
+            tk_log::log(1, "Invalid day and/or year");
+            return false;
+        }
+        // Four digits are all a year prints in; "-1" read into the unsigned field is 65535.
+        // The day is bounded too, as a day-first text swaps it into the year.
+        if (st_.wYear > 9999 || st_.wDay > 9999) {
             tk_log::log(1, "Invalid day and/or year");
             return false;
         }

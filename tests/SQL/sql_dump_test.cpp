@@ -191,6 +191,21 @@ TEST_F(SqlDump, CommentsCannotCarrySql) {
     EXPECT_NE(text.find("# Dumping data for table 'x  DROP DATABASE d;'\r\n"), std::string::npos);
 }
 
+// Found by the fidelity corpus: two source columns differing only in case each keep
+// their own value (the second one under its safe name).
+TEST_F(SqlDump, ColumnsDifferingOnlyInCaseKeepTheirOwnValues) {
+    {
+        dmp_database db(wpath(), dmp_options{}, fixed_clock);
+        auto s = schema({column(u"Col", VT_I4), column(u"COL", VT_I4)});
+        auto rs = db.create_table(u"t", *s, {});
+        rs->append_record(*record({field(u"Col", 5), field(u"COL", 6)}));
+        static_cast<dmp_recordset&>(*rs).flush();
+        db.close();
+    }
+    const std::string text = slurp(path);
+    EXPECT_NE(text.find("(`Col`, `COL00000`) VALUES(5, 6);"), std::string::npos) << text;
+}
+
 TEST_F(SqlDump, MissingFieldInRowIsAnError) {
     dmp_database db(wpath(), dmp_options{}, fixed_clock);
     auto s = schema({column(u"a", VT_I4), column(u"b", VT_I4)});

@@ -103,6 +103,7 @@ TEST_F(SqlLiteral, TextOfEachType) {
         {"20040506101112", VT_DATE, "'2004-05-06 10:11:12'"},
         {"0x0A0b", VT_BLOB, "0x0A0b"},
         {"0x0G", VT_BLOB, "'0x0G'"},
+        {"0X1F", VT_BLOB, "0x1F"},  // fuzz reproducer: the server takes only "0x"
         {"1234", VT_BLOB, "1234"},
         {"'", VT_BLOB, "'\\''"},
         {"it's\\", VT_BLOB, "'it\\'s\\\\'"},

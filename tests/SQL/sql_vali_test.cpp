@@ -32,6 +32,11 @@ TEST(SqlOldValidator, SafeNames) {
     EXPECT_EQ(v.get_safe_name(u"order"), u"order00000");
     wstring long_name = v.get_safe_name(name65);
     EXPECT_EQ(long_name, wstring(63, u'a'));
+    // Fuzz reproducer: a long name whose cut part is all digits once was an internal error.
+    const wstring digits = wstring(70, u'5') + u"@ab";
+    EXPECT_EQ(v.get_safe_name(digits), u"_" + wstring(62, u'5'));
+    // A name that fits stays as it is, digits in front or not.
+    EXPECT_EQ(v.get_safe_name(wstring(60, u'5') + u"ab"), wstring(60, u'5') + u"ab");
 }
 
 TEST(SqlOldValidator, DatabaseKindRefusesLeadingDigit) {

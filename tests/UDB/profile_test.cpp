@@ -163,6 +163,19 @@ TEST_F(profile_file, round_trip_of_every_section) {
     EXPECT_EQ(back.get_selected_tables().size(), 3u);
 }
 
+// Fuzz reproducer: an empty table name, or one written like a section header ("[x]", a
+// legal quoted Oracle name), was stored bare and came back lost or as a section.
+TEST_F(profile_file, round_trip_of_table_names_that_look_like_other_lines) {
+    udb_profile p;
+    p.set_value(u"Selected Tables", u"", u"");
+    p.set_value(u"Selected Tables", u"[x]", u"");
+    p.set_value(u"Selected Tables", u"EMP", u"");
+    ASSERT_TRUE(p.store(path()));
+    udb_profile back;
+    ASSERT_TRUE(back.load(path()));
+    EXPECT_EQ(back.get_sections(), p.get_sections());
+}
+
 TEST_F(profile_file, failed_store_keeps_the_existing_profile) {
     write("[S]\nk=v\n");
     udb_profile p;

@@ -141,13 +141,18 @@ proc_result background_run::wait() {
 
 // --- own_server ---
 
+// Runs scripts/mariadb-sandbox on this server's folder. Output goes to a file: the server
+// started in the background keeps the script's streams.
+proc_result own_server::sandbox(const char* command) const {
+    const std::string script = std::string(MG_SOURCE_DIR) + "/scripts/mariadb-sandbox";
+    return run_process({"/bin/sh", "-c",
+                        "MG_SANDBOX_DIR=" + sh_quoted(dir_) + " " + sh_quoted(script) + " " + command + " >>" +
+                            sh_quoted(dir_ + ".log") + " 2>&1 </dev/null"});
+}
+
 own_server::own_server() {
     dir_ = "/tmp/sb-faults-" + std::to_string(getpid()) + "-" + std::to_string(server_counter++);
-    const std::string script = std::string(MG_SOURCE_DIR) + "/scripts/mariadb-sandbox";
-    // Output to a file: the server started in the background keeps the script's streams.
-    proc_result r = run_process({"/bin/sh", "-c",
-                                 "MG_SANDBOX_DIR=" + sh_quoted(dir_) + " " + sh_quoted(script) + " start >" +
-                                     sh_quoted(dir_ + ".log") + " 2>&1 </dev/null"});
+    proc_result r = sandbox("start");
     std::string port = read_file(dir_ + "/port");
     while (!port.empty() && (port.back() == '\n' || port.back() == '\r')) port.pop_back();
     if (r.code != 0 || port.empty())
@@ -157,14 +162,10 @@ own_server::own_server() {
 }
 
 own_server::~own_server() {
-    const std::string script = std::string(MG_SOURCE_DIR) + "/scripts/mariadb-sandbox";
-    run_process({"/bin/sh", "-c",
-                 "MG_SANDBOX_DIR=" + sh_quoted(dir_) + " " + sh_quoted(script) + " stop >/dev/null 2>&1 </dev/null"});
+    sandbox("stop");
     std::error_code ignored;
     std::filesystem::remove(dir_ + ".log", ignored);
 }
-
-bool own_server::answers() const { return mariadb(port_, "SELECT 1").code == 0; }
 
 void own_server::shut_down() {
     const pid_t pid = std::atoi(read_file(dir_ + "/pid").c_str());
@@ -179,20 +180,8 @@ void own_server::shut_down() {
 }
 
 void own_server::start_again() {
-    // The options of scripts/mariadb-sandbox, on the data it left.
-    const std::string d = dir_;
-    const std::string user = getuid() == 0 ? " --user=root" : "";
-    const std::string cmd =
-        "m=$(command -v mariadbd || command -v /usr/sbin/mariadbd || command -v mysqld || "
-        "command -v /usr/sbin/mysqld); \"$m\" --no-defaults" + user + " --datadir=" + sh_quoted(d + "/data") +
-        " --bind-address=127.0.0.1 --port=" + port_ + " --socket=" + sh_quoted(d + "/mysqld.sock") +
-        " --pid-file=" + sh_quoted(d + "/mysqld.pid") +
-        " --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci --skip-name-resolve"
-        " --innodb-buffer-pool-size=256M --innodb-flush-log-at-trx-commit=2 --max-allowed-packet=256M"
-        " --log-error=" + sh_quoted(d + "/error.log") + " >>" + sh_quoted(d + "/error.log") +
-        " 2>&1 </dev/null & echo $! >" + sh_quoted(d + "/pid");
-    run_process({"/bin/sh", "-c", cmd});
-    for (int i = 0; i < 600 && !answers(); ++i) std::this_thread::sleep_for(50ms);
+    // The same server again, on the data and the port it left.
+    sandbox("resume");
 }
 
 proc_result mariadb(const std::string& port, const std::string& statements) {

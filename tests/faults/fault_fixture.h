@@ -68,7 +68,7 @@ public:
     void start_again();
 
 private:
-    bool answers() const;
+    proc_result sandbox(const char* command) const;
 
     std::string dir_;
     std::string port_;

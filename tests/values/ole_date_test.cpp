@@ -68,7 +68,14 @@ INSTANTIATE_TEST_SUITE_P(
         // short and unreadable texts
         read_case{"2004", 0, ""}, read_case{"  2004  ", 0, ""}, read_case{"1:2", 0, ""}, read_case{"", 0, ""},
         read_case{"   ", 0, ""}, read_case{"10 PM", 0, ""}, read_case{"abcdefgh", 0, ""},
-        read_case{"hello world", 0, ""}, read_case{"10:11:-5", 0, ""}, read_case{"61:00:00", 0, ""}));
+        read_case{"hello world", 0, ""}, read_case{"10:11:-5", 0, ""}, read_case{"61:00:00", 0, ""},
+        // Fuzz reproducers: seconds past one carry are no time; a 14-digit text without
+        // a date is a time of day.
+        read_case{"24:0:120-:2", 0, ""}, read_case{"10:11:120", 0, ""},
+        read_case{"0000-00-00 120", 3, "0000-00-00 00:00:12"},
+        read_case{"00000000101112", 3, "0000-00-00 10:11:12"},
+        read_case{"22161111411108", 0, ""}, read_case{"20040506106112", 0, ""},
+        read_case{"-1-1-1", 0, ""}, read_case{"31.12.20041", 0, ""}, read_case{"9999-12-31", 2, "9999-12-31"}));
 
 TEST(DateValue, FromSystemTime) {
     struct {

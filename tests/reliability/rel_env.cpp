@@ -1,0 +1,160 @@
+#include "tests/reliability/rel_env.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace rel_test {
+
+unsigned sandbox_port() {
+    const char* p = std::getenv("MG_MYSQL_PORT");
+    return p && *p ? static_cast<unsigned>(std::atoi(p)) : 0u;
+}
+
+std::string test_db_name(const char* prefix) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(prefix) + "_" + info->test_suite_name() + "_" + info->name() +
+                       "_" + std::to_string(::getpid());
+    for (auto& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name.substr(0, 64);
+}
+
+workspace::workspace() : home_(dir_.file("home")) {
+    std::filesystem::create_directories(home_ + "/.config");
+}
+
+void workspace::build_store(const std::string& service, const std::string& sql_file) const {
+    proc_spec s;
+    s.argv = {MG_OCILITE_LOAD, file(service + ".sqlite")};
+    s.stdin_file = sql_file;
+    proc_result r = run(s, dir());
+    ASSERT_EQ(r.code, 0) << r.err;
+}
+
+void workspace::build_store_from_text(const std::string& service, const std::string& sql) const {
+    const std::string path = file(service + ".sql");
+    std::ofstream(path, std::ios::binary) << sql;
+    build_store(service, path);
+}
+
+proc_spec workspace::tollspar(const std::string& service, const std::vector<std::string>& args) const {
+    proc_spec s;
+    s.argv = {MG_TOLLSPAR, "--src=" + service, "--oraclu=scott", "--oraclp=tiger"};
+    s.argv.insert(s.argv.end(), args.begin(), args.end());
+    s.env = {{"HOME", home_},
+             {"XDG_CONFIG_HOME", home_ + "/.config"},
+             {"OCILITE_DATA", dir()},
+             {"MARROWGATE_OCI_LIB", MG_OCILITE_LIB}};
+    return s;
+}
+
+std::vector<std::string> workspace::live_args(const std::string& db, unsigned port) {
+    return {"--dest=" + db, "--mysqlh=127.0.0.1", "--myport=" + std::to_string(port), "--mysqlu=root"};
+}
+
+proc_spec workspace::mariadb_client(const std::string& db, unsigned port, const std::string& script) const {
+    proc_spec s;
+    s.argv = {MG_MARIADB_CLIENT, "--no-defaults", "--protocol=tcp", "-h127.0.0.1",
+              "-P" + std::to_string(port), "-uroot", "--show-warnings", db};
+    s.stdin_file = script;
+    s.env = {{"HOME", home_}};
+    return s;
+}
+
+connection::connection(unsigned port) : mysql_(mysql_init(nullptr)) {
+    if (!mysql_real_connect(mysql_, "127.0.0.1", "root", "", nullptr, port, nullptr, 0))
+        throw std::runtime_error(std::string("connect: ") + mysql_error(mysql_));
+    mysql_set_character_set(mysql_, "utf8mb4");
+}
+
+connection::~connection() { mysql_close(mysql_); }
+
+void connection::exec(const std::string& sql) {
+    if (mysql_real_query(mysql_, sql.data(), sql.size()) != 0)
+        throw std::runtime_error(sql + ": " + mysql_error(mysql_));
+    if (MYSQL_RES* r = mysql_store_result(mysql_)) mysql_free_result(r);
+}
+
+std::vector<std::vector<std::string>> connection::rows(const std::string& sql) {
+    if (mysql_real_query(mysql_, sql.data(), sql.size()) != 0)
+        throw std::runtime_error(sql + ": " + mysql_error(mysql_));
+    std::vector<std::vector<std::string>> out;
+    MYSQL_RES* r = mysql_store_result(mysql_);
+    if (!r) return out;
+    const unsigned n = mysql_num_fields(r);
+    while (MYSQL_ROW row = mysql_fetch_row(r)) {
+        unsigned long* len = mysql_fetch_lengths(r);
+        std::vector<std::string> v;
+        for (unsigned i = 0; i < n; ++i) v.push_back(row[i] ? std::string(row[i], len[i]) : "NULL");
+        out.push_back(std::move(v));
+    }
+    mysql_free_result(r);
+    return out;
+}
+
+std::string connection::scalar(const std::string& sql) {
+    auto r = rows(sql);
+    return r.empty() ? "<no row>" : r[0][0];
+}
+
+namespace {
+std::string quoted_name(const std::string& name) {
+    std::string q = "`";
+    for (char c : name) {
+        q += c;
+        if (c == '`') q += '`';
+    }
+    return q + "`";
+}
+std::string quoted_text(const std::string& text) {
+    std::string q = "'";
+    for (char c : text) {
+        if (c == '\'' || c == '\\') q += '\\';
+        q += c;
+    }
+    return q + "'";
+}
+}  // namespace
+
+long long connection::count(const std::string& db, const std::string& table) {
+    return std::atoll(scalar("SELECT COUNT(*) FROM " + quoted_name(db) + "." + quoted_name(table)).c_str());
+}
+
+std::vector<std::string> connection::snapshot(const std::string& db) {
+    std::vector<std::string> out;
+    auto columns = rows("SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE FROM information_schema.COLUMNS "
+                        "WHERE TABLE_SCHEMA = " + quoted_text(db) +
+                        " ORDER BY BINARY TABLE_NAME, ORDINAL_POSITION");
+    for (const auto& c : columns) {
+        const std::string& t = c[0];
+        const std::string& col = c[1];
+        out.push_back("type\t" + t + "\t" + col + "\t" + c[2]);
+        const std::string b = "CAST(" + quoted_name(col) + " AS BINARY)";
+        auto cells = rows("SELECT ID, IF(" + b + " IS NULL, 'NULL', IF(LENGTH(" + b + ") <= 64, HEX(" + b +
+                          "), CONCAT('len:', LENGTH(" + b + "), ' md5:', MD5(" + b + ")))) FROM " +
+                          quoted_name(db) + "." + quoted_name(t) + " ORDER BY ID");
+        for (const auto& cell : cells) out.push_back("cell\t" + t + "\t" + col + "\t" + cell[0] + "\t" + cell[1]);
+    }
+    return out;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        out.push_back(line);
+        start = end + 1;
+    }
+    return out;
+}
+
+}  // namespace rel_test
