@@ -22,15 +22,18 @@ template <class S, class V>
 S escape_impl(V text) {
     S out;
     out.reserve(text.size() + text.size() / 8 + 2);
-    for (auto c : text) {
+    // Runs without a character to escape are copied whole: most values have none.
+    size_t run = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = text[i];
         char e = escape_letter(static_cast<char32_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)));
-        if (e) {
-            out += typename S::value_type('\\');
-            out += typename S::value_type(e);
-        } else {
-            out += c;
-        }
+        if (!e) continue;
+        out.append(text.data() + run, i - run);
+        out += typename S::value_type('\\');
+        out += typename S::value_type(e);
+        run = i + 1;
     }
+    out.append(text.data() + run, text.size() - run);
     return out;
 }
 

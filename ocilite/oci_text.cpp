@@ -1,5 +1,6 @@
 #include "ocilite/oci_text.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "compat/text/text.h"
@@ -85,13 +86,34 @@ void text_writer::put_ascii(const char* text, size_t length) {
     }
 }
 
+void text_writer::put_ascii_run(const unsigned char* s, size_t n) {
+    const size_t unit = unit_size();
+    total_ += n * unit;
+    if (full_) return;
+    // as many whole characters as fit, as put() would write them one by one
+    const size_t fit = std::min(n, (capacity_ - written_) / unit);
+    if (unit == 1) {
+        if (fit) std::memcpy(out_ + written_, s, fit);  // out_ may be null at capacity 0
+    } else {
+        for (size_t i = 0; i < fit; ++i) {
+            const char16_t u = s[i];
+            std::memcpy(out_ + written_ + 2 * i, &u, 2);
+        }
+    }
+    written_ += fit * unit;
+    if (fit < n) full_ = true;
+}
+
 void text_writer::put_utf8(const unsigned char* s, size_t n) {
     size_t i = 0;
     while (i < n) {
         const unsigned char c = s[i];
         if (c < 0x80) {
-            put(c);
-            ++i;
+            // Most fetched text is ASCII: copy a run at once instead of a call per byte.
+            size_t j = i + 1;
+            while (j < n && s[j] < 0x80) ++j;
+            put_ascii_run(s + i, j - i);
+            i = j;
             continue;
         }
         size_t len;

@@ -34,6 +34,7 @@ public:
 
 private:
     void put_unit_bytes(const unsigned char* bytes, size_t count);
+    void put_ascii_run(const unsigned char* text, size_t length);  // one unit per byte
 
     bool utf16_;
     unsigned char* out_;
