@@ -86,8 +86,14 @@ udb_record* ora_query_results::get_item() {
             return nullptr;
         }
     }
-    current_.reset();
     fetched_ = false;
-    current_ = std::make_unique<ora_record>(columns_);
+    if (!current_) current_ = std::make_unique<ora_record>(columns_);
+    try {
+        current_->refill(columns_);
+    } catch (...) {
+        // A row that could not be read leaves no record behind, half old and half new.
+        current_.reset();
+        throw;
+    }
     return current_.get();
 }

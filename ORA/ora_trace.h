@@ -18,17 +18,13 @@ inline constexpr const char* src_qres = "ora_qres";
 inline constexpr const char* src_type = "ora_type";
 inline constexpr const char* src_type_h = "ora_type.h";
 
-template <class... A>
-void trace(int level, std::string_view fmt, const A&... args) {
+// The format goes on as it came (a literal as its array), so that a log that is off
+// costs the call nothing beyond its tests.
+template <class F, class... A>
+void trace(int level, const F& fmt, const A&... args) {
     tk_log::log(level, fmt, args...);
 }
 
-template <class... A>
-void trace(int level, compat::wstring_view fmt, const A&... args) {
-    tk_log::log(level, fmt, args...);
-}
-
-// Raises the toolkit's internal-error assertion for a failed invariant.
 [[noreturn]] inline void fail(const char* source, int line) { throw tk_mail_assertion(source, line); }
 
 }  // namespace ora

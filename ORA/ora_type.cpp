@@ -97,7 +97,7 @@ void ora_string::define(OCIStmt* stmt, int position) {
 void ora_string::to_variant(ole_variant& out) {
     if (buffer_.empty()) ora::fail(ora::src_type_h, 70);
     buffer_.back() = 0;
-    out = compat::wstring(buffer_.data());
+    out.attach_wstring(compat::wstring_view(buffer_.data()));
 }
 
 // ---- numbers ---------------------------------------------------------------------------
@@ -128,7 +128,7 @@ void ora_number::define(OCIStmt* stmt, int position) {
 
 void ora_number::to_variant(ole_variant& out) {
     buffer_.back() = 0;
-    out = ole_variant::from_wstring(compat::wstring(buffer_.data()), vartype_);
+    out = ole_variant::from_wstring(compat::wstring_view(buffer_.data()), vartype_);
 }
 
 // ---- text representations --------------------------------------------------------------
@@ -153,11 +153,11 @@ void ora_str_repr::define(OCIStmt* stmt, int position) {
 
 void ora_str_repr::to_variant(ole_variant& out) {
     buffer_.back() = 0;
-    compat::wstring text(buffer_.data());
+    const compat::wstring_view text(buffer_.data());
     if (is_hex())
         out = ole_variant::from_wstring(text, VT_BLOB);
     else
-        out = text;
+        out.attach_wstring(text);
 }
 
 // ---- dates -----------------------------------------------------------------------------
@@ -209,7 +209,7 @@ void ora_binary::define(OCIStmt* stmt, int position) {
 void ora_binary::to_variant(ole_variant& out) {
     if (buffer_.empty()) ora::fail(ora::src_type_h, 95);
     size_t n = std::min<size_t>(length_, buffer_.size());
-    out = std::vector<uint8_t>(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(n));
+    out.attach_binary(n, buffer_.data());
 }
 
 // ---- LOBs ------------------------------------------------------------------------------
@@ -318,20 +318,23 @@ std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
 
 ora_record::ora_record(const ora_columns& columns) {
     ora::trace(1, "ora_record::ctor");
-    int k = 0;
-    for (const auto& column : columns) {
-        if (column->is_null()) {
-            ora::trace(1, "Field #%d has NULL value", k);
-            push_back(new udb_field(column->name(), column->size(), ole_variant(), false, false));
-        } else {
-            if (column->is_truncated())
-                throw ora_exception(1406, compat::format("ORA-01406: fetched column value was truncated: the value "
-                                                         "of column %s is too long to be read whole",
-                                                         column->name()));
-            ole_variant value;
-            column->to_variant(value);
-            push_back(new udb_field(column->name(), column->size(), value, false, false));
+    for (const auto& column : columns) push_back(new udb_field(column->name(), column->size(), ole_variant(), false, false));
+}
+
+void ora_record::refill(const ora_columns& columns) {
+    ora::trace(1, "ora_record::refill");
+    for (size_t k = 0; k < columns.size(); ++k) {
+        const ora_type& column = *columns[k];
+        ole_variant& value = *at(k);
+        if (column.is_null()) {
+            ora::trace(1, "Field #%d has NULL value", static_cast<int>(k));
+            value = ole_variant();
+            continue;
         }
-        ++k;
+        if (column.is_truncated())
+            throw ora_exception(1406, compat::format("ORA-01406: fetched column value was truncated: the value "
+                                                     "of column %s is too long to be read whole",
+                                                     column.name()));
+        columns[k]->to_variant(value);
     }
 }

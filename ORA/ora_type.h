@@ -22,7 +22,8 @@ public:
 
     virtual VARTYPE get_vartype() const;
     virtual std::unique_ptr<t_ftd> get_ftd() const;
-    // The value of the row just fetched; out is empty on entry.
+    // The value of the row just fetched. out holds this column's value of an earlier row
+    // (or nothing) and is replaced whole; its text or byte storage is reused where it can.
     virtual void to_variant(ole_variant& out) = 0;
     virtual void define(OCIStmt* stmt, int position) = 0;
 
@@ -145,9 +146,13 @@ using ora_columns = std::vector<std::unique_ptr<ora_type>>;
 // The column object for a described type code.
 std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code);
 
-// One fetched row as a data-model record. A value that the fetch cut raises ora_exception
-// (ORA-01406) instead of arriving short.
+// One fetched row as a data-model record: one field per column, made once and refilled
+// for every row, so that a row costs no allocations of names or fields. A value that the
+// fetch cut raises ora_exception (ORA-01406) instead of arriving short.
 class ora_record : public udb_record {
 public:
+    // The fields, named and sized after the columns, all NULL until the first refill.
     explicit ora_record(const ora_columns& columns);
+    // The values of the row just fetched, in place of the earlier row's.
+    void refill(const ora_columns& columns);
 };

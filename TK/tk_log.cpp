@@ -53,10 +53,10 @@ void tk_log::reset_file() {
 }
 
 void tk_log::reset_locked() {
-    if (!is_enabled() || reset_done_) return;
+    if (!is_enabled() || reset_done_.load(std::memory_order_relaxed)) return;
     // A file that cannot be opened stays as it is; the reset counts as done all the same.
     unique_file f(std::fopen(file_.c_str(), "wb"));
-    reset_done_ = true;
+    reset_done_.store(true, std::memory_order_release);
 }
 
 bool tk_log::begin_message(int level) {

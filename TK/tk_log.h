@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -52,22 +53,32 @@ public:
     int min_level() const { return min_level_; }
     bool time_prefix() const { return time_prefix_; }
 
+    // A message of this level would reach the log (or empty the file, as the first one
+    // does): callers that must build an argument before the call test this first.
+    static bool wants(int level) noexcept { return writer(level) != nullptr; }
+
+    // Literal formats take their length from the array and every test runs before any
+    // conversion, so a call into a missing or off log, or below the minimum level, costs
+    // a few loads and branches.
+    template <std::size_t N, class... A>
+    static void log(int level, const char (&format)[N], const A&... args) {
+        if (tk_log* l = writer(level)) l->write(level, std::string_view(format, literal_length(format, N)), args...);
+    }
+
+    template <std::size_t N, class... A>
+    static void log(int level, const char16_t (&format)[N], const A&... args) {
+        if (tk_log* l = writer(level))
+            l->write_wide(level, compat::wstring_view(format, literal_length(format, N)), args...);
+    }
+
     template <class... A>
     static void log(int level, std::string_view format, const A&... args) {
-        tk_log* l = try_get();
-        if (!l || !l->is_enabled()) return;  // nothing is formatted for a missing or off log
-        errno_keeper keep;
-        if (!l->begin_message(level)) return;
-        l->append(format_or_raw(format, args...));
+        if (tk_log* l = writer(level)) l->write(level, format, args...);
     }
 
     template <class... A>
     static void log(int level, compat::wstring_view format, const A&... args) {
-        tk_log* l = try_get();
-        if (!l || !l->is_enabled()) return;
-        errno_keeper keep;
-        if (!l->begin_message(level)) return;
-        l->append(format_or_raw(compat::utf16_to_utf8(format), args...));
+        if (tk_log* l = writer(level)) l->write_wide(level, format, args...);
     }
 
 private:
@@ -75,6 +86,39 @@ private:
         int saved = errno;
         ~errno_keeper() { errno = saved; }
     };
+
+    // The log when a message of this level has anything to do. Once the file has been
+    // emptied, a message below the minimum has nothing left to do.
+    static tk_log* writer(int level) noexcept {
+        tk_log* l = try_get();
+        if (!l || !l->is_enabled()) return nullptr;
+        if (level < l->min_level_ && l->reset_done_.load(std::memory_order_acquire)) return nullptr;
+        return l;
+    }
+
+    // A character array holding a format up to its first NUL, as a pointer would read it.
+    template <class Ch>
+    static constexpr std::size_t literal_length(const Ch* format, std::size_t n) {
+        std::size_t k = 0;
+        while (k + 1 < n && format[k] != Ch()) ++k;
+        return k;
+    }
+
+    // Out of line and cold, so that the tests before them stay a few instructions at every
+    // call site.
+    template <class... A>
+    [[gnu::cold, gnu::noinline]] void write(int level, std::string_view format, const A&... args) {
+        errno_keeper keep;
+        if (!begin_message(level)) return;
+        append(format_or_raw(format, args...));
+    }
+
+    template <class... A>
+    [[gnu::cold, gnu::noinline]] void write_wide(int level, compat::wstring_view format, const A&... args) {
+        errno_keeper keep;
+        if (!begin_message(level)) return;
+        append(format_or_raw(compat::utf16_to_utf8(format), args...));
+    }
 
     // A log line must never throw: a format that does not fit its arguments is written as
     // it stands.
@@ -97,6 +141,6 @@ private:
     int min_level_;
     bool line_end_ = true;
     std::atomic<bool> enabled_;
-    bool reset_done_ = false;
+    std::atomic<bool> reset_done_{false};
     bool time_prefix_;
 };

@@ -16,13 +16,10 @@ inline constexpr const char* src_conv = "qrn_conv";
 inline constexpr const char* hidden_password = "********";
 inline constexpr const char16_t* hidden_wpassword = u"********";
 
-template <class... A>
-void trace(int level, std::string_view fmt, const A&... args) {
-    tk_log::log(level, fmt, args...);
-}
-
-template <class... A>
-void trace(int level, compat::wstring_view fmt, const A&... args) {
+// The format goes on as it came (a literal as its array), so that a log that is off
+// costs the call nothing beyond its tests.
+template <class F, class... A>
+void trace(int level, const F& fmt, const A&... args) {
     tk_log::log(level, fmt, args...);
 }
 

@@ -7,7 +7,22 @@
 
 namespace {
 constexpr const char* src_type_map = "type_map";
+
+bool is_leap(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+// A calendar date of years 1 to 9999 (or no date at all) and a time of day: its printed
+// text reads back with the kind its fields give, so the reading can be skipped. Anything
+// else takes the text road.
+bool is_plain_date(const SYSTEMTIME& st) {
+    if (st.wHour > 23 || st.wMinute > 59 || st.wSecond > 59) return false;
+    if (st.wYear == 0 && st.wMonth == 0 && st.wDay == 0) return true;
+    if (st.wYear < 1 || st.wYear > 9999 || st.wMonth < 1 || st.wMonth > 12 || st.wDay < 1) return false;
+    static constexpr unsigned days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    unsigned last = days[st.wMonth - 1];
+    if (st.wMonth == 2 && is_leap(st.wYear)) last = 29;
+    return st.wDay <= last;
 }
+}  // namespace
 
 types_map::types_map(const compat::wstring& table_name) : table_name_(table_name) {
     tk_log::log(2, u"types_map::ctor(%s)", table_name_);
@@ -50,15 +65,24 @@ int32_t dates_map::next_kind(int32_t before, int k) {
     return kind;
 }
 
+int dates_map::value_kind(const ole_variant& value) {
+    if (value.get_variant().vt == VT_DATE && is_plain_date(value.get_systemtime())) {
+        if (tk_log::wants(1)) tk_log::log(1, u"Got string representation: '%s'", value.to_wstring());
+        return ole_date(value.get_systemtime()).get_kind();
+    }
+    const compat::wstring text = value.to_wstring();
+    tk_log::log(1, u"Got string representation: '%s'", text);
+    if (text.empty()) return -1;
+    return ole_date(compat::wstring_view(text)).get_kind();
+}
+
 void dates_map::add_rec_stat(const udb_record& record) {
     tk_log::log(1, "dates_map::add_rec_stat(map size=%d)", static_cast<int>(entries_.size()));
     for (size_t i = 0; i < entries_.size(); ++i) {
         types_map_entry& e = entries_[i];
         tk_log::log(1, "Process %d item, n_field=%d", static_cast<int>(i), e.field_index);
-        const compat::wstring text = record.at(static_cast<size_t>(e.field_index))->to_wstring();
-        tk_log::log(1, u"Got string representation: '%s'", text);
-        if (text.empty()) continue;  // NULL
-        const int k = ole_date(compat::wstring_view(text)).get_kind();
+        const int k = value_kind(*record.at(static_cast<size_t>(e.field_index)));
+        if (k < 0) continue;  // NULL
         if (!e.seen) {
             e.seen = true;
             switch (k) {

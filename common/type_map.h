@@ -52,6 +52,10 @@ public:
     // Updates every entry from one appended record.
     void add_rec_stat(const udb_record& record);
 
+    // The ole_date kind of one value as its text reads (0 for no date), or -1 for NULL and
+    // empty text.
+    static int value_kind(const ole_variant& value);
+
     // The verdict after a value of kind k (a parsed date's kind, 0 for no date) for an
     // entry that has already seen a value.
     static int32_t next_kind(int32_t before, int k);

@@ -214,6 +214,57 @@ TEST_F(OraRead, LobsLongerThanOneChunkArriveWhole) {
     EXPECT_EQ(bytes_of(rows[1][2]).size(), 0u);
 }
 
+TEST_F(OraRead, EachRowReplacesTheValuesOfTheRowBefore) {
+    // One record serves every row: longer and shorter texts and byte strings, NULLs
+    // between values and values after NULLs must each arrive as that row holds them.
+    db_.reset();
+    build_store_text("SHAPES",
+                     "CREATE USER scott IDENTIFIED BY tiger;\n"
+                     "CREATE TABLE T_SHAPES (ID NUMBER(9) NOT NULL, TXT VARCHAR2(60), AMT NUMBER(12,2), "
+                     "D DATE, BIN RAW(16));\n"
+                     "INSERT INTO T_SHAPES VALUES (1, 'a rather longer text than the next one holds', 12345.67, "
+                     "TO_DATE('2020-02-29 23:59:59', 'YYYY-MM-DD HH24:MI:SS'), HEXTORAW('00112233445566778899'));\n"
+                     "INSERT INTO T_SHAPES VALUES (2, 'short', NULL, NULL, HEXTORAW('AB'));\n"
+                     "INSERT INTO T_SHAPES VALUES (3, NULL, -0.5, DATE '2021-05-06', NULL);\n"
+                     "INSERT INTO T_SHAPES VALUES (4, 'after NULL', 7, NULL, HEXTORAW('CDEF'));\n"
+                     "COMMIT;\n");
+    db_ = connect("SHAPES");
+    auto t = db_->get_table(u"T_SHAPES", true);
+    auto rows = read_all(*t);
+    ASSERT_EQ(rows.size(), 4u);
+    struct expected {
+        const char16_t* txt;  // nullptr: NULL
+        const char* amt;
+        const char* d;
+        std::vector<uint8_t> bin;  // empty: NULL
+    };
+    const expected cases[] = {
+        {u"a rather longer text than the next one holds", "12345.67", "2020-02-29 23:59:59",
+         {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99}},
+        {u"short", nullptr, nullptr, {0xAB}},
+        {nullptr, "-0.5", "2021-05-06", {}},
+        {u"after NULL", "7", nullptr, {0xCD, 0xEF}},
+    };
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        const auto& r = rows[i];
+        const expected& c = cases[i];
+        EXPECT_EQ(r[0].to_long(), static_cast<int>(i) + 1);
+        if (c.txt) {
+            EXPECT_EQ(r[1].get_type(), VT_BSTR);
+            EXPECT_EQ(r[1].to_wstring(), c.txt);
+        } else {
+            EXPECT_EQ(r[1].get_type(), VT_EMPTY);
+        }
+        if (c.amt) EXPECT_EQ(r[2].to_string(), c.amt);
+        else EXPECT_EQ(r[2].get_type(), VT_EMPTY);
+        if (c.d) EXPECT_EQ(r[3].to_string(), c.d);
+        else EXPECT_EQ(r[3].get_type(), VT_EMPTY);
+        if (c.bin.empty()) EXPECT_EQ(r[4].get_type(), VT_EMPTY);
+        else EXPECT_EQ(bytes_of(r[4]), c.bin);
+    }
+}
+
 TEST_F(OraRead, RowsAreReadUntilTheServerHasNoMoreWithFewRoundTrips) {
     db_.reset();
     build_store_text("MANY", "CREATE USER scott IDENTIFIED BY tiger;\n"

@@ -41,6 +41,25 @@ TEST_F(LogTest, FirstMessageAfterSwitchOnEmptiesOnceEvenBelowMinimum) {
     EXPECT_EQ(read_file(second), "kept\r\nmore\r\n");
 }
 
+TEST_F(LogTest, WantsFollowsTheStateAndFormatArraysEndAtTheirTerminator) {
+    EXPECT_FALSE(tk_log::wants(3));  // no log
+    tk_log log(nullptr, false, 2, false);
+    log.set_file(path_);
+    EXPECT_FALSE(tk_log::wants(3));  // off
+    log.enable();
+    EXPECT_TRUE(tk_log::wants(1));   // the first message still has the file to empty
+    tk_log::log(1, "below the minimum");
+    EXPECT_FALSE(tk_log::wants(1));
+    EXPECT_TRUE(tk_log::wants(2));
+    // Formats in buffers larger than their text are read up to the terminator.
+    char narrow[32] = "narrow %d";
+    char16_t wide[32] = u"wide %s";
+    tk_log::log(2, narrow, 5);
+    tk_log::log(3, wide, compat::wstring(u"x"));
+    tk_log::log(1, "dropped %s", "below");
+    EXPECT_EQ(read_file(path_), "narrow 5\r\nwide x\r\n");
+}
+
 TEST_F(LogTest, ConstructedOnEmptiesAtOnce) {
     write_file(path_, "old");
     tk_log log(path_.c_str(), true, 1, false);

@@ -5,6 +5,7 @@
 #include "SQL/sql_engi.h"
 #include "app/qrn_sql_impl.h"
 #include "common/type_map.h"
+#include "values/ole_date.h"
 
 namespace {
 
@@ -59,6 +60,37 @@ TEST(DatesMap, ColumnVerdictFromItsValues) {
         EXPECT_EQ(dates.entry(0).kind, c.kind) << compat::utf16_to_utf8(c.values[0] ? c.values[0] : u"NULL");
         EXPECT_EQ(dates.entry(0).seen, c.seen);
     }
+}
+
+TEST(DatesMap, KindOfADateValueIsTheKindItsTextReads) {
+    // A date value is classified without printing and reading it back; the verdict must
+    // be the one the printed text would give, over plain dates and the odd ones alike.
+    EXPECT_EQ(dates_map::value_kind(ole_variant()), -1);
+    EXPECT_EQ(dates_map::value_kind(ole_variant(compat::wstring())), -1);
+    EXPECT_EQ(dates_map::value_kind(ole_variant(compat::wstring(u"2020-01-01"))), ole_date::kind_date);
+    const uint16_t years[] = {0, 1, 31, 32, 99, 100, 1600, 1899, 1900, 2000, 2021, 2024, 9999, 10000};
+    const uint16_t months[] = {0, 1, 2, 12, 13};
+    const uint16_t days[] = {0, 1, 28, 29, 30, 31, 32};
+    const uint16_t times[][3] = {{0, 0, 0}, {0, 0, 1}, {12, 0, 0}, {23, 59, 59}, {24, 0, 0}, {0, 60, 0}, {0, 0, 60}};
+    int plain = 0;
+    for (uint16_t y : years)
+        for (uint16_t m : months)
+            for (uint16_t d : days)
+                for (const auto& t : times) {
+                    SYSTEMTIME st{};
+                    st.wYear = y;
+                    st.wMonth = m;
+                    st.wDay = d;
+                    st.wHour = t[0];
+                    st.wMinute = t[1];
+                    st.wSecond = t[2];
+                    const ole_variant v(st);
+                    const compat::wstring text = v.to_wstring();
+                    const int expected = text.empty() ? -1 : ole_date(compat::wstring_view(text)).get_kind();
+                    EXPECT_EQ(dates_map::value_kind(v), expected) << compat::utf16_to_utf8(text);
+                    if (expected == ole_date::kind_datetime || expected == ole_date::kind_date) ++plain;
+                }
+    EXPECT_GT(plain, 0);
 }
 
 TEST(DatesMap, PositionOutOfRangeIsInternalError) {
