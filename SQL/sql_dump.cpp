@@ -261,36 +261,70 @@ dmp_recordset::~dmp_recordset() {
 void dmp_recordset::flush() {
     if (buffer_.empty()) return;
     sql::trace(2, "Run SQL query: [%s]", buffer_);
-    std::string text;
-    text.swap(buffer_);
-    owner_.write(text + ";" + owner_.eol());
+    // The buffer keeps its capacity for the next statement; a failed write still drops
+    // the statement, so that the destructor does not write it again.
+    buffer_ += ';';
+    buffer_ += owner_.eol();
+    try {
+        owner_.write(buffer_);
+    } catch (...) {
+        buffer_.clear();
+        throw;
+    }
+    buffer_.clear();
     sql::trace(1, "Cleaning append_buffer...");
 }
 
-void dmp_recordset::append_record(const udb_record& row) {
-    sql::trace(1, "dmp_recordset::append_record");
+void dmp_recordset::prepare() {
     const udb_names_map& names = owner_.get_names_map();
-    std::string columns, values;
-    // Only the row that opens a statement needs the column list.
-    const bool opens_statement = buffer_.empty();
-    bool first_column = true;
+    sources_.clear();
+    insert_head_ = "INSERT INTO " + utf8(sql_engine::quote_name(name_)) + "(";
+    bool first = true;
     for (const t_ftd* column : schema_) {
-        wstring source = names.get_fn_orig_name(name_, column->name, true);
-        sql::trace(1, u"Name=%s, original name=%s", column->name, source);
+        sources_.push_back(names.get_fn_orig_name(name_, column->name, true));
+        if (!first) insert_head_ += ", ";
+        first = false;
+        insert_head_ += utf8(sql_engine::quote_name(column->name));
+    }
+    insert_head_ += ") VALUES(";
+    last_at_.assign(schema_.size(), 0);
+    last_exact_.assign(schema_.size(), false);
+    fields_.assign(schema_.size(), nullptr);
+    prepared_ = true;
+}
+
+void dmp_recordset::find_fields(const udb_record& row) {
+    const auto& list = row.fields();
+    for (size_t c = 0; c < schema_.size(); ++c) {
+        const wstring& source = sources_[c];
+        // a view of known length: the wide literal is not measured for every field
+        static constexpr compat::wstring_view names_line = u"Name=%s, original name=%s";
+        sql::trace(1, names_line, schema_[c]->name, source);
+        // The field where the last row had it, when that was its exact name: a table has
+        // no two columns of one exact name.
+        const size_t at = last_at_[c];
+        if (last_exact_[c] && at < list.size() && list[at]->name == source) {
+            fields_[c] = list[at];
+            continue;
+        }
         // The exact name first: Oracle's "Col" and "COL" are two columns, and the first
         // one that matches without case would take the other's value.
         const udb_field* field = nullptr;
-        for (const udb_field* f : row)
-            if (f->name == source) {
-                field = f;
+        bool exact = false;
+        for (size_t k = 0; k < list.size(); ++k)
+            if (list[k]->name == source) {
+                field = list[k];
+                last_at_[c] = k;
+                exact = true;
                 break;
             }
         if (!field)
-            for (const udb_field* f : row)
+            for (const udb_field* f : list)
                 if (compat::equal_nocase(f->name, source)) {
                     field = f;
                     break;
                 }
+        last_exact_[c] = exact;
         if (!field) {
             sql::trace(1, u"Field %s not found", source);
             throw tk_exception(
@@ -298,20 +332,33 @@ void dmp_recordset::append_record(const udb_record& row) {
                 "Please contact the product's technical support with the trace log of this run.",
                 0);
         }
-        if (!first_column) {
-            if (opens_statement) columns += ", ";
-            values += ", ";
-        }
-        first_column = false;
-        if (opens_statement) columns += utf8(sql_engine::quote_name(column->name));
-        values += get_fld_append_str(*field, *column);
+        fields_[c] = field;
     }
-    if (opens_statement) {
-        sql::trace(1, "Initialize new query...");
-        buffer_ = "INSERT INTO " + utf8(sql_engine::quote_name(name_)) + "(" + columns + ")" +
-                  " VALUES(" + values + ")";
-    } else {
-        buffer_ += ", (" + values + ")";
+}
+
+void dmp_recordset::append_record(const udb_record& row) {
+    sql::trace(1, "dmp_recordset::append_record");
+    if (!prepared_) prepare();
+    // Every field is found before the statement grows: a missing one leaves it as it was.
+    find_fields(row);
+    const size_t before = buffer_.size();
+    const bool opens_statement = buffer_.empty();
+    try {
+        if (opens_statement) {
+            sql::trace(1, "Initialize new query...");
+            buffer_.reserve(flush_size + flush_size / 8);
+            buffer_ += insert_head_;
+        } else {
+            buffer_ += ", (";
+        }
+        for (size_t c = 0; c < schema_.size(); ++c) {
+            if (c > 0) buffer_ += ", ";
+            append_fld_str(buffer_, *fields_[c], *schema_[c]);
+        }
+        buffer_ += ')';
+    } catch (...) {
+        buffer_.resize(before);
+        throw;
     }
     sql::trace(1, "*** FAST INSERT MODE ***");
     if (buffer_.size() > flush_size) flush();

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "SQL/sql_dmpf.h"
 #include "UDB/udb_db.h"
@@ -90,6 +91,19 @@ public:
     void flush() override;
 
 private:
+    // The record fields of the schema's columns, in schema order; a missing one raises.
+    void find_fields(const udb_record& row);
+    // The source names and the statement head, once: the names map is complete by now.
+    void prepare();
+
     dmp_database& owner_;
     std::string buffer_;
+    bool prepared_ = false;
+    std::vector<compat::wstring> sources_;  // the source field name of each column
+    std::string insert_head_;               // "INSERT INTO `T`(`A`, `B`) VALUES("
+    // Where each column's field sat in the last row (rows of one table share a shape),
+    // and whether that was an exact-name match; this row's fields.
+    std::vector<size_t> last_at_;
+    std::vector<bool> last_exact_;
+    std::vector<const udb_field*> fields_;
 };

@@ -1,5 +1,7 @@
 #include "SQL/sql_esc.h"
 
+#include <array>
+
 namespace sql {
 
 namespace {
@@ -43,6 +45,59 @@ std::string escape_text(std::string_view text) { return escape_impl<std::string>
 
 compat::wstring escape_text(compat::wstring_view text) {
     return escape_impl<compat::wstring>(text);
+}
+
+namespace {
+
+// The ASCII code units that need an escape, for a lookup per unit.
+constexpr auto ascii_escapes = [] {
+    std::array<bool, 0x80> t{};
+    for (char32_t c = 0; c < 0x80; ++c) t[c] = escape_letter(c) != 0;
+    return t;
+}();
+
+}  // namespace
+
+void append_escaped_utf8(std::string& out, compat::wstring_view text) {
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n) {
+        size_t end = i;
+        bool escapes = false;
+        for (; end < n; ++end) {
+            const char16_t c = text[end];
+            if (c >= 0x80) break;
+            escapes |= ascii_escapes[c];
+        }
+        if (end > i) {
+            const size_t at = out.size();
+            if (!escapes) {
+                // the usual run: narrowed whole
+                out.resize(at + (end - i));
+                char* p = out.data() + at;
+                for (size_t k = i; k < end; ++k) *p++ = static_cast<char>(text[k]);
+            } else {
+                out.reserve(at + 2 * (end - i));
+                for (size_t k = i; k < end; ++k) {
+                    const char e = escape_letter(text[k]);
+                    if (e) {
+                        out += '\\';
+                        out += e;
+                    } else {
+                        out += static_cast<char>(text[k]);
+                    }
+                }
+            }
+            i = end;
+        }
+        // Anything else holds no character to escape; a surrogate pair never spans runs.
+        end = i;
+        while (end < n && text[end] >= 0x80) ++end;
+        if (end > i) {
+            out += compat::utf16_to_utf8(text.substr(i, end - i));
+            i = end;
+        }
+    }
 }
 
 compat::wstring backquote(compat::wstring_view name) {

@@ -15,6 +15,9 @@ namespace sql {
 // sequences hold no ASCII byte.
 std::string escape_text(std::string_view text);
 compat::wstring escape_text(compat::wstring_view text);
+// The same escaping of UTF-16 text, converted to UTF-8 and appended to out: the writers of
+// INSERT texts build their values in place instead of in temporaries.
+void append_escaped_utf8(std::string& out, compat::wstring_view text);
 
 // The name in backquotes, a backquote inside it doubled.
 compat::wstring backquote(compat::wstring_view name);

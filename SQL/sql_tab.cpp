@@ -142,15 +142,22 @@ std::string sql_table::column_list(const sql_column_map& map) const {
     return text;
 }
 
-std::string sql_table::value_list(const udb_record& record, const sql_column_map& map) const {
-    std::string text = "(";
+void sql_table::append_values(std::string& out, const udb_record& record,
+                              const sql_column_map& map) const {
+    out += '(';
     bool first = true;
     for (const auto& [field, column] : map.pairs()) {
-        if (!first) text += ", ";
+        if (!first) out += ", ";
         first = false;
-        text += get_fld_append_str(*record[field], *schema_[column]);
+        append_fld_str(out, *record[field], *schema_[column]);
     }
-    return text + ")";
+    out += ')';
+}
+
+std::string sql_table::value_list(const udb_record& record, const sql_column_map& map) const {
+    std::string text;
+    append_values(text, record, map);
+    return text;
 }
 
 void sql_table::append_record(const udb_record& record) {
@@ -171,18 +178,30 @@ void sql_table::fast_append(const udb_record& record) {
     else
         trace(1, "Size of schema is less or equal to the size of record");
     if (!map.complete()) structure_error(map);
-    const std::string values = value_list(record, map);
-    if (rows_.empty()) {
-        trace(1, "Initialize new query...");
-        head_ = "INSERT INTO " + quoted_name_ + "(" + column_list(map) + ") VALUES";
-        buffer_ = head_;
-    } else {
-        buffer_ += ", ";
+    // The row is written straight into the statement; a value that raises takes the
+    // statement back to what it was.
+    const size_t before = buffer_.size();
+    const bool opens_statement = rows_.empty();
+    size_t offset = 0;
+    try {
+        if (opens_statement) {
+            trace(1, "Initialize new query...");
+            head_ = "INSERT INTO " + quoted_name_ + "(" + column_list(map) + ") VALUES";
+            buffer_.reserve(batch_bytes + batch_bytes / 8);
+            buffer_ = head_;
+        } else {
+            buffer_ += ", ";
+        }
+        offset = buffer_.size();
+        append_values(buffer_, record, map);
+    } catch (...) {
+        buffer_.resize(before);
+        throw;
     }
+    const size_t length = buffer_.size() - offset;
     trace(1, "*** FAST INSERT MODE ***");
-    trace(1, "sql_query=[%s]", values);
-    rows_.push_back({buffer_.size(), values.size(), received_});
-    buffer_ += values;
+    trace(1, "sql_query=[%s]", std::string_view(buffer_).substr(offset, length));
+    rows_.push_back({offset, length, received_});
     if (buffer_.size() > batch_bytes) {
         trace(2, "Run SQL query: [%s]", buffer_);
         send_batch();

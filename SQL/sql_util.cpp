@@ -324,22 +324,97 @@ wstring make_mysql_def_val(const t_ftd& column) {
     }
 }
 
-std::string get_fld_append_str(const udb_field& value, const t_ftd& column) {
+namespace {
+
+bool is_leap(unsigned y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+// A calendar date and time of day whose printed text reads back as itself: the literal
+// writer may print it straight away instead of parsing its own text again. Years below
+// 1000 are left to the reading, which takes short years in its own ways.
+bool prints_as_read(const SYSTEMTIME& st) {
+    static constexpr unsigned char days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (st.wYear < 1000 || st.wYear > 9999 || st.wMonth < 1 || st.wMonth > 12) return false;
+    unsigned last = days[st.wMonth - 1] + (st.wMonth == 2 && is_leap(st.wYear) ? 1 : 0);
+    return st.wDay >= 1 && st.wDay <= last && st.wHour < 24 && st.wMinute < 60 &&
+           st.wSecond < 60;
+}
+
+// The number types, whose text the literal writer keeps bare when it is one number token.
+bool prints_bare(VARTYPE t) {
+    switch (t) {
+        case VT_I1:
+        case VT_I2:
+        case VT_I4:
+        case VT_I8:
+        case VT_UI1:
+        case VT_UI2:
+        case VT_UI4:
+        case VT_UI8:
+        case VT_R4:
+        case VT_R8:
+        case VT_CY:
+        case VT_DECIMAL:
+        case VT_BOOL: return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+void append_fld_str(std::string& out, const udb_field& value, const t_ftd& column) {
     sql::trace(1, "get_fld_append_str");
-    if (rule_applies(value)) return compat::utf16_to_utf8(udb_custom_conversion::handle2(value));
+    if (rule_applies(value)) {
+        out += compat::utf16_to_utf8(udb_custom_conversion::handle2(value));
+        return;
+    }
     VARTYPE type = value.get_type();
     if (type == VT_BSTR) {
-        wstring text = value.to_wstring();
-        sql::trace(1, u"Got BSTR value: %s", text);
-        return compat::utf16_to_utf8(to_mysql_wstr(text, VT_BSTR));
+        compat::wstring_view text = value.get_variant().bstrVal.view();
+        static constexpr compat::wstring_view value_line = u"Got BSTR value: %s";
+        sql::trace(1, value_line, text);
+        if (text.empty()) {
+            out += sql_empty_token;
+            return;
+        }
+        out += '\'';
+        sql::append_escaped_utf8(out, text);
+        out += '\'';
+        return;
+    }
+    if (type == VT_DATE && prints_as_read(value.get_systemtime())) {
+        // digits, dashes, colons and a blank: nothing to escape
+        out += '\'';
+        ole_date(value.get_systemtime()).append_string(out);
+        out += '\'';
+        return;
+    }
+    if (prints_bare(type)) {
+        // Printed in place and kept bare when it is one number token (which holds nothing
+        // to escape), as the general writer would keep it.
+        const size_t at = out.size();
+        value.append_string(out);
+        std::string_view body(out.data() + at, out.size() - at);
+        if (is_number_literal(body))
+            return;
+        out.resize(at);
     }
     std::string s = to_mysql_str(static_cast<const ole_variant&>(value));
     sql::trace(1, "Got field: %s, type=%08X", s, int(type));
     bool is_null = type == VT_EMPTY || type == VT_NULL ||
                    (type != VT_BLOB && type != vt_bytes && s == sql_empty_token);
-    if (!is_null) return s;
+    if (!is_null) {
+        out += s;
+        return;
+    }
     sql::trace(1, "Put NULL-field");
     if (column.b_not_null)
-        return to_mysql_str(column.def_value.to_string(), column.def_value.get_type());
-    return "NULL";
+        out += to_mysql_str(column.def_value.to_string(), column.def_value.get_type());
+    else
+        out += "NULL";
+}
+
+std::string get_fld_append_str(const udb_field& value, const t_ftd& column) {
+    std::string out;
+    append_fld_str(out, value, column);
+    return out;
 }

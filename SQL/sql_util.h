@@ -49,3 +49,5 @@ compat::wstring make_mysql_def_val(const t_ftd& column);
 // The UTF-8 literal of one value for an INSERT or UPDATE text; a NULL in a NOT NULL
 // column becomes the column's default.
 std::string get_fld_append_str(const udb_field& value, const t_ftd& column);
+// The same literal appended to out.
+void append_fld_str(std::string& out, const udb_field& value, const t_ftd& column);

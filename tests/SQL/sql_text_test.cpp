@@ -36,6 +36,29 @@ TEST(SqlEscape, FollowsTheClientRules) {
     EXPECT_EQ(sql::escape_text(u"it's\u0000\u6F22"s), u"it\\'s\\0\u6F22");
 }
 
+// The in-place writer gives what escaping the wide text and converting it would give,
+// whatever the mix of ASCII runs, escapes and other characters.
+TEST(SqlEscape, AppendedUtf8MatchesEscapeThenConvert) {
+    const compat::wstring cases[] = {
+        u""s,
+        u"plain ascii text"s,
+        u"O'Brien \\ \"x\""s,
+        u"\u00e9t\u00e9 l'\u00e9cole"s,
+        u"\U0001F600'\U0001F600\n"s,
+        u"x\0y\r\n\x1Az"s,
+        u"\u6F22\u5B57"s,
+        compat::wstring(1, char16_t(0xD800)) + u"'a"s,   // a lone surrogate
+        u"a"s + compat::wstring(1, char16_t(0xDC00)),
+        compat::wstring(3000, u'a') + u"'" + compat::wstring(3000, u'\u00e9'),
+    };
+    for (const compat::wstring& text : cases) {
+        std::string out = "head:";
+        sql::append_escaped_utf8(out, text);
+        EXPECT_EQ(out, "head:" + compat::utf16_to_utf8(sql::escape_text(text)))
+            << compat::utf16_to_utf8(text);
+    }
+}
+
 TEST(SqlEscape, BackquotesDoubleInsideNames) {
     EXPECT_EQ(sql::backquote(u"ab"), u"`ab`");
     EXPECT_EQ(sql::backquote(u"a`b"), u"`a``b`");

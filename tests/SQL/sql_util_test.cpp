@@ -172,3 +172,43 @@ TEST_F(SqlLiteral, AppendValues) {
     EXPECT_EQ(lit(ole_variant(u""), text), "\"\"");
     EXPECT_EQ(lit(ole_variant(u"\u00e9\U0001F600'"), text), "'\xC3\xA9\xF0\x9F\x98\x80\\''");
 }
+
+// The appending writer prints dates and numbers in place; its text must be the general
+// writer's, the date read back from its own text included.
+TEST_F(SqlLiteral, AppendedLiteralsMatchTheGeneralWriter) {
+    t_ftd column(0, u"c", VT_I4, false, false, ole_variant(), 0);
+    auto st = [](int y, int mo, int d, int h, int mi, int s) {
+        SYSTEMTIME t{};
+        t.wYear = uint16_t(y), t.wMonth = uint16_t(mo), t.wDay = uint16_t(d);
+        t.wHour = uint16_t(h), t.wMinute = uint16_t(mi), t.wSecond = uint16_t(s);
+        return t;
+    };
+    DECIMAL dec{};
+    dec.mantissa = 12345;
+    dec.scale = 2;
+    dec.sign = DECIMAL_NEG;
+    CY cy{};
+    cy.int64 = 1234567;
+    const ole_variant values[] = {
+        ole_variant(st(2020, 1, 1, 0, 1, 1)),    ole_variant(st(2020, 1, 1, 0, 0, 0)),
+        ole_variant(st(2000, 2, 29, 23, 59, 59)), ole_variant(st(9999, 12, 31, 12, 0, 0)),
+        ole_variant(st(1000, 1, 1, 0, 0, 0)),    ole_variant(st(999, 12, 31, 0, 0, 0)),
+        ole_variant(st(25, 12, 31, 10, 0, 0)),   ole_variant(st(0, 0, 0, 10, 11, 12)),
+        ole_variant(st(2021, 2, 29, 0, 0, 0)),   ole_variant(st(2020, 13, 1, 0, 0, 0)),
+        ole_variant(int(-42)),                   ole_variant(short(7)),
+        ole_variant(static_cast<long long>(-9000000000LL)),
+        ole_variant(static_cast<unsigned long long>(18000000000ULL)),
+        ole_variant(1.5),                        ole_variant(-0.25f),
+        ole_variant(true),                       ole_variant(dec),
+        ole_variant(cy),
+    };
+    for (const ole_variant& v : values) {
+        udb_field field(u"c", 0, v, false, false);
+        std::string general = to_mysql_str(v);
+        if (general == sql_empty_token) general = "NULL";
+        std::string out = "(1, ";
+        append_fld_str(out, field, column);
+        EXPECT_EQ(out, "(1, " + general) << general;
+        EXPECT_EQ(get_fld_append_str(field, column), general);
+    }
+}
