@@ -54,7 +54,6 @@ private:
 
     int record_index_ = 0;
     ora_get_rowid rowid_;
-    ora_database* db_;
     udb_relationships* rel_;
     bool at_end_ = false;
 };
