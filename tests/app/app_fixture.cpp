@@ -60,45 +60,7 @@ void build_store(const std::string& service, const std::string& oracle_sql) {
     setenv("OCILITE_DATA", temp_dir().c_str(), 1);
 }
 
-unsigned sandbox_port() {
-    const char* port = std::getenv("MG_MYSQL_PORT");
-    return port ? static_cast<unsigned>(std::atoi(port)) : 0;
-}
-
-server::server() : mysql_(mysql_init(nullptr)) {
-    if (!mysql_real_connect(mysql_, "127.0.0.1", "root", "", nullptr, sandbox_port(), nullptr, 0))
-        throw std::runtime_error(std::string("cannot connect: ") + mysql_error(mysql_));
-    mysql_set_character_set(mysql_, "utf8mb4");
-}
-
-server::~server() { mysql_close(mysql_); }
-
-void server::exec(const std::string& sql) {
-    if (mysql_real_query(mysql_, sql.data(), sql.size()) != 0)
-        throw std::runtime_error(sql + ": " + mysql_error(mysql_));
-    if (MYSQL_RES* r = mysql_store_result(mysql_)) mysql_free_result(r);
-}
-
-std::vector<std::vector<std::string>> server::rows(const std::string& sql) {
-    if (mysql_real_query(mysql_, sql.data(), sql.size()) != 0)
-        throw std::runtime_error(sql + ": " + mysql_error(mysql_));
-    std::vector<std::vector<std::string>> out;
-    MYSQL_RES* r = mysql_store_result(mysql_);
-    if (!r) return out;
-    const unsigned n = mysql_num_fields(r);
-    while (MYSQL_ROW row = mysql_fetch_row(r)) {
-        std::vector<std::string> v;
-        for (unsigned i = 0; i < n; ++i) v.push_back(row[i] ? row[i] : "NULL");
-        out.push_back(std::move(v));
-    }
-    mysql_free_result(r);
-    return out;
-}
-
-std::string server::scalar(const std::string& sql) {
-    auto r = rows(sql);
-    return r.empty() ? "<no row>" : r[0][0];
-}
+server::server() : sql_client(sandbox_port()) {}
 
 std::string server::column_definition(const std::string& db, const std::string& table, const std::string& column) {
     const std::string text = rows("SHOW CREATE TABLE `" + db + "`.`" + table + "`").at(0).at(1);

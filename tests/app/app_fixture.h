@@ -14,6 +14,7 @@
 #include "app/qrn_errh.h"
 #include "app/qrn_front.h"
 #include "compat/text/text.h"
+#include "tests/support/sql_client.h"
 
 namespace app_test {
 
@@ -62,23 +63,14 @@ void build_store(const std::string& service, const std::string& oracle_sql);
 std::string utf8(const compat::wstring& text);
 
 // The sandbox port, or 0 when MG_MYSQL_PORT is unset.
-unsigned sandbox_port();
+using test_support::sandbox_port;
 
 // A plain client connection for setting up and checking a destination.
-class server {
+class server : public test_support::sql_client {
 public:
     server();
-    ~server();
-    void exec(const std::string& sql);
-    // The first column of the first row ("NULL" for NULL, "<no row>" without a row).
-    std::string scalar(const std::string& sql);
-    std::vector<std::vector<std::string>> rows(const std::string& sql);
     // The column's line of SHOW CREATE TABLE, without the trailing comma.
     std::string column_definition(const std::string& db, const std::string& table, const std::string& column);
-    MYSQL* handle() { return mysql_; }
-
-private:
-    MYSQL* mysql_;
 };
 
 // The process-wide objects of a run in the order a program entry builds them: the error

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "tests/support/isolated_run.h"
+
 namespace con_test {
 
 const char* const store_sql = R"(
@@ -23,16 +25,9 @@ COMMIT;
 
 void tollspar_test::SetUp() {
     write_file(file("store.sql"), store_sql);
-    proc_result load = run_process({"/bin/sh", "-c",
-                                    std::string("'") + MG_OCILITE_LOAD + "' '" + file("CONS.sqlite") + "' < '" +
-                                        file("store.sql") + "'"});
+    proc_result load = test_support::load_store(MG_OCILITE_LOAD, file("CONS.sqlite"), file("store.sql"));
     ASSERT_EQ(load.code, 0) << load.err;
-    // No user settings, option files or Oracle client other than the stand-in leak in.
-    options_.env["HOME"] = dir_.path();
-    options_.env["XDG_CONFIG_HOME"] = dir_.path() + "/.config";
-    options_.env["OCILITE_DATA"] = dir_.path();
-    options_.env["MARROWGATE_OCI_LIB"] = MG_OCILITE_LIB;
-    options_.cwd = dir_.path();
+    options_ = test_support::isolated_options(dir_.path(), MG_OCILITE_LIB);
 }
 
 proc_result tollspar_test::tollspar(const std::vector<std::string>& args, const proc_options& extra) const {

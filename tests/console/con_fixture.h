@@ -7,9 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "tests/console/proc_run.h"
+#include "tests/support/proc_run.h"
 
 namespace con_test {
+
+using test_support::proc_options;
+using test_support::proc_result;
+using test_support::read_file;
+using test_support::run_process;
+using test_support::temp_dir;
+using test_support::write_file;
 
 // Service CONS, user scott/tiger: DEPT (3 rows), EMP (5 rows, dates only), "Café" (1 row).
 extern const char* const store_sql;

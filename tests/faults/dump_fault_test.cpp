@@ -13,7 +13,7 @@
 namespace fault_test {
 namespace {
 
-using con_test::read_file;
+using test_support::read_file;
 
 long file_size(const std::string& path) {
     std::error_code ec;

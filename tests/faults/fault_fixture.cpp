@@ -11,11 +11,13 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/support/isolated_run.h"
+
 namespace fault_test {
 
-using con_test::read_file;
-using con_test::run_process;
-using con_test::write_file;
+using test_support::read_file;
+using test_support::run_process;
+using test_support::write_file;
 using namespace std::chrono_literals;
 
 namespace {
@@ -193,16 +195,9 @@ proc_result mariadb(const std::string& port, const std::string& statements) {
 
 void fault_run::SetUp() {
     write_file(file("store.sql"), store_sql());
-    proc_result load = run_process({"/bin/sh", "-c",
-                                    sh_quoted(MG_OCILITE_LOAD) + " " + sh_quoted(file("FLT.sqlite")) + " < " +
-                                        sh_quoted(file("store.sql"))});
+    proc_result load = test_support::load_store(MG_OCILITE_LOAD, file("FLT.sqlite"), file("store.sql"));
     ASSERT_EQ(load.code, 0) << load.err;
-    // No user settings, option files or Oracle client other than the stand-in leak in.
-    options_.env["HOME"] = dir_.path();
-    options_.env["XDG_CONFIG_HOME"] = dir_.path() + "/.config";
-    options_.env["OCILITE_DATA"] = dir_.path();
-    options_.env["MARROWGATE_OCI_LIB"] = MG_OCILITE_LIB;
-    options_.cwd = dir_.path();
+    options_ = test_support::isolated_options(dir_.path(), MG_OCILITE_LIB);
 }
 
 std::vector<std::string> fault_run::tollspar_argv(const std::vector<std::string>& args) const {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/console/proc_run.h"
+#include "tests/support/proc_run.h"
 
 namespace fault_test {
 
-using con_test::proc_options;
-using con_test::proc_result;
+using test_support::proc_options;
+using test_support::proc_result;
 
 // Rows of BIG; A_SMALL and Z_AFTER, converted before and after it, have small_rows each.
 constexpr long big_rows = 50000;
@@ -91,7 +91,7 @@ protected:
     // A name of its own per test and process: ctest runs test cases side by side.
     std::string unique_name(const std::string& prefix) const;
 
-    con_test::temp_dir dir_;
+    test_support::temp_dir dir_;
     proc_options options_;
 };
 

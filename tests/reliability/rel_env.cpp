@@ -10,11 +10,6 @@
 
 namespace rel_test {
 
-unsigned sandbox_port() {
-    const char* p = std::getenv("MG_MYSQL_PORT");
-    return p && *p ? static_cast<unsigned>(std::atoi(p)) : 0u;
-}
-
 std::string test_db_name(const char* prefix) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(prefix) + "_" + info->test_suite_name() + "_" + info->name() +
@@ -64,42 +59,6 @@ proc_spec workspace::mariadb_client(const std::string& db, unsigned port, const 
     s.stdin_file = script;
     s.env = {{"HOME", home_}};
     return s;
-}
-
-connection::connection(unsigned port) : mysql_(mysql_init(nullptr)) {
-    if (!mysql_real_connect(mysql_, "127.0.0.1", "root", "", nullptr, port, nullptr, 0))
-        throw std::runtime_error(std::string("connect: ") + mysql_error(mysql_));
-    mysql_set_character_set(mysql_, "utf8mb4");
-}
-
-connection::~connection() { mysql_close(mysql_); }
-
-void connection::exec(const std::string& sql) {
-    if (mysql_real_query(mysql_, sql.data(), sql.size()) != 0)
-        throw std::runtime_error(sql + ": " + mysql_error(mysql_));
-    if (MYSQL_RES* r = mysql_store_result(mysql_)) mysql_free_result(r);
-}
-
-std::vector<std::vector<std::string>> connection::rows(const std::string& sql) {
-    if (mysql_real_query(mysql_, sql.data(), sql.size()) != 0)
-        throw std::runtime_error(sql + ": " + mysql_error(mysql_));
-    std::vector<std::vector<std::string>> out;
-    MYSQL_RES* r = mysql_store_result(mysql_);
-    if (!r) return out;
-    const unsigned n = mysql_num_fields(r);
-    while (MYSQL_ROW row = mysql_fetch_row(r)) {
-        unsigned long* len = mysql_fetch_lengths(r);
-        std::vector<std::string> v;
-        for (unsigned i = 0; i < n; ++i) v.push_back(row[i] ? std::string(row[i], len[i]) : "NULL");
-        out.push_back(std::move(v));
-    }
-    mysql_free_result(r);
-    return out;
-}
-
-std::string connection::scalar(const std::string& sql) {
-    auto r = rows(sql);
-    return r.empty() ? "<no row>" : r[0][0];
 }
 
 namespace {

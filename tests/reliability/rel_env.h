@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "tests/reliability/rel_proc.h"
+#include "tests/support/sql_client.h"
 
 namespace rel_test {
 
 // The sandbox port from MG_MYSQL_PORT, or 0 without a sandbox.
-unsigned sandbox_port();
+using test_support::sandbox_port;
 // A database name unique to the running test.
 std::string test_db_name(const char* prefix);
 
@@ -40,16 +41,10 @@ private:
     std::string home_;
 };
 
-class connection {
+class connection : public test_support::sql_client {
 public:
-    explicit connection(unsigned port);
-    ~connection();
-    connection(const connection&) = delete;
-    connection& operator=(const connection&) = delete;
+    explicit connection(unsigned port) : sql_client(port) {}
 
-    void exec(const std::string& sql);
-    // The first column of the first row ("NULL" for NULL, "<no row>" without a row).
-    std::string scalar(const std::string& sql);
     long long count(const std::string& db, const std::string& table);
 
     // Every column type and every cell of the database, in a stable order, one line each:
@@ -58,10 +53,6 @@ public:
     //        cells over 64 bytes as "len:N md5:M"
     // Every table is expected to have an ID column to order its rows.
     std::vector<std::string> snapshot(const std::string& db);
-
-private:
-    std::vector<std::vector<std::string>> rows(const std::string& sql);
-    MYSQL* mysql_;
 };
 
 // Lines of a text, without their line feeds (and without a trailing CR).
