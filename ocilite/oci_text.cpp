@@ -1,7 +1,11 @@
 #include "ocilite/oci_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "compat/text/text.h"
 
@@ -80,10 +84,8 @@ void text_writer::put_ascii(const char* text, size_t length) {
         put_unit_bytes(reinterpret_cast<const unsigned char*>(text), length);
         return;
     }
-    for (size_t i = 0; i < length; ++i) {
-        const char16_t unit = static_cast<unsigned char>(text[i]);
-        put_unit_bytes(reinterpret_cast<const unsigned char*>(&unit), 2);
-    }
+    // one unit per byte, whole units only, exactly as a call per character would write them
+    put_ascii_run(reinterpret_cast<const unsigned char*>(text), length);
 }
 
 void text_writer::put_ascii_run(const unsigned char* s, size_t n) {
@@ -95,9 +97,20 @@ void text_writer::put_ascii_run(const unsigned char* s, size_t n) {
     if (unit == 1) {
         if (fit) std::memcpy(out_ + written_, s, fit);  // out_ may be null at capacity 0
     } else {
-        for (size_t i = 0; i < fit; ++i) {
+        unsigned char* out = out_ + written_;
+        size_t i = 0;
+#if defined(__SSE2__)
+        // sixteen bytes widened to sixteen little-endian units at a time
+        const __m128i zero = _mm_setzero_si128();
+        for (; i + 16 <= fit; i += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i), _mm_unpacklo_epi8(bytes, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * i + 16), _mm_unpackhi_epi8(bytes, zero));
+        }
+#endif
+        for (; i < fit; ++i) {
             const char16_t u = s[i];
-            std::memcpy(out_ + written_ + 2 * i, &u, 2);
+            std::memcpy(out + 2 * i, &u, 2);
         }
     }
     written_ += fit * unit;
@@ -111,6 +124,11 @@ void text_writer::put_utf8(const unsigned char* s, size_t n) {
         if (c < 0x80) {
             // Most fetched text is ASCII: copy a run at once instead of a call per byte.
             size_t j = i + 1;
+            // eight bytes at a time while none has its high bit set
+            for (uint64_t word; j + 8 <= n; j += 8) {
+                std::memcpy(&word, s + j, 8);
+                if (word & 0x8080808080808080ull) break;
+            }
             while (j < n && s[j] < 0x80) ++j;
             put_ascii_run(s + i, j - i);
             i = j;

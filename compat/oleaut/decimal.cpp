@@ -6,14 +6,21 @@
 
 namespace compat {
 
-unsigned __int128 decimal_max_mantissa() {
+namespace {
+
+// Computed once at compile time: validity is checked for every value read and written.
+constexpr unsigned __int128 max_mantissa = [] {
     unsigned __int128 m = 1;
     for (int k = 0; k < DECIMAL_MAX_DIGITS; ++k) m *= 10;
     return m - 1;
-}
+}();
+
+}  // namespace
+
+unsigned __int128 decimal_max_mantissa() { return max_mantissa; }
 
 bool decimal_is_valid(const DECIMAL& value) {
-    return value.scale <= DECIMAL_MAX_SCALE && value.mantissa <= decimal_max_mantissa() &&
+    return value.scale <= DECIMAL_MAX_SCALE && value.mantissa <= max_mantissa &&
            (value.sign == 0 || value.sign == DECIMAL_NEG);
 }
 

@@ -12,6 +12,14 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 constexpr int64_t k_exponent_cap = 1'000'000'000;  // far beyond any representable value
 
+// 10^0 .. 10^38, so that limits cost no multiplication loop per number.
+constexpr auto k_pow10 = [] {
+    struct table { unsigned __int128 v[39]; } t{};
+    t.v[0] = 1;
+    for (int k = 1; k < 39; ++k) t.v[k] = t.v[k - 1] * 10;
+    return t;
+}();
+
 }  // namespace
 
 bool parse_number_text(std::string_view text, number_text& out) {
@@ -80,14 +88,19 @@ bool scaled_magnitude(const number_text& number, int scale, int max_digits, unsi
     if (whole < 0) return true;  // below one half of the last place
     unsigned __int128 m = 0;
     int w = static_cast<int>(whole);
-    for (int k = 0; k < w; ++k) m = m * 10 + (k < number.kept ? number.digits[k] - '0' : 0);
+    // 64-bit arithmetic while the value fits (up to 19 digits), 128-bit beyond.
+    const int kept_w = w < number.kept ? w : number.kept;
+    const int first = kept_w < 19 ? kept_w : 19;
+    uint64_t m64 = 0;
+    for (int k = 0; k < first; ++k) m64 = m64 * 10 + static_cast<unsigned>(number.digits[k] - '0');
+    m = m64;
+    for (int k = first; k < kept_w; ++k) m = m * 10 + static_cast<unsigned>(number.digits[k] - '0');
+    if (w > kept_w) m *= k_pow10.v[w - kept_w];
     int round_digit = w < number.kept ? number.digits[w] - '0' : 0;
     bool rest = number.sticky;
     for (int k = w + 1; k < number.kept && !rest; ++k) rest = number.digits[k] != '0';
     if (round_digit > 5 || (round_digit == 5 && (rest || (m & 1) != 0))) ++m;
-    unsigned __int128 limit = 1;
-    for (int k = 0; k < max_digits; ++k) limit *= 10;
-    if (m >= limit) return false;
+    if (m >= k_pow10.v[max_digits]) return false;
     out = m;
     return true;
 }
@@ -124,6 +137,28 @@ double c_atof(std::string_view text) { return read_double(text).value; }
 int u128_to_chars(unsigned __int128 value, char* out) {
     char tmp[40];
     int n = 0;
+    if (value <= UINT64_MAX) {
+        // Most mantissas fit 64 bits, where a division is one instruction, not a library call.
+        static constexpr char pairs[] =
+            "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+            "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+            "8081828384858687888990919293949596979899";
+        uint64_t v = static_cast<uint64_t>(value);
+        while (v >= 100) {  // two digits a division, written backwards
+            const unsigned pair = static_cast<unsigned>(v % 100);
+            v /= 100;
+            tmp[n++] = pairs[2 * pair + 1];
+            tmp[n++] = pairs[2 * pair];
+        }
+        if (v >= 10) {
+            tmp[n++] = pairs[2 * v + 1];
+            tmp[n++] = pairs[2 * v];
+        } else {
+            tmp[n++] = static_cast<char>('0' + v);
+        }
+        for (int k = 0; k < n; ++k) out[k] = tmp[n - 1 - k];
+        return n;
+    }
     do {
         tmp[n++] = static_cast<char>('0' + static_cast<int>(value % 10));
         value /= 10;

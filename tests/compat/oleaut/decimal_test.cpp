@@ -62,7 +62,14 @@ INSTANTIATE_TEST_SUITE_P(
         dec_case{"1." + std::string(36, '0') + "35", S_OK, "1." + std::string(35, '0') + "04"},
         dec_case{"1." + std::string(36, '0') + "251", S_OK, "1." + std::string(35, '0') + "03"},
         dec_case{"0." + std::string(39, '9'), S_OK, "1." + std::string(37, '0')},
-        dec_case{"1e-50", S_OK, "0." + std::string(38, '0')}));
+        dec_case{"1e-50", S_OK, "0." + std::string(38, '0')},
+        // around 64 bits, where the reader and the printer change arithmetic
+        dec_case{"18446744073709551615", S_OK, "18446744073709551615"},
+        dec_case{"-18446744073709551616", S_OK, "-18446744073709551616"},
+        dec_case{"9999999999999999999.5", S_OK, "9999999999999999999.5"},
+        dec_case{"1234567890123456789012345678901234567.85", S_OK,
+                 "1234567890123456789012345678901234567.8"},
+        dec_case{"1.2345e25", S_OK, "12345" + std::string(21, '0')}));
 
 TEST(Decimal, ToDoubleAndInt) {
     struct {
