@@ -3,6 +3,8 @@
 #include "SQL/sql_field_finder.h"
 #include "SQL/sql_live_trace.h"
 
+#include <cstring>
+
 using compat::wstring;
 
 namespace {
@@ -78,7 +80,14 @@ sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schem
 
 bool sql_column_map::fits(const udb_record& record) const {
     if (record.size() != record_names_.size()) return false;
-    for (size_t j = 0; j < record.size(); ++j)
-        if (record[j]->name != record_names_[j]) return false;
+    // Tested for every row: lengths first, then the units at once, where the string
+    // compare would walk them one by one.
+    for (size_t j = 0; j < record.size(); ++j) {
+        const compat::wstring& name = record[j]->name;
+        const compat::wstring& known = record_names_[j];
+        if (name.size() != known.size() ||
+            std::memcmp(name.data(), known.data(), name.size() * sizeof(char16_t)) != 0)
+            return false;
+    }
     return true;
 }

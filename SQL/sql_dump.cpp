@@ -8,6 +8,8 @@
 #include "SQL/sql_ver.h"
 #include "compat/text/format.h"
 
+#include <cstring>
+
 using compat::wstring;
 
 namespace {
@@ -288,10 +290,20 @@ void dmp_recordset::prepare() {
     }
     insert_head_ += ") VALUES(";
     last_at_.assign(schema_.size(), 0);
-    last_exact_.assign(schema_.size(), false);
+    last_exact_.assign(schema_.size(), 0);
     fields_.assign(schema_.size(), nullptr);
     prepared_ = true;
 }
+
+namespace {
+
+// Exact name equality, lengths first and then the units at once: the ordering compare
+// of operator== walks the names unit by unit.
+bool same_name(const wstring& a, const wstring& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+}
+
+}  // namespace
 
 void dmp_recordset::find_fields(const udb_record& row) {
     const auto& list = row.fields();
@@ -303,7 +315,7 @@ void dmp_recordset::find_fields(const udb_record& row) {
         // The field where the last row had it, when that was its exact name: a table has
         // no two columns of one exact name.
         const size_t at = last_at_[c];
-        if (last_exact_[c] && at < list.size() && list[at]->name == source) {
+        if (last_exact_[c] && at < list.size() && same_name(list[at]->name, source)) {
             fields_[c] = list[at];
             continue;
         }
@@ -312,7 +324,7 @@ void dmp_recordset::find_fields(const udb_record& row) {
         const udb_field* field = nullptr;
         bool exact = false;
         for (size_t k = 0; k < list.size(); ++k)
-            if (list[k]->name == source) {
+            if (same_name(list[k]->name, source)) {
                 field = list[k];
                 last_at_[c] = k;
                 exact = true;
@@ -324,7 +336,7 @@ void dmp_recordset::find_fields(const udb_record& row) {
                     field = f;
                     break;
                 }
-        last_exact_[c] = exact;
+        last_exact_[c] = exact ? 1 : 0;
         if (!field) {
             sql::trace(1, u"Field %s not found", source);
             throw tk_exception(

@@ -104,6 +104,6 @@ private:
     // Where each column's field sat in the last row (rows of one table share a shape),
     // and whether that was an exact-name match; this row's fields.
     std::vector<size_t> last_at_;
-    std::vector<bool> last_exact_;
+    std::vector<unsigned char> last_exact_;  // bytes, not bits: tested per field per row
     std::vector<const udb_field*> fields_;
 };

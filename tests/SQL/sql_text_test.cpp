@@ -59,6 +59,22 @@ TEST(SqlEscape, AppendedUtf8MatchesEscapeThenConvert) {
     }
 }
 
+// Texts are scanned many units at a time: each special unit at every place of a line
+// longer than two such steps, including units whose low byte is an escaped character.
+TEST(SqlEscape, AppendedUtf8FindsSpecialUnitsAtEveryPosition) {
+    const char16_t specials[] = {0, u'\n', u'\r', 0x1A, u'\\', u'\'', u'"', 0x7F, 0x80,
+                                 0xFF, 0x0127, 0x015C, 0x2200, 0xD83D};
+    for (char16_t special : specials)
+        for (size_t at = 0; at < 40; ++at) {
+            compat::wstring text(40, u'k');
+            text[at] = special;
+            std::string out;
+            sql::append_escaped_utf8(out, text);
+            EXPECT_EQ(out, compat::utf16_to_utf8(sql::escape_text(text)))
+                << "unit " << unsigned(special) << " at " << at;
+        }
+}
+
 TEST(SqlEscape, BackquotesDoubleInsideNames) {
     EXPECT_EQ(sql::backquote(u"ab"), u"`ab`");
     EXPECT_EQ(sql::backquote(u"a`b"), u"`a``b`");
