@@ -48,7 +48,8 @@ compat::wstring ora_database::stored_owner_name(const compat::wstring& user) {
 void ora_database::init_views() {
     ora::trace(2, "ora_database::init_views");
     const compat::wstring owner = stored_owner_name(ora_engine::instance().user());
-    ora_query_results views(2, u"select VIEW_NAME, TEXT from SYS.ALL_VIEWS WHERE OWNER='" + ora_quote_literal(owner) + u"'");
+    ora_query_results views(
+        2, u"select VIEW_NAME, TEXT from SYS.ALL_VIEWS WHERE OWNER='" + ora_quote_literal(owner) + u"'");
     while (!views.is_eof()) {
         udb_record* record = views.get_item();
         if (!record) break;

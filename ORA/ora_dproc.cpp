@@ -5,8 +5,7 @@
 #include "ORA/ora_trace.h"
 
 ora_date_processor::ora_date_processor()
-    : months_{u"JAN", u"FEB", u"MAR", u"APR", u"MAY", u"JUN",
-              u"JUL", u"AUG", u"SEP", u"OCT", u"NOV", u"DEC"} {
+    : months_{u"JAN", u"FEB", u"MAR", u"APR", u"MAY", u"JUN", u"JUL", u"AUG", u"SEP", u"OCT", u"NOV", u"DEC"} {
     ora::trace(2, "ora_date_processor::initialize");
 }
 

@@ -135,8 +135,8 @@ std::unique_ptr<ora_database> ora_engine::open_db(const compat::wstring& db, con
     // The logon hands back a service context of its own; one allocated before it would
     // only leak.
     OCISvcCtx* svc = nullptr;
-    sword s = f.OCILogon(env_, err_, &svc, oci_text(user), oci_bytes(user), oci_text(password),
-                         oci_bytes(password), oci_text(db), oci_bytes(db));
+    sword s = f.OCILogon(env_, err_, &svc, oci_text(user), oci_bytes(user), oci_text(password), oci_bytes(password),
+                         oci_text(db), oci_bytes(db));
     if (!ok(s)) {
         // Whatever the client left there is no logon: the next attempt starts clean.
         if (svc) f.OCIHandleFree(svc, OCI_HTYPE_SVCCTX);
@@ -170,8 +170,8 @@ int ora_engine::get_records_cnt(const compat::wstring& text, bool is_query) {
     ora::trace(2, u"ora_engine::get_records_cnt(%s)", text);
     if (!svc_) ora::fail(ora::src_engi, 342);
     ora_stmt stmt;
-    compat::wstring sql = is_query ? u"SELECT COUNT(*) FROM (" + text + u")"
-                                   : u"SELECT COUNT(*) FROM \"" + text + u"\"";
+    compat::wstring sql =
+        is_query ? u"SELECT COUNT(*) FROM (" + text + u")" : u"SELECT COUNT(*) FROM \"" + text + u"\"";
     stmt.prepare(sql);
     sb4 count = 0;
     stmt.define_int(1, &count);

@@ -43,7 +43,8 @@ void ora_query_results::initialize(int column_count_hint, const compat::wstring&
         describe.execute(0, OCI_DEFAULT);
         if (column_count_ == 0) {
             ub4 count = 0;
-            e.check_status(f.OCIAttrGet(describe.get(), OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_PARAM_COUNT, e.err()));
+            e.check_status(
+                f.OCIAttrGet(describe.get(), OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_PARAM_COUNT, e.err()));
             column_count_ = static_cast<int>(count);
         }
         for (int position = 1; position <= column_count_; ++position) {

@@ -11,7 +11,9 @@ namespace {
 
 compat::wstring table_select(const compat::wstring& name) { return u"SELECT * FROM \"" + name + u"\""; }
 
-bool is_space(compat::wchar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f'; }
+bool is_space(compat::wchar c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
+}
 
 compat::wstring trim_all(const compat::wstring& text) {
     size_t b = 0, e = text.size();
@@ -52,8 +54,18 @@ bool is_hex_literal(const compat::wstring& t) {
 
 bool is_numeric_type(VARTYPE t) {
     switch (t) {
-        case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4: case VT_I8: case VT_UI8:
-        case VT_R4: case VT_R8: case VT_CY: case VT_DECIMAL:
+        case VT_I1:
+        case VT_UI1:
+        case VT_I2:
+        case VT_UI2:
+        case VT_I4:
+        case VT_UI4:
+        case VT_I8:
+        case VT_UI8:
+        case VT_R4:
+        case VT_R8:
+        case VT_CY:
+        case VT_DECIMAL:
             return true;
         default:
             return false;
@@ -143,8 +155,9 @@ void ora_table::init_schema() {
 }
 
 void ora_table::init_defaults() {
-    ora_query_results rows(3, u"select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from USER_TAB_COLUMNS where table_name = '" +
-                                  ora_quote_literal(name_) + u"' ORDER BY COLUMN_ID");
+    ora_query_results rows(3,
+                           u"select COLUMN_NAME, DATA_DEFAULT, DATA_TYPE from USER_TAB_COLUMNS where table_name = '" +
+                               ora_quote_literal(name_) + u"' ORDER BY COLUMN_ID");
     int eye = 0;
     while (!rows.is_eof()) {
         udb_record* record = rows.get_item();
@@ -225,10 +238,12 @@ void ora_table::init_indexes() {
     udb_names pk_columns;
     bool pk_complete = true;
     {
-        ora_query_results rows(2, u"SELECT a.constraint_name, a.column_name FROM user_cons_columns a, user_constraints b "
-                                  u"WHERE a.table_name='" + table +
-                                      u"' AND a.constraint_name=b.constraint_name AND b.constraint_type='P' ORDER BY "
-                                      u"a.constraint_name, a.position");
+        ora_query_results rows(2,
+                               u"SELECT a.constraint_name, a.column_name FROM user_cons_columns a, user_constraints b "
+                               u"WHERE a.table_name='" +
+                                   table +
+                                   u"' AND a.constraint_name=b.constraint_name AND b.constraint_type='P' ORDER BY "
+                                   u"a.constraint_name, a.position");
         while (!rows.is_eof()) {
             udb_record* record = rows.get_item();
             if (!record) break;
@@ -301,10 +316,11 @@ void ora_table::init_foreign_keys(const compat::wstring& key_name, const udb_nam
     {
         // Ordered by position, so that the columns of a composite key line up with the
         // referenced key's.
-        ora_query_results rows(4, u"select a.TABLE_NAME,a.CONSTRAINT_NAME,a.DELETE_RULE,b.COLUMN_NAME FROM "
-                                  u"USER_CONSTRAINTS a, USER_CONS_COLUMNS b WHERE a.CONSTRAINT_NAME=b.CONSTRAINT_NAME "
-                                  u"and a.CONSTRAINT_TYPE='R' and a.R_CONSTRAINT_NAME='" +
-                                      ora_quote_literal(key_name) + u"' ORDER BY a.CONSTRAINT_NAME, b.POSITION");
+        ora_query_results rows(4,
+                               u"select a.TABLE_NAME,a.CONSTRAINT_NAME,a.DELETE_RULE,b.COLUMN_NAME FROM "
+                               u"USER_CONSTRAINTS a, USER_CONS_COLUMNS b WHERE a.CONSTRAINT_NAME=b.CONSTRAINT_NAME "
+                               u"and a.CONSTRAINT_TYPE='R' and a.R_CONSTRAINT_NAME='" +
+                                   ora_quote_literal(key_name) + u"' ORDER BY a.CONSTRAINT_NAME, b.POSITION");
         while (!rows.is_eof()) {
             udb_record* record = rows.get_item();
             if (!record) break;

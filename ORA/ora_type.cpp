@@ -20,7 +20,7 @@ ub4 param_attr(OCIParam* param, ub4 attribute) {
     return value;
 }
 
-constexpr int long_maximum = 1000000;   // characters of a LONG, hex digits of a LONG RAW
+constexpr int long_maximum = 1000000;  // characters of a LONG, hex digits of a LONG RAW
 constexpr int rowid_maximum = 255;
 // An INTERVAL DAY(9) TO SECOND(9) prints as "+000000000 00:00:00.000000000" (29 characters).
 constexpr int interval_maximum = 64;
@@ -50,18 +50,36 @@ ora_type::ora_type(OCIParam* param, int code) : code_(code) {
 ora_type::~ora_type() {
     ora::trace(1, "ora_type::dtor");
     if (define_) {
-        if (ora_engine* e = ora_engine::try_get(); e && e->is_initialized()) e->oci().OCIHandleFree(define_, OCI_HTYPE_DEFINE);
+        if (ora_engine* e = ora_engine::try_get(); e && e->is_initialized())
+            e->oci().OCIHandleFree(define_, OCI_HTYPE_DEFINE);
     }
 }
 
 VARTYPE ora_type::get_vartype() const {
     ora::trace(1, "ora_type::get_vartype()");
     switch (code_) {
-        case 2: case 4: case 6: case 7: return VT_R8;
-        case 3: return VT_I4;
-        case 12: case 180: case 181: case 187: case 188: case 231: case 232: return VT_DATE;
-        case 23: case 24: case 113: case 114: return VT_BLOB;
-        default: return VT_BSTR;
+        case 2:
+        case 4:
+        case 6:
+        case 7:
+            return VT_R8;
+        case 3:
+            return VT_I4;
+        case 12:
+        case 180:
+        case 181:
+        case 187:
+        case 188:
+        case 231:
+        case 232:
+            return VT_DATE;
+        case 23:
+        case 24:
+        case 113:
+        case 114:
+            return VT_BLOB;
+        default:
+            return VT_BSTR;
     }
 }
 
@@ -224,7 +242,8 @@ ora_lob::ora_lob(OCIParam* param, int code) : ora_type(param, code) {
 
 ora_lob::~ora_lob() {
     if (locator_) {
-        if (ora_engine* e = ora_engine::try_get(); e && e->is_initialized()) e->oci().OCIDescriptorFree(locator_, OCI_DTYPE_LOB);
+        if (ora_engine* e = ora_engine::try_get(); e && e->is_initialized())
+            e->oci().OCIDescriptorFree(locator_, OCI_DTYPE_LOB);
     }
 }
 
@@ -263,7 +282,8 @@ void ora_lob::to_variant(ole_variant& out) {
         if (amount == 0 || s == OCI_NO_DATA) break;
         amount = std::min<ub4>(amount, static_cast<ub4>(chunk_buffer.size() / unit));
         if (clob) ora::trace(1, "bytes_read=%d", amount * 2);
-        bytes.insert(bytes.end(), chunk_buffer.begin(), chunk_buffer.begin() + static_cast<std::ptrdiff_t>(amount * unit));
+        bytes.insert(bytes.end(), chunk_buffer.begin(),
+                     chunk_buffer.begin() + static_cast<std::ptrdiff_t>(amount * unit));
         offset += amount;
         done += amount;
     }
@@ -292,24 +312,44 @@ void ora_dummy::to_variant(ole_variant& out) { out = compat::wstring(unsupported
 
 std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
     switch (code) {
-        case 1: case 5: case 96:
+        case 1:
+        case 5:
+        case 96:
             return std::make_unique<ora_string>(param, code);
-        case 2: case 3: case 4: case 6: case 7:
+        case 2:
+        case 3:
+        case 4:
+        case 6:
+        case 7:
             return std::make_unique<ora_number>(param, code);
-        case 8: case 24:
+        case 8:
+        case 24:
             return std::make_unique<ora_str_repr>(param, code, long_maximum);
         // 69 is ROWID as a select list describes it.
-        case 11: case 69: case 104: case 105:
+        case 11:
+        case 69:
+        case 104:
+        case 105:
             return std::make_unique<ora_str_repr>(param, code, rowid_maximum);
         // 182 and 183 are the INTERVAL kinds as a select list describes them.
-        case 182: case 183: case 189: case 190:
+        case 182:
+        case 183:
+        case 189:
+        case 190:
             return std::make_unique<ora_str_repr>(param, code, interval_maximum);
         // 180 and 181 are TIMESTAMP and TIMESTAMP WITH TIME ZONE as a select list describes them.
-        case 12: case 180: case 181: case 187: case 188: case 231: case 232:
+        case 12:
+        case 180:
+        case 181:
+        case 187:
+        case 188:
+        case 231:
+        case 232:
             return std::make_unique<ora_date>(param, code);
         case 23:
             return std::make_unique<ora_binary>(param, code);
-        case 112: case 113:
+        case 112:
+        case 113:
             return std::make_unique<ora_lob>(param, code);
         default:
             return std::make_unique<ora_dummy>(param, code);
@@ -318,7 +358,8 @@ std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
 
 ora_record::ora_record(const ora_columns& columns) {
     ora::trace(1, "ora_record::ctor");
-    for (const auto& column : columns) push_back(new udb_field(column->name(), column->size(), ole_variant(), false, false));
+    for (const auto& column : columns)
+        push_back(new udb_field(column->name(), column->size(), ole_variant(), false, false));
 }
 
 void ora_record::refill(const ora_columns& columns) {

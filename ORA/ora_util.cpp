@@ -61,13 +61,13 @@ sword ora_stmt::fetch() {
 void ora_stmt::define_int(ub4 position, sb4* value) {
     ora_engine& e = ora_engine::instance();
     OCIDefine* def = nullptr;
-    e.check_status(e.oci().OCIDefineByPos(handle_, &def, e.err(), position, value, sizeof(sb4), SQLT_INT,
-                                          nullptr, nullptr, nullptr, OCI_DEFAULT));
+    e.check_status(e.oci().OCIDefineByPos(handle_, &def, e.err(), position, value, sizeof(sb4), SQLT_INT, nullptr,
+                                          nullptr, nullptr, OCI_DEFAULT));
 }
 
 void ora_stmt::define_text(ub4 position, compat::wchar* buffer, sb4 size) {
     ora_engine& e = ora_engine::instance();
     OCIDefine* def = nullptr;
-    e.check_status(e.oci().OCIDefineByPos(handle_, &def, e.err(), position, buffer, size, SQLT_STR, nullptr,
-                                          nullptr, nullptr, OCI_DEFAULT));
+    e.check_status(e.oci().OCIDefineByPos(handle_, &def, e.err(), position, buffer, size, SQLT_STR, nullptr, nullptr,
+                                          nullptr, OCI_DEFAULT));
 }

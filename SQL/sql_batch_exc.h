@@ -8,7 +8,7 @@
 #include "SQL/sql_exc.h"
 
 struct sql_row_error {
-    int record_number;   // 1-based, in the order the table received its records
+    int record_number;  // 1-based, in the order the table received its records
     unsigned mysql_errno;
     std::string message;
     int code() const { return sql_exception::code_of(mysql_errno); }

@@ -48,7 +48,8 @@ sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schem
         int only = -1;
         int matches = 0;
         for (size_t k = 0; k < c; ++k)
-            if (!taken[k] && compat::equal_nocase(schema[k]->name, finder.names()[j])) only = static_cast<int>(k), ++matches;
+            if (!taken[k] && compat::equal_nocase(schema[k]->name, finder.names()[j]))
+                only = static_cast<int>(k), ++matches;
         if (matches == 1) claim(j, only);
     }
 
@@ -85,8 +86,7 @@ bool sql_column_map::fits(const udb_record& record) const {
     for (size_t j = 0; j < record.size(); ++j) {
         const compat::wstring& name = record[j]->name;
         const compat::wstring& known = record_names_[j];
-        if (name.size() != known.size() ||
-            std::memcmp(name.data(), known.data(), name.size() * sizeof(char16_t)) != 0)
+        if (name.size() != known.size() || std::memcmp(name.data(), known.data(), name.size() * sizeof(char16_t)) != 0)
             return false;
     }
     return true;

@@ -19,19 +19,17 @@ void sql_connection::reset() {
     init();
 }
 
-bool sql_connection::connect(const std::string& host, const std::string& user,
-                             const std::string& password, unsigned port) {
-    return mysql_real_connect(handle_.get(), host.c_str(), user.c_str(), password.c_str(),
-                              nullptr, port, nullptr, 0) != nullptr;
+bool sql_connection::connect(const std::string& host, const std::string& user, const std::string& password,
+                             unsigned port) {
+    return mysql_real_connect(handle_.get(), host.c_str(), user.c_str(), password.c_str(), nullptr, port, nullptr, 0) !=
+           nullptr;
 }
 
 int sql_connection::query(std::string_view statement) {
     return mysql_real_query(handle_.get(), statement.data(), statement.size());
 }
 
-int sql_connection::select_db(const std::string& name) {
-    return mysql_select_db(handle_.get(), name.c_str());
-}
+int sql_connection::select_db(const std::string& name) { return mysql_select_db(handle_.get(), name.c_str()); }
 
 bool sql_connection::set_character_set(const char* charset) {
     return mysql_set_character_set(handle_.get(), charset) == 0;

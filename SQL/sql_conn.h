@@ -25,8 +25,7 @@ public:
     void reset();
     // mysql_real_connect without a database or socket; false on failure (the handle keeps
     // the error).
-    bool connect(const std::string& host, const std::string& user, const std::string& password,
-                 unsigned port);
+    bool connect(const std::string& host, const std::string& user, const std::string& password, unsigned port);
     // The statement with its length, so a NUL byte cannot cut it; 0 = accepted.
     int query(std::string_view statement);
     int select_db(const std::string& name);

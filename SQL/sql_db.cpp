@@ -93,7 +93,8 @@ wstring sql_database::refine_view_out(const wstring& text) const {
     wstring out = text;
     const std::ptrdiff_t open = ci_wstring::find(out, u"/*", 0);
     const std::ptrdiff_t close = ci_wstring::find(out, u"*/", 0);
-    if (open >= 0 && close >= 0 && close > open) out.erase(static_cast<size_t>(open), static_cast<size_t>(close - open + 2));
+    if (open >= 0 && close >= 0 && close > open)
+        out.erase(static_cast<size_t>(open), static_cast<size_t>(close - open + 2));
     const wstring qualifier = u"`" + name_ + u"`.";
     for (std::ptrdiff_t pos = ci_wstring::find(out, qualifier, 0); pos >= 0;
          pos = ci_wstring::find(out, qualifier, static_cast<size_t>(pos))) {
@@ -146,9 +147,7 @@ std::unique_ptr<udb_recordset> sql_database::create_table(const wstring& name, c
     text += (engine.version() > sql::ver_3_23_34 && engine.use_innodb() == 1) ? u"InnoDB" : u"MyISAM";
     trace(2, u"Run SQL query: %s\n", text);
     if (connection_->query(utf8(text)) != 0) throw sql_exception(*connection_);
-    {
-        sql_live::result_ptr none(mysql_use_result(handle()));
-    }
+    { sql_live::result_ptr none(mysql_use_result(handle())); }
     table_names_.push_back(name);
     names_map_.add_fn_map(name, columns.get_names_map());
     return get_table(name);
@@ -279,8 +278,8 @@ void sql_database::create_relationships(const udb_relationships& relationships) 
             };
             query(u"ALTER TABLE " + sql_engine::quote_name(child) + u" ADD CONSTRAINT " +
                   sql_engine::quote_name(rel.name) + u" FOREIGN KEY(" + field_list(child, rel.child_fields) +
-                  u") REFERENCES " + sql_engine::quote_name(parent) + u"(" +
-                  field_list(parent, rel.parent_fields) + u")");
+                  u") REFERENCES " + sql_engine::quote_name(parent) + u"(" + field_list(parent, rel.parent_fields) +
+                  u")");
         } catch (const tk_exception& e) {
             trace(2, "Error while creating FK:\n%s\n", e.message());
             trace(3, u"Foreign key '%s': Can't create foreign key. Please contact technical support.",

@@ -27,8 +27,7 @@ public:
     // which up to 256 records are stored. The result is freed by release or destruction.
     class sql_limited_query {
     public:
-        sql_limited_query(sql_database& db, const compat::wstring& text, long offset,
-                          long count, bool is_statement);
+        sql_limited_query(sql_database& db, const compat::wstring& text, long offset, long count, bool is_statement);
         sql_limited_query(const sql_limited_query&) = delete;
         sql_limited_query& operator=(const sql_limited_query&) = delete;
 

@@ -40,9 +40,7 @@ dmp_file::dmp_file(const std::string& path) : path_(path) {
 }
 
 void dmp_file::failed(const char* what, int error) {
-    raise(compat::format("Cannot %s the dump file '%s': %s", what, path_,
-                         std::strerror(error)),
-          0, 1);
+    raise(compat::format("Cannot %s the dump file '%s': %s", what, path_, std::strerror(error)), 0, 1);
 }
 
 void dmp_file::write(std::string_view text) {

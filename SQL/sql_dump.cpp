@@ -65,8 +65,7 @@ wstring dmp_database::database_name_of(const wstring& path) {
 void dmp_database::write_header(const std::tm& now) {
     const std::string& e = eol_;
     if (options_.comments) {
-        std::string date = compat::format("%02d/%02d/%04d", now.tm_mon + 1, now.tm_mday,
-                                          now.tm_year + 1900);
+        std::string date = compat::format("%02d/%02d/%04d", now.tm_mon + 1, now.tm_mday, now.tm_year + 1900);
         write("# File name: " + sql::comment_text(utf8(name_)) + e);
         write("# Creation date: " + date + e);
         write("# Created by " + sql::comment_text(utf8(options_.created_by)) + e);
@@ -104,8 +103,7 @@ wstring dmp_database::table_name(const wstring& name) const {
     return options_.new_version ? sql::backquote(name) : name;
 }
 
-std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name,
-                                                          const udb_schema& schema,
+std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, const udb_schema& schema,
                                                           const udb_indexes& indexes) {
     sql::trace(2, u"dmp_database::create_table(%s)", name);
     if (find_table(name) >= 0) sql::fail(sql::src_dump, 274);
@@ -120,13 +118,13 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name,
 
     if (options_.create_table) {
         if (options_.comments)
-            write(e + "#" + e + "# Table structure for table '" + sql::comment_text(utf8(name)) +
-                  "'" + e + "#" + e + e);
+            write(e + "#" + e + "# Table structure for table '" + sql::comment_text(utf8(name)) + "'" + e + "#" + e +
+                  e);
         write("DROP TABLE IF EXISTS " + t + ";" + e);
         std::string stmt = "CREATE TABLE " + t + " (" + e;
         if (!indexes.empty() || !auto_column.empty()) {
-            sql_indexes_initializer keys(columns.get_schema(), indexes, auto_column,
-                                         columns.get_names_map(), sql_target::dump);
+            sql_indexes_initializer keys(columns.get_schema(), indexes, auto_column, columns.get_names_map(),
+                                         sql_target::dump);
             keys.get_init_chunks(chunks);
         }
         for (size_t i = 0; i < chunks.size(); ++i) {
@@ -147,8 +145,7 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name,
         write(stmt + ";" + e);
     }
     if (options_.comments)
-        write(e + "#" + e + "# Dumping data for table '" + sql::comment_text(utf8(name)) + "'" +
-              e + "#" + e + e);
+        write(e + "#" + e + "# Dumping data for table '" + sql::comment_text(utf8(name)) + "'" + e + "#" + e + e);
     if (options_.lock_tables) {
         write("LOCK TABLES " + t + " WRITE;" + e);
         sql_engine::instance().set_lock_pending(true);
@@ -160,13 +157,9 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name,
     return std::make_unique<dmp_recordset>(*this, name, columns.get_schema());
 }
 
-std::unique_ptr<udb_recordset> dmp_database::get_table(const wstring&, bool) {
-    sql::fail(sql::src_dump, 117);
-}
+std::unique_ptr<udb_recordset> dmp_database::get_table(const wstring&, bool) { sql::fail(sql::src_dump, 117); }
 
-std::unique_ptr<udb_recordset> dmp_database::get_table(const wstring&, const wstring&, bool) {
-    return nullptr;
-}
+std::unique_ptr<udb_recordset> dmp_database::get_table(const wstring&, const wstring&, bool) { return nullptr; }
 
 bool dmp_database::test_query(const wstring&) { return false; }
 
@@ -200,8 +193,7 @@ void dmp_database::create_views(const udb_views& views) {
             if (c == u'[' || c == u']') c = u'`';
         text = names_map_.do_global_replace1(text, u"`", u"`");
         unlock_if_pending();
-        write("CREATE OR REPLACE VIEW " + utf8(sql_engine::quote_name(name)) + " AS " +
-              utf8(text) + ";" + eol_);
+        write("CREATE OR REPLACE VIEW " + utf8(sql_engine::quote_name(name)) + " AS " + utf8(text) + ";" + eol_);
     }
 }
 
@@ -230,15 +222,13 @@ void dmp_database::create_relationships(const udb_relationships& relationships) 
         std::string child_q = utf8(sql_engine::quote_name(child));
         std::string child_cols = field_list(rel.child_table, rel.child_fields);
         auto it = table_indexes_.find(child);
-        bool has_index = it != table_indexes_.end() &&
-                         it->second.has_index_on_fields(rel.child_fields, false);
+        bool has_index = it != table_indexes_.end() && it->second.has_index_on_fields(rel.child_fields, false);
         if (has_index)
             sql::trace(1, u"Child index for table '%s' exists", child);
         else
             write("ALTER TABLE " + child_q + " ADD INDEX (" + child_cols + ");" + e);
-        write("ALTER TABLE " + child_q + " ADD CONSTRAINT " +
-              utf8(sql_engine::quote_name(rel.name)) + " FOREIGN KEY(" + child_cols +
-              ") REFERENCES " + utf8(sql_engine::quote_name(parent)) + "(" +
+        write("ALTER TABLE " + child_q + " ADD CONSTRAINT " + utf8(sql_engine::quote_name(rel.name)) + " FOREIGN KEY(" +
+              child_cols + ") REFERENCES " + utf8(sql_engine::quote_name(parent)) + "(" +
               field_list(rel.parent_table, rel.parent_fields) + ");" + e);
     }
     write("SET FOREIGN_KEY_CHECKS = 1;" + e);

@@ -34,18 +34,16 @@ class dmp_database : public udb_database {
 public:
     // Opens (truncates) the file named by path; a file that cannot be opened raises a
     // level-1 error.
-    dmp_database(const compat::wstring& path, const dmp_options& options,
-                 dmp_clock clock = dmp_local_time);
+    dmp_database(const compat::wstring& path, const dmp_options& options, dmp_clock clock = dmp_local_time);
     // Closes the file when close() was not called; never throws.
     ~dmp_database() override;
 
-    std::unique_ptr<udb_recordset> create_table(const compat::wstring& name,
-                                                const udb_schema& schema,
+    std::unique_ptr<udb_recordset> create_table(const compat::wstring& name, const udb_schema& schema,
                                                 const udb_indexes& indexes) override;
     // A dump cannot be read back.
     std::unique_ptr<udb_recordset> get_table(const compat::wstring& name, bool flag) override;
-    std::unique_ptr<udb_recordset> get_table(const compat::wstring& name,
-                                             const compat::wstring& query, bool flag) override;
+    std::unique_ptr<udb_recordset> get_table(const compat::wstring& name, const compat::wstring& query,
+                                             bool flag) override;
     bool test_query(const compat::wstring& text) override;
     // Writes the statement; no recordset.
     std::unique_ptr<udb_recordset> query(const compat::wstring& text) override;

@@ -45,8 +45,7 @@ bool sql_engine::run_logged(const std::string& statement, const char* failure_fo
     return false;
 }
 
-void sql_engine::connect(const std::string& host, const std::string& user,
-                         const std::string& password, unsigned port) {
+void sql_engine::connect(const std::string& host, const std::string& user, const std::string& password, unsigned port) {
     // The password never reaches the trace log.
     sql::trace(2, "sql_engine::connect(%s,%s,%s)", host, user, password.empty() ? "" : "********");
     if (connected_) {
@@ -108,9 +107,7 @@ void sql_engine::take_version_text(const char* text, bool password_given) {
     if (version_ == sql::ver_4_1_0 && password_given) throw sql_auth_not_supported_exception();
 }
 
-const char* sql_engine::text_charset() const {
-    return version_ >= sql::ver_5_5_3 ? "utf8mb4" : "utf8";
-}
+const char* sql_engine::text_charset() const { return version_ >= sql::ver_5_5_3 ? "utf8mb4" : "utf8"; }
 
 int sql_engine::bytes_per_char() const {
     if (version_ >= sql::ver_5_5_3) return 4;
@@ -165,8 +162,7 @@ std::unique_ptr<udb_validator> sql_engine::create_tn_validator(const sql_names& 
 
 std::unique_ptr<udb_validator> sql_engine::create_dn_validator() const {
     sql::trace(2, "sql_engine::create_dn_validator");
-    if (version_ >= sql::ver_4_1_0)
-        return std::make_unique<sql_new_validator>(sql_new_validator::all_illegal);
+    if (version_ >= sql::ver_4_1_0) return std::make_unique<sql_new_validator>(sql_new_validator::all_illegal);
     return std::make_unique<sql_old_dn_validator>();
 }
 

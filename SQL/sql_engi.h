@@ -28,8 +28,7 @@ public:
     ~sql_engine() override;
 
     void initialize();
-    void connect(const std::string& host, const std::string& user, const std::string& password,
-                 unsigned port);
+    void connect(const std::string& host, const std::string& user, const std::string& password, unsigned port);
 
     std::unique_ptr<udb_database> create_db(const compat::wstring& name) override;
     std::unique_ptr<udb_database> open_db(const compat::wstring& name, int mode) override;
@@ -43,8 +42,7 @@ public:
     static compat::wstring quote_name(compat::wstring_view name);
 
     // Name validators for the server version in force; owned by the caller.
-    std::unique_ptr<udb_validator> create_tn_validator(const sql_names& tables,
-                                                       const sql_names& existing) const;
+    std::unique_ptr<udb_validator> create_tn_validator(const sql_names& tables, const sql_names& existing) const;
     std::unique_ptr<udb_validator> create_dn_validator() const;
     std::unique_ptr<udb_validator> create_fn_validator(const udb_schema& schema) const;
     std::unique_ptr<udb_validator> create_fn_validator(const udb_record& record) const;

@@ -14,14 +14,22 @@ namespace {
 // The escape letter for a code unit that needs one, or 0.
 constexpr char escape_letter(char32_t c) {
     switch (c) {
-        case 0: return '0';
-        case '\n': return 'n';
-        case '\r': return 'r';
-        case 0x1A: return 'Z';
-        case '\\': return '\\';
-        case '\'': return '\'';
-        case '"': return '"';
-        default: return 0;
+        case 0:
+            return '0';
+        case '\n':
+            return 'n';
+        case '\r':
+            return 'r';
+        case 0x1A:
+            return 'Z';
+        case '\\':
+            return '\\';
+        case '\'':
+            return '\'';
+        case '"':
+            return '"';
+        default:
+            return 0;
     }
 }
 
@@ -48,9 +56,7 @@ S escape_impl(V text) {
 
 std::string escape_text(std::string_view text) { return escape_impl<std::string>(text); }
 
-compat::wstring escape_text(compat::wstring_view text) {
-    return escape_impl<compat::wstring>(text);
-}
+compat::wstring escape_text(compat::wstring_view text) { return escape_impl<compat::wstring>(text); }
 
 namespace {
 

@@ -10,8 +10,7 @@ sql_exception::sql_exception(const std::string& message, unsigned mysql_errno)
     sql::trace(2, "Got MySQL error code=%d", code());
 }
 
-sql_exception::sql_exception(sql::sql_connection& c)
-    : sql_exception(c.error_text(), c.error_number()) {}
+sql_exception::sql_exception(sql::sql_connection& c) : sql_exception(c.error_text(), c.error_number()) {}
 
 sql_exception::sql_exception() : sql_exception(sql_engine::instance().connection()) {}
 

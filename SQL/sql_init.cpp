@@ -16,17 +16,14 @@ bool is_blob(const t_ftd& f) { return f.vartype == VT_BLOB || f.vartype == VT_BL
 
 // InnoDB takes keys up to 3072 bytes where large prefixes are the default (MySQL 5.7.7,
 // MariaDB 10.2.2), 767 before.
-bool innodb_large_prefix(uint32_t v) {
-    return (v >= sql::ver_5_7_7 && v < 0x0A0000) || v >= 0x0A0202;
-}
+bool innodb_large_prefix(uint32_t v) { return (v >= sql::ver_5_7_7 && v < 0x0A0000) || v >= 0x0A0202; }
 
 }  // namespace
 
 // ---- columns ------------------------------------------------------------------------
 
 sql_schema_initializer::sql_schema_initializer(const wstring& table, const udb_schema& schema,
-                                               const udb_indexes& indexes, wstring& auto_column,
-                                               sql_target target)
+                                               const udb_indexes& indexes, wstring& auto_column, sql_target target)
     : table_(table),
       validator_(sql_engine::instance().create_fn_validator(schema)),
       auto_column_(auto_column),
@@ -44,8 +41,7 @@ sql_schema_initializer::sql_schema_initializer(const wstring& table, const udb_s
         }
         auto copy = std::make_unique<t_ftd>(*f);
         copy->name = name;
-        sql::trace(1, u"GOT FIELD: name=%s, type=%d, flags=%d", name, int(copy->vartype),
-                   copy->reserved);
+        sql::trace(1, u"GOT FIELD: name=%s, type=%d, flags=%d", name, int(copy->vartype), copy->reserved);
         schema_.push_back(copy.release());
         // no later safe name may take a final name
         validator_->add_restricted_name(name);
@@ -76,8 +72,7 @@ wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& so
     if (udb_custom_conversion::is_acceptable1(field))
         chunk += udb_custom_conversion::handle1(field);
     else
-        chunk += get_native_type(field.vartype, unsigned(field.size > 0 ? field.size : 0),
-                                 field.reserved);
+        chunk += get_native_type(field.vartype, unsigned(field.size > 0 ? field.size : 0), field.reserved);
     if (is_text_type(field.vartype) && engine.version() >= sql::ver_4_1_0) {
         if (target_ == sql_target::dump)
             // 4.1 servers take the table's utf8 default; 5.5.3 and later read this
@@ -85,8 +80,7 @@ wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& so
         else
             chunk += u" CHARACTER SET " + compat::utf8_to_utf16(engine.text_charset()) + u" ";
     }
-    bool not_null = field.b_not_null || field.b_auto_increment ||
-                    indexes_.is_idx_field(source.name, true) ||
+    bool not_null = field.b_not_null || field.b_auto_increment || indexes_.is_idx_field(source.name, true) ||
                     (engine.version() <= sql::ver_3_23_1 && indexes_.is_idx_field(source.name, false));
     if (not_null) chunk += u" NOT NULL";
     if (can_have_def_value(&field)) {
@@ -105,16 +99,13 @@ wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& so
 void sql_schema_initializer::get_init_chunks(sql_chunks& chunks) {
     sql::trace(2, "sql_schema_initializer::get_init_chunks(n_columns=%d)", int(schema_.size()));
     auto_column_.clear();
-    for (size_t i = 0; i < schema_.size(); ++i)
-        chunks.push_back(column_chunk(*schema_[i], *source_[i]));
+    for (size_t i = 0; i < schema_.size(); ++i) chunks.push_back(column_chunk(*schema_[i], *source_[i]));
 }
 
 // ---- indexes ------------------------------------------------------------------------
 
-sql_indexes_initializer::sql_indexes_initializer(const udb_schema& final_schema,
-                                                 const udb_indexes& indexes,
-                                                 const wstring& auto_column,
-                                                 const t_names_map& column_map,
+sql_indexes_initializer::sql_indexes_initializer(const udb_schema& final_schema, const udb_indexes& indexes,
+                                                 const wstring& auto_column, const t_names_map& column_map,
                                                  sql_target target)
     : auto_column_(auto_column), schema_(final_schema), source_indexes_(indexes), target_(target) {
     sql::trace(2, "sql_indexes_initializer::ctor");
@@ -145,28 +136,37 @@ int sql_indexes_initializer::key_limit_bytes(sql_target target) {
 int sql_indexes_initializer::key_bytes(const t_ftd& column, sql_target target) {
     int bpc = target == sql_target::dump ? 4 : sql_engine::instance().bytes_per_char();
     switch (column.vartype) {
-        case VT_BSTR: return column.size * bpc;
+        case VT_BSTR:
+            return column.size * bpc;
         case VT_DATE:
             switch (column.reserved & 3) {
-                case 1: return 8;
+                case 1:
+                    return 8;
                 case 2:
-                case 3: return 3;
-                default: return 19 * bpc;
+                case 3:
+                    return 3;
+                default:
+                    return 19 * bpc;
             }
         case VT_I1:
         case VT_UI1:
-        case VT_BOOL: return 1;
+        case VT_BOOL:
+            return 1;
         case VT_I2:
-        case VT_UI2: return 2;
+        case VT_UI2:
+            return 2;
         case VT_I4:
         case VT_UI4:
         case VT_INT:
         case VT_UINT:
-        case VT_R4: return 4;
+        case VT_R4:
+            return 4;
         case VT_I8:
         case VT_UI8:
-        case VT_R8: return 8;
-        case VT_CY: return 9;
+        case VT_R8:
+            return 8;
+        case VT_CY:
+            return 9;
         case VT_DECIMAL: {
             int precision = (column.reserved >> 8) & 0xFF;
             int scale = column.reserved & 0xFF;
@@ -174,7 +174,8 @@ int sql_indexes_initializer::key_bytes(const t_ftd& column, sql_target target) {
             if (scale >= precision) precision = scale + 1;
             return precision / 2 + 2;
         }
-        default: return column.size > 0 ? column.size : 0;
+        default:
+            return column.size > 0 ? column.size : 0;
     }
 }
 
@@ -236,9 +237,8 @@ void sql_indexes_initializer::get_init_chunks(sql_chunks& chunks) {
         auto validator = sql_engine::instance().create_in_validator(source_indexes_);
         for (const udb_index& idx : indexes_) validator->add_existing_name(idx.name);
         wstring name = auto_column_;
-        if (!validator->is_acceptable(name) || validator->is_duplicated(name))
-            name = validator->get_safe_name(name);
-        chunks.push_back(u"INDEX " + sql_engine::quote_name(name) + u" (" +
-                         sql_engine::quote_name(auto_column_) + u")");
+        if (!validator->is_acceptable(name) || validator->is_duplicated(name)) name = validator->get_safe_name(name);
+        chunks.push_back(u"INDEX " + sql_engine::quote_name(name) + u" (" + sql_engine::quote_name(auto_column_) +
+                         u")");
     }
 }

@@ -23,9 +23,8 @@ class sql_schema_initializer {
 public:
     // auto_column receives the name of the AUTO_INCREMENT column (empty when none) while
     // the chunks are built.
-    sql_schema_initializer(const compat::wstring& table, const udb_schema& schema,
-                           const udb_indexes& indexes, compat::wstring& auto_column,
-                           sql_target target = sql_target::server);
+    sql_schema_initializer(const compat::wstring& table, const udb_schema& schema, const udb_indexes& indexes,
+                           compat::wstring& auto_column, sql_target target = sql_target::server);
     sql_schema_initializer(const sql_schema_initializer&) = delete;
     sql_schema_initializer& operator=(const sql_schema_initializer&) = delete;
 

@@ -4,8 +4,8 @@
 #include "SQL/sql_live_trace.h"
 #include "SQL/sql_rec.h"
 
-sql_database::sql_limited_query::sql_limited_query(sql_database& db, const compat::wstring& text,
-                                                   long offset, long count, bool is_statement)
+sql_database::sql_limited_query::sql_limited_query(sql_database& db, const compat::wstring& text, long offset,
+                                                   long count, bool is_statement)
     : db_(db) {
     sql_live::trace(1, "sql_database::sql_limited_query::sql_limited_query");
     const compat::wstring statement =
@@ -22,9 +22,7 @@ sql_database::sql_limited_query::sql_limited_query(sql_database& db, const compa
     }
 }
 
-unsigned sql_database::sql_limited_query::field_count() const {
-    return result_ ? mysql_num_fields(result_.get()) : 0;
-}
+unsigned sql_database::sql_limited_query::field_count() const { return result_ ? mysql_num_fields(result_.get()) : 0; }
 
 const MYSQL_FIELD* sql_database::sql_limited_query::fields() const {
     return result_ ? mysql_fetch_fields(result_.get()) : nullptr;

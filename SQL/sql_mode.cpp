@@ -8,8 +8,7 @@ namespace sql {
 
 std::string sql_mode_for_literals(std::string_view mode) {
     static constexpr std::array<std::string_view, 8> dropped = {
-        "NO_BACKSLASH_ESCAPES", "ANSI_QUOTES", "ANSI", "DB2", "MAXDB", "MSSQL", "ORACLE",
-        "POSTGRESQL"};
+        "NO_BACKSLASH_ESCAPES", "ANSI_QUOTES", "ANSI", "DB2", "MAXDB", "MSSQL", "ORACLE", "POSTGRESQL"};
     std::string out;
     size_t pos = 0;
     while (pos <= mode.size()) {

@@ -14,22 +14,21 @@ bool is_blob_type(unsigned t) { return t >= MYSQL_TYPE_TINY_BLOB && t <= MYSQL_T
 
 }  // namespace
 
-sql_field::sql_field(const compat::wstring& name, unsigned mysql_type, unsigned long length,
-                     unsigned flags, const compat::wstring& text)
+sql_field::sql_field(const compat::wstring& name, unsigned mysql_type, unsigned long length, unsigned flags,
+                     const compat::wstring& text)
     : udb_field(name, static_cast<int>(length),
                 ::get_variant(mysql_type, flags, static_cast<unsigned>(length), text.c_str()), false, false) {
     sql_live::trace(1, u"sql_field::ctor1(%s,%d,%d)", name, static_cast<int>(mysql_type), static_cast<int>(length));
 }
 
-sql_field::sql_field(const compat::wstring& name, unsigned mysql_type, unsigned long length,
-                     unsigned flags, const char* cell)
-    : udb_field(name, static_cast<int>(length),
-                ::get_variant(mysql_type, flags, static_cast<unsigned>(length), cell), false, false) {
+sql_field::sql_field(const compat::wstring& name, unsigned mysql_type, unsigned long length, unsigned flags,
+                     const char* cell)
+    : udb_field(name, static_cast<int>(length), ::get_variant(mysql_type, flags, static_cast<unsigned>(length), cell),
+                false, false) {
     sql_live::trace(1, u"sql_field::ctor2(%s,%d,%d)", name, static_cast<int>(mysql_type), static_cast<int>(length));
 }
 
-sql_record::sql_record(unsigned n_fields, const MYSQL_FIELD* fields, const unsigned long* lengths,
-                       MYSQL_ROW row) {
+sql_record::sql_record(unsigned n_fields, const MYSQL_FIELD* fields, const unsigned long* lengths, MYSQL_ROW row) {
     sql_live::trace(1, "sql_record::ctor (n_fields=%d)", static_cast<int>(n_fields));
     if (!fields) sql_live::fail(sql_live::src_rec, 17);
     const bool blob_as_text = sql_engine::instance().blob_as_text();

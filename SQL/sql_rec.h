@@ -10,17 +10,15 @@
 class sql_field : public udb_field {
 public:
     // A text cell already converted to wide text.
-    sql_field(const compat::wstring& name, unsigned mysql_type, unsigned long length,
-              unsigned flags, const compat::wstring& text);
+    sql_field(const compat::wstring& name, unsigned mysql_type, unsigned long length, unsigned flags,
+              const compat::wstring& text);
     // Raw cell bytes (numbers, dates, binary data); a null cell gives the empty value.
-    sql_field(const compat::wstring& name, unsigned mysql_type, unsigned long length,
-              unsigned flags, const char* cell);
+    sql_field(const compat::wstring& name, unsigned mysql_type, unsigned long length, unsigned flags, const char* cell);
 };
 
 class sql_record : public udb_record {
 public:
     // One row of a result: the descriptors of its n_fields columns, the byte length of
     // each cell and the cells.
-    sql_record(unsigned n_fields, const MYSQL_FIELD* fields, const unsigned long* lengths,
-               MYSQL_ROW row);
+    sql_record(unsigned n_fields, const MYSQL_FIELD* fields, const unsigned long* lengths, MYSQL_ROW row);
 };

@@ -14,11 +14,16 @@ namespace {
 // for a decimal its precision and scale.
 int detail_word(const MYSQL_FIELD& f) {
     switch (f.type) {
-    case MYSQL_TYPE_DATETIME: return 1;
-    case MYSQL_TYPE_DATE: return 2;
-    case MYSQL_TYPE_TIME: return 3;
-    case MYSQL_TYPE_LONGLONG: return (f.flags & UNSIGNED_FLAG) ? 2 : 1;
-    default: return 0;
+        case MYSQL_TYPE_DATETIME:
+            return 1;
+        case MYSQL_TYPE_DATE:
+            return 2;
+        case MYSQL_TYPE_TIME:
+            return 3;
+        case MYSQL_TYPE_LONGLONG:
+            return (f.flags & UNSIGNED_FLAG) ? 2 : 1;
+        default:
+            return 0;
     }
 }
 
@@ -69,7 +74,8 @@ void sql_recordset::initialize() {
         } else if (f.type == MYSQL_TYPE_DECIMAL || f.type == MYSQL_TYPE_NEWDECIMAL) {
             trace(1, "Scale/precision: (%d,%d)", static_cast<int>(f.decimals), static_cast<int>(f.length));
             // the display length counts the point and, unless UNSIGNED, the sign
-            const int precision = static_cast<int>(f.length) - (f.decimals ? 1 : 0) - ((f.flags & UNSIGNED_FLAG) ? 0 : 1);
+            const int precision =
+                static_cast<int>(f.length) - (f.decimals ? 1 : 0) - ((f.flags & UNSIGNED_FLAG) ? 0 : 1);
             detail = static_cast<int>(f.decimals) | (precision << 8);
         }
         schema_.push_back(new t_ftd(static_cast<int>(f.length), name, vt, (f.flags & NOT_NULL_FLAG) != 0,

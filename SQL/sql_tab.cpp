@@ -142,8 +142,7 @@ std::string sql_table::column_list(const sql_column_map& map) const {
     return text;
 }
 
-void sql_table::append_values(std::string& out, const udb_record& record,
-                              const sql_column_map& map) const {
+void sql_table::append_values(std::string& out, const udb_record& record, const sql_column_map& map) const {
     out += '(';
     bool first = true;
     for (const auto& [field, column] : map.pairs()) {

@@ -49,8 +49,7 @@ private:
     [[noreturn]] void structure_error(const sql_column_map& map) const;
     std::string column_list(const sql_column_map& map) const;
     std::string value_list(const udb_record& record, const sql_column_map& map) const;
-    void append_values(std::string& out, const udb_record& record,
-                       const sql_column_map& map) const;
+    void append_values(std::string& out, const udb_record& record, const sql_column_map& map) const;
     void fast_append(const udb_record& record);
     void slow_append(const udb_record& record);
     void send_batch();
@@ -60,5 +59,5 @@ private:
     std::string head_;    // INSERT INTO `t`(`a`, `b`) VALUES
     std::string buffer_;  // the pending INSERT: head_ and its row groups
     std::vector<pending_row> rows_;
-    int received_ = 0;    // records handed to append_record
+    int received_ = 0;  // records handed to append_record
 };

@@ -18,9 +18,7 @@ constexpr VARTYPE vt_bytes = VT_ARRAY | VT_UI1;
 bool is_blob_type(VARTYPE t) { return t == VT_BLOB || t == VT_BLOB_OBJECT || t == vt_bytes; }
 
 bool is_dec(char32_t c) { return c >= '0' && c <= '9'; }
-bool is_hex(char32_t c) {
-    return is_dec(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool is_hex(char32_t c) { return is_dec(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 // A number the server reads as one token: [sign] digits [. digits] [e [sign] digits], a
 // leading or trailing point allowed (Oracle writes ".5").
@@ -111,18 +109,27 @@ bool rule_applies(const udb_field& value) { return udb_custom_conversion::is_acc
 wstring get_native_type(VARTYPE type, unsigned size, int flags) {
     sql::trace(1, "get_native_type(%d,%d,%d)", int(type), int(size), flags);
     switch (type) {
-        case VT_I2: return u"SMALLINT";
+        case VT_I2:
+            return u"SMALLINT";
         case VT_I4:
-        case VT_INT: return u"INT";
-        case VT_R4: return u"FLOAT";
-        case VT_R8: return u"DOUBLE";
-        case VT_CY: return u"DECIMAL(19,4)";
+        case VT_INT:
+            return u"INT";
+        case VT_R4:
+            return u"FLOAT";
+        case VT_R8:
+            return u"DOUBLE";
+        case VT_CY:
+            return u"DECIMAL(19,4)";
         case VT_DATE:
             switch (flags & 3) {
-                case 1: return u"DATETIME";
-                case 2: return u"DATE";
-                case 3: return u"TIME";
-                default: return u"CHAR(19)";
+                case 1:
+                    return u"DATETIME";
+                case 2:
+                    return u"DATE";
+                case 3:
+                    return u"TIME";
+                default:
+                    return u"CHAR(19)";
             }
         case VT_BSTR: {
             sql::trace(1, "process as text");
@@ -133,8 +140,10 @@ wstring get_native_type(VARTYPE type, unsigned size, int flags) {
             if (sql_engine::instance().case_sensitive()) t += u" BINARY";
             return t;
         }
-        case VT_BOOL: return u"BIT";
-        case VT_I1: return u"TINYINT";
+        case VT_BOOL:
+            return u"BIT";
+        case VT_I1:
+            return u"TINYINT";
         case VT_DECIMAL: {
             int scale = flags & 0xFF;
             int precision = (flags >> 8) & 0xFF;
@@ -144,19 +153,25 @@ wstring get_native_type(VARTYPE type, unsigned size, int flags) {
             if (scale >= precision) precision = scale + 1;
             return compat::wformat(u"DECIMAL(%d,%d)", precision, scale);
         }
-        case VT_UI1: return u"TINYINT UNSIGNED";
-        case VT_UI2: return u"SMALLINT UNSIGNED";
+        case VT_UI1:
+            return u"TINYINT UNSIGNED";
+        case VT_UI2:
+            return u"SMALLINT UNSIGNED";
         case VT_UI4:
-        case VT_UINT: return u"INT UNSIGNED";
-        case VT_I8: return u"BIGINT";
-        case VT_UI8: return u"BIGINT UNSIGNED";
+        case VT_UINT:
+            return u"INT UNSIGNED";
+        case VT_I8:
+            return u"BIGINT";
+        case VT_UI8:
+            return u"BIGINT UNSIGNED";
         case VT_BLOB:
             sql::trace(1, "process as blob");
             if (size == 0 || size > 0xFFFFFF) return u"LONGBLOB";
             if (size <= 255) return u"TINYBLOB";
             if (size > 0xFFFF) return u"MEDIUMBLOB";
             return u"BLOB";
-        default: sql::fail(sql::src_util, 378);
+        default:
+            sql::fail(sql::src_util, 378);
     }
 }
 
@@ -165,25 +180,38 @@ VARTYPE mysql_type_to_vartype(unsigned t, unsigned flags) {
     bool u = (flags & ft::unsigned_flag) != 0;
     switch (t) {
         case ft::decimal:
-        case ft::newdecimal: return VT_DECIMAL;
-        case ft::tiny: return u ? VT_UI1 : VT_I1;
-        case ft::short_: return u ? VT_UI2 : VT_I2;
-        case ft::long_: return u ? VT_UI4 : VT_I4;
-        case ft::float_: return VT_R4;
-        case ft::double_: return VT_R8;
+        case ft::newdecimal:
+            return VT_DECIMAL;
+        case ft::tiny:
+            return u ? VT_UI1 : VT_I1;
+        case ft::short_:
+            return u ? VT_UI2 : VT_I2;
+        case ft::long_:
+            return u ? VT_UI4 : VT_I4;
+        case ft::float_:
+            return VT_R4;
+        case ft::double_:
+            return VT_R8;
         case ft::timestamp:
         case ft::date:
         case ft::time:
-        case ft::datetime: return VT_DATE;
-        case ft::longlong: return u ? VT_UI8 : VT_I8;
-        case ft::int24: return VT_I4;
-        case ft::year: return VT_UI2;
-        case ft::bit: return VT_BOOL;
+        case ft::datetime:
+            return VT_DATE;
+        case ft::longlong:
+            return u ? VT_UI8 : VT_I8;
+        case ft::int24:
+            return VT_I4;
+        case ft::year:
+            return VT_UI2;
+        case ft::bit:
+            return VT_BOOL;
         case ft::tiny_blob:
         case ft::medium_blob:
         case ft::long_blob:
-        case ft::blob: return sql_engine::instance().blob_as_text() ? VT_BSTR : VT_BLOB;
-        default: return VT_BSTR;
+        case ft::blob:
+            return sql_engine::instance().blob_as_text() ? VT_BSTR : VT_BLOB;
+        default:
+            return VT_BSTR;
     }
 }
 
@@ -237,8 +265,7 @@ ole_variant get_variant(unsigned mysql_type, unsigned flags, unsigned length, co
     return cell_variant(mysql_type, flags, length, cell);
 }
 
-ole_variant get_variant(unsigned mysql_type, unsigned flags, unsigned length,
-                        const char16_t* cell) {
+ole_variant get_variant(unsigned mysql_type, unsigned flags, unsigned length, const char16_t* cell) {
     return cell_variant(mysql_type, flags, length, cell);
 }
 
@@ -320,7 +347,8 @@ wstring make_mysql_def_val(const t_ftd& column) {
         case VT_BSTR:
             sql::trace(1, u"Got BSTR def value: %s", text);
             return to_mysql_wstr(text, VT_BSTR);
-        default: return {};
+        default:
+            return {};
     }
 }
 
@@ -335,8 +363,7 @@ bool prints_as_read(const SYSTEMTIME& st) {
     static constexpr unsigned char days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (st.wYear < 1000 || st.wYear > 9999 || st.wMonth < 1 || st.wMonth > 12) return false;
     unsigned last = days[st.wMonth - 1] + (st.wMonth == 2 && is_leap(st.wYear) ? 1 : 0);
-    return st.wDay >= 1 && st.wDay <= last && st.wHour < 24 && st.wMinute < 60 &&
-           st.wSecond < 60;
+    return st.wDay >= 1 && st.wDay <= last && st.wHour < 24 && st.wMinute < 60 && st.wSecond < 60;
 }
 
 // The number types, whose text the literal writer keeps bare when it is one number token.
@@ -354,8 +381,10 @@ bool prints_bare(VARTYPE t) {
         case VT_R8:
         case VT_CY:
         case VT_DECIMAL:
-        case VT_BOOL: return true;
-        default: return false;
+        case VT_BOOL:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -394,14 +423,12 @@ void append_fld_str(std::string& out, const udb_field& value, const t_ftd& colum
         const size_t at = out.size();
         value.append_string(out);
         std::string_view body(out.data() + at, out.size() - at);
-        if (is_number_literal(body))
-            return;
+        if (is_number_literal(body)) return;
         out.resize(at);
     }
     std::string s = to_mysql_str(static_cast<const ole_variant&>(value));
     sql::trace(1, "Got field: %s, type=%08X", s, int(type));
-    bool is_null = type == VT_EMPTY || type == VT_NULL ||
-                   (type != VT_BLOB && type != vt_bytes && s == sql_empty_token);
+    bool is_null = type == VT_EMPTY || type == VT_NULL || (type != VT_BLOB && type != vt_bytes && s == sql_empty_token);
     if (!is_null) {
         out += s;
         return;

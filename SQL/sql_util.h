@@ -12,10 +12,9 @@
 
 // MySQL result field type codes and flags (client-library values).
 namespace sql_field_type {
-inline constexpr unsigned decimal = 0, tiny = 1, short_ = 2, long_ = 3, float_ = 4,
-                          double_ = 5, timestamp = 7, longlong = 8, int24 = 9, date = 10,
-                          time = 11, datetime = 12, year = 13, bit = 16, newdecimal = 246,
-                          tiny_blob = 249, medium_blob = 250, long_blob = 251, blob = 252;
+inline constexpr unsigned decimal = 0, tiny = 1, short_ = 2, long_ = 3, float_ = 4, double_ = 5, timestamp = 7,
+                          longlong = 8, int24 = 9, date = 10, time = 11, datetime = 12, year = 13, bit = 16,
+                          newdecimal = 246, tiny_blob = 249, medium_blob = 250, long_blob = 251, blob = 252;
 inline constexpr unsigned unsigned_flag = 0x20, binary_flag = 0x80;
 }  // namespace sql_field_type
 
@@ -28,10 +27,8 @@ VARTYPE mysql_type_to_vartype(unsigned mysql_type, unsigned field_flags);
 ole_variant get_variant(VARTYPE type, const char* text);
 ole_variant get_variant(VARTYPE type, const char16_t* text);
 // The value of one result-row cell (null = SQL NULL) of length bytes or code units.
-ole_variant get_variant(unsigned mysql_type, unsigned field_flags, unsigned length,
-                        const char* cell);
-ole_variant get_variant(unsigned mysql_type, unsigned field_flags, unsigned length,
-                        const char16_t* cell);
+ole_variant get_variant(unsigned mysql_type, unsigned field_flags, unsigned length, const char* cell);
+ole_variant get_variant(unsigned mysql_type, unsigned field_flags, unsigned length, const char16_t* cell);
 
 // The empty-string token of the literal writers.
 inline constexpr const char* sql_empty_token = "\"\"";

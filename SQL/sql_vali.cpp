@@ -23,32 +23,173 @@ bool old_rule_char(char16_t c) { return udb::is_alnum(c) || c == u'_' || c == u'
 // ---- old family ---------------------------------------------------------------------
 
 const std::vector<const char16_t*>& sql_old_validator::reserved_words() {
-    static const std::vector<const char16_t*> words = {
-        u"add", u"all", u"alter", u"and", u"as", u"asc", u"between", u"bigint", u"binary",
-        u"blob", u"both", u"by", u"cascade", u"case", u"char", u"character", u"change",
-        u"column", u"columns", u"constraint", u"create", u"cross", u"current_date",
-        u"current_time", u"current_timestamp", u"database", u"databases", u"day_hour",
-        u"day_minute", u"day_second", u"dec", u"decimal", u"default", u"delayed", u"delete",
-        u"desc", u"describe", u"distinct", u"distinctrow", u"double", u"drop", u"else",
-        u"escaped", u"enclosed", u"explain", u"exists", u"fields", u"float", u"float4",
-        u"float8", u"foreign", u"from", u"for", u"grant", u"group", u"having",
-        u"high_priority", u"hour_minute", u"hour_second", u"ignore", u"in", u"index",
-        u"infile", u"inner", u"insert", u"insert_id", u"int", u"int1", u"int2", u"int3",
-        u"int4", u"int8", u"integer", u"interval", u"into", u"if", u"is", u"join", u"key",
-        u"keys", u"kill", u"last_insert_id", u"leading", u"left", u"like", u"lines", u"limit",
-        u"load", u"lock", u"long", u"longblob", u"longtext", u"low_priority", u"match",
-        u"mediumblob", u"mediumtext", u"mediumint", u"middleint", u"minute_second",
-        u"natural", u"numeric", u"not", u"null", u"on", u"optimize", u"option", u"optionally",
-        u"or", u"order", u"outer", u"outfile", u"partial", u"precision", u"primary",
-        u"procedure", u"privileges", u"read", u"real", u"regexp", u"rename", u"replace",
-        u"restrict", u"returns", u"revoke", u"rlike", u"select", u"set", u"show", u"smallint",
-        u"soname", u"sql_big_tables", u"sql_big_selects", u"sql_low_priority_updates",
-        u"sql_log_off", u"sql_log_update", u"sql_select_limit", u"sql_small_result",
-        u"sql_big_result", u"sql_warnings", u"straight_join", u"starting", u"table",
-        u"tables", u"terminated", u"then", u"tinyblob", u"tinytext", u"tinyint", u"trailing",
-        u"to", u"usage", u"use", u"using", u"unique", u"unlock", u"unsigned", u"update",
-        u"values", u"varchar", u"varying", u"varbinary", u"with", u"write", u"when", u"where",
-        u"year_month", u"zerofill"};
+    static const std::vector<const char16_t*> words = {u"add",
+                                                       u"all",
+                                                       u"alter",
+                                                       u"and",
+                                                       u"as",
+                                                       u"asc",
+                                                       u"between",
+                                                       u"bigint",
+                                                       u"binary",
+                                                       u"blob",
+                                                       u"both",
+                                                       u"by",
+                                                       u"cascade",
+                                                       u"case",
+                                                       u"char",
+                                                       u"character",
+                                                       u"change",
+                                                       u"column",
+                                                       u"columns",
+                                                       u"constraint",
+                                                       u"create",
+                                                       u"cross",
+                                                       u"current_date",
+                                                       u"current_time",
+                                                       u"current_timestamp",
+                                                       u"database",
+                                                       u"databases",
+                                                       u"day_hour",
+                                                       u"day_minute",
+                                                       u"day_second",
+                                                       u"dec",
+                                                       u"decimal",
+                                                       u"default",
+                                                       u"delayed",
+                                                       u"delete",
+                                                       u"desc",
+                                                       u"describe",
+                                                       u"distinct",
+                                                       u"distinctrow",
+                                                       u"double",
+                                                       u"drop",
+                                                       u"else",
+                                                       u"escaped",
+                                                       u"enclosed",
+                                                       u"explain",
+                                                       u"exists",
+                                                       u"fields",
+                                                       u"float",
+                                                       u"float4",
+                                                       u"float8",
+                                                       u"foreign",
+                                                       u"from",
+                                                       u"for",
+                                                       u"grant",
+                                                       u"group",
+                                                       u"having",
+                                                       u"high_priority",
+                                                       u"hour_minute",
+                                                       u"hour_second",
+                                                       u"ignore",
+                                                       u"in",
+                                                       u"index",
+                                                       u"infile",
+                                                       u"inner",
+                                                       u"insert",
+                                                       u"insert_id",
+                                                       u"int",
+                                                       u"int1",
+                                                       u"int2",
+                                                       u"int3",
+                                                       u"int4",
+                                                       u"int8",
+                                                       u"integer",
+                                                       u"interval",
+                                                       u"into",
+                                                       u"if",
+                                                       u"is",
+                                                       u"join",
+                                                       u"key",
+                                                       u"keys",
+                                                       u"kill",
+                                                       u"last_insert_id",
+                                                       u"leading",
+                                                       u"left",
+                                                       u"like",
+                                                       u"lines",
+                                                       u"limit",
+                                                       u"load",
+                                                       u"lock",
+                                                       u"long",
+                                                       u"longblob",
+                                                       u"longtext",
+                                                       u"low_priority",
+                                                       u"match",
+                                                       u"mediumblob",
+                                                       u"mediumtext",
+                                                       u"mediumint",
+                                                       u"middleint",
+                                                       u"minute_second",
+                                                       u"natural",
+                                                       u"numeric",
+                                                       u"not",
+                                                       u"null",
+                                                       u"on",
+                                                       u"optimize",
+                                                       u"option",
+                                                       u"optionally",
+                                                       u"or",
+                                                       u"order",
+                                                       u"outer",
+                                                       u"outfile",
+                                                       u"partial",
+                                                       u"precision",
+                                                       u"primary",
+                                                       u"procedure",
+                                                       u"privileges",
+                                                       u"read",
+                                                       u"real",
+                                                       u"regexp",
+                                                       u"rename",
+                                                       u"replace",
+                                                       u"restrict",
+                                                       u"returns",
+                                                       u"revoke",
+                                                       u"rlike",
+                                                       u"select",
+                                                       u"set",
+                                                       u"show",
+                                                       u"smallint",
+                                                       u"soname",
+                                                       u"sql_big_tables",
+                                                       u"sql_big_selects",
+                                                       u"sql_low_priority_updates",
+                                                       u"sql_log_off",
+                                                       u"sql_log_update",
+                                                       u"sql_select_limit",
+                                                       u"sql_small_result",
+                                                       u"sql_big_result",
+                                                       u"sql_warnings",
+                                                       u"straight_join",
+                                                       u"starting",
+                                                       u"table",
+                                                       u"tables",
+                                                       u"terminated",
+                                                       u"then",
+                                                       u"tinyblob",
+                                                       u"tinytext",
+                                                       u"tinyint",
+                                                       u"trailing",
+                                                       u"to",
+                                                       u"usage",
+                                                       u"use",
+                                                       u"using",
+                                                       u"unique",
+                                                       u"unlock",
+                                                       u"unsigned",
+                                                       u"update",
+                                                       u"values",
+                                                       u"varchar",
+                                                       u"varying",
+                                                       u"varbinary",
+                                                       u"with",
+                                                       u"write",
+                                                       u"when",
+                                                       u"where",
+                                                       u"year_month",
+                                                       u"zerofill"};
     return words;
 }
 
@@ -80,8 +221,10 @@ wstring sql_old_validator::replace_symbols(const wstring& name) const {
     for (auto& c : s)
         if (!old_rule_char(c)) c = u'_';
     // Nothing numbered from an empty or all-digit base could be accepted.
-    if (s.empty()) s.assign(1, u'_');
-    else if (all_digits(s)) s[0] = u'_';
+    if (s.empty())
+        s.assign(1, u'_');
+    else if (all_digits(s))
+        s[0] = u'_';
     return s;
 }
 
@@ -168,8 +311,7 @@ sql_new_tn_validator::sql_new_tn_validator(const sql_names& tables, const sql_na
     for (const auto& n : existing) add_existing_name(n);
 }
 
-sql_new_fn_validator::sql_new_fn_validator(const udb_schema& schema)
-    : sql_new_validator(field_illegal) {
+sql_new_fn_validator::sql_new_fn_validator(const udb_schema& schema) : sql_new_validator(field_illegal) {
     sql::trace(2, "sql_new_fn_validator::ctor( const udb_schema& )");
     sql::trace(1, "Schema size=%d", int(schema.size()));
     for (size_t i = 0; i < schema.size(); ++i) {
@@ -179,8 +321,7 @@ sql_new_fn_validator::sql_new_fn_validator(const udb_schema& schema)
     sql::trace(2, "sql_new_fn_validator::ctor - end");
 }
 
-sql_new_fn_validator::sql_new_fn_validator(const udb_record& record)
-    : sql_new_validator(field_illegal) {
+sql_new_fn_validator::sql_new_fn_validator(const udb_record& record) : sql_new_validator(field_illegal) {
     sql::trace(2, "sql_new_fn_validator::ctor( const udb_record& )");
     sql::trace(1, "Record size=%d", int(record.size()));
     for (size_t i = 0; i < record.size(); ++i) {
@@ -190,8 +331,7 @@ sql_new_fn_validator::sql_new_fn_validator(const udb_record& record)
     sql::trace(2, "sql_new_fn_validator::ctor - end");
 }
 
-sql_new_in_validator::sql_new_in_validator(const udb_indexes& indexes)
-    : sql_new_validator(field_illegal) {
+sql_new_in_validator::sql_new_in_validator(const udb_indexes& indexes) : sql_new_validator(field_illegal) {
     sql::trace(2, "sql_new_in_validator::ctor");
     // MySQL keeps the name PRIMARY, in any case, for the primary key
     add_restricted_name(u"PRIMARY");

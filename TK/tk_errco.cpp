@@ -20,9 +20,7 @@ constexpr const char* messages[TK_MSG_COUNT] = {
 
 }  // namespace
 
-const char* tk_message(int index) {
-    return index >= 0 && index < TK_MSG_COUNT ? messages[index] : "";
-}
+const char* tk_message(int index) { return index >= 0 && index < TK_MSG_COUNT ? messages[index] : ""; }
 
 tk_error_converter::tk_error_converter(int count, const tk_error_row* rows) {
     tk_log::log(2, "tk_error_converter::ctor (map size=%d)", count);

@@ -16,8 +16,7 @@ std::string or_unknown(std::string_view text) {
 
 tk_exception::tk_exception(int level) : tk_exception(std::string_view(), level) {}
 
-tk_exception::tk_exception(std::string_view message, int level)
-    : message_(or_unknown(message)), level_(level) {}
+tk_exception::tk_exception(std::string_view message, int level) : message_(or_unknown(message)), level_(level) {}
 
 tk_exception::tk_exception(compat::wstring_view message, int level)
     : message_(compat::utf16_to_ansi(message)), level_(level) {}

@@ -96,8 +96,7 @@ bool file_exists(const std::string& path, int mode) {
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     bool write = mode == TK_FILE_WRITABLE;
     // Root may open any file for writing; a file without a write bit is still read-only.
-    if (write && ::geteuid() == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return false;
+    if (write && ::geteuid() == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
     int fd = ::open(path.c_str(), (write ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return false;
     ::close(fd);

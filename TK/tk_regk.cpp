@@ -10,8 +10,7 @@ using compat::reg_status;
 
 tk_reg_key::tk_reg_key(std::string key_path) : key_path_(std::move(key_path)) {}
 
-reg_status tk_reg_key::open(const compat::reg_root* root, std::string_view sub_key,
-                            uint32_t* disposition) {
+reg_status tk_reg_key::open(const compat::reg_root* root, std::string_view sub_key, uint32_t* disposition) {
     if (!root) throw tk_mail_assertion(tk_where::regk, 64);
     compat::reg_key fresh;
     uint32_t how = 0;
@@ -110,8 +109,7 @@ bool tk_reg_key::exchange(const char* name, std::string& value, bool store) {
     if (!key_.is_open()) return false;
     if (store) return set_value(std::string_view(value), name) == ERROR_SUCCESS;
     uint32_t size = 0;
-    if (get_value(static_cast<char*>(nullptr), name, &size) != ERROR_SUCCESS || size == 0)
-        return false;
+    if (get_value(static_cast<char*>(nullptr), name, &size) != ERROR_SUCCESS || size == 0) return false;
     std::vector<char> buf(size);
     if (get_value(buf.data(), name, &size) != ERROR_SUCCESS) return false;
     value = buf.data();  // up to the terminator
@@ -122,8 +120,7 @@ bool tk_reg_key::exchange(const compat::wchar* name, compat::wstring& value, boo
     if (!key_.is_open()) return false;
     if (store) return set_value(compat::wstring_view(value), name) == ERROR_SUCCESS;
     uint32_t size = 0;
-    if (get_value(static_cast<compat::wchar*>(nullptr), name, &size) != ERROR_SUCCESS || size == 0)
-        return false;
+    if (get_value(static_cast<compat::wchar*>(nullptr), name, &size) != ERROR_SUCCESS || size == 0) return false;
     std::vector<compat::wchar> buf(size / sizeof(compat::wchar) + 1, u'\0');
     if (get_value(buf.data(), name, &size) != ERROR_SUCCESS) return false;
     value = buf.data();

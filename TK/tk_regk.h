@@ -29,8 +29,7 @@ public:
 
     // Opens sub_key below root, creating it when missing. On failure the previously open
     // key stays open and usable; on success it is replaced. A null root is misuse.
-    compat::reg_status open(const compat::reg_root* root, std::string_view sub_key,
-                            uint32_t* disposition = nullptr);
+    compat::reg_status open(const compat::reg_root* root, std::string_view sub_key, uint32_t* disposition = nullptr);
     compat::reg_status close();
 
     // Typed reads. size is in bytes, terminator included; a null buffer asks for the size.

@@ -43,8 +43,7 @@ void tk_converter::set_logfile(const std::string& path) {
         struct stat st {};
         bool names_folder = ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         tk_file_name name(path);
-        if (names_folder || (name.name().empty() && name.ext().empty()) ||
-            !tk_is_path_exist(name.get_path()))
+        if (names_folder || (name.name().empty() && name.ext().empty()) || !tk_is_path_exist(name.get_path()))
             throw tk_exception(tk_message(TK_MSG_LOGFILE_NO_PATH), 1);
     }
     log_file_ = path;
@@ -60,9 +59,7 @@ tk_thread::~tk_thread() {
     functor_ = nullptr;
 }
 
-bool tk_thread::is_running() const {
-    return thread_.joinable() && !returned_.load(std::memory_order_acquire);
-}
+bool tk_thread::is_running() const { return thread_.joinable() && !returned_.load(std::memory_order_acquire); }
 
 void tk_thread::start() {
     if (is_running()) throw tk_mail_assertion(tk_where::threa, 92);
@@ -77,8 +74,7 @@ void tk_thread::start() {
     } catch (const std::system_error& e) {
         // Nobody would ever be told that the work did not start: say so.
         owned_.reset();
-        throw tk_exception(std::string("Cannot start a worker thread: ") + e.what(),
-                           e.code().value(), 1);
+        throw tk_exception(std::string("Cannot start a worker thread: ") + e.what(), e.code().value(), 1);
     }
     functor_ = f;
 }

@@ -1,7 +1,7 @@
 #include "TK/tk_utils.h"
 
-#include <climits>
 #include <unistd.h>
+#include <climits>
 
 #include "TK/tk_excep.h"
 #include "TK/tk_log.h"
@@ -26,10 +26,13 @@ std::string tk_wide_to_utf8(compat::wstring_view text) { return compat::utf16_to
 
 std::string tk_wide_to_narrow(compat::wstring_view text, int code_page) {
     switch (code_page) {
-    case TK_CP_ANSI:
-    case TK_CP_ACP: return compat::utf16_to_ansi(text);
-    case TK_CP_UTF8: return compat::utf16_to_utf8(text);
-    default: return {};
+        case TK_CP_ANSI:
+        case TK_CP_ACP:
+            return compat::utf16_to_ansi(text);
+        case TK_CP_UTF8:
+            return compat::utf16_to_utf8(text);
+        default:
+            return {};
     }
 }
 
@@ -57,17 +60,11 @@ int sign(int v) { return (v > 0) - (v < 0); }
 
 std::string tk_trim(std::string_view text) { return trim_blanks<std::string>(text, ' '); }
 
-compat::wstring tk_wtrim(compat::wstring_view text) {
-    return trim_blanks<compat::wstring>(text, u' ');
-}
+compat::wstring tk_wtrim(compat::wstring_view text) { return trim_blanks<compat::wstring>(text, u' '); }
 
-int tk_compare_nocase(std::string_view a, std::string_view b) {
-    return sign(compat::compare_nocase(a, b));
-}
+int tk_compare_nocase(std::string_view a, std::string_view b) { return sign(compat::compare_nocase(a, b)); }
 
-int tk_compare_nocase(compat::wstring_view a, compat::wstring_view b) {
-    return sign(compat::compare_nocase(a, b));
-}
+int tk_compare_nocase(compat::wstring_view a, compat::wstring_view b) { return sign(compat::compare_nocase(a, b)); }
 
 compat::wstring tk_wstring::to_upper() {
     tk_log::log(1, u"tk_wstring::to_upper(%s)", static_cast<const compat::wstring&>(*this));

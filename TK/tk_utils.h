@@ -12,8 +12,8 @@
 #include "compat/text/text.h"
 
 // Code pages understood by tk_wide_to_narrow.
-inline constexpr int TK_CP_ANSI = -1;   // the ANSI code page
-inline constexpr int TK_CP_ACP = 0;     // Windows CP_ACP: the ANSI code page too
+inline constexpr int TK_CP_ANSI = -1;  // the ANSI code page
+inline constexpr int TK_CP_ACP = 0;    // Windows CP_ACP: the ANSI code page too
 inline constexpr int TK_CP_UTF8 = 65001;
 
 // Wide <-> narrow in the ANSI code page.

@@ -59,8 +59,7 @@ bool udb_converter::store_profile(udb_profile& profile) const {
     profile.set_value(udb_sec_generic, key_skip_idx, flag_text(skip_idx));
     profile.set_value(udb_sec_generic, key_tab_def, flag_text(tab_def));
     profile.set_value(udb_sec_generic, key_mode,
-                      mode_ >= 0 && mode_ <= 9 ? wstring(1, char16_t(u'0' + mode_))
-                                               : compat::wformat(u"%d", mode_));
+                      mode_ >= 0 && mode_ <= 9 ? wstring(1, char16_t(u'0' + mode_)) : compat::wformat(u"%d", mode_));
     return true;
 }
 

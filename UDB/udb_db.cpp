@@ -12,8 +12,7 @@ using compat::wstring;
 udb_recordset::udb_recordset(const wstring& name, const wstring& query, bool owns_schema)
     : query_(query), name_(name), schema_(owns_schema) {}
 
-udb_recordset::udb_recordset(const wstring& name, bool owns_schema)
-    : name_(name), schema_(owns_schema) {}
+udb_recordset::udb_recordset(const wstring& name, bool owns_schema) : name_(name), schema_(owns_schema) {}
 
 void udb_recordset::update(const udb_record&) { udb::trace(1, "udb_recordset::update"); }
 
@@ -65,9 +64,7 @@ bool udb_database::delete_tab(const wstring& name) {
     return true;
 }
 
-std::unique_ptr<udb_recordset> udb_database::query(const wstring&) {
-    udb::fail(udb::src_db, 70);
-}
+std::unique_ptr<udb_recordset> udb_database::query(const wstring&) { udb::fail(udb::src_db, 70); }
 
 void udb_database::create_views(const udb_views&) {}
 

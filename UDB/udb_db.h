@@ -74,15 +74,12 @@ public:
     udb_database(const udb_database&) = delete;
     udb_database& operator=(const udb_database&) = delete;
 
-    virtual std::unique_ptr<udb_recordset> create_table(const compat::wstring& name,
-                                                        const udb_schema& schema,
+    virtual std::unique_ptr<udb_recordset> create_table(const compat::wstring& name, const udb_schema& schema,
                                                         const udb_indexes& indexes) = 0;
     // Removes the name from the table names; a missing one is an internal error.
     virtual bool delete_tab(const compat::wstring& name);
-    virtual std::unique_ptr<udb_recordset> get_table(const compat::wstring& name,
-                                                     bool flag) = 0;
-    virtual std::unique_ptr<udb_recordset> get_table(const compat::wstring& name,
-                                                     const compat::wstring& query,
+    virtual std::unique_ptr<udb_recordset> get_table(const compat::wstring& name, bool flag) = 0;
+    virtual std::unique_ptr<udb_recordset> get_table(const compat::wstring& name, const compat::wstring& query,
                                                      bool flag) = 0;
     virtual bool test_query(const compat::wstring& text) = 0;
     // A class that does not override it raises the internal error.

@@ -11,9 +11,7 @@ constexpr size_t min_text = 45;
 // "{" + 8-4-4-4-12 + "}".
 constexpr size_t braced_len = 38;
 
-bool is_hex(char16_t c) {
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
+bool is_hex(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
 
 // A complete braced GUID starts at pos and lies inside the text.
 bool is_braced_guid(const wstring& t, size_t pos) {
@@ -32,8 +30,7 @@ ole_guid_extractor::ole_guid_extractor(const wstring& text) : text_(text) {
     locate();
 }
 
-ole_guid_extractor::ole_guid_extractor(const std::string& text)
-    : ole_guid_extractor(compat::ansi_to_utf16(text)) {}
+ole_guid_extractor::ole_guid_extractor(const std::string& text) : ole_guid_extractor(compat::ansi_to_utf16(text)) {}
 
 void ole_guid_extractor::locate() {
     if (text_.size() < min_text) return;
@@ -53,10 +50,8 @@ void ole_guid_extractor::locate() {
 wstring ole_guid_extractor::to_wstring() const {
     if (!found_) return {};
     const size_t b = static_cast<size_t>(pos_);
-    return text_.substr(b + 1, 8) + text_.substr(b + 10, 4) + text_.substr(b + 15, 4) +
-           text_.substr(b + 20, 4) + text_.substr(b + 25, 12);
+    return text_.substr(b + 1, 8) + text_.substr(b + 10, 4) + text_.substr(b + 15, 4) + text_.substr(b + 20, 4) +
+           text_.substr(b + 25, 12);
 }
 
-std::string ole_guid_extractor::to_string() const {
-    return compat::utf16_to_ansi(to_wstring());
-}
+std::string ole_guid_extractor::to_string() const { return compat::utf16_to_ansi(to_wstring()); }

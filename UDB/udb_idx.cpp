@@ -37,9 +37,8 @@ bool udb_index::consists_of_fields(const udb_names& names) const {
 }
 
 bool udb_indexes::is_acceptable_name(const wstring& name) const {
-    return std::none_of(list_.begin(), list_.end(), [&](const udb_index& i) {
-        return compat::equal_nocase(i.name, name);
-    });
+    return std::none_of(list_.begin(), list_.end(),
+                        [&](const udb_index& i) { return compat::equal_nocase(i.name, name); });
 }
 
 const udb_index& udb_indexes::get_index(const wstring& name) const {

@@ -14,10 +14,8 @@ struct udb_index {
     udb_names fields;  // in key order
 
     udb_index() = default;
-    udb_index(const compat::wstring& index_name, bool is_unique, bool is_primary,
-              udb_names index_fields = {})
-        : name(index_name), unique(is_unique), primary(is_primary),
-          fields(std::move(index_fields)) {}
+    udb_index(const compat::wstring& index_name, bool is_unique, bool is_primary, udb_names index_fields = {})
+        : name(index_name), unique(is_unique), primary(is_primary), fields(std::move(index_fields)) {}
 
     // The index begins with these fields, in this order (names compared without case).
     // An empty list gives true.

@@ -7,9 +7,7 @@ using compat::wstring;
 
 namespace {
 
-bool names_equal(const wstring& a, const wstring& b, bool exact) {
-    return exact ? a == b : compat::equal_nocase(a, b);
-}
+bool names_equal(const wstring& a, const wstring& b, bool exact) { return exact ? a == b : compat::equal_nocase(a, b); }
 
 bool is_high(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool is_low(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -81,8 +79,7 @@ wstring udb_names_map::get_tn_mapped_name(const wstring& name, bool exact) const
     return name;
 }
 
-wstring udb_names_map::get_fn_mapped_name(const wstring& table, const wstring& field,
-                                          bool exact) const {
+wstring udb_names_map::get_fn_mapped_name(const wstring& table, const wstring& field, bool exact) const {
     auto it = fields_.find(table);
     if (it == fields_.end()) {
         udb::trace(1, u"Table '%s' not found", table);
@@ -91,8 +88,7 @@ wstring udb_names_map::get_fn_mapped_name(const wstring& table, const wstring& f
     return it->second.get_mapped_name(field, exact);
 }
 
-wstring udb_names_map::get_fn_orig_name(const wstring& table, const wstring& mapped,
-                                        bool exact) const {
+wstring udb_names_map::get_fn_orig_name(const wstring& table, const wstring& mapped, bool exact) const {
     auto it = fields_.find(table);
     if (it == fields_.end()) {
         udb::trace(1, u"Table '%s' not found", table);
@@ -101,8 +97,8 @@ wstring udb_names_map::get_fn_orig_name(const wstring& table, const wstring& map
     return it->second.get_orig_name(mapped, exact);
 }
 
-wstring udb_names_map::do_global_replace2(const wstring& text, const t_names_map& map,
-                                          const wstring& before, const wstring& after) {
+wstring udb_names_map::do_global_replace2(const wstring& text, const t_names_map& map, const wstring& before,
+                                          const wstring& after) {
     udb::trace(2, u"udb_names_map::do_global_replace2(%s)", text);
     wstring result = text;
     for (const auto& [source, mapped] : map) {
@@ -127,8 +123,7 @@ wstring udb_names_map::do_global_replace2(const wstring& text, const t_names_map
     return result;
 }
 
-wstring udb_names_map::do_global_replace1(const wstring& text, const wstring& before,
-                                          const wstring& after) const {
+wstring udb_names_map::do_global_replace1(const wstring& text, const wstring& before, const wstring& after) const {
     udb::trace(2, u"udb_names_map::do_global_replace1(%s)", text);
     wstring result = do_global_replace2(text, tables_, before, after);
     for (const auto& [table, fields] : fields_) {

@@ -45,20 +45,15 @@ public:
     compat::wstring get_tn_mapped_name(const compat::wstring& name, bool exact) const;
     // The table's field map is found by exact table name; without one the field name is
     // returned unchanged.
-    compat::wstring get_fn_mapped_name(const compat::wstring& table,
-                                       const compat::wstring& field, bool exact) const;
-    compat::wstring get_fn_orig_name(const compat::wstring& table,
-                                     const compat::wstring& mapped, bool exact) const;
+    compat::wstring get_fn_mapped_name(const compat::wstring& table, const compat::wstring& field, bool exact) const;
+    compat::wstring get_fn_orig_name(const compat::wstring& table, const compat::wstring& mapped, bool exact) const;
 
     // Replaces in text every whole-word source name of the table map, then of each field
     // map, by its mapped name wrapped in before/after (the destination's quotes).
-    compat::wstring do_global_replace1(const compat::wstring& text,
-                                       const compat::wstring& before,
+    compat::wstring do_global_replace1(const compat::wstring& text, const compat::wstring& before,
                                        const compat::wstring& after) const;
-    static compat::wstring do_global_replace2(const compat::wstring& text,
-                                              const t_names_map& map,
-                                              const compat::wstring& before,
-                                              const compat::wstring& after);
+    static compat::wstring do_global_replace2(const compat::wstring& text, const t_names_map& map,
+                                              const compat::wstring& before, const compat::wstring& after);
 
     const t_names_map& tables() const { return tables_; }
     const field_maps& fields() const { return fields_; }

@@ -23,10 +23,17 @@ wstring profile_escape(wstring_view text) {
     out.reserve(text.size());
     for (char16_t c : text) {
         switch (c) {
-            case u'\\': out += u"\\\\"; break;
-            case u'\r': out += u"\\r"; break;
-            case u'\n': out += u"\\n"; break;
-            default: out += c;
+            case u'\\':
+                out += u"\\\\";
+                break;
+            case u'\r':
+                out += u"\\r";
+                break;
+            case u'\n':
+                out += u"\\n";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -198,8 +205,7 @@ wstring udb_profile::get_value(const wstring& section_name, const wstring& key) 
     return v == s->second.end() ? wstring() : v->second;
 }
 
-void udb_profile::set_value(const wstring& section_name, const wstring& key,
-                            const wstring& value) {
+void udb_profile::set_value(const wstring& section_name, const wstring& key, const wstring& value) {
     sections_[section_name].emplace(key, value);
 }
 
@@ -211,10 +217,6 @@ const udb_profile::section& udb_profile::get_section(const wstring& name) const 
     return s->second;
 }
 
-const udb_profile::section& udb_profile::get_queries() const {
-    return get_section(udb_sec_queries);
-}
+const udb_profile::section& udb_profile::get_queries() const { return get_section(udb_sec_queries); }
 
-const udb_profile::section& udb_profile::get_selected_tables() const {
-    return get_section(udb_sec_tables);
-}
+const udb_profile::section& udb_profile::get_selected_tables() const { return get_section(udb_sec_tables); }

@@ -29,11 +29,9 @@ public:
     bool store(const compat::wstring& path) const;
 
     // The value, or empty text when the section or the key is missing.
-    compat::wstring get_value(const compat::wstring& section_name,
-                              const compat::wstring& key) const;
+    compat::wstring get_value(const compat::wstring& section_name, const compat::wstring& key) const;
     // Creates the section when missing; a key already present keeps its old value.
-    void set_value(const compat::wstring& section_name, const compat::wstring& key,
-                   const compat::wstring& value);
+    void set_value(const compat::wstring& section_name, const compat::wstring& key, const compat::wstring& value);
     void add_section(const compat::wstring& section_name);
 
     // "Available Queries" and "Selected Tables"; a missing section raises the toolkit's

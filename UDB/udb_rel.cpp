@@ -5,9 +5,8 @@
 #include "UDB/udb_trace.h"
 
 bool udb_relationships::is_acceptable_name(const compat::wstring& name) const {
-    return std::none_of(list_.begin(), list_.end(), [&](const udb_relationship& r) {
-        return compat::equal_nocase(r.name, name);
-    });
+    return std::none_of(list_.begin(), list_.end(),
+                        [&](const udb_relationship& r) { return compat::equal_nocase(r.name, name); });
 }
 
 const udb_relationship& udb_relationships::get_index(const compat::wstring& name) const {

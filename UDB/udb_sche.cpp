@@ -4,19 +4,28 @@
 
 using compat::wstring;
 
-t_ftd::t_ftd(int size_, const wstring& name_, VARTYPE vartype_, bool not_null,
-             bool auto_increment, const ole_variant& def, int reserved_)
-    : size(size_), name(name_), vartype(vartype_), b_auto_increment(auto_increment),
-      b_not_null(not_null), def_value(def), reserved(reserved_) {
+t_ftd::t_ftd(int size_, const wstring& name_, VARTYPE vartype_, bool not_null, bool auto_increment,
+             const ole_variant& def, int reserved_)
+    : size(size_),
+      name(name_),
+      vartype(vartype_),
+      b_auto_increment(auto_increment),
+      b_not_null(not_null),
+      def_value(def),
+      reserved(reserved_) {
     udb::trace(1, "t_ftd::ctor2");
-    udb::trace(1, u"\tfield name='%s', vartype=%d, size=%d, b_not_null=%d, reserved=%d", name,
-               int(vartype), size, int(b_not_null), reserved);
+    udb::trace(1, u"\tfield name='%s', vartype=%d, size=%d, b_not_null=%d, reserved=%d", name, int(vartype), size,
+               int(b_not_null), reserved);
 }
 
 t_ftd::t_ftd(const t_ftd& other)
-    : size(other.size), name(other.name), vartype(other.vartype),
-      b_auto_increment(other.b_auto_increment), b_not_null(other.b_not_null),
-      def_value(other.def_value), reserved(other.reserved) {}
+    : size(other.size),
+      name(other.name),
+      vartype(other.vartype),
+      b_auto_increment(other.b_auto_increment),
+      b_not_null(other.b_not_null),
+      def_value(other.def_value),
+      reserved(other.reserved) {}
 
 udb_schema::udb_schema(bool owns_elements) : owns_(owns_elements) {}
 
@@ -77,8 +86,7 @@ VARTYPE udb_schema::get_field_type(const wstring& name) const {
     udb::fail(udb::src_sche, 355);
 }
 
-udb_field::udb_field(const wstring& name_, int size_, const ole_variant& value, bool f1,
-                     bool f2)
+udb_field::udb_field(const wstring& name_, int size_, const ole_variant& value, bool f1, bool f2)
     : ole_variant(value), size(size_), name(name_), flag1(f1), flag2(f2) {
     udb::trace(1, "udb_field::ctor #2");
     udb::trace(1, u"name=%s, size=%d", name, size);

@@ -12,19 +12,18 @@
 class t_ftd {
 public:
     // Note the order: not-null before auto-increment.
-    t_ftd(int size, const compat::wstring& name, VARTYPE vartype, bool b_not_null,
-          bool b_auto_increment, const ole_variant& def_value = ole_variant(),
-          int reserved = 0);
+    t_ftd(int size, const compat::wstring& name, VARTYPE vartype, bool b_not_null, bool b_auto_increment,
+          const ole_variant& def_value = ole_variant(), int reserved = 0);
     t_ftd(const t_ftd& other);  // the default value deeply
     t_ftd& operator=(const t_ftd& other) = default;
     ~t_ftd() = default;
 
-    int size;              // length as the source reports it; 0 = unlimited or unknown
+    int size;  // length as the source reports it; 0 = unlimited or unknown
     compat::wstring name;
-    VARTYPE vartype;       // VT_BLOB marks a binary column
-    bool b_auto_increment; // filled by the destination
+    VARTYPE vartype;        // VT_BLOB marks a binary column
+    bool b_auto_increment;  // filled by the destination
     bool b_not_null;
-    ole_variant def_value; // VT_EMPTY = no default
+    ole_variant def_value;  // VT_EMPTY = no default
     // Type detail: VT_DECIMAL precision << 8 | scale; VT_DATE the date kind in bits 0-1
     // (0 text, 1 date and time, 2 date only, 3 time only).
     int reserved;
@@ -71,8 +70,7 @@ t_ftd& udb_find_ftd(const std::vector<t_ftd*>& fields, const compat::wstring& na
 // One cell: the value with its column's name and size.
 class udb_field : public ole_variant {
 public:
-    udb_field(const compat::wstring& name, int size, const ole_variant& value,
-              bool flag1 = false, bool flag2 = false);
+    udb_field(const compat::wstring& name, int size, const ole_variant& value, bool flag1 = false, bool flag2 = false);
     udb_field(const udb_field&) = default;
     udb_field& operator=(const udb_field&) = default;
     ~udb_field() override = default;

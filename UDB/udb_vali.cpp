@@ -13,9 +13,7 @@ wstring cut(const wstring& s, size_t n) { return s.substr(0, compat::utf16_safe_
 
 }  // namespace
 
-udb_validator::udb_validator(unsigned max_len) : max_len_(max_len) {
-    udb::trace(2, "udb_validator::ctor");
-}
+udb_validator::udb_validator(unsigned max_len) : max_len_(max_len) { udb::trace(2, "udb_validator::ctor"); }
 
 bool udb_validator::is_acceptable(const wstring& name) const {
     udb::trace(1, u"udb_validator::is_acceptable(%s)", name);

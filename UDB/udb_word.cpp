@@ -20,9 +20,7 @@ static S trim_impl(V text) {
     return S(text.substr(first, last - first));
 }
 
-compat::wstring trim_blanks(compat::wstring_view text) {
-    return trim_impl<compat::wstring>(text);
-}
+compat::wstring trim_blanks(compat::wstring_view text) { return trim_impl<compat::wstring>(text); }
 
 std::string trim_blanks(std::string_view text) { return trim_impl<std::string>(text); }
 

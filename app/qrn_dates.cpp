@@ -10,18 +10,22 @@ using compat::wstring;
 namespace {
 const char16_t* type_word(int kind) {
     switch (kind) {
-        case kind_datetime: return u"DATETIME";
-        case kind_date: return u"DATE";
-        case kind_time: return u"TIME";
-        default: return u"CHAR(19)";
+        case kind_datetime:
+            return u"DATETIME";
+        case kind_date:
+            return u"DATE";
+        case kind_time:
+            return u"TIME";
+        default:
+            return u"CHAR(19)";
     }
 }
 }  // namespace
 
-wstring qrn_date_alter_statement(const wstring& table, const wstring& column_name,
-                                 const t_ftd& source_column, int kind) {
-    wstring text = u"ALTER TABLE " + sql_engine::quote_name(table) + u" MODIFY " +
-                   sql_engine::quote_name(column_name) + u" " + type_word(kind);
+wstring qrn_date_alter_statement(const wstring& table, const wstring& column_name, const t_ftd& source_column,
+                                 int kind) {
+    wstring text = u"ALTER TABLE " + sql_engine::quote_name(table) + u" MODIFY " + sql_engine::quote_name(column_name) +
+                   u" " + type_word(kind);
     if (source_column.b_not_null) text += u" NOT NULL";
     const wstring def = make_mysql_def_val(source_column);
     if (!def.empty()) text += u" DEFAULT " + def;
@@ -38,8 +42,8 @@ void mysql_converter_impl::date_post_process(udb_database& database, const udb_s
         if (kind == e.created_kind) continue;
         try {
             const size_t at = static_cast<size_t>(e.field_index);
-            const wstring statement = qrn_date_alter_statement(dates.table_name(), dest_schema.at(at)->name,
-                                                               *source_schema.at(at), kind);
+            const wstring statement =
+                qrn_date_alter_statement(dates.table_name(), dest_schema.at(at)->name, *source_schema.at(at), kind);
             qrn::trace(3, u"Run SQL query: %s\n", statement);
             database.query(statement);
         } catch (const std::exception& ex) {

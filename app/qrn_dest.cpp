@@ -68,8 +68,7 @@ void quarnel_convertor::check_dest() {
         common_check_dest(dest);
         const fs::path p = fs_path(dest);
         if (!is_replaced_by_dump(p)) return;
-        if (is_being_written(p))
-            throw tk_exception("Destination file is being written by another program.", 1);
+        if (is_being_written(p)) throw tk_exception("Destination file is being written by another program.", 1);
         if (::unlink(p.c_str()) != 0) throw tk_exception_ex(errno);
         return;
     }

@@ -25,10 +25,10 @@ oracle_converter_impl::~oracle_converter_impl() {
     source_db_.reset();
 }
 
-void oracle_converter_impl::store_oracle_settings(const wstring& host, const wstring& user,
-                                                  const wstring& password, const wstring& port) {
-    qrn::trace(2, u"oracle_converter_impl::store_oracle_settings(%s,%s,%s,%s)", host, user,
-               qrn::hidden_wpassword, port);
+void oracle_converter_impl::store_oracle_settings(const wstring& host, const wstring& user, const wstring& password,
+                                                  const wstring& port) {
+    qrn::trace(2, u"oracle_converter_impl::store_oracle_settings(%s,%s,%s,%s)", host, user, qrn::hidden_wpassword,
+               port);
     ora_host_ = host;
     ora_user_ = user;
     ora_password_ = password;
@@ -43,8 +43,8 @@ void oracle_converter_impl::connect_oracle_server(const wstring& service) {
     ora_db_name_ = service;
 }
 
-bool oracle_converter_impl::test_query(const wstring& database, const wstring& user,
-                                       const wstring& password, const wstring& text) {
+bool oracle_converter_impl::test_query(const wstring& database, const wstring& user, const wstring& password,
+                                       const wstring& text) {
     try {
         if (!source_db_) source_db_ = ora_engine_.open_db(database, user, password);
     } catch (const std::exception&) {

@@ -25,8 +25,8 @@ public:
     void connect_oracle_server(const compat::wstring& service);
     // Whether the source parses the text; never raises. Opens the database by name first
     // when none is open.
-    bool test_query(const compat::wstring& database, const compat::wstring& user,
-                    const compat::wstring& password, const compat::wstring& text);
+    bool test_query(const compat::wstring& database, const compat::wstring& user, const compat::wstring& password,
+                    const compat::wstring& text);
 
     bool load_profile(const udb_profile& profile);
     bool store_profile(udb_profile& profile) const;

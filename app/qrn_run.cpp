@@ -122,14 +122,18 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
 
     if (dest.is_table_exist(dest_name)) {
         switch (mode_) {
-            case 2: return;
-            case 1: dest.delete_tab(dest_name); break;
+            case 2:
+                return;
+            case 1:
+                dest.delete_tab(dest_name);
+                break;
             case 3:
             case 4:
                 // Each record on its own, so that a duplicate key fails for that record alone.
                 sql_engine_.set_fast_insert(false);
                 break;
-            default: break;
+            default:
+                break;
         }
     }
 
@@ -185,15 +189,17 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
 
 void quarnel_convertor::flush_table(udb_recordset& table) {
     try {
-        if (auto* live = dynamic_cast<sql_table*>(&table)) live->flush();
-        else if (auto* dump = dynamic_cast<dmp_recordset*>(&table)) dump->flush();
+        if (auto* live = dynamic_cast<sql_table*>(&table))
+            live->flush();
+        else if (auto* dump = dynamic_cast<dmp_recordset*>(&table))
+            dump->flush();
     } catch (const sql_batch_exception& e) {
         handle_record_error(e, table, nullptr, 0);
     }
 }
 
-void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordset& table,
-                                            const udb_record* record, int number) {
+void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordset& table, const udb_record* record,
+                                            int number) {
     error_handler& handler = error_handler::instance();
     const wstring table_name = get_current_table();
     if (const auto* batch = dynamic_cast<const sql_batch_exception*>(&e)) {

@@ -54,9 +54,7 @@ private:
     bool ok_ = true;
 };
 
-bool open_key(tk_reg_key& key) {
-    return key.open(compat::reg_current_user(), key.key_path()) == compat::ERROR_SUCCESS;
-}
+bool open_key(tk_reg_key& key) { return key.open(compat::reg_current_user(), key.key_path()) == compat::ERROR_SUCCESS; }
 
 void dump_values(reg_pass& pass, dmp_options& d) {
     pass.number("dmp_line_br", d.line_break, 0);

@@ -27,9 +27,7 @@ void load_flag(const udb_profile& p, const char16_t* key, bool& flag) {
     if (!v.empty()) flag = v == u"1";
 }
 
-void store_flag(udb_profile& p, const char16_t* key, bool flag) {
-    p.set_value(qrn_sec_mysql, key, flag ? u"1" : u"0");
-}
+void store_flag(udb_profile& p, const char16_t* key, bool flag) { p.set_value(qrn_sec_mysql, key, flag ? u"1" : u"0"); }
 
 wstring widen(const std::string& utf8) { return compat::utf8_to_utf16(utf8); }
 std::string narrow(const wstring& text) { return compat::utf16_to_utf8(text); }
@@ -44,8 +42,7 @@ mysql_converter_impl::~mysql_converter_impl() { qrn::trace(2, "mysql_converter_i
 
 void mysql_converter_impl::store_mysql_settings(const std::string& host, const std::string& user,
                                                 const std::string& password, const std::string& port) {
-    qrn::trace(1, "mysql_converter_impl::store_mysql_settings(%s,%s,%s,%s)", host, user,
-               qrn::hidden_password, port);
+    qrn::trace(1, "mysql_converter_impl::store_mysql_settings(%s,%s,%s,%s)", host, user, qrn::hidden_password, port);
     my_host_ = tk_trim(host);
     my_user_ = tk_trim(user);
     my_password_ = tk_trim(password);

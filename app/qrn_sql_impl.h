@@ -23,8 +23,8 @@ public:
     mysql_converter_impl& operator=(const mysql_converter_impl&) = delete;
 
     // Values are trimmed; an empty port becomes "3306".
-    void store_mysql_settings(const std::string& host, const std::string& user,
-                              const std::string& password, const std::string& port);
+    void store_mysql_settings(const std::string& host, const std::string& user, const std::string& password,
+                              const std::string& port);
     // A port text without leading digits (or 0) raises the level-1 "Invalid port number";
     // the engine's errors propagate.
     void connect_mysql_server();
@@ -37,8 +37,8 @@ public:
     // MODIFY per column); failures are logged and skipped. Column names come from the
     // destination table, NOT NULL and DEFAULT from the source schema (the destination's
     // view of a column may have lost them); positions correspond one to one.
-    void date_post_process(udb_database& database, const udb_schema& dest_schema,
-                           const udb_schema& source_schema, const dates_map& dates);
+    void date_post_process(udb_database& database, const udb_schema& dest_schema, const udb_schema& source_schema,
+                           const dates_map& dates);
 
     bool load_profile(const udb_profile& profile);
     bool store_profile(udb_profile& profile) const;
@@ -62,6 +62,5 @@ protected:
 };
 
 // The ALTER statement that gives a column the type of a date kind (0 to 3).
-compat::wstring qrn_date_alter_statement(const compat::wstring& table,
-                                         const compat::wstring& column_name,
+compat::wstring qrn_date_alter_statement(const compat::wstring& table, const compat::wstring& column_name,
                                          const t_ftd& source_column, int kind);

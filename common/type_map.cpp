@@ -108,8 +108,10 @@ void dates_map::add_rec_stat(const udb_record& record) {
             continue;
         }
         const int32_t after = next_kind(e.kind, k);
-        if (after == kind_char19) tk_log::log(1, "switch to char(19)");
-        else if (after == kind_datetime && e.kind == kind_date) tk_log::log(1, "switch to datetime");
+        if (after == kind_char19)
+            tk_log::log(1, "switch to char(19)");
+        else if (after == kind_datetime && e.kind == kind_date)
+            tk_log::log(1, "switch to datetime");
         e.kind = after;
     }
     tk_log::log(1, "End of dates_map::add_rec_stat");

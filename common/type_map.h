@@ -19,11 +19,11 @@ enum types_map_kind : int32_t {
 };
 
 struct types_map_entry {
-    int32_t field_index;    // position in the schema and in every record
+    int32_t field_index;  // position in the schema and in every record
     compat::wstring field_name;
-    int32_t kind;           // the verdict so far
-    int32_t created_kind;   // the kind the destination column was created with
-    bool seen;              // a non-empty value has been looked at
+    int32_t kind;          // the verdict so far
+    int32_t created_kind;  // the kind the destination column was created with
+    bool seen;             // a non-empty value has been looked at
 };
 
 class types_map {

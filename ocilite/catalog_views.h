@@ -10,14 +10,14 @@
 namespace ocilite {
 
 struct catalog_column {
-  std::string name;
-  ora_column_type type;
-  bool nullable;
+    std::string name;
+    ora_column_type type;
+    bool nullable;
 };
 
 struct catalog_view {
-  std::string name;  // the Oracle name and the SQLite table name, e.g. "USER_TABLES", "V$VERSION"
-  std::vector<catalog_column> columns;
+    std::string name;  // the Oracle name and the SQLite table name, e.g. "USER_TABLES", "V$VERSION"
+    std::vector<catalog_column> columns;
 };
 
 const std::vector<catalog_view>& catalog_views();

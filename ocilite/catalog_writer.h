@@ -11,25 +11,25 @@
 namespace ocilite {
 
 class catalog_writer {
- public:
-  explicit catalog_writer(sqlite3* db) : db_(db) {}
+public:
+    explicit catalog_writer(sqlite3* db) : db_(db) {}
 
-  void create_user(const std::string& name, const std::string& password, int line);
-  void create_table(const table_def& t);
-  void add_constraint(const std::string& table, const constraint_def& c);
-  void create_index(const index_def& d);
-  void create_view(const view_def& v, int line);
+    void create_user(const std::string& name, const std::string& password, int line);
+    void create_table(const table_def& t);
+    void add_constraint(const std::string& table, const constraint_def& c);
+    void create_index(const index_def& d);
+    void create_view(const view_def& v, int line);
 
- private:
-  std::string create_sqlite_index(const std::string& sqlite_table, const std::vector<std::string>& sqlite_columns,
-                                  bool unique, const std::string& oracle_name, int line);
-  void add_index_rows(const std::string& index, const std::string& table, bool unique, bool generated,
-                      const std::vector<std::string>& columns);
-  std::string find_index_on(const std::string& table, const std::vector<std::string>& columns);
-  bool index_exists(const std::string& name);
-  bool constraint_exists(const std::string& name);
+private:
+    std::string create_sqlite_index(const std::string& sqlite_table, const std::vector<std::string>& sqlite_columns,
+                                    bool unique, const std::string& oracle_name, int line);
+    void add_index_rows(const std::string& index, const std::string& table, bool unique, bool generated,
+                        const std::vector<std::string>& columns);
+    std::string find_index_on(const std::string& table, const std::vector<std::string>& columns);
+    bool index_exists(const std::string& name);
+    bool constraint_exists(const std::string& name);
 
-  sqlite3* db_;
+    sqlite3* db_;
 };
 
 }  // namespace ocilite

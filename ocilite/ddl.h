@@ -12,43 +12,43 @@
 namespace ocilite {
 
 struct constraint_def {
-  std::string name;               // empty: a system name is given
-  char type = 'P';                // 'P' primary key, 'U' unique, 'R' foreign key, 'C' check
-  std::vector<std::string> columns;
-  std::string ref_table;          // 'R'
-  std::vector<std::string> ref_columns;  // 'R'; empty: the referenced table's primary key
-  std::string delete_rule = "NO ACTION";
-  std::string search_condition;   // 'C', as written
-  int line = 0;
+    std::string name;  // empty: a system name is given
+    char type = 'P';   // 'P' primary key, 'U' unique, 'R' foreign key, 'C' check
+    std::vector<std::string> columns;
+    std::string ref_table;                 // 'R'
+    std::vector<std::string> ref_columns;  // 'R'; empty: the referenced table's primary key
+    std::string delete_rule = "NO ACTION";
+    std::string search_condition;  // 'C', as written
+    int line = 0;
 };
 
 struct column_def {
-  std::string name;
-  ora_column_type type;
-  std::optional<std::string> default_text;  // as written
-  bool not_null = false;
-  int line = 0;
+    std::string name;
+    ora_column_type type;
+    std::optional<std::string> default_text;  // as written
+    bool not_null = false;
+    int line = 0;
 };
 
 struct table_def {
-  std::string name;
-  std::vector<column_def> columns;
-  std::vector<constraint_def> constraints;  // inline ones too, in the order written
+    std::string name;
+    std::vector<column_def> columns;
+    std::vector<constraint_def> constraints;  // inline ones too, in the order written
 };
 
 struct index_def {
-  std::string name;
-  std::string table;
-  bool unique = false;
-  std::vector<std::string> columns;
-  int line = 0;
+    std::string name;
+    std::string table;
+    bool unique = false;
+    std::vector<std::string> columns;
+    int line = 0;
 };
 
 struct view_def {
-  std::string name;
-  std::vector<std::string> columns;  // explicit column list, may be empty
-  std::string text;                  // the query as written
-  bool or_replace = false;
+    std::string name;
+    std::vector<std::string> columns;  // explicit column list, may be empty
+    std::string text;                  // the query as written
+    bool or_replace = false;
 };
 
 // Each reads its statement from the word after CREATE (or after ALTER TABLE t ADD) up to the
@@ -56,8 +56,8 @@ struct view_def {
 // schema qualifier (ORA-01918 when it names no user).
 using owner_check = bool (*)(void* ctx, const std::string& schema);
 struct name_context {
-  owner_check is_user;
-  void* ctx;
+    owner_check is_user;
+    void* ctx;
 };
 
 table_def parse_create_table(sql_parser& p, std::string_view source, const name_context& names);

@@ -7,220 +7,221 @@ namespace ocilite {
 namespace {
 
 std::string source_text(const sql_parser& p, std::string_view source, size_t first, size_t last) {
-  const auto& t = p.tokens();
-  if (last <= first) return {};
-  size_t b = t[first].begin, e = t[last - 1].end;
-  return std::string(source.substr(b, e - b));
+    const auto& t = p.tokens();
+    if (last <= first) return {};
+    size_t b = t[first].begin, e = t[last - 1].end;
+    return std::string(source.substr(b, e - b));
 }
 
 std::vector<std::string> column_list(sql_parser& p) {
-  std::vector<std::string> cols;
-  p.expect_symbol("(");
-  do {
-    cols.push_back(p.identifier());
-    // Index columns may carry a direction; the store keeps the column only.
-    if (!p.accept_word("ASC")) p.accept_word("DESC");
-  } while (p.accept_symbol(","));
-  p.expect_symbol(")");
-  return cols;
+    std::vector<std::string> cols;
+    p.expect_symbol("(");
+    do {
+        cols.push_back(p.identifier());
+        // Index columns may carry a direction; the store keeps the column only.
+        if (!p.accept_word("ASC")) p.accept_word("DESC");
+    } while (p.accept_symbol(","));
+    p.expect_symbol(")");
+    return cols;
 }
 
 // Skips physical attributes Oracle scripts carry and ocilite has no use for.
 void skip_storage_clauses(sql_parser& p) {
-  while (!p.at_end()) {
-    if (p.accept_word("TABLESPACE")) {
-      p.identifier();
-    } else if (p.accept_word("LOGGING") || p.accept_word("NOLOGGING") || p.accept_word("NOCOMPRESS") ||
-               p.accept_word("COMPRESS") || p.accept_word("NOPARALLEL") || p.accept_word("ENABLE") ||
-               p.accept_word("NOCACHE") || p.accept_word("CACHE") || p.accept_word("MONITORING")) {
-    } else if (p.peek().is_word("PCTFREE") || p.peek().is_word("INITRANS") || p.peek().is_word("PCTUSED") ||
-               p.peek().is_word("MAXTRANS")) {
-      p.next();
-      p.integer();
-    } else if (p.accept_word("STORAGE")) {
-      p.expect_symbol("(");
-      int depth = 1;
-      while (depth > 0 && !p.at_end()) {
-        if (p.peek().is_symbol("(")) ++depth;
-        if (p.peek().is_symbol(")")) --depth;
-        p.next();
-      }
-    } else {
-      return;
+    while (!p.at_end()) {
+        if (p.accept_word("TABLESPACE")) {
+            p.identifier();
+        } else if (p.accept_word("LOGGING") || p.accept_word("NOLOGGING") || p.accept_word("NOCOMPRESS") ||
+                   p.accept_word("COMPRESS") || p.accept_word("NOPARALLEL") || p.accept_word("ENABLE") ||
+                   p.accept_word("NOCACHE") || p.accept_word("CACHE") || p.accept_word("MONITORING")) {
+        } else if (p.peek().is_word("PCTFREE") || p.peek().is_word("INITRANS") || p.peek().is_word("PCTUSED") ||
+                   p.peek().is_word("MAXTRANS")) {
+            p.next();
+            p.integer();
+        } else if (p.accept_word("STORAGE")) {
+            p.expect_symbol("(");
+            int depth = 1;
+            while (depth > 0 && !p.at_end()) {
+                if (p.peek().is_symbol("(")) ++depth;
+                if (p.peek().is_symbol(")")) --depth;
+                p.next();
+            }
+        } else {
+            return;
+        }
     }
-  }
 }
 
 void references_clause(sql_parser& p, constraint_def& c, const name_context& names) {
-  p.expect_word("REFERENCES");
-  c.type = 'R';
-  c.ref_table = parse_object_name(p, names);
-  if (p.peek().is_symbol("(")) c.ref_columns = column_list(p);
-  if (p.accept_word("ON")) {
-    p.expect_word("DELETE");
-    if (p.accept_word("CASCADE")) {
-      c.delete_rule = "CASCADE";
-    } else {
-      p.expect_word("SET");
-      p.expect_word("NULL");
-      c.delete_rule = "SET NULL";
+    p.expect_word("REFERENCES");
+    c.type = 'R';
+    c.ref_table = parse_object_name(p, names);
+    if (p.peek().is_symbol("(")) c.ref_columns = column_list(p);
+    if (p.accept_word("ON")) {
+        p.expect_word("DELETE");
+        if (p.accept_word("CASCADE")) {
+            c.delete_rule = "CASCADE";
+        } else {
+            p.expect_word("SET");
+            p.expect_word("NULL");
+            c.delete_rule = "SET NULL";
+        }
     }
-  }
 }
 
 // Constraint state words that may follow a constraint and change nothing here.
 void constraint_state(sql_parser& p) {
-  while (p.accept_word("ENABLE") || p.accept_word("VALIDATE") || p.accept_word("NOVALIDATE") ||
-         p.accept_word("DEFERRABLE") || p.accept_word("RELY") || p.accept_word("NORELY")) {
-  }
-  if (p.peek().is_word("USING") && p.peek(1).is_word("INDEX")) {
-    p.next();
-    p.next();
-    skip_storage_clauses(p);
-  }
+    while (p.accept_word("ENABLE") || p.accept_word("VALIDATE") || p.accept_word("NOVALIDATE") ||
+           p.accept_word("DEFERRABLE") || p.accept_word("RELY") || p.accept_word("NORELY")) {
+    }
+    if (p.peek().is_word("USING") && p.peek(1).is_word("INDEX")) {
+        p.next();
+        p.next();
+        skip_storage_clauses(p);
+    }
 }
 
 void check_clause(sql_parser& p, std::string_view source, constraint_def& c) {
-  c.type = 'C';
-  p.expect_symbol("(");
-  size_t first = p.position();
-  p.expression();
-  c.search_condition = source_text(p, source, first, p.position());
-  p.expect_symbol(")");
+    c.type = 'C';
+    p.expect_symbol("(");
+    size_t first = p.position();
+    p.expression();
+    c.search_condition = source_text(p, source, first, p.position());
+    p.expect_symbol(")");
 }
 
 column_def column_definition(sql_parser& p, std::string_view source, table_def& table, const name_context& names) {
-  column_def col;
-  col.line = p.peek().line;
-  col.name = p.identifier();
-  col.type = parse_column_type(p);
-  while (!p.at_end() && !p.peek().is_symbol(",") && !p.peek().is_symbol(")")) {
-    if (p.accept_word("DEFAULT")) {
-      size_t first = p.position();
-      p.expression();
-      col.default_text = source_text(p, source, first, p.position());
-      continue;
+    column_def col;
+    col.line = p.peek().line;
+    col.name = p.identifier();
+    col.type = parse_column_type(p);
+    while (!p.at_end() && !p.peek().is_symbol(",") && !p.peek().is_symbol(")")) {
+        if (p.accept_word("DEFAULT")) {
+            size_t first = p.position();
+            p.expression();
+            col.default_text = source_text(p, source, first, p.position());
+            continue;
+        }
+        if (p.accept_word("NULL")) {
+            col.not_null = false;
+            continue;
+        }
+        constraint_def c;
+        c.line = p.peek().line;
+        if (p.accept_word("CONSTRAINT")) c.name = p.identifier();
+        if (p.accept_word("NOT")) {
+            p.expect_word("NULL");
+            col.not_null = true;
+            constraint_state(p);
+            continue;
+        }
+        if (p.accept_word("PRIMARY")) {
+            p.expect_word("KEY");
+            c.type = 'P';
+        } else if (p.accept_word("UNIQUE")) {
+            c.type = 'U';
+        } else if (p.peek().is_word("REFERENCES")) {
+            references_clause(p, c, names);
+        } else if (p.accept_word("CHECK")) {
+            check_clause(p, source, c);
+        } else {
+            raise_ora(907, "missing right parenthesis", p.peek().line);
+        }
+        constraint_state(p);
+        c.columns.push_back(col.name);
+        table.constraints.push_back(std::move(c));
     }
-    if (p.accept_word("NULL")) {
-      col.not_null = false;
-      continue;
-    }
-    constraint_def c;
-    c.line = p.peek().line;
-    if (p.accept_word("CONSTRAINT")) c.name = p.identifier();
-    if (p.accept_word("NOT")) {
-      p.expect_word("NULL");
-      col.not_null = true;
-      constraint_state(p);
-      continue;
-    }
-    if (p.accept_word("PRIMARY")) {
-      p.expect_word("KEY");
-      c.type = 'P';
-    } else if (p.accept_word("UNIQUE")) {
-      c.type = 'U';
-    } else if (p.peek().is_word("REFERENCES")) {
-      references_clause(p, c, names);
-    } else if (p.accept_word("CHECK")) {
-      check_clause(p, source, c);
-    } else {
-      raise_ora(907, "missing right parenthesis", p.peek().line);
-    }
-    constraint_state(p);
-    c.columns.push_back(col.name);
-    table.constraints.push_back(std::move(c));
-  }
-  return col;
+    return col;
 }
 
 }  // namespace
 
 std::string parse_object_name(sql_parser& p, const name_context& names) {
-  int line = p.peek().line;
-  std::string first = p.identifier(true);
-  if (!p.accept_symbol(".")) return first;
-  std::string second = p.identifier(true);
-  if (!names.is_user(names.ctx, first)) raise_ora(1918, "user '" + first + "' does not exist", line);
-  return second;
+    int line = p.peek().line;
+    std::string first = p.identifier(true);
+    if (!p.accept_symbol(".")) return first;
+    std::string second = p.identifier(true);
+    if (!names.is_user(names.ctx, first)) raise_ora(1918, "user '" + first + "' does not exist", line);
+    return second;
 }
 
 constraint_def parse_table_constraint(sql_parser& p, std::string_view source, const name_context& names) {
-  constraint_def c;
-  c.line = p.peek().line;
-  if (p.accept_word("CONSTRAINT")) c.name = p.identifier();
-  if (p.accept_word("PRIMARY")) {
-    p.expect_word("KEY");
-    c.type = 'P';
-    c.columns = column_list(p);
-  } else if (p.accept_word("UNIQUE")) {
-    c.type = 'U';
-    c.columns = column_list(p);
-  } else if (p.accept_word("FOREIGN")) {
-    p.expect_word("KEY");
-    c.columns = column_list(p);
-    references_clause(p, c, names);
-  } else if (p.accept_word("CHECK")) {
-    check_clause(p, source, c);
-  } else {
-    raise_ora(904, "\"" + p.peek().text + "\": invalid identifier", p.peek().line);
-  }
-  constraint_state(p);
-  return c;
+    constraint_def c;
+    c.line = p.peek().line;
+    if (p.accept_word("CONSTRAINT")) c.name = p.identifier();
+    if (p.accept_word("PRIMARY")) {
+        p.expect_word("KEY");
+        c.type = 'P';
+        c.columns = column_list(p);
+    } else if (p.accept_word("UNIQUE")) {
+        c.type = 'U';
+        c.columns = column_list(p);
+    } else if (p.accept_word("FOREIGN")) {
+        p.expect_word("KEY");
+        c.columns = column_list(p);
+        references_clause(p, c, names);
+    } else if (p.accept_word("CHECK")) {
+        check_clause(p, source, c);
+    } else {
+        raise_ora(904, "\"" + p.peek().text + "\": invalid identifier", p.peek().line);
+    }
+    constraint_state(p);
+    return c;
 }
 
 table_def parse_create_table(sql_parser& p, std::string_view source, const name_context& names) {
-  table_def t;
-  t.name = parse_object_name(p, names);
-  p.expect_symbol("(");
-  do {
-    const token& k = p.peek();
-    if (k.is_word("CONSTRAINT") || k.is_word("PRIMARY") || k.is_word("UNIQUE") || k.is_word("FOREIGN") ||
-        k.is_word("CHECK")) {
-      t.constraints.push_back(parse_table_constraint(p, source, names));
-    } else {
-      t.columns.push_back(column_definition(p, source, t, names));
-    }
-  } while (p.accept_symbol(","));
-  p.expect_symbol(")");
-  skip_storage_clauses(p);
-  p.expect_end();
-  if (t.columns.empty()) raise_ora(904, "\"\": invalid identifier", p.peek().line);
-  if (t.columns.size() > 1000) raise_ora(1792, "maximum number of columns in a table or view is 1000", p.peek().line);
-  return t;
+    table_def t;
+    t.name = parse_object_name(p, names);
+    p.expect_symbol("(");
+    do {
+        const token& k = p.peek();
+        if (k.is_word("CONSTRAINT") || k.is_word("PRIMARY") || k.is_word("UNIQUE") || k.is_word("FOREIGN") ||
+            k.is_word("CHECK")) {
+            t.constraints.push_back(parse_table_constraint(p, source, names));
+        } else {
+            t.columns.push_back(column_definition(p, source, t, names));
+        }
+    } while (p.accept_symbol(","));
+    p.expect_symbol(")");
+    skip_storage_clauses(p);
+    p.expect_end();
+    if (t.columns.empty()) raise_ora(904, "\"\": invalid identifier", p.peek().line);
+    if (t.columns.size() > 1000) raise_ora(1792, "maximum number of columns in a table or view is 1000", p.peek().line);
+    return t;
 }
 
 index_def parse_create_index(sql_parser& p, bool unique, const name_context& names) {
-  index_def d;
-  d.unique = unique;
-  d.line = p.peek().line;
-  d.name = parse_object_name(p, names);
-  p.expect_word("ON");
-  d.table = parse_object_name(p, names);
-  d.columns = column_list(p);
-  skip_storage_clauses(p);
-  p.expect_end();
-  return d;
+    index_def d;
+    d.unique = unique;
+    d.line = p.peek().line;
+    d.name = parse_object_name(p, names);
+    p.expect_word("ON");
+    d.table = parse_object_name(p, names);
+    d.columns = column_list(p);
+    skip_storage_clauses(p);
+    p.expect_end();
+    return d;
 }
 
 view_def parse_create_view(sql_parser& p, std::string_view source, bool or_replace, const name_context& names) {
-  view_def v;
-  v.or_replace = or_replace;
-  v.name = parse_object_name(p, names);
-  if (p.peek().is_symbol("(")) v.columns = column_list(p);
-  p.expect_word("AS");
-  size_t first = p.position();
-  p.select();
-  size_t last = p.position();
-  v.text = source_text(p, source, first, last);
-  if (p.accept_word("WITH")) {
-    if (p.accept_word("READ")) p.expect_word("ONLY");
-    else {
-      p.expect_word("CHECK");
-      p.expect_word("OPTION");
+    view_def v;
+    v.or_replace = or_replace;
+    v.name = parse_object_name(p, names);
+    if (p.peek().is_symbol("(")) v.columns = column_list(p);
+    p.expect_word("AS");
+    size_t first = p.position();
+    p.select();
+    size_t last = p.position();
+    v.text = source_text(p, source, first, last);
+    if (p.accept_word("WITH")) {
+        if (p.accept_word("READ"))
+            p.expect_word("ONLY");
+        else {
+            p.expect_word("CHECK");
+            p.expect_word("OPTION");
+        }
     }
-  }
-  p.expect_end();
-  return v;
+    p.expect_end();
+    return v;
 }
 
 }  // namespace ocilite

@@ -13,34 +13,34 @@
 namespace ocilite {
 
 struct eval_context {
-  int64_t level = 1;          // LEVEL and ROWNUM
-  ora_datetime sysdate;       // fixed for one statement, as in Oracle
-  ora_datetime systimestamp;
-  std::string user;
+    int64_t level = 1;     // LEVEL and ROWNUM
+    ora_datetime sysdate;  // fixed for one statement, as in Oracle
+    ora_datetime systimestamp;
+    std::string user;
 };
 
 class compiled_expr {
- public:
-  // Throws sql_error: ORA-00904 for an unknown function, ORA-00984 for a column name,
-  // ORA-00909 for a wrong argument count.
-  static compiled_expr compile(const expr& e);
-  ora_value eval(const eval_context& ctx) const;
-  bool uses_level() const;
+public:
+    // Throws sql_error: ORA-00904 for an unknown function, ORA-00984 for a column name,
+    // ORA-00909 for a wrong argument count.
+    static compiled_expr compile(const expr& e);
+    ora_value eval(const eval_context& ctx) const;
+    bool uses_level() const;
 
-  struct node;
-  compiled_expr() = default;
-  compiled_expr(compiled_expr&&) noexcept;
-  compiled_expr& operator=(compiled_expr&&) noexcept;
-  ~compiled_expr();
+    struct node;
+    compiled_expr() = default;
+    compiled_expr(compiled_expr&&) noexcept;
+    compiled_expr& operator=(compiled_expr&&) noexcept;
+    ~compiled_expr();
 
- private:
-  std::unique_ptr<node> root_;
+private:
+    std::unique_ptr<node> root_;
 };
 
 // Oracle's implicit conversions.
-std::string value_to_text(const ora_value& v);  // TO_CHAR without a format
-ora_number value_to_number(const ora_value& v); // ORA-01722 for text that is no number
-std::string hex_to_raw(std::string_view hex);   // ORA-01465 invalid hex number
+std::string value_to_text(const ora_value& v);   // TO_CHAR without a format
+ora_number value_to_number(const ora_value& v);  // ORA-01722 for text that is no number
+std::string hex_to_raw(std::string_view hex);    // ORA-01465 invalid hex number
 std::string raw_to_hex(std::string_view raw);
 // Deterministic pseudo-random bytes (OCILITE_RANDOM_BYTES): the same seed gives the same bytes.
 std::string random_bytes(int64_t n, int64_t seed);

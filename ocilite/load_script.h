@@ -11,19 +11,19 @@
 namespace ocilite {
 
 class script_loader {
- public:
-  explicit script_loader(sqlite3* db);
+public:
+    explicit script_loader(sqlite3* db);
 
-  // Runs the statements in order and stops at the first failure, throwing sql_error with the
-  // line it was found on (an unreadable text, an Oracle error) or store_error.
-  void run(std::string_view script);
-  int statements_run() const { return statements_; }
-  long long rows_inserted() const { return rows_; }
+    // Runs the statements in order and stops at the first failure, throwing sql_error with the
+    // line it was found on (an unreadable text, an Oracle error) or store_error.
+    void run(std::string_view script);
+    int statements_run() const { return statements_; }
+    long long rows_inserted() const { return rows_; }
 
- private:
-  sqlite3* db_;
-  int statements_ = 0;
-  long long rows_ = 0;
+private:
+    sqlite3* db_;
+    int statements_ = 0;
+    long long rows_ = 0;
 };
 
 }  // namespace ocilite

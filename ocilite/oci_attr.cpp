@@ -24,23 +24,33 @@ T read_attr(const void* attributep) {
 
 ub2 charset_id(const column_desc& c) {
     switch (c.type_code) {
-        case 1: case 8: case 96: case 112:
+        case 1:
+        case 8:
+        case 96:
+        case 112:
             return c.charset_form == 2 ? 2000 /* AL16UTF16 */ : 873 /* AL32UTF8 */;
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
 sword param_attr(const OCIParam* p, void* attributep, ub4* sizep, ub4 attr, OCIError* err) {
     const column_desc& c = *p->column;
     switch (attr) {
-        case OCI_ATTR_DATA_TYPE: return put_attr<ub2>(attributep, sizep, p->data_type);
-        case OCI_ATTR_DATA_SIZE: return put_attr<ub2>(attributep, sizep, static_cast<ub2>(c.data_size));
-        case OCI_ATTR_PRECISION: return put_attr<sb2>(attributep, sizep, static_cast<sb2>(c.precision));
-        case OCI_ATTR_SCALE: return put_attr<sb1>(attributep, sizep, static_cast<sb1>(c.scale));
-        case OCI_ATTR_IS_NULL: return put_attr<ub1>(attributep, sizep, c.nullable ? 1 : 0);
+        case OCI_ATTR_DATA_TYPE:
+            return put_attr<ub2>(attributep, sizep, p->data_type);
+        case OCI_ATTR_DATA_SIZE:
+            return put_attr<ub2>(attributep, sizep, static_cast<ub2>(c.data_size));
+        case OCI_ATTR_PRECISION:
+            return put_attr<sb2>(attributep, sizep, static_cast<sb2>(c.precision));
+        case OCI_ATTR_SCALE:
+            return put_attr<sb1>(attributep, sizep, static_cast<sb1>(c.scale));
+        case OCI_ATTR_IS_NULL:
+            return put_attr<ub1>(attributep, sizep, c.nullable ? 1 : 0);
         case OCI_ATTR_CHARSET_FORM:
             return put_attr<ub1>(attributep, sizep, static_cast<ub1>(c.charset_form));
-        case OCI_ATTR_CHARSET_ID: return put_attr<ub2>(attributep, sizep, charset_id(c));
+        case OCI_ATTR_CHARSET_ID:
+            return put_attr<ub2>(attributep, sizep, charset_id(c));
         case OCI_ATTR_NAME:
             // A pointer to the name, valid while the statement keeps this description.
             if (attributep) {
@@ -49,30 +59,34 @@ sword param_attr(const OCIParam* p, void* attributep, ub4* sizep, ub4 attr, OCIE
             }
             if (sizep) *sizep = static_cast<ub4>(p->name_bytes.size());
             return OCI_SUCCESS;
-        default: return fail(err, 24315);
+        default:
+            return fail(err, 24315);
     }
 }
 
 sword stmt_attr(const OCIStmt* s, void* attributep, ub4* sizep, ub4 attr, OCIError* err) {
     switch (attr) {
         case OCI_ATTR_PARAM_COUNT:
-            return put_attr<ub4>(attributep, sizep,
-                                 s->translated_ok ? static_cast<ub4>(s->sql.columns.size()) : 0);
-        case OCI_ATTR_ROW_COUNT: return put_attr<ub4>(attributep, sizep, s->row_count);
-        case OCI_ATTR_ROWS_FETCHED: return put_attr<ub4>(attributep, sizep, s->rows_fetched);
-        case OCI_ATTR_PREFETCH_ROWS: return put_attr<ub4>(attributep, sizep, s->prefetch_rows);
-        case OCI_ATTR_PREFETCH_MEMORY: return put_attr<ub4>(attributep, sizep, s->prefetch_memory);
+            return put_attr<ub4>(attributep, sizep, s->translated_ok ? static_cast<ub4>(s->sql.columns.size()) : 0);
+        case OCI_ATTR_ROW_COUNT:
+            return put_attr<ub4>(attributep, sizep, s->row_count);
+        case OCI_ATTR_ROWS_FETCHED:
+            return put_attr<ub4>(attributep, sizep, s->rows_fetched);
+        case OCI_ATTR_PREFETCH_ROWS:
+            return put_attr<ub4>(attributep, sizep, s->prefetch_rows);
+        case OCI_ATTR_PREFETCH_MEMORY:
+            return put_attr<ub4>(attributep, sizep, s->prefetch_memory);
         case OCI_ATTR_STMT_TYPE:
-            return put_attr<ub2>(attributep, sizep,
-                                 s->translated_ok && s->sql.is_query ? OCI_STMT_SELECT : 0);
-        default: return fail(err, 24315);
+            return put_attr<ub2>(attributep, sizep, s->translated_ok && s->sql.is_query ? OCI_STMT_SELECT : 0);
+        default:
+            return fail(err, 24315);
     }
 }
 
 }  // namespace
 
-OCILITE_EXPORT sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep,
-                                ub4* sizep, ub4 attrtype, OCIError* errhp) {
+OCILITE_EXPORT sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* sizep, ub4 attrtype,
+                                OCIError* errhp) {
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!err) return OCI_INVALID_HANDLE;
     clear(err);
@@ -91,8 +105,7 @@ OCILITE_EXPORT sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* att
             const OCISvcCtx* svc = as_handle<OCISvcCtx>(trgthndlp, OCI_HTYPE_SVCCTX);
             if (!svc) return OCI_INVALID_HANDLE;
             if (attrtype == OCI_ATTR_SERVER) return put_attr<OCIServer*>(attributep, sizep, svc->server);
-            if (attrtype == OCI_ATTR_SESSION)
-                return put_attr<OCISession*>(attributep, sizep, svc->session_handle);
+            if (attrtype == OCI_ATTR_SESSION) return put_attr<OCISession*>(attributep, sizep, svc->session_handle);
             return fail(err, 24315);
         }
         default: {
@@ -103,8 +116,7 @@ OCILITE_EXPORT sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* att
     }
 }
 
-OCILITE_EXPORT sword OCIAttrSet(void* trgthndlp, ub4 trghndltyp, void* attributep, ub4,
-                                ub4 attrtype, OCIError* errhp) {
+OCILITE_EXPORT sword OCIAttrSet(void* trgthndlp, ub4 trghndltyp, void* attributep, ub4, ub4 attrtype, OCIError* errhp) {
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!err) return OCI_INVALID_HANDLE;
     clear(err);
@@ -141,8 +153,7 @@ OCILITE_EXPORT sword OCIAttrSet(void* trgthndlp, ub4 trghndltyp, void* attribute
     return fail(err, 24315);
 }
 
-OCILITE_EXPORT sword OCIParamGet(const void* hndlp, ub4 htype, OCIError* errhp, void** parmdpp,
-                                 ub4 pos) {
+OCILITE_EXPORT sword OCIParamGet(const void* hndlp, ub4 htype, OCIError* errhp, void** parmdpp, ub4 pos) {
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!err || !parmdpp) return OCI_INVALID_HANDLE;
     clear(err);

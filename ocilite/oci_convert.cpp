@@ -18,8 +18,7 @@ constexpr int ok = 0;
 constexpr int truncated_code = 1406;
 
 bool is_text_dty(ub2 dty) {
-    return dty == SQLT_STR || dty == SQLT_CHR || dty == SQLT_AFC || dty == SQLT_LNG ||
-           dty == 97 /* SQLT_AVC */;
+    return dty == SQLT_STR || dty == SQLT_CHR || dty == SQLT_AFC || dty == SQLT_LNG || dty == 97 /* SQLT_AVC */;
 }
 
 // '' is NULL in Oracle for every character type; LOBs keep their empty value.
@@ -41,9 +40,7 @@ void set_status(const fetch_slot& s, sb2 ind, ub2 rlen, ub2 rcode) {
     if (s.rcode) *s.rcode = rcode;
 }
 
-sb2 indicator_for_length(size_t full_bytes) {
-    return full_bytes > 32767 ? sb2(-2) : static_cast<sb2>(full_bytes);
-}
+sb2 indicator_for_length(size_t full_bytes) { return full_bytes > 32767 ? sb2(-2) : static_cast<sb2>(full_bytes); }
 
 // ---- date and time --------------------------------------------------------------------
 
@@ -75,17 +72,15 @@ bool parse_date_time(const unsigned char* s, size_t n, date_time& dt, bool allow
         negative = true;
         p = 1;
     }
-    if (n < p + 10 || !digits(s, n, p, 4, dt.year) || s[p + 4] != '-' ||
-        !digits(s, n, p + 5, 2, dt.month) || s[p + 7] != '-' ||
-        !digits(s, n, p + 8, 2, dt.day)) {
+    if (n < p + 10 || !digits(s, n, p, 4, dt.year) || s[p + 4] != '-' || !digits(s, n, p + 5, 2, dt.month) ||
+        s[p + 7] != '-' || !digits(s, n, p + 8, 2, dt.day)) {
         return false;
     }
     if (negative) dt.year = -dt.year;
     p += 10;
     if (p < n && (s[p] == ' ' || s[p] == 'T')) {
-        if (!digits(s, n, p + 1, 2, dt.hour) || p + 3 >= n || s[p + 3] != ':' ||
-            !digits(s, n, p + 4, 2, dt.minute) || p + 6 >= n || s[p + 6] != ':' ||
-            !digits(s, n, p + 7, 2, dt.second)) {
+        if (!digits(s, n, p + 1, 2, dt.hour) || p + 3 >= n || s[p + 3] != ':' || !digits(s, n, p + 4, 2, dt.minute) ||
+            p + 6 >= n || s[p + 6] != ':' || !digits(s, n, p + 7, 2, dt.second)) {
             return false;
         }
         p += 9;
@@ -103,8 +98,8 @@ bool parse_date_time(const unsigned char* s, size_t n, date_time& dt, bool allow
     dt.rest = reinterpret_cast<const char*>(s + p);
     dt.rest_len = n - p;
     const bool time_only = allow_time_only && dt.year == 0 && dt.month == 0 && dt.day == 0;
-    return (time_only || (dt.month >= 1 && dt.month <= 12 && dt.day >= 1 && dt.day <= 31)) &&
-           dt.hour < 24 && dt.minute < 60 && dt.second < 62;
+    return (time_only || (dt.month >= 1 && dt.month <= 12 && dt.day >= 1 && dt.day <= 31)) && dt.hour < 24 &&
+           dt.minute < 60 && dt.second < 62;
 }
 
 const char* const month_names[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
@@ -186,8 +181,7 @@ size_t format_decimal(const decimal_parts& d, char* out, size_t capacity, bool a
     } else {
         if (d.negative) *p++ = '-';
         const int e = d.exponent;
-        const size_t plain_len = static_cast<size_t>(e > 0 ? std::max(e, d.count) + 1
-                                                           : d.count - e + 1);
+        const size_t plain_len = static_cast<size_t>(e > 0 ? std::max(e, d.count) + 1 : d.count - e + 1);
         if (allow_plain && plain_len <= 40) {
             if (e <= 0) {
                 *p++ = '.';
@@ -248,7 +242,8 @@ size_t number_text(sqlite3_stmt* st, int col, char* out, size_t capacity) {
             auto res = std::to_chars(out, out + capacity, sqlite3_column_int64(st, col));
             return static_cast<size_t>(res.ptr - out);
         }
-        case SQLITE_FLOAT: return print_number(sqlite3_column_double(st, col), out, capacity);
+        case SQLITE_FLOAT:
+            return print_number(sqlite3_column_double(st, col), out, capacity);
         default: {
             const auto* text = sqlite3_column_text(st, col);
             const size_t n = std::min<size_t>(sqlite3_column_bytes(st, col), capacity);
@@ -270,8 +265,7 @@ num_status parse_integer(const char* s, size_t n, int64_t& out) {
             double d;
             if (std::from_chars(s, s + n, d).ec != std::errc()) return num_status::invalid;
             d = std::round(d);
-            if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18))
-                return num_status::overflow;
+            if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18)) return num_status::overflow;
             out = static_cast<int64_t>(d);
             return num_status::ok;
         }
@@ -304,11 +298,12 @@ num_status parse_integer(const char* s, size_t n, int64_t& out) {
 
 num_status column_integer(sqlite3_stmt* st, int col, int64_t& out) {
     switch (sqlite3_column_type(st, col)) {
-        case SQLITE_INTEGER: out = sqlite3_column_int64(st, col); return num_status::ok;
+        case SQLITE_INTEGER:
+            out = sqlite3_column_int64(st, col);
+            return num_status::ok;
         case SQLITE_FLOAT: {
             const double d = std::round(sqlite3_column_double(st, col));
-            if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18))
-                return num_status::overflow;
+            if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18)) return num_status::overflow;
             out = static_cast<int64_t>(d);
             return num_status::ok;
         }
@@ -320,8 +315,12 @@ num_status column_integer(sqlite3_stmt* st, int col, int64_t& out) {
 
 num_status column_double(sqlite3_stmt* st, int col, double& out) {
     switch (sqlite3_column_type(st, col)) {
-        case SQLITE_INTEGER: out = static_cast<double>(sqlite3_column_int64(st, col)); return num_status::ok;
-        case SQLITE_FLOAT: out = sqlite3_column_double(st, col); return num_status::ok;
+        case SQLITE_INTEGER:
+            out = static_cast<double>(sqlite3_column_int64(st, col));
+            return num_status::ok;
+        case SQLITE_FLOAT:
+            out = sqlite3_column_double(st, col);
+            return num_status::ok;
         default: {
             const char* s = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
             size_t n = static_cast<size_t>(sqlite3_column_bytes(st, col));
@@ -349,14 +348,23 @@ int fetch_integer(sqlite3_stmt* st, int col, const fetch_slot& s) {
             break;
         case 2:
             if (is_unsigned ? v > UINT16_MAX : (v < INT16_MIN || v > INT16_MAX)) return 1455;
-            { const int16_t x = static_cast<int16_t>(v); std::memcpy(s.value, &x, 2); }
+            {
+                const int16_t x = static_cast<int16_t>(v);
+                std::memcpy(s.value, &x, 2);
+            }
             break;
         case 4:
             if (is_unsigned ? v > UINT32_MAX : (v < INT32_MIN || v > INT32_MAX)) return 1455;
-            { const int32_t x = static_cast<int32_t>(v); std::memcpy(s.value, &x, 4); }
+            {
+                const int32_t x = static_cast<int32_t>(v);
+                std::memcpy(s.value, &x, 4);
+            }
             break;
-        case 8: std::memcpy(s.value, &v, 8); break;
-        default: return 932;
+        case 8:
+            std::memcpy(s.value, &v, 8);
+            break;
+        default:
+            return 932;
     }
     set_status(s, 0, static_cast<ub2>(s.size), 0);
     return ok;
@@ -395,7 +403,9 @@ void put_hex(text_writer& w, const unsigned char* bytes, size_t n) {
 int write_text(sqlite3_stmt* st, int col, source_kind kind, text_writer& w) {
     char buf[160];
     switch (kind) {
-        case source_kind::number: w.put_ascii(buf, number_text(st, col, buf, sizeof buf)); return ok;
+        case source_kind::number:
+            w.put_ascii(buf, number_text(st, col, buf, sizeof buf));
+            return ok;
         case source_kind::binary_num: {
             double v;
             if (column_double(st, col, v) != num_status::ok) return 1722;
@@ -475,15 +485,13 @@ int fetch_binary(sqlite3_stmt* st, int col, source_kind kind, const fetch_slot& 
     auto* out = static_cast<unsigned char*>(s.value);
     size_t full = 0;
     size_t copied = 0;
-    const bool binary_source = kind == source_kind::raw || kind == source_kind::long_raw ||
-                               kind == source_kind::blob;
+    const bool binary_source = kind == source_kind::raw || kind == source_kind::long_raw || kind == source_kind::blob;
     if (binary_source || sqlite3_column_type(st, col) == SQLITE_BLOB) {
         const auto* bytes = static_cast<const unsigned char*>(sqlite3_column_blob(st, col));
         full = static_cast<size_t>(sqlite3_column_bytes(st, col));
         copied = std::min(full, size);
         if (copied) std::memcpy(out, bytes, copied);
-    } else if (kind == source_kind::text || kind == source_kind::long_text ||
-               kind == source_kind::clob) {
+    } else if (kind == source_kind::text || kind == source_kind::long_text || kind == source_kind::clob) {
         // Character data read as RAW is taken as hexadecimal digits, as HEXTORAW would.
         const auto* text = sqlite3_column_text(st, col);
         const size_t n = static_cast<size_t>(sqlite3_column_bytes(st, col));
@@ -512,8 +520,7 @@ int fetch_date(sqlite3_stmt* st, int col, source_kind kind, const fetch_slot& s)
     }
     if (s.size < 7) return 932;
     date_time dt;
-    if (!parse_date_time(sqlite3_column_text(st, col),
-                         static_cast<size_t>(sqlite3_column_bytes(st, col)), dt, true)) {
+    if (!parse_date_time(sqlite3_column_text(st, col), static_cast<size_t>(sqlite3_column_bytes(st, col)), dt, true)) {
         return 1861;
     }
     to_oracle_date(dt, static_cast<unsigned char*>(s.value));
@@ -521,8 +528,7 @@ int fetch_date(sqlite3_stmt* st, int col, source_kind kind, const fetch_slot& s)
     return ok;
 }
 
-int fetch_lob(sqlite3_stmt* st, int col, source_kind kind, const column_desc& desc,
-              const fetch_slot& s) {
+int fetch_lob(sqlite3_stmt* st, int col, source_kind kind, const column_desc& desc, const fetch_slot& s) {
     const bool want_blob = s.dty == SQLT_BLOB;
     if (want_blob ? kind != source_kind::blob : kind != source_kind::clob) return 932;
     auto* loc = as_handle<OCILobLocator>(*static_cast<void**>(s.value), OCI_DTYPE_LOB);
@@ -553,9 +559,12 @@ size_t print_number(double value, char* out, size_t capacity) {
 
 size_t print_binary_double(double value, char* out, size_t capacity) {
     const char* special = nullptr;
-    if (std::isnan(value)) special = "Nan";
-    else if (std::isinf(value)) special = value > 0 ? "Inf" : "-Inf";
-    else if (value == 0) special = "0";
+    if (std::isnan(value))
+        special = "Nan";
+    else if (std::isinf(value))
+        special = value > 0 ? "Inf" : "-Inf";
+    else if (value == 0)
+        special = "0";
     if (special) {
         const size_t n = std::min(std::strlen(special), capacity);
         std::memcpy(out, special, n);
@@ -584,8 +593,7 @@ size_t print_binary_double(double value, char* out, size_t capacity) {
     return n;
 }
 
-int fetch_value(sqlite3_stmt* st, int col, source_kind kind, const column_desc& desc,
-                const fetch_slot& s) {
+int fetch_value(sqlite3_stmt* st, int col, source_kind kind, const column_desc& desc, const fetch_slot& s) {
     if (is_null(st, col, kind)) {
         if (!s.ind) return 1405;
         set_status(s, -1, 0, 1405);
@@ -595,25 +603,27 @@ int fetch_value(sqlite3_stmt* st, int col, source_kind kind, const column_desc& 
     switch (s.dty) {
         case SQLT_INT:
         case SQLT_UIN:
-            if (kind != source_kind::number && kind != source_kind::binary_num &&
-                kind != source_kind::text) {
+            if (kind != source_kind::number && kind != source_kind::binary_num && kind != source_kind::text) {
                 return 932;
             }
             return fetch_integer(st, col, s);
         case SQLT_FLT:
         case SQLT_BDOUBLE:
         case SQLT_BFLOAT:
-            if (kind != source_kind::number && kind != source_kind::binary_num &&
-                kind != source_kind::text) {
+            if (kind != source_kind::number && kind != source_kind::binary_num && kind != source_kind::text) {
                 return 932;
             }
             return fetch_float(st, col, s);
-        case SQLT_DAT: return fetch_date(st, col, kind, s);
+        case SQLT_DAT:
+            return fetch_date(st, col, kind, s);
         case SQLT_BIN:
-        case SQLT_LBI: return fetch_binary(st, col, kind, s);
+        case SQLT_LBI:
+            return fetch_binary(st, col, kind, s);
         case SQLT_CLOB:
-        case SQLT_BLOB: return fetch_lob(st, col, kind, desc, s);
-        default: return 932;
+        case SQLT_BLOB:
+            return fetch_lob(st, col, kind, desc, s);
+        default:
+            return 932;
     }
 }
 

@@ -28,8 +28,7 @@ struct fetch_slot {
 // Fetches column col of the current row into slot. Returns 0, 1406 when the value was cut
 // to the buffer, or the ORA error number the fetch must fail with (1405 for a NULL without
 // indicator, 932, 1455, 1722, ...).
-int fetch_value(sqlite3_stmt* stmt, int col, source_kind kind, const column_desc& desc,
-                const fetch_slot& slot);
+int fetch_value(sqlite3_stmt* stmt, int col, source_kind kind, const column_desc& desc, const fetch_slot& slot);
 
 // Oracle's print of numbers, exposed for tests of the edge cases.
 size_t print_number(double value, char* out, size_t capacity);         // NUMBER: ".5", "-12"

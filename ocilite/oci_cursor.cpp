@@ -4,27 +4,39 @@ namespace ocilite {
 
 source_kind kind_of_type(int code) {
     switch (code) {
-        case 2: return source_kind::number;
-        case 8: return source_kind::long_text;
-        case 12: return source_kind::date;
-        case 23: return source_kind::raw;
-        case 24: return source_kind::long_raw;
+        case 2:
+            return source_kind::number;
+        case 8:
+            return source_kind::long_text;
+        case 12:
+            return source_kind::date;
+        case 23:
+            return source_kind::raw;
+        case 24:
+            return source_kind::long_raw;
         case 100:
-        case 101: return source_kind::binary_num;
-        case 112: return source_kind::clob;
-        case 113: return source_kind::blob;
-        case 114: return source_kind::bfile;
+        case 101:
+            return source_kind::binary_num;
+        case 112:
+            return source_kind::clob;
+        case 113:
+            return source_kind::blob;
+        case 114:
+            return source_kind::bfile;
         case 180:  // internal codes, and the SQLT codes describe reports for them
         case 181:
         case 231:
         case 187:
         case 188:
-        case 232: return source_kind::timestamp;
+        case 232:
+            return source_kind::timestamp;
         case 182:
         case 183:
         case 189:
-        case 190: return source_kind::interval;
-        default: return source_kind::text;
+        case 190:
+            return source_kind::interval;
+        default:
+            return source_kind::text;
     }
 }
 
@@ -32,8 +44,8 @@ cursor::~cursor() { close(); }
 
 bool cursor::prepare(sqlite3* db, const std::string& sql, std::string& error) {
     close();
-    if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()),
-                           SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) !=
+        SQLITE_OK) {
         error = sqlite3_errmsg(db);
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;

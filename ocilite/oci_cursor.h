@@ -12,18 +12,18 @@ namespace ocilite {
 
 // What a select-list item holds, as far as fetch conversions care.
 enum class source_kind {
-    text,         // VARCHAR2, NVARCHAR2, CHAR, NCHAR, ROWID: '' reads as NULL
-    long_text,    // LONG
-    number,       // NUMBER, FLOAT, INTEGER
-    binary_num,   // BINARY_FLOAT, BINARY_DOUBLE
-    date,         // DATE
-    timestamp,    // TIMESTAMP, and the kinds with time zones
-    interval,     // INTERVAL kinds, held as Oracle prints them
-    raw,          // RAW
-    long_raw,     // LONG RAW
-    clob,         // CLOB, NCLOB
-    blob,         // BLOB
-    bfile,        // BFILE, a file name
+    text,        // VARCHAR2, NVARCHAR2, CHAR, NCHAR, ROWID: '' reads as NULL
+    long_text,   // LONG
+    number,      // NUMBER, FLOAT, INTEGER
+    binary_num,  // BINARY_FLOAT, BINARY_DOUBLE
+    date,        // DATE
+    timestamp,   // TIMESTAMP, and the kinds with time zones
+    interval,    // INTERVAL kinds, held as Oracle prints them
+    raw,         // RAW
+    long_raw,    // LONG RAW
+    clob,        // CLOB, NCLOB
+    blob,        // BLOB
+    bfile,       // BFILE, a file name
 };
 
 source_kind kind_of_type(int oracle_type_code);
@@ -52,7 +52,7 @@ public:
 
 private:
     sqlite3_stmt* stmt_ = nullptr;
-    uint64_t credit_ = 0;    // rows already on the client, not yet handed out
+    uint64_t credit_ = 0;     // rows already on the client, not yet handed out
     bool end_known_ = false;  // the last delivery came back short: no more rows
 };
 

@@ -30,9 +30,7 @@ environments& envs() {
     return value;
 }
 
-OCIEnv* parent_env(const void* parent) {
-    return as_handle<OCIEnv>(parent, OCI_HTYPE_ENV);
-}
+OCIEnv* parent_env(const void* parent) { return as_handle<OCIEnv>(parent, OCI_HTYPE_ENV); }
 
 void give_user_memory(handle* h, size_t size, void** usrmempp) {
     if (!usrmempp) return;
@@ -97,31 +95,39 @@ void OCIEnv::release(handle* child) {
 }
 
 OCILITE_EXPORT sword OCIEnvCreate(OCIEnv** envhpp, ub4 mode, void*, void* (*)(void*, size_t),
-                                  void* (*)(void*, void*, size_t), void (*)(void*, void*),
-                                  size_t xtramem_sz, void** usrmempp) {
+                                  void* (*)(void*, void*, size_t), void (*)(void*, void*), size_t xtramem_sz,
+                                  void** usrmempp) {
     return create_env(envhpp, (mode & OCI_UTF16) != 0, xtramem_sz, usrmempp);
 }
 
-OCILITE_EXPORT sword OCIEnvNlsCreate(OCIEnv** envhpp, ub4 mode, void*,
-                                     void* (*)(void*, size_t), void* (*)(void*, void*, size_t),
-                                     void (*)(void*, void*), size_t xtramem_sz,
+OCILITE_EXPORT sword OCIEnvNlsCreate(OCIEnv** envhpp, ub4 mode, void*, void* (*)(void*, size_t),
+                                     void* (*)(void*, void*, size_t), void (*)(void*, void*), size_t xtramem_sz,
                                      void** usrmempp, ub2 charset, ub2) {
-    return create_env(envhpp, charset == OCI_UTF16ID || (mode & OCI_UTF16) != 0, xtramem_sz,
-                      usrmempp);
+    return create_env(envhpp, charset == OCI_UTF16ID || (mode & OCI_UTF16) != 0, xtramem_sz, usrmempp);
 }
 
-OCILITE_EXPORT sword OCIHandleAlloc(const void* parenth, void** hndlpp, ub4 type,
-                                    size_t xtramem_sz, void** usrmempp) {
+OCILITE_EXPORT sword OCIHandleAlloc(const void* parenth, void** hndlpp, ub4 type, size_t xtramem_sz, void** usrmempp) {
     OCIEnv* env = parent_env(parenth);
     if (!env || !hndlpp) return OCI_INVALID_HANDLE;
     owned_handle h;
     switch (type) {
-        case OCI_HTYPE_ERROR: h = make_handle<OCIError>(env); break;
-        case OCI_HTYPE_SVCCTX: h = make_handle<OCISvcCtx>(env); break;
-        case OCI_HTYPE_STMT: h = make_handle<OCIStmt>(env); break;
-        case OCI_HTYPE_SERVER: h = make_handle<OCIServer>(env); break;
-        case OCI_HTYPE_SESSION: h = make_handle<OCISession>(); break;
-        default: return OCI_ERROR;
+        case OCI_HTYPE_ERROR:
+            h = make_handle<OCIError>(env);
+            break;
+        case OCI_HTYPE_SVCCTX:
+            h = make_handle<OCISvcCtx>(env);
+            break;
+        case OCI_HTYPE_STMT:
+            h = make_handle<OCIStmt>(env);
+            break;
+        case OCI_HTYPE_SERVER:
+            h = make_handle<OCIServer>(env);
+            break;
+        case OCI_HTYPE_SESSION:
+            h = make_handle<OCISession>();
+            break;
+        default:
+            return OCI_ERROR;
     }
     give_user_memory(h.get(), xtramem_sz, usrmempp);
     *hndlpp = env->adopt(std::move(h));
@@ -159,10 +165,18 @@ OCILITE_EXPORT sword OCIHandleFree(void* hndlp, ub4 type) {
     if (!h || h->magic != handle_magic || h->type != type) return OCI_INVALID_HANDLE;
     OCIEnv* env = nullptr;
     switch (type) {
-        case OCI_HTYPE_ERROR: env = static_cast<OCIError*>(h)->env; break;
-        case OCI_HTYPE_SVCCTX: env = static_cast<OCISvcCtx*>(h)->env; break;
-        case OCI_HTYPE_STMT: env = static_cast<OCIStmt*>(h)->env; break;
-        case OCI_HTYPE_SERVER: env = static_cast<OCIServer*>(h)->env; break;
+        case OCI_HTYPE_ERROR:
+            env = static_cast<OCIError*>(h)->env;
+            break;
+        case OCI_HTYPE_SVCCTX:
+            env = static_cast<OCISvcCtx*>(h)->env;
+            break;
+        case OCI_HTYPE_STMT:
+            env = static_cast<OCIStmt*>(h)->env;
+            break;
+        case OCI_HTYPE_SERVER:
+            env = static_cast<OCIServer*>(h)->env;
+            break;
         case OCI_HTYPE_SESSION: {
             // Sessions do not know their environment; find the one that owns it.
             std::lock_guard<std::mutex> lock(envs().mutex);
@@ -172,15 +186,16 @@ OCILITE_EXPORT sword OCIHandleFree(void* hndlp, ub4 type) {
             }
             break;
         }
-        default: return OCI_INVALID_HANDLE;
+        default:
+            return OCI_INVALID_HANDLE;
     }
     if (!env) return OCI_INVALID_HANDLE;
     env->release(h);
     return OCI_SUCCESS;
 }
 
-OCILITE_EXPORT sword OCIDescriptorAlloc(const void* parenth, void** descpp, ub4 type,
-                                        size_t xtramem_sz, void** usrmempp) {
+OCILITE_EXPORT sword OCIDescriptorAlloc(const void* parenth, void** descpp, ub4 type, size_t xtramem_sz,
+                                        void** usrmempp) {
     OCIEnv* env = parent_env(parenth);
     if (!env || !descpp) return OCI_INVALID_HANDLE;
     if (type != OCI_DTYPE_LOB) return OCI_ERROR;
@@ -201,8 +216,8 @@ OCILITE_EXPORT sword OCIDescriptorFree(void* descp, ub4 type) {
     return OCI_SUCCESS;
 }
 
-OCILITE_EXPORT sword OCIErrorGet(void* hndlp, ub4 recordno, OraText*, sb4* errcodep,
-                                 OraText* bufp, ub4 bufsiz, ub4 type) {
+OCILITE_EXPORT sword OCIErrorGet(void* hndlp, ub4 recordno, OraText*, sb4* errcodep, OraText* bufp, ub4 bufsiz,
+                                 ub4 type) {
     const error_record* rec = nullptr;
     bool utf16 = false;
     if (type == OCI_HTYPE_ERROR) {
@@ -224,8 +239,7 @@ OCILITE_EXPORT sword OCIErrorGet(void* hndlp, ub4 recordno, OraText*, sb4* errco
         // Oracle's texts end with a line feed; the buffer is cut to its size, terminated.
         const size_t unit = utf16 ? 2 : 1;
         text_writer w(utf16, bufp, bufsiz >= unit ? bufsiz - unit : 0);
-        w.put_utf8(reinterpret_cast<const unsigned char*>(rec->message.data()),
-                   rec->message.size());
+        w.put_utf8(reinterpret_cast<const unsigned char*>(rec->message.data()), rec->message.size());
         w.put('\n');
         if (bufsiz >= unit) std::memset(bufp + w.written(), 0, unit);
     }

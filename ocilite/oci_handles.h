@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <type_traits>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -81,7 +81,7 @@ struct OCIEnv : ocilite::handle {
     ocilite::handle* adopt(ocilite::owned_handle child);
     void release(ocilite::handle* child);  // frees a child handle or descriptor
 
-    bool utf16 = false;             // texts cross as UTF-16, else as UTF-8
+    bool utf16 = false;                // texts cross as UTF-16, else as UTF-8
     ocilite::error_record last_error;  // for OCIErrorGet on the environment
     std::mutex children_mutex;
     std::unordered_map<ocilite::handle*, ocilite::owned_handle> children;
@@ -167,7 +167,7 @@ struct OCIStmt : ocilite::handle {
     ub4 row_count = 0;
     ub4 rows_fetched = 0;
     bool executed = false;
-    bool finished = false;    // OCI_NO_DATA was returned
+    bool finished = false;  // OCI_NO_DATA was returned
 };
 
 // Declared from the pointer types of compat/oci, so every definition here must match them.

@@ -14,9 +14,7 @@ using namespace ocilite;
 
 namespace {
 
-uint64_t lob_length(const OCILobLocator* loc) {
-    return loc->blob ? loc->bytes.size() : loc->text.size();
-}
+uint64_t lob_length(const OCILobLocator* loc) { return loc->blob ? loc->bytes.size() : loc->text.size(); }
 
 // Whether CLOB text goes out as UTF-16 for this read (csid 0 is the environment's set).
 bool utf16_out(const OCILobLocator* loc, ub2 csid) {
@@ -27,8 +25,8 @@ bool utf16_out(const OCILobLocator* loc, ub2 csid) {
 
 // Copies up to `units` units from position `from` into buf (bufl bytes). Returns the units
 // taken; *bytes gets the bytes written.
-uint64_t copy_piece(const OCILobLocator* loc, uint64_t from, uint64_t units, void* buf,
-                    ub4 bufl, bool utf16, ub4* bytes) {
+uint64_t copy_piece(const OCILobLocator* loc, uint64_t from, uint64_t units, void* buf, ub4 bufl, bool utf16,
+                    ub4* bytes) {
     if (loc->blob) {
         const uint64_t n = std::min<uint64_t>(units, bufl);
         std::memcpy(buf, loc->bytes.data() + from, n);
@@ -65,8 +63,7 @@ ub4 reported(const OCILobLocator* loc, uint64_t units, ub4 bytes, bool utf16) {
 
 }  // namespace
 
-OCILITE_EXPORT sword OCILobCharSetForm(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp,
-                                       ub1* csfrm) {
+OCILITE_EXPORT sword OCILobCharSetForm(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp, ub1* csfrm) {
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!as_handle<OCIEnv>(envhp, OCI_HTYPE_ENV) || !err || !csfrm) return OCI_INVALID_HANDLE;
     clear(err);
@@ -76,8 +73,7 @@ OCILITE_EXPORT sword OCILobCharSetForm(OCIEnv* envhp, OCIError* errhp, const OCI
     return OCI_SUCCESS;
 }
 
-OCILITE_EXPORT sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp,
-                                     ub4* lenp) {
+OCILITE_EXPORT sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* lenp) {
     OCISvcCtx* svc = as_handle<OCISvcCtx>(svchp, OCI_HTYPE_SVCCTX);
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!svc || !err || !lenp) return OCI_INVALID_HANDLE;
@@ -90,9 +86,8 @@ OCILITE_EXPORT sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLo
     return OCI_SUCCESS;
 }
 
-OCILITE_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp,
-                                ub4* amtp, ub4 offset, void* bufp, ub4 bufl, void* ctxp,
-                                OCICallbackLobRead cbfp, ub2 csid, ub1) {
+OCILITE_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
+                                void* bufp, ub4 bufl, void* ctxp, OCICallbackLobRead cbfp, ub2 csid, ub1) {
     OCISvcCtx* svc = as_handle<OCISvcCtx>(svchp, OCI_HTYPE_SVCCTX);
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!svc || !err || !amtp) return OCI_INVALID_HANDLE;
@@ -108,8 +103,7 @@ OCILITE_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
 
     if (loc->polling) {
         // Going on with a streamed read: amount and offset of this call do not count.
-        const uint64_t units = copy_piece(loc, loc->poll_next, loc->poll_remaining, bufp, bufl,
-                                          utf16, &bytes);
+        const uint64_t units = copy_piece(loc, loc->poll_next, loc->poll_remaining, bufp, bufl, utf16, &bytes);
         loc->poll_next += units;
         loc->poll_remaining -= units;
         *amtp = reported(loc, units, bytes, utf16);
@@ -148,8 +142,8 @@ OCILITE_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
             next += units;
             remaining -= units;
             total += reported(loc, units, bytes, utf16);
-            const ub1 piece = remaining == 0 ? (first ? OCI_ONE_PIECE : OCI_LAST_PIECE)
-                                             : (first ? OCI_FIRST_PIECE : OCI_NEXT_PIECE);
+            const ub1 piece =
+                remaining == 0 ? (first ? OCI_ONE_PIECE : OCI_LAST_PIECE) : (first ? OCI_FIRST_PIECE : OCI_NEXT_PIECE);
             first = false;
             if (cbfp(ctxp, bufp, bytes, piece) != OCI_CONTINUE) break;
         }

@@ -57,21 +57,21 @@ std::string unquote(const std::string& text) {
 }
 
 // Returns 0 with the session, or the ORA error number of the failed logon.
-int open_session(const std::string& connect, const std::string& user,
-                 const std::string& password, std::shared_ptr<store_session>& out) {
+int open_session(const std::string& connect, const std::string& user, const std::string& password,
+                 std::shared_ptr<store_session>& out) {
     const std::string service = service_of(connect);
     if (service.empty()) return 12162;
     const std::string path = store_path(service);
     if (path.empty()) return 12514;
     auto session = std::make_shared<store_session>();
-    if (sqlite3_open_v2(path.c_str(), &session->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &session->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
         return 12514;
     }
     sqlite3_busy_timeout(session->db, 5000);
     sqlite3_stmt* check = nullptr;
-    if (sqlite3_prepare_v2(session->db, "SELECT password FROM ocilite_users WHERE username = ?",
-                           -1, &check, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(session->db, "SELECT password FROM ocilite_users WHERE username = ?", -1, &check, nullptr) !=
+        SQLITE_OK) {
         sqlite3_finalize(check);
         return 12514;  // not a store: no such service behind this name
     }
@@ -96,8 +96,7 @@ int open_session(const std::string& connect, const std::string& user,
 
 using namespace ocilite;
 
-OCILITE_EXPORT sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const OraText*, sb4,
-                                     ub4) {
+OCILITE_EXPORT sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const OraText*, sb4, ub4) {
     OCIServer* server = as_handle<OCIServer>(srvhp, OCI_HTYPE_SERVER);
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!server || !err) return OCI_INVALID_HANDLE;
@@ -116,20 +115,17 @@ OCILITE_EXPORT sword OCIServerDetach(OCIServer* srvhp, OCIError* errhp, ub4) {
     return OCI_SUCCESS;
 }
 
-OCILITE_EXPORT sword OCILogon(OCIEnv* envhp, OCIError* errhp, OCISvcCtx** svchp,
-                              const OraText* username, ub4 uname_len, const OraText* password,
-                              ub4 passwd_len, const OraText* dbname, ub4 dbname_len) {
+OCILITE_EXPORT sword OCILogon(OCIEnv* envhp, OCIError* errhp, OCISvcCtx** svchp, const OraText* username, ub4 uname_len,
+                              const OraText* password, ub4 passwd_len, const OraText* dbname, ub4 dbname_len) {
     OCIEnv* env = as_handle<OCIEnv>(envhp, OCI_HTYPE_ENV);
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!env || !err || !svchp) return OCI_INVALID_HANDLE;
     clear(err);
     round_trip();
-    const auto text = [env](const OraText* p, ub4 n) {
-        return compat::utf16_to_utf8(text_in(env->utf16, p, n));
-    };
+    const auto text = [env](const OraText* p, ub4 n) { return compat::utf16_to_utf8(text_in(env->utf16, p, n)); };
     std::shared_ptr<store_session> session;
-    if (const int code = open_session(text(dbname, dbname_len), text(username, uname_len),
-                                      text(password, passwd_len), session)) {
+    if (const int code =
+            open_session(text(dbname, dbname_len), text(username, uname_len), text(password, passwd_len), session)) {
         return fail(err, code);
     }
     // OCILogon makes a service context of its own and hands it back in *svchp, over

@@ -15,13 +15,20 @@ namespace {
 // reported by their external codes, ROWID as the ROWID descriptor type.
 ub2 describe_code(int internal) {
     switch (internal) {
-        case 180: return SQLT_TIMESTAMP;
-        case 181: return SQLT_TIMESTAMP_TZ;
-        case 231: return SQLT_TIMESTAMP_LTZ;
-        case 182: return SQLT_INTERVAL_YM;
-        case 183: return SQLT_INTERVAL_DS;
-        case 69: return SQLT_RDD;
-        default: return static_cast<ub2>(internal);
+        case 180:
+            return SQLT_TIMESTAMP;
+        case 181:
+            return SQLT_TIMESTAMP_TZ;
+        case 231:
+            return SQLT_TIMESTAMP_LTZ;
+        case 182:
+            return SQLT_INTERVAL_YM;
+        case 183:
+            return SQLT_INTERVAL_DS;
+        case 69:
+            return SQLT_RDD;
+        default:
+            return static_cast<ub2>(internal);
     }
 }
 
@@ -37,8 +44,7 @@ void forget_translation(OCIStmt* s) {
 }
 
 // Translates and prepares the statement text for this session, unless that is done already.
-sword ensure_translated(OCIStmt* s, const std::shared_ptr<store_session>& session,
-                        OCIError* err) {
+sword ensure_translated(OCIStmt* s, const std::shared_ptr<store_session>& session, OCIError* err) {
     if (s->translated_ok && s->session == session) return OCI_SUCCESS;
     forget_translation(s);
     try {
@@ -49,8 +55,7 @@ sword ensure_translated(OCIStmt* s, const std::shared_ptr<store_session>& sessio
     std::string sqlite_error;
     if (!s->rows.prepare(session->db, s->sql.sqlite_sql, sqlite_error)) {
         s->sql = {};
-        return fail(err, 600,
-                    "ORA-00600: internal error code, arguments: [ocilite], [" + sqlite_error + "]");
+        return fail(err, 600, "ORA-00600: internal error code, arguments: [ocilite], [" + sqlite_error + "]");
     }
     s->session = session;
     for (const column_desc& c : s->sql.columns) {
@@ -126,8 +131,9 @@ sword fetch_rows(OCIStmt* s, OCIError* err, ub4 n, bool trip_paid) {
         const int rc = s->rows.step();
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW) {
-            return fail(err, 600, "ORA-00600: internal error code, arguments: [ocilite], [" +
-                                      std::string(sqlite3_errmsg(s->session->db)) + "]");
+            return fail(err, 600,
+                        "ORA-00600: internal error code, arguments: [ocilite], [" +
+                            std::string(sqlite3_errmsg(s->session->db)) + "]");
         }
         ++s->rows_fetched;
         ++s->row_count;
@@ -157,8 +163,9 @@ sword run_non_query(OCIStmt* s, OCIError* err, ub4 iters) {
         if (rc != SQLITE_DONE) {
             const int ext = sqlite3_extended_errcode(s->session->db);
             if ((ext & 0xFF) == SQLITE_CONSTRAINT) return fail(err, 1);
-            return fail(err, 600, "ORA-00600: internal error code, arguments: [ocilite], [" +
-                                      std::string(sqlite3_errmsg(s->session->db)) + "]");
+            return fail(err, 600,
+                        "ORA-00600: internal error code, arguments: [ocilite], [" +
+                            std::string(sqlite3_errmsg(s->session->db)) + "]");
         }
         s->row_count += static_cast<ub4>(sqlite3_changes(s->session->db));
     }
@@ -172,8 +179,7 @@ sword run_non_query(OCIStmt* s, OCIError* err, ub4 iters) {
 
 using namespace ocilite;
 
-OCILITE_EXPORT sword OCIStmtPrepare(OCIStmt* stmtp, OCIError* errhp, const OraText* stmt,
-                                    ub4 stmt_len, ub4, ub4) {
+OCILITE_EXPORT sword OCIStmtPrepare(OCIStmt* stmtp, OCIError* errhp, const OraText* stmt, ub4 stmt_len, ub4, ub4) {
     OCIStmt* s = as_handle<OCIStmt>(stmtp, OCI_HTYPE_STMT);
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!s || !err) return OCI_INVALID_HANDLE;
@@ -190,8 +196,8 @@ OCILITE_EXPORT sword OCIStmtPrepare(OCIStmt* stmtp, OCIError* errhp, const OraTe
     return OCI_SUCCESS;
 }
 
-OCILITE_EXPORT sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* errhp, ub4 iters,
-                                    ub4, const OCISnapshot*, OCISnapshot*, ub4 mode) {
+OCILITE_EXPORT sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* errhp, ub4 iters, ub4,
+                                    const OCISnapshot*, OCISnapshot*, ub4 mode) {
     OCISvcCtx* svc = as_handle<OCISvcCtx>(svchp, OCI_HTYPE_SVCCTX);
     OCIStmt* s = as_handle<OCIStmt>(stmtp, OCI_HTYPE_STMT);
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
@@ -222,9 +228,8 @@ OCILITE_EXPORT sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* 
     return fetch_rows(s, err, iters, true);
 }
 
-OCILITE_EXPORT sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnpp, OCIError* errhp,
-                                    ub4 position, void* valuep, sb4 value_sz, ub2 dty,
-                                    void* indp, ub2* rlenp, ub2* rcodep, ub4) {
+OCILITE_EXPORT sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnpp, OCIError* errhp, ub4 position, void* valuep,
+                                    sb4 value_sz, ub2 dty, void* indp, ub2* rlenp, ub2* rcodep, ub4) {
     OCIStmt* s = as_handle<OCIStmt>(stmtp, OCI_HTYPE_STMT);
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!s || !err || !defnpp) return OCI_INVALID_HANDLE;
@@ -271,12 +276,10 @@ sword fetch_common(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation) 
 
 }  // namespace
 
-OCILITE_EXPORT sword OCIStmtFetch(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation,
-                                  ub4) {
+OCILITE_EXPORT sword OCIStmtFetch(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, ub4) {
     return fetch_common(stmtp, errhp, nrows, orientation);
 }
 
-OCILITE_EXPORT sword OCIStmtFetch2(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation,
-                                   sb4, ub4) {
+OCILITE_EXPORT sword OCIStmtFetch2(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, sb4, ub4) {
     return fetch_common(stmtp, errhp, nrows, orientation);
 }

@@ -18,8 +18,7 @@ std::u16string text_in(bool utf16, const OraText* text, ub4 length_bytes) {
         std::memcpy(out.data(), text, out.size() * 2);
         return out;
     }
-    return compat::utf8_to_utf16(
-        std::string_view(reinterpret_cast<const char*>(text), length_bytes));
+    return compat::utf8_to_utf16(std::string_view(reinterpret_cast<const char*>(text), length_bytes));
 }
 
 std::string text_out(bool utf16, std::u16string_view text) {
@@ -162,8 +161,7 @@ void text_writer::put_utf8(const unsigned char* s, size_t n) {
             }
             cp = (cp << 6) | (s[i + k] & 0x3F);
         }
-        const bool overlong = (len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) ||
-                              (len == 4 && cp < 0x10000);
+        const bool overlong = (len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
         if (!ok || overlong) {
             put(0xFFFD);
             ++i;
@@ -177,8 +175,7 @@ void text_writer::put_utf8(const unsigned char* s, size_t n) {
 void text_writer::put_utf16(const char16_t* s, size_t units) {
     for (size_t i = 0; i < units; ++i) {
         const char16_t u = s[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && s[i + 1] >= 0xDC00 &&
-            s[i + 1] <= 0xDFFF) {
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
             put(0x10000 + ((char32_t(u) - 0xD800) << 10) + (s[i + 1] - 0xDC00));
             ++i;
         } else {

@@ -9,20 +9,20 @@
 namespace ocilite {
 
 struct ora_datetime {
-  int year = 1, month = 1, day = 1, hour = 0, minute = 0, second = 0;
-  int64_t nanos = 0;       // fraction of the second
-  int tz_minutes = 0;      // offset from UTC, for TIMESTAMP WITH TIME ZONE
-  bool has_tz = false;
+    int year = 1, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+    int64_t nanos = 0;   // fraction of the second
+    int tz_minutes = 0;  // offset from UTC, for TIMESTAMP WITH TIME ZONE
+    bool has_tz = false;
 
-  // Local time now (SYSDATE; SYSTIMESTAMP keeps microseconds).
-  static ora_datetime now(bool with_fraction);
-  // Days since an epoch, for arithmetic (fraction = time of day).
-  double to_days() const;
-  static ora_datetime from_days(double days);
-  ora_datetime plus_days(double days) const;
+    // Local time now (SYSDATE; SYSTIMESTAMP keeps microseconds).
+    static ora_datetime now(bool with_fraction);
+    // Days since an epoch, for arithmetic (fraction = time of day).
+    double to_days() const;
+    static ora_datetime from_days(double days);
+    ora_datetime plus_days(double days) const;
 
-  std::string store_date() const;                  // 'YYYY-MM-DD HH:MM:SS'
-  std::string store_timestamp(bool with_tz) const; // 'YYYY-MM-DD HH:MM:SS.FFFFFFFFF[ +HH:MM]'
+    std::string store_date() const;                   // 'YYYY-MM-DD HH:MM:SS'
+    std::string store_timestamp(bool with_tz) const;  // 'YYYY-MM-DD HH:MM:SS.FFFFFFFFF[ +HH:MM]'
 };
 
 // TO_DATE / TO_TIMESTAMP text with a format model (YYYY, RRRR, YY, RR, MM, MON, MONTH, DD, DDD? no,
@@ -40,9 +40,9 @@ std::string format_datetime(const ora_datetime& d, std::string_view format);
 
 // INTERVAL values, kept as months or as nanoseconds.
 struct ora_interval {
-  bool year_to_month = false;
-  int64_t months = 0;  // year_to_month
-  int64_t nanos = 0;   // day_to_second, total
+    bool year_to_month = false;
+    int64_t months = 0;  // year_to_month
+    int64_t nanos = 0;   // day_to_second, total
 };
 
 // INTERVAL 'text' qualifier, e.g. ("2-3", "YEAR TO MONTH"), ("1 02:03:04.5", "DAY(2) TO SECOND(6)").

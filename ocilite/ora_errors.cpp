@@ -5,17 +5,17 @@
 namespace ocilite {
 
 void raise_ora(int code, std::string_view text, int line) {
-  char prefix[16];
-  std::snprintf(prefix, sizeof prefix, "ORA-%05d: ", code);
-  sql_error e;
-  e.code = code;
-  e.message = std::string(prefix) + std::string(text);
-  e.line = line;
-  throw e;
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "ORA-%05d: ", code);
+    sql_error e;
+    e.code = code;
+    e.message = std::string(prefix) + std::string(text);
+    e.line = line;
+    throw e;
 }
 
 void raise_invalid_identifier(std::string_view name, int line) {
-  raise_ora(904, "\"" + std::string(name) + "\": invalid identifier", line);
+    raise_ora(904, "\"" + std::string(name) + "\": invalid identifier", line);
 }
 void raise_no_table(int line) { raise_ora(942, "table or view does not exist", line); }
 void raise_invalid_statement(int line) { raise_ora(900, "invalid SQL statement", line); }

@@ -11,7 +11,7 @@ namespace ocilite {
 // An ora_error that also knows the source line it was found on (0 when unknown); the loader
 // names that line, the client library ignores it.
 struct sql_error : ora_error {
-  int line = 0;
+    int line = 0;
 };
 
 // "ORA-%05d: " followed by the text.

@@ -12,36 +12,55 @@
 namespace ocilite {
 
 enum class ora_kind {
-  varchar2, nvarchar2, fixed_char, nchar, number, float_number, date, timestamp, timestamp_tz,
-  timestamp_ltz, interval_ym, interval_ds, raw, long_text, long_raw, rowid, clob, nclob, blob, bfile,
-  binary_double, binary_float,
+    varchar2,
+    nvarchar2,
+    fixed_char,
+    nchar,
+    number,
+    float_number,
+    date,
+    timestamp,
+    timestamp_tz,
+    timestamp_ltz,
+    interval_ym,
+    interval_ds,
+    raw,
+    long_text,
+    long_raw,
+    rowid,
+    clob,
+    nclob,
+    blob,
+    bfile,
+    binary_double,
+    binary_float,
 };
 
 struct ora_column_type {
-  ora_kind kind = ora_kind::varchar2;
-  int length = 0;                 // characters or bytes as declared (text and RAW kinds)
-  bool char_semantics = false;    // VARCHAR2(n CHAR); always for the national kinds
-  std::optional<int> precision;   // NUMBER(p[,s]), FLOAT(p); leading field precision of intervals
-  std::optional<int> scale;       // NUMBER scale; fraction precision of timestamps and DAY TO SECOND
+    ora_kind kind = ora_kind::varchar2;
+    int length = 0;                // characters or bytes as declared (text and RAW kinds)
+    bool char_semantics = false;   // VARCHAR2(n CHAR); always for the national kinds
+    std::optional<int> precision;  // NUMBER(p[,s]), FLOAT(p); leading field precision of intervals
+    std::optional<int> scale;      // NUMBER scale; fraction precision of timestamps and DAY TO SECOND
 
-  std::string data_type() const;          // USER_TAB_COLUMNS.DATA_TYPE, e.g. "TIMESTAMP(6)"
-  int data_length() const;                // bytes
-  std::optional<int> data_precision() const;
-  std::optional<int> data_scale() const;
-  int char_length() const;                // 0 for non-text kinds
-  std::optional<std::string> char_used() const;  // "B", "C" or NULL
+    std::string data_type() const;  // USER_TAB_COLUMNS.DATA_TYPE, e.g. "TIMESTAMP(6)"
+    int data_length() const;        // bytes
+    std::optional<int> data_precision() const;
+    std::optional<int> data_scale() const;
+    int char_length() const;                       // 0 for non-text kinds
+    std::optional<std::string> char_used() const;  // "B", "C" or NULL
 
-  bool is_text() const;       // VARCHAR2, NVARCHAR2, CHAR, NCHAR
-  bool is_numeric() const;    // NUMBER, FLOAT, BINARY_*
-  bool is_lob() const;        // CLOB, NCLOB, BLOB
-  bool is_binary() const;     // RAW, LONG RAW, BLOB
+    bool is_text() const;     // VARCHAR2, NVARCHAR2, CHAR, NCHAR
+    bool is_numeric() const;  // NUMBER, FLOAT, BINARY_*
+    bool is_lob() const;      // CLOB, NCLOB, BLOB
+    bool is_binary() const;   // RAW, LONG RAW, BLOB
 
-  column_desc describe(const std::u16string& name, bool nullable) const;
+    column_desc describe(const std::u16string& name, bool nullable) const;
 
-  // Rebuilds the type from its catalog row.
-  static ora_column_type from_catalog(const std::string& data_type, int data_length,
-                                      std::optional<int> data_precision, std::optional<int> data_scale,
-                                      int char_length, const std::string& char_used);
+    // Rebuilds the type from its catalog row.
+    static ora_column_type from_catalog(const std::string& data_type, int data_length,
+                                        std::optional<int> data_precision, std::optional<int> data_scale,
+                                        int char_length, const std::string& char_used);
 };
 
 // Reads a data type at the parser's position (ORA-00902 invalid datatype, ORA-00910 when a

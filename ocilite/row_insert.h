@@ -13,32 +13,32 @@
 namespace ocilite {
 
 class row_inserter {
- public:
-  // columns: the INSERT's column list; empty means all columns in order. Throws sql_error for
-  // unknown or repeated columns.
-  row_inserter(sqlite3* db, stored_table table, const std::vector<std::string>& columns, int line);
-  ~row_inserter();
-  row_inserter(const row_inserter&) = delete;
-  row_inserter& operator=(const row_inserter&) = delete;
+public:
+    // columns: the INSERT's column list; empty means all columns in order. Throws sql_error for
+    // unknown or repeated columns.
+    row_inserter(sqlite3* db, stored_table table, const std::vector<std::string>& columns, int line);
+    ~row_inserter();
+    row_inserter(const row_inserter&) = delete;
+    row_inserter& operator=(const row_inserter&) = delete;
 
-  size_t value_count() const { return targets_.size(); }
-  // values: one per listed column, in list order.
-  void insert(const std::vector<ora_value>& values, const eval_context& ctx);
+    size_t value_count() const { return targets_.size(); }
+    // values: one per listed column, in list order.
+    void insert(const std::vector<ora_value>& values, const eval_context& ctx);
 
- private:
-  struct foreign_key;
-  [[noreturn]] void raise_unique(const std::string& sqlite_message);
+private:
+    struct foreign_key;
+    [[noreturn]] void raise_unique(const std::string& sqlite_message);
 
-  sqlite3* db_;
-  stored_table table_;
-  std::string owner_;
-  int line_;
-  std::vector<size_t> targets_;                  // listed value i goes to column targets_[i]
-  std::vector<std::unique_ptr<compiled_expr>> defaults_;  // per column; null: no default
-  std::vector<bool> listed_;
-  std::unique_ptr<sqlite_stmt> insert_;
-  std::vector<std::unique_ptr<foreign_key>> foreign_keys_;
-  std::vector<stored_value> row_;
+    sqlite3* db_;
+    stored_table table_;
+    std::string owner_;
+    int line_;
+    std::vector<size_t> targets_;                           // listed value i goes to column targets_[i]
+    std::vector<std::unique_ptr<compiled_expr>> defaults_;  // per column; null: no default
+    std::vector<bool> listed_;
+    std::unique_ptr<sqlite_stmt> insert_;
+    std::vector<std::unique_ptr<foreign_key>> foreign_keys_;
+    std::vector<stored_value> row_;
 };
 
 }  // namespace ocilite

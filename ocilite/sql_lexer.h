@@ -12,33 +12,33 @@
 namespace ocilite {
 
 enum class token_kind {
-  identifier,         // unquoted: text is folded to upper case
-  quoted_identifier,  // "Name": text is the name inside the quotes
-  string,             // 'text': text is the value
-  nstring,            // N'text'
-  number,             // 12, .5, 1e10, 1.5E-3 (text as written)
-  bind,               // :name or :1 (text without the colon)
-  symbol,             // ( ) , . ; + - * / || = <> != ^= < <= > >= etc.
-  script_end,         // a line holding only '/': ends a statement in a script
-  end,                // end of input
+    identifier,         // unquoted: text is folded to upper case
+    quoted_identifier,  // "Name": text is the name inside the quotes
+    string,             // 'text': text is the value
+    nstring,            // N'text'
+    number,             // 12, .5, 1e10, 1.5E-3 (text as written)
+    bind,               // :name or :1 (text without the colon)
+    symbol,             // ( ) , . ; + - * / || = <> != ^= < <= > >= etc.
+    script_end,         // a line holding only '/': ends a statement in a script
+    end,                // end of input
 };
 
 struct token {
-  token_kind kind = token_kind::end;
-  std::string text;
-  size_t begin = 0;  // byte offsets into the source
-  size_t end = 0;
-  int line = 1;
+    token_kind kind = token_kind::end;
+    std::string text;
+    size_t begin = 0;  // byte offsets into the source
+    size_t end = 0;
+    int line = 1;
 
-  bool is_word(std::string_view upper) const { return kind == token_kind::identifier && text == upper; }
-  bool is_symbol(std::string_view s) const { return kind == token_kind::symbol && text == s; }
+    bool is_word(std::string_view upper) const { return kind == token_kind::identifier && text == upper; }
+    bool is_symbol(std::string_view s) const { return kind == token_kind::symbol && text == s; }
 };
 
 // Thrown for text that cannot be cut into tokens (an unterminated literal, a stray character).
 struct lex_error {
-  int code;  // Oracle error number: 1756 unterminated string, 1740 missing double quote, 911 invalid character
-  std::string message;
-  int line;
+    int code;  // Oracle error number: 1756 unterminated string, 1740 missing double quote, 911 invalid character
+    std::string message;
+    int line;
 };
 
 // Cuts the whole text into tokens, the last one of kind end. Comments (-- and /* */) are dropped.

@@ -14,24 +14,24 @@ namespace ocilite {
 // Thrown for SQL Oracle would reject; message is Oracle's full text,
 // e.g. "ORA-00942: table or view does not exist".
 struct ora_error {
-  int code = 0;
-  std::string message;
+    int code = 0;
+    std::string message;
 };
 
 // Oracle's internal data type codes, as column_desc carries them. The client library reports
 // the datetime, interval and ROWID kinds in describe by their SQLT codes (187.., 104).
 namespace type_code {
-inline constexpr int varchar2 = 1;        // VARCHAR2, NVARCHAR2
-inline constexpr int number = 2;          // NUMBER, FLOAT, INTEGER
-inline constexpr int long_text = 8;       // LONG
+inline constexpr int varchar2 = 1;   // VARCHAR2, NVARCHAR2
+inline constexpr int number = 2;     // NUMBER, FLOAT, INTEGER
+inline constexpr int long_text = 8;  // LONG
 inline constexpr int date = 12;
 inline constexpr int raw = 23;
 inline constexpr int long_raw = 24;
 inline constexpr int rowid = 69;
-inline constexpr int fixed_char = 96;     // CHAR, NCHAR
+inline constexpr int fixed_char = 96;  // CHAR, NCHAR
 inline constexpr int binary_float = 100;
 inline constexpr int binary_double = 101;
-inline constexpr int clob = 112;          // CLOB, NCLOB
+inline constexpr int clob = 112;  // CLOB, NCLOB
 inline constexpr int blob = 113;
 inline constexpr int bfile = 114;
 inline constexpr int timestamp = 180;
@@ -43,20 +43,20 @@ inline constexpr int timestamp_ltz = 231;
 
 // What OCI describe reports for one select-list item.
 struct column_desc {
-  std::u16string name;       // as Oracle reports it (upper case for unquoted names/expressions)
-  int type_code = 0;         // one of type_code:: above
-  std::u16string type_name;  // "VARCHAR2", "NUMBER", ...
-  int data_size = 0;         // bytes (2n for NCHAR/NVARCHAR2), as OCI_ATTR_DATA_SIZE
-  int precision = 0;         // 0 for NUMBER without precision, p for FLOAT(p)
-  int scale = 0;             // -127 for NUMBER without precision and FLOAT
-  bool nullable = true;
-  int charset_form = 1;      // 1 implicit, 2 national (NCHAR, NVARCHAR2, NCLOB)
+    std::u16string name;       // as Oracle reports it (upper case for unquoted names/expressions)
+    int type_code = 0;         // one of type_code:: above
+    std::u16string type_name;  // "VARCHAR2", "NUMBER", ...
+    int data_size = 0;         // bytes (2n for NCHAR/NVARCHAR2), as OCI_ATTR_DATA_SIZE
+    int precision = 0;         // 0 for NUMBER without precision, p for FLOAT(p)
+    int scale = 0;             // -127 for NUMBER without precision and FLOAT
+    bool nullable = true;
+    int charset_form = 1;  // 1 implicit, 2 national (NCHAR, NVARCHAR2, NCLOB)
 };
 
 struct translated {
-  std::string sqlite_sql;            // runnable on the store; result columns in select-list order
-  std::vector<column_desc> columns;  // empty for a non-query
-  bool is_query = false;
+    std::string sqlite_sql;            // runnable on the store; result columns in select-list order
+    std::vector<column_desc> columns;  // empty for a non-query
+    bool is_query = false;
 };
 
 // Parses Oracle SQL as the client sent it (UTF-16 from OCIStmtPrepare), resolves names like

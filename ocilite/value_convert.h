@@ -13,12 +13,12 @@
 namespace ocilite {
 
 struct stored_value {
-  enum class kind { null, integer, real, text, blob } k = kind::null;
-  int64_t integer = 0;
-  double real = 0;
-  std::string bytes;
+    enum class kind { null, integer, real, text, blob } k = kind::null;
+    int64_t integer = 0;
+    double real = 0;
+    std::string bytes;
 
-  void bind(sqlite3_stmt* st, int index) const;
+    void bind(sqlite3_stmt* st, int index) const;
 };
 
 // `owner` and `table` name the column in error texts ("OWNER"."TABLE"."COLUMN").

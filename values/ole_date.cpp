@@ -75,8 +75,10 @@ ole_date::ole_date(compat::wstring_view text) {
     char small[64];
     bool ascii = text.size() <= sizeof small;
     for (std::size_t k = 0; ascii && k < text.size(); ++k) {
-        if (text[k] >= 0x80) ascii = false;
-        else small[k] = static_cast<char>(text[k]);
+        if (text[k] >= 0x80)
+            ascii = false;
+        else
+            small[k] = static_cast<char>(text[k]);
     }
     if (ascii) {
         parse(std::string_view(small, text.size()));
@@ -116,8 +118,7 @@ void ole_date::parse(std::string_view original) {
         std::swap(st_.wYear, st_.wDay);
     if (next_day) compat::add_one_day(st_);
 
-    bool pm = original.find("PM") != std::string_view::npos ||
-              original.find("pm") != std::string_view::npos;
+    bool pm = original.find("PM") != std::string_view::npos || original.find("pm") != std::string_view::npos;
     if (pm && st_.wHour < 12) st_.wHour = static_cast<uint16_t>(st_.wHour + 12);
     // 12 AM is the first hour of the day; a date at 12 AM sharp is a date alone.
     if (am && !pm && st_.wHour == 12) {
@@ -166,8 +167,8 @@ bool ole_date::import_from_string(const char* text, std::size_t length) {
 
     char seconds[64];
     tk_log::log(1, "Trying pure time format...");
-    if (std::sscanf(text, "%hd:%hd:%63s", reinterpret_cast<short*>(&st_.wHour),
-                    reinterpret_cast<short*>(&st_.wMinute), seconds) == 3) {
+    if (std::sscanf(text, "%hd:%hd:%63s", reinterpret_cast<short*>(&st_.wHour), reinterpret_cast<short*>(&st_.wMinute),
+                    seconds) == 3) {
         kind_ = kind_time;
         if (is_valid()) {
             process_milliseconds(seconds);
@@ -193,8 +194,7 @@ bool ole_date::import_from_string(const char* text, std::size_t length) {
         tk_log::log(1, "Trying datetime format #%d", f);
         int items = std::sscanf(text, formats[f], reinterpret_cast<short*>(&st_.wYear),
                                 reinterpret_cast<short*>(&st_.wMonth), reinterpret_cast<short*>(&st_.wDay),
-                                reinterpret_cast<short*>(&st_.wHour), reinterpret_cast<short*>(&st_.wMinute),
-                                seconds);
+                                reinterpret_cast<short*>(&st_.wHour), reinterpret_cast<short*>(&st_.wMinute), seconds);
         if (items == 3) {
             kind_ = kind_date;
             tk_log::log(1, "Format #%d succeeded (3 items)", f);
@@ -261,12 +261,12 @@ bool ole_date::process_milliseconds(const char* seconds) {
 }
 
 void ole_date::refine_type() {
-    tk_log::log(2, "ole_date::refine_type(%d,%d,%d,%d,%d,%d)", int{st_.wYear}, int{st_.wMonth},
-                int{st_.wDay}, int{st_.wHour}, int{st_.wMinute}, int{st_.wSecond});
+    tk_log::log(2, "ole_date::refine_type(%d,%d,%d,%d,%d,%d)", int{st_.wYear}, int{st_.wMonth}, int{st_.wDay},
+                int{st_.wHour}, int{st_.wMinute}, int{st_.wSecond});
     if (!has_date()) {
         kind_ = kind_time;
-    } else if (st_.wHour == 0 && st_.wMinute == 0 && st_.wSecond == 0 && st_.wYear != 0 &&
-               st_.wMonth != 0 && st_.wDay != 0) {
+    } else if (st_.wHour == 0 && st_.wMinute == 0 && st_.wSecond == 0 && st_.wYear != 0 && st_.wMonth != 0 &&
+               st_.wDay != 0) {
         kind_ = kind_date;
     }
 }

@@ -267,8 +267,8 @@ ole_variant& ole_variant::operator=(const ole_variant& other) {
         var_.vt = vt;
         var_.date = other.var_.date;
         st_ = other.st_;
-        tk_log::log(1, "%04d-%02d-%02d %02d:%02d:%02d", int{st_.wYear}, int{st_.wMonth}, int{st_.wDay},
-                    int{st_.wHour}, int{st_.wMinute}, int{st_.wSecond});
+        tk_log::log(1, "%04d-%02d-%02d %02d:%02d:%02d", int{st_.wYear}, int{st_.wMonth}, int{st_.wDay}, int{st_.wHour},
+                    int{st_.wMinute}, int{st_.wSecond});
     } else if (is_array_type(vt)) {
         if (other.var_.parray) {
             var_.vt = SUCCEEDED(SafeArrayCopy(other.var_.parray.get(), &var_.parray)) ? VT_BYTE_ARRAY : VT_ERROR;
@@ -404,18 +404,30 @@ bool ole_variant::to_bool() const {
     tk_log::log(2, "ole_variant::to_bool(vt=%08X)", unsigned{var_.vt});
     switch (var_.vt) {
         case VT_EMPTY:
-        case VT_NULL: return false;
-        case VT_BOOL: return var_.boolVal == VARIANT_TRUE;
-        case VT_I1: return var_.cVal != 0;
-        case VT_UI1: return var_.bVal != 0;
-        case VT_I2: return var_.iVal != 0;
-        case VT_UI2: return var_.uiVal != 0;
-        case VT_I4: return var_.lVal != 0;
-        case VT_UI4: return var_.ulVal != 0;
-        case VT_I8: return i8_ != 0;
-        case VT_UI8: return ui8_ != 0;
-        case VT_R4: return var_.fltVal != 0.0f;
-        case VT_R8: return var_.dblVal != 0.0;
+        case VT_NULL:
+            return false;
+        case VT_BOOL:
+            return var_.boolVal == VARIANT_TRUE;
+        case VT_I1:
+            return var_.cVal != 0;
+        case VT_UI1:
+            return var_.bVal != 0;
+        case VT_I2:
+            return var_.iVal != 0;
+        case VT_UI2:
+            return var_.uiVal != 0;
+        case VT_I4:
+            return var_.lVal != 0;
+        case VT_UI4:
+            return var_.ulVal != 0;
+        case VT_I8:
+            return i8_ != 0;
+        case VT_UI8:
+            return ui8_ != 0;
+        case VT_R4:
+            return var_.fltVal != 0.0f;
+        case VT_R8:
+            return var_.dblVal != 0.0;
         case VT_DECIMAL: {
             int32_t v = 0;
             HRESULT hr = VarI4FromDec(&var_.decVal, &v);
@@ -424,25 +436,38 @@ bool ole_variant::to_bool() const {
             if (hr == DISP_E_OVERFLOW) return true;
             return v != 0;
         }
-        default: throw tk_mail_assertion(k_source, 446);
+        default:
+            throw tk_mail_assertion(k_source, 446);
     }
 }
 
 double ole_variant::to_double() const {
     switch (var_.vt) {
         case VT_EMPTY:
-        case VT_NULL: return 0.0;
-        case VT_I1: return var_.cVal;
-        case VT_UI1: return var_.bVal;
-        case VT_I2: return var_.iVal;
-        case VT_UI2: return var_.uiVal;
-        case VT_I4: return var_.lVal;
-        case VT_BOOL: return var_.boolVal;
-        case VT_UI4: return var_.ulVal;
-        case VT_R4: return var_.fltVal;
-        case VT_R8: return var_.dblVal;
-        case VT_I8: return static_cast<double>(i8_);
-        case VT_UI8: return static_cast<double>(ui8_);
+        case VT_NULL:
+            return 0.0;
+        case VT_I1:
+            return var_.cVal;
+        case VT_UI1:
+            return var_.bVal;
+        case VT_I2:
+            return var_.iVal;
+        case VT_UI2:
+            return var_.uiVal;
+        case VT_I4:
+            return var_.lVal;
+        case VT_BOOL:
+            return var_.boolVal;
+        case VT_UI4:
+            return var_.ulVal;
+        case VT_R4:
+            return var_.fltVal;
+        case VT_R8:
+            return var_.dblVal;
+        case VT_I8:
+            return static_cast<double>(i8_);
+        case VT_UI8:
+            return static_cast<double>(ui8_);
         case VT_CY: {
             double r = 0.0;
             HRESULT hr = VarR8FromCy(var_.cyVal, &r);
@@ -455,7 +480,8 @@ double ole_variant::to_double() const {
             tk_log::log(1, "from DECIMAL: res=%lg, hr=%08X", r, static_cast<uint32_t>(hr));
             return r;
         }
-        default: throw tk_mail_assertion(k_source, 519);
+        default:
+            throw tk_mail_assertion(k_source, 519);
     }
 }
 
@@ -470,25 +496,38 @@ int32_t ole_variant::to_long() const {
     };
     switch (var_.vt) {
         case VT_EMPTY:
-        case VT_NULL: return 0;
-        case VT_I1: return var_.cVal;
-        case VT_I2: return var_.iVal;
-        case VT_UI1: return var_.bVal;
-        case VT_UI2: return var_.uiVal;
-        case VT_BOOL: return var_.boolVal;
-        case VT_I4: return var_.lVal;
-        case VT_UI4: return static_cast<int32_t>(var_.ulVal);
-        case VT_R4: return truncate(var_.fltVal);
-        case VT_R8: return truncate(var_.dblVal);
+        case VT_NULL:
+            return 0;
+        case VT_I1:
+            return var_.cVal;
+        case VT_I2:
+            return var_.iVal;
+        case VT_UI1:
+            return var_.bVal;
+        case VT_UI2:
+            return var_.uiVal;
+        case VT_BOOL:
+            return var_.boolVal;
+        case VT_I4:
+            return var_.lVal;
+        case VT_UI4:
+            return static_cast<int32_t>(var_.ulVal);
+        case VT_R4:
+            return truncate(var_.fltVal);
+        case VT_R8:
+            return truncate(var_.dblVal);
         case VT_DECIMAL: {
             int32_t v = 0;
             HRESULT hr = VarI4FromDec(&var_.decVal, &v);
             tk_log::log(1, "from DECIMAL, hr=%08X", static_cast<uint32_t>(hr));
             return SUCCEEDED(hr) ? v : 0;
         }
-        case VT_I8: return static_cast<int32_t>(static_cast<uint32_t>(i8_));
-        case VT_UI8: return static_cast<int32_t>(static_cast<uint32_t>(ui8_));
-        default: throw tk_mail_assertion(k_source, 478);
+        case VT_I8:
+            return static_cast<int32_t>(static_cast<uint32_t>(i8_));
+        case VT_UI8:
+            return static_cast<int32_t>(static_cast<uint32_t>(ui8_));
+        default:
+            throw tk_mail_assertion(k_source, 478);
     }
 }
 
@@ -497,16 +536,36 @@ int32_t ole_variant::to_long() const {
 void ole_variant::append_string(std::string& out) const {
     tk_log::log(2, "ole_variant::to_string (vt=%08X)", unsigned{var_.vt});
     switch (var_.vt) {
-        case VT_I2: append_number(out, int{var_.iVal}); break;
-        case VT_I1: append_number(out, int{var_.cVal}); break;
-        case VT_I4: append_number(out, var_.lVal); break;
-        case VT_UI1: append_number(out, unsigned{var_.bVal}); break;
-        case VT_UI2: append_number(out, unsigned{var_.uiVal}); break;
-        case VT_UI4: append_number(out, var_.ulVal); break;
-        case VT_R4: append_scientific(out, static_cast<double>(var_.fltVal), 6); break;
-        case VT_R8: append_scientific(out, var_.dblVal, 15); break;
-        case VT_I8: append_number(out, i8_); break;
-        case VT_UI8: append_number(out, ui8_); break;
+        case VT_I2:
+            append_number(out, int{var_.iVal});
+            break;
+        case VT_I1:
+            append_number(out, int{var_.cVal});
+            break;
+        case VT_I4:
+            append_number(out, var_.lVal);
+            break;
+        case VT_UI1:
+            append_number(out, unsigned{var_.bVal});
+            break;
+        case VT_UI2:
+            append_number(out, unsigned{var_.uiVal});
+            break;
+        case VT_UI4:
+            append_number(out, var_.ulVal);
+            break;
+        case VT_R4:
+            append_scientific(out, static_cast<double>(var_.fltVal), 6);
+            break;
+        case VT_R8:
+            append_scientific(out, var_.dblVal, 15);
+            break;
+        case VT_I8:
+            append_number(out, i8_);
+            break;
+        case VT_UI8:
+            append_number(out, ui8_);
+            break;
         case VT_CY: {
             tk_log::log(1, "Converting VT_CY");
             char buffer[compat::currency_text_max];
@@ -571,14 +630,22 @@ ole_variant ole_variant::from_string(std::string_view text, VARTYPE type) {
         return value;
     }
     switch (type) {
-        case VT_I1: return ole_variant(static_cast<char>(read_integer<int8_t>(text)));
-        case VT_UI1: return ole_variant(read_integer<uint8_t>(text));
-        case VT_I2: return ole_variant(read_integer<int16_t>(text));
-        case VT_UI2: return ole_variant(read_integer<uint16_t>(text));
-        case VT_I4: return ole_variant(static_cast<int>(read_integer<int32_t>(text)));
-        case VT_UI4: return ole_variant(static_cast<unsigned>(read_integer<uint32_t>(text)));
-        case VT_I8: return ole_variant(static_cast<long long>(read_integer<int64_t>(text)));
-        case VT_UI8: return ole_variant(static_cast<unsigned long long>(read_integer<uint64_t>(text)));
+        case VT_I1:
+            return ole_variant(static_cast<char>(read_integer<int8_t>(text)));
+        case VT_UI1:
+            return ole_variant(read_integer<uint8_t>(text));
+        case VT_I2:
+            return ole_variant(read_integer<int16_t>(text));
+        case VT_UI2:
+            return ole_variant(read_integer<uint16_t>(text));
+        case VT_I4:
+            return ole_variant(static_cast<int>(read_integer<int32_t>(text)));
+        case VT_UI4:
+            return ole_variant(static_cast<unsigned>(read_integer<uint32_t>(text)));
+        case VT_I8:
+            return ole_variant(static_cast<long long>(read_integer<int64_t>(text)));
+        case VT_UI8:
+            return ole_variant(static_cast<unsigned long long>(read_integer<uint64_t>(text)));
         case VT_R4:
         case VT_R8: {
             point_text number(text);
@@ -665,8 +732,10 @@ ole_variant ole_variant::from_wstring(compat::wstring_view text, VARTYPE type) {
     if (text.size() <= sizeof small) {
         bool ascii = true;
         for (std::size_t k = 0; k < text.size() && ascii; ++k) {
-            if (text[k] >= 0x80) ascii = false;
-            else small[k] = static_cast<char>(text[k]);
+            if (text[k] >= 0x80)
+                ascii = false;
+            else
+                small[k] = static_cast<char>(text[k]);
         }
         if (ascii) return from_string(std::string_view(small, text.size()), type);
     }

@@ -37,17 +37,17 @@ public:
     ole_variant(unsigned short s);
     ole_variant(int i);
     ole_variant(unsigned int u);
-    ole_variant(long v);                     // 64-bit here: VT_I8
-    ole_variant(unsigned long v);            // VT_UI8
-    ole_variant(long long v);                // VT_I8
-    ole_variant(unsigned long long v);       // VT_UI8
+    ole_variant(long v);                // 64-bit here: VT_I8
+    ole_variant(unsigned long v);       // VT_UI8
+    ole_variant(long long v);           // VT_I8
+    ole_variant(unsigned long long v);  // VT_UI8
     ole_variant(float f);
     ole_variant(double d);
     ole_variant(std::size_t length, const void* bytes);  // see attach_binary
     ole_variant(const std::vector<uint8_t>& bytes);
-    ole_variant(const std::string& text);     // VT_BSTR from ANSI text
-    ole_variant(const char* text);            // VT_BSTR; null is empty text
-    ole_variant(const compat::wstring& text); // VT_BSTR
+    ole_variant(const std::string& text);      // VT_BSTR from ANSI text
+    ole_variant(const char* text);             // VT_BSTR; null is empty text
+    ole_variant(const compat::wstring& text);  // VT_BSTR
     // Takes over a VARIANT; VT_I8, VT_UI8 and VT_DATE fill their side fields from it.
     explicit ole_variant(VARIANT&& v);
     ole_variant(const ole_variant& other);

@@ -16,9 +16,7 @@ void con_front_end::table_missing(const compat::wstring& table) {
 
 void con_front_end::run_error(const std::string& text) { con_err_line(text); }
 
-void con_front_end::show_internal_error(const std::string& text) {
-    con_out_line("Internal error: " + text);
-}
+void con_front_end::show_internal_error(const std::string& text) { con_out_line("Internal error: " + text); }
 
 void con_front_end::show_error(const std::string& message) {
     con_out_line("Error:");

@@ -40,69 +40,85 @@ void apply_option(tk_cmdli& it, connection_settings& c, bool& profile_loaded) {
     quarnel_convertor& conv = quarnel_convertor::instance();
     const char* value = it.get_value();
     switch (it.get_id()) {
-    case OPT_CASE_SENSE:
-        conv.set_case_sensitive(true);
-        tk_log::log(2, "\tcase sensitive=true");
-        break;
-    case OPT_DEST:
-        conv.set_destination_name(tk_to_wide(value));
-        tk_log::log(2, u"\tgot dest %s", conv.destination_name());
-        break;
-    case OPT_DUMP:
-        conv.set_mysql_direct(false);
-        tk_log::log(2, "\tconvert into dump files");
-        break;
-    case OPT_HELP:
-        tk_console_fatal(con_usage_text(qrn_version_major, qrn_version_minor));
-    case OPT_LOGFILE:
-        conv.set_logfile(value);
-        tk_log::log(1, "parse_cmd_line - got logfile %s", value);
-        break;
-    case OPT_MODE: {
-        auto mode = con_parse_mode(value);
-        if (!mode) tk_console_fatal("Invalid merge/overwrite mode");
-        conv.set_mode(*mode);
-        tk_log::log(2, "\tgot mode %d", *mode);
-        break;
-    }
-    case OPT_MYSQLH: c.my_host = value; break;
-    case OPT_MYSQLU: c.my_user = value; break;
-    case OPT_MYSQLP: c.my_password = value; break;
-    case OPT_MYPORT: c.my_port = value; break;
-    case OPT_ORACLH: c.ora_host = tk_to_wide(value); break;
-    case OPT_ORACLU: c.ora_user = tk_to_wide(value); break;
-    case OPT_ORACLP: c.ora_password = tk_to_wide(value); break;
-    case OPT_ORAPORT: c.ora_port = tk_to_wide(value); break;
-    case OPT_SILENT:
-        conv.set_silent(true);
-        error_handler::instance().set_silent(true);
-        con_set_silent(true);
-        tk_log::log(1, "parse_cmd_line - silent mode is ON");
-        break;
-    case OPT_SKIP_IDX:
-        conv.skip_idx = true;
-        tk_log::log(2, "\tskip converting indexes");
-        break;
-    case OPT_SRC:
-        conv.set_source_name(tk_to_wide(value));
-        tk_log::log(2, u"\tgot src %s", conv.source_name());
-        break;
-    case OPT_TAB_DEF:
-        conv.tab_def = true;
-        tk_log::log(2, "\tconvert table definitions only");
-        break;
-    case OPT_TAB_FILE:
-        tk_log::log(2, "\tparse_cmd_line - got tab_file %s", value);
-        process_tab_file(value);
-        break;
-    case OPT_PROFILE: {
-        const wstring path = tk_to_wide(value);
-        tk_log::log(1, u"parse_cmd_line - got profile %s", path);
-        profile_loaded = conv.load_profile(path);
-        break;
-    }
-    default:  // unrecognised: collected by the iterator, refused after the walk
-        break;
+        case OPT_CASE_SENSE:
+            conv.set_case_sensitive(true);
+            tk_log::log(2, "\tcase sensitive=true");
+            break;
+        case OPT_DEST:
+            conv.set_destination_name(tk_to_wide(value));
+            tk_log::log(2, u"\tgot dest %s", conv.destination_name());
+            break;
+        case OPT_DUMP:
+            conv.set_mysql_direct(false);
+            tk_log::log(2, "\tconvert into dump files");
+            break;
+        case OPT_HELP:
+            tk_console_fatal(con_usage_text(qrn_version_major, qrn_version_minor));
+        case OPT_LOGFILE:
+            conv.set_logfile(value);
+            tk_log::log(1, "parse_cmd_line - got logfile %s", value);
+            break;
+        case OPT_MODE: {
+            auto mode = con_parse_mode(value);
+            if (!mode) tk_console_fatal("Invalid merge/overwrite mode");
+            conv.set_mode(*mode);
+            tk_log::log(2, "\tgot mode %d", *mode);
+            break;
+        }
+        case OPT_MYSQLH:
+            c.my_host = value;
+            break;
+        case OPT_MYSQLU:
+            c.my_user = value;
+            break;
+        case OPT_MYSQLP:
+            c.my_password = value;
+            break;
+        case OPT_MYPORT:
+            c.my_port = value;
+            break;
+        case OPT_ORACLH:
+            c.ora_host = tk_to_wide(value);
+            break;
+        case OPT_ORACLU:
+            c.ora_user = tk_to_wide(value);
+            break;
+        case OPT_ORACLP:
+            c.ora_password = tk_to_wide(value);
+            break;
+        case OPT_ORAPORT:
+            c.ora_port = tk_to_wide(value);
+            break;
+        case OPT_SILENT:
+            conv.set_silent(true);
+            error_handler::instance().set_silent(true);
+            con_set_silent(true);
+            tk_log::log(1, "parse_cmd_line - silent mode is ON");
+            break;
+        case OPT_SKIP_IDX:
+            conv.skip_idx = true;
+            tk_log::log(2, "\tskip converting indexes");
+            break;
+        case OPT_SRC:
+            conv.set_source_name(tk_to_wide(value));
+            tk_log::log(2, u"\tgot src %s", conv.source_name());
+            break;
+        case OPT_TAB_DEF:
+            conv.tab_def = true;
+            tk_log::log(2, "\tconvert table definitions only");
+            break;
+        case OPT_TAB_FILE:
+            tk_log::log(2, "\tparse_cmd_line - got tab_file %s", value);
+            process_tab_file(value);
+            break;
+        case OPT_PROFILE: {
+            const wstring path = tk_to_wide(value);
+            tk_log::log(1, u"parse_cmd_line - got profile %s", path);
+            profile_loaded = conv.load_profile(path);
+            break;
+        }
+        default:  // unrecognised: collected by the iterator, refused after the walk
+            break;
     }
 }
 
@@ -138,8 +154,7 @@ bool parse_cmd_line(int argc, const char* const* argv) {
 void process_tab_file(const std::string& path) {
     tk_log::log(1, "process_tab_file(%s)", path);
     auto names = con_read_table_names(path);
-    if (!names)
-        tk_console_fatal("Table names file does not exist.\nPlease verify the correct path/name was given.");
+    if (!names) tk_console_fatal("Table names file does not exist.\nPlease verify the correct path/name was given.");
     quarnel_convertor& conv = quarnel_convertor::instance();
     // The run converts the table map, into which a profile has already put its plain
     // tables: they go too, so that the file's list is the whole plain selection. Tables

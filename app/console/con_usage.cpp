@@ -47,6 +47,4 @@ constexpr const char* usage_format =
     "      quotes (for example --dest=\"my database\")";
 }  // namespace
 
-std::string con_usage_text(int major, int minor) {
-    return compat::format(usage_format, major, minor);
-}
+std::string con_usage_text(int major, int minor) { return compat::format(usage_format, major, minor); }

@@ -19,9 +19,7 @@ public:
     static constexpr int max_kept_unrecognised = 20;
 
     tk_cmdli() = default;
-    tk_cmdli(int argc, const char* const* argv, const tk_cmd_option* options) {
-        init(argc, argv, options);
-    }
+    tk_cmdli(int argc, const char* const* argv, const tk_cmd_option* options) { init(argc, argv, options); }
     tk_cmdli(const tk_cmdli&) = delete;
     tk_cmdli& operator=(const tk_cmdli&) = delete;
     virtual ~tk_cmdli() = default;

@@ -92,12 +92,12 @@ inline constexpr ub4 OCI_DTYPE_ROWID = 54;
 
 // ---- attributes ----------------------------------------------------------------------------
 // Describe (parameter descriptor) attributes.
-inline constexpr ub4 OCI_ATTR_DATA_SIZE = 1;   // ub2, bytes
-inline constexpr ub4 OCI_ATTR_DATA_TYPE = 2;   // ub2, SQLT_* code
-inline constexpr ub4 OCI_ATTR_NAME = 4;        // OraText*, length in bytes
-inline constexpr ub4 OCI_ATTR_PRECISION = 5;   // sb2 (implicit describe)
-inline constexpr ub4 OCI_ATTR_SCALE = 6;       // sb1
-inline constexpr ub4 OCI_ATTR_IS_NULL = 7;     // ub1, 1 when the column accepts NULL
+inline constexpr ub4 OCI_ATTR_DATA_SIZE = 1;      // ub2, bytes
+inline constexpr ub4 OCI_ATTR_DATA_TYPE = 2;      // ub2, SQLT_* code
+inline constexpr ub4 OCI_ATTR_NAME = 4;           // OraText*, length in bytes
+inline constexpr ub4 OCI_ATTR_PRECISION = 5;      // sb2 (implicit describe)
+inline constexpr ub4 OCI_ATTR_SCALE = 6;          // sb1
+inline constexpr ub4 OCI_ATTR_IS_NULL = 7;        // ub1, 1 when the column accepts NULL
 inline constexpr ub4 OCI_ATTR_CHARSET_ID = 31;    // ub2
 inline constexpr ub4 OCI_ATTR_CHARSET_FORM = 32;  // ub1, SQLCS_IMPLICIT or SQLCS_NCHAR
 // Handle attributes.
@@ -129,23 +129,23 @@ inline constexpr ub1 SQLCS_NCHAR = 2;     // national character set
 
 // ---- data type codes -----------------------------------------------------------------------
 // External types (define/bind) and the codes describe reports.
-inline constexpr ub2 SQLT_CHR = 1;    // VARCHAR2 / character string
-inline constexpr ub2 SQLT_NUM = 2;    // NUMBER
-inline constexpr ub2 SQLT_INT = 3;    // signed integer (1, 2, 4 or 8 bytes)
-inline constexpr ub2 SQLT_FLT = 4;    // floating point (4 or 8 bytes)
-inline constexpr ub2 SQLT_STR = 5;    // zero-terminated string
-inline constexpr ub2 SQLT_VNU = 6;    // VARNUM
-inline constexpr ub2 SQLT_PDN = 7;    // packed decimal
-inline constexpr ub2 SQLT_LNG = 8;    // LONG
-inline constexpr ub2 SQLT_VCS = 9;    // VARCHAR (length-prefixed)
-inline constexpr ub2 SQLT_RID = 11;   // ROWID
-inline constexpr ub2 SQLT_DAT = 12;   // 7-byte DATE
+inline constexpr ub2 SQLT_CHR = 1;   // VARCHAR2 / character string
+inline constexpr ub2 SQLT_NUM = 2;   // NUMBER
+inline constexpr ub2 SQLT_INT = 3;   // signed integer (1, 2, 4 or 8 bytes)
+inline constexpr ub2 SQLT_FLT = 4;   // floating point (4 or 8 bytes)
+inline constexpr ub2 SQLT_STR = 5;   // zero-terminated string
+inline constexpr ub2 SQLT_VNU = 6;   // VARNUM
+inline constexpr ub2 SQLT_PDN = 7;   // packed decimal
+inline constexpr ub2 SQLT_LNG = 8;   // LONG
+inline constexpr ub2 SQLT_VCS = 9;   // VARCHAR (length-prefixed)
+inline constexpr ub2 SQLT_RID = 11;  // ROWID
+inline constexpr ub2 SQLT_DAT = 12;  // 7-byte DATE
 inline constexpr ub2 SQLT_BFLOAT = 21;
 inline constexpr ub2 SQLT_BDOUBLE = 22;
-inline constexpr ub2 SQLT_BIN = 23;   // RAW
-inline constexpr ub2 SQLT_LBI = 24;   // LONG RAW
-inline constexpr ub2 SQLT_UIN = 68;   // unsigned integer
-inline constexpr ub2 SQLT_AFC = 96;   // CHAR (blank-padded)
+inline constexpr ub2 SQLT_BIN = 23;        // RAW
+inline constexpr ub2 SQLT_LBI = 24;        // LONG RAW
+inline constexpr ub2 SQLT_UIN = 68;        // unsigned integer
+inline constexpr ub2 SQLT_AFC = 96;        // CHAR (blank-padded)
 inline constexpr ub2 SQLT_IBFLOAT = 100;   // BINARY_FLOAT
 inline constexpr ub2 SQLT_IBDOUBLE = 101;  // BINARY_DOUBLE
 inline constexpr ub2 SQLT_RDD = 104;       // ROWID descriptor
@@ -161,83 +161,67 @@ inline constexpr ub2 SQLT_TIMESTAMP_LTZ = 232;
 // ---- callbacks -----------------------------------------------------------------------------
 using OCICallbackLobRead = sb4 (*)(void* ctxp, const void* bufp, ub4 len, ub1 piece);
 using OCICallbackLobWrite = sb4 (*)(void* ctxp, void* bufp, ub4* lenp, ub1* piece);
-using OCICallbackInBind = sb4 (*)(void* ictxp, OCIBind* bindp, ub4 iter, ub4 index,
-                                  void** bufpp, ub4* alenp, ub1* piecep, void** indp);
-using OCICallbackOutBind = sb4 (*)(void* octxp, OCIBind* bindp, ub4 iter, ub4 index,
-                                   void** bufpp, ub4** alenp, ub1* piecep, void** indp,
-                                   ub2** rcodep);
+using OCICallbackInBind = sb4 (*)(void* ictxp, OCIBind* bindp, ub4 iter, ub4 index, void** bufpp, ub4* alenp,
+                                  ub1* piecep, void** indp);
+using OCICallbackOutBind = sb4 (*)(void* octxp, OCIBind* bindp, ub4 iter, ub4 index, void** bufpp, ub4** alenp,
+                                   ub1* piecep, void** indp, ub2** rcodep);
 
 // ---- functions (as pointer types) ----------------------------------------------------------
 // Environment, handles and descriptors.
-using OCIEnvCreate_fn = sword (*)(OCIEnv** envhpp, ub4 mode, void* ctxp,
-                                  void* (*malocfp)(void* ctxp, size_t size),
+using OCIEnvCreate_fn = sword (*)(OCIEnv** envhpp, ub4 mode, void* ctxp, void* (*malocfp)(void* ctxp, size_t size),
                                   void* (*ralocfp)(void* ctxp, void* memptr, size_t newsize),
-                                  void (*mfreefp)(void* ctxp, void* memptr), size_t xtramem_sz,
-                                  void** usrmempp);
-using OCIEnvNlsCreate_fn = sword (*)(OCIEnv** envhpp, ub4 mode, void* ctxp,
-                                     void* (*malocfp)(void* ctxp, size_t size),
+                                  void (*mfreefp)(void* ctxp, void* memptr), size_t xtramem_sz, void** usrmempp);
+using OCIEnvNlsCreate_fn = sword (*)(OCIEnv** envhpp, ub4 mode, void* ctxp, void* (*malocfp)(void* ctxp, size_t size),
                                      void* (*ralocfp)(void* ctxp, void* memptr, size_t newsize),
-                                     void (*mfreefp)(void* ctxp, void* memptr),
-                                     size_t xtramem_sz, void** usrmempp, ub2 charset,
-                                     ub2 ncharset);
-using OCIHandleAlloc_fn = sword (*)(const void* parenth, void** hndlpp, ub4 type,
-                                    size_t xtramem_sz, void** usrmempp);
+                                     void (*mfreefp)(void* ctxp, void* memptr), size_t xtramem_sz, void** usrmempp,
+                                     ub2 charset, ub2 ncharset);
+using OCIHandleAlloc_fn = sword (*)(const void* parenth, void** hndlpp, ub4 type, size_t xtramem_sz, void** usrmempp);
 using OCIHandleFree_fn = sword (*)(void* hndlp, ub4 type);
-using OCIDescriptorAlloc_fn = sword (*)(const void* parenth, void** descpp, ub4 type,
-                                        size_t xtramem_sz, void** usrmempp);
+using OCIDescriptorAlloc_fn = sword (*)(const void* parenth, void** descpp, ub4 type, size_t xtramem_sz,
+                                        void** usrmempp);
 using OCIDescriptorFree_fn = sword (*)(void* descp, ub4 type);
-using OCIAttrGet_fn = sword (*)(const void* trgthndlp, ub4 trghndltyp, void* attributep,
-                                ub4* sizep, ub4 attrtype, OCIError* errhp);
-using OCIAttrSet_fn = sword (*)(void* trgthndlp, ub4 trghndltyp, void* attributep, ub4 size,
-                                ub4 attrtype, OCIError* errhp);
-using OCIErrorGet_fn = sword (*)(void* hndlp, ub4 recordno, OraText* sqlstate, sb4* errcodep,
-                                 OraText* bufp, ub4 bufsiz, ub4 type);
+using OCIAttrGet_fn = sword (*)(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* sizep, ub4 attrtype,
+                                OCIError* errhp);
+using OCIAttrSet_fn = sword (*)(void* trgthndlp, ub4 trghndltyp, void* attributep, ub4 size, ub4 attrtype,
+                                OCIError* errhp);
+using OCIErrorGet_fn = sword (*)(void* hndlp, ub4 recordno, OraText* sqlstate, sb4* errcodep, OraText* bufp, ub4 bufsiz,
+                                 ub4 type);
 
 // Server and session.
-using OCIServerAttach_fn = sword (*)(OCIServer* srvhp, OCIError* errhp, const OraText* dblink,
-                                     sb4 dblink_len, ub4 mode);
+using OCIServerAttach_fn = sword (*)(OCIServer* srvhp, OCIError* errhp, const OraText* dblink, sb4 dblink_len,
+                                     ub4 mode);
 using OCIServerDetach_fn = sword (*)(OCIServer* srvhp, OCIError* errhp, ub4 mode);
-using OCILogon_fn = sword (*)(OCIEnv* envhp, OCIError* errhp, OCISvcCtx** svchp,
-                              const OraText* username, ub4 uname_len, const OraText* password,
-                              ub4 passwd_len, const OraText* dbname, ub4 dbname_len);
+using OCILogon_fn = sword (*)(OCIEnv* envhp, OCIError* errhp, OCISvcCtx** svchp, const OraText* username, ub4 uname_len,
+                              const OraText* password, ub4 passwd_len, const OraText* dbname, ub4 dbname_len);
 using OCILogoff_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp);
 
 // Statements, describe, define and fetch.
-using OCIStmtPrepare_fn = sword (*)(OCIStmt* stmtp, OCIError* errhp, const OraText* stmt,
-                                    ub4 stmt_len, ub4 language, ub4 mode);
-using OCIStmtExecute_fn = sword (*)(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* errhp,
-                                    ub4 iters, ub4 rowoff, const OCISnapshot* snap_in,
-                                    OCISnapshot* snap_out, ub4 mode);
-using OCIParamGet_fn = sword (*)(const void* hndlp, ub4 htype, OCIError* errhp,
-                                 void** parmdpp, ub4 pos);
-using OCIDefineByPos_fn = sword (*)(OCIStmt* stmtp, OCIDefine** defnpp, OCIError* errhp,
-                                    ub4 position, void* valuep, sb4 value_sz, ub2 dty,
-                                    void* indp, ub2* rlenp, ub2* rcodep, ub4 mode);
-using OCIStmtFetch_fn = sword (*)(OCIStmt* stmtp, OCIError* errhp, ub4 nrows,
-                                  ub2 orientation, ub4 mode);
-using OCIStmtFetch2_fn = sword (*)(OCIStmt* stmtp, OCIError* errhp, ub4 nrows,
-                                   ub2 orientation, sb4 fetchOffset, ub4 mode);
+using OCIStmtPrepare_fn = sword (*)(OCIStmt* stmtp, OCIError* errhp, const OraText* stmt, ub4 stmt_len, ub4 language,
+                                    ub4 mode);
+using OCIStmtExecute_fn = sword (*)(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* errhp, ub4 iters, ub4 rowoff,
+                                    const OCISnapshot* snap_in, OCISnapshot* snap_out, ub4 mode);
+using OCIParamGet_fn = sword (*)(const void* hndlp, ub4 htype, OCIError* errhp, void** parmdpp, ub4 pos);
+using OCIDefineByPos_fn = sword (*)(OCIStmt* stmtp, OCIDefine** defnpp, OCIError* errhp, ub4 position, void* valuep,
+                                    sb4 value_sz, ub2 dty, void* indp, ub2* rlenp, ub2* rcodep, ub4 mode);
+using OCIStmtFetch_fn = sword (*)(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, ub4 mode);
+using OCIStmtFetch2_fn = sword (*)(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, sb4 fetchOffset,
+                                   ub4 mode);
 
 // LOB reading.
-using OCILobCharSetForm_fn = sword (*)(OCIEnv* envhp, OCIError* errhp,
-                                       const OCILobLocator* locp, ub1* csfrm);
-using OCILobGetLength_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp,
-                                     ub4* lenp);
-using OCILobRead_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp,
-                                ub4* amtp, ub4 offset, void* bufp, ub4 bufl, void* ctxp,
-                                OCICallbackLobRead cbfp, ub2 csid, ub1 csfrm);
+using OCILobCharSetForm_fn = sword (*)(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp, ub1* csfrm);
+using OCILobGetLength_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* lenp);
+using OCILobRead_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
+                                void* bufp, ub4 bufl, void* ctxp, OCICallbackLobRead cbfp, ub2 csid, ub1 csfrm);
 
 // Destination writer (declared for it; not part of the loader's required table yet).
-using OCIBindByName_fn = sword (*)(OCIStmt* stmtp, OCIBind** bindpp, OCIError* errhp,
-                                   const OraText* placeholder, sb4 placeh_len, void* valuep,
-                                   sb4 value_sz, ub2 dty, void* indp, ub2* alenp, ub2* rcodep,
-                                   ub4 maxarr_len, ub4* curelep, ub4 mode);
-using OCIBindDynamic_fn = sword (*)(OCIBind* bindp, OCIError* errhp, void* ictxp,
-                                    OCICallbackInBind icbfp, void* octxp,
+using OCIBindByName_fn = sword (*)(OCIStmt* stmtp, OCIBind** bindpp, OCIError* errhp, const OraText* placeholder,
+                                   sb4 placeh_len, void* valuep, sb4 value_sz, ub2 dty, void* indp, ub2* alenp,
+                                   ub2* rcodep, ub4 maxarr_len, ub4* curelep, ub4 mode);
+using OCIBindDynamic_fn = sword (*)(OCIBind* bindp, OCIError* errhp, void* ictxp, OCICallbackInBind icbfp, void* octxp,
                                     OCICallbackOutBind ocbfp);
-using OCILobWrite_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp,
-                                 ub4* amtp, ub4 offset, void* bufp, ub4 buflen, ub1 piece,
-                                 void* ctxp, OCICallbackLobWrite cbfp, ub2 csid, ub1 csfrm);
+using OCILobWrite_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
+                                 void* bufp, ub4 buflen, ub1 piece, void* ctxp, OCICallbackLobWrite cbfp, ub2 csid,
+                                 ub1 csfrm);
 using OCITransCommit_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, ub4 flags);
 
 // Every function the reading side needs, in one list: the loader resolves each of them, and

@@ -37,7 +37,7 @@ public:
     // The library named by MARROWGATE_OCI_LIB, else "libclntsh.so".
     static std::string default_library();
 
-    oci_loader();                                // default_library()
+    oci_loader();                                     // default_library()
     explicit oci_loader(const std::string& library);  // throws oci_load_error
     ~oci_loader();
 

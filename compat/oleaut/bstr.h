@@ -35,9 +35,7 @@ public:
         null_ = true;
     }
 
-    friend bool operator==(const bstr& a, const bstr& b) noexcept {
-        return a.null_ == b.null_ && a.text_ == b.text_;
-    }
+    friend bool operator==(const bstr& a, const bstr& b) noexcept { return a.null_ == b.null_ && a.text_ == b.text_; }
 
 private:
     wstring text_;
@@ -53,10 +51,7 @@ inline compat::bstr SysAllocString(const compat::wchar* text) {
 
 // A null text gives `length` zero characters.
 inline compat::bstr SysAllocStringLen(const compat::wchar* text, uint32_t length) {
-    return text ? compat::bstr(compat::wstring_view(text, length))
-                : compat::bstr(compat::wstring(length, u'\0'));
+    return text ? compat::bstr(compat::wstring_view(text, length)) : compat::bstr(compat::wstring(length, u'\0'));
 }
 
-inline uint32_t SysStringLen(const compat::bstr& text) {
-    return static_cast<uint32_t>(text.length());
-}
+inline uint32_t SysStringLen(const compat::bstr& text) { return static_cast<uint32_t>(text.length()); }

@@ -9,8 +9,7 @@ namespace compat {
 
 std::size_t currency_to_chars(CY value, char* out) {
     std::size_t len = 0;
-    uint64_t magnitude = value.int64 < 0 ? 0 - static_cast<uint64_t>(value.int64)
-                                         : static_cast<uint64_t>(value.int64);
+    uint64_t magnitude = value.int64 < 0 ? 0 - static_cast<uint64_t>(value.int64) : static_cast<uint64_t>(value.int64);
     if (value.int64 < 0) out[len++] = '-';
     uint64_t whole = magnitude / 10000;
     unsigned frac = static_cast<unsigned>(magnitude % 10000);

@@ -28,11 +28,11 @@ int name_index(std::string_view word, const std::array<std::string_view, 12>& na
     return -1;
 }
 
-constexpr std::array<std::string_view, 12> k_months = {
-    "January", "February", "March", "April", "May", "June",
-    "July", "August", "September", "October", "November", "December"};
-constexpr std::array<std::string_view, 12> k_weekdays = {
-    "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+constexpr std::array<std::string_view, 12> k_months = {"January",   "February", "March",    "April",
+                                                       "May",       "June",     "July",     "August",
+                                                       "September", "October",  "November", "December"};
+constexpr std::array<std::string_view, 12> k_weekdays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                         "Thursday", "Friday", "Saturday"};
 
 class cursor {
 public:
@@ -244,9 +244,14 @@ bool parse_us_date(std::string_view text, SYSTEMTIME& out) {
         f.year = 1899, f.month = 12, f.day = 30;
     }
     if (f.hour > 23 || f.minute > 59 || f.second > 59) return false;
-    out = SYSTEMTIME{static_cast<uint16_t>(f.year), static_cast<uint16_t>(f.month), 0,
-                     static_cast<uint16_t>(f.day), static_cast<uint16_t>(f.hour),
-                     static_cast<uint16_t>(f.minute), static_cast<uint16_t>(f.second), 0};
+    out = SYSTEMTIME{static_cast<uint16_t>(f.year),
+                     static_cast<uint16_t>(f.month),
+                     0,
+                     static_cast<uint16_t>(f.day),
+                     static_cast<uint16_t>(f.hour),
+                     static_cast<uint16_t>(f.minute),
+                     static_cast<uint16_t>(f.second),
+                     0};
     return true;
 }
 

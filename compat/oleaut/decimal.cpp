@@ -64,8 +64,7 @@ HRESULT VarDecFromStr(std::string_view text, LCID, uint32_t, DECIMAL* out) {
     unsigned __int128 mantissa = 0;
     if (!compat::scaled_magnitude(number, static_cast<int>(scale), DECIMAL_MAX_DIGITS, mantissa)) {
         // Rounding up carried into a 39th digit: one fractional digit less, if there is one.
-        if (scale == 0 ||
-            !compat::scaled_magnitude(number, static_cast<int>(scale - 1), DECIMAL_MAX_DIGITS, mantissa))
+        if (scale == 0 || !compat::scaled_magnitude(number, static_cast<int>(scale - 1), DECIMAL_MAX_DIGITS, mantissa))
             return DISP_E_OVERFLOW;
         --scale;
     }
@@ -86,8 +85,7 @@ HRESULT VarDecFromStr(compat::wstring_view text, LCID lcid, uint32_t flags, DECI
         for (compat::wchar c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
         return VarDecFromStr(std::string_view(narrow), lcid, flags, out);
     }
-    for (std::size_t k = 0; k < text.size(); ++k)
-        buffer[k] = text[k] < 0x80 ? static_cast<char>(text[k]) : '?';
+    for (std::size_t k = 0; k < text.size(); ++k) buffer[k] = text[k] < 0x80 ? static_cast<char>(text[k]) : '?';
     return VarDecFromStr(std::string_view(buffer, text.size()), lcid, flags, out);
 }
 

@@ -14,7 +14,9 @@ constexpr int64_t k_exponent_cap = 1'000'000'000;  // far beyond any representab
 
 // 10^0 .. 10^38, so that limits cost no multiplication loop per number.
 constexpr auto k_pow10 = [] {
-    struct table { unsigned __int128 v[39]; } t{};
+    struct table {
+        unsigned __int128 v[39];
+    } t{};
     t.v[0] = 1;
     for (int k = 1; k < 39; ++k) t.v[k] = t.v[k - 1] * 10;
     return t;

@@ -21,7 +21,7 @@ struct number_text {
     bool negative = false;
     char digits[max_kept] = {};  // '0'..'9', leading zeros stripped
     int kept = 0;
-    int64_t count = 0;          // significant digits in all, trailing zeros included
+    int64_t count = 0;  // significant digits in all, trailing zeros included
     bool sticky = false;
     int64_t point = 0;
     int64_t natural_scale = 0;  // fractional digits as written minus the exponent
@@ -34,8 +34,7 @@ bool parse_number_text(std::string_view text, number_text& out);
 
 // The magnitude times 10^scale, rounded half to even to an integer of at most max_digits
 // decimal digits (max_digits <= 38). False when it needs more digits.
-bool scaled_magnitude(const number_text& number, int scale, int max_digits,
-                      unsigned __int128& out);
+bool scaled_magnitude(const number_text& number, int scale, int max_digits, unsigned __int128& out);
 
 struct double_read {
     double value = 0.0;

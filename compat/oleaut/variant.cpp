@@ -44,9 +44,21 @@ namespace {
 
 bool is_numeric(VARTYPE vt) {
     switch (vt) {
-        case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4:
-        case VT_I8: case VT_UI8: case VT_INT: case VT_UINT: case VT_R4: case VT_R8:
-        case VT_CY: case VT_DECIMAL: case VT_BOOL:
+        case VT_I1:
+        case VT_UI1:
+        case VT_I2:
+        case VT_UI2:
+        case VT_I4:
+        case VT_UI4:
+        case VT_I8:
+        case VT_UI8:
+        case VT_INT:
+        case VT_UINT:
+        case VT_R4:
+        case VT_R8:
+        case VT_CY:
+        case VT_DECIMAL:
+        case VT_BOOL:
             return true;
         default:
             return false;
@@ -59,22 +71,51 @@ std::string exact_text(const VARIANT& v) {
     char* end = buffer + sizeof buffer;
     std::to_chars_result r{buffer, std::errc{}};
     switch (v.vt) {
-        case VT_I1: r = std::to_chars(buffer, end, int{v.cVal}); break;
-        case VT_UI1: r = std::to_chars(buffer, end, unsigned{v.bVal}); break;
-        case VT_I2: r = std::to_chars(buffer, end, int{v.iVal}); break;
-        case VT_UI2: r = std::to_chars(buffer, end, unsigned{v.uiVal}); break;
-        case VT_I4: r = std::to_chars(buffer, end, v.lVal); break;
-        case VT_UI4: r = std::to_chars(buffer, end, v.ulVal); break;
-        case VT_INT: r = std::to_chars(buffer, end, v.intVal); break;
-        case VT_UINT: r = std::to_chars(buffer, end, v.uintVal); break;
-        case VT_I8: r = std::to_chars(buffer, end, v.llVal); break;
-        case VT_UI8: r = std::to_chars(buffer, end, v.ullVal); break;
-        case VT_BOOL: r = std::to_chars(buffer, end, int{v.boolVal}); break;
-        case VT_R4: r = std::to_chars(buffer, end, v.fltVal); break;
-        case VT_R8: r = std::to_chars(buffer, end, v.dblVal); break;
-        case VT_CY: return std::string(buffer, compat::currency_to_chars(v.cyVal, buffer));
-        case VT_DECIMAL: return std::string(buffer, compat::decimal_to_chars(v.decVal, buffer));
-        default: return {};
+        case VT_I1:
+            r = std::to_chars(buffer, end, int{v.cVal});
+            break;
+        case VT_UI1:
+            r = std::to_chars(buffer, end, unsigned{v.bVal});
+            break;
+        case VT_I2:
+            r = std::to_chars(buffer, end, int{v.iVal});
+            break;
+        case VT_UI2:
+            r = std::to_chars(buffer, end, unsigned{v.uiVal});
+            break;
+        case VT_I4:
+            r = std::to_chars(buffer, end, v.lVal);
+            break;
+        case VT_UI4:
+            r = std::to_chars(buffer, end, v.ulVal);
+            break;
+        case VT_INT:
+            r = std::to_chars(buffer, end, v.intVal);
+            break;
+        case VT_UINT:
+            r = std::to_chars(buffer, end, v.uintVal);
+            break;
+        case VT_I8:
+            r = std::to_chars(buffer, end, v.llVal);
+            break;
+        case VT_UI8:
+            r = std::to_chars(buffer, end, v.ullVal);
+            break;
+        case VT_BOOL:
+            r = std::to_chars(buffer, end, int{v.boolVal});
+            break;
+        case VT_R4:
+            r = std::to_chars(buffer, end, v.fltVal);
+            break;
+        case VT_R8:
+            r = std::to_chars(buffer, end, v.dblVal);
+            break;
+        case VT_CY:
+            return std::string(buffer, compat::currency_to_chars(v.cyVal, buffer));
+        case VT_DECIMAL:
+            return std::string(buffer, compat::decimal_to_chars(v.decVal, buffer));
+        default:
+            return {};
     }
     return std::string(buffer, r.ptr);
 }
@@ -84,8 +125,7 @@ std::string display_text(const VARIANT& v) {
     if (v.vt != VT_R4 && v.vt != VT_R8) return exact_text(v);
     char buffer[64];
     double d = v.vt == VT_R4 ? double{v.fltVal} : v.dblVal;
-    auto r = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::general,
-                           v.vt == VT_R4 ? 7 : 15);
+    auto r = std::to_chars(buffer, buffer + sizeof buffer, d, std::chars_format::general, v.vt == VT_R4 ? 7 : 15);
     std::string text(buffer, r.ptr);
     for (char& c : text)
         if (c == 'e') c = 'E';
@@ -145,16 +185,36 @@ HRESULT from_text(std::string_view text, VARTYPE vt, VARIANT& out) {
     if (!compat::parse_number_text(text, n)) return DISP_E_TYPEMISMATCH;
     HRESULT hr = S_OK;
     switch (vt) {
-        case VT_I1: hr = integer_from(n, out.cVal); break;
-        case VT_UI1: hr = integer_from(n, out.bVal); break;
-        case VT_I2: hr = integer_from(n, out.iVal); break;
-        case VT_UI2: hr = integer_from(n, out.uiVal); break;
-        case VT_I4: hr = integer_from(n, out.lVal); break;
-        case VT_UI4: hr = integer_from(n, out.ulVal); break;
-        case VT_INT: hr = integer_from(n, out.intVal); break;
-        case VT_UINT: hr = integer_from(n, out.uintVal); break;
-        case VT_I8: hr = integer_from(n, out.llVal); break;
-        case VT_UI8: hr = integer_from(n, out.ullVal); break;
+        case VT_I1:
+            hr = integer_from(n, out.cVal);
+            break;
+        case VT_UI1:
+            hr = integer_from(n, out.bVal);
+            break;
+        case VT_I2:
+            hr = integer_from(n, out.iVal);
+            break;
+        case VT_UI2:
+            hr = integer_from(n, out.uiVal);
+            break;
+        case VT_I4:
+            hr = integer_from(n, out.lVal);
+            break;
+        case VT_UI4:
+            hr = integer_from(n, out.ulVal);
+            break;
+        case VT_INT:
+            hr = integer_from(n, out.intVal);
+            break;
+        case VT_UINT:
+            hr = integer_from(n, out.uintVal);
+            break;
+        case VT_I8:
+            hr = integer_from(n, out.llVal);
+            break;
+        case VT_UI8:
+            hr = integer_from(n, out.ullVal);
+            break;
         case VT_R4:
         case VT_R8: {
             compat::double_read d = compat::read_double(text);

@@ -11,9 +11,12 @@ constexpr std::string_view kind_wide = "wsz";
 
 std::string_view kind_name(value_kind k) {
     switch (k) {
-    case value_kind::dword: return kind_dword;
-    case value_kind::narrow: return kind_narrow;
-    case value_kind::wide: return kind_wide;
+        case value_kind::dword:
+            return kind_dword;
+        case value_kind::narrow:
+            return kind_narrow;
+        case value_kind::wide:
+            return kind_wide;
     }
     return kind_dword;
 }
@@ -71,19 +74,29 @@ std::string escape(std::string_view raw) {
     for (char c : raw) {
         auto u = static_cast<unsigned char>(c);
         switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '=': out += "\\="; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (u < 0x20 || u == 0x7f) {
-                out += "\\x";
-                out += hex[u >> 4];
-                out += hex[u & 15];
-            } else {
-                out += c;
-            }
+            case '\\':
+                out += "\\\\";
+                break;
+            case '=':
+                out += "\\=";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (u < 0x20 || u == 0x7f) {
+                    out += "\\x";
+                    out += hex[u >> 4];
+                    out += hex[u & 15];
+                } else {
+                    out += c;
+                }
         }
     }
     return out;
@@ -99,21 +112,32 @@ bool unescape(std::string_view escaped, std::string& raw) {
         }
         if (++i == escaped.size()) return false;
         switch (escaped[i]) {
-        case '\\': raw += '\\'; break;
-        case '=': raw += '='; break;
-        case 'n': raw += '\n'; break;
-        case 'r': raw += '\r'; break;
-        case 't': raw += '\t'; break;
-        case 'x': {
-            if (i + 2 >= escaped.size()) return false;
-            int hi = hex_digit(escaped[i + 1]);
-            int lo = hex_digit(escaped[i + 2]);
-            if (hi < 0 || lo < 0) return false;
-            raw += static_cast<char>(hi * 16 + lo);
-            i += 2;
-            break;
-        }
-        default: return false;
+            case '\\':
+                raw += '\\';
+                break;
+            case '=':
+                raw += '=';
+                break;
+            case 'n':
+                raw += '\n';
+                break;
+            case 'r':
+                raw += '\r';
+                break;
+            case 't':
+                raw += '\t';
+                break;
+            case 'x': {
+                if (i + 2 >= escaped.size()) return false;
+                int hi = hex_digit(escaped[i + 1]);
+                int lo = hex_digit(escaped[i + 2]);
+                if (hi < 0 || lo < 0) return false;
+                raw += static_cast<char>(hi * 16 + lo);
+                i += 2;
+                break;
+            }
+            default:
+                return false;
         }
     }
     return true;

@@ -22,13 +22,17 @@ namespace {
 
 reg_status from_errno(int e) {
     switch (e) {
-    case 0: return ERROR_SUCCESS;
-    case ENOENT:
-    case ENOTDIR: return ERROR_FILE_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    default: return ERROR_CANTWRITE;
+        case 0:
+            return ERROR_SUCCESS;
+        case ENOENT:
+        case ENOTDIR:
+            return ERROR_FILE_NOT_FOUND;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return ERROR_ACCESS_DENIED;
+        default:
+            return ERROR_CANTWRITE;
     }
 }
 
@@ -56,8 +60,7 @@ private:
 // two writers (threads or processes) do not lose each other's values.
 class folder_lock {
 public:
-    explicit folder_lock(const fs::path& folder)
-        : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    explicit folder_lock(const fs::path& folder) : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
         if (fd_.get() < 0) {
             error_ = errno;
             return;
@@ -180,8 +183,7 @@ fs::path home_folder() {
     std::vector<char> buf(16384);
     struct passwd pw {};
     struct passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found &&
-        found->pw_dir)
+    if (::getpwuid_r(::getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_dir)
         return found->pw_dir;
     return "/";
 }
@@ -258,8 +260,7 @@ reg_status reg_key::close() {
     return ERROR_SUCCESS;
 }
 
-reg_status reg_key::query_dword(std::string_view name, uint32_t& value, uint32_t* type,
-                                uint32_t* size) const {
+reg_status reg_key::query_dword(std::string_view name, uint32_t& value, uint32_t* type, uint32_t* size) const {
     if (!is_open()) return ERROR_INVALID_HANDLE;
     std::vector<reg_value> values;
     if (reg_status s = read_values(file_, values, false)) return s;
@@ -276,8 +277,7 @@ reg_status reg_key::query_dword(std::string_view name, uint32_t& value, uint32_t
     return ERROR_SUCCESS;
 }
 
-reg_status reg_key::query_string(std::string_view name, char* data, uint32_t& size,
-                                 uint32_t* type) const {
+reg_status reg_key::query_string(std::string_view name, char* data, uint32_t& size, uint32_t* type) const {
     if (!is_open()) return ERROR_INVALID_HANDLE;
     std::vector<reg_value> values;
     if (reg_status s = read_values(file_, values, false)) return s;
@@ -304,8 +304,7 @@ reg_status reg_key::query_string(std::string_view name, char* data, uint32_t& si
     return ERROR_SUCCESS;
 }
 
-reg_status reg_key::query_wstring(wstring_view name, wchar* data, uint32_t& size,
-                                  uint32_t* type) const {
+reg_status reg_key::query_wstring(wstring_view name, wchar* data, uint32_t& size, uint32_t* type) const {
     if (!is_open()) return ERROR_INVALID_HANDLE;
     std::vector<reg_value> values;
     if (reg_status s = read_values(file_, values, false)) return s;
@@ -391,8 +390,7 @@ reg_status reg_key::set_string(std::string_view name, std::string_view value) {
 }
 
 reg_status reg_key::set_wstring(wstring_view name, wstring_view value) {
-    return put_value(file_,
-                     reg_value{utf16_to_utf8(name), value_kind::wide, 0, utf16_to_utf8(value)});
+    return put_value(file_, reg_value{utf16_to_utf8(name), value_kind::wide, 0, utf16_to_utf8(value)});
 }
 
 reg_status reg_key::delete_value(std::string_view name) {

@@ -67,8 +67,7 @@ inline const reg_root* reg_current_user() { return &reg_root::current_user(); }
 // The file that holds a key: sub-key components separated by '\' (or '/') become folders;
 // characters a file name cannot carry, and leading dots, are %-escaped so that no key
 // reaches outside its root.
-std::filesystem::path reg_key_file(const std::filesystem::path& root_folder,
-                                   std::string_view sub_key);
+std::filesystem::path reg_key_file(const std::filesystem::path& root_folder, std::string_view sub_key);
 
 // One open key. Values are read from the file on every query, so two keys (or two
 // processes) on the same path see each other's writes. Value names compare without case.
@@ -83,8 +82,7 @@ public:
 
     // Opens the key, creating it (and its parents) when missing. On failure the key is
     // left as it was. An empty sub-key is invalid (the root itself holds no values).
-    reg_status create(const reg_root& root, std::string_view sub_key,
-                      uint32_t* disposition = nullptr);
+    reg_status create(const reg_root& root, std::string_view sub_key, uint32_t* disposition = nullptr);
     reg_status close();
     bool is_open() const { return !file_.empty(); }
     const std::filesystem::path& file() const { return file_; }
@@ -94,10 +92,8 @@ public:
     // asks only for the size. ERROR_MORE_DATA when data is too small (data untouched).
     reg_status query_dword(std::string_view name, uint32_t& value, uint32_t* type = nullptr,
                            uint32_t* size = nullptr) const;
-    reg_status query_string(std::string_view name, char* data, uint32_t& size,
-                            uint32_t* type = nullptr) const;
-    reg_status query_wstring(wstring_view name, wchar* data, uint32_t& size,
-                             uint32_t* type = nullptr) const;
+    reg_status query_string(std::string_view name, char* data, uint32_t& size, uint32_t* type = nullptr) const;
+    reg_status query_wstring(wstring_view name, wchar* data, uint32_t& size, uint32_t* type = nullptr) const;
 
     // Whole-string queries.
     reg_status query_string(std::string_view name, std::string& value) const;

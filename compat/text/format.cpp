@@ -16,8 +16,7 @@ std::string translate_format(std::string_view f) {
         }
         // flags, width, precision pass through unchanged
         size_t j = i + 1;
-        while (j < f.size() && std::string_view("-+ #0123456789.*").find(f[j]) != std::string_view::npos)
-            out += f[j++];
+        while (j < f.size() && std::string_view("-+ #0123456789.*").find(f[j]) != std::string_view::npos) out += f[j++];
         // length modifiers: map the Windows ones onto fixed-width meanings
         if (f.compare(j, 3, "I64") == 0) {
             out += "ll";

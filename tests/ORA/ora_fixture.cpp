@@ -85,12 +85,14 @@ void store_exec(const std::string& service, const std::string& sqlite_sql) {
 }
 
 std::string store_table(const std::string& service, const std::string& table) {
-    return sqlite_db(store_path(service)).single("SELECT sqlite_name FROM ocilite_tables WHERE table_name='" + table + "'");
+    return sqlite_db(store_path(service))
+        .single("SELECT sqlite_name FROM ocilite_tables WHERE table_name='" + table + "'");
 }
 
 std::string store_column(const std::string& service, const std::string& table, const std::string& column) {
     return sqlite_db(store_path(service))
-        .single("SELECT sqlite_name FROM ocilite_columns WHERE table_name='" + table + "' AND column_name='" + column + "'");
+        .single("SELECT sqlite_name FROM ocilite_columns WHERE table_name='" + table + "' AND column_name='" + column +
+                "'");
 }
 
 namespace {

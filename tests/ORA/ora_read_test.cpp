@@ -35,14 +35,12 @@ TEST_F(OraRead, ColumnDescriptions) {
         bool not_null;
         int reserved;
     } cases[] = {
-        {u"ID", VT_I4, 0, true, 0},          {u"N_BIG", VT_I8, 0, false, 0},
-        {u"N_DEC", VT_DECIMAL, 0, false, 7 << 8 | 2}, {u"N_FREE", VT_R8, 0, false, 0},
-        {u"N_SMALL", VT_I1, 0, false, 0},    {u"VC", VT_BSTR, 20, false, 0},
-        {u"CH", VT_BSTR, 5, false, 0},       {u"NVC", VT_BSTR, 10, false, 0},
-        {u"D", VT_DATE, 0, false, 1},        {u"TS", VT_DATE, 0, false, 1},
-        {u"RW", VT_BLOB, 16, false, 0},      {u"CL", VT_BSTR, 0, false, 0},
-        {u"BL", VT_BLOB, 0, false, 0},       {u"BF", VT_BSTR, 18, true, 0},
-        {u"IDS", VT_BSTR, 64, false, 0},     {u"IYM", VT_BSTR, 64, false, 0},
+        {u"ID", VT_I4, 0, true, 0},      {u"N_BIG", VT_I8, 0, false, 0},   {u"N_DEC", VT_DECIMAL, 0, false, 7 << 8 | 2},
+        {u"N_FREE", VT_R8, 0, false, 0}, {u"N_SMALL", VT_I1, 0, false, 0}, {u"VC", VT_BSTR, 20, false, 0},
+        {u"CH", VT_BSTR, 5, false, 0},   {u"NVC", VT_BSTR, 10, false, 0},  {u"D", VT_DATE, 0, false, 1},
+        {u"TS", VT_DATE, 0, false, 1},   {u"RW", VT_BLOB, 16, false, 0},   {u"CL", VT_BSTR, 0, false, 0},
+        {u"BL", VT_BLOB, 0, false, 0},   {u"BF", VT_BSTR, 18, true, 0},    {u"IDS", VT_BSTR, 64, false, 0},
+        {u"IYM", VT_BSTR, 64, false, 0},
     };
     const udb_schema& schema = t->get_schema();
     ASSERT_EQ(schema.size(), std::size(cases));
@@ -107,8 +105,8 @@ TEST_F(OraRead, NumberMappingThroughTheDescribe) {
         {VT_I8, 0, "999999999999999999"},
         {VT_DECIMAL, 19 << 8, "1234567890123456789"},
         {VT_DECIMAL, 38 << 8, "12345678901234567890123456789012345678"},
-        {VT_R8, 0, nullptr},        // FLOAT(10)
-        {VT_R8, 0, nullptr},        // NUMBER
+        {VT_R8, 0, nullptr},  // FLOAT(10)
+        {VT_R8, 0, nullptr},  // NUMBER
         {VT_DECIMAL, 22 << 8, "12300"},
         {VT_DECIMAL, 6 << 8 | 5, "0.00123"},  // scale above precision: MySQL needs 6 digits
         {VT_DECIMAL, 6 << 8 | 5, "0.12345"},
@@ -164,8 +162,9 @@ TEST_F(OraRead, TooLongLongFailsItsRecordOnly) {
     const std::string tab = store_table("VALS", "T_LONG"), id = store_column("VALS", "T_LONG", "ID"),
                       txt = store_column("VALS", "T_LONG", "TXT");
     // 999,999 characters fit the buffer with its terminator; one more does not.
-    store_exec("VALS", "UPDATE " + tab + " SET " + txt + " = replace(hex(zeroblob(999999)), '00', 'a') WHERE " + id + " = 1;" +
-                           "UPDATE " + tab + " SET " + txt + " = replace(hex(zeroblob(1000000)), '00', 'b') WHERE " + id + " = 2;");
+    store_exec("VALS", "UPDATE " + tab + " SET " + txt + " = replace(hex(zeroblob(999999)), '00', 'a') WHERE " + id +
+                           " = 1;" + "UPDATE " + tab + " SET " + txt +
+                           " = replace(hex(zeroblob(1000000)), '00', 'b') WHERE " + id + " = 2;");
     db_ = connect("VALS");
     auto t = db_->get_table(u"T_LONG", true);
     std::vector<std::vector<ole_variant>> rows;
@@ -239,7 +238,9 @@ TEST_F(OraRead, EachRowReplacesTheValuesOfTheRowBefore) {
         std::vector<uint8_t> bin;  // empty: NULL
     };
     const expected cases[] = {
-        {u"a rather longer text than the next one holds", "12345.67", "2020-02-29 23:59:59",
+        {u"a rather longer text than the next one holds",
+         "12345.67",
+         "2020-02-29 23:59:59",
          {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88, 0x99}},
         {u"short", nullptr, nullptr, {0xAB}},
         {nullptr, "-0.5", "2021-05-06", {}},
@@ -256,19 +257,26 @@ TEST_F(OraRead, EachRowReplacesTheValuesOfTheRowBefore) {
         } else {
             EXPECT_EQ(r[1].get_type(), VT_EMPTY);
         }
-        if (c.amt) EXPECT_EQ(r[2].to_string(), c.amt);
-        else EXPECT_EQ(r[2].get_type(), VT_EMPTY);
-        if (c.d) EXPECT_EQ(r[3].to_string(), c.d);
-        else EXPECT_EQ(r[3].get_type(), VT_EMPTY);
-        if (c.bin.empty()) EXPECT_EQ(r[4].get_type(), VT_EMPTY);
-        else EXPECT_EQ(bytes_of(r[4]), c.bin);
+        if (c.amt)
+            EXPECT_EQ(r[2].to_string(), c.amt);
+        else
+            EXPECT_EQ(r[2].get_type(), VT_EMPTY);
+        if (c.d)
+            EXPECT_EQ(r[3].to_string(), c.d);
+        else
+            EXPECT_EQ(r[3].get_type(), VT_EMPTY);
+        if (c.bin.empty())
+            EXPECT_EQ(r[4].get_type(), VT_EMPTY);
+        else
+            EXPECT_EQ(bytes_of(r[4]), c.bin);
     }
 }
 
 TEST_F(OraRead, RowsAreReadUntilTheServerHasNoMoreWithFewRoundTrips) {
     db_.reset();
-    build_store_text("MANY", "CREATE USER scott IDENTIFIED BY tiger;\n"
-                             "CREATE TABLE T_MANY (ID NUMBER(9) NOT NULL, TXT VARCHAR2(20));\nCOMMIT;\n");
+    build_store_text("MANY",
+                     "CREATE USER scott IDENTIFIED BY tiger;\n"
+                     "CREATE TABLE T_MANY (ID NUMBER(9) NOT NULL, TXT VARCHAR2(20));\nCOMMIT;\n");
     const std::string tab = store_table("MANY", "T_MANY");
     store_exec("MANY", "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 5000) INSERT INTO " +
                            tab + " (" + store_column("MANY", "T_MANY", "ID") + ", " +

@@ -18,13 +18,11 @@ struct number_case {
 
 TEST(OraNumberMapping, TableOfCases) {
     const number_case cases[] = {
-        {1, 0, VT_I1, 1, 0},        {2, 0, VT_I1, 2, 0},        {3, 0, VT_I2, 3, 0},
-        {4, 0, VT_I2, 4, 0},        {5, 0, VT_I4, 5, 0},        {9, 0, VT_I4, 9, 0},
-        {10, 0, VT_I8, 10, 0},      {18, 0, VT_I8, 18, 0},      {19, 0, VT_DECIMAL, 19, 0},
-        {38, 0, VT_DECIMAL, 38, 0}, {0, -127, VT_R8, 0, 0},     {10, -127, VT_R8, 10, 0},
-        {126, -127, VT_R8, 126, 0}, {7, 2, VT_DECIMAL, 7, 2},   {5, 5, VT_DECIMAL, 6, 5},
-        {3, 5, VT_DECIMAL, 6, 5},   {20, -2, VT_DECIMAL, 22, 0}, {5, -2, VT_I4, 7, 0},
-        {8, -2, VT_I8, 10, 0},      {0, 0, VT_R8, 0, 0},
+        {1, 0, VT_I1, 1, 0},         {2, 0, VT_I1, 2, 0},        {3, 0, VT_I2, 3, 0},      {4, 0, VT_I2, 4, 0},
+        {5, 0, VT_I4, 5, 0},         {9, 0, VT_I4, 9, 0},        {10, 0, VT_I8, 10, 0},    {18, 0, VT_I8, 18, 0},
+        {19, 0, VT_DECIMAL, 19, 0},  {38, 0, VT_DECIMAL, 38, 0}, {0, -127, VT_R8, 0, 0},   {10, -127, VT_R8, 10, 0},
+        {126, -127, VT_R8, 126, 0},  {7, 2, VT_DECIMAL, 7, 2},   {5, 5, VT_DECIMAL, 6, 5}, {3, 5, VT_DECIMAL, 6, 5},
+        {20, -2, VT_DECIMAL, 22, 0}, {5, -2, VT_I4, 7, 0},       {8, -2, VT_I8, 10, 0},    {0, 0, VT_R8, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "NUMBER(" << c.precision << "," << c.scale << ")");
@@ -88,11 +86,20 @@ TEST(OraDateProcessor, CanonizedTexts) {
         const char16_t* in;
         const char16_t* out;
     } cases[] = {
-        {u"01-JAN-2005", u"2005-01-01"}, {u"1-jan-2005", u"2005-01-01"},
-        {u"31-FEB-2005", u"2005-02-31"}, {u"05-MAR-99", u"99-03-05"},
-        {u"01-JAN-2005 10:20:30", u"2005-01-01"}, {u"15-Dec-1999", u"1999-12-15"},
-        {u"2005-01-01", u""}, {u"SYSDATE", u""}, {u"", u""}, {u"00-JAN-2005", u""},
-        {u"01-XYZ-2005", u""}, {u"32-JAN-2005", u""}, {u"01-JAN-0", u""}, {u"01-JAN-10000", u""},
+        {u"01-JAN-2005", u"2005-01-01"},
+        {u"1-jan-2005", u"2005-01-01"},
+        {u"31-FEB-2005", u"2005-02-31"},
+        {u"05-MAR-99", u"99-03-05"},
+        {u"01-JAN-2005 10:20:30", u"2005-01-01"},
+        {u"15-Dec-1999", u"1999-12-15"},
+        {u"2005-01-01", u""},
+        {u"SYSDATE", u""},
+        {u"", u""},
+        {u"00-JAN-2005", u""},
+        {u"01-XYZ-2005", u""},
+        {u"32-JAN-2005", u""},
+        {u"01-JAN-0", u""},
+        {u"01-JAN-10000", u""},
         {u"01--JAN-2005", u""},
     };
     for (const auto& c : cases) {

@@ -12,8 +12,9 @@ using live_test::LiveDb;
 TEST_F(LiveDb, ListsBaseTablesAndReadsViews) {
     exec("CREATE TABLE emp (id INT PRIMARY KEY, dept INT, name VARCHAR(20))");
     exec("CREATE TABLE dept (id INT PRIMARY KEY, title VARCHAR(20))");
-    exec("CREATE VIEW v_emp AS SELECT e.name, d.title FROM emp e INNER JOIN dept d ON e.dept = d.id "
-         "WHERE e.id > 1 ORDER BY e.name");
+    exec(
+        "CREATE VIEW v_emp AS SELECT e.name, d.title FROM emp e INNER JOIN dept d ON e.dept = d.id "
+        "WHERE e.id > 1 ORDER BY e.name");
     sql_database& db = open();
     const auto& tables = db.get_table_names();
     EXPECT_EQ(tables.size(), 2u);

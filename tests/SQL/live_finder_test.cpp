@@ -13,8 +13,9 @@ using live_test::record;
 
 TEST_F(LiveDb, FkParserCountsTheLinesOfShowCreateTable) {
     exec("CREATE TABLE p (id INT PRIMARY KEY)");
-    exec("CREATE TABLE c (id INT PRIMARY KEY, pid INT, note VARCHAR(10), KEY k (pid), "
-         "CONSTRAINT fk_p FOREIGN KEY (pid) REFERENCES p (id)) ENGINE=InnoDB");
+    exec(
+        "CREATE TABLE c (id INT PRIMARY KEY, pid INT, note VARCHAR(10), KEY k (pid), "
+        "CONSTRAINT fk_p FOREIGN KEY (pid) REFERENCES p (id)) ENGINE=InnoDB");
     sql_database& db = open();
     auto rs = db.query(u"SHOW CREATE TABLE c");
     ASSERT_NE(rs, nullptr);

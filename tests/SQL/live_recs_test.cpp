@@ -13,12 +13,15 @@ class LivePaging : public LiveDb, public ::testing::WithParamInterface<int> {};
 // 256 and 257 rows sit on either side of a page; 600 spans three pages.
 TEST_P(LivePaging, ReadsEveryRowOnceInOrder) {
     const int n = GetParam();
-    exec("CREATE TABLE t (id INT PRIMARY KEY, i8 BIGINT UNSIGNED, d DECIMAL(10,2), du DECIMAL(10,2) UNSIGNED, "
-         "f DOUBLE, dt DATETIME, dd DATE, tm TIME, s VARCHAR(100), tx TEXT, tb TEXT COLLATE utf8mb4_bin, "
-         "b BLOB, vb VARCHAR(10) BINARY)");
-    exec("INSERT INTO t SELECT seq, IF(seq % 3 = 0, NULL, 18446744073709551615 - seq), seq + 0.25, seq, seq / 4, "
-         "'2004-05-06 07:08:09', '2004-05-06', '10:11:12', CONCAT('s', seq), IF(seq % 2, NULL, 'text'), "
-         "'bin text', UNHEX('00FF10'), 'Ab' FROM seq_1_to_" + std::to_string(n));
+    exec(
+        "CREATE TABLE t (id INT PRIMARY KEY, i8 BIGINT UNSIGNED, d DECIMAL(10,2), du DECIMAL(10,2) UNSIGNED, "
+        "f DOUBLE, dt DATETIME, dd DATE, tm TIME, s VARCHAR(100), tx TEXT, tb TEXT COLLATE utf8mb4_bin, "
+        "b BLOB, vb VARCHAR(10) BINARY)");
+    exec(
+        "INSERT INTO t SELECT seq, IF(seq % 3 = 0, NULL, 18446744073709551615 - seq), seq + 0.25, seq, seq / 4, "
+        "'2004-05-06 07:08:09', '2004-05-06', '10:11:12', CONCAT('s', seq), IF(seq % 2, NULL, 'text'), "
+        "'bin text', UNHEX('00FF10'), 'Ab' FROM seq_1_to_" +
+        std::to_string(n));
     sql_database& db = open();
     auto t = db.get_table(u"t", true);
     EXPECT_EQ(t->get_record_count(), n);

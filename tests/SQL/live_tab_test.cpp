@@ -77,7 +77,7 @@ TEST_F(LiveTab, RefusedRowsOfABatchAreReportedAloneAndTheRestArrives) {
     open();
     sql_table& t = table(u"t");
     for (int id = 1; id <= 10; ++id) append(t, id, u"ok");
-    append(t, 3, u"dup");          // record 11: duplicate key
+    append(t, 3, u"dup");            // record 11: duplicate key
     append(t, 12, u"far too long");  // record 12: refused (too long for the column)
     for (int id = 13; id <= 15; ++id) append(t, id, u"ok");
     try {
@@ -134,13 +134,10 @@ TEST_F(LiveTab, ColumnsDifferingOnlyInCaseGetTheirOwnValues) {
     auto r = record({field(u"id", ole_variant(99))});
     t->append_record(*r);
     created.reset();
-    EXPECT_EQ(scalar("SELECT CONCAT(`ID`, ',', `" + renamed +
-                     "`) FROM pair WHERE `ID` = 1"),
-              "1,2");
+    EXPECT_EQ(scalar("SELECT CONCAT(`ID`, ',', `" + renamed + "`) FROM pair WHERE `ID` = 1"), "1,2");
     EXPECT_EQ(scalar("SELECT `" + renamed + "` FROM pair WHERE `ID` = 11"), "12");
     // the short record's id went into the renamed column, not into ID
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM pair WHERE `ID` IS NULL AND `" + renamed + "` = 99"),
-              "1");
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM pair WHERE `ID` IS NULL AND `" + renamed + "` = 99"), "1");
 }
 
 TEST_F(LiveTab, StructureErrorWhenAColumnHasNoField) {
@@ -167,7 +164,8 @@ TEST_F(LiveTab, UpdateUsesTheWholeCompositeKey) {
     engine_->set_fast_insert(false);
     sql_table& t = table(u"t");
     // key fields named in another case still count as key
-    auto r = record({field(u"A", ole_variant(1)), field(u"b", ole_variant(2)), field(u"v", ole_variant(compat::wstring(u"new")))});
+    auto r = record(
+        {field(u"A", ole_variant(1)), field(u"b", ole_variant(2)), field(u"v", ole_variant(compat::wstring(u"new")))});
     t.update(*r);
     EXPECT_EQ(scalar("SELECT GROUP_CONCAT(v ORDER BY a, b) FROM t"), "x,new,z");
 
@@ -177,7 +175,8 @@ TEST_F(LiveTab, UpdateUsesTheWholeCompositeKey) {
     EXPECT_EQ(scalar("SELECT GROUP_CONCAT(v ORDER BY a, b) FROM t"), "x,new,z");
 
     // no row with that key: a failure of the record
-    auto missing = record({field(u"a", ole_variant(9)), field(u"b", ole_variant(9)), field(u"v", ole_variant(compat::wstring(u"q")))});
+    auto missing = record(
+        {field(u"a", ole_variant(9)), field(u"b", ole_variant(9)), field(u"v", ole_variant(compat::wstring(u"q")))});
     EXPECT_THROW(t.update(*missing), tk_exception);
 
     // the same values again: matched though nothing changes
@@ -197,8 +196,9 @@ TEST_F(LiveTab, UpdateOfAllKeyTableSendsNothing) {
 }
 
 TEST_F(LiveTab, DescribesColumnsFromTheServer) {
-    exec("CREATE TABLE d (v VARCHAR(100) NOT NULL DEFAULT 'abc', f FLOAT(10,2), g FLOAT(10,0), h FLOAT, "
-         "dt DATETIME NOT NULL DEFAULT '0000-00-00 00:00:00', n INT NOT NULL DEFAULT 7, UNIQUE KEY uk (n, v))");
+    exec(
+        "CREATE TABLE d (v VARCHAR(100) NOT NULL DEFAULT 'abc', f FLOAT(10,2), g FLOAT(10,0), h FLOAT, "
+        "dt DATETIME NOT NULL DEFAULT '0000-00-00 00:00:00', n INT NOT NULL DEFAULT 7, UNIQUE KEY uk (n, v))");
     open();
     sql_table& t = table(u"d");
     const udb_schema& s = t.get_schema();

@@ -58,14 +58,12 @@ INSTANTIATE_TEST_SUITE_P(
         // a join without a filter stays
         view_case{u"select a from t inner join u on t.x = u.x", u"select a from t inner join u on t.x = u.x"},
         // join only in a quoted string or a quoted name: unchanged
-        view_case{u"select \"join\" AS `joined` from t where a = 1",
-                  u"select \"join\" AS `joined` from t where a = 1"},
+        view_case{u"select \"join\" AS `joined` from t where a = 1", u"select \"join\" AS `joined` from t where a = 1"},
         // a real join beside quoted names that hold the word: only the keyword changes
         view_case{u"select `t`.`joined_at` AS `j` from (`t` join `u`) where `t`.`a` = 1",
                   u"select `t`.`joined_at` AS `j` from (`t` cross join `u`) where `t`.`a` = 1"},
         // both rules together
-        view_case{u"select a from t join u where a = 1 order by a",
-                  u"select a from t cross join u where a = 1"}));
+        view_case{u"select a from t join u where a = 1 order by a", u"select a from t cross join u where a = 1"}));
 
 TEST(ViewConvert, SkeletonDropsStringsAndNames) {
     sql_view_converter v(u"select \"a`b\" , `c` x");

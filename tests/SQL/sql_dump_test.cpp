@@ -40,9 +40,8 @@ class SqlDump : public engine_test {
 protected:
     void SetUp() override {
         engine_test::SetUp();
-        dir = fs::temp_directory_path() /
-              ("sql_dump_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() / ("sql_dump_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
         path = dir / "dump.sql";
     }
@@ -74,23 +73,14 @@ TEST_F(SqlDump, DefaultLayoutByteForByte) {
         db.close();
     }
     const std::string e = "\r\n";
-    std::string expected = "# File name: " + path.string() + e +
-                           "# Creation date: 03/05/2024" + e +
-                           "# Created by Marrowgate" + e +
-                           "# --------------------------------------------------" + e +
-                           "/*!40101 SET NAMES utf8 */;" + e +
-                           "/*!50503 SET NAMES utf8mb4 */;" + e +
-                           "/*!40101 SET SQL_MODE='' */;" + e +
-                           e + "#" + e + "# Table structure for table 't'" + e + "#" + e + e +
-                           "DROP TABLE IF EXISTS `t`;" + e +
-                           "CREATE TABLE `t` (" + e +
-                           "  `a` INT," + e +
-                           "  `b` INT" + e +
-                           ") ENGINE=MyISAM /*!40101 DEFAULT CHARSET=utf8 */;" + e +
-                           e + "#" + e + "# Dumping data for table 't'" + e + "#" + e + e +
-                           "LOCK TABLES `t` WRITE;" + e +
-                           "INSERT INTO `t`(`a`, `b`) VALUES(1, 2), (3, 4);" + e +
-                           "UNLOCK TABLES;" + e;
+    std::string expected = "# File name: " + path.string() + e + "# Creation date: 03/05/2024" + e +
+                           "# Created by Marrowgate" + e + "# --------------------------------------------------" + e +
+                           "/*!40101 SET NAMES utf8 */;" + e + "/*!50503 SET NAMES utf8mb4 */;" + e +
+                           "/*!40101 SET SQL_MODE='' */;" + e + e + "#" + e + "# Table structure for table 't'" + e +
+                           "#" + e + e + "DROP TABLE IF EXISTS `t`;" + e + "CREATE TABLE `t` (" + e + "  `a` INT," + e +
+                           "  `b` INT" + e + ") ENGINE=MyISAM /*!40101 DEFAULT CHARSET=utf8 */;" + e + e + "#" + e +
+                           "# Dumping data for table 't'" + e + "#" + e + e + "LOCK TABLES `t` WRITE;" + e +
+                           "INSERT INTO `t`(`a`, `b`) VALUES(1, 2), (3, 4);" + e + "UNLOCK TABLES;" + e;
     EXPECT_EQ(slurp(path), expected);
 }
 
@@ -221,8 +211,7 @@ TEST_F(SqlDump, MissingFieldInRowIsAnError) {
 
 TEST_F(SqlDump, UnopenableFileIsALevelOneError) {
     try {
-        dmp_database db(compat::utf8_to_utf16((dir / "no" / "such" / "x.sql").string()), dmp_options{},
-                        fixed_clock);
+        dmp_database db(compat::utf8_to_utf16((dir / "no" / "such" / "x.sql").string()), dmp_options{}, fixed_clock);
         FAIL() << "no exception";
     } catch (const tk_exception& e) {
         EXPECT_EQ(e.level(), 1);

@@ -23,9 +23,8 @@ protected:
     std::unique_ptr<sql_engine> engine;
 };
 
-inline t_ftd* column(const char16_t* name, VARTYPE type, int size = 0, bool not_null = false,
-                     bool auto_inc = false, const ole_variant& def = ole_variant(),
-                     int reserved = 0) {
+inline t_ftd* column(const char16_t* name, VARTYPE type, int size = 0, bool not_null = false, bool auto_inc = false,
+                     const ole_variant& def = ole_variant(), int reserved = 0) {
     return new t_ftd(size, name, type, not_null, auto_inc, def, reserved);
 }
 
@@ -35,8 +34,7 @@ inline std::unique_ptr<udb_schema> schema(std::initializer_list<t_ftd*> columns)
     return s;
 }
 
-inline udb_index index(const char16_t* name, bool unique, bool primary,
-                       std::initializer_list<const char16_t*> fields) {
+inline udb_index index(const char16_t* name, bool unique, bool primary, std::initializer_list<const char16_t*> fields) {
     udb_index i;
     i.name = name;
     i.unique = unique;

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "SQL/sql_init.h"
-#include "compat/text/format.h"
 #include "TK/tk_excep.h"
+#include "compat/text/format.h"
 #include "sql_engine_fixture.h"
 
 using compat::wstring;
@@ -76,10 +76,8 @@ TEST_F(SqlColumns, TextColumnsCarryTheirCharacterSet) {
 TEST_F(SqlColumns, LongTextAndBlobsTakeNoDefaultAndNoIndex) {
     eng().set_version(0x50000);
     auto s = schema({column(u"t", VT_BSTR, 1000, false, false, ole_variant(u"x")),
-                     column(u"b", VT_BLOB, 10, false, false, ole_variant(u"00")),
-                     column(u"k", VT_I4)});
-    built b = build(*s, indexes({index(u"it", false, false, {u"t"}),
-                                 index(u"ib", false, false, {u"b"}),
+                     column(u"b", VT_BLOB, 10, false, false, ole_variant(u"00")), column(u"k", VT_I4)});
+    built b = build(*s, indexes({index(u"it", false, false, {u"t"}), index(u"ib", false, false, {u"b"}),
                                  index(u"ik", false, false, {u"k"})}));
     EXPECT_EQ(b.columns[0], u"`t` TEXT CHARACTER SET utf8 ");
     EXPECT_EQ(b.columns[1], u"`b` TINYBLOB");
@@ -142,8 +140,7 @@ TEST_F(SqlIndexes, AtMostThirtyOneIndexesOnNewServers) {
         eng().set_version(version);
         auto s = schema({column(u"a", VT_I4)});
         udb_indexes list;
-        for (int i = 0; i < 40; ++i)
-            list.push_back(udb_index(compat::wformat(u"i%d", i), false, false, {u"a"}));
+        for (int i = 0; i < 40; ++i) list.push_back(udb_index(compat::wformat(u"i%d", i), false, false, {u"a"}));
         EXPECT_EQ(build(*s, list).indexes.size(), version >= 0x40100 ? 31u : 15u);
     }
 }

@@ -67,7 +67,9 @@ private:
 class stub_database : public udb_database {
 public:
     using udb_database::udb_database;
-    std::unique_ptr<udb_recordset> create_table(const wstring&, const udb_schema&, const udb_indexes&) override { return nullptr; }
+    std::unique_ptr<udb_recordset> create_table(const wstring&, const udb_schema&, const udb_indexes&) override {
+        return nullptr;
+    }
     std::unique_ptr<udb_recordset> get_table(const wstring&, bool) override { return nullptr; }
     std::unique_ptr<udb_recordset> get_table(const wstring&, const wstring&, bool) override { return nullptr; }
     bool test_query(const wstring&) override { return false; }
@@ -94,10 +96,9 @@ protected:
         // and the character set that the engine must undo.
         home = fs::temp_directory_path() / (db + "_home");
         fs::create_directories(home);
-        std::ofstream(home / ".my.cnf")
-            << "[QZ MySQL Lib]\n"
-            << "init-command=SET SESSION sql_mode='NO_BACKSLASH_ESCAPES,ANSI_QUOTES'\n"
-            << "default-character-set=latin1\n";
+        std::ofstream(home / ".my.cnf") << "[QZ MySQL Lib]\n"
+                                        << "init-command=SET SESSION sql_mode='NO_BACKSLASH_ESCAPES,ANSI_QUOTES'\n"
+                                        << "default-character-set=latin1\n";
         ::setenv("HOME", home.c_str(), 1);
         engine_test::SetUp();
         ASSERT_TRUE(client.ok());
@@ -180,7 +181,7 @@ namespace {
 struct awkward_row {
     wstring text;
     std::vector<uint8_t> bytes;
-    const char* decimal;   // as written, nullptr = NULL
+    const char* decimal;  // as written, nullptr = NULL
     const char* decimal_back;
 };
 
@@ -205,13 +206,12 @@ TEST_F(SqlServer, DumpOfAwkwardValuesLoadsWithTheStockClient) {
         {u"\"dq\" `bq` ; -- /* c */ #", {0x3B}, "4", "4.0000000000"},
         {u"', 1); DROP TABLE t; --", {0x27}, "5", "5.0000000000"},
     };
-    auto s = schema({column(u"id", VT_I4, 0, true), column(u"txt", VT_BSTR, 200),
-                     column(u"big", VT_BSTR, 5000), column(u"bin", VT_BLOB, 0),
-                     column(u"num", VT_DECIMAL, 0, false, false, ole_variant(), (38 << 8) | 10),
-                     column(u"dt", VT_DATE, 0, false, false, ole_variant(), 1),
-                     column(u"d", VT_DATE, 0, false, false, ole_variant(), 2),
-                     column(u"tm", VT_DATE, 0, false, false, ole_variant(), 3),
-                     column(u"r", VT_R8)});
+    auto s =
+        schema({column(u"id", VT_I4, 0, true), column(u"txt", VT_BSTR, 200), column(u"big", VT_BSTR, 5000),
+                column(u"bin", VT_BLOB, 0), column(u"num", VT_DECIMAL, 0, false, false, ole_variant(), (38 << 8) | 10),
+                column(u"dt", VT_DATE, 0, false, false, ole_variant(), 1),
+                column(u"d", VT_DATE, 0, false, false, ole_variant(), 2),
+                column(u"tm", VT_DATE, 0, false, false, ole_variant(), 3), column(u"r", VT_R8)});
     udb_indexes keys;
     keys.push_back(index(u"pk", true, true, {u"id"}));
     keys.push_back(index(u"itxt", false, false, {u"txt"}));
@@ -228,7 +228,9 @@ TEST_F(SqlServer, DumpOfAwkwardValuesLoadsWithTheStockClient) {
             for (const auto& r : rows) {
                 ++id;
                 rs->append_record(*record({
-                    field(u"id", id), field(u"txt", r.text), field(u"big", r.text + r.text),
+                    field(u"id", id),
+                    field(u"txt", r.text),
+                    field(u"big", r.text + r.text),
                     field(u"bin", ole_variant(r.bytes)),
                     field(u"num", ole_variant::from_string(r.decimal, VT_DECIMAL)),
                     field(u"dt", ole_variant::from_string("2004-05-06 10:11:12", VT_DATE)),
@@ -237,24 +239,28 @@ TEST_F(SqlServer, DumpOfAwkwardValuesLoadsWithTheStockClient) {
                     field(u"r", 1.5),
                 }));
             }
-            rs->append_record(*record({field(u"id", 99), field(u"txt", ole_variant()),
-                                       field(u"big", ole_variant()), field(u"bin", ole_variant()),
-                                       field(u"num", ole_variant()), field(u"dt", ole_variant()),
-                                       field(u"d", ole_variant()), field(u"tm", ole_variant()),
-                                       field(u"r", ole_variant())}));
+            rs->append_record(
+                *record({field(u"id", 99), field(u"txt", ole_variant()), field(u"big", ole_variant()),
+                         field(u"bin", ole_variant()), field(u"num", ole_variant()), field(u"dt", ole_variant()),
+                         field(u"d", ole_variant()), field(u"tm", ole_variant()), field(u"r", ole_variant())}));
             static_cast<dmp_recordset&>(*rs).flush();
             dump.close();
         }
-        std::string cmd = "/usr/bin/mariadb --no-defaults --default-character-set=latin1 "
-                          "--init-command=\"SET SESSION sql_mode='NO_BACKSLASH_ESCAPES,ANSI_QUOTES'\" "
-                          "--protocol=tcp -h127.0.0.1 -P" + std::to_string(sandbox_port()) +
-                          " -uroot < '" + file.string() + "' 2>&1";
+        std::string cmd =
+            "/usr/bin/mariadb --no-defaults --default-character-set=latin1 "
+            "--init-command=\"SET SESSION sql_mode='NO_BACKSLASH_ESCAPES,ANSI_QUOTES'\" "
+            "--protocol=tcp -h127.0.0.1 -P" +
+            std::to_string(sandbox_port()) + " -uroot < '" + file.string() + "' 2>&1";
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
 
-        auto back = client.rows("SELECT id, HEX(txt), HEX(big), HEX(bin), CAST(num AS CHAR), "
-                                "CAST(dt AS CHAR), CAST(d AS CHAR), CAST(tm AS CHAR), CAST(r AS CHAR), "
-                                "ENGINE FROM `" + db + "`.t JOIN information_schema.tables "
-                                "ON table_schema = '" + db + "' AND table_name = 't' ORDER BY id");
+        auto back = client.rows(
+            "SELECT id, HEX(txt), HEX(big), HEX(bin), CAST(num AS CHAR), "
+            "CAST(dt AS CHAR), CAST(d AS CHAR), CAST(tm AS CHAR), CAST(r AS CHAR), "
+            "ENGINE FROM `" +
+            db +
+            "`.t JOIN information_schema.tables "
+            "ON table_schema = '" +
+            db + "' AND table_name = 't' ORDER BY id");
         ASSERT_EQ(back.size(), rows.size() + 1);
         for (size_t i = 0; i < rows.size(); ++i) {
             const auto& r = rows[i];

@@ -47,23 +47,22 @@ TEST(SqlEscape, AppendedUtf8MatchesEscapeThenConvert) {
         u"\U0001F600'\U0001F600\n"s,
         u"x\0y\r\n\x1Az"s,
         u"\u6F22\u5B57"s,
-        compat::wstring(1, char16_t(0xD800)) + u"'a"s,   // a lone surrogate
+        compat::wstring(1, char16_t(0xD800)) + u"'a"s,  // a lone surrogate
         u"a"s + compat::wstring(1, char16_t(0xDC00)),
         compat::wstring(3000, u'a') + u"'" + compat::wstring(3000, u'\u00e9'),
     };
     for (const compat::wstring& text : cases) {
         std::string out = "head:";
         sql::append_escaped_utf8(out, text);
-        EXPECT_EQ(out, "head:" + compat::utf16_to_utf8(sql::escape_text(text)))
-            << compat::utf16_to_utf8(text);
+        EXPECT_EQ(out, "head:" + compat::utf16_to_utf8(sql::escape_text(text))) << compat::utf16_to_utf8(text);
     }
 }
 
 // Texts are scanned many units at a time: each special unit at every place of a line
 // longer than two such steps, including units whose low byte is an escaped character.
 TEST(SqlEscape, AppendedUtf8FindsSpecialUnitsAtEveryPosition) {
-    const char16_t specials[] = {0, u'\n', u'\r', 0x1A, u'\\', u'\'', u'"', 0x7F, 0x80,
-                                 0xFF, 0x0127, 0x015C, 0x2200, 0xD83D};
+    const char16_t specials[] = {0,    u'\n', u'\r', 0x1A,   u'\\',  u'\'',  u'"',
+                                 0x7F, 0x80,  0xFF,  0x0127, 0x015C, 0x2200, 0xD83D};
     for (char16_t special : specials)
         for (size_t at = 0; at < 40; ++at) {
             compat::wstring text(40, u'k');
@@ -81,9 +80,7 @@ TEST(SqlEscape, BackquotesDoubleInsideNames) {
     EXPECT_EQ(sql::backquote(u"`; DROP DATABASE x; `"), u"```; DROP DATABASE x; ```");
 }
 
-TEST(SqlEscape, CommentTextKeepsToOneLine) {
-    EXPECT_EQ(sql::comment_text("a\r\nDROP TABLE t;"), "a  DROP TABLE t;");
-}
+TEST(SqlEscape, CommentTextKeepsToOneLine) { EXPECT_EQ(sql::comment_text("a\r\nDROP TABLE t;"), "a  DROP TABLE t;"); }
 
 TEST(SqlMode, DropsTheModesThatChangeQuoting) {
     EXPECT_EQ(sql::sql_mode_for_literals("STRICT_TRANS_TABLES,NO_BACKSLASH_ESCAPES,ANSI_QUOTES"),

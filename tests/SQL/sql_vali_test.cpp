@@ -17,12 +17,11 @@ TEST(SqlOldValidator, AcceptsByTheOldRule) {
         wstring name;
         bool ok;
     } cases[] = {
-        {u"order", false},  {u"ORDER", false}, {u"order_1", true}, {u"2024", false},
-        {u"a-b", false},    {u"$x", true},     {u"a b", false},    {name64, true},
-        {name65, false},    {u"\u00e9t\u00e9", true}, {u"", false}, {u" a", false},
+        {u"order", false}, {u"ORDER", false}, {u"order_1", true}, {u"2024", false}, {u"a-b", false},
+        {u"$x", true},     {u"a b", false},   {name64, true},     {name65, false},  {u"\u00e9t\u00e9", true},
+        {u"", false},      {u" a", false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(v.is_acceptable(c.name), c.ok) << compat::utf16_to_utf8(c.name);
+    for (const auto& c : cases) EXPECT_EQ(v.is_acceptable(c.name), c.ok) << compat::utf16_to_utf8(c.name);
 }
 
 TEST(SqlOldValidator, SafeNames) {
@@ -58,10 +57,12 @@ TEST(SqlNewValidator, AcceptsByTheNewRule) {
         bool table_ok;
         bool field_ok;
     } cases[] = {
-        {u"a/b", false, true},         {u"a.b", false, true},       {u"a`b", false, false},
-        {u"a'b", false, false},        {u"a;b", false, false},      {u"order", true, true},
-        {u" lead", false, false},      {u"trail ", false, false},   {u"in side", true, true},
-        {name64, true, true},          {name65, false, false},      {u"", false, false},
+        {u"a/b", false, true},         {u"a.b", false, true},
+        {u"a`b", false, false},        {u"a'b", false, false},
+        {u"a;b", false, false},        {u"order", true, true},
+        {u" lead", false, false},      {u"trail ", false, false},
+        {u"in side", true, true},      {name64, true, true},
+        {name65, false, false},        {u"", false, false},
         {u"\u6F22\u5B57", true, true}, {wstring(u"a\0b", 3), false, false},
         {u"\U0001F600", false, false},
     };

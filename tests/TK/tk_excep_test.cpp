@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <fcntl.h>
+#include <cstring>
 
 #include "TK/tk_log.h"
 #include "tk_test_util.h"
@@ -20,7 +20,10 @@ TEST(Exceptions, MessagesCodesAndLevels) {
         {tk_exception(0), "Unknown exception", 0, 0},
         {tk_exception("", 0), "Unknown exception", 0, 0},
         {tk_exception(std::string("Table missing"), 1), "Table missing", 0, 1},
-        {tk_exception(u"T\u00e4ble", 0), "T\xc3\xa4" "ble", 0, 0},
+        {tk_exception(u"T\u00e4ble", 0),
+         "T\xc3\xa4"
+         "ble",
+         0, 0},
         {tk_exception(u"", 1), "", 0, 1},
         {tk_exception("ORA-00942", 0x100000 | 942, 0), "ORA-00942", 0x100000 | 942, 0},
     };
@@ -65,8 +68,7 @@ TEST(Exceptions, AssertionTextEncodesTheLocation) {
     EXPECT_EQ(a.message(), "Internal error: \ncode=785c37");
     // Every byte gives two digits, non-ASCII ones included.
     EXPECT_EQ(tk_assertion_text("\xe9", 1), "Internal error: \ncode=e95c31");
-    EXPECT_EQ(tk_assertion_text(tk_where::singl, 35),
-              "Internal error: \ncode=2e2e5c544b2f746b5f73696e676c5c3335");
+    EXPECT_EQ(tk_assertion_text(tk_where::singl, 35), "Internal error: \ncode=2e2e5c544b2f746b5f73696e676c5c3335");
     // The location is cut at 275 bytes.
     std::string text = tk_assertion_text(std::string(400, 'a').c_str(), 1);
     EXPECT_EQ(text.size(), std::strlen("Internal error: \ncode=") + 550);

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <climits>
 
 #include "TK/tk_excep.h"
 #include "TK/tk_utils.h"

@@ -47,7 +47,7 @@ TEST_F(LogTest, WantsFollowsTheStateAndFormatArraysEndAtTheirTerminator) {
     log.set_file(path_);
     EXPECT_FALSE(tk_log::wants(3));  // off
     log.enable();
-    EXPECT_TRUE(tk_log::wants(1));   // the first message still has the file to empty
+    EXPECT_TRUE(tk_log::wants(1));  // the first message still has the file to empty
     tk_log::log(1, "below the minimum");
     EXPECT_FALSE(tk_log::wants(1));
     EXPECT_TRUE(tk_log::wants(2));
@@ -74,7 +74,8 @@ TEST_F(LogTest, WideMessagesAreUtf8AndNarrowOnesBytesAsGiven) {
     tk_log::log(3, "narrow %s", "T\xe4ic");  // not UTF-8: written as it stands
     tk_log::log(3, u"%I64d %ld", int64_t{-5000000000}, 7);
     EXPECT_EQ(read_file(path_),
-              "Converting table T\xc3\xa4" "ble\xe4\xb8\xad (2 records)\r\n"
+              "Converting table T\xc3\xa4"
+              "ble\xe4\xb8\xad (2 records)\r\n"
               "narrow T\xe4ic\r\n"
               "-5000000000 7\r\n");
 }

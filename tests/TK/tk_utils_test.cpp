@@ -13,8 +13,8 @@ TEST(Strings, TrimRemovesOnlyOuterBlanks) {
         const char* in;
         const char* out;
     };
-    for (Case c : {Case{"  a b  ", "a b"}, Case{"   ", ""}, Case{"", ""}, Case{"x", "x"},
-                   Case{"\tx ", "\tx"}, Case{" x", "x"}}) {
+    for (Case c : {Case{"  a b  ", "a b"}, Case{"   ", ""}, Case{"", ""}, Case{"x", "x"}, Case{"\tx ", "\tx"},
+                   Case{" x", "x"}}) {
         SCOPED_TRACE(c.in);
         EXPECT_EQ(tk_trim(c.in), c.out);
         EXPECT_EQ(tk_wtrim(compat::utf8_to_utf16(c.in)), compat::utf8_to_utf16(c.out));
@@ -37,7 +37,9 @@ TEST(Strings, CompareNocase) {
 
 TEST(Strings, CodePageConversions) {
     const compat::wstring wide = u"T\u00e4ble \U0001F600";
-    const std::string utf8 = "T\xc3\xa4" "ble \xf0\x9f\x98\x80";
+    const std::string utf8 =
+        "T\xc3\xa4"
+        "ble \xf0\x9f\x98\x80";
     EXPECT_EQ(tk_wide_to_utf8(wide), utf8);
     EXPECT_EQ(tk_utf8_to_wide(utf8), wide);
     EXPECT_EQ(tk_ansi_to_wide(utf8), wide);

@@ -28,8 +28,7 @@ TEST(udb_converter_test, mode_values) {
         wstring value;
         int expected;
     } cases[] = {
-        {u"3", 3},   {u" 3", 3},  {u"0", 0},  {u"4", 4},  {u"", 2},
-        {u"5", 2},   {u"12", 2},  {u"x", 2},  {u"-1", 2}, {u"3 ", 3},
+        {u"3", 3}, {u" 3", 3}, {u"0", 0}, {u"4", 4}, {u"", 2}, {u"5", 2}, {u"12", 2}, {u"x", 2}, {u"-1", 2}, {u"3 ", 3},
     };
     for (const auto& c : cases) {
         test_converter conv;
@@ -45,7 +44,7 @@ TEST(udb_converter_test, flag_values) {
         bool before;
         bool expected;
     } cases[] = {
-        {u"1", false, true}, {u" 1", false, true}, {u"0", true, false}, {u" 0", true, false},
+        {u"1", false, true}, {u" 1", false, true}, {u"0", true, false},  {u" 0", true, false},
         {u"", true, true},   {u"", false, false},  {u"no", false, true},
     };
     for (const auto& c : cases) {
@@ -92,17 +91,16 @@ TEST(udb_converter_test, store_writes_every_generic_key) {
     udb_profile p;
     p.set_value(udb_sec_generic, u"mode", u"1");  // a held key keeps its value
     EXPECT_TRUE(conv.store_profile(p));
-    const udb_profile::section expected_generic = {
-        {u"src", u"ORCL"}, {u"dest", u"dump.sql"}, {u"logfile", u""},
-        {u"skip indexes", u"1"}, {u"only definitions", u"0"}, {u"mode", u"1"}};
+    const udb_profile::section expected_generic = {{u"src", u"ORCL"},           {u"dest", u"dump.sql"},
+                                                   {u"logfile", u""},           {u"skip indexes", u"1"},
+                                                   {u"only definitions", u"0"}, {u"mode", u"1"}};
     EXPECT_EQ(p.get_sections().at(udb_sec_generic), expected_generic);
     EXPECT_EQ(p.get_selected_tables(), conv.table_map);
     EXPECT_EQ(p.get_queries(), conv.available_queries);
 }
 
 TEST(udb_converter_test, round_trip_through_a_file) {
-    const fs::path file =
-        fs::temp_directory_path() / ("udb_conv_" + std::to_string(::getpid()) + ".qrn");
+    const fs::path file = fs::temp_directory_path() / ("udb_conv_" + std::to_string(::getpid()) + ".qrn");
     test_converter conv;
     conv.set_source_name(u"ORCL");
     conv.set_destination_name(u"target");
@@ -131,10 +129,8 @@ TEST(udb_converter_test, round_trip_through_a_file) {
 }
 
 TEST(udb_converter_test, hand_written_profile_with_blanks) {
-    const fs::path file =
-        fs::temp_directory_path() / ("udb_conv_hand_" + std::to_string(::getpid()) + ".qrn");
-    std::ofstream(file, std::ios::binary)
-        << "[Generic settings]\r\nmode = 3\r\nonly definitions = 0\r\nsrc = ORCL\r\n";
+    const fs::path file = fs::temp_directory_path() / ("udb_conv_hand_" + std::to_string(::getpid()) + ".qrn");
+    std::ofstream(file, std::ios::binary) << "[Generic settings]\r\nmode = 3\r\nonly definitions = 0\r\nsrc = ORCL\r\n";
     udb_profile in;
     ASSERT_TRUE(in.load(compat::utf8_to_utf16(file.string())));
     fs::remove(file);

@@ -20,19 +20,16 @@ public:
 
 class plain_database : public udb_database {
 public:
-    plain_database(bool case_sensitive, std::vector<wstring> tables)
-        : udb_database(u"db", 1, case_sensitive) {
+    plain_database(bool case_sensitive, std::vector<wstring> tables) : udb_database(u"db", 1, case_sensitive) {
         table_names_ = std::move(tables);
     }
-    std::unique_ptr<udb_recordset> create_table(const wstring& name, const udb_schema&,
-                                                const udb_indexes&) override {
+    std::unique_ptr<udb_recordset> create_table(const wstring& name, const udb_schema&, const udb_indexes&) override {
         return std::make_unique<plain_recordset>(name, true);
     }
     std::unique_ptr<udb_recordset> get_table(const wstring& name, bool) override {
         return std::make_unique<plain_recordset>(name, true);
     }
-    std::unique_ptr<udb_recordset> get_table(const wstring& name, const wstring& query,
-                                             bool) override {
+    std::unique_ptr<udb_recordset> get_table(const wstring& name, const wstring& query, bool) override {
         return std::make_unique<plain_recordset>(name, query, true);
     }
     bool test_query(const wstring&) override { return true; }
@@ -75,13 +72,15 @@ TEST(udb_recordset_test, key_is_the_first_primary_or_unique_index) {
     } cases[] = {
         {"none", {{u"IX", false, false, {u"A"}}}, 1, -1},
         {"primary", {{u"IX", false, false, {u"A"}}, {u"PK", true, true, {u"ID"}}}, 2, 1},
-        {"unique before primary",
-         {{u"UQ", true, false, {u"CODE"}}, {u"PK", true, true, {u"ID"}}}, 2, 0},
+        {"unique before primary", {{u"UQ", true, false, {u"CODE"}}, {u"PK", true, true, {u"ID"}}}, 2, 0},
         {"same name in another case kept once",
-         {{u"Ix_A", false, false, {u"A"}}, {u"IX_A", true, true, {u"ID"}}}, 1, -1},
+         {{u"Ix_A", false, false, {u"A"}}, {u"IX_A", true, true, {u"ID"}}},
+         1,
+         -1},
         {"duplicate name does not take the key",
          {{u"K", false, false, {u"A"}}, {u"k", true, true, {u"B"}}, {u"PK", true, true, {u"C"}}},
-         2, 1},
+         2,
+         1},
     };
     for (const auto& c : cases) {
         plain_recordset rs(u"T", true);
@@ -97,9 +96,8 @@ TEST(udb_database_test, table_exists_by_the_case_rule) {
         wstring name;
         bool exists;
     } cases[] = {
-        {false, u"EMP", true}, {false, u"emp", true},   {false, u"Dept", true},
-        {true, u"EMP", true},  {true, u"emp", false},   {true, u"DEPT", false},
-        {false, u"EMPX", false},
+        {false, u"EMP", true}, {false, u"emp", true},  {false, u"Dept", true},  {true, u"EMP", true},
+        {true, u"emp", false}, {true, u"DEPT", false}, {false, u"EMPX", false},
     };
     for (const auto& c : cases) {
         plain_database db(c.case_sensitive, {u"EMP", u"dept"});

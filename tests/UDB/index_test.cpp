@@ -45,12 +45,8 @@ TEST(udb_index_test, consists_of_fields_ignores_order_not_case) {
         udb_names names;
         bool expected;
     } cases[] = {
-        {{u"A", u"B"}, true},
-        {{u"B", u"A"}, true},
-        {{u"a", u"B"}, false},
-        {{u"A"}, false},
-        {{u"A", u"B", u"C"}, false},
-        {{u"A", u"A"}, true},  // same count, every name occurs
+        {{u"A", u"B"}, true}, {{u"B", u"A"}, true},        {{u"a", u"B"}, false},
+        {{u"A"}, false},      {{u"A", u"B", u"C"}, false}, {{u"A", u"A"}, true},  // same count, every name occurs
     };
     for (const auto& c : cases) EXPECT_EQ(i.consists_of_fields(c.names), c.expected);
 }

@@ -83,8 +83,7 @@ TEST(udb_names_map_test, global_replace1_uses_tables_then_field_maps) {
     t_names_map f;
     f.add(u"NAME", u"NAME_F");
     nm.add_fn_map(u"EMP", f);
-    EXPECT_EQ(nm.do_global_replace1(u"SELECT NAME FROM EMP", u"`", u"`"),
-              u"SELECT `NAME_F` FROM `EMP_T`");
+    EXPECT_EQ(nm.do_global_replace1(u"SELECT NAME FROM EMP", u"`", u"`"), u"SELECT `NAME_F` FROM `EMP_T`");
 }
 
 }  // namespace

@@ -19,9 +19,8 @@ namespace {
 class profile_file : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("udb_prof_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("udb_prof_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -30,9 +29,7 @@ protected:
         fs::permissions(dir_, fs::perms::owner_all, ec);
         fs::remove_all(dir_, ec);
     }
-    wstring path(const std::string& name = "p.qrn") const {
-        return compat::utf8_to_utf16((dir_ / name).string());
-    }
+    wstring path(const std::string& name = "p.qrn") const { return compat::utf8_to_utf16((dir_ / name).string()); }
     void write(const std::string& bytes, const std::string& name = "p.qrn") const {
         std::ofstream(dir_ / name, std::ios::binary) << bytes;
     }
@@ -58,35 +55,41 @@ struct load_case {
 TEST_F(profile_file, load_cases) {
     const load_case cases[] = {
         {"empty file", "", true, {}},
-        {"value holding '='", "[Generic settings]\nsrc=a=b\n", true,
-         {{u"Generic settings", {{u"src", u"a=b"}}}}},
-        {"key trimmed, value keeps its leading blank", "[Generic settings]\n  mode = 1  \n",
-         true, {{u"Generic settings", {{u"mode", u" 1"}}}}},
-        {"bare key", "[Selected Tables]\nT1\nT2=SELECT * FROM X\n", true,
+        {"value holding '='", "[Generic settings]\nsrc=a=b\n", true, {{u"Generic settings", {{u"src", u"a=b"}}}}},
+        {"key trimmed, value keeps its leading blank",
+         "[Generic settings]\n  mode = 1  \n",
+         true,
+         {{u"Generic settings", {{u"mode", u" 1"}}}}},
+        {"bare key",
+         "[Selected Tables]\nT1\nT2=SELECT * FROM X\n",
+         true,
          {{u"Selected Tables", {{u"T1", u""}, {u"T2", u"SELECT * FROM X"}}}}},
-        {"duplicate key keeps the first value", "[Generic settings]\nsrc=a\nsrc=b\n", true,
+        {"duplicate key keeps the first value",
+         "[Generic settings]\nsrc=a\nsrc=b\n",
+         true,
          {{u"Generic settings", {{u"src", u"a"}}}}},
-        {"duplicate section merged", "[X]\na=1\n[Y]\nb=2\n[X]\nc=3\na=9\n", true,
+        {"duplicate section merged",
+         "[X]\na=1\n[Y]\nb=2\n[X]\nc=3\na=9\n",
+         true,
          {{u"X", {{u"a", u"1"}, {u"c", u"3"}}}, {u"Y", {{u"b", u"2"}}}}},
-        {"section name keeps inner blanks", "[ My  section ]\nk=v\n", true,
-         {{u" My  section ", {{u"k", u"v"}}}}},
+        {"section name keeps inner blanks", "[ My  section ]\nk=v\n", true, {{u" My  section ", {{u"k", u"v"}}}}},
         {"pair before any section", "orphan=1\n[S]\nk=v\n", false, {{u"S", {{u"k", u"v"}}}}},
         {"semicolon is no comment", "[S]\n;k=v\n", true, {{u"S", {{u";k", u"v"}}}}},
-        {"keys are case-sensitive", "[S]\nKey=1\nkey=2\n", true,
-         {{u"S", {{u"Key", u"1"}, {u"key", u"2"}}}}},
-        {"CRLF line ends", "[Generic settings]\r\nmode=3\r\nsrc=ORCL\r\n\r\n", true,
+        {"keys are case-sensitive", "[S]\nKey=1\nkey=2\n", true, {{u"S", {{u"Key", u"1"}, {u"key", u"2"}}}}},
+        {"CRLF line ends",
+         "[Generic settings]\r\nmode=3\r\nsrc=ORCL\r\n\r\n",
+         true,
          {{u"Generic settings", {{u"mode", u"3"}, {u"src", u"ORCL"}}}}},
         {"CR after trailing blanks", "[S]\r\nk=v  \r\n", true, {{u"S", {{u"k", u"v"}}}}},
         {"byte-order mark skipped", "\xEF\xBB\xBF[S]\nk=v\n", true, {{u"S", {{u"k", u"v"}}}}},
-        {"UTF-8 text", "[S]\n\xC3\x84mter=\xE2\x82\xAC\n", true,
-         {{u"S", {{u"\u00c4mter", u"\u20ac"}}}}},
-        {"escaped value", "[S]\nq=SELECT 1\\r\\nFROM DUAL \\\\ x\n", true,
+        {"UTF-8 text", "[S]\n\xC3\x84mter=\xE2\x82\xAC\n", true, {{u"S", {{u"\u00c4mter", u"\u20ac"}}}}},
+        {"escaped value",
+         "[S]\nq=SELECT 1\\r\\nFROM DUAL \\\\ x\n",
+         true,
          {{u"S", {{u"q", u"SELECT 1\r\nFROM DUAL \\ x"}}}}},
-        {"unknown escape kept", "[S]\nlog=C:\\temp\\x.log\n", true,
-         {{u"S", {{u"log", u"C:\\temp\\x.log"}}}}},
+        {"unknown escape kept", "[S]\nlog=C:\\temp\\x.log\n", true, {{u"S", {{u"log", u"C:\\temp\\x.log"}}}}},
         {"no line end at the end", "[S]\nk=v", true, {{u"S", {{u"k", u"v"}}}}},
-        {"long line", "[S]\nk=" + std::string(10000, 'q') + "\n", true,
-         {{u"S", {{u"k", wstring(10000, u'q')}}}}},
+        {"long line", "[S]\nk=" + std::string(10000, 'q') + "\n", true, {{u"S", {{u"k", wstring(10000, u'q')}}}}},
     };
     for (const auto& c : cases) {
         write(c.file);
@@ -105,8 +108,7 @@ TEST_F(profile_file, missing_file_is_an_error_and_a_folder_is_unreadable) {
         FAIL() << "no error";
     } catch (const tk_exception& e) {
         EXPECT_EQ(e.level(), 1);
-        EXPECT_STREQ(e.what(),
-                     "Profile does not exist. Please verify the correct path/name was given.");
+        EXPECT_STREQ(e.what(), "Profile does not exist. Please verify the correct path/name was given.");
     }
     fs::create_directory(dir_ / "folder.qrn");
     p.set_value(u"S", u"k", u"v");

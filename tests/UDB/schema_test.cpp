@@ -74,8 +74,7 @@ TEST(udb_schema_test, ownership) {
 
 TEST(t_ftd_test, fields_and_deep_copy) {
     const uint8_t bytes[] = {1, 2, 3};
-    auto original = std::make_unique<t_ftd>(0, u"B", VT_BLOB, true, false,
-                                            ole_variant(sizeof bytes, bytes), 7);
+    auto original = std::make_unique<t_ftd>(0, u"B", VT_BLOB, true, false, ole_variant(sizeof bytes, bytes), 7);
     t_ftd copy(*original);
     EXPECT_TRUE(copy.b_not_null);
     EXPECT_FALSE(copy.b_auto_increment);
@@ -94,8 +93,7 @@ TEST(t_ftd_test, fields_and_deep_copy) {
 // Counts destructions to show that a record deletes each field once.
 class counted_field : public udb_field {
 public:
-    counted_field(const wstring& name, int* deaths)
-        : udb_field(name, 4, ole_variant(1)), deaths_(deaths) {}
+    counted_field(const wstring& name, int* deaths) : udb_field(name, 4, ole_variant(1)), deaths_(deaths) {}
     ~counted_field() override { ++*deaths_; }
 
 private:

@@ -77,8 +77,7 @@ std::string server::column_definition(const std::string& db, const std::string& 
 driver::driver(qrn_program program)
     : front(program),
       handler(front, static_cast<int>(qrn_oracle_errors().size()), qrn_oracle_errors().data()),
-      conv((handler.load_err_map(static_cast<int>(qrn_mysql_errors().size()), qrn_mysql_errors().data()),
-            front)) {}
+      conv((handler.load_err_map(static_cast<int>(qrn_mysql_errors().size()), qrn_mysql_errors().data()), front)) {}
 
 std::string test_db_name(const char* prefix) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();

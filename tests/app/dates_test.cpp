@@ -18,8 +18,7 @@ TEST(DatesMap, VerdictTableOfASeenColumn) {
         {0, 0, 0, 3},
     };
     for (int before = 0; before < 4; ++before)
-        for (int k = 0; k < 4; ++k)
-            EXPECT_EQ(dates_map::next_kind(before, k), table[before][k]) << before << "," << k;
+        for (int k = 0; k < 4; ++k) EXPECT_EQ(dates_map::next_kind(before, k), table[before][k]) << before << "," << k;
 }
 
 udb_schema& schema_of(udb_schema& s) {

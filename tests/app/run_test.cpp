@@ -77,18 +77,15 @@ protected:
 
 struct mode_case {
     int mode;
-    const char* a_rows;      // ID:NAME of A after the run
-    bool x_kept;             // the destination's own table X survives
+    const char* a_rows;  // ID:NAME of A after the run
+    bool x_kept;         // the destination's own table X survives
 };
 
 TEST_F(Run, EveryModeOnADestinationHoldingSomeTables) {
     build_store(service_, base_schema);
     const mode_case cases[] = {
-        {0, "1:one,2:two,3:three", false},
-        {1, "1:one,2:two,3:three", true},
-        {2, "1:old", true},
-        {3, "1:old,2:two,3:three", true},
-        {4, "1:one,2:two,3:three", true},
+        {0, "1:one,2:two,3:three", false}, {1, "1:one,2:two,3:three", true}, {2, "1:old", true},
+        {3, "1:old,2:two,3:three", true},  {4, "1:one,2:two,3:three", true},
     };
     for (const mode_case& c : cases) {
         SCOPED_TRACE("mode " + std::to_string(c.mode));
@@ -149,7 +146,8 @@ COMMIT;
     EXPECT_FALSE(t.count("A/B"));
     EXPECT_TRUE(t.count("Q_TOP"));
     std::multiset<std::string> counts;
-    for (const std::string& name : t) counts.insert(name + "=" + q("SELECT COUNT(*) FROM `" + db_ + "`.`" + name + "`"));
+    for (const std::string& name : t)
+        counts.insert(name + "=" + q("SELECT COUNT(*) FROM `" + db_ + "`.`" + name + "`"));
     EXPECT_TRUE(counts.count("A=1"));
     EXPECT_TRUE(counts.count("Q_TOP=2"));
     EXPECT_TRUE(counts.count("EMP=1"));
@@ -265,7 +263,8 @@ TEST_F(Run, RecordErrorsReachTheHandlerWithTheirNumbers) {
         srv_->exec("CREATE DATABASE `" + db_ + "`");
         // The server refuses record 3 of A by a check the source does not have; merge mode
         // skips record 1, whose key exists.
-        srv_->exec("CREATE TABLE `" + db_ + "`.A (ID INT PRIMARY KEY, NAME VARCHAR(20), CONSTRAINT no3 CHECK (ID <> 3))");
+        srv_->exec("CREATE TABLE `" + db_ +
+                   "`.A (ID INT PRIMARY KEY, NAME VARCHAR(20), CONSTRAINT no3 CHECK (ID <> 3))");
         srv_->exec("INSERT INTO `" + db_ + "`.A VALUES (1, 'old')");
         driver d(c.program);
         connect(d);

@@ -62,9 +62,9 @@ TEST_F(Settings, ValueOfAnotherTypeOrEmptyKeepsTheField) {
     {
         auto key_holder = open_key();
         tk_reg_key& key = *key_holder;
-        key.set_value(uint32_t{4000}, "port");                // a number where text belongs
-        key.set_value(compat::wstring_view(u""), u"dest");    // an empty text
-        key.set_value(std::string_view("1"), "mysql direct"); // text where a number belongs
+        key.set_value(uint32_t{4000}, "port");                 // a number where text belongs
+        key.set_value(compat::wstring_view(u""), u"dest");     // an empty text
+        key.set_value(std::string_view("1"), "mysql direct");  // text where a number belongs
     }
     driver d(qrn_program::wizard);
     EXPECT_EQ(d.conv.mysql_port(), "3306");
@@ -92,7 +92,7 @@ TEST_F(Settings, ConsoleReadsOnlyTheDumpValuesAndNeverWrites) {
         d.conv.store_mysql_settings("h", "u", "changed", "1");
     }
     auto key_holder = open_key();
-        tk_reg_key& key = *key_holder;
+    tk_reg_key& key = *key_holder;
     std::string pswd;
     EXPECT_TRUE(key.exchange("pswd", pswd, false));
     EXPECT_EQ(pswd, "regpass");

@@ -58,15 +58,24 @@ TEST_F(CommandLine, OneTableOfArguments) {
         {"mode empty", {"@src", "@dump", "--mode="}, 255, bad_mode},
         {"mode 1x", {"@src", "@dump", "--mode=1x"}, 255, bad_mode},
         {"silent with letters behind it", {"--silentXYZ", "@src", "@dump", "--mode=4"}, 255, ""},
-        {"missing table-names file", {"@src", "@dump", "--tab_file=" + file("none.txt")}, 255,
+        {"missing table-names file",
+         {"@src", "@dump", "--tab_file=" + file("none.txt")},
+         255,
          "Table names file does not exist.\nPlease verify the correct path/name was given.\n"},
-        {"table-names file is a folder", {"@src", "@dump", "--tab_file=/tmp"}, 255,
+        {"table-names file is a folder",
+         {"@src", "@dump", "--tab_file=/tmp"},
+         255,
          "Table names file does not exist.\nPlease verify the correct path/name was given.\n"},
         {"no source", {"@dump"}, 255, "You should enter Oracle database name\n"},
         {"no destination", {"@src"}, 255, "You should enter destination MySQL database or dump file name\n"},
-        {"empty Oracle host", {"@src", "@dump", "--oraclh="}, 255,
+        {"empty Oracle host",
+         {"@src", "@dump", "--oraclh="},
+         255,
          "You should enter network name or IP address of Oracle server\n"},
-        {"log file in a missing folder", {"@src", "@dump", "--logfile=" + file("no/such/x.log")}, 255, "",
+        {"log file in a missing folder",
+         {"@src", "@dump", "--logfile=" + file("no/such/x.log")},
+         255,
+         "",
          out_rule::error_line},
         {"log file that is a folder", {"@src", "@dump", "--logfile=" + dir_.path()}, 255, "", out_rule::error_line},
         {"mode 3", {"@src", "@dump", "--mode=3"}, 0, "", out_rule::any},
@@ -81,12 +90,15 @@ TEST_F(CommandLine, OneTableOfArguments) {
         EXPECT_EQ(r.code, c.code) << c.what << "\n" << r.out << r.err;
         EXPECT_EQ(r.err, c.err) << c.what;
         switch (c.out) {
-        case out_rule::empty: EXPECT_EQ(r.out, "") << c.what; break;
-        case out_rule::error_line:
-            EXPECT_EQ(lines(r.out).size(), 2u) << c.what << "\n" << r.out;
-            EXPECT_TRUE(r.out.starts_with("Error:\n")) << c.what << "\n" << r.out;
-            break;
-        case out_rule::any: break;
+            case out_rule::empty:
+                EXPECT_EQ(r.out, "") << c.what;
+                break;
+            case out_rule::error_line:
+                EXPECT_EQ(lines(r.out).size(), 2u) << c.what << "\n" << r.out;
+                EXPECT_TRUE(r.out.starts_with("Error:\n")) << c.what << "\n" << r.out;
+                break;
+            case out_rule::any:
+                break;
         }
         if (c.code == 0) {
             EXPECT_TRUE(std::filesystem::exists(file("out.sql"))) << c.what;
@@ -105,8 +117,8 @@ TEST_F(CommandLine, UsageShowsRealQuotes) {
 }
 
 TEST_F(CommandLine, LogFileReceivesTheRun) {
-    proc_result r = tollspar({"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dump",
-                              "--dest=" + file("out.sql"), "--logfile=" + file("run.log")});
+    proc_result r = tollspar({"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dump", "--dest=" + file("out.sql"),
+                              "--logfile=" + file("run.log")});
     ASSERT_EQ(r.code, 0) << r.out << r.err;
     std::string log = read_file(file("run.log"));
     EXPECT_NE(log.find("Conversion started on "), std::string::npos) << log;

@@ -36,7 +36,7 @@ TEST(Cmdli, ClassifiesEachArgumentByTheFirstMatchingPrefix) {
         {"--src=orcl", OPT_SRC, "orcl"},
         {"--dest=my db", OPT_DEST, "my db"},
         {"--dump", OPT_DUMP, ""},
-        {"--dumpfile", OPT_DUMP, "file"},        // options without a value match a prefix
+        {"--dumpfile", OPT_DUMP, "file"},  // options without a value match a prefix
         {"--silentXYZ", OPT_SILENT, "XYZ"},
         {"--case_sense", OPT_CASE_SENSE, ""},
         {"--mode=", OPT_MODE, ""},
@@ -110,9 +110,8 @@ TEST(ModeRule, AcceptsOnlyTheExactDecimalFormOfZeroToThree) {
         const char* text;
         int expected;  // -1: refused
     } cases[] = {
-        {"0", 0}, {"1", 1}, {"2", 2}, {"3", 3},
-        {"4", -1}, {"03", -1}, {"+1", -1}, {"-0", -1}, {"", -1}, {" 1", -1},
-        {"1 ", -1}, {"1x", -1}, {"x", -1}, {"10", -1},
+        {"0", 0},   {"1", 1}, {"2", 2},   {"3", 3},   {"4", -1},  {"03", -1}, {"+1", -1},
+        {"-0", -1}, {"", -1}, {" 1", -1}, {"1 ", -1}, {"1x", -1}, {"x", -1},  {"10", -1},
     };
     for (const auto& c : cases) {
         auto mode = con_parse_mode(c.text);

@@ -76,18 +76,22 @@ TEST_F(DumpRun, TableNamesFiles) {
         std::string err;
     } cases[] = {
         {"UTF-8 with signature, CRLF, blank lines, a missing table",
-         {"\xEF\xBB\xBF" "Caf\xC3\xA9\r\n\r\nNOPE\r\n\r\nEMP\r\n"},
-         {"Converting database CONS(3 tables)", "Converting table Café(1 records)",
-          "Converting table EMP(5 records)"},
+         {"\xEF\xBB\xBF"
+          "Caf\xC3\xA9\r\n\r\nNOPE\r\n\r\nEMP\r\n"},
+         {"Converting database CONS(3 tables)", "Converting table Café(1 records)", "Converting table EMP(5 records)"},
          "Table NOPE not exists\n"},
-        {"ANSI, LF", {"EMP\n\nDEPT\n"},
-         {"Converting database CONS(2 tables)", "Converting table DEPT(3 records)",
-          "Converting table EMP(5 records)"},
+        {"ANSI, LF",
+         {"EMP\n\nDEPT\n"},
+         {"Converting database CONS(2 tables)", "Converting table DEPT(3 records)", "Converting table EMP(5 records)"},
          ""},
-        {"the second file replaces the first", {"EMP\n", "DEPT\n"},
-         {"Converting database CONS(1 tables)", "Converting table DEPT(3 records)"}, ""},
-        {"names are not trimmed", {" EMP\nDEPT\n"},
-         {"Converting database CONS(2 tables)", "Converting table DEPT(3 records)"}, "Table  EMP not exists\n"},
+        {"the second file replaces the first",
+         {"EMP\n", "DEPT\n"},
+         {"Converting database CONS(1 tables)", "Converting table DEPT(3 records)"},
+         ""},
+        {"names are not trimmed",
+         {" EMP\nDEPT\n"},
+         {"Converting database CONS(2 tables)", "Converting table DEPT(3 records)"},
+         "Table  EMP not exists\n"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> extra;
@@ -118,19 +122,34 @@ TEST_F(DumpRun, Profiles) {
         std::string err;
     } cases[] = {
         {"the profile's tables", {p}, 0, "Converting database CONS(2 tables)", ""},
-        {"a table-names file after the profile replaces its tables", {p, "--tab_file=" + file("dept.txt")}, 0,
-         "Converting database CONS(1 tables)", ""},
+        {"a table-names file after the profile replaces its tables",
+         {p, "--tab_file=" + file("dept.txt")},
+         0,
+         "Converting database CONS(1 tables)",
+         ""},
         {"the profile replaces an earlier source", {"--src=NOPE", p}, 0, "Converting database CONS(2 tables)", ""},
         {"a later source replaces the profile's", {p, "--src=NOPE"}, 255, "Error:", ""},
-        {"connection options are ignored after a profile", {p, "--oraclu=nobody", "--oraclp=x"}, 0,
-         "Converting database CONS(2 tables)", ""},
+        {"connection options are ignored after a profile",
+         {p, "--oraclu=nobody", "--oraclp=x"},
+         0,
+         "Converting database CONS(2 tables)",
+         ""},
         {"... and before it", {"--oraclu=nobody", p}, 0, "Converting database CONS(2 tables)", ""},
-        {"a profile without destination", {"--profile=" + file("nodest.qrn")}, 255, "",
+        {"a profile without destination",
+         {"--profile=" + file("nodest.qrn")},
+         255,
+         "",
          "You should enter destination MySQL database or dump file name\n"},
-        {"a profile without source", {"--profile=" + file("nosrc.qrn")}, 255, "",
+        {"a profile without source",
+         {"--profile=" + file("nosrc.qrn")},
+         255,
+         "",
          "You should enter Oracle database name\n"},
-        {"a missing profile", {"--profile=" + file("none.qrn"), "--src=CONS", "--dump", "--dest=x.sql"}, 255,
-         "Error:", ""},
+        {"a missing profile",
+         {"--profile=" + file("none.qrn"), "--src=CONS", "--dump", "--dest=x.sql"},
+         255,
+         "Error:",
+         ""},
     };
     for (const auto& c : cases) {
         std::filesystem::remove(file("out.sql"));
@@ -153,13 +172,17 @@ TEST_F(DumpRun, EveryFailureExitsWith255) {
         std::vector<std::string> args;
         std::string out;  // exact standard output
     } cases[] = {
-        {"wrong Oracle password", {"--src=CONS", "--oraclu=scott", "--oraclp=wrong", "--dump", "--dest=" + file("o.sql")},
+        {"wrong Oracle password",
+         {"--src=CONS", "--oraclu=scott", "--oraclp=wrong", "--dump", "--dest=" + file("o.sql")},
          "Error:\nInvalid user name or password.\n"},
-        {"dump folder missing", {"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dump", "--dest=" + file("no/o.sql")},
+        {"dump folder missing",
+         {"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dump", "--dest=" + file("no/o.sql")},
          "Error:\nDestination path does not exist. Please verify the correct path was given.\n"},
-        {"dump names a folder", {"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dump", "--dest=" + dir_.path()},
+        {"dump names a folder",
+         {"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dump", "--dest=" + dir_.path()},
          "Error:\nDestination name should specify a file, not folder.\n"},
-        {"MySQL port not a number", {"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dest=db", "--myport=abc"},
+        {"MySQL port not a number",
+         {"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dest=db", "--myport=abc"},
          "Error:\nInvalid port number\n"},
     };
     for (const auto& c : cases) {
@@ -173,12 +196,14 @@ TEST_F(DumpRun, EveryFailureExitsWith255) {
         std::vector<std::string> args;
         proc_options extra;
     } unscripted[] = {
-        {"unknown Oracle service", {"--src=NOPE", "--oraclu=scott", "--oraclp=tiger", "--dump", "--dest=" + file("o.sql")},
+        {"unknown Oracle service",
+         {"--src=NOPE", "--oraclu=scott", "--oraclp=tiger", "--dump", "--dest=" + file("o.sql")},
          {}},
         {"no Oracle client library", dump_args(), with_env("MARROWGATE_OCI_LIB", file("none.so"))},
         {"a dump that cannot be written", dump_args(), with_file_size_limit(600)},
         {"no MySQL server there",
-         {"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dest=db", "--mysqlh=127.0.0.1", "--myport=1"}, {}},
+         {"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dest=db", "--mysqlh=127.0.0.1", "--myport=1"},
+         {}},
     };
     for (const auto& c : unscripted) {
         proc_result r = tollspar(c.args, c.extra);

@@ -1,8 +1,8 @@
 // Runs of tollspar straight into a database on the MariaDB sandbox (MG_MYSQL_PORT).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <unistd.h>
+#include <cstdlib>
 
 #include "tests/console/con_fixture.h"
 
@@ -17,8 +17,7 @@ protected:
         port_ = port;
         tollspar_test::SetUp();
         // Every test has databases of its own: ctest runs them side by side.
-        db_ = "con_" + std::to_string(getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        db_ = "con_" + std::to_string(getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
         sql("DROP DATABASE IF EXISTS `" + db_ + "`");
     }
     void TearDown() override {
@@ -28,16 +27,14 @@ protected:
 
     // Runs statements as root; returns standard output (tab-separated, no headers).
     std::string sql(const std::string& statements, bool expect_ok = true) {
-        proc_result r = run_process({"/usr/bin/mariadb", "--no-defaults", "-h", "127.0.0.1", "-P", port_, "-u",
-                                     "root", "-N", "-B", "-e", statements});
+        proc_result r = run_process({"/usr/bin/mariadb", "--no-defaults", "-h", "127.0.0.1", "-P", port_, "-u", "root",
+                                     "-N", "-B", "-e", statements});
         if (expect_ok) {
             EXPECT_EQ(r.code, 0) << statements << "\n" << r.err;
         }
         return r.out;
     }
-    std::string count(const std::string& table) {
-        return sql("SELECT COUNT(*) FROM `" + db_ + "`.`" + table + "`");
-    }
+    std::string count(const std::string& table) { return sql("SELECT COUNT(*) FROM `" + db_ + "`.`" + table + "`"); }
     // A user who may connect but has only the given privileges.
     std::string limited_user(const std::string& grant) {
         std::string u = "lim" + std::to_string(getpid()) + std::to_string(users_.size());

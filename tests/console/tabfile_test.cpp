@@ -1,11 +1,11 @@
 // The table-names file reader: signature, code page, line ends, blank lines.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 #include "app/console/con_tabf.h"
 
@@ -29,11 +29,20 @@ TEST(TableNamesFile, ReadsNamesInFileOrder) {
         {"no final line end", "EMP\nDEPT", {u"EMP", u"DEPT"}},
         {"blank lines", "\n\r\nEMP\n\n\r\nDEPT\n\n", {u"EMP", u"DEPT"}},
         {"names kept untrimmed", " EMP \n", {u" EMP "}},
-        {"signature, UTF-8", "\xEF\xBB\xBF" "Caf\xC3\xA9\r\nStra\xC3\x9F" "e\r\n",
+        {"signature, UTF-8",
+         "\xEF\xBB\xBF"
+         "Caf\xC3\xA9\r\nStra\xC3\x9F"
+         "e\r\n",
          {u"Caf\u00e9", u"Stra\u00dfe"}},
-        {"signature after blank lines", "\n\xEF\xBB\xBF" "EMP\n", {u"EMP"}},
+        {"signature after blank lines",
+         "\n\xEF\xBB\xBF"
+         "EMP\n",
+         {u"EMP"}},
         {"signature-only first line", "\xEF\xBB\xBF\nEMP\n", {u"", u"EMP"}},
-        {"signature only on the first line", "A\n\xEF\xBB\xBF" "B\n", {u"A", u"\ufeffB"}},
+        {"signature only on the first line",
+         "A\n\xEF\xBB\xBF"
+         "B\n",
+         {u"A", u"\ufeffB"}},
         {"empty", "", {}},
     };
     for (const auto& c : cases) EXPECT_EQ(read(c.bytes), c.expected) << c.what;

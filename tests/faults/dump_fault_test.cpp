@@ -51,7 +51,8 @@ TEST_F(DumpFaults, ADumpThatCannotBeWrittenFailsTheRun) {
         ASSERT_GE(l.size(), 2u) << c.what << "\n" << r.out;
         EXPECT_EQ(l[l.size() - 2], "Error:") << c.what;
         EXPECT_NE(l.back().find("Cannot write the dump file '" + dump + "': File too large"), std::string::npos)
-            << c.what << "\n" << l.back();
+            << c.what << "\n"
+            << l.back();
         EXPECT_LE(file_size(dump), c.limit) << c.what;
     }
     // The limit alone does not fail a run that fits.
@@ -83,9 +84,9 @@ TEST_F(DumpFaults, AnInjectedSourceErrorEndsThatTableOnly) {
     const std::string mid = std::to_string(big_rows / 2);  // a fetch inside BIG's rows
     const struct {
         std::string fail_at;
-        int code;              // exit code
-        std::string report;    // start of the error line
-        bool converted;        // the run went through every table
+        int code;            // exit code
+        std::string report;  // start of the error line
+        bool converted;      // the run went through every table
     } cases[] = {
         // The first fetch lists the tables while connecting: nothing can be converted.
         {"fetch:1", 255, "ORA-03113: end-of-file on communication channel", false},

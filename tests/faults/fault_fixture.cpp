@@ -27,12 +27,18 @@ std::string store_sql() {
     const std::string small = std::to_string(small_rows);
     return "CREATE USER scott IDENTIFIED BY tiger;\n"
            "CREATE TABLE a_small (id NUMBER(5) PRIMARY KEY, v VARCHAR2(10));\n"
-           "INSERT INTO a_small SELECT LEVEL, 'a' || LEVEL FROM DUAL CONNECT BY LEVEL <= " + small + ";\n"
+           "INSERT INTO a_small SELECT LEVEL, 'a' || LEVEL FROM DUAL CONNECT BY LEVEL <= " +
+           small +
+           ";\n"
            "CREATE TABLE big (id NUMBER(10) PRIMARY KEY, note VARCHAR2(100), at DATE);\n"
            "INSERT INTO big SELECT LEVEL, RPAD('x', 60, 'y'), DATE '2020-01-01' + LEVEL / 1440\n"
-           "  FROM DUAL CONNECT BY LEVEL <= " + big + ";\n"
+           "  FROM DUAL CONNECT BY LEVEL <= " +
+           big +
+           ";\n"
            "CREATE TABLE z_after (id NUMBER(5) PRIMARY KEY, v VARCHAR2(10));\n"
-           "INSERT INTO z_after SELECT LEVEL, 'z' || LEVEL FROM DUAL CONNECT BY LEVEL <= " + small + ";\n"
+           "INSERT INTO z_after SELECT LEVEL, 'z' || LEVEL FROM DUAL CONNECT BY LEVEL <= " +
+           small +
+           ";\n"
            "COMMIT;\n";
 }
 
@@ -120,8 +126,7 @@ void background_run::hold() {
     const pid_t pid = child_pid();
     if (pid < 0 || kill(pid, SIGSTOP) != 0) return;
     // Stopped for certain before the caller looks at what it has written.
-    while (!finished() && process_state(pid) != 'T' && process_state(pid) != 'Z')
-        std::this_thread::sleep_for(100us);
+    while (!finished() && process_state(pid) != 'T' && process_state(pid) != 'Z') std::this_thread::sleep_for(100us);
 }
 
 void background_run::let_go() {
@@ -187,8 +192,8 @@ void own_server::start_again() {
 }
 
 proc_result mariadb(const std::string& port, const std::string& statements) {
-    return run_process({"/usr/bin/mariadb", "--no-defaults", "-h", "127.0.0.1", "-P", port, "-u", "root", "-N",
-                        "-B", "-e", statements});
+    return run_process({"/usr/bin/mariadb", "--no-defaults", "-h", "127.0.0.1", "-P", port, "-u", "root", "-N", "-B",
+                        "-e", statements});
 }
 
 // --- fault_run ---
@@ -218,13 +223,13 @@ std::vector<std::string> fault_run::dump_args(const std::string& dump) const {
 }
 
 std::vector<std::string> fault_run::server_args(const std::string& port, const std::string& db) const {
-    return {"--src=FLT", "--oraclu=scott", "--oraclp=tiger", "--mysqlh=127.0.0.1", "--myport=" + port,
-            "--mysqlu=root", "--mysqlp=", "--dest=" + db};
+    return {"--src=FLT",        "--oraclu=scott", "--oraclp=tiger", "--mysqlh=127.0.0.1",
+            "--myport=" + port, "--mysqlu=root",  "--mysqlp=",      "--dest=" + db};
 }
 
 std::string fault_run::unique_name(const std::string& prefix) const {
-    std::string name = prefix + std::to_string(getpid()) + "_" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::string name =
+        prefix + std::to_string(getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return name;
@@ -238,8 +243,8 @@ std::vector<long> dumped_big_ids(const std::string& dump) {
     if (end == std::string::npos) end = dump.size();
     // Each row starts "VALUES(" or "), (" followed by its id; no value of BIG holds either.
     for (auto p = dump.find('(', start); p != std::string::npos && p < end; p = dump.find('(', p + 1)) {
-        const bool row_start = (p >= 6 && dump.compare(p - 6, 6, "VALUES") == 0) ||
-                               (p >= 3 && dump.compare(p - 3, 3, "), ") == 0);
+        const bool row_start =
+            (p >= 6 && dump.compare(p - 6, 6, "VALUES") == 0) || (p >= 3 && dump.compare(p - 3, 3, "), ") == 0);
         if (!row_start || p + 1 >= dump.size() || !std::isdigit(static_cast<unsigned char>(dump[p + 1]))) continue;
         ids.push_back(std::strtol(dump.c_str() + p + 1, nullptr, 10));
     }
@@ -247,14 +252,15 @@ std::vector<long> dumped_big_ids(const std::string& dump) {
 }
 
 std::string big_summary(long rows) {
-    return std::to_string(rows) + "\t" + std::to_string(rows) + "\t" + std::to_string(rows * (rows + 1) / 2) +
-           "\t" + std::to_string(rows) + "\n";
+    return std::to_string(rows) + "\t" + std::to_string(rows) + "\t" + std::to_string(rows * (rows + 1) / 2) + "\t" +
+           std::to_string(rows) + "\n";
 }
 
 std::string big_summary_query(const std::string& db) {
     return "SELECT COUNT(*), COUNT(DISTINCT ID), COALESCE(SUM(ID), 0), "
            "COALESCE(SUM(NOTE = RPAD('x', 60, 'y') AND AT = TIMESTAMP '2020-01-01 00:00:00' + INTERVAL ID MINUTE), 0) "
-           "FROM `" + db + "`.`BIG`";
+           "FROM `" +
+           db + "`.`BIG`";
 }
 
 }  // namespace fault_test

@@ -18,8 +18,8 @@
 
 namespace {
 
-constexpr VARTYPE scalar_types[] = {VT_I1, VT_UI1, VT_I2, VT_I4, VT_UI4, VT_I8, VT_UI8, VT_R4,
-                                    VT_R8, VT_CY, VT_DECIMAL, VT_DATE, VT_BOOL, VT_BLOB};
+constexpr VARTYPE scalar_types[] = {VT_I1, VT_UI1, VT_I2, VT_I4,      VT_UI4,  VT_I8,   VT_UI8,
+                                    VT_R4, VT_R8,  VT_CY, VT_DECIMAL, VT_DATE, VT_BOOL, VT_BLOB};
 
 std::string hex_of(const std::string& bytes) {
     static const char digits[] = "0123456789ABCDEF";
@@ -38,8 +38,8 @@ public:
         const char* port = std::getenv("MG_MYSQL_PORT");
         if (!port || !*port) return;
         mysql_ = mysql_init(nullptr);
-        if (!mysql_real_connect(mysql_, "127.0.0.1", "root", "", nullptr,
-                                static_cast<unsigned>(std::atoi(port)), nullptr, 0) ||
+        if (!mysql_real_connect(mysql_, "127.0.0.1", "root", "", nullptr, static_cast<unsigned>(std::atoi(port)),
+                                nullptr, 0) ||
             mysql_set_character_set(mysql_, "utf8mb4") != 0)
             mg_fuzz::fail("server connection", mysql_error(mysql_));
     }

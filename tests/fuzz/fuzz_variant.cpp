@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr VARTYPE types[] = {VT_I1,  VT_UI1, VT_I2,      VT_UI2,  VT_I4,   VT_UI4, VT_I8,
-                             VT_UI8, VT_R4,  VT_R8,      VT_CY,   VT_DECIMAL, VT_DATE,
-                             VT_BOOL, VT_BLOB, VT_BYTE_ARRAY, VT_BSTR, VT_INT, VT_UINT};
+constexpr VARTYPE types[] = {VT_I1,   VT_UI1,        VT_I2,   VT_UI2, VT_I4,      VT_UI4,  VT_I8,
+                             VT_UI8,  VT_R4,         VT_R8,   VT_CY,  VT_DECIMAL, VT_DATE, VT_BOOL,
+                             VT_BLOB, VT_BYTE_ARRAY, VT_BSTR, VT_INT, VT_UINT};
 
 bool read(std::string_view text, VARTYPE type, ole_variant& out) {
     try {

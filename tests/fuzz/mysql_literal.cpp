@@ -17,15 +17,32 @@ int hex_value(char c) {
 // their backslash (they are LIKE escapes).
 void unescape(char e, std::string& out) {
     switch (e) {
-        case '0': out += '\0'; break;
-        case 'b': out += '\b'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'Z': out += '\x1A'; break;
-        case '%': out += "\\%"; break;
-        case '_': out += "\\_"; break;
-        default: out += e;
+        case '0':
+            out += '\0';
+            break;
+        case 'b':
+            out += '\b';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'Z':
+            out += '\x1A';
+            break;
+        case '%':
+            out += "\\%";
+            break;
+        case '_':
+            out += "\\_";
+            break;
+        default:
+            out += e;
     }
 }
 
@@ -98,8 +115,7 @@ std::optional<literal_value> read_mysql_literal(std::string_view text) {
         return v;
     }
     if (text[0] == '\'' || text[0] == '"') return quoted(text);
-    if (text.size() > 2 && text[0] == '0' && text[1] == 'x')
-        return hex(text.substr(2));
+    if (text.size() > 2 && text[0] == '0' && text[1] == 'x') return hex(text.substr(2));
     if (is_number(text)) {
         literal_value v;
         v.is_number = true;

@@ -40,16 +40,19 @@ const std::string fk_query =
 
 TEST(OciCatalog, EveryCatalogTextRunsAsSent) {
     const catalog_case cases[] = {
-        {"select * from v$version",
-         {{"Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production"}}},
+        {"select * from v$version", {{"Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production"}}},
         {"select TABLE_NAME from user_tables",
          {{"ALLTYPES"}, {"DEPT"}, {"EMP"}, {"EMPDEPT"}, {"Emp"}, {"LONGRAWS"}, {"MANY"}}},
         {"select TABLE_NAME, IOT_TYPE from user_tables where TEMPORARY='N' and NESTED='NO' and "
          "IOT_TYPE IS NULL OR IOT_TYPE='IOT'",
-         {{"ALLTYPES", "<null>"}, {"DEPT", "<null>"}, {"EMP", "<null>"}, {"EMPDEPT", "<null>"},
-          {"Emp", "<null>"}, {"LONGRAWS", "<null>"}, {"MANY", "<null>"}}},
-        {"select VIEW_NAME, TEXT from SYS.ALL_VIEWS WHERE OWNER='SCOTT'",
-         {{"EMP_NAMES", "SELECT ENAME FROM EMP"}}},
+         {{"ALLTYPES", "<null>"},
+          {"DEPT", "<null>"},
+          {"EMP", "<null>"},
+          {"EMPDEPT", "<null>"},
+          {"Emp", "<null>"},
+          {"LONGRAWS", "<null>"},
+          {"MANY", "<null>"}}},
+        {"select VIEW_NAME, TEXT from SYS.ALL_VIEWS WHERE OWNER='SCOTT'", {{"EMP_NAMES", "SELECT ENAME FROM EMP"}}},
         {"select VIEW_NAME, TEXT from SYS.ALL_VIEWS WHERE OWNER='scott'", {}},
         {"SELECT COUNT(*) FROM USER_TAB_COLUMNS WHERE table_name = 'Emp'", {{"3"}}},
         {"SELECT COUNT(*) FROM \"EMP\"", {{"2"}}},
@@ -60,8 +63,7 @@ TEST(OciCatalog, EveryCatalogTextRunsAsSent) {
          "'Emp'",
          {{"id", "<null>", "NUMBER"}, {"NAME", "'O''Brien'", "VARCHAR2"}, {"DEPT", "<null>", "NUMBER"}}},
         {pk_query.c_str(), {{"PK_EMP", "EMPNO"}}},
-        {index_query.c_str(),
-         {{"IX_EMPDEPT", "NONUNIQUE", "DEPTNO"}, {"IX_EMPDEPT", "NONUNIQUE", "EMPNO"}}},
+        {index_query.c_str(), {{"IX_EMPDEPT", "NONUNIQUE", "DEPTNO"}, {"IX_EMPDEPT", "NONUNIQUE", "EMPNO"}}},
         {index_query_old.c_str(), {{"IX_EMPDEPT", "NONUNIQUE", "DEPTNO"}, {"IX_EMPDEPT", "NONUNIQUE", "EMPNO"}}},
         {"select count(*) from USER_CONSTRAINTS where R_CONSTRAINT_NAME='PK_EMP' and "
          "CONSTRAINT_TYPE='R'",
@@ -99,8 +101,7 @@ TEST(OciCatalog, SingleRowAnswersComeWithTheExecute) {
         ASSERT_EQ(st.prepare(u("select * from v$version")), OCI_SUCCESS);
         ASSERT_EQ(st.define(1, banner.data(), 0x20000, SQLT_STR), OCI_SUCCESS);
         ASSERT_EQ(st.execute(1), OCI_SUCCESS) << s.error().text;
-        EXPECT_EQ(narrow(banner.data()),
-                  "Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production");
+        EXPECT_EQ(narrow(banner.data()), "Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production");
     }
     {
         // The table list: the execute brings the first name, fetches the rest.

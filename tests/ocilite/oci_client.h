@@ -40,9 +40,7 @@ inline void inject_error(const char* kind, int n, int code) {
 
 inline std::u16string u(const std::string& utf8) { return compat::utf8_to_utf16(utf8); }
 inline std::string narrow(const std::u16string& text) { return compat::utf16_to_utf8(text); }
-inline const OraText* ot(const std::u16string& s) {
-    return reinterpret_cast<const OraText*>(s.data());
-}
+inline const OraText* ot(const std::u16string& s) { return reinterpret_cast<const OraText*>(s.data()); }
 inline ub4 bytes(const std::u16string& s) { return static_cast<ub4>(s.size() * 2); }
 
 // Runs SQL on a store file directly (for bulk rows the script language need not express).
@@ -72,13 +70,11 @@ inline std::string store_name(const std::string& path, const std::string& sql_of
     return out;
 }
 inline std::string table_of(const std::string& path, const std::string& table) {
-    return store_name(path, "SELECT sqlite_name FROM ocilite_tables WHERE table_name = '" +
-                                table + "'");
+    return store_name(path, "SELECT sqlite_name FROM ocilite_tables WHERE table_name = '" + table + "'");
 }
-inline std::string column_of(const std::string& path, const std::string& table,
-                             const std::string& column) {
-    return store_name(path, "SELECT sqlite_name FROM ocilite_columns WHERE table_name = '" +
-                                table + "' AND column_name = '" + column + "'");
+inline std::string column_of(const std::string& path, const std::string& table, const std::string& column) {
+    return store_name(path, "SELECT sqlite_name FROM ocilite_columns WHERE table_name = '" + table +
+                                "' AND column_name = '" + column + "'");
 }
 
 // The folder of this process's stores (OCILITE_DATA), with OCITEST built from the fixture
@@ -119,24 +115,25 @@ private:
         folder = pattern;
         ::setenv("OCILITE_DATA", folder.c_str(), 1);
         path = folder + "/OCITEST.sqlite";
-        const std::string command = std::string(MG_OCILITE_LOAD) + " " + path + " < " +
-                                    MG_SOURCE_DIR + "/tests/fixtures/ocilite/oci_client.sql";
+        const std::string command = std::string(MG_OCILITE_LOAD) + " " + path + " < " + MG_SOURCE_DIR +
+                                    "/tests/fixtures/ocilite/oci_client.sql";
         if (std::system(command.c_str()) != 0) {
             throw std::runtime_error("ocilite-load failed: " + command);
         }
         // 100 rows for the prefetch cases.
         const std::string many = table_of(path, "MANY");
-        store_exec(path, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
-                         "INSERT INTO " + many + " (" + column_of(path, "MANY", "ID") + ", " +
-                         column_of(path, "MANY", "TXT") + ") SELECT i, 'row ' || i FROM n");
+        store_exec(path,
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+                   "INSERT INTO " +
+                       many + " (" + column_of(path, "MANY", "ID") + ", " + column_of(path, "MANY", "TXT") +
+                       ") SELECT i, 'row ' || i FROM n");
         // Row 3 of ALLTYPES gets LOBs longer than one chunk.
         sqlite3* db = nullptr;
         sqlite3_open(path.c_str(), &db);
-        const std::string sql = "UPDATE " + table_of(path, "ALLTYPES") + " SET " +
-                                column_of(path, "ALLTYPES", "CL") + " = ?1, " +
-                                column_of(path, "ALLTYPES", "NCL") + " = ?1, " +
-                                column_of(path, "ALLTYPES", "BL") + " = ?2 WHERE " +
-                                column_of(path, "ALLTYPES", "ID") + " = 3";
+        const std::string sql = "UPDATE " + table_of(path, "ALLTYPES") + " SET " + column_of(path, "ALLTYPES", "CL") +
+                                " = ?1, " + column_of(path, "ALLTYPES", "NCL") + " = ?1, " +
+                                column_of(path, "ALLTYPES", "BL") + " = ?2 WHERE " + column_of(path, "ALLTYPES", "ID") +
+                                " = 3";
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
         const std::string clob = narrow(big_clob());
@@ -162,12 +159,8 @@ class session {
 public:
     session() {
         fixture_store::get();
-        EXPECT_EQ(oci().OCIEnvCreate(&env, OCI_UTF16, nullptr, nullptr, nullptr, nullptr, 0,
-                                     nullptr),
-                  OCI_SUCCESS);
-        EXPECT_EQ(oci().OCIHandleAlloc(env, reinterpret_cast<void**>(&err), OCI_HTYPE_ERROR, 0,
-                                       nullptr),
-                  OCI_SUCCESS);
+        EXPECT_EQ(oci().OCIEnvCreate(&env, OCI_UTF16, nullptr, nullptr, nullptr, nullptr, 0, nullptr), OCI_SUCCESS);
+        EXPECT_EQ(oci().OCIHandleAlloc(env, reinterpret_cast<void**>(&err), OCI_HTYPE_ERROR, 0, nullptr), OCI_SUCCESS);
     }
     ~session() {
         if (svc) oci().OCILogoff(svc, err);
@@ -180,8 +173,8 @@ public:
                 const std::string& db = "OCITEST") {
         const std::u16string u16user = u(user), u16pw = u(password), u16db = u(db);
         OCISvcCtx* out = nullptr;
-        const sword rc = oci().OCILogon(env, err, &out, ot(u16user), bytes(u16user), ot(u16pw),
-                                        bytes(u16pw), ot(u16db), bytes(u16db));
+        const sword rc = oci().OCILogon(env, err, &out, ot(u16user), bytes(u16user), ot(u16pw), bytes(u16pw), ot(u16db),
+                                        bytes(u16db));
         if (rc == OCI_SUCCESS) svc = out;
         return rc;
     }
@@ -189,8 +182,8 @@ public:
     ora_err error() const {
         ora_err e;
         char16_t buf[512] = {};
-        if (oci().OCIErrorGet(err, 1, nullptr, &e.code, reinterpret_cast<OraText*>(buf),
-                              sizeof buf, OCI_HTYPE_ERROR) == OCI_SUCCESS) {
+        if (oci().OCIErrorGet(err, 1, nullptr, &e.code, reinterpret_cast<OraText*>(buf), sizeof buf, OCI_HTYPE_ERROR) ==
+            OCI_SUCCESS) {
             e.text = narrow(buf);
         }
         return e;
@@ -205,9 +198,7 @@ public:
 class statement {
 public:
     explicit statement(session& s) : s_(s) {
-        EXPECT_EQ(oci().OCIHandleAlloc(s.env, reinterpret_cast<void**>(&h), OCI_HTYPE_STMT, 0,
-                                       nullptr),
-                  OCI_SUCCESS);
+        EXPECT_EQ(oci().OCIHandleAlloc(s.env, reinterpret_cast<void**>(&h), OCI_HTYPE_STMT, 0, nullptr), OCI_SUCCESS);
     }
     ~statement() {
         for (OCIDefine* d : defines_) oci().OCIHandleFree(d, OCI_HTYPE_DEFINE);
@@ -229,8 +220,7 @@ public:
     sword define(ub4 pos, void* buf, sb4 size, ub2 type, sb2* ind = nullptr, ub2* rlen = nullptr,
                  ub2* rcode = nullptr) {
         OCIDefine* d = nullptr;
-        const sword rc = oci().OCIDefineByPos(h, &d, s_.err, pos, buf, size, type, ind, rlen,
-                                              rcode, OCI_DEFAULT);
+        const sword rc = oci().OCIDefineByPos(h, &d, s_.err, pos, buf, size, type, ind, rlen, rcode, OCI_DEFAULT);
         if (d) defines_.push_back(d);
         return rc;
     }
@@ -238,8 +228,7 @@ public:
 
     OCIParam* param(ub4 pos) {
         void* p = nullptr;
-        EXPECT_EQ(oci().OCIParamGet(h, OCI_HTYPE_STMT, s_.err, &p, pos), OCI_SUCCESS)
-            << s_.error().text;
+        EXPECT_EQ(oci().OCIParamGet(h, OCI_HTYPE_STMT, s_.err, &p, pos), OCI_SUCCESS) << s_.error().text;
         return static_cast<OCIParam*>(p);
     }
 
@@ -251,8 +240,7 @@ private:
 };
 
 // Fetches every row of a query as texts (SQLT_STR, with indicators; NULL as "<null>").
-inline std::vector<std::vector<std::string>> rows_as_text(session& s, const std::string& sql,
-                                                          sword* status = nullptr) {
+inline std::vector<std::vector<std::string>> rows_as_text(session& s, const std::string& sql, sword* status = nullptr) {
     statement st(s);
     std::vector<std::vector<std::string>> out;
     sword rc = st.run(sql);

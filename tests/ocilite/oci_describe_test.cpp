@@ -12,7 +12,7 @@ struct describe_case {
     int precision;  // -1000: not checked
     int scale;      // -1000: not checked
     ub1 nullable;
-    ub1 form;       // OCI_ATTR_CHARSET_FORM; 0: not checked
+    ub1 form;  // OCI_ATTR_CHARSET_FORM; 0: not checked
 };
 
 const int any = -1000;
@@ -45,16 +45,14 @@ const describe_case describe_cases[] = {
 template <class T>
 T attr(session& s, OCIParam* p, ub4 which) {
     T value{};
-    EXPECT_EQ(oci().OCIAttrGet(p, OCI_DTYPE_PARAM, &value, nullptr, which, s.err), OCI_SUCCESS)
-        << s.error().text;
+    EXPECT_EQ(oci().OCIAttrGet(p, OCI_DTYPE_PARAM, &value, nullptr, which, s.err), OCI_SUCCESS) << s.error().text;
     return value;
 }
 
 std::string name_of(session& s, OCIParam* p) {
     OraText* name = nullptr;
     ub4 length = 0;
-    EXPECT_EQ(oci().OCIAttrGet(p, OCI_DTYPE_PARAM, &name, &length, OCI_ATTR_NAME, s.err),
-              OCI_SUCCESS);
+    EXPECT_EQ(oci().OCIAttrGet(p, OCI_DTYPE_PARAM, &name, &length, OCI_ATTR_NAME, s.err), OCI_SUCCESS);
     return narrow(std::u16string(reinterpret_cast<const char16_t*>(name), length / 2));
 }
 
@@ -64,8 +62,7 @@ TEST(OciDescribe, ReportsEachTypeAsOracleDoes) {
     statement st(s);
     ASSERT_EQ(st.run("SELECT * FROM \"ALLTYPES\""), OCI_SUCCESS) << s.error().text;
     ub4 count = 0;
-    ASSERT_EQ(oci().OCIAttrGet(st.h, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_PARAM_COUNT, s.err),
-              OCI_SUCCESS);
+    ASSERT_EQ(oci().OCIAttrGet(st.h, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_PARAM_COUNT, s.err), OCI_SUCCESS);
     ASSERT_EQ(count, std::size(describe_cases));
     for (ub4 pos = 1; pos <= count; ++pos) {
         const describe_case& c = describe_cases[pos - 1];
@@ -75,8 +72,7 @@ TEST(OciDescribe, ReportsEachTypeAsOracleDoes) {
         EXPECT_EQ(name_of(s, p), c.name);
         // The Oracle side reads the type into a zeroed 32-bit field: only 16 bits are written.
         uint32_t type = 0;
-        ASSERT_EQ(oci().OCIAttrGet(p, OCI_DTYPE_PARAM, &type, nullptr, OCI_ATTR_DATA_TYPE, s.err),
-                  OCI_SUCCESS);
+        ASSERT_EQ(oci().OCIAttrGet(p, OCI_DTYPE_PARAM, &type, nullptr, OCI_ATTR_DATA_TYPE, s.err), OCI_SUCCESS);
         EXPECT_EQ(type, c.type);
         if (c.size >= 0) {
             EXPECT_EQ(attr<ub2>(s, p, OCI_ATTR_DATA_SIZE), c.size);

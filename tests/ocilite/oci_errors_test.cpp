@@ -24,8 +24,7 @@ TEST_F(OciErrors, BadStatementsFailAtExecuteWithOracleErrors) {
         {"SELECT * FROM \"emp\"", 942, "ORA-00942: table or view does not exist\n"},
         {"SELECT NOSUCHCOL FROM EMP", 904, "ORA-00904: "},
         {"SELEKT * FROM EMP", 900, "ORA-00900: invalid SQL statement\n"},
-        {"SELECT * FROM EMP WHERE EMPNO = 1 garbage garbage", 933,
-         "ORA-00933: SQL command not properly ended\n"},
+        {"SELECT * FROM EMP WHERE EMPNO = 1 garbage garbage", 933, "ORA-00933: SQL command not properly ended\n"},
     };
     for (const error_case& c : cases) {
         SCOPED_TRACE(c.sql);
@@ -58,14 +57,14 @@ TEST_F(OciErrors, ErrorTextIsCutToTheBuffer) {
     st.run("SELECT * FROM NO_SUCH_TABLE");
     char16_t small[8];
     sb4 code = 0;
-    ASSERT_EQ(oci().OCIErrorGet(s.err, 1, nullptr, &code, reinterpret_cast<OraText*>(small),
-                                sizeof small, OCI_HTYPE_ERROR),
-              OCI_SUCCESS);
+    ASSERT_EQ(
+        oci().OCIErrorGet(s.err, 1, nullptr, &code, reinterpret_cast<OraText*>(small), sizeof small, OCI_HTYPE_ERROR),
+        OCI_SUCCESS);
     EXPECT_EQ(code, 942);
     EXPECT_EQ(narrow(small), "ORA-009");
-    EXPECT_EQ(oci().OCIErrorGet(s.err, 2, nullptr, &code, reinterpret_cast<OraText*>(small),
-                                sizeof small, OCI_HTYPE_ERROR),
-              OCI_NO_DATA);
+    EXPECT_EQ(
+        oci().OCIErrorGet(s.err, 2, nullptr, &code, reinterpret_cast<OraText*>(small), sizeof small, OCI_HTYPE_ERROR),
+        OCI_NO_DATA);
 }
 
 TEST_F(OciErrors, InjectedAtTheNthExecuteOrFetch) {

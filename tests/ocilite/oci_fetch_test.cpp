@@ -26,8 +26,7 @@ fetched fetch_one(session& s, const std::string& sql, ub2 dty, sb4 size, bool in
     f.buf.assign(static_cast<size_t>(size) + 2, 0xEE);
     statement st(s);
     if (st.prepare(u(sql)) != OCI_SUCCESS) return f;
-    if (st.define(1, f.buf.data(), size, dty, indicator ? &f.ind : nullptr, &f.rlen, &f.rcode) !=
-        OCI_SUCCESS) {
+    if (st.define(1, f.buf.data(), size, dty, indicator ? &f.ind : nullptr, &f.rlen, &f.rcode) != OCI_SUCCESS) {
         return f;
     }
     f.rc = st.execute(0);
@@ -138,8 +137,8 @@ TEST_F(OciFetch, IntegersAndFloats) {
         int64_t expected;
     };
     const int_case ints[] = {
-        {"ID", 1, 4, 1}, {"NUM", 3, 4, -12}, {"NUM", 1, 4, 1}, {"NUM52", 1, 8, -13},
-        {"NUM52", 3, 2, 123}, {"ID", 3, 1, 3},
+        {"ID", 1, 4, 1},      {"NUM", 3, 4, -12},   {"NUM", 1, 4, 1},
+        {"NUM52", 1, 8, -13}, {"NUM52", 3, 2, 123}, {"ID", 3, 1, 3},
     };
     for (const int_case& c : ints) {
         SCOPED_TRACE(std::string(c.column) + " size " + std::to_string(c.size));
@@ -147,8 +146,16 @@ TEST_F(OciFetch, IntegersAndFloats) {
         ASSERT_EQ(f.rc, OCI_SUCCESS) << f.error.text;
         int64_t v = 0;
         if (c.size == 1) v = static_cast<int8_t>(f.buf[0]);
-        if (c.size == 2) { int16_t x; std::memcpy(&x, f.buf.data(), 2); v = x; }
-        if (c.size == 4) { int32_t x; std::memcpy(&x, f.buf.data(), 4); v = x; }
+        if (c.size == 2) {
+            int16_t x;
+            std::memcpy(&x, f.buf.data(), 2);
+            v = x;
+        }
+        if (c.size == 4) {
+            int32_t x;
+            std::memcpy(&x, f.buf.data(), 4);
+            v = x;
+        }
         if (c.size == 8) std::memcpy(&v, f.buf.data(), 8);
         EXPECT_EQ(v, c.expected);
     }
@@ -175,15 +182,13 @@ TEST_F(OciFetch, TruncationIsReportedAsOracleDoes) {
         int id;
         ub2 dty;
         sb4 size;
-        const char* kept;   // for texts
-        sb2 full_length;    // the indicator: the whole value's length in bytes
+        const char* kept;  // for texts
+        sb2 full_length;   // the indicator: the whole value's length in bytes
     };
     const trunc_case cases[] = {
-        {"VC", 1, SQLT_STR, 6, "ab", 6},
-        {"VC", 3, SQLT_STR, 16, "héllo ", 16},  // the emoji's surrogate pair is not split
-        {"NUM52", 1, SQLT_STR, 6, "-1", 10},
-        {"VC", 1, SQLT_CHR, 4, nullptr, 6},
-        {"RW", 1, SQLT_BIN, 1, nullptr, 2},
+        {"VC", 1, SQLT_STR, 6, "ab", 6},     {"VC", 3, SQLT_STR, 16, "héllo ", 16},  // the emoji's surrogate pair is
+                                                                                     // not split
+        {"NUM52", 1, SQLT_STR, 6, "-1", 10}, {"VC", 1, SQLT_CHR, 4, nullptr, 6},    {"RW", 1, SQLT_BIN, 1, nullptr, 2},
     };
     for (const trunc_case& c : cases) {
         SCOPED_TRACE(std::string(c.column) + " in " + std::to_string(c.size) + " bytes");
@@ -203,8 +208,7 @@ TEST_F(OciFetch, TruncationIsReportedAsOracleDoes) {
 TEST_F(OciFetch, CharExternalTypeIsBlankPadded) {
     const fetched f = fetch_one(s, col("CH", 1), SQLT_AFC, 14);
     ASSERT_EQ(f.rc, OCI_SUCCESS);
-    EXPECT_EQ(narrow(std::u16string(reinterpret_cast<const char16_t*>(f.buf.data()), 7)),
-              "ab     ");
+    EXPECT_EQ(narrow(std::u16string(reinterpret_cast<const char16_t*>(f.buf.data()), 7)), "ab     ");
 }
 
 TEST_F(OciFetch, ArrayFetchFillsConsecutiveElements) {

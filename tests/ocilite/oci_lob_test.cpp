@@ -9,16 +9,14 @@ class OciLob : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(s.logon(), OCI_SUCCESS) << s.error().text;
-        ASSERT_EQ(oci().OCIDescriptorAlloc(s.env, reinterpret_cast<void**>(&loc), OCI_DTYPE_LOB, 0,
-                                           nullptr),
+        ASSERT_EQ(oci().OCIDescriptorAlloc(s.env, reinterpret_cast<void**>(&loc), OCI_DTYPE_LOB, 0, nullptr),
                   OCI_SUCCESS);
     }
     void TearDown() override { oci().OCIDescriptorFree(loc, OCI_DTYPE_LOB); }
 
     // Selects one LOB column of one row into the locator.
     sword select(const char* column, int id, ub2 type, statement& st) {
-        const std::string sql =
-            std::string("SELECT ") + column + " FROM ALLTYPES WHERE ID = " + std::to_string(id);
+        const std::string sql = std::string("SELECT ") + column + " FROM ALLTYPES WHERE ID = " + std::to_string(id);
         EXPECT_EQ(st.prepare(u(sql)), OCI_SUCCESS);
         EXPECT_EQ(st.define(1, &loc, -1, type, &ind), OCI_SUCCESS);
         return st.execute(1);
@@ -33,8 +31,8 @@ protected:
         *calls = 0;
         for (;;) {
             ub4 amount = 0;
-            const sword rc = oci().OCILobRead(s.svc, s.err, loc, &amount, offset, buffer.data(),
-                                              32768, nullptr, nullptr, 0, form);
+            const sword rc =
+                oci().OCILobRead(s.svc, s.err, loc, &amount, offset, buffer.data(), 32768, nullptr, nullptr, 0, form);
             ++*calls;
             EXPECT_NE(rc, OCI_ERROR) << s.error().text;
             if (amount == 0 || rc == OCI_ERROR || *calls > 100) break;
@@ -92,8 +90,7 @@ TEST_F(OciLob, EmptyAndNullLobs) {
         EXPECT_EQ(calls, 1);
         char16_t buf[8];
         ub4 amount = 0;
-        EXPECT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, nullptr,
-                                   nullptr, 0, SQLCS_IMPLICIT),
+        EXPECT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, nullptr, nullptr, 0, SQLCS_IMPLICIT),
                   OCI_NO_DATA);
     }
     statement st(s);
@@ -109,8 +106,7 @@ TEST_F(OciLob, AmountsAndOffsetsCountCharacters) {
 
     // A read that fits the buffer: exactly the amount asked, from the offset.
     ub4 amount = 1000;
-    ASSERT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 5, buf, sizeof buf, nullptr, nullptr,
-                               0, SQLCS_IMPLICIT),
+    ASSERT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 5, buf, sizeof buf, nullptr, nullptr, 0, SQLCS_IMPLICIT),
               OCI_SUCCESS);
     EXPECT_EQ(amount, 1000u);
     EXPECT_EQ(std::u16string(buf, 1000), whole.substr(4, 1000));
@@ -118,22 +114,20 @@ TEST_F(OciLob, AmountsAndOffsetsCountCharacters) {
     // Near the end: fewer characters than asked.
     amount = 1000;
     const ub4 near_end = static_cast<ub4>(whole.size() - 9);
-    ASSERT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, near_end, buf, sizeof buf, nullptr,
-                               nullptr, 0, SQLCS_IMPLICIT),
-              OCI_SUCCESS);
+    ASSERT_EQ(
+        oci().OCILobRead(s.svc, s.err, loc, &amount, near_end, buf, sizeof buf, nullptr, nullptr, 0, SQLCS_IMPLICIT),
+        OCI_SUCCESS);
     EXPECT_EQ(amount, 10u);
     EXPECT_EQ(std::u16string(buf, 10), whole.substr(near_end - 1));
 
     // More than the buffer holds: polling, piece by piece, the last one with OCI_SUCCESS.
     amount = 5000;
     std::u16string polled;
-    sword rc = oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, nullptr, nullptr,
-                                0, SQLCS_IMPLICIT);
+    sword rc = oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, nullptr, nullptr, 0, SQLCS_IMPLICIT);
     int pieces = 1;
     polled.append(buf, amount);
     while (rc == OCI_NEED_DATA && pieces < 10) {
-        rc = oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, nullptr, nullptr, 0,
-                              SQLCS_IMPLICIT);
+        rc = oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, nullptr, nullptr, 0, SQLCS_IMPLICIT);
         polled.append(buf, amount);
         ++pieces;
     }
@@ -143,12 +137,11 @@ TEST_F(OciLob, AmountsAndOffsetsCountCharacters) {
 
     // Offset 0 is no position; past the end there is no data.
     amount = 10;
-    EXPECT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 0, buf, sizeof buf, nullptr, nullptr,
-                               0, SQLCS_IMPLICIT),
+    EXPECT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 0, buf, sizeof buf, nullptr, nullptr, 0, SQLCS_IMPLICIT),
               OCI_ERROR);
     amount = 10;
-    EXPECT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, static_cast<ub4>(whole.size() + 1), buf,
-                               sizeof buf, nullptr, nullptr, 0, SQLCS_IMPLICIT),
+    EXPECT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, static_cast<ub4>(whole.size() + 1), buf, sizeof buf, nullptr,
+                               nullptr, 0, SQLCS_IMPLICIT),
               OCI_NO_DATA);
     EXPECT_EQ(amount, 0u);
 }
@@ -171,8 +164,7 @@ TEST_F(OciLob, StreamedThroughACallback) {
     char16_t buf[16384];
     collected c;
     ub4 amount = 0;
-    ASSERT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, &c, collect, 0,
-                               SQLCS_IMPLICIT),
+    ASSERT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, &c, collect, 0, SQLCS_IMPLICIT),
               OCI_SUCCESS);
     EXPECT_EQ(c.text, fixture_store::big_clob());
     EXPECT_EQ(amount, c.text.size());
@@ -184,8 +176,7 @@ TEST_F(OciLob, StreamedThroughACallback) {
 TEST_F(OciLob, ALocatorNeverFetchedIsInvalid) {
     char16_t buf[8];
     ub4 amount = 4;
-    EXPECT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, nullptr, nullptr,
-                               0, SQLCS_IMPLICIT),
+    EXPECT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, nullptr, nullptr, 0, SQLCS_IMPLICIT),
               OCI_ERROR);
     EXPECT_EQ(s.error().code, 22275);
 }

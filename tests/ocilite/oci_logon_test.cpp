@@ -47,19 +47,14 @@ TEST(OciLogon, GivesBackANewServiceContextOverTheOnePassed) {
     // The caller's own service context, set up as the Oracle side does before logging on.
     OCISvcCtx* svc = nullptr;
     OCIServer* server = nullptr;
-    ASSERT_EQ(oci().OCIHandleAlloc(s.env, reinterpret_cast<void**>(&server), OCI_HTYPE_SERVER, 52,
-                                   nullptr),
+    ASSERT_EQ(oci().OCIHandleAlloc(s.env, reinterpret_cast<void**>(&server), OCI_HTYPE_SERVER, 52, nullptr),
               OCI_SUCCESS);
     ASSERT_EQ(oci().OCIServerAttach(server, s.err, nullptr, 0, OCI_DEFAULT), OCI_SUCCESS);
-    ASSERT_EQ(oci().OCIHandleAlloc(s.env, reinterpret_cast<void**>(&svc), OCI_HTYPE_SVCCTX, 0,
-                                   nullptr),
-              OCI_SUCCESS);
-    ASSERT_EQ(oci().OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, s.err),
-              OCI_SUCCESS);
+    ASSERT_EQ(oci().OCIHandleAlloc(s.env, reinterpret_cast<void**>(&svc), OCI_HTYPE_SVCCTX, 0, nullptr), OCI_SUCCESS);
+    ASSERT_EQ(oci().OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, s.err), OCI_SUCCESS);
     OCISvcCtx* const allocated = svc;
     const std::u16string user = u"scott", pw = u"tiger", db = u"OCITEST";
-    ASSERT_EQ(oci().OCILogon(s.env, s.err, &svc, ot(user), bytes(user), ot(pw), bytes(pw), ot(db),
-                             bytes(db)),
+    ASSERT_EQ(oci().OCILogon(s.env, s.err, &svc, ot(user), bytes(user), ot(pw), bytes(pw), ot(db), bytes(db)),
               OCI_SUCCESS);
     EXPECT_NE(svc, allocated);
 
@@ -92,8 +87,8 @@ TEST(OciLogon, InvalidHandlesAreReportedAsSuch) {
     const std::u16string user = u"scott";
     // A block of memory that is no handle (zeroed: no magic word where a handle has one).
     alignas(16) unsigned char not_a_handle[64] = {};
-    EXPECT_EQ(oci().OCILogon(reinterpret_cast<OCIEnv*>(not_a_handle), s.err, &svc, ot(user),
-                             bytes(user), ot(user), bytes(user), ot(user), bytes(user)),
+    EXPECT_EQ(oci().OCILogon(reinterpret_cast<OCIEnv*>(not_a_handle), s.err, &svc, ot(user), bytes(user), ot(user),
+                             bytes(user), ot(user), bytes(user)),
               OCI_INVALID_HANDLE);
     EXPECT_EQ(oci().OCIHandleFree(nullptr, OCI_HTYPE_STMT), OCI_INVALID_HANDLE);
     // An error handle freed as a statement is refused.

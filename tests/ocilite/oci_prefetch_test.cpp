@@ -13,13 +13,13 @@ struct prefetch_case {
 
 // 100 rows of (NUMBER(6), VARCHAR2(40)): 22 + 40 = 62 described bytes a row.
 const prefetch_case prefetch_cases[] = {
-    {1, 0, 1 + 100},       // the default: the execute brings row 1, each fetch one more
-    {0, 0, 1 + 100 + 1},   // no prefetch: every fetch and the final end-of-data ask
-    {10, 0, 1 + 10},       // ten a trip; the last full batch needs one more to see the end
-    {30, 0, 1 + 3},        // 30, 60, 90, 100 (short: the end is known)
-    {200, 0, 1},           // everything rides on the execute
-    {0, 620, 1 + 10},      // memory for ten rows
-    {50, 620, 1 + 10},     // both set: the smaller wins
+    {1, 0, 1 + 100},      // the default: the execute brings row 1, each fetch one more
+    {0, 0, 1 + 100 + 1},  // no prefetch: every fetch and the final end-of-data ask
+    {10, 0, 1 + 10},      // ten a trip; the last full batch needs one more to see the end
+    {30, 0, 1 + 3},       // 30, 60, 90, 100 (short: the end is known)
+    {200, 0, 1},          // everything rides on the execute
+    {0, 620, 1 + 10},     // memory for ten rows
+    {50, 620, 1 + 10},    // both set: the smaller wins
 };
 
 TEST(OciPrefetch, RoundTripsFollowPrefetchRowsAndMemory) {
@@ -30,11 +30,8 @@ TEST(OciPrefetch, RoundTripsFollowPrefetchRowsAndMemory) {
         statement st(s);
         ASSERT_EQ(st.prepare(u("SELECT ID, TXT FROM MANY")), OCI_SUCCESS);
         ub4 rows = c.rows, memory = c.memory;
-        ASSERT_EQ(oci().OCIAttrSet(st.h, OCI_HTYPE_STMT, &rows, 0, OCI_ATTR_PREFETCH_ROWS, s.err),
-                  OCI_SUCCESS);
-        ASSERT_EQ(oci().OCIAttrSet(st.h, OCI_HTYPE_STMT, &memory, 0, OCI_ATTR_PREFETCH_MEMORY,
-                                   s.err),
-                  OCI_SUCCESS);
+        ASSERT_EQ(oci().OCIAttrSet(st.h, OCI_HTYPE_STMT, &rows, 0, OCI_ATTR_PREFETCH_ROWS, s.err), OCI_SUCCESS);
+        ASSERT_EQ(oci().OCIAttrSet(st.h, OCI_HTYPE_STMT, &memory, 0, OCI_ATTR_PREFETCH_MEMORY, s.err), OCI_SUCCESS);
         int32_t id = 0;
         ASSERT_EQ(st.define(1, &id, 4, SQLT_INT), OCI_SUCCESS);
         const unsigned long long before = round_trips();
@@ -58,9 +55,7 @@ TEST(OciPrefetch, LogonAndLobReadsAreRoundTrips) {
     EXPECT_EQ(round_trips() - before, 1u);
 
     OCILobLocator* loc = nullptr;
-    ASSERT_EQ(oci().OCIDescriptorAlloc(s.env, reinterpret_cast<void**>(&loc), OCI_DTYPE_LOB, 0,
-                                       nullptr),
-              OCI_SUCCESS);
+    ASSERT_EQ(oci().OCIDescriptorAlloc(s.env, reinterpret_cast<void**>(&loc), OCI_DTYPE_LOB, 0, nullptr), OCI_SUCCESS);
     statement st(s);
     ASSERT_EQ(st.prepare(u("SELECT CL FROM ALLTYPES WHERE ID = 1")), OCI_SUCCESS);
     ASSERT_EQ(st.define(1, &loc, -1, SQLT_CLOB), OCI_SUCCESS);
@@ -68,8 +63,7 @@ TEST(OciPrefetch, LogonAndLobReadsAreRoundTrips) {
     before = round_trips();
     char16_t buf[64];
     ub4 amount = 5;
-    ASSERT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, nullptr, nullptr, 0,
-                               SQLCS_IMPLICIT),
+    ASSERT_EQ(oci().OCILobRead(s.svc, s.err, loc, &amount, 1, buf, sizeof buf, nullptr, nullptr, 0, SQLCS_IMPLICIT),
               OCI_SUCCESS);
     EXPECT_EQ(std::u16string(buf, amount), u"small");
     EXPECT_EQ(round_trips() - before, 1u);

@@ -12,16 +12,14 @@ namespace rel_test {
 
 std::string test_db_name(const char* prefix) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(prefix) + "_" + info->test_suite_name() + "_" + info->name() +
-                       "_" + std::to_string(::getpid());
+    std::string name =
+        std::string(prefix) + "_" + info->test_suite_name() + "_" + info->name() + "_" + std::to_string(::getpid());
     for (auto& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return name.substr(0, 64);
 }
 
-workspace::workspace() : home_(dir_.file("home")) {
-    std::filesystem::create_directories(home_ + "/.config");
-}
+workspace::workspace() : home_(dir_.file("home")) { std::filesystem::create_directories(home_ + "/.config"); }
 
 void workspace::build_store(const std::string& service, const std::string& sql_file) const {
     proc_spec s;
@@ -54,8 +52,8 @@ std::vector<std::string> workspace::live_args(const std::string& db, unsigned po
 
 proc_spec workspace::mariadb_client(const std::string& db, unsigned port, const std::string& script) const {
     proc_spec s;
-    s.argv = {MG_MARIADB_CLIENT, "--no-defaults", "--protocol=tcp", "-h127.0.0.1",
-              "-P" + std::to_string(port), "-uroot", "--show-warnings", db};
+    s.argv = {MG_MARIADB_CLIENT,           "--no-defaults", "--protocol=tcp",  "-h127.0.0.1",
+              "-P" + std::to_string(port), "-uroot",        "--show-warnings", db};
     s.stdin_file = script;
     s.env = {{"HOME", home_}};
     return s;
@@ -86,17 +84,18 @@ long long connection::count(const std::string& db, const std::string& table) {
 
 std::vector<std::string> connection::snapshot(const std::string& db) {
     std::vector<std::string> out;
-    auto columns = rows("SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE FROM information_schema.COLUMNS "
-                        "WHERE TABLE_SCHEMA = " + quoted_text(db) +
-                        " ORDER BY BINARY TABLE_NAME, ORDINAL_POSITION");
+    auto columns = rows(
+        "SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE FROM information_schema.COLUMNS "
+        "WHERE TABLE_SCHEMA = " +
+        quoted_text(db) + " ORDER BY BINARY TABLE_NAME, ORDINAL_POSITION");
     for (const auto& c : columns) {
         const std::string& t = c[0];
         const std::string& col = c[1];
         out.push_back("type\t" + t + "\t" + col + "\t" + c[2]);
         const std::string b = "CAST(" + quoted_name(col) + " AS BINARY)";
         auto cells = rows("SELECT ID, IF(" + b + " IS NULL, 'NULL', IF(LENGTH(" + b + ") <= 64, HEX(" + b +
-                          "), CONCAT('len:', LENGTH(" + b + "), ' md5:', MD5(" + b + ")))) FROM " +
-                          quoted_name(db) + "." + quoted_name(t) + " ORDER BY ID");
+                          "), CONCAT('len:', LENGTH(" + b + "), ' md5:', MD5(" + b + ")))) FROM " + quoted_name(db) +
+                          "." + quoted_name(t) + " ORDER BY ID");
         for (const auto& cell : cells) out.push_back("cell\t" + t + "\t" + col + "\t" + cell[0] + "\t" + cell[1]);
     }
     return out;

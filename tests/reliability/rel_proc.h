@@ -15,10 +15,10 @@ using test_support::proc_result;
 using test_support::read_file;
 
 struct proc_spec {
-    std::vector<std::string> argv;               // argv[0] is the program's path
-    std::map<std::string, std::string> env;      // added to (or replacing in) the environment
-    std::string stdin_file;                      // empty: /dev/null
-    long file_size_limit = -1;                   // bytes; a write past it fails with EFBIG
+    std::vector<std::string> argv;           // argv[0] is the program's path
+    std::map<std::string, std::string> env;  // added to (or replacing in) the environment
+    std::string stdin_file;                  // empty: /dev/null
+    long file_size_limit = -1;               // bytes; a write past it fails with EFBIG
 };
 
 class child : public test_support::child {

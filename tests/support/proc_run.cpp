@@ -171,8 +171,10 @@ bool child::running() {
 
 proc_result child::wait() {
     while (!reaped_) {
-        if (::waitpid(pid_, &status_, 0) == pid_) reaped_ = true;
-        else if (errno != EINTR) break;
+        if (::waitpid(pid_, &status_, 0) == pid_)
+            reaped_ = true;
+        else if (errno != EINTR)
+            break;
     }
     proc_result r;
     r.code = exit_code(status_);
@@ -200,8 +202,6 @@ std::string read_file(const std::string& path) {
     return s.str();
 }
 
-void write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void write_file(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 }  // namespace test_support

@@ -43,9 +43,15 @@ TEST(HotPaths, ReadingCommonCellsDoesNotAllocate) {
     struct {
         const char* text;
         VARTYPE type;
-    } cases[] = {{"12345.678", VT_DECIMAL}, {"-.5", VT_R8},  {"1,5", VT_R8},
-                 {"123", VT_I4},            {"7", VT_I8},    {"12.5", VT_CY},
-                 {"2004-05-06 10:11:12", VT_DATE}, {"06-MAY-2004", VT_DATE}, {"10:11:12.5", VT_DATE}};
+    } cases[] = {{"12345.678", VT_DECIMAL},
+                 {"-.5", VT_R8},
+                 {"1,5", VT_R8},
+                 {"123", VT_I4},
+                 {"7", VT_I8},
+                 {"12.5", VT_CY},
+                 {"2004-05-06 10:11:12", VT_DATE},
+                 {"06-MAY-2004", VT_DATE},
+                 {"10:11:12.5", VT_DATE}};
     for (const auto& c : cases) {
         std::string text(c.text);
         compat::wstring wide(text.begin(), text.end());
@@ -61,9 +67,10 @@ TEST(HotPaths, ReadingCommonCellsDoesNotAllocate) {
 
 TEST(HotPaths, AppendingLiteralBodiesDoesNotAllocate) {
     SYSTEMTIME st{2004, 5, 0, 6, 10, 11, 12, 0};
-    const ole_variant values[] = {ole_variant(1.5), ole_variant(2.5f), ole_variant(-7), ole_variant(9LL),
-                                  ole_variant(CY{-12345}), ole_variant::from_string("-1234567890.123456789", VT_DECIMAL),
-                                  ole_variant(st), ole_variant(true)};
+    const ole_variant values[] = {
+        ole_variant(1.5), ole_variant(2.5f),       ole_variant(-7),
+        ole_variant(9LL), ole_variant(CY{-12345}), ole_variant::from_string("-1234567890.123456789", VT_DECIMAL),
+        ole_variant(st),  ole_variant(true)};
     std::string out;
     out.reserve(4096);
     counted n;

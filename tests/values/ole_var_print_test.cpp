@@ -57,7 +57,9 @@ TEST(VariantText, PrintingTable) {
         {"DATE midnight", ole_variant(midnight), VT_DATE, "2004-05-06"},
         {"DATE with time", ole_variant(with_time), VT_DATE, "2004-05-06 10:11:12"},
         {"DATE zero date", ole_variant(pure_time), VT_DATE, "0000-00-00 10:11:12"},
-        {"BSTR", ole_variant(compat::wstring(u"Gr\u00fc\u00dfe")), VT_BSTR, "Gr\xc3\xbc\xc3\x9f" "e"},
+        {"BSTR", ole_variant(compat::wstring(u"Gr\u00fc\u00dfe")), VT_BSTR,
+         "Gr\xc3\xbc\xc3\x9f"
+         "e"},
         {"BSTR narrow", ole_variant(std::string("abc")), VT_BSTR, "abc"},
         {"BSTR literal", ole_variant("O'Brien"), VT_BSTR, "O'Brien"},
         {"BSTR null", ole_variant(static_cast<const compat::wchar*>(nullptr)), VT_BSTR, ""},

@@ -22,8 +22,7 @@ TEST_P(FromString, TypeAndText) {
     if (c.printed == k_throws) {
         EXPECT_THROW(ole_variant::from_string(c.text, c.type), ole_type_exception) << c.text;
         std::string text(c.text);
-        EXPECT_THROW(ole_variant::from_wstring(compat::wstring(text.begin(), text.end()), c.type),
-                     ole_type_exception)
+        EXPECT_THROW(ole_variant::from_wstring(compat::wstring(text.begin(), text.end()), c.type), ole_type_exception)
             << c.text;
         return;
     }
@@ -42,71 +41,67 @@ INSTANTIATE_TEST_SUITE_P(
     Numbers, FromString,
     testing::Values(
         // empty text is NULL for numbers
-        read_case{"", VT_I4, VT_EMPTY, ""}, read_case{"", VT_R8, VT_EMPTY, ""},
-        read_case{"", VT_DECIMAL, VT_EMPTY, ""}, read_case{"", VT_DATE, VT_EMPTY, ""},
-        read_case{"", VT_BYTE_ARRAY, VT_EMPTY, ""},
+        read_case{"", VT_I4, VT_EMPTY, ""}, read_case{"", VT_R8, VT_EMPTY, ""}, read_case{"", VT_DECIMAL, VT_EMPTY, ""},
+        read_case{"", VT_DATE, VT_EMPTY, ""}, read_case{"", VT_BYTE_ARRAY, VT_EMPTY, ""},
         // integers by atoi rules, within their type
         read_case{"12", VT_I4, VT_I4, "12"}, read_case{"  -7xyz", VT_I4, VT_I4, "-7"},
-        read_case{"abc", VT_I4, VT_I4, "0"}, read_case{".5", VT_I4, VT_I4, "0"},
-        read_case{"12.9", VT_I4, VT_I4, "12"}, read_case{"2147483647", VT_I4, VT_I4, "2147483647"},
-        read_case{"-2147483648", VT_I4, VT_I4, "-2147483648"},
+        read_case{"abc", VT_I4, VT_I4, "0"}, read_case{".5", VT_I4, VT_I4, "0"}, read_case{"12.9", VT_I4, VT_I4, "12"},
+        read_case{"2147483647", VT_I4, VT_I4, "2147483647"}, read_case{"-2147483648", VT_I4, VT_I4, "-2147483648"},
         read_case{"2147483648", VT_I4, VT_EMPTY, k_throws}, read_case{"-2147483649", VT_I4, VT_EMPTY, k_throws},
-        read_case{"99999999999999999999999", VT_I4, VT_EMPTY, k_throws},
-        read_case{"127", VT_I1, VT_I1, "127"}, read_case{"-128", VT_I1, VT_I1, "-128"},
-        read_case{"128", VT_I1, VT_EMPTY, k_throws}, read_case{"255", VT_UI1, VT_UI1, "255"},
-        read_case{"256", VT_UI1, VT_EMPTY, k_throws}, read_case{"-1", VT_UI1, VT_EMPTY, k_throws},
-        read_case{"-32768", VT_I2, VT_I2, "-32768"}, read_case{"32768", VT_I2, VT_EMPTY, k_throws},
-        read_case{"65535", VT_UI2, VT_UI2, "65535"}, read_case{"65536", VT_UI2, VT_EMPTY, k_throws},
-        read_case{"4294967295", VT_UI4, VT_UI4, "4294967295"}, read_case{"x", VT_UI4, VT_UI4, "0"},
-        read_case{"4294967296", VT_UI4, VT_EMPTY, k_throws}, read_case{"-1", VT_UI4, VT_EMPTY, k_throws},
+        read_case{"99999999999999999999999", VT_I4, VT_EMPTY, k_throws}, read_case{"127", VT_I1, VT_I1, "127"},
+        read_case{"-128", VT_I1, VT_I1, "-128"}, read_case{"128", VT_I1, VT_EMPTY, k_throws},
+        read_case{"255", VT_UI1, VT_UI1, "255"}, read_case{"256", VT_UI1, VT_EMPTY, k_throws},
+        read_case{"-1", VT_UI1, VT_EMPTY, k_throws}, read_case{"-32768", VT_I2, VT_I2, "-32768"},
+        read_case{"32768", VT_I2, VT_EMPTY, k_throws}, read_case{"65535", VT_UI2, VT_UI2, "65535"},
+        read_case{"65536", VT_UI2, VT_EMPTY, k_throws}, read_case{"4294967295", VT_UI4, VT_UI4, "4294967295"},
+        read_case{"x", VT_UI4, VT_UI4, "0"}, read_case{"4294967296", VT_UI4, VT_EMPTY, k_throws},
+        read_case{"-1", VT_UI4, VT_EMPTY, k_throws},
         read_case{"-9223372036854775808", VT_I8, VT_I8, "-9223372036854775808"},
         read_case{"9223372036854775808", VT_I8, VT_EMPTY, k_throws},
         read_case{"18446744073709551615", VT_UI8, VT_UI8, "18446744073709551615"},
         read_case{"18446744073709551616", VT_UI8, VT_EMPTY, k_throws},
         // floating point: ',' reads as '.', a leading '.' is a number
         read_case{"1,5", VT_R8, VT_R8, "1.500000000000000e+00"},
-        read_case{"1.5", VT_R8, VT_R8, "1.500000000000000e+00"},
-        read_case{".5", VT_R8, VT_R8, "5.000000000000000e-01"},
-        read_case{"-.5", VT_R8, VT_R8, "-5.000000000000000e-01"},
-        read_case{"1,5", VT_R4, VT_R4, "1.500000e+00"}, read_case{"abc", VT_R8, VT_R8, "0.000000000000000e+00"},
-        read_case{"1e-400", VT_R8, VT_R8, "0.000000000000000e+00"},
-        read_case{"1e400", VT_R8, VT_EMPTY, k_throws}, read_case{"1e39", VT_R4, VT_EMPTY, k_throws},
+        read_case{"1.5", VT_R8, VT_R8, "1.500000000000000e+00"}, read_case{".5", VT_R8, VT_R8, "5.000000000000000e-01"},
+        read_case{"-.5", VT_R8, VT_R8, "-5.000000000000000e-01"}, read_case{"1,5", VT_R4, VT_R4, "1.500000e+00"},
+        read_case{"abc", VT_R8, VT_R8, "0.000000000000000e+00"},
+        read_case{"1e-400", VT_R8, VT_R8, "0.000000000000000e+00"}, read_case{"1e400", VT_R8, VT_EMPTY, k_throws},
+        read_case{"1e39", VT_R4, VT_EMPTY, k_throws},
         // currency and decimal: unreadable is NULL, too large is an error
         read_case{"1,5", VT_CY, VT_CY, "1.5"}, read_case{".5", VT_CY, VT_CY, "0.5"},
         read_case{"-.5", VT_CY, VT_CY, "-0.5"}, read_case{"abc", VT_CY, VT_EMPTY, ""},
         read_case{"922337203685477.5807", VT_CY, VT_CY, "922337203685477.5807"},
-        read_case{"1e20", VT_CY, VT_EMPTY, k_throws},
-        read_case{".5", VT_DECIMAL, VT_DECIMAL, "0.5"}, read_case{"-.5", VT_DECIMAL, VT_DECIMAL, "-0.5"},
-        read_case{"1,25", VT_DECIMAL, VT_DECIMAL, "1.25"}, read_case{"abc", VT_DECIMAL, VT_EMPTY, ""},
-        read_case{"1.2.3", VT_DECIMAL, VT_EMPTY, ""},
+        read_case{"1e20", VT_CY, VT_EMPTY, k_throws}, read_case{".5", VT_DECIMAL, VT_DECIMAL, "0.5"},
+        read_case{"-.5", VT_DECIMAL, VT_DECIMAL, "-0.5"}, read_case{"1,25", VT_DECIMAL, VT_DECIMAL, "1.25"},
+        read_case{"abc", VT_DECIMAL, VT_EMPTY, ""}, read_case{"1.2.3", VT_DECIMAL, VT_EMPTY, ""},
         read_case{nines38.c_str(), VT_DECIMAL, VT_DECIMAL, nines38},
         read_case{"1e38", VT_DECIMAL, VT_EMPTY, k_throws}));
 
 INSTANTIATE_TEST_SUITE_P(
     Others, FromString,
-    testing::Values(
-        read_case{"", VT_BSTR, VT_BSTR, ""}, read_case{"abc", VT_BSTR, VT_BSTR, "abc"},
-        // BOOL words in any case, else atoi
-        read_case{"TRUE", VT_BOOL, VT_BOOL, "1"}, read_case{"Yes", VT_BOOL, VT_BOOL, "1"},
-        read_case{"No", VT_BOOL, VT_BOOL, "0"}, read_case{"FALSE", VT_BOOL, VT_BOOL, "0"},
-        read_case{"2", VT_BOOL, VT_BOOL, "1"}, read_case{"0", VT_BOOL, VT_BOOL, "0"},
-        read_case{"maybe", VT_BOOL, VT_BOOL, "0"},
-        // hexadecimal bytes
-        read_case{"0x0A0b", VT_BYTE_ARRAY, VT_BYTE_ARRAY, "0x0A0B"},
-        read_case{"0X0A0b", VT_BLOB, VT_BYTE_ARRAY, "0x0A0B"},
-        read_case{"0A0B", VT_BLOB, VT_BYTE_ARRAY, "0x0A0B"},
-        read_case{"0x0", VT_BYTE_ARRAY, VT_EMPTY, ""}, read_case{"0x", VT_BYTE_ARRAY, VT_BYTE_ARRAY, ""},
-        read_case{"0xZZ", VT_BYTE_ARRAY, VT_EMPTY, ""}, read_case{"0x0G", VT_BLOB, VT_EMPTY, ""},
-        read_case{"0x 1", VT_BLOB, VT_EMPTY, ""}, read_case{"+1", VT_BLOB, VT_EMPTY, ""},
-        // dates
-        read_case{"20040506101112", VT_DATE, VT_DATE, "2004-05-06 10:11:12"},
-        read_case{"10:11:12", VT_DATE, VT_DATE, "0000-00-00 10:11:12"},
-        read_case{"06-MAY-2004", VT_DATE, VT_DATE, "2004-05-06"}, read_case{"someday", VT_DATE, VT_EMPTY, ""},
-        // through the VARIANT conversion
-        read_case{"12", VT_INT, VT_INT, ""}, read_case{"x", VT_EMPTY, VT_EMPTY, ""},
-        read_case{"x", VT_NULL, VT_NULL, ""}, read_case{"abc", VT_INT, VT_EMPTY, k_throws},
-        read_case{"1e10", VT_UINT, VT_EMPTY, k_throws}, read_case{"abc", VT_ERROR, VT_EMPTY, k_throws},
-        read_case{"abc", VT_BLOB_OBJECT, VT_EMPTY, k_throws}));
+    testing::Values(read_case{"", VT_BSTR, VT_BSTR, ""}, read_case{"abc", VT_BSTR, VT_BSTR, "abc"},
+                    // BOOL words in any case, else atoi
+                    read_case{"TRUE", VT_BOOL, VT_BOOL, "1"}, read_case{"Yes", VT_BOOL, VT_BOOL, "1"},
+                    read_case{"No", VT_BOOL, VT_BOOL, "0"}, read_case{"FALSE", VT_BOOL, VT_BOOL, "0"},
+                    read_case{"2", VT_BOOL, VT_BOOL, "1"}, read_case{"0", VT_BOOL, VT_BOOL, "0"},
+                    read_case{"maybe", VT_BOOL, VT_BOOL, "0"},
+                    // hexadecimal bytes
+                    read_case{"0x0A0b", VT_BYTE_ARRAY, VT_BYTE_ARRAY, "0x0A0B"},
+                    read_case{"0X0A0b", VT_BLOB, VT_BYTE_ARRAY, "0x0A0B"},
+                    read_case{"0A0B", VT_BLOB, VT_BYTE_ARRAY, "0x0A0B"}, read_case{"0x0", VT_BYTE_ARRAY, VT_EMPTY, ""},
+                    read_case{"0x", VT_BYTE_ARRAY, VT_BYTE_ARRAY, ""}, read_case{"0xZZ", VT_BYTE_ARRAY, VT_EMPTY, ""},
+                    read_case{"0x0G", VT_BLOB, VT_EMPTY, ""}, read_case{"0x 1", VT_BLOB, VT_EMPTY, ""},
+                    read_case{"+1", VT_BLOB, VT_EMPTY, ""},
+                    // dates
+                    read_case{"20040506101112", VT_DATE, VT_DATE, "2004-05-06 10:11:12"},
+                    read_case{"10:11:12", VT_DATE, VT_DATE, "0000-00-00 10:11:12"},
+                    read_case{"06-MAY-2004", VT_DATE, VT_DATE, "2004-05-06"},
+                    read_case{"someday", VT_DATE, VT_EMPTY, ""},
+                    // through the VARIANT conversion
+                    read_case{"12", VT_INT, VT_INT, ""}, read_case{"x", VT_EMPTY, VT_EMPTY, ""},
+                    read_case{"x", VT_NULL, VT_NULL, ""}, read_case{"abc", VT_INT, VT_EMPTY, k_throws},
+                    read_case{"1e10", VT_UINT, VT_EMPTY, k_throws}, read_case{"abc", VT_ERROR, VT_EMPTY, k_throws},
+                    read_case{"abc", VT_BLOB_OBJECT, VT_EMPTY, k_throws}));
 
 TEST(FromString, EmptyTextIsAnEmptyStringForBstr) {
     ole_variant v = ole_variant::from_string("", VT_BSTR);

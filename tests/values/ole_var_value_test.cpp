@@ -100,9 +100,12 @@ TEST(ByteArray, MisuseIsAnInternalError) {
 
 TEST(Copies, SideFieldsTravel) {
     SYSTEMTIME st{2004, 5, 0, 6, 10, 11, 12, 0};
-    const ole_variant values[] = {ole_variant(st), ole_variant(-9000000000LL),
-                                  ole_variant(18000000000000000000ULL), ole_variant(compat::wstring(u"abc")),
-                                  ole_variant(CY{12345}), ole_variant(2.25)};
+    const ole_variant values[] = {ole_variant(st),
+                                  ole_variant(-9000000000LL),
+                                  ole_variant(18000000000000000000ULL),
+                                  ole_variant(compat::wstring(u"abc")),
+                                  ole_variant(CY{12345}),
+                                  ole_variant(2.25)};
     for (const ole_variant& v : values) {
         ole_variant copy(v);
         ole_variant assigned(1);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "TK/tk_log.h"
 #include "values/ole_date.h"
@@ -44,18 +44,12 @@ TEST_F(TraceLog, ValuesWriteTheirTraceLines) {
     }
     const std::string log = contents();
     const char* const lines[] = {
-        "ole_variant::ctor from int(5)\r\n",
-        "ole_variant::ctor(hyper, -7)\r\n",
-        "ole_variant::ctor(uhyper, 7)\r\n",
-        "ole_variant::ctor from double(1.500000e+00)\r\n",
-        "ole_variant::ctor from bool (1)\r\n",
-        "ole_variant::copy ctor\r\n",
-        "ole_variant::to_string (vt=00000003)\r\n",
-        "Incorrect BLOB (size is odd)\r\n",
-        "VarDecFromStr failed: 80020005\r\n",
-        "ole_variant::from_string('12', 0x00000003)\r\n",
-        "Invalid date/time format: '2004'\r\n",
-        "Construct ole_variant from SYSTEMTIME\r\n",
+        "ole_variant::ctor from int(5)\r\n",         "ole_variant::ctor(hyper, -7)\r\n",
+        "ole_variant::ctor(uhyper, 7)\r\n",          "ole_variant::ctor from double(1.500000e+00)\r\n",
+        "ole_variant::ctor from bool (1)\r\n",       "ole_variant::copy ctor\r\n",
+        "ole_variant::to_string (vt=00000003)\r\n",  "Incorrect BLOB (size is odd)\r\n",
+        "VarDecFromStr failed: 80020005\r\n",        "ole_variant::from_string('12', 0x00000003)\r\n",
+        "Invalid date/time format: '2004'\r\n",      "Construct ole_variant from SYSTEMTIME\r\n",
         "Failed to convert SYSTEMTIME->VARIANT\r\n",
     };
     for (const char* line : lines) EXPECT_NE(log.find(line), std::string::npos) << line << "\nin:\n" << log;

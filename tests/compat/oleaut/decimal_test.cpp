@@ -41,35 +41,34 @@ TEST_P(DecimalFromText, ReadsAndPrintsExactDigits) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DecimalFromText,
-    testing::Values(
-        dec_case{"1.5", S_OK, "1.5"}, dec_case{".5", S_OK, "0.5"}, dec_case{"-.5", S_OK, "-0.5"},
-        dec_case{"+3", S_OK, "3"}, dec_case{"  12  ", S_OK, "12"}, dec_case{"1.50", S_OK, "1.50"},
-        dec_case{"5.", S_OK, "5"}, dec_case{"007.25", S_OK, "7.25"}, dec_case{"1e3", S_OK, "1000"},
-        dec_case{"1.5E-3", S_OK, "0.0015"}, dec_case{"-2.5e+2", S_OK, "-250"}, dec_case{"0", S_OK, "0"},
-        dec_case{"-0", S_OK, "0"}, dec_case{"0.000", S_OK, "0.000"},
-        dec_case{"", DISP_E_TYPEMISMATCH, ""}, dec_case{".", DISP_E_TYPEMISMATCH, ""},
-        dec_case{"abc", DISP_E_TYPEMISMATCH, ""}, dec_case{"1.2.3", DISP_E_TYPEMISMATCH, ""},
-        dec_case{"1e", DISP_E_TYPEMISMATCH, ""}, dec_case{"5-", DISP_E_TYPEMISMATCH, ""},
-        dec_case{"1,5", DISP_E_TYPEMISMATCH, ""}, dec_case{"--1", DISP_E_TYPEMISMATCH, ""},
-        // limits: 38 digits, scale 38
-        dec_case{nines38, S_OK, nines38}, dec_case{"-" + nines38, S_OK, "-" + nines38},
-        dec_case{"." + nines38, S_OK, "0." + nines38},
-        dec_case{"1" + std::string(38, '0'), DISP_E_OVERFLOW, ""},
-        dec_case{"1e38", DISP_E_OVERFLOW, ""}, dec_case{"9.9e37", S_OK, "99" + std::string(36, '0')},
-        dec_case{nines38 + ".4", S_OK, nines38}, dec_case{nines38 + ".5", DISP_E_OVERFLOW, ""},
-        // fractional digits beyond the 38 are rounded half to even
-        dec_case{"1." + std::string(36, '0') + "25", S_OK, "1." + std::string(35, '0') + "02"},
-        dec_case{"1." + std::string(36, '0') + "35", S_OK, "1." + std::string(35, '0') + "04"},
-        dec_case{"1." + std::string(36, '0') + "251", S_OK, "1." + std::string(35, '0') + "03"},
-        dec_case{"0." + std::string(39, '9'), S_OK, "1." + std::string(37, '0')},
-        dec_case{"1e-50", S_OK, "0." + std::string(38, '0')},
-        // around 64 bits, where the reader and the printer change arithmetic
-        dec_case{"18446744073709551615", S_OK, "18446744073709551615"},
-        dec_case{"-18446744073709551616", S_OK, "-18446744073709551616"},
-        dec_case{"9999999999999999999.5", S_OK, "9999999999999999999.5"},
-        dec_case{"1234567890123456789012345678901234567.85", S_OK,
-                 "1234567890123456789012345678901234567.8"},
-        dec_case{"1.2345e25", S_OK, "12345" + std::string(21, '0')}));
+    testing::Values(dec_case{"1.5", S_OK, "1.5"}, dec_case{".5", S_OK, "0.5"}, dec_case{"-.5", S_OK, "-0.5"},
+                    dec_case{"+3", S_OK, "3"}, dec_case{"  12  ", S_OK, "12"}, dec_case{"1.50", S_OK, "1.50"},
+                    dec_case{"5.", S_OK, "5"}, dec_case{"007.25", S_OK, "7.25"}, dec_case{"1e3", S_OK, "1000"},
+                    dec_case{"1.5E-3", S_OK, "0.0015"}, dec_case{"-2.5e+2", S_OK, "-250"}, dec_case{"0", S_OK, "0"},
+                    dec_case{"-0", S_OK, "0"}, dec_case{"0.000", S_OK, "0.000"}, dec_case{"", DISP_E_TYPEMISMATCH, ""},
+                    dec_case{".", DISP_E_TYPEMISMATCH, ""}, dec_case{"abc", DISP_E_TYPEMISMATCH, ""},
+                    dec_case{"1.2.3", DISP_E_TYPEMISMATCH, ""}, dec_case{"1e", DISP_E_TYPEMISMATCH, ""},
+                    dec_case{"5-", DISP_E_TYPEMISMATCH, ""}, dec_case{"1,5", DISP_E_TYPEMISMATCH, ""},
+                    dec_case{"--1", DISP_E_TYPEMISMATCH, ""},
+                    // limits: 38 digits, scale 38
+                    dec_case{nines38, S_OK, nines38}, dec_case{"-" + nines38, S_OK, "-" + nines38},
+                    dec_case{"." + nines38, S_OK, "0." + nines38},
+                    dec_case{"1" + std::string(38, '0'), DISP_E_OVERFLOW, ""}, dec_case{"1e38", DISP_E_OVERFLOW, ""},
+                    dec_case{"9.9e37", S_OK, "99" + std::string(36, '0')}, dec_case{nines38 + ".4", S_OK, nines38},
+                    dec_case{nines38 + ".5", DISP_E_OVERFLOW, ""},
+                    // fractional digits beyond the 38 are rounded half to even
+                    dec_case{"1." + std::string(36, '0') + "25", S_OK, "1." + std::string(35, '0') + "02"},
+                    dec_case{"1." + std::string(36, '0') + "35", S_OK, "1." + std::string(35, '0') + "04"},
+                    dec_case{"1." + std::string(36, '0') + "251", S_OK, "1." + std::string(35, '0') + "03"},
+                    dec_case{"0." + std::string(39, '9'), S_OK, "1." + std::string(37, '0')},
+                    dec_case{"1e-50", S_OK, "0." + std::string(38, '0')},
+                    // around 64 bits, where the reader and the printer change arithmetic
+                    dec_case{"18446744073709551615", S_OK, "18446744073709551615"},
+                    dec_case{"-18446744073709551616", S_OK, "-18446744073709551616"},
+                    dec_case{"9999999999999999999.5", S_OK, "9999999999999999999.5"},
+                    dec_case{"1234567890123456789012345678901234567.85", S_OK,
+                             "1234567890123456789012345678901234567.8"},
+                    dec_case{"1.2345e25", S_OK, "12345" + std::string(21, '0')}));
 
 TEST(Decimal, ToDoubleAndInt) {
     struct {
@@ -78,8 +77,11 @@ TEST(Decimal, ToDoubleAndInt) {
         HRESULT i4_hr;
         int32_t i4;
     } cases[] = {
-        {"0.1", 0.1, S_OK, 0},         {"2.5", 2.5, S_OK, 2},          {"3.5", 3.5, S_OK, 4},
-        {"-2.5", -2.5, S_OK, -2},      {"2147483647", 2147483647.0, S_OK, 2147483647},
+        {"0.1", 0.1, S_OK, 0},
+        {"2.5", 2.5, S_OK, 2},
+        {"3.5", 3.5, S_OK, 4},
+        {"-2.5", -2.5, S_OK, -2},
+        {"2147483647", 2147483647.0, S_OK, 2147483647},
         {"-2147483648", -2147483648.0, S_OK, INT32_MIN},
         {"2147483648", 2147483648.0, DISP_E_OVERFLOW, 0},
         {"99999999999999999999999999999999999999", 1e38, DISP_E_OVERFLOW, 0},
@@ -121,7 +123,7 @@ TEST(Currency, TableOfTexts) {
         {".5", S_OK, 5000, "0.5"},
         {"-.25", S_OK, -2500, "-0.25"},
         {"3", S_OK, 30000, "3"},
-        {"0.00005", S_OK, 0, "0"},   // half to even
+        {"0.00005", S_OK, 0, "0"},  // half to even
         {"0.00015", S_OK, 2, "0.0002"},
         {"0.00025", S_OK, 2, "0.0002"},
         {"0.000251", S_OK, 3, "0.0003"},

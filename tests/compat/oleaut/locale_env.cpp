@@ -15,8 +15,7 @@ public:
     void SetUp() override { std::setlocale(LC_ALL, ""); }
 };
 
-const testing::Environment* const registered =
-    testing::AddGlobalTestEnvironment(new locale_environment);
+const testing::Environment* const registered = testing::AddGlobalTestEnvironment(new locale_environment);
 
 TEST(Locale, DecimalSeparatorIsTheOneAskedFor) {
     const char* point = std::localeconv()->decimal_point;

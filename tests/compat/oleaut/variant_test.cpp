@@ -92,23 +92,46 @@ struct change_case {
 
 double number_of(const VARIANT& v) {
     switch (v.vt) {
-        case VT_I1: return v.cVal;
-        case VT_UI1: return v.bVal;
-        case VT_I2: return v.iVal;
-        case VT_UI2: return v.uiVal;
-        case VT_I4: return v.lVal;
-        case VT_UI4: return v.ulVal;
-        case VT_INT: return v.intVal;
-        case VT_UINT: return v.uintVal;
-        case VT_I8: return static_cast<double>(v.llVal);
-        case VT_UI8: return static_cast<double>(v.ullVal);
-        case VT_R4: return v.fltVal;
-        case VT_R8: return v.dblVal;
-        case VT_BOOL: return v.boolVal;
-        case VT_CY: { double r; VarR8FromCy(v.cyVal, &r); return r; }
-        case VT_DECIMAL: { double r; VarR8FromDec(&v.decVal, &r); return r; }
-        case VT_DATE: return v.date;
-        default: return NAN;
+        case VT_I1:
+            return v.cVal;
+        case VT_UI1:
+            return v.bVal;
+        case VT_I2:
+            return v.iVal;
+        case VT_UI2:
+            return v.uiVal;
+        case VT_I4:
+            return v.lVal;
+        case VT_UI4:
+            return v.ulVal;
+        case VT_INT:
+            return v.intVal;
+        case VT_UINT:
+            return v.uintVal;
+        case VT_I8:
+            return static_cast<double>(v.llVal);
+        case VT_UI8:
+            return static_cast<double>(v.ullVal);
+        case VT_R4:
+            return v.fltVal;
+        case VT_R8:
+            return v.dblVal;
+        case VT_BOOL:
+            return v.boolVal;
+        case VT_CY: {
+            double r;
+            VarR8FromCy(v.cyVal, &r);
+            return r;
+        }
+        case VT_DECIMAL: {
+            double r;
+            VarR8FromDec(&v.decVal, &r);
+            return r;
+        }
+        case VT_DATE:
+            return v.date;
+        default:
+            return NAN;
     }
 }
 

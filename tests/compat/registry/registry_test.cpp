@@ -196,8 +196,7 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNoValues) {
         threads.emplace_back([this, w] {
             reg_key k;  // a key object per writer, as two processes would have
             if (k.create(*root_, "Software\\Vendor\\Product") != ERROR_SUCCESS) return;
-            for (int i = 0; i < each; ++i)
-                k.set_dword("v" + std::to_string(w) + "_" + std::to_string(i), uint32_t(i));
+            for (int i = 0; i < each; ++i) k.set_dword("v" + std::to_string(w) + "_" + std::to_string(i), uint32_t(i));
         });
     }
     for (auto& t : threads) t.join();

@@ -20,10 +20,12 @@ TEST(Codecs, InvalidInputBecomesReplacementCharacter) {
         wstring expected;
     } cases[] = {
         {"\xff", u"\ufffd"},
-        {"a\xc3", u"a\ufffd"},                  // cut sequence at the end
-        {"\xc0\xaf", u"\ufffd"},                // overlong
-        {"\xed\xa0\x80", u"\ufffd"},           // encoded surrogate
-        {"\xe4\xb8" "b", u"\ufffdb"},
+        {"a\xc3", u"a\ufffd"},        // cut sequence at the end
+        {"\xc0\xaf", u"\ufffd"},      // overlong
+        {"\xed\xa0\x80", u"\ufffd"},  // encoded surrogate
+        {"\xe4\xb8"
+         "b",
+         u"\ufffdb"},
     };
     for (const auto& c : cases) EXPECT_EQ(utf8_to_utf16(c.utf8), c.expected) << c.utf8;
 
@@ -34,7 +36,8 @@ TEST(Codecs, InvalidInputBecomesReplacementCharacter) {
 }
 
 TEST(CaseFolding, IsLocaleFreeAndCoversNonAscii) {
-    EXPECT_EQ(to_upper(wstring(u"stra\u00dfe \u00e9t\u00e9 \u0434\u043e\u043c")), u"STRA\u00dfE \u00c9T\u00c9 \u0414\u041e\u041c");
+    EXPECT_EQ(to_upper(wstring(u"stra\u00dfe \u00e9t\u00e9 \u0434\u043e\u043c")),
+              u"STRA\u00dfE \u00c9T\u00c9 \u0414\u041e\u041c");
     EXPECT_EQ(to_lower(wstring(u"\u00c9COLE \u0130")), u"\u00e9cole i");
     EXPECT_EQ(to_upper_utf8("caf\xc3\xa9"), "CAF\xc3\x89");
     EXPECT_EQ(compare_nocase(wstring(u"abc"), wstring(u"ABC")), 0);
@@ -49,10 +52,17 @@ TEST(WinAtoi, SaturatesLikeTheWindowsRuntime) {
         const char* text;
         int32_t expected;
     } cases[] = {
-        {"42", 42},           {"  -17xyz", -17},      {"+5", 5},
-        {"", 0},              {"abc", 0},             {"2147483647", INT_MAX},
-        {"2147483648", INT_MAX}, {"3000000000", INT_MAX}, {"-2147483648", INT_MIN},
-        {"-99999999999999999999", INT_MIN}, {"\t 12", 12},
+        {"42", 42},
+        {"  -17xyz", -17},
+        {"+5", 5},
+        {"", 0},
+        {"abc", 0},
+        {"2147483647", INT_MAX},
+        {"2147483648", INT_MAX},
+        {"3000000000", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"-99999999999999999999", INT_MIN},
+        {"\t 12", 12},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(win_atoi(std::string_view(c.text)), c.expected) << c.text;
