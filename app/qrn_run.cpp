@@ -59,6 +59,11 @@ void quarnel_convertor::operator()() {
         std::unique_ptr<udb_validator> validator =
             sql_engine_.create_tn_validator(selected_tables, dest->get_table_names());
         convert_tables(*dest, *validator);
+        // A stopped run is not a success, but what it wrote so far is kept and completed.
+        if (stop_requested()) {
+            qrn::trace(3, "Conversion stopped by the user");
+            run_failed_.store(true, std::memory_order_release);
+        }
 
         error_handler::instance().set_context_text(std::string());
         tables_done.store(0, std::memory_order_relaxed);
@@ -82,6 +87,7 @@ void quarnel_convertor::operator()() {
 void quarnel_convertor::convert_tables(udb_database& dest, udb_validator& validator) {
     const bool run_fast_insert = sql_engine_.fast_insert();
     for (const auto& [name, query] : table_map) {
+        if (stop_requested()) break;
         set_current_table(name);
         records_in_table.store(0, std::memory_order_relaxed);
         record_index.store(0, std::memory_order_relaxed);
@@ -169,7 +175,7 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
 }
 
 void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table, dates_map* dates) {
-    while (!source.is_eof()) {
+    while (!source.is_eof() && !stop_requested()) {
         const int number = static_cast<int>(record_index.load(std::memory_order_relaxed)) + 1;
         qrn::trace(1, "Converting record #%d", number);
         udb_record* record = nullptr;

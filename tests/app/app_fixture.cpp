@@ -16,6 +16,7 @@ void test_front::database_started(const compat::wstring& db, int tables) {
 }
 void test_front::table_started(const compat::wstring& table, int records) {
     events.push_back("table " + utf8(table) + " " + std::to_string(records));
+    if (on_table_started) on_table_started(table);
 }
 void test_front::table_missing(const compat::wstring& table) { events.push_back("missing " + utf8(table)); }
 

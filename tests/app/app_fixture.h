@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <mysql.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +50,8 @@ public:
     std::vector<std::string> asked;
     std::vector<std::string> kept;
     qrn_continue_answer answer;
+    // Called on the run's thread when a table starts (after the event is recorded).
+    std::function<void(const compat::wstring&)> on_table_started;
 
 private:
     qrn_program program_;

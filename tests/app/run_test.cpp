@@ -321,6 +321,20 @@ TEST_F(Run, MissingSourceTableAndFailingQueryAreTableLevel) {
     EXPECT_EQ(tables(), (std::set<std::string>{"B"}));
 }
 
+TEST_F(Run, StopRequestEndsTheRunBetweenRecordsAndKeepsWhatWasWritten) {
+    build_store(service_, base_schema);
+    driver d(qrn_program::wizard);
+    connect(d);
+    d.conv.selected_tables = {u"A", u"B"};
+    // As the wizard's Cancel does: the request arrives while the first table is going.
+    d.front.on_table_started = [&](const wstring&) { d.conv.request_stop(); };
+    run(d);
+    EXPECT_TRUE(d.conv.run_failed());
+    EXPECT_TRUE(d.front.shown.empty());
+    EXPECT_EQ(tables(), (std::set<std::string>{"A"}));
+    EXPECT_EQ(q("SELECT COUNT(*) FROM `" + db_ + "`.A"), "0");
+}
+
 TEST_F(Run, LostConnectionFailsTheRunAtTop) {
     build_store(service_, base_schema);
     for (qrn_program program : {qrn_program::console, qrn_program::wizard}) {
