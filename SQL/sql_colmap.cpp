@@ -1,7 +1,7 @@
 #include "SQL/sql_colmap.h"
 
 #include "SQL/sql_field_finder.h"
-#include "SQL/sql_live_trace.h"
+#include "SQL/sql_trace.h"
 
 #include <cstring>
 
@@ -22,7 +22,6 @@ int exact_column(const udb_schema& schema, const wstring& name) {
 sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schema, const t_names_map* fields) {
     const size_t r = record.size();
     const size_t c = schema.size();
-    record_smaller_ = r < c;
     for (const udb_field* f : record) record_names_.push_back(f->name);
 
     std::vector<size_t> column_of(r, none);
@@ -39,7 +38,7 @@ sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schem
     for (size_t j = 0; j < r; ++j) {
         if (column_of[j] != none) continue;
         const wstring& safe = finder.names()[j];
-        sql_live::trace(1, u"Name=%s, mapped name=%s", record_names_[j], safe);
+        sql::trace(1, u"Name=%s, mapped name=%s", record_names_[j], safe);
         claim(j, exact_column(schema, safe));
     }
     // a name equal without case only where it cannot take another field's column
@@ -53,30 +52,16 @@ sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schem
         if (matches == 1) claim(j, only);
     }
 
-    complete_ = true;
-    if (record_smaller_) {
-        for (size_t j = 0; j < r && complete_; ++j)
-            if (column_of[j] == none) complete_ = false, missing_ = record_names_[j];
-    } else {
-        for (size_t k = 0; k < c && complete_; ++k)
-            if (!taken[k]) complete_ = false, missing_ = schema[k]->name;
-    }
-    if (!complete_ && r == c) {
-        sql_live::trace(1, "Fields are matched to columns by position");
-        for (size_t j = 0; j < r; ++j) column_of[j] = j;
-        complete_ = true;
-        missing_.clear();
-    }
-    if (!complete_) return;
-
-    if (record_smaller_) {
-        for (size_t j = 0; j < r; ++j) pairs_.emplace_back(j, column_of[j]);
-    } else {
-        std::vector<size_t> field_of(c, none);
-        for (size_t j = 0; j < r; ++j)
-            if (column_of[j] != none) field_of[column_of[j]] = j;
-        for (size_t k = 0; k < c; ++k) pairs_.emplace_back(field_of[k], k);
-    }
+    for (size_t j = 0; j < r; ++j)
+        if (column_of[j] == none) {
+            complete_ = false;
+            missing_ = record_names_[j];
+            return;
+        }
+    std::vector<size_t> field_of(c, none);
+    for (size_t j = 0; j < r; ++j) field_of[column_of[j]] = j;
+    for (size_t k = 0; k < c; ++k)
+        if (field_of[k] != none) pairs_.emplace_back(field_of[k], k);
 }
 
 bool sql_column_map::fits(const udb_record& record) const {

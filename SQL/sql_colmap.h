@@ -1,10 +1,11 @@
-// Which field of a record goes into which column of a table. Built once for the shape of
-// the records a table receives (the field names in order) and reused while the shape
-// stays. Fields meet columns by exact names only, first through the map of names that the
-// table's creation made, then by the field's MySQL-safe name; a name that matches without
-// case is taken only when exactly one column is left for it; and when the names leave a
-// gap, a record with as many fields as the table has columns is matched by position. So
-// columns whose names differ only in case (ID and id) each get their own field.
+// Which field of a record goes into which column of a table, for the live tables and the
+// dump alike. Built once for the shape of the records a table receives (the field names in
+// order) and reused while the shape stays. A field goes only into the column of its own
+// name: first through the map of names that the table's creation made, then by the field's
+// MySQL-safe name; a name that matches only without case is taken when exactly one column
+// is left for it (MySQL itself compares column names without case). Never by position: a
+// table with as many columns as the record has fields may hold them in another order, or
+// other columns altogether. Columns without a field are left to their defaults.
 #pragma once
 
 #include <string>
@@ -24,20 +25,17 @@ public:
     // The record has the field names this map was built for, in the same order.
     bool fits(const udb_record& record) const;
 
-    // Every field to write has its column.
+    // Every field of the record has its column.
     bool complete() const { return complete_; }
-    // The name that broke the match: a record field without a column when the record is
-    // smaller than the table, else a column without a record field.
+    // The first record field without a column.
     const compat::wstring& missing() const { return missing_; }
-    bool record_smaller() const { return record_smaller_; }
 
-    // (field index, column index) pairs in the order they are written.
+    // (field index, column index) pairs in column order: the order they are written.
     const std::vector<std::pair<size_t, size_t>>& pairs() const { return pairs_; }
 
 private:
     std::vector<compat::wstring> record_names_;
     std::vector<std::pair<size_t, size_t>> pairs_;
     compat::wstring missing_;
-    bool complete_ = false;
-    bool record_smaller_ = false;
+    bool complete_ = true;
 };

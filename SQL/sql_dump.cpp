@@ -267,82 +267,36 @@ void dmp_recordset::flush() {
     sql::trace(1, "Cleaning append_buffer...");
 }
 
-void dmp_recordset::prepare() {
-    const udb_names_map& names = owner_.get_names_map();
-    sources_.clear();
+const sql_column_map& dmp_recordset::map_for(const udb_record& row) {
+    if (map_ && map_->fits(row)) return *map_;
+    // a statement carries one column list: rows of another shape start a new one
+    flush();
+    const auto& fields = owner_.get_names_map().fields();
+    const auto it = fields.find(name_);
+    auto map = std::make_unique<sql_column_map>(row, schema_, it == fields.end() ? nullptr : &it->second);
+    if (!map->complete()) {
+        sql::trace(1, u"Field %s not found", map->missing());
+        throw tk_exception(
+            "Generic error occurred while migrating the data.\n"
+            "Please contact the product's technical support with the trace log of this run.",
+            0);
+    }
+    map_ = std::move(map);
     insert_head_ = "INSERT INTO " + utf8(sql_engine::quote_name(name_)) + "(";
     bool first = true;
-    for (const t_ftd* column : schema_) {
-        sources_.push_back(names.get_fn_orig_name(name_, column->name, true));
+    for (const auto& [field, column] : map_->pairs()) {
         if (!first) insert_head_ += ", ";
         first = false;
-        insert_head_ += utf8(sql_engine::quote_name(column->name));
+        insert_head_ += utf8(sql_engine::quote_name(schema_[column]->name));
     }
     insert_head_ += ") VALUES(";
-    last_at_.assign(schema_.size(), 0);
-    last_exact_.assign(schema_.size(), 0);
-    fields_.assign(schema_.size(), nullptr);
-    prepared_ = true;
-}
-
-namespace {
-
-// Exact name equality, lengths first and then the units at once: the ordering compare
-// of operator== walks the names unit by unit.
-bool same_name(const wstring& a, const wstring& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
-}
-
-}  // namespace
-
-void dmp_recordset::find_fields(const udb_record& row) {
-    const auto& list = row.fields();
-    for (size_t c = 0; c < schema_.size(); ++c) {
-        const wstring& source = sources_[c];
-        // a view of known length: the wide literal is not measured for every field
-        static constexpr compat::wstring_view names_line = u"Name=%s, original name=%s";
-        sql::trace(1, names_line, schema_[c]->name, source);
-        // The field where the last row had it, when that was its exact name: a table has
-        // no two columns of one exact name.
-        const size_t at = last_at_[c];
-        if (last_exact_[c] && at < list.size() && same_name(list[at]->name, source)) {
-            fields_[c] = list[at];
-            continue;
-        }
-        // The exact name first: Oracle's "Col" and "COL" are two columns, and the first
-        // one that matches without case would take the other's value.
-        const udb_field* field = nullptr;
-        bool exact = false;
-        for (size_t k = 0; k < list.size(); ++k)
-            if (same_name(list[k]->name, source)) {
-                field = list[k];
-                last_at_[c] = k;
-                exact = true;
-                break;
-            }
-        if (!field)
-            for (const udb_field* f : list)
-                if (compat::equal_nocase(f->name, source)) {
-                    field = f;
-                    break;
-                }
-        last_exact_[c] = exact ? 1 : 0;
-        if (!field) {
-            sql::trace(1, u"Field %s not found", source);
-            throw tk_exception(
-                "Generic error occurred while migrating the data.\n"
-                "Please contact the product's technical support with the trace log of this run.",
-                0);
-        }
-        fields_[c] = field;
-    }
+    return *map_;
 }
 
 void dmp_recordset::append_record(const udb_record& row) {
     sql::trace(1, "dmp_recordset::append_record");
-    if (!prepared_) prepare();
     // Every field is found before the statement grows: a missing one leaves it as it was.
-    find_fields(row);
+    const sql_column_map& map = map_for(row);
     const size_t before = buffer_.size();
     const bool opens_statement = buffer_.empty();
     try {
@@ -353,9 +307,11 @@ void dmp_recordset::append_record(const udb_record& row) {
         } else {
             buffer_ += ", (";
         }
-        for (size_t c = 0; c < schema_.size(); ++c) {
-            if (c > 0) buffer_ += ", ";
-            append_fld_str(buffer_, *fields_[c], *schema_[c]);
+        bool first = true;
+        for (const auto& [field, column] : map.pairs()) {
+            if (!first) buffer_ += ", ";
+            first = false;
+            append_fld_str(buffer_, *row[field], *schema_[column]);
         }
         buffer_ += ')';
     } catch (...) {

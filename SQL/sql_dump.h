@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "SQL/sql_colmap.h"
 #include "SQL/sql_dmpf.h"
 #include "UDB/udb_db.h"
 #include "compat/text/text.h"
@@ -89,19 +90,12 @@ public:
     void flush() override;
 
 private:
-    // The record fields of the schema's columns, in schema order; a missing one raises.
-    void find_fields(const udb_record& row);
-    // The source names and the statement head, once: the names map is complete by now.
-    void prepare();
+    // The field-to-column match of this row's shape, and the statement head it gives;
+    // a field without its column raises.
+    const sql_column_map& map_for(const udb_record& row);
 
     dmp_database& owner_;
     std::string buffer_;
-    bool prepared_ = false;
-    std::vector<compat::wstring> sources_;  // the source field name of each column
-    std::string insert_head_;               // "INSERT INTO `T`(`A`, `B`) VALUES("
-    // Where each column's field sat in the last row (rows of one table share a shape),
-    // and whether that was an exact-name match; this row's fields.
-    std::vector<size_t> last_at_;
-    std::vector<unsigned char> last_exact_;  // bytes, not bits: tested per field per row
-    std::vector<const udb_field*> fields_;
+    std::unique_ptr<sql_column_map> map_;
+    std::string insert_head_;  // "INSERT INTO `T`(`A`, `B`) VALUES("
 };

@@ -126,10 +126,7 @@ const sql_column_map& sql_table::map_for(const udb_record& record) {
 }
 
 void sql_table::structure_error(const sql_column_map& map) const {
-    if (map.record_smaller())
-        trace(1, u"Field %s not found", map.missing());
-    else
-        trace(1, u"Field %s not found in appending record", map.missing());
+    trace(1, u"Field %s not found", map.missing());
     throw tk_exception(structure_text, 0);
 }
 

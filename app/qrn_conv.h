@@ -71,6 +71,9 @@ public:
     // destination included), a standard exception, or a stop in an error dialog. Errors
     // inside the table and record loops that let the run go on do not count.
     bool run_failed() const { return run_failed_.load(std::memory_order_acquire); }
+    // Tables and records of the last run that were reported as errors and did not arrive
+    // (the run went on past them).
+    int run_losses() const { return run_losses_.load(std::memory_order_acquire); }
 
     qrn_front_end& front() { return front_; }
 
@@ -84,6 +87,8 @@ private:
     void flush_table(udb_recordset& dest);
     void handle_record_error(const class sql_exception& e, udb_recordset& dest, const udb_record* record,
                              int record_number);
+    // A record that did not arrive: reported under its table and number; the run goes on.
+    void report_record_error(const tk_exception& e, int record_number);
 
     qrn_front_end& front_;
     tk_reg_key key_;
@@ -91,6 +96,7 @@ private:
     bool mysql_direct_ = true;
     bool case_sensitive_ = false;
     std::atomic<bool> run_failed_{false};
+    std::atomic<int> run_losses_{0};
 };
 
 // The alias some callers use.

@@ -1,9 +1,13 @@
 // Date post-processing: after a table's records, each watched date column whose verdict
 // differs from its created type is altered to DATE, TIME, DATETIME or CHAR(19).
+#include "SQL/sql_exc.h"
 #include "SQL/sql_util.h"
+#include "TK/tk_utils.h"
+#include "app/qrn_errh.h"
 #include "app/qrn_sql_impl.h"
 #include "app/qrn_trace.h"
 #include "common/type_map.h"
+#include "values/ole_date.h"
 
 using compat::wstring;
 
@@ -20,6 +24,26 @@ const char16_t* type_word(int kind) {
             return u"CHAR(19)";
     }
 }
+// A date default as the narrowed column can hold it: the date part on a DATE column, the
+// time part on a TIME column; none where the default lacks that part.
+wstring narrowed_default(const t_ftd& column, int kind) {
+    const wstring def = make_mysql_def_val(column);
+    if (def.empty() || column.vartype != VT_DATE || (kind != kind_date && kind != kind_time)) return def;
+    const ole_date value(column.def_value.to_wstring());
+    const std::string text = value.to_string();
+    if (kind == kind_date) {
+        if (value.get_kind() == ole_date::kind_time || text.size() < 10) return {};
+        return u"\"" + compat::utf8_to_utf16(text.substr(0, 10)) + u"\"";
+    }
+    if (value.get_kind() == ole_date::kind_date || text.size() < 19) return {};
+    return u"\"" + compat::utf8_to_utf16(text.substr(11)) + u"\"";
+}
+
+bool is_connection_lost(const sql_exception& e) {
+    const int number = e.code() & 0xFFFF;
+    return number == 2006 || number == 2013;
+}
+
 }  // namespace
 
 wstring qrn_date_alter_statement(const wstring& table, const wstring& column_name, const t_ftd& source_column,
@@ -27,7 +51,7 @@ wstring qrn_date_alter_statement(const wstring& table, const wstring& column_nam
     wstring text = u"ALTER TABLE " + sql_engine::quote_name(table) + u" MODIFY " + sql_engine::quote_name(column_name) +
                    u" " + type_word(kind);
     if (source_column.b_not_null) text += u" NOT NULL";
-    const wstring def = make_mysql_def_val(source_column);
+    const wstring def = narrowed_default(source_column, kind);
     if (!def.empty()) text += u" DEFAULT " + def;
     return text;
 }
@@ -40,15 +64,20 @@ void mysql_converter_impl::date_post_process(udb_database& database, const udb_s
         int kind = e.kind;
         if (!e.seen && kind == kind_char19) kind = kind_datetime;  // nothing seen: as created
         if (kind == e.created_kind) continue;
+        const size_t at = static_cast<size_t>(e.field_index);
+        const wstring& column = dest_schema.at(at)->name;
         try {
-            const size_t at = static_cast<size_t>(e.field_index);
-            const wstring statement =
-                qrn_date_alter_statement(dates.table_name(), dest_schema.at(at)->name, *source_schema.at(at), kind);
+            const wstring statement = qrn_date_alter_statement(dates.table_name(), column, *source_schema.at(at), kind);
             qrn::trace(3, u"Run SQL query: %s\n", statement);
             database.query(statement);
-        } catch (const std::exception& ex) {
-            // The column keeps its created type; the records are already in place.
+        } catch (const sql_exception& ex) {
+            if (is_connection_lost(ex)) throw;
+            // The column keeps its created type; the records are already in place, but the
+            // user must know that the column is not what the run meant it to be.
             qrn::trace(3, "Got exception: %s", ex.what());
+            error_handler& handler = error_handler::instance();
+            handler.set_context_text(tk_to_narrow(dates.table_name() + u", column " + column));
+            handler.handle(ex, false);
         }
     }
 }

@@ -78,6 +78,20 @@ constexpr tk_error_row mysql_rows[] = {
     {0x4004E2, advice_auth},
 };
 
+// Messages are shown as one line: line breaks become blanks, and no carriage return or
+// trailing blank that a library's text brought stays.
+std::string one_line(std::string text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += (c == '\n' || c == '\r') ? ' ' : c;
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
+    return out;
+}
+
 }  // namespace
 
 std::span<const tk_error_row> qrn_oracle_errors() { return oracle_rows; }
@@ -132,9 +146,10 @@ void error_handler::handle(const tk_exception& e, bool at_top) {
         front_.show_internal_error(e.message());
         front_.exit_process(-1);
     }
+    if (e.level() == 0 && !at_top) losses_.fetch_add(1, std::memory_order_acq_rel);
     std::string message = message_for(e);
     qrn::trace(3, "Error:\n%s", message);
-    std::replace(message.begin(), message.end(), '\n', ' ');
+    message = one_line(message);
     if (front_.program() == qrn_program::console)
         handle_console(e, message);
     else

@@ -49,6 +49,10 @@ public:
     // The one-line message for e with the current context.
     std::string message_for(const tk_exception& e) const;
 
+    // Level-0 errors reported inside a run (a record or a table that did not arrive), over
+    // the handler's life.
+    int losses() const { return losses_.load(std::memory_order_acquire); }
+
     // The messages kept so far (wizard), in order.
     std::vector<std::string> kept_errors() const;
 
@@ -62,6 +66,7 @@ private:
     mutable std::mutex mutex_;  // context and kept messages
     std::string context_;
     std::atomic<bool> silent_{false};
+    std::atomic<int> losses_{0};
     tk_error_converter messages_;
     std::vector<std::string> kept_;
 };

@@ -10,6 +10,7 @@
 #include "app/qrn_init.h"
 #include "app/qrn_trace.h"
 #include "common/type_map.h"
+#include "values/ole_type_exception.h"
 
 using compat::wstring;
 
@@ -19,6 +20,8 @@ constexpr int code_server_lost = 0x4007dd;  // MySQL 2013, lost during a query
 constexpr int code_duplicate = 0x400426;    // MySQL 1062
 constexpr uint32_t dump_new_version = 0x40100;
 constexpr uint32_t dump_old_version = 0x31401;
+
+constexpr const char* value_misfit_text = "A value of this record does not fit the type of its column.";
 
 bool keeps_existing_rows(int mode) { return mode == 3 || mode == 4; }
 
@@ -34,6 +37,7 @@ bool is_connection_lost(const tk_exception& e) {
 void quarnel_convertor::operator()() {
     qrn::trace(2, "quarnel_convertor::operator()");
     run_failed_.store(false, std::memory_order_release);
+    const int losses_before = error_handler::instance().losses();
     init_conversion scope(*this, front_, true);
     try {
         check_mode();
@@ -82,6 +86,7 @@ void quarnel_convertor::operator()() {
         qrn::trace(3, "ERROR:\n%s", e.what());
         if (!is_silent()) front_.run_error(e.what());
     }
+    run_losses_.store(error_handler::instance().losses() - losses_before, std::memory_order_release);
 }
 
 void quarnel_convertor::convert_tables(udb_database& dest, udb_validator& validator) {
@@ -186,6 +191,10 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
             if (dates) dates->add_rec_stat(*record);
         } catch (const sql_exception& e) {
             handle_record_error(e, table, record, number);
+        } catch (const ole_type_exception&) {
+            // A value outside what its type holds (a 43-digit number): that record is lost,
+            // the table goes on.
+            report_record_error(tk_exception(value_misfit_text, 0), number);
         }
         qrn::trace(1, "Record %d processed", number);
         source.next();
@@ -225,11 +234,26 @@ void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordse
     }
     if (is_connection_lost(e.code())) throw;
     if (mode_ == 4 && e.code() == code_duplicate && record) {
-        table.update(*record);
+        // The row is there: an UPDATE that matches nothing or that the server refuses (a
+        // duplicate on another unique key) loses this record only.
+        try {
+            table.update(*record);
+        } catch (const sql_exception& u) {
+            if (is_connection_lost(u.code())) throw;
+            report_record_error(u, number);
+        } catch (const tk_exception& u) {
+            if (u.level() != 0) throw;
+            report_record_error(u, number);
+        }
         return;
     }
     if (mode_ == 3 && e.code() == code_duplicate) return;
+    report_record_error(e, number);
+}
+
+void quarnel_convertor::report_record_error(const tk_exception& e, int number) {
     qrn::trace(1, "** MODE=%d", mode_);
-    handler.set_context(table_name, number);
+    error_handler& handler = error_handler::instance();
+    handler.set_context(get_current_table(), number);
     handler.handle(e, false);
 }

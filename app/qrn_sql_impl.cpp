@@ -83,7 +83,7 @@ void mysql_converter_impl::check_mysql_db_name(const wstring& name) {
             "0-9), '_' and '$' to compose\nnew database name.",
             1);
     throw tk_exception(
-        "Not a valid MySQL database name. Use alphanumeric characters\r\n(A-Z, a-z, 0-9), '_', "
+        "Not a valid MySQL database name. Use alphanumeric characters\n(A-Z, a-z, 0-9), '_', "
         "'$' and spaces to compose new database name.",
         1);
 }

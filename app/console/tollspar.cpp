@@ -1,5 +1,6 @@
 // tollspar: converts an Oracle schema into a MySQL database or dump file from the command
-// line. Exit code 0 after a successful run, -1 (255) for every failure.
+// line. Exit code 0 when everything arrived, 1 when the run finished but reported tables or
+// records that did not arrive, -1 (255) for every failure that stopped it.
 #include <exception>
 
 #include "TK/tk_log.h"
@@ -22,7 +23,8 @@ int run_conversion(int argc, char** argv) {
     conv();
     // An error at the top of the run (the destination could not be opened, a standard
     // exception) has been reported; it is still a failed run.
-    return conv.run_failed() ? -1 : 0;
+    if (conv.run_failed()) return -1;
+    return conv.run_losses() > 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -149,12 +149,18 @@ TEST_F(LiveTab, StructureErrorWhenAColumnHasNoField) {
     auto wide = record({field(u"a", ole_variant(1)), field(u"b", ole_variant(2)), field(u"z", ole_variant(3)),
                         field(u"q", ole_variant(4))});
     EXPECT_THROW(t.append_record(*wide), tk_exception);
-    // more fields than columns: only the table's columns are written
+    // a field the table lacks is refused even when the counts would let it take a column
+    auto same_count = record({field(u"a", ole_variant(1)), field(u"b", ole_variant(2)), field(u"x", ole_variant(9))});
+    EXPECT_THROW(t.append_record(*same_count), tk_exception);
     auto more = record({field(u"c", ole_variant(3)), field(u"b", ole_variant(2)), field(u"a", ole_variant(1)),
                         field(u"extra", ole_variant(9))});
-    t.append_record(*more);
+    EXPECT_THROW(t.append_record(*more), tk_exception);
+    // every field in the column of its name, whatever the order; a column left out keeps
+    // its default
+    t.append_record(*record({field(u"c", ole_variant(3)), field(u"b", ole_variant(2)), field(u"a", ole_variant(1))}));
+    t.append_record(*record({field(u"b", ole_variant(5)), field(u"a", ole_variant(4))}));
     t.flush();
-    EXPECT_EQ(scalar("SELECT CONCAT(a, b, c) FROM t"), "123");
+    EXPECT_EQ(scalar("SELECT GROUP_CONCAT(CONCAT(a, b, IFNULL(c, '-')) ORDER BY a) FROM t"), "123,45-");
 }
 
 TEST_F(LiveTab, UpdateUsesTheWholeCompositeKey) {

@@ -201,7 +201,7 @@ TEST_F(SqlDump, MissingFieldInRowIsAnError) {
     auto s = schema({column(u"a", VT_I4), column(u"b", VT_I4)});
     auto rs = db.create_table(u"t", *s, {});
     try {
-        rs->append_record(*record({field(u"A", 1)}));
+        rs->append_record(*record({field(u"a", 1), field(u"x", 2)}));
         FAIL() << "no exception";
     } catch (const tk_exception& e) {
         EXPECT_EQ(e.level(), 0);

@@ -91,9 +91,9 @@ TEST_F(DumpFaults, AnInjectedSourceErrorEndsThatTableOnly) {
         // The first fetch lists the tables while connecting: nothing can be converted.
         {"fetch:1", 255, "ORA-03113: end-of-file on communication channel", false},
         // An error of one table is of level 0: reported, the next tables convert, and the
-        // run that finished exits with 0.
-        {"fetch:" + mid, 0, "BIG: ORA-03113: end-of-file on communication channel", true},
-        {"fetch:" + mid + ":1555", 0, "BIG: ORA-01555", true},
+        // run that finished with that loss exits with 1.
+        {"fetch:" + mid, 1, "BIG: ORA-03113: end-of-file on communication channel", true},
+        {"fetch:" + mid + ":1555", 1, "BIG: ORA-01555", true},
     };
     for (const auto& c : cases) {
         std::filesystem::remove(dump);

@@ -105,9 +105,9 @@ TEST_F(ServerFaults, AnInjectedSourceErrorEndsThatTableOnly) {
     proc_options inject;
     inject.env["OCILITE_FAIL_AT"] = "fetch:" + std::to_string(big_rows / 2);
     proc_result r = tollspar(server_args(shared_port_, db_), inject);
-    // A table error is of level 0: reported, the run goes on and ends with 0.
-    EXPECT_EQ(r.code, 0) << r.out << r.err;
-    EXPECT_TRUE(has_line(r.out, "BIG: ORA-03113: end-of-file on communication channel ")) << r.out;
+    // A table error is of level 0: reported, the run goes on and ends with 1 (a loss).
+    EXPECT_EQ(r.code, 1) << r.out << r.err;
+    EXPECT_TRUE(has_line(r.out, "BIG: ORA-03113: end-of-file on communication channel")) << r.out;
     EXPECT_TRUE(has_line(r.out, "Converting table Z_AFTER(10 records)")) << r.out;
     EXPECT_EQ(small_summary(shared_port_, "Z_AFTER"), "10\t10\t55\n");
     // BIG keeps every row read before the failing fetch, the last batch included.
