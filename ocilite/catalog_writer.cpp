@@ -4,8 +4,11 @@
 #include <set>
 
 #include "compat/text/text.h"
+#include "ocilite/catalog_views.h"
 #include "ocilite/ora_errors.h"
+#include "ocilite/sequences.h"
 #include "ocilite/store.h"
+#include "ocilite/stored_code.h"
 
 namespace ocilite {
 
@@ -70,6 +73,10 @@ void catalog_writer::create_user(const std::string& name, const std::string& pas
     sqlite_stmt st(db_, "INSERT INTO ocilite_users(username, password) VALUES(?, ?)");
     st.bind(1, name).bind(2, password);
     st.step();
+    sqlite_stmt(db_, "INSERT INTO ALL_USERS(USERNAME, USER_ID) VALUES(?, ?)")
+        .bind(1, name)
+        .bind(2, static_cast<int64_t>(100 + next_counter(db_, "next_user")))
+        .step();
     if (schema_owner(db_).empty()) {
         set_meta_value(db_, "owner", name);
         // Objects made before the first user belong to it.
@@ -103,8 +110,9 @@ void catalog_writer::create_table(const table_def& t) {
         .step();
     sqlite_stmt(db_,
                 "INSERT INTO USER_TABLES(TABLE_NAME, TABLESPACE_NAME, TEMPORARY, NESTED, IOT_TYPE) "
-                "VALUES(?, 'USERS', 'N', 'NO', NULL)")
+                "VALUES(?, 'USERS', 'N', 'NO', ?)")
         .bind(1, t.name)
+        .bind_opt(2, t.index_organized ? std::optional<std::string>("IOT") : std::nullopt)
         .step();
     sqlite_stmt map(db_,
                     "INSERT INTO ocilite_columns(table_name, column_name, sqlite_name, column_id) VALUES(?,?,?,?)");
@@ -137,6 +145,257 @@ void catalog_writer::create_table(const table_def& t) {
     for (const auto& c : t.constraints)
         if (c.type != 'P' && c.type != 'U') order.push_back(&c);
     for (const constraint_def* c : order) add_constraint(t.name, *c);
+    for (const auto& c : t.columns)
+        if (c.identity) add_identity(t.name, c.name, *c.identity, c.line);
+}
+
+void catalog_writer::add_identity(const std::string& table, const std::string& column, const identity_def& id,
+                                  int line) {
+    auto t = find_table(db_, table);
+    if (!t) raise_no_table(line);
+    const stored_column* col = t->find(column);
+    if (!col) raise_invalid_identifier(column, line);
+    if (!col->type.is_numeric() || col->type.kind == ora_kind::binary_double ||
+        col->type.kind == ora_kind::binary_float)
+        raise_ora(30675, "identity column must be a numeric type", line);
+    std::string sequence;
+    {
+        sqlite_stmt st(db_, "SELECT sequence_name FROM ocilite_identity WHERE table_name=? AND column_name=?");
+        st.bind(1, table).bind(2, column);
+        if (st.step()) sequence = st.text(0);
+    }
+    if (sequence.empty()) {
+        sequence = "ISEQ$$_" + std::to_string(70000 + next_counter(db_, "next_identity"));
+        create_sequence(db_, sequence, id.options, line);
+        sqlite_stmt(db_,
+                    "INSERT INTO ocilite_identity(table_name, column_name, sequence_name, always, on_null)"
+                    " VALUES(?,?,?,?,?)")
+            .bind(1, table)
+            .bind(2, column)
+            .bind(3, sequence)
+            .bind(4, static_cast<int64_t>(id.always))
+            .bind(5, static_cast<int64_t>(id.on_null))
+            .step();
+        sqlite_stmt(db_,
+                    "INSERT INTO USER_TAB_IDENTITY_COLS(TABLE_NAME, COLUMN_NAME, GENERATION_TYPE, SEQUENCE_NAME,"
+                    " IDENTITY_OPTIONS) VALUES(?,?,?,?,?)")
+            .bind(1, table)
+            .bind(2, column)
+            .bind(3, id.always ? "ALWAYS" : "BY DEFAULT")
+            .bind(4, sequence)
+            .bind(5, id.options_text)
+            .step();
+        sqlite_stmt(db_, "UPDATE USER_TAB_COLUMNS SET NULLABLE='N' WHERE TABLE_NAME=? AND COLUMN_NAME=?")
+            .bind(1, table)
+            .bind(2, column)
+            .step();
+    } else {
+        sqlite_stmt(db_, "UPDATE ocilite_identity SET always=?, on_null=? WHERE table_name=? AND column_name=?")
+            .bind(1, static_cast<int64_t>(id.always))
+            .bind(2, static_cast<int64_t>(id.on_null))
+            .bind(3, table)
+            .bind(4, column)
+            .step();
+        sqlite_stmt(db_, "UPDATE USER_TAB_IDENTITY_COLS SET GENERATION_TYPE=? WHERE TABLE_NAME=? AND COLUMN_NAME=?")
+            .bind(1, id.always ? "ALWAYS" : "BY DEFAULT")
+            .bind(2, table)
+            .bind(3, column)
+            .step();
+        alter_sequence(db_, sequence, id.options, line);
+    }
+    if (id.start_with_limit) {
+        // The next value follows the highest one stored, as after a bulk load.
+        sqlite_stmt mx(db_, "SELECT MAX(CAST(" + col->sqlite_name + " AS INTEGER)) FROM " + t->sqlite_name);
+        mx.step();
+        sequence_restart_after(db_, sequence, mx.is_null(0) ? std::nullopt : std::optional<int64_t>(mx.integer(0)));
+    }
+}
+
+void catalog_writer::add_column(const std::string& table, const column_def& c) {
+    auto t = find_table(db_, table);
+    if (!t) raise_no_table(c.line);
+    if (t->find(c.name)) raise_ora(1430, "column being added already exists in table", c.line);
+    if (c.not_null && !c.default_text) {
+        sqlite_stmt rows(db_, "SELECT 1 FROM " + t->sqlite_name + " LIMIT 1");
+        if (rows.step() && !c.identity)
+            raise_ora(1758, "table must be empty to add mandatory (NOT NULL) column", c.line);
+    }
+    int id = static_cast<int>(t->columns.size() + 1);
+    std::string sqlite_name = "c" + std::to_string(id);
+    sqlite_stmt(db_, "ALTER TABLE " + t->sqlite_name + " ADD COLUMN " + sqlite_name).step();
+    sqlite_stmt(db_, "INSERT INTO ocilite_columns(table_name, column_name, sqlite_name, column_id) VALUES(?,?,?,?)")
+        .bind(1, table)
+        .bind(2, c.name)
+        .bind(3, sqlite_name)
+        .bind(4, static_cast<int64_t>(id))
+        .step();
+    sqlite_stmt col(db_,
+                    "INSERT INTO USER_TAB_COLUMNS(TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION,"
+                    " DATA_SCALE, NULLABLE, COLUMN_ID, DATA_DEFAULT, CHAR_LENGTH, CHAR_USED)"
+                    " VALUES(?,?,?,?,?,?,?,?,?,?,?)");
+    col.bind(1, table).bind(2, c.name).bind(3, c.type.data_type()).bind(4, static_cast<int64_t>(c.type.data_length()));
+    col.bind_opt(5, c.type.data_precision()).bind_opt(6, c.type.data_scale()).bind(7, c.not_null ? "N" : "Y");
+    col.bind(8, static_cast<int64_t>(id))
+        .bind_opt(9, c.default_text)
+        .bind(10, static_cast<int64_t>(c.type.char_length()));
+    col.bind_opt(11, c.type.char_used());
+    col.step();
+    if (c.identity) add_identity(table, c.name, *c.identity, c.line);
+}
+
+void catalog_writer::set_constraint_status(const std::string& table, const std::string& name, bool enable,
+                                           bool validate, int line) {
+    sqlite_stmt st(
+        db_,
+        "SELECT CONSTRAINT_TYPE, R_CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME=? AND TABLE_NAME=?");
+    st.bind(1, name).bind(2, table);
+    if (!st.step()) raise_ora(2431, "cannot disable constraint (" + name + ") - no such constraint", line);
+    std::string type = st.text(0);
+    if (enable && validate && type == "R") {
+        auto t = find_table(db_, table);
+        std::vector<std::string> cols = sqlite_columns(*t, constraint_columns(db_, name), line);
+        std::string parent_key = st.text(1);
+        sqlite_stmt pk(db_, "SELECT TABLE_NAME FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME=?");
+        pk.bind(1, parent_key);
+        if (pk.step()) {
+            auto parent = find_table(db_, pk.text(0));
+            std::vector<std::string> pcols = sqlite_columns(*parent, constraint_columns(db_, parent_key), line);
+            std::string not_null, match;
+            for (size_t i = 0; i < cols.size() && i < pcols.size(); ++i) {
+                not_null += (i ? " AND " : "") + std::string("c.") + cols[i] + " IS NOT NULL";
+                match += (i ? " AND " : "") + std::string("p.") + pcols[i] + " = c." + cols[i];
+            }
+            sqlite_stmt orphans(db_, "SELECT 1 FROM " + t->sqlite_name + " c WHERE " + not_null +
+                                         " AND NOT EXISTS (SELECT 1 FROM " + parent->sqlite_name + " p WHERE " + match +
+                                         ") LIMIT 1");
+            if (orphans.step())
+                raise_ora(2298, "cannot validate (" + qualified(db_, name) + ") - parent keys not found", line);
+        }
+    }
+    sqlite_stmt(db_, "UPDATE USER_CONSTRAINTS SET STATUS=? WHERE CONSTRAINT_NAME=? AND TABLE_NAME=?")
+        .bind(1, enable ? "ENABLED" : "DISABLED")
+        .bind(2, name)
+        .bind(3, table)
+        .step();
+}
+
+void catalog_writer::drop_table(const std::string& table, bool cascade_constraints, int line) {
+    auto t = find_table(db_, table);
+    if (!t) raise_no_table(line);
+    // Foreign keys of other tables that reference this one's keys.
+    std::vector<std::string> referencing;
+    {
+        sqlite_stmt st(db_,
+                       "SELECT c.CONSTRAINT_NAME FROM USER_CONSTRAINTS c JOIN USER_CONSTRAINTS k"
+                       " ON c.R_CONSTRAINT_NAME = k.CONSTRAINT_NAME WHERE k.TABLE_NAME=?1 AND c.TABLE_NAME<>?1");
+        st.bind(1, table);
+        while (st.step()) referencing.push_back(st.text(0));
+    }
+    if (!referencing.empty() && !cascade_constraints)
+        raise_ora(2449, "unique/primary keys in table referenced by foreign keys", line);
+    for (const auto& fk : referencing) {
+        sqlite_stmt(db_, "DELETE FROM USER_CONS_COLUMNS WHERE CONSTRAINT_NAME=?").bind(1, fk).step();
+        sqlite_stmt(db_, "DELETE FROM USER_CONSTRAINTS WHERE CONSTRAINT_NAME=?").bind(1, fk).step();
+    }
+    std::vector<std::string> sequences;
+    {
+        sqlite_stmt st(db_, "SELECT sequence_name FROM ocilite_identity WHERE table_name=?");
+        st.bind(1, table);
+        while (st.step()) sequences.push_back(st.text(0));
+    }
+    for (const auto& s : sequences) drop_sequence(db_, s, line);
+    drop_table_triggers(db_, table);
+    for (const char* sql :
+         {"DELETE FROM ocilite_identity WHERE table_name=?", "DELETE FROM USER_TAB_IDENTITY_COLS WHERE TABLE_NAME=?",
+          "DELETE FROM USER_CONS_COLUMNS WHERE TABLE_NAME=?", "DELETE FROM USER_CONSTRAINTS WHERE TABLE_NAME=?",
+          "DELETE FROM USER_IND_COLUMNS WHERE TABLE_NAME=?", "DELETE FROM USER_INDEXES WHERE TABLE_NAME=?",
+          "DELETE FROM USER_TAB_COLUMNS WHERE TABLE_NAME=?", "DELETE FROM USER_TABLES WHERE TABLE_NAME=?",
+          "DELETE FROM USER_TAB_COMMENTS WHERE TABLE_NAME=?", "DELETE FROM USER_COL_COMMENTS WHERE TABLE_NAME=?",
+          "DELETE FROM ocilite_columns WHERE table_name=?", "DELETE FROM ocilite_tables WHERE table_name=?"})
+        sqlite_stmt(db_, sql).bind(1, table).step();
+    sqlite_stmt(db_, "DROP TABLE " + t->sqlite_name).step();
+}
+
+void catalog_writer::drop_view(const std::string& view, int line) {
+    sqlite_stmt st(db_, "SELECT 1 FROM ALL_VIEWS WHERE VIEW_NAME=?");
+    st.bind(1, view);
+    if (!st.step()) raise_no_table(line);
+    for (const char* sql :
+         {"DELETE FROM ALL_VIEWS WHERE VIEW_NAME=?", "DELETE FROM USER_VIEWS WHERE VIEW_NAME=?",
+          "DELETE FROM ocilite_unrunnable_views WHERE view_name=?", "DELETE FROM USER_TAB_COMMENTS WHERE TABLE_NAME=?",
+          "DELETE FROM USER_COL_COMMENTS WHERE TABLE_NAME=?", "DELETE FROM ocilite_columns WHERE table_name=?"})
+        sqlite_stmt(db_, sql).bind(1, view).step();
+}
+
+void catalog_writer::drop_user(const std::string& name, bool cascade, int line) {
+    if (!is_user(db_, name)) raise_ora(1918, "user '" + name + "' does not exist", line);
+    bool owner = schema_owner(db_) == name;
+    if (owner) {
+        sqlite_stmt any(db_,
+                        "SELECT 1 FROM ocilite_tables UNION ALL SELECT 1 FROM ALL_VIEWS UNION ALL "
+                        "SELECT 1 FROM USER_OBJECTS LIMIT 1");
+        if (any.step() && !cascade) raise_ora(1922, "CASCADE must be specified to drop '" + name + "'", line);
+        std::vector<std::string> tables;
+        {
+            sqlite_stmt st(db_, "SELECT sqlite_name FROM ocilite_tables");
+            while (st.step()) tables.push_back(st.text(0));
+        }
+        for (const auto& t : tables) sqlite_stmt(db_, "DROP TABLE " + t).step();
+        // Every object belonged to the owner: the catalog starts over, keeping its fixed rows.
+        for (const auto& v : catalog_views()) {
+            if (v.name == "V$VERSION" || v.name == "DUAL" || v.name == "DBA_TABLESPACES" ||
+                v.name == "DATABASE_PROPERTIES" || v.name == "ALL_USERS")
+                continue;
+            sqlite_stmt(db_, "DELETE FROM " + sqlite_quote_name(v.name)).step();
+        }
+        for (const char* t :
+             {"ocilite_tables", "ocilite_columns", "ocilite_identity", "ocilite_sequences", "ocilite_unrunnable_views"})
+            sqlite_stmt(db_, std::string("DELETE FROM ") + t).step();
+        sqlite_stmt(db_, "DELETE FROM ocilite_meta WHERE key='owner'").step();
+    }
+    sqlite_stmt(db_, "DELETE FROM ocilite_users WHERE username=?").bind(1, name).step();
+    sqlite_stmt(db_, "DELETE FROM ALL_USERS WHERE USERNAME=?").bind(1, name).step();
+    if (owner) {
+        // The next user in line becomes the owner.
+        sqlite_stmt next(db_, "SELECT username FROM ocilite_users ORDER BY rowid LIMIT 1");
+        if (next.step()) set_meta_value(db_, "owner", next.text(0));
+    }
+}
+
+void catalog_writer::comment(const std::string& table, const std::optional<std::string>& column,
+                             const std::string& text, int line) {
+    auto t = find_table(db_, table);
+    bool view = false;
+    if (!t) {
+        sqlite_stmt st(db_, "SELECT 1 FROM ALL_VIEWS WHERE VIEW_NAME=?");
+        st.bind(1, table);
+        view = st.step();
+        if (!view) raise_no_table(line);
+    }
+    if (column) {
+        sqlite_stmt c(db_, "SELECT 1 FROM ocilite_columns WHERE table_name=? AND column_name=?");
+        c.bind(1, table).bind(2, *column);
+        // A view the stand-in cannot run has no known columns: its comments are kept anyway.
+        sqlite_stmt unrunnable(db_, "SELECT 1 FROM ocilite_unrunnable_views WHERE view_name=?");
+        unrunnable.bind(1, table);
+        if (!c.step() && !unrunnable.step()) raise_invalid_identifier(*column, line);
+        sqlite_stmt(db_, "DELETE FROM USER_COL_COMMENTS WHERE TABLE_NAME=? AND COLUMN_NAME=?")
+            .bind(1, table)
+            .bind(2, *column)
+            .step();
+        sqlite_stmt(db_, "INSERT INTO USER_COL_COMMENTS(TABLE_NAME, COLUMN_NAME, COMMENTS) VALUES(?,?,?)")
+            .bind(1, table)
+            .bind(2, *column)
+            .bind_opt(3, text.empty() ? std::nullopt : std::optional<std::string>(text))
+            .step();
+        return;
+    }
+    sqlite_stmt(db_, "DELETE FROM USER_TAB_COMMENTS WHERE TABLE_NAME=?").bind(1, table).step();
+    sqlite_stmt(db_, "INSERT INTO USER_TAB_COMMENTS(TABLE_NAME, TABLE_TYPE, COMMENTS) VALUES(?,?,?)")
+        .bind(1, table)
+        .bind(2, view ? "VIEW" : "TABLE")
+        .bind_opt(3, text.empty() ? std::nullopt : std::optional<std::string>(text))
+        .step();
 }
 
 std::string catalog_writer::find_index_on(const std::string& table, const std::vector<std::string>& columns) {
@@ -326,6 +585,8 @@ void catalog_writer::create_view(const view_def& v, int line) {
             raise_ora(955, "name is already used by an existing object", line);
     }
     sqlite_stmt(db_, "DELETE FROM ALL_VIEWS WHERE VIEW_NAME=?").bind(1, v.name).step();
+    sqlite_stmt(db_, "DELETE FROM USER_VIEWS WHERE VIEW_NAME=?").bind(1, v.name).step();
+    sqlite_stmt(db_, "DELETE FROM ocilite_unrunnable_views WHERE view_name=?").bind(1, v.name).step();
     sqlite_stmt(db_, "DELETE FROM ocilite_columns WHERE table_name=?").bind(1, v.name).step();
     // Oracle compiles the view now: its query must translate.
     translated tr;
@@ -349,11 +610,55 @@ void catalog_writer::create_view(const view_def& v, int line) {
         .bind(3, static_cast<int64_t>(v.text.size()))
         .bind(4, v.text)
         .step();
+    sqlite_stmt(db_, "INSERT INTO USER_VIEWS(VIEW_NAME, TEXT_LENGTH, TEXT) VALUES(?,?,?)")
+        .bind(1, v.name)
+        .bind(2, static_cast<int64_t>(v.text.size()))
+        .bind(3, v.text)
+        .step();
     // The view's column names, for the translator (sqlite_name stays empty: a view has no table).
     sqlite_stmt map(db_,
                     "INSERT INTO ocilite_columns(table_name, column_name, sqlite_name, column_id) VALUES(?,?,'',?)");
     for (size_t i = 0; i < names.size(); ++i) {
         map.bind(1, v.name).bind(2, names[i]).bind(3, static_cast<int64_t>(i + 1));
+        map.step();
+        map.reset();
+    }
+}
+
+}  // namespace ocilite
+
+namespace ocilite {
+
+void catalog_writer::create_unrunnable_view(const view_def& v, const std::string& reason, int line) {
+    {
+        sqlite_stmt st(db_, "SELECT 1 FROM ocilite_tables WHERE table_name=?");
+        st.bind(1, v.name);
+        if (st.step() || (!v.or_replace && object_name_used(db_, v.name)))
+            raise_ora(955, "name is already used by an existing object", line);
+    }
+    for (const char* sql :
+         {"DELETE FROM ALL_VIEWS WHERE VIEW_NAME=?", "DELETE FROM USER_VIEWS WHERE VIEW_NAME=?",
+          "DELETE FROM ocilite_unrunnable_views WHERE view_name=?", "DELETE FROM ocilite_columns WHERE table_name=?"})
+        sqlite_stmt(db_, sql).bind(1, v.name).step();
+    sqlite_stmt(db_, "INSERT INTO ALL_VIEWS(OWNER, VIEW_NAME, TEXT_LENGTH, TEXT) VALUES(?,?,?,?)")
+        .bind(1, schema_owner(db_))
+        .bind(2, v.name)
+        .bind(3, static_cast<int64_t>(v.text.size()))
+        .bind(4, v.text)
+        .step();
+    sqlite_stmt(db_, "INSERT INTO USER_VIEWS(VIEW_NAME, TEXT_LENGTH, TEXT) VALUES(?,?,?)")
+        .bind(1, v.name)
+        .bind(2, static_cast<int64_t>(v.text.size()))
+        .bind(3, v.text)
+        .step();
+    sqlite_stmt(db_, "INSERT INTO ocilite_unrunnable_views(view_name, reason) VALUES(?,?)")
+        .bind(1, v.name)
+        .bind(2, reason)
+        .step();
+    sqlite_stmt map(db_,
+                    "INSERT INTO ocilite_columns(table_name, column_name, sqlite_name, column_id) VALUES(?,?,'',?)");
+    for (size_t i = 0; i < v.columns.size(); ++i) {
+        map.bind(1, v.name).bind(2, v.columns[i]).bind(3, static_cast<int64_t>(i + 1));
         map.step();
         map.reset();
     }

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <optional>
 #include <string>
 
 #include "ocilite/ddl.h"
@@ -19,6 +20,19 @@ public:
     void add_constraint(const std::string& table, const constraint_def& c);
     void create_index(const index_def& d);
     void create_view(const view_def& v, int line);
+    // A view whose query the stand-in cannot run: kept with its text; selecting from it says so.
+    void create_unrunnable_view(const view_def& v, const std::string& reason, int line);
+    void add_column(const std::string& table, const column_def& c);
+    // An identity column's sequence and catalog rows (CREATE TABLE, ALTER TABLE ... MODIFY).
+    void add_identity(const std::string& table, const std::string& column, const identity_def& id, int line);
+    // ENABLE / DISABLE [VALIDATE | NOVALIDATE] CONSTRAINT: an enabled foreign key is checked
+    // against the rows there unless NOVALIDATE (ORA-02298).
+    void set_constraint_status(const std::string& table, const std::string& name, bool enable, bool validate, int line);
+    void drop_table(const std::string& table, bool cascade_constraints, int line);
+    void drop_view(const std::string& view, int line);
+    // DROP USER; the schema owner's CASCADE empties the store of every object.
+    void drop_user(const std::string& name, bool cascade, int line);
+    void comment(const std::string& table, const std::optional<std::string>& column, const std::string& text, int line);
 
 private:
     std::string create_sqlite_index(const std::string& sqlite_table, const std::vector<std::string>& sqlite_columns,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ocilite/ora_types.h"
+#include "ocilite/sequences.h"
 #include "ocilite/sql_parser.h"
 
 namespace ocilite {
@@ -22,11 +23,21 @@ struct constraint_def {
     int line = 0;
 };
 
+// GENERATED ALWAYS | BY DEFAULT [ON NULL] AS IDENTITY [(options)]
+struct identity_def {
+    bool always = true;
+    bool on_null = false;
+    sequence_options options;
+    bool start_with_limit = false;  // START WITH LIMIT VALUE (ALTER TABLE ... MODIFY)
+    std::string options_text;       // as written, for USER_TAB_IDENTITY_COLS
+};
+
 struct column_def {
     std::string name;
     ora_column_type type;
     std::optional<std::string> default_text;  // as written
     bool not_null = false;
+    std::optional<identity_def> identity;
     int line = 0;
 };
 
@@ -34,6 +45,7 @@ struct table_def {
     std::string name;
     std::vector<column_def> columns;
     std::vector<constraint_def> constraints;  // inline ones too, in the order written
+    bool index_organized = false;             // ORGANIZATION INDEX
 };
 
 struct index_def {
@@ -65,6 +77,16 @@ index_def parse_create_index(sql_parser& p, bool unique, const name_context& nam
 view_def parse_create_view(sql_parser& p, std::string_view source, bool or_replace, const name_context& names);
 // An out-of-line constraint at the parser's position ([CONSTRAINT n] PRIMARY KEY (...) | ...).
 constraint_def parse_table_constraint(sql_parser& p, std::string_view source, const name_context& names);
+// True when the parser is at an out-of-line constraint.
+bool at_table_constraint(const sql_parser& p);
+// GENERATED ... AS IDENTITY [(...)] at the parser's position (after GENERATED).
+identity_def parse_identity(sql_parser& p, std::string_view source);
+// A column definition (ALTER TABLE ... ADD); inline constraints go to `constraints`.
+column_def parse_column_definition(sql_parser& p, std::string_view source, std::vector<constraint_def>& constraints,
+                                   const name_context& names);
+// Physical attributes of tables and indexes, accepted and ignored; sets *index_organized for
+// ORGANIZATION INDEX when given.
+void skip_storage_clauses(sql_parser& p, bool* index_organized = nullptr);
 // [schema.]name; the schema must be a user of the store.
 std::string parse_object_name(sql_parser& p, const name_context& names);
 

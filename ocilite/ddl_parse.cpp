@@ -17,38 +17,14 @@ std::vector<std::string> column_list(sql_parser& p) {
     std::vector<std::string> cols;
     p.expect_symbol("(");
     do {
+        if (p.peek(1).is_symbol("(") || (!p.peek_identifier() && !p.peek().is_symbol(")")))
+            raise_unsupported("indexes on expressions", p.peek().line);
         cols.push_back(p.identifier());
         // Index columns may carry a direction; the store keeps the column only.
         if (!p.accept_word("ASC")) p.accept_word("DESC");
     } while (p.accept_symbol(","));
     p.expect_symbol(")");
     return cols;
-}
-
-// Skips physical attributes Oracle scripts carry and ocilite has no use for.
-void skip_storage_clauses(sql_parser& p) {
-    while (!p.at_end()) {
-        if (p.accept_word("TABLESPACE")) {
-            p.identifier();
-        } else if (p.accept_word("LOGGING") || p.accept_word("NOLOGGING") || p.accept_word("NOCOMPRESS") ||
-                   p.accept_word("COMPRESS") || p.accept_word("NOPARALLEL") || p.accept_word("ENABLE") ||
-                   p.accept_word("NOCACHE") || p.accept_word("CACHE") || p.accept_word("MONITORING")) {
-        } else if (p.peek().is_word("PCTFREE") || p.peek().is_word("INITRANS") || p.peek().is_word("PCTUSED") ||
-                   p.peek().is_word("MAXTRANS")) {
-            p.next();
-            p.integer();
-        } else if (p.accept_word("STORAGE")) {
-            p.expect_symbol("(");
-            int depth = 1;
-            while (depth > 0 && !p.at_end()) {
-                if (p.peek().is_symbol("(")) ++depth;
-                if (p.peek().is_symbol(")")) --depth;
-                p.next();
-            }
-        } else {
-            return;
-        }
-    }
 }
 
 void references_clause(sql_parser& p, constraint_def& c, const name_context& names) {
@@ -89,12 +65,19 @@ void check_clause(sql_parser& p, std::string_view source, constraint_def& c) {
     p.expect_symbol(")");
 }
 
-column_def column_definition(sql_parser& p, std::string_view source, table_def& table, const name_context& names) {
+column_def column_definition(sql_parser& p, std::string_view source, std::vector<constraint_def>& constraints,
+                             const name_context& names) {
     column_def col;
     col.line = p.peek().line;
     col.name = p.identifier();
     col.type = parse_column_type(p);
     while (!p.at_end() && !p.peek().is_symbol(",") && !p.peek().is_symbol(")")) {
+        if (p.accept_word("GENERATED")) {
+            col.identity = parse_identity(p, source);
+            col.not_null = true;
+            continue;
+        }
+        if (p.accept_word("SORT") || p.accept_word("VISIBLE") || p.accept_word("INVISIBLE")) continue;
         if (p.accept_word("DEFAULT")) {
             size_t first = p.position();
             p.expression();
@@ -128,12 +111,180 @@ column_def column_definition(sql_parser& p, std::string_view source, table_def& 
         }
         constraint_state(p);
         c.columns.push_back(col.name);
-        table.constraints.push_back(std::move(c));
+        constraints.push_back(std::move(c));
     }
     return col;
 }
 
+bool word_in(const token& t, std::initializer_list<std::string_view> words) {
+    for (auto w : words)
+        if (t.is_word(w)) return true;
+    return false;
+}
+
+void skip_group(sql_parser& p) {
+    p.expect_symbol("(");
+    int depth = 1;
+    while (depth > 0 && p.peek().kind != token_kind::end) {
+        if (p.peek().is_symbol("(")) ++depth;
+        if (p.peek().is_symbol(")")) --depth;
+        p.next();
+    }
+}
+
 }  // namespace
+
+// Physical attributes Oracle scripts carry and a one-file store has no use for: tablespaces,
+// storage, compression, logging, parallelism, LOB storage, partitioning (the rows of every
+// partition go to the one table).
+void skip_storage_clauses(sql_parser& p, bool* index_organized) {
+    while (!p.at_end()) {
+        const token& t = p.peek();
+        if (p.accept_word("TABLESPACE")) {
+            p.identifier();
+        } else if (t.is_word("ORGANIZATION")) {
+            p.next();
+            if (p.accept_word("INDEX")) {
+                if (index_organized) *index_organized = true;
+            } else if (!p.accept_word("HEAP")) {
+                raise_unsupported("external tables", t.line);
+            }
+        } else if (t.is_word("PARTITION") || t.is_word("SUBPARTITION")) {
+            // Partitioning decides where rows live, never which rows: everything after it is skipped.
+            while (!p.at_end()) p.next();
+        } else if (word_in(t, {"STORAGE", "RESULT_CACHE", "PARAMETERS"}) && p.peek(1).is_symbol("(")) {
+            p.next();
+            skip_group(p);
+        } else if (word_in(t,
+                           {"PCTFREE", "INITRANS", "PCTUSED", "MAXTRANS", "PCTTHRESHOLD", "FREELISTS", "FREELIST"})) {
+            p.next();
+            p.accept_word("GROUPS");
+            p.integer();
+        } else if (word_in(t, {"PARALLEL", "COMPRESS"})) {
+            p.next();
+            if (p.peek().kind == token_kind::number) p.next();
+        } else if (t.is_word("INCLUDING")) {
+            p.next();
+            p.identifier();
+        } else if (t.is_word("LOB")) {
+            // LOB (col, ...) STORE AS [SECUREFILE | BASICFILE] [segment] [(parameters)]
+            p.next();
+            skip_group(p);
+            p.expect_word("STORE");
+            p.expect_word("AS");
+            while (p.accept_word("SECUREFILE") || p.accept_word("BASICFILE")) {
+            }
+            if (p.peek_identifier() && !word_in(p.peek(), {"TABLESPACE", "PARTITION", "LOB"})) p.next();
+            if (p.peek().is_symbol("(")) skip_group(p);
+        } else if (word_in(t, {"LOGGING",
+                               "NOLOGGING",
+                               "NOCOMPRESS",
+                               "NOPARALLEL",
+                               "ENABLE",
+                               "DISABLE",
+                               "NOCACHE",
+                               "CACHE",
+                               "MONITORING",
+                               "NOMONITORING",
+                               "ROW",
+                               "MOVEMENT",
+                               "STORE",
+                               "COLUMN",
+                               "FOR",
+                               "OLTP",
+                               "BASIC",
+                               "ADVANCED",
+                               "QUERY",
+                               "ARCHIVE",
+                               "LOW",
+                               "HIGH",
+                               "SEGMENT",
+                               "CREATION",
+                               "IMMEDIATE",
+                               "DEFERRED",
+                               "OVERFLOW",
+                               "MAPPING",
+                               "TABLE",
+                               "INMEMORY",
+                               "NOINMEMORY",
+                               "FLASHBACK",
+                               "NOROWDEPENDENCIES",
+                               "ROWDEPENDENCIES",
+                               "COMPUTE",
+                               "STATISTICS",
+                               "ONLINE",
+                               "NOSORT",
+                               "REVERSE",
+                               "VISIBLE",
+                               "INVISIBLE",
+                               "LOCAL",
+                               "GLOBAL",
+                               "SHARING",
+                               "METADATA",
+                               "DATA",
+                               "NONE",
+                               "NO",
+                               "DUPLICATE",
+                               "USABLE",
+                               "UNUSABLE"})) {
+            p.next();
+        } else {
+            return;
+        }
+    }
+}
+
+bool at_table_constraint(const sql_parser& p) {
+    const token& k = p.peek();
+    return k.is_word("CONSTRAINT") || k.is_word("PRIMARY") || k.is_word("UNIQUE") || k.is_word("FOREIGN") ||
+           k.is_word("CHECK");
+}
+
+identity_def parse_identity(sql_parser& p, std::string_view source) {
+    identity_def id;
+    if (p.accept_word("ALWAYS")) {
+        id.always = true;
+    } else {
+        p.expect_word("BY");
+        p.expect_word("DEFAULT");
+        id.always = false;
+        if (p.accept_word("ON")) {
+            p.expect_word("NULL");
+            id.on_null = true;
+        }
+    }
+    p.expect_word("AS");
+    if (!p.accept_word("IDENTITY")) raise_unsupported("virtual columns", p.peek().line);
+    if (p.accept_symbol("(")) {
+        size_t first = p.position();
+        std::vector<token> options;
+        while (!p.peek().is_symbol(")") && p.peek().kind != token_kind::end) {
+            // START WITH LIMIT VALUE only means something on ALTER TABLE ... MODIFY.
+            if (p.peek().is_word("START") && p.peek(1).is_word("WITH") && p.peek(2).is_word("LIMIT")) {
+                p.next();
+                p.next();
+                p.next();
+                p.expect_word("VALUE");
+                id.start_with_limit = true;
+                continue;
+            }
+            options.push_back(p.next());
+        }
+        id.options_text = source_text(p, source, first, p.position());
+        p.expect_symbol(")");
+        token end;
+        end.kind = token_kind::end;
+        options.push_back(end);
+        sql_parser op(options);
+        id.options = parse_sequence_options(op);
+    }
+    return id;
+}
+
+column_def parse_column_definition(sql_parser& p, std::string_view source, std::vector<constraint_def>& constraints,
+                                   const name_context& names) {
+    return column_definition(p, source, constraints, names);
+}
 
 std::string parse_object_name(sql_parser& p, const name_context& names) {
     int line = p.peek().line;
@@ -171,18 +322,18 @@ constraint_def parse_table_constraint(sql_parser& p, std::string_view source, co
 table_def parse_create_table(sql_parser& p, std::string_view source, const name_context& names) {
     table_def t;
     t.name = parse_object_name(p, names);
+    if (p.accept_word("OF")) raise_unsupported("object tables", p.peek().line);
+    if (p.peek().is_word("AS")) raise_unsupported("CREATE TABLE ... AS SELECT", p.peek().line);
     p.expect_symbol("(");
     do {
-        const token& k = p.peek();
-        if (k.is_word("CONSTRAINT") || k.is_word("PRIMARY") || k.is_word("UNIQUE") || k.is_word("FOREIGN") ||
-            k.is_word("CHECK")) {
+        if (at_table_constraint(p)) {
             t.constraints.push_back(parse_table_constraint(p, source, names));
         } else {
-            t.columns.push_back(column_definition(p, source, t, names));
+            t.columns.push_back(column_definition(p, source, t.constraints, names));
         }
     } while (p.accept_symbol(","));
     p.expect_symbol(")");
-    skip_storage_clauses(p);
+    skip_storage_clauses(p, &t.index_organized);
     p.expect_end();
     if (t.columns.empty()) raise_ora(904, "\"\": invalid identifier", p.peek().line);
     if (t.columns.size() > 1000) raise_ora(1792, "maximum number of columns in a table or view is 1000", p.peek().line);

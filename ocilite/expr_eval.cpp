@@ -1,12 +1,15 @@
 #include "ocilite/expr_eval.h"
 
 #include <cmath>
+#include <ctime>
 #include <functional>
 #include <limits>
 #include <unordered_map>
 
 #include "compat/text/text.h"
 #include "ocilite/ora_errors.h"
+#include "ocilite/sequences.h"
+#include "ocilite/session_state.h"
 
 namespace ocilite {
 
@@ -460,6 +463,181 @@ ora_value f_ocilite_time(const std::vector<ora_value>& a, const eval_context&) {
     return ora_value::from_date(d, false);
 }
 
+ora_value f_decode(const std::vector<ora_value>& a, const eval_context&) {
+    // DECODE(x, s1, r1, ..., [default]): NULL matches NULL here, unlike '='.
+    size_t i = 1;
+    for (; i + 1 < a.size(); i += 2) {
+        bool hit = a[0].is_null() ? a[i].is_null() : (!a[i].is_null() && compare(a[0], a[i]) == 0);
+        if (hit) return a[i + 1];
+    }
+    return i < a.size() ? a[i] : ora_value{};
+}
+
+ora_value f_nvl2(const std::vector<ora_value>& a, const eval_context&) { return a[0].is_null() ? a[2] : a[1]; }
+
+ora_value extreme(const std::vector<ora_value>& a, bool greatest) {
+    for (const auto& v : a)
+        if (v.is_null()) return {};
+    ora_value best = a[0];
+    for (size_t i = 1; i < a.size(); ++i) {
+        int c = compare(a[i], best);
+        if (greatest ? c > 0 : c < 0) best = a[i];
+    }
+    return best;
+}
+ora_value f_greatest(const std::vector<ora_value>& a, const eval_context&) { return extreme(a, true); }
+ora_value f_least(const std::vector<ora_value>& a, const eval_context&) { return extreme(a, false); }
+
+ora_value f_instr(const std::vector<ora_value>& a, const eval_context&) {
+    for (const auto& v : a)
+        if (v.is_null()) return {};
+    std::u16string s = compat::utf8_to_utf16(value_to_text(a[0]));
+    std::u16string sub = compat::utf8_to_utf16(value_to_text(a[1]));
+    int64_t pos = a.size() > 2 ? to_int(a[2]) : 1;
+    int64_t occurrence = a.size() > 3 ? to_int(a[3]) : 1;
+    if (pos == 0 || occurrence <= 0) {
+        if (occurrence <= 0) raise_ora(1428, "argument '" + std::to_string(occurrence) + "' is out of range");
+        return ora_value::from_int(0);
+    }
+    int64_t len = static_cast<int64_t>(s.size());
+    if (pos > 0) {
+        size_t at = static_cast<size_t>(pos - 1);
+        while (at <= s.size()) {
+            size_t f = s.find(sub, at);
+            if (f == std::u16string::npos) break;
+            if (--occurrence == 0) return ora_value::from_int(static_cast<int64_t>(f) + 1);
+            at = f + 1;
+        }
+        return ora_value::from_int(0);
+    }
+    // A negative position counts from the end and searches backwards.
+    int64_t at = len + pos;
+    while (at >= 0) {
+        size_t f = s.rfind(sub, static_cast<size_t>(at));
+        if (f == std::u16string::npos) break;
+        if (--occurrence == 0) return ora_value::from_int(static_cast<int64_t>(f) + 1);
+        at = static_cast<int64_t>(f) - 1;
+    }
+    return ora_value::from_int(0);
+}
+
+ora_value f_replace(const std::vector<ora_value>& a, const eval_context&) {
+    if (a[0].is_null()) return {};
+    std::string s = value_to_text(a[0]);
+    std::string from = a.size() > 1 ? text_arg(a[1]) : std::string();
+    std::string to = a.size() > 2 ? text_arg(a[2]) : std::string();
+    if (from.empty()) return a[0];
+    std::string out;
+    size_t at = 0;
+    while (true) {
+        size_t f = s.find(from, at);
+        if (f == std::string::npos) break;
+        out.append(s, at, f - at);
+        out += to;
+        at = f + from.size();
+    }
+    out.append(s, at, std::string::npos);
+    return ora_value::from_text(out);
+}
+
+ora_value f_initcap(const std::vector<ora_value>& a, const eval_context&) {
+    if (a[0].is_null()) return {};
+    std::u16string w = compat::to_lower(compat::utf8_to_utf16(value_to_text(a[0])));
+    bool start = true;
+    for (auto& c : w) {
+        bool alnum = (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c >= 0x80;
+        if (start && c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+        start = !alnum;
+    }
+    return ora_value::from_text(compat::utf16_to_utf8(w));
+}
+
+// UNISTR('abc\00e9'): \XXXX is a UTF-16 code unit, \\ a backslash.
+ora_value f_unistr(const std::vector<ora_value>& a, const eval_context&) {
+    if (a[0].is_null()) return {};
+    std::u16string in = compat::utf8_to_utf16(value_to_text(a[0])), out;
+    auto hex = [](char16_t c) -> int {
+        if (c >= u'0' && c <= u'9') return c - u'0';
+        if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+        if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+        return -1;
+    };
+    for (size_t i = 0; i < in.size(); ++i) {
+        if (in[i] != u'\\') {
+            out += in[i];
+            continue;
+        }
+        if (i + 1 < in.size() && in[i + 1] == u'\\') {
+            out += u'\\';
+            ++i;
+            continue;
+        }
+        int v = 0;
+        for (size_t k = 1; k <= 4; ++k) {
+            int d = i + k < in.size() ? hex(in[i + k]) : -1;
+            if (d < 0) raise_ora(30186, "'\\' must be followed by four hexadecimal characters or another '\\'");
+            v = v * 16 + d;
+        }
+        out += static_cast<char16_t>(v);
+        i += 4;
+    }
+    ora_value r = ora_value::from_text(compat::utf16_to_utf8(out));
+    r.national = true;
+    return r;
+}
+
+ora_value f_to_yminterval(const std::vector<ora_value>& a, const eval_context&) {
+    if (a[0].is_null()) return {};
+    ora_value r;
+    r.k = kind::interval;
+    r.iv = parse_interval(value_to_text(a[0]), "YEAR(9) TO MONTH");
+    return r;
+}
+
+ora_value f_to_dsinterval(const std::vector<ora_value>& a, const eval_context&) {
+    if (a[0].is_null()) return {};
+    ora_value r;
+    r.k = kind::interval;
+    r.iv = parse_interval(value_to_text(a[0]), "DAY(9) TO SECOND(9)");
+    return r;
+}
+
+ora_value f_cast_to_raw(const std::vector<ora_value>& a, const eval_context&) {
+    if (a[0].is_null()) return {};
+    ora_value r;
+    r.k = kind::raw;
+    r.bytes = a[0].k == kind::raw ? a[0].bytes : value_to_text(a[0]);
+    return r;
+}
+
+ora_value f_cast_to_varchar2(const std::vector<ora_value>& a, const eval_context&) {
+    if (a[0].is_null()) return {};
+    return ora_value::from_text(a[0].k == kind::raw ? a[0].bytes : value_to_text(a[0]));
+}
+
+ora_value f_sign(const std::vector<ora_value>& a, const eval_context&) {
+    if (a[0].is_null()) return {};
+    double d = to_double(a[0]);
+    return ora_value::from_int(d > 0 ? 1 : d < 0 ? -1 : 0);
+}
+
+ora_value f_sys_guid(const std::vector<ora_value>&, const eval_context&) {
+    static uint64_t counter = 0;
+    ora_value r;
+    r.k = kind::raw;
+    r.bytes = random_bytes(16, static_cast<int64_t>(++counter) ^ static_cast<int64_t>(std::time(nullptr)));
+    return r;
+}
+
+ora_value f_last_day(const std::vector<ora_value>& a, const eval_context&) {
+    if (a[0].is_null()) return {};
+    if (!is_datetime(a[0])) inconsistent("DATE", kind_name(a[0]));
+    ora_datetime d = a[0].dt;
+    static constexpr int dim[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    d.day = dim[d.month - 1] + (d.month == 2 && ((d.year % 4 == 0 && d.year % 100 != 0) || d.year % 400 == 0));
+    return ora_value::from_date(d, false);
+}
+
 struct fn_info {
     fn impl;
     int min_args, max_args;
@@ -510,6 +688,21 @@ const std::unordered_map<std::string, fn_info>& functions() {
         {"TO_BINARY_FLOAT", {f_binary_double, 1, 1}},
         {"SYSDATE", {f_sysdate, 0, 0}},
         {"SYSTIMESTAMP", {f_systimestamp, 0, 0}},
+        {"DECODE", {f_decode, 3, 255}},
+        {"NVL2", {f_nvl2, 3, 3}},
+        {"GREATEST", {f_greatest, 1, 255}},
+        {"LEAST", {f_least, 1, 255}},
+        {"INSTR", {f_instr, 2, 4}},
+        {"REPLACE", {f_replace, 2, 3}},
+        {"INITCAP", {f_initcap, 1, 1}},
+        {"UNISTR", {f_unistr, 1, 1}},
+        {"TO_YMINTERVAL", {f_to_yminterval, 1, 1}},
+        {"TO_DSINTERVAL", {f_to_dsinterval, 1, 1}},
+        {"UTL_RAW.CAST_TO_RAW", {f_cast_to_raw, 1, 1}},
+        {"UTL_RAW.CAST_TO_VARCHAR2", {f_cast_to_varchar2, 1, 1}},
+        {"SIGN", {f_sign, 1, 1}},
+        {"SYS_GUID", {f_sys_guid, 0, 0}},
+        {"LAST_DAY", {f_last_day, 1, 1}},
     };
     return table;
 }
@@ -518,6 +711,9 @@ const std::unordered_map<std::string, fn_info>& functions() {
 
 enum class op {
     constant,
+    variable,
+    seq_next,
+    seq_curr,
     level,
     sysdate,
     systimestamp,
@@ -546,6 +742,8 @@ struct compiled_expr::node {
     bool negated = false, has_operand = false, has_else = false;
     ora_value constant;
     fn impl = nullptr;
+    std::string name;                    // variable key or sequence name
+    const value_scope* scope = nullptr;  // variable
     std::vector<node> kids;
 };
 
@@ -560,11 +758,20 @@ node constant(ora_value v) {
     return n;
 }
 
-node compile_node(const expr& e) {
+node compile_node(const expr& e, const value_scope* scope) {
     node n;
     auto kids = [&]() {
-        for (const auto& a : e.args) n.kids.push_back(compile_node(*a));
+        for (const auto& a : e.args) n.kids.push_back(compile_node(*a, scope));
     };
+    if (scope && (e.kind == expr_kind::name || e.kind == expr_kind::bind)) {
+        std::string key = scope_key(e);
+        if (scope->has(key)) {
+            n.o = op::variable;
+            n.name = key;
+            n.scope = scope;
+            return n;
+        }
+    }
     switch (e.kind) {
         case expr_kind::number: {
             auto v = ora_number::parse(e.text);
@@ -600,7 +807,10 @@ node compile_node(const expr& e) {
                 n.o = op::systimestamp;
             else if (e.parts.size() == 1 && w == "USER")
                 n.o = op::user;
-            else
+            else if (e.parts.size() >= 2 && (w == "NEXTVAL" || w == "CURRVAL")) {
+                n.o = w == "NEXTVAL" ? op::seq_next : op::seq_curr;
+                n.name = e.parts[e.parts.size() - 2];
+            } else
                 raise_ora(984, "column not allowed here", e.line);
             return n;
         }
@@ -706,6 +916,15 @@ ora_value eval_node(const node& n, const eval_context& c) {
     switch (n.o) {
         case op::constant:
             return n.constant;
+        case op::variable:
+            return n.scope->get(n.name);
+        case op::seq_next:
+        case op::seq_curr: {
+            if (!c.db || !c.session) raise_ora(2287, "sequence number not allowed here");
+            int64_t v = n.o == op::seq_next ? sequence_next(c.db, n.name, *c.session)
+                                            : sequence_current(c.db, n.name, *c.session);
+            return ora_value::from_int(v);
+        }
         case op::level:
             return ora_value::from_int(c.level);
         case op::sysdate:
@@ -840,10 +1059,21 @@ compiled_expr::compiled_expr(compiled_expr&&) noexcept = default;
 compiled_expr& compiled_expr::operator=(compiled_expr&&) noexcept = default;
 compiled_expr::~compiled_expr() = default;
 
-compiled_expr compiled_expr::compile(const expr& e) {
+compiled_expr compiled_expr::compile(const expr& e, const value_scope* scope) {
     compiled_expr c;
-    c.root_ = std::make_unique<node>(compile_node(e));
+    c.root_ = std::make_unique<node>(compile_node(e, scope));
     return c;
+}
+
+std::string scope_key(const expr& e) {
+    std::string key;
+    if (e.kind == expr_kind::bind) {
+        key = ":" + compat::to_upper_utf8(e.text);
+        for (const auto& p : e.parts) key += "." + p;
+    } else if (e.kind == expr_kind::name) {
+        for (const auto& p : e.parts) key += (key.empty() ? "" : ".") + p;
+    }
+    return key;
 }
 
 ora_value compiled_expr::eval(const eval_context& ctx) const { return eval_node(*root_, ctx); }

@@ -3,6 +3,8 @@
 // evaluated per generated row.
 #pragma once
 
+#include <sqlite3.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,18 +14,35 @@
 
 namespace ocilite {
 
+struct session_state;
+
 struct eval_context {
     int64_t level = 1;     // LEVEL and ROWNUM
     ora_datetime sysdate;  // fixed for one statement, as in Oracle
     ora_datetime systimestamp;
     std::string user;
+    sqlite3* db = nullptr;             // for seq.NEXTVAL / seq.CURRVAL; none: ORA-00984
+    session_state* session = nullptr;  // CURRVAL is per session
 };
+
+// Names an expression may read besides literals: PL/SQL variables ("V_COUNT") and a trigger's
+// row (":NEW.ID", also "NEW.ID" in a WHEN condition). Keys are as resolved (upper case unless
+// quoted).
+class value_scope {
+public:
+    virtual ~value_scope() = default;
+    virtual bool has(const std::string& key) const = 0;
+    virtual ora_value get(const std::string& key) const = 0;
+};
+
+// The scope key of a name or bind expression (empty for other kinds).
+std::string scope_key(const expr& e);
 
 class compiled_expr {
 public:
     // Throws sql_error: ORA-00904 for an unknown function, ORA-00984 for a column name,
-    // ORA-00909 for a wrong argument count.
-    static compiled_expr compile(const expr& e);
+    // ORA-00909 for a wrong argument count. Names the scope has read from it at evaluation.
+    static compiled_expr compile(const expr& e, const value_scope* scope = nullptr);
     ora_value eval(const eval_context& ctx) const;
     bool uses_level() const;
 

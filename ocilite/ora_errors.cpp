@@ -23,5 +23,8 @@ void raise_not_ended(int line) { raise_ora(933, "SQL command not properly ended"
 void raise_missing_expression(int line) { raise_ora(936, "missing expression", line); }
 void raise_missing_paren(int line) { raise_ora(907, "missing right parenthesis", line); }
 void raise_invalid_number(int line) { raise_ora(1722, "invalid number", line); }
+void raise_unsupported(std::string_view what, int line) {
+    raise_ora(3001, "not supported by ocilite: " + std::string(what), line);
+}
 
 }  // namespace ocilite

@@ -12,6 +12,7 @@ namespace ocilite {
 // names that line, the client library ignores it.
 struct sql_error : ora_error {
     int line = 0;
+    std::string exception_name;  // a PL/SQL exception raised by name (RAISE e), for its handler
 };
 
 // "ORA-%05d: " followed by the text.
@@ -25,5 +26,7 @@ struct sql_error : ora_error {
 [[noreturn]] void raise_missing_expression(int line = 0);                         // ORA-00936
 [[noreturn]] void raise_missing_paren(int line = 0);                              // ORA-00907
 [[noreturn]] void raise_invalid_number(int line = 0);                             // ORA-01722
+// What the stand-in cannot do, said plainly: "ORA-03001: not supported by ocilite: <what>".
+[[noreturn]] void raise_unsupported(std::string_view what, int line = 0);
 
 }  // namespace ocilite

@@ -1,9 +1,26 @@
 #include "ocilite/row_insert.h"
 
 #include "ocilite/ora_errors.h"
+#include "ocilite/plsql.h"
+#include "ocilite/sequences.h"
+#include "ocilite/session_state.h"
 #include "ocilite/sql_parser.h"
+#include "ocilite/stored_code.h"
 
 namespace ocilite {
+
+struct row_inserter::identity {
+    size_t column;
+    std::string sequence;
+    bool on_null;
+};
+
+struct row_inserter::trigger {
+    table_trigger def;
+    std::string when_text;
+    std::vector<token> when_tokens;
+    plsql_program body;
+};
 
 struct row_inserter::foreign_key {
     std::string name;
@@ -11,8 +28,9 @@ struct row_inserter::foreign_key {
     std::unique_ptr<sqlite_stmt> probe;
 };
 
-row_inserter::row_inserter(sqlite3* db, stored_table table, const std::vector<std::string>& columns, int line)
-    : db_(db), table_(std::move(table)), owner_(schema_owner(db)), line_(line) {
+row_inserter::row_inserter(sqlite3* db, stored_table table, const std::vector<std::string>& columns, int line,
+                           block_host* host)
+    : db_(db), table_(std::move(table)), owner_(schema_owner(db)), line_(line), host_(host) {
     size_t n = table_.columns.size();
     listed_.assign(n, false);
     if (columns.empty()) {
@@ -49,7 +67,7 @@ row_inserter::row_inserter(sqlite3* db, stored_table table, const std::vector<st
     // Foreign keys of this table, each with a prepared probe of its parent key.
     sqlite_stmt fks(db_,
                     "SELECT a.CONSTRAINT_NAME, a.R_CONSTRAINT_NAME FROM USER_CONSTRAINTS a "
-                    "WHERE a.TABLE_NAME=? AND a.CONSTRAINT_TYPE='R'");
+                    "WHERE a.TABLE_NAME=? AND a.CONSTRAINT_TYPE='R' AND a.STATUS='ENABLED'");
     fks.bind(1, table_.name);
     while (fks.step()) {
         auto fk = std::make_unique<foreign_key>();
@@ -80,6 +98,65 @@ row_inserter::row_inserter(sqlite3* db, stored_table table, const std::vector<st
         fk->probe =
             std::make_unique<sqlite_stmt>(db_, "SELECT 1 FROM " + parent_sqlite + " WHERE " + where + " LIMIT 1");
         foreign_keys_.push_back(std::move(fk));
+    }
+
+    sqlite_stmt ids(db_, "SELECT column_name, sequence_name, always, on_null FROM ocilite_identity WHERE table_name=?");
+    ids.bind(1, table_.name);
+    while (ids.step()) {
+        for (size_t i = 0; i < n; ++i) {
+            if (table_.columns[i].name != ids.text(0)) continue;
+            if (ids.integer(2) && !columns.empty() && listed_[i])
+                raise_ora(32795, "cannot insert into a generated always identity column", line);
+            if (ids.integer(2) && columns.empty())
+                raise_ora(32795, "cannot insert into a generated always identity column", line);
+            identities_.push_back(std::make_unique<identity>(identity{i, ids.text(1), ids.integer(3) != 0}));
+        }
+    }
+    for (auto& t : insert_triggers(db_, table_.name)) {
+        auto tr = std::make_unique<trigger>();
+        if (!t.row_level) raise_unsupported("statement-level trigger " + t.name, line);
+        if (!host_) raise_unsupported("trigger " + t.name + " outside a statement run", line);
+        std::vector<token> body = tokenize(t.body);
+        try {
+            tr->body = plsql_program::parse(body, 0, body.size() - 1, t.body);
+        } catch (const sql_error& e) {
+            raise_unsupported("trigger " + t.name + " (" + e.message + ")", line);
+        }
+        tr->when_text = t.when;
+        tr->def = std::move(t);
+        if (!tr->when_text.empty()) tr->when_tokens = tokenize(tr->when_text);
+        triggers_.push_back(std::move(tr));
+    }
+}
+
+void row_inserter::fire(bool before, std::vector<ora_value>& row) {
+    for (const auto& t : triggers_) {
+        if (t->def.before != before) continue;
+        plsql_scope scope;
+        if (!t->when_tokens.empty()) {
+            plsql_scope when;
+            for (size_t i = 0; i < row.size(); ++i) {
+                when.declare("NEW." + table_.columns[i].name, row[i]);
+                when.declare("OLD." + table_.columns[i].name, {});
+            }
+            sql_parser p(t->when_tokens);
+            ora_value v = compiled_expr::compile(*p.expression(), &when).eval(host_->context());
+            if (v.is_null() || v.integer == 0) continue;
+        }
+        for (size_t i = 0; i < row.size(); ++i) {
+            scope.declare(":NEW." + table_.columns[i].name, row[i]);
+            scope.declare(":OLD." + table_.columns[i].name, {});
+        }
+        try {
+            t->body.run(*host_, scope);
+        } catch (sql_error& e) {
+            if (e.code != 3001 && e.message.find("ORA-04088") == std::string::npos)
+                e.message += "\nORA-04088: error during execution of trigger '" + owner_ + "." + t->def.name + "'";
+            e.line = line_;
+            throw;
+        }
+        if (before)
+            for (size_t i = 0; i < row.size(); ++i) row[i] = scope.get(":NEW." + table_.columns[i].name);
     }
 }
 
@@ -143,14 +220,28 @@ void row_inserter::insert(const std::vector<ora_value>& values, const eval_conte
                   values.size() < targets_.size() ? "not enough values" : "too many values", line_);
     }
     size_t n = table_.columns.size();
-    for (size_t i = 0; i < n; ++i) {
-        if (listed_[i]) continue;
-        ora_value v = defaults_[i] ? defaults_[i]->eval(ctx) : ora_value{};
-        row_[i] = convert_for_column(v, table_.columns[i], owner_, table_.name);
-    }
-    for (size_t k = 0; k < values.size(); ++k) {
-        size_t i = targets_[k];
-        row_[i] = convert_for_column(values[k], table_.columns[i], owner_, table_.name);
+    if (identities_.empty() && triggers_.empty()) {
+        for (size_t i = 0; i < n; ++i) {
+            if (listed_[i]) continue;
+            ora_value v = defaults_[i] ? defaults_[i]->eval(ctx) : ora_value{};
+            row_[i] = convert_for_column(v, table_.columns[i], owner_, table_.name);
+        }
+        for (size_t k = 0; k < values.size(); ++k) {
+            size_t i = targets_[k];
+            row_[i] = convert_for_column(values[k], table_.columns[i], owner_, table_.name);
+        }
+    } else {
+        // Identity values and BEFORE triggers see (and may change) the row before it is converted.
+        staged_.assign(n, ora_value{});
+        for (size_t i = 0; i < n; ++i)
+            if (!listed_[i] && defaults_[i]) staged_[i] = defaults_[i]->eval(ctx);
+        for (size_t k = 0; k < values.size(); ++k) staged_[targets_[k]] = values[k];
+        session_state* session = ctx.session ? ctx.session : &fallback_session_;
+        for (const auto& id : identities_)
+            if (!listed_[id->column] || (id->on_null && staged_[id->column].is_null()))
+                staged_[id->column] = ora_value::from_int(sequence_next(db_, id->sequence, *session));
+        fire(true, staged_);
+        for (size_t i = 0; i < n; ++i) row_[i] = convert_for_column(staged_[i], table_.columns[i], owner_, table_.name);
     }
     sqlite3_stmt* st = insert_->get();
     sqlite3_reset(st);
@@ -177,6 +268,7 @@ void row_inserter::insert(const std::vector<ora_value>& values, const eval_conte
             raise_ora(2291, "integrity constraint (" + owner_ + "." + fk->name + ") violated - parent key not found",
                       line_);
     }
+    if (!triggers_.empty()) fire(false, staged_);
 }
 
 }  // namespace ocilite

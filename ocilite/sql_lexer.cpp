@@ -150,7 +150,7 @@ private:
     }
 
     std::string read_symbol() {
-        static const char* const two[] = {"||", "<=", ">=", "<>", "!=", "^=", "=>"};
+        static const char* const two[] = {"||", "<=", ">=", "<>", "!=", "^=", "=>", ":="};
         for (const char* op : two) {
             if (s_.substr(pos_, 2) == op) {
                 pos_ += 2;

@@ -18,7 +18,7 @@ enum class token_kind {
     nstring,            // N'text'
     number,             // 12, .5, 1e10, 1.5E-3 (text as written)
     bind,               // :name or :1 (text without the colon)
-    symbol,             // ( ) , . ; + - * / || = <> != ^= < <= > >= etc.
+    symbol,             // ( ) , . ; + - * / || = <> != ^= < <= > >= := etc.
     script_end,         // a line holding only '/': ends a statement in a script
     end,                // end of input
 };

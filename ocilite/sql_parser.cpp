@@ -143,6 +143,16 @@ expr_ptr sql_parser::comparison() {
     if (accept_word("IS")) {
         auto e = std::make_unique<expr>(expr_kind::is_null);
         e->negated = accept_word("NOT");
+        if (accept_word("JSON")) {
+            // A JSON check (CHECK (doc IS JSON [STRICT])): kept as written, never evaluated here.
+            e->kind = expr_kind::function;
+            e->text = e->negated ? "IS NOT JSON" : "IS JSON";
+            while (accept_word("STRICT") || accept_word("LAX") || accept_word("FORMAT") || accept_word("WITH") ||
+                   accept_word("WITHOUT") || accept_word("UNIQUE") || accept_word("KEYS")) {
+            }
+            e->args.push_back(std::move(l));
+            return finish(std::move(e), first);
+        }
         expect_word("NULL");
         e->args.push_back(std::move(l));
         return finish(std::move(e), first);
@@ -257,6 +267,12 @@ expr_ptr sql_parser::primary() {
         case token_kind::bind: {
             auto e = std::make_unique<expr>(expr_kind::bind);
             e->text = next().text;
+            // A record field, as a trigger's :new.col.
+            while (peek().is_symbol(".") &&
+                   (peek(1).kind == token_kind::identifier || peek(1).kind == token_kind::quoted_identifier)) {
+                next();
+                e->parts.push_back(identifier());
+            }
             return finish(std::move(e), first);
         }
         case token_kind::symbol:
@@ -346,6 +362,13 @@ expr_ptr sql_parser::primary() {
         }
         e->parts.push_back(identifier());
         if (e->parts.size() > 3) raise_invalid_identifier(e->parts.back(), t.line);
+    }
+    if (e->kind == expr_kind::name && e->parts.size() > 1 && peek().is_symbol("(")) {
+        // A packaged function, as UTL_RAW.CAST_TO_RAW(...).
+        std::string name;
+        for (const auto& part : e->parts) name += (name.empty() ? "" : ".") + part;
+        next();
+        return function_call(std::move(name), first);
     }
     return finish(std::move(e), first);
 }

@@ -403,6 +403,9 @@ private:
         sqlite_stmt st(db_, "SELECT TEXT FROM ALL_VIEWS WHERE VIEW_NAME=?");
         st.bind(1, name);
         if (!st.step()) return std::nullopt;
+        sqlite_stmt unrunnable(db_, "SELECT reason FROM ocilite_unrunnable_views WHERE view_name=?");
+        unrunnable.bind(1, name);
+        if (unrunnable.step()) raise_unsupported("the query of view " + name + " (" + unrunnable.text(0) + ")");
         std::pair<std::string, std::vector<std::string>> out;
         out.first = st.text(0);
         sqlite_stmt cols(db_, "SELECT column_name FROM ocilite_columns WHERE table_name=? ORDER BY column_id");

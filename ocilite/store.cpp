@@ -126,6 +126,13 @@ std::string sqlite_quote_name(std::string_view name) {
 
 namespace {
 std::string sqlite_type(const ora_column_type& t) { return t.kind == ora_kind::number ? "INTEGER" : "TEXT"; }
+
+// Fixed rows of a catalog view, written when the view is still empty.
+void fill_once(sqlite3* db, const std::string& view, const std::string& insert) {
+    sqlite_stmt count(db, "SELECT COUNT(*) FROM " + sqlite_quote_name(view));
+    count.step();
+    if (count.integer(0) == 0) sqlite_stmt(db, insert).step();
+}
 }  // namespace
 
 void create_store_schema(sqlite3* db) {
@@ -134,7 +141,14 @@ void create_store_schema(sqlite3* db) {
         "CREATE TABLE IF NOT EXISTS ocilite_users(username TEXT PRIMARY KEY, password TEXT);"
         "CREATE TABLE IF NOT EXISTS ocilite_tables(table_name TEXT PRIMARY KEY, sqlite_name TEXT NOT NULL UNIQUE);"
         "CREATE TABLE IF NOT EXISTS ocilite_columns(table_name TEXT NOT NULL, column_name TEXT NOT NULL,"
-        " sqlite_name TEXT NOT NULL, column_id INTEGER NOT NULL, PRIMARY KEY(table_name, column_name));";
+        " sqlite_name TEXT NOT NULL, column_id INTEGER NOT NULL, PRIMARY KEY(table_name, column_name));"
+        "CREATE TABLE IF NOT EXISTS ocilite_identity(table_name TEXT NOT NULL, column_name TEXT NOT NULL,"
+        " sequence_name TEXT NOT NULL, always INTEGER NOT NULL, on_null INTEGER NOT NULL,"
+        " PRIMARY KEY(table_name, column_name));"
+        "CREATE TABLE IF NOT EXISTS ocilite_sequences(name TEXT PRIMARY KEY, next_value INTEGER NOT NULL,"
+        " increment INTEGER NOT NULL, min_value INTEGER NOT NULL, max_value INTEGER NOT NULL,"
+        " cycle INTEGER NOT NULL, exhausted INTEGER NOT NULL DEFAULT 0);"
+        "CREATE TABLE IF NOT EXISTS ocilite_unrunnable_views(view_name TEXT PRIMARY KEY, reason TEXT NOT NULL);";
     for (const auto& v : catalog_views()) {
         ddl += "CREATE TABLE IF NOT EXISTS " + sqlite_quote_name(v.name) + "(";
         for (size_t i = 0; i < v.columns.size(); ++i) {
@@ -159,6 +173,16 @@ void create_store_schema(sqlite3* db) {
             ins.step();
         }
     }
+    fill_once(db, "DBA_TABLESPACES",
+              "INSERT INTO DBA_TABLESPACES VALUES('SYSTEM','ONLINE','PERMANENT'),('SYSAUX','ONLINE','PERMANENT'),"
+              "('TEMP','ONLINE','TEMPORARY'),('USERS','ONLINE','PERMANENT')");
+    fill_once(db, "DATABASE_PROPERTIES",
+              "INSERT INTO DATABASE_PROPERTIES VALUES"
+              "('DEFAULT_PERMANENT_TABLESPACE','USERS','Name of default permanent tablespace'),"
+              "('DEFAULT_TEMP_TABLESPACE','TEMP','Name of default temporary tablespace'),"
+              "('NLS_LANGUAGE','AMERICAN','Language'),('NLS_TERRITORY','AMERICA','Territory'),"
+              "('NLS_CHARACTERSET','AL32UTF8','Character set'),"
+              "('NLS_NCHAR_CHARACTERSET','AL16UTF16','NCHAR Character set')");
     sqlite_stmt dual(db, "SELECT COUNT(*) FROM DUAL");
     dual.step();
     if (dual.integer(0) == 0) sqlite_stmt(db, "INSERT INTO DUAL(DUMMY) VALUES('X')").step();
@@ -233,7 +257,9 @@ std::string next_system_name(sqlite3* db) {
 bool object_name_used(sqlite3* db, const std::string& name) {
     sqlite_stmt st(db,
                    "SELECT 1 FROM ocilite_tables WHERE table_name=?1 UNION ALL "
-                   "SELECT 1 FROM ALL_VIEWS WHERE VIEW_NAME=?1");
+                   "SELECT 1 FROM ALL_VIEWS WHERE VIEW_NAME=?1 UNION ALL "
+                   "SELECT 1 FROM USER_OBJECTS WHERE OBJECT_NAME=?1 AND OBJECT_TYPE IN "
+                   "('SEQUENCE','PROCEDURE','FUNCTION','PACKAGE','TYPE','SYNONYM')");
     st.bind(1, name);
     return st.step();
 }

@@ -113,8 +113,8 @@ std::string schema_owner(sqlite3* db);
 bool is_user(sqlite3* db, const std::string& name);
 // A fresh system name SYS_C00nnnn for an unnamed constraint.
 std::string next_system_name(sqlite3* db);
-// True when a table, view, index or constraint already uses the name (Oracle's one namespace
-// for tables and views; constraints and indexes have their own, checked separately).
+// True when a table, view, sequence or stored program already uses the name (Oracle's one
+// namespace for them; constraints, indexes and triggers have their own, checked separately).
 bool object_name_used(sqlite3* db, const std::string& name);
 
 // Quotes a name for SQLite: "name" with " doubled.
