@@ -331,10 +331,14 @@ void catalog_writer::drop_user(const std::string& name, bool cascade, int line) 
     if (!is_user(db_, name)) raise_ora(1918, "user '" + name + "' does not exist", line);
     bool owner = schema_owner(db_) == name;
     if (owner) {
-        sqlite_stmt any(db_,
-                        "SELECT 1 FROM ocilite_tables UNION ALL SELECT 1 FROM ALL_VIEWS UNION ALL "
-                        "SELECT 1 FROM USER_OBJECTS LIMIT 1");
-        if (any.step() && !cascade) raise_ora(1922, "CASCADE must be specified to drop '" + name + "'", line);
+        bool has_objects = false;
+        {
+            sqlite_stmt any(db_,
+                            "SELECT 1 FROM ocilite_tables UNION ALL SELECT 1 FROM ALL_VIEWS UNION ALL "
+                            "SELECT 1 FROM USER_OBJECTS LIMIT 1");
+            has_objects = any.step();
+        }
+        if (has_objects && !cascade) raise_ora(1922, "CASCADE must be specified to drop '" + name + "'", line);
         std::vector<std::string> tables;
         {
             sqlite_stmt st(db_, "SELECT sqlite_name FROM ocilite_tables");

@@ -24,6 +24,7 @@ public:
     int statements_run() const { return statements_; }
     long long rows_inserted() const { return rows_; }
     session_state& session() { return session_; }
+    sqlite3* db() const { return db_; }
     const query_rows& last_query() const { return executor_.last_query(); }
 
 private:

@@ -285,9 +285,33 @@ private:
             const auto& t = p_.tokens();
             v.text = last > first ? std::string(source_.substr(t[first].begin, t[last - 1].end - t[first].begin))
                                   : std::string();
-            std::string reason = e.message.substr(e.message.find(": ") + 2);
-            writer_.create_unrunnable_view(v, reason, line);
+            writer_.create_unrunnable_view(v, missing_feature(first, last, e), line);
         }
+    }
+
+    // What in a view's query tokens[first, last) the stand-in lacks, named as users know it.
+    std::string missing_feature(size_t first, size_t last, const sql_error& e) const {
+        const auto& t = p_.tokens();
+        auto word = [&](size_t i, std::string_view w) { return i < last && t[i].is_word(w); };
+        auto sym = [&](size_t i, std::string_view w) { return i < last && t[i].is_symbol(w); };
+        for (size_t i = first; i < last; ++i) {
+            if (word(i, "LISTAGG")) return "LISTAGG";
+            if (word(i, "WITHIN") && word(i + 1, "GROUP")) return "WITHIN GROUP";
+            if (word(i, "GROUPING") && word(i + 1, "SETS")) return "GROUPING SETS";
+            if (word(i, "GROUPING_ID") || word(i, "GROUPING")) return "GROUPING_ID";
+            if ((word(i, "ROLLUP") || word(i, "CUBE")) && sym(i + 1, "(")) return t[i].text;
+            if (word(i, "OVER") && sym(i + 1, "(")) return "analytic functions (OVER)";
+            if (word(i, "JSON_TABLE") || word(i, "XMLTABLE")) return t[i].text;
+            if (word(i, "CONNECT") && word(i + 1, "BY")) return "CONNECT BY";
+            if (word(i, "START") && word(i + 1, "WITH")) return "CONNECT BY";
+            if (word(i, "PIVOT") || word(i, "UNPIVOT") || word(i, "MATCH_RECOGNIZE") || word(i, "MODEL") ||
+                word(i, "LATERAL"))
+                return t[i].text;
+            if ((word(i, "CROSS") || word(i, "OUTER")) && word(i + 1, "APPLY")) return t[i].text + " APPLY";
+            if (sym(i, "(") && sym(i + 1, "+") && sym(i + 2, ")")) return "outer joins with (+)";
+            if (i == first && word(i, "WITH")) return "WITH subqueries";
+        }
+        return e.message;
     }
 
     // Syntax the reader lacks (analytic functions, LISTAGG ... WITHIN GROUP, GROUPING SETS,
@@ -611,7 +635,7 @@ private:
         return count < 0 ? 0 : count;
     }
 
-    // A query at the top of a script: its rows go to the session's output, as SQL*Plus shows them.
+    // A query at the top of a script: its rows are kept for the caller to show (SQL*Plus does).
     void query(int line) {
         size_t start = p_.position();
         skip_to_end(p_);
@@ -662,6 +686,7 @@ long long statement_executor::run(const std::vector<token>& tokens, std::string_
     ctx_.sysdate = ora_datetime::now(false);
     ctx_.systimestamp = ora_datetime::now(true);
     ctx_.user = session_.user.empty() ? schema_owner(db_) : session_.user;
+    last_query_ = {};
     sql_parser p(tokens);
     statement_run r(*this, p, source, scope);
     long long n = r.run();
@@ -743,15 +768,10 @@ void statement_executor::run_query(const std::vector<token>& query, std::string_
     for (const auto& c : tr.columns) types.push_back(type_of(c));
     while (st.step()) {
         std::vector<std::optional<std::string>> row;
-        std::string line;
         for (size_t i = 0; i < types.size(); ++i) {
             ora_value v = value_from_store(st.get(), static_cast<int>(i), types[i]);
-            std::optional<std::string> text;
-            if (!v.is_null()) text = value_to_text(v);
-            if (session_.output) line += (i ? "\t" : "") + text.value_or("");
-            row.push_back(std::move(text));
+            row.push_back(v.is_null() ? std::nullopt : std::optional<std::string>(value_to_text(v)));
         }
-        if (session_.output) *session_.output << line << "\n";
         last_query_.rows.push_back(std::move(row));
     }
 }

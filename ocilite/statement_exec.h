@@ -17,8 +17,8 @@
 
 namespace ocilite {
 
-// The rows of the last query a statement ran, as text (NULL: nullopt), for SQL*Plus's COLUMN
-// ... NEW_VALUE.
+// The rows of the last query a statement ran, as text (NULL: nullopt), for SQL*Plus to show and
+// for its COLUMN ... NEW_VALUE.
 struct query_rows {
     std::vector<std::string> columns;
     std::vector<std::vector<std::optional<std::string>>> rows;
@@ -51,7 +51,7 @@ public:
     // The rows of a query the translator runs (limit 0: all), values as computed kinds.
     std::vector<std::vector<ora_value>> query_rows_of(const std::vector<token>& query, std::string_view source,
                                                       const value_scope* scope, size_t limit);
-    // A query whose rows go to the session's output and to last_query().
+    // A query whose rows go to last_query().
     void run_query(const std::vector<token>& query, std::string_view source, const value_scope* scope);
 
 private:

@@ -186,9 +186,12 @@ TEST_F(OciFetch, TruncationIsReportedAsOracleDoes) {
         sb2 full_length;   // the indicator: the whole value's length in bytes
     };
     const trunc_case cases[] = {
-        {"VC", 1, SQLT_STR, 6, "ab", 6},     {"VC", 3, SQLT_STR, 16, "héllo ", 16},  // the emoji's surrogate pair is
-                                                                                     // not split
-        {"NUM52", 1, SQLT_STR, 6, "-1", 10}, {"VC", 1, SQLT_CHR, 4, nullptr, 6},    {"RW", 1, SQLT_BIN, 1, nullptr, 2},
+        {"VC", 1, SQLT_STR, 6, "ab", 6},
+        {"VC", 3, SQLT_STR, 16, "héllo ", 16},  // the emoji's surrogate pair is
+                                                // not split
+        {"NUM52", 1, SQLT_STR, 6, "-1", 10},
+        {"VC", 1, SQLT_CHR, 4, nullptr, 6},
+        {"RW", 1, SQLT_BIN, 1, nullptr, 2},
     };
     for (const trunc_case& c : cases) {
         SCOPED_TRACE(std::string(c.column) + " in " + std::to_string(c.size) + " bytes");
