@@ -178,9 +178,10 @@ void ora_table::init_defaults() {
             ora::trace(1, u"Got default variant: %s", ftd.def_value.to_wstring());
         }
         compat::wstring type = field_text(*record, 2);
-        if (type == u"NVARCHAR2" || type == u"NCHAR") {
+        ora_type& co = *columns().at(static_cast<size_t>(i));
+        // A client that describes the length in characters has sized the column already.
+        if ((type == u"NVARCHAR2" || type == u"NCHAR") && !co.sized_in_chars()) {
             ora::trace(1, "Tuning field size for NCHAR/NVARCHAR (eye=%d)", eye);
-            ora_type& co = *columns().at(static_cast<size_t>(i));
             int n = co.size() != 0 ? co.size() : ftd.size;
             ftd.size = n / 2;
             co.set_size(n / 2);

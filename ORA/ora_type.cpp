@@ -1,6 +1,7 @@
 #include "ORA/ora_type.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "ORA/ora_engi.h"
@@ -103,19 +104,31 @@ void ora_type::define_buffer(OCIStmt* stmt, int position, void* buffer, sb4 size
 ora_string::ora_string(OCIParam* param, int code) : ora_type(param, code) {
     ora::trace(1, "ora_string::ctor");
     code_ = SQLT_STR;
-    size_ = static_cast<int>(param_attr(param, OCI_ATTR_DATA_SIZE) & 0xFFFF);
-    buffer_.assign(static_cast<size_t>(size_) + 1, 0);
+    const int bytes = static_cast<int>(param_attr(param, OCI_ATTR_DATA_SIZE) & 0xFFFF);
+    size_ = bytes;
+    // A length in characters is the column's size; the byte size counts up to four bytes
+    // per character of the database character set and would widen (or drop) the column.
+    if ((param_attr(param, OCI_ATTR_CHAR_USED) & 0xFF) != 0) {
+        const int chars = static_cast<int>(param_attr(param, OCI_ATTR_CHAR_SIZE) & 0xFFFF);
+        if (chars > 0) {
+            size_ = chars;
+            sized_in_chars_ = true;
+        }
+    }
+    // Room for the longest value in UTF-16: a character takes at most two units, and no
+    // more units than the database character set takes bytes.
+    buffer_.assign(static_cast<size_t>(std::max(bytes, 2 * size_)) + 1, 0);
 }
 
 void ora_string::define(OCIStmt* stmt, int position) {
     ora::trace(1, "ora_string::define(%d)", position);
-    define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_STR);
+    define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_CHR, &length_);
 }
 
 void ora_string::to_variant(ole_variant& out) {
     if (buffer_.empty()) ora::fail(ora::src_type_h, 70);
-    buffer_.back() = 0;
-    out.attach_wstring(compat::wstring_view(buffer_.data()));
+    const size_t units = std::min<size_t>(length_ / 2, buffer_.size());
+    out.attach_wstring(compat::wstring_view(buffer_.data(), units));
 }
 
 // ---- numbers ---------------------------------------------------------------------------
@@ -149,6 +162,35 @@ void ora_number::to_variant(ole_variant& out) {
     out = ole_variant::from_wstring(compat::wstring_view(buffer_.data()), vartype_);
 }
 
+// ---- binary floating point --------------------------------------------------------------
+
+ora_binary_float::ora_binary_float(OCIParam* param, int code) : ora_type(param, code) {
+    ora::trace(1, "ora_binary_float::ctor");
+    code_ = code == SQLT_IBFLOAT || code == SQLT_BFLOAT ? SQLT_BFLOAT : SQLT_BDOUBLE;
+}
+
+void ora_binary_float::define(OCIStmt* stmt, int position) {
+    ora::trace(1, "ora_binary_float::define(%d)", position);
+    if (is_double())
+        define_buffer(stmt, position, &double_, sizeof double_, SQLT_BDOUBLE);
+    else
+        define_buffer(stmt, position, &float_, sizeof float_, SQLT_BFLOAT);
+}
+
+void ora_binary_float::to_variant(ole_variant& out) {
+    const double value = is_double() ? double_ : float_;
+    // MySQL's FLOAT and DOUBLE hold no infinity and no NaN.
+    if (!std::isfinite(value))
+        throw ora_value_exception(0, compat::format("The value of column %s is %s, which MySQL cannot store", name_,
+                                                    std::isnan(value) ? "NaN"
+                                                    : value > 0       ? "Infinity"
+                                                                      : "-Infinity"));
+    if (is_double())
+        out = ole_variant(double_);
+    else
+        out = ole_variant(float_);
+}
+
 // ---- text representations --------------------------------------------------------------
 
 ora_str_repr::ora_str_repr(OCIParam* param, int code, int maximum) : ora_type(param, code) {
@@ -158,6 +200,9 @@ ora_str_repr::ora_str_repr(OCIParam* param, int code, int maximum) : ora_type(pa
         buffer_.assign(static_cast<size_t>(maximum) * 2 + 2, 0);
         buffer_[0] = u'0';
         buffer_[1] = u'x';
+    } else if (is_long()) {
+        // As many characters as the zero-terminated form holds: maximum - 1.
+        buffer_.assign(prefix_units + static_cast<size_t>(maximum) - 1, 0);
     } else {
         buffer_.assign(static_cast<size_t>(maximum), 0);
     }
@@ -165,11 +210,23 @@ ora_str_repr::ora_str_repr(OCIParam* param, int code, int maximum) : ora_type(pa
 
 void ora_str_repr::define(OCIStmt* stmt, int position) {
     ora::trace(1, "ora_str_repr::define(%d)", position);
+    if (is_long()) {
+        define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_LVC);
+        return;
+    }
     size_t skip = is_hex() ? 2 : 0;
     define_buffer(stmt, position, buffer_.data() + skip, static_cast<sb4>((buffer_.size() - skip) * 2), SQLT_STR);
 }
 
 void ora_str_repr::to_variant(ole_variant& out) {
+    if (is_long()) {
+        sb4 bytes = 0;
+        std::memcpy(&bytes, buffer_.data(), sizeof bytes);
+        const size_t room = buffer_.size() - prefix_units;
+        const size_t units = bytes > 0 ? std::min<size_t>(static_cast<size_t>(bytes) / 2, room) : 0;
+        out.attach_wstring(compat::wstring_view(buffer_.data() + prefix_units, units));
+        return;
+    }
     buffer_.back() = 0;
     const compat::wstring_view text(buffer_.data());
     if (is_hex())
@@ -348,6 +405,11 @@ std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
             return std::make_unique<ora_date>(param, code);
         case 23:
             return std::make_unique<ora_binary>(param, code);
+        case 21:
+        case 22:
+        case 100:
+        case 101:
+            return std::make_unique<ora_binary_float>(param, code);
         case 112:
         case 113:
             return std::make_unique<ora_lob>(param, code);
@@ -373,9 +435,9 @@ void ora_record::refill(const ora_columns& columns) {
             continue;
         }
         if (column.is_truncated())
-            throw ora_exception(1406, compat::format("ORA-01406: fetched column value was truncated: the value "
-                                                     "of column %s is too long to be read whole",
-                                                     column.name()));
+            throw ora_value_exception(1406, compat::format("ORA-01406: fetched column value was truncated: the value "
+                                                           "of column %s is too long to be read whole",
+                                                           column.name()));
         columns[k]->to_variant(value);
     }
 }

@@ -37,6 +37,9 @@ public:
     int size() const { return size_; }
     void set_size(int size) { size_ = size; }
     int type_code() const { return code_; }
+    // The size counts characters as the column declares them (VARCHAR2(n CHAR), NVARCHAR2),
+    // not bytes of the database character set.
+    bool sized_in_chars() const { return sized_in_chars_; }
 
 protected:
     // OCIDefineByPos on this column's define handle, indicator and return code.
@@ -47,11 +50,13 @@ protected:
     ub1 nullable_ = 0;
     int size_ = 0;
     int code_ = 0;
+    bool sized_in_chars_ = false;
     sb2 indicator_ = 0;
     ub2 return_code_ = 0;
 };
 
-// VARCHAR2, CHAR and string columns: fetched as zero-terminated UTF-16.
+// VARCHAR2, CHAR and string columns: fetched as UTF-16 with the returned length, so that a
+// zero character inside a value is part of it.
 class ora_string : public ora_type {
 public:
     ora_string(OCIParam* param, int code);
@@ -60,6 +65,7 @@ public:
 
 private:
     std::vector<compat::wchar> buffer_;
+    ub2 length_ = 0;  // bytes
 };
 
 // NUMBER and the other numeric codes: fetched as the text the server prints, read into the
@@ -82,7 +88,24 @@ private:
     std::vector<compat::wchar> buffer_;
 };
 
-// Columns read as their text: LONG, LONG RAW (as hexadecimal digits), ROWID, INTERVAL.
+// BINARY_FLOAT and BINARY_DOUBLE: fetched as the native float or double, so the value
+// arrives as the server holds it, without a trip through decimal text.
+class ora_binary_float : public ora_type {
+public:
+    ora_binary_float(OCIParam* param, int code);
+    VARTYPE get_vartype() const override { return is_double() ? VT_R8 : VT_R4; }
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt* stmt, int position) override;
+
+private:
+    bool is_double() const { return code_ == SQLT_BDOUBLE; }
+    double double_ = 0;
+    float float_ = 0;
+};
+
+// Columns read as their text: LONG, LONG RAW (as hexadecimal digits), ROWID, INTERVAL. A
+// LONG comes as LONG VARCHAR (a 4-byte length, then the text), whose length holds more
+// than the 2-byte returned length and keeps zero characters inside the value.
 class ora_str_repr : public ora_type {
 public:
     ora_str_repr(OCIParam* param, int code, int maximum);
@@ -90,7 +113,9 @@ public:
     void define(OCIStmt* stmt, int position) override;
 
 private:
+    static constexpr size_t prefix_units = sizeof(sb4) / sizeof(compat::wchar);
     bool is_hex() const { return code_ == SQLT_LBI; }
+    bool is_long() const { return code_ == SQLT_LNG; }
     std::vector<compat::wchar> buffer_;
 };
 
@@ -148,7 +173,7 @@ std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code);
 
 // One fetched row as a data-model record: one field per column, made once and refilled
 // for every row, so that a row costs no allocations of names or fields. A value that the
-// fetch cut raises ora_exception (ORA-01406) instead of arriving short.
+// fetch cut raises ora_value_exception (ORA-01406) instead of arriving short.
 class ora_record : public udb_record {
 public:
     // The fields, named and sized after the columns, all NULL until the first refill.

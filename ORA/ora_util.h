@@ -14,6 +14,14 @@ public:
     ora_exception(int oracle_error_code, const std::string& text);
 };
 
+// A value of the row just fetched that cannot be carried whole (cut by its buffer, or a
+// number the destination cannot hold). Only that record is lost: the reading goes on with
+// the next row.
+class ora_value_exception : public ora_exception {
+public:
+    using ora_exception::ora_exception;
+};
+
 // Code of an ora_exception for an Oracle error number.
 constexpr int ora_error_code(int oracle_error) { return (oracle_error & 0xFFFF) | 0x100000; }
 

@@ -2,6 +2,7 @@
 // the overwrite mode, safe names, date post-processing and three levels of error handling
 // (record, table, run).
 #include "ORA/ora_dproc.h"
+#include "ORA/ora_util.h"
 #include "SQL/sql_batch_exc.h"
 #include "SQL/sql_dump.h"
 #include "SQL/sql_tab.h"
@@ -195,6 +196,9 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
             // A value outside what its type holds (a 43-digit number): that record is lost,
             // the table goes on.
             report_record_error(tk_exception(value_misfit_text, 0), number);
+        } catch (const ora_value_exception& e) {
+            // The source could not carry a value of this record; its later records can be read.
+            report_record_error(e, number);
         }
         qrn::trace(1, "Record %d processed", number);
         source.next();

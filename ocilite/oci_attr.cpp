@@ -51,6 +51,10 @@ sword param_attr(const OCIParam* p, void* attributep, ub4* sizep, ub4 attr, OCIE
             return put_attr<ub1>(attributep, sizep, static_cast<ub1>(c.charset_form));
         case OCI_ATTR_CHARSET_ID:
             return put_attr<ub2>(attributep, sizep, charset_id(c));
+        case OCI_ATTR_CHAR_USED:
+            return put_attr<ub1>(attributep, sizep, c.char_used ? 1 : 0);
+        case OCI_ATTR_CHAR_SIZE:
+            return put_attr<ub2>(attributep, sizep, static_cast<ub2>(c.char_size));
         case OCI_ATTR_NAME:
             // A pointer to the name, valid while the statement keeps this description.
             if (attributep) {

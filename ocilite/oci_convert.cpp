@@ -18,7 +18,8 @@ constexpr int ok = 0;
 constexpr int truncated_code = 1406;
 
 bool is_text_dty(ub2 dty) {
-    return dty == SQLT_STR || dty == SQLT_CHR || dty == SQLT_AFC || dty == SQLT_LNG || dty == 97 /* SQLT_AVC */;
+    return dty == SQLT_STR || dty == SQLT_CHR || dty == SQLT_AFC || dty == SQLT_LNG || dty == SQLT_LVC ||
+           dty == 97 /* SQLT_AVC */;
 }
 
 // '' is NULL in Oracle for every character type; LOBs keep their empty value.
@@ -440,16 +441,28 @@ int write_text(sqlite3_stmt* st, int col, source_kind kind, text_writer& w) {
     }
 }
 
+// LONG VARCHAR: the text follows a 4-byte count of its bytes.
+constexpr size_t lvc_prefix = sizeof(sb4);
+
 int fetch_text(sqlite3_stmt* st, int col, source_kind kind, const fetch_slot& s) {
     const size_t unit = s.utf16 ? 2 : 1;
-    const size_t size = s.size > 0 ? static_cast<size_t>(s.size) : 0;
+    const bool prefixed = s.dty == SQLT_LVC;
+    size_t size = s.size > 0 ? static_cast<size_t>(s.size) : 0;
+    if (prefixed) {
+        if (size < lvc_prefix) return 932;
+        size -= lvc_prefix;
+    }
+    auto* out = static_cast<unsigned char*>(s.value) + (prefixed ? lvc_prefix : 0);
     const bool terminated = s.dty == SQLT_STR;
     // A zero-terminated string keeps one unit for its terminator.
     const size_t room = terminated ? (size >= unit ? size - unit : 0) : size;
-    text_writer w(s.utf16, s.value, room - room % unit);
+    text_writer w(s.utf16, out, room - room % unit);
     if (const int rc = write_text(st, col, kind, w)) return rc;
-    auto* out = static_cast<unsigned char*>(s.value);
     size_t length = w.written();
+    if (prefixed) {
+        const auto count = static_cast<sb4>(length);
+        std::memcpy(s.value, &count, sizeof count);
+    }
     if (s.dty == SQLT_AFC) {
         // CHAR external type: blank-padded to the buffer's length.
         while (length + unit <= size) {
@@ -463,11 +476,13 @@ int fetch_text(sqlite3_stmt* st, int col, source_kind kind, const fetch_slot& s)
         }
     }
     if (terminated && size >= unit) std::memset(out + length, 0, unit);
+    // The 2-byte returned length cannot say more; a LONG VARCHAR's own count can.
+    const auto returned = static_cast<ub2>(std::min<size_t>(length, UINT16_MAX));
     if (w.truncated()) {
-        set_status(s, indicator_for_length(w.total()), static_cast<ub2>(length), truncated_code);
+        set_status(s, indicator_for_length(w.total()), returned, truncated_code);
         return truncated_code;
     }
-    set_status(s, 0, static_cast<ub2>(length), 0);
+    set_status(s, 0, returned, 0);
     return ok;
 }
 

@@ -477,7 +477,7 @@ ora_interval parse_interval(std::string_view text, std::string_view qualifier) {
         while (f < 4 && fields[f] != first_field) ++f;
         while (l < 4 && fields[l] != last_field) ++l;
         if (f == 4 || l == 4 || l < f) bad_interval();
-        int64_t total = 0;
+        interval_nanos total = 0;
         for (size_t k = f; k <= l; ++k) {
             if (k > f) {
                 char sep = k == 1 ? ' ' : ':';
@@ -486,7 +486,7 @@ ora_interval parse_interval(std::string_view text, std::string_view qualifier) {
             }
             int64_t n = read_int(text, i);
             if (k > f && ((k == 1 && n > 23) || (k > 1 && n > 59))) bad_interval();
-            total += n * unit[k] * 1000000000LL;
+            total += static_cast<interval_nanos>(n) * unit[k] * 1000000000LL;
         }
         if (l == 3 && i < text.size() && text[i] == '.') {
             ++i;
@@ -512,8 +512,8 @@ std::string format_interval(const ora_interval& v, int lead, int frac) {
                       static_cast<long long>(m % 12));
         return b;
     }
-    int64_t n = v.nanos < 0 ? -v.nanos : v.nanos;
-    int64_t secs = n / 1000000000LL, ns = n % 1000000000LL;
+    const interval_nanos n = v.nanos < 0 ? -v.nanos : v.nanos;
+    const auto secs = static_cast<int64_t>(n / 1000000000LL), ns = static_cast<int64_t>(n % 1000000000LL);
     std::snprintf(b, sizeof b, "%c%0*lld %02lld:%02lld:%02lld", v.nanos < 0 ? '-' : '+', lead,
                   static_cast<long long>(secs / 86400), static_cast<long long>(secs / 3600 % 24),
                   static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));

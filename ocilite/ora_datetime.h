@@ -38,11 +38,14 @@ bool parse_store_text(std::string_view text, ora_datetime& out);
 // TO_CHAR(date, format) for the same format elements.
 std::string format_datetime(const ora_datetime& d, std::string_view format);
 
+// Nanoseconds of a DAY TO SECOND interval: DAY(9) reaches 10^23, beyond 64 bits.
+using interval_nanos = __int128;
+
 // INTERVAL values, kept as months or as nanoseconds.
 struct ora_interval {
     bool year_to_month = false;
-    int64_t months = 0;  // year_to_month
-    int64_t nanos = 0;   // day_to_second, total
+    int64_t months = 0;        // year_to_month
+    interval_nanos nanos = 0;  // day_to_second, total
 };
 
 // INTERVAL 'text' qualifier, e.g. ("2-3", "YEAR TO MONTH"), ("1 02:03:04.5", "DAY(2) TO SECOND(6)").

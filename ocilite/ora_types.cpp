@@ -161,6 +161,8 @@ std::optional<std::string> ora_column_type::char_used() const {
 
 column_desc ora_column_type::describe(const std::u16string& name, bool nullable) const {
     column_desc d{name, type_code::varchar2, u"VARCHAR2", data_length(), 0, 0, nullable, 1};
+    d.char_size = char_length();
+    d.char_used = is_text() && char_semantics;
     auto set = [&](int code, const char16_t* type_name) {
         d.type_code = code;
         d.type_name = type_name;

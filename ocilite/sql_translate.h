@@ -50,7 +50,9 @@ struct column_desc {
     int precision = 0;         // 0 for NUMBER without precision, p for FLOAT(p)
     int scale = 0;             // -127 for NUMBER without precision and FLOAT
     bool nullable = true;
-    int charset_form = 1;  // 1 implicit, 2 national (NCHAR, NVARCHAR2, NCLOB)
+    int charset_form = 1;    // 1 implicit, 2 national (NCHAR, NVARCHAR2, NCLOB)
+    int char_size = 0;       // characters of a text column, as OCI_ATTR_CHAR_SIZE
+    bool char_used = false;  // length in characters (VARCHAR2(n CHAR), the national kinds)
 };
 
 struct translated {

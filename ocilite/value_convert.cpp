@@ -209,8 +209,8 @@ stored_value convert_for_column(const ora_value& v, const stored_column& col, co
                 inconsistent(t.data_type(), got_name(v));
             }
             int lead = t.precision.value_or(2);
-            int64_t leading = ym ? (iv.months < 0 ? -iv.months : iv.months) / 12
-                                 : (iv.nanos < 0 ? -iv.nanos : iv.nanos) / 86400000000000LL;
+            const auto leading = static_cast<int64_t>(ym ? (iv.months < 0 ? -iv.months : iv.months) / 12
+                                                         : (iv.nanos < 0 ? -iv.nanos : iv.nanos) / 86400000000000LL);
             int64_t limit = 1;
             for (int i = 0; i < lead; ++i) limit *= 10;
             if (leading >= limit) raise_ora(1873, "the leading precision of the interval is too small");
@@ -218,7 +218,7 @@ stored_value convert_for_column(const ora_value& v, const stored_column& col, co
                 int fs = t.scale.value_or(6);
                 int64_t unit = 1;
                 for (int i = fs; i < 9; ++i) unit *= 10;
-                int64_t mag = iv.nanos < 0 ? -iv.nanos : iv.nanos;
+                interval_nanos mag = iv.nanos < 0 ? -iv.nanos : iv.nanos;
                 mag = (mag + unit / 2) / unit * unit;
                 iv.nanos = iv.nanos < 0 ? -mag : mag;
             }

@@ -100,6 +100,8 @@ inline constexpr ub4 OCI_ATTR_SCALE = 6;          // sb1
 inline constexpr ub4 OCI_ATTR_IS_NULL = 7;        // ub1, 1 when the column accepts NULL
 inline constexpr ub4 OCI_ATTR_CHARSET_ID = 31;    // ub2
 inline constexpr ub4 OCI_ATTR_CHARSET_FORM = 32;  // ub1, SQLCS_IMPLICIT or SQLCS_NCHAR
+inline constexpr ub4 OCI_ATTR_CHAR_USED = 285;    // ub1, 1 when the length counts characters
+inline constexpr ub4 OCI_ATTR_CHAR_SIZE = 286;    // ub2, the length in characters
 // Handle attributes.
 inline constexpr ub4 OCI_ATTR_SERVER = 6;            // service context: its server handle
 inline constexpr ub4 OCI_ATTR_SESSION = 7;           // service context: its session handle
@@ -145,6 +147,8 @@ inline constexpr ub2 SQLT_BDOUBLE = 22;
 inline constexpr ub2 SQLT_BIN = 23;        // RAW
 inline constexpr ub2 SQLT_LBI = 24;        // LONG RAW
 inline constexpr ub2 SQLT_UIN = 68;        // unsigned integer
+inline constexpr ub2 SQLT_LVC = 94;        // LONG VARCHAR: 4-byte length, then the text
+inline constexpr ub2 SQLT_LVB = 95;        // LONG VARRAW: 4-byte length, then the bytes
 inline constexpr ub2 SQLT_AFC = 96;        // CHAR (blank-padded)
 inline constexpr ub2 SQLT_IBFLOAT = 100;   // BINARY_FLOAT
 inline constexpr ub2 SQLT_IBDOUBLE = 101;  // BINARY_DOUBLE

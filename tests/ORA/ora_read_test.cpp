@@ -146,7 +146,7 @@ std::vector<int> failing_rows(udb_recordset& t, std::vector<std::vector<ole_vari
             std::vector<ole_variant> row;
             for (const udb_field* f : *record) row.push_back(*f);
             rows.push_back(row);
-        } catch (const ora_exception& e) {
+        } catch (const ora_value_exception& e) {
             EXPECT_EQ(e.code(), ora_error_code(1406));
             EXPECT_NE(std::string(e.what()).find("truncated"), std::string::npos) << e.what();
             failed.push_back(k);
@@ -185,6 +185,82 @@ TEST_F(OraRead, TooLongLongRawFailsItsRecordOnly) {
     EXPECT_EQ(failing_rows(*t, rows), std::vector<int>{0});
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(bytes_of(rows[0][1]), (std::vector<uint8_t>{0x00}));
+}
+
+TEST_F(OraRead, TextsKeepZeroCharactersAndCountLengthsInCharacters) {
+    db_.reset();
+    build_store_text("ZEROS",
+                     "CREATE USER scott IDENTIFIED BY tiger;\n"
+                     "CREATE TABLE T_Z (ID NUMBER(5) NOT NULL, VC VARCHAR2(20), CH CHAR(4), NVC NVARCHAR2(6), "
+                     "VCC VARCHAR2(5 CHAR), CHC CHAR(3 CHAR), L LONG);\n"
+                     "INSERT INTO T_Z VALUES (1, 'a' || CHR(0) || 'b', CHR(0) || 'x', N'n' || CHR(0), "
+                     "'\xF0\x9F\x98\x80' || CHR(0) || '\xE6\x9D\xB1', '\xC3\xA9', 'l' || CHR(0) || CHR(0) || 'g');\n"
+                     "INSERT INTO T_Z VALUES (2, CHR(0), CHR(0), CHR(0), CHR(0), CHR(0), CHR(0));\n"
+                     "COMMIT;\n");
+    db_ = connect("ZEROS");
+    auto t = db_->get_table(u"T_Z", true);
+    // VARCHAR2(5 CHAR) describes 20 bytes in an AL32UTF8 database: the column is 5 characters.
+    const int sizes[] = {0, 20, 4, 6, 5, 3, 1000000};
+    ASSERT_EQ(t->get_schema().size(), std::size(sizes));
+    for (size_t i = 0; i < std::size(sizes); ++i) EXPECT_EQ(t->get_schema()[i]->size, sizes[i]) << i;
+    auto rows = read_all(*t);
+    ASSERT_EQ(rows.size(), 2u);
+    using namespace std::string_literals;
+    const std::vector<compat::wstring> first = {u"a\0b"s,     u"\0x  "s, u"n\0"s, u"\U0001F600\0\u6771"s,
+                                                u"\u00e9  "s, u"l\0\0g"s};
+    const std::vector<compat::wstring> second = {u"\0"s, u"\0   "s, u"\0"s, u"\0"s, u"\0  "s, u"\0"s};
+    for (size_t i = 0; i < first.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(rows[0][i + 1].to_wstring() == first[i]) << rows[0][i + 1].to_wstring().size();
+        EXPECT_TRUE(rows[1][i + 1].to_wstring() == second[i]) << rows[1][i + 1].to_wstring().size();
+    }
+}
+
+TEST_F(OraRead, BinaryFloatsArriveAsTheirValues) {
+    db_.reset();
+    build_store_text("BINF",
+                     "CREATE USER scott IDENTIFIED BY tiger;\n"
+                     "CREATE TABLE T_BF (ID NUMBER(5) NOT NULL, BF BINARY_FLOAT, BD BINARY_DOUBLE, "
+                     "FL FLOAT, NF NUMBER);\n"
+                     "INSERT INTO T_BF VALUES (1, 1.1, 0.30000000000000004, 0.30000000000000004, 1E+125);\n"
+                     "INSERT INTO T_BF VALUES (2, NULL, NULL, NULL, NULL);\n"
+                     "INSERT INTO T_BF VALUES (3, 2, 3, 4, 5);\n"
+                     "INSERT INTO T_BF VALUES (4, -3.4028234663852886E+38, 1.7976931348623157E+308, -.5, .1);\n"
+                     "COMMIT;\n");
+    // An infinity, which the SQL scripts cannot write.
+    store_exec("BINF", "UPDATE " + store_table("BINF", "T_BF") + " SET " + store_column("BINF", "T_BF", "BD") +
+                           " = 9e999 WHERE " + store_column("BINF", "T_BF", "ID") + " = 3");
+    db_ = connect("BINF");
+    auto t = db_->get_table(u"T_BF", true);
+    const auto& schema = t->get_schema();
+    EXPECT_EQ(schema[1]->vartype, VT_R4);
+    EXPECT_EQ(schema[2]->vartype, VT_R8);
+    EXPECT_EQ(schema[3]->vartype, VT_R8);
+    EXPECT_EQ(schema[4]->vartype, VT_R8);
+    std::vector<std::vector<ole_variant>> rows;
+    std::vector<int> failed;
+    for (int k = 0; !t->is_eof(); ++k, t->next()) {
+        try {
+            udb_record* record = t->get_item();
+            std::vector<ole_variant> row;
+            for (const udb_field* f : *record) row.push_back(*f);
+            rows.push_back(row);
+        } catch (const ora_value_exception& e) {
+            EXPECT_NE(std::string(e.what()).find("Infinity"), std::string::npos) << e.what();
+            failed.push_back(k);
+        }
+    }
+    EXPECT_EQ(failed, std::vector<int>{2});
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][1].get_type(), VT_R4);
+    EXPECT_EQ(rows[0][1].get_variant().fltVal, 1.1f);
+    EXPECT_EQ(rows[0][2].get_variant().dblVal, 0.30000000000000004);
+    EXPECT_EQ(rows[0][3].get_variant().dblVal, 0.30000000000000004);
+    EXPECT_EQ(rows[0][4].get_variant().dblVal, 1E+125);
+    for (size_t i = 1; i < 5; ++i) EXPECT_EQ(rows[1][i].get_type(), VT_EMPTY) << i;
+    EXPECT_EQ(rows[2][1].get_variant().fltVal, -3.4028234663852886E+38f);
+    EXPECT_EQ(rows[2][2].get_variant().dblVal, 1.7976931348623157E+308);
+    EXPECT_EQ(rows[2][4].get_variant().dblVal, 0.1);
 }
 
 TEST_F(OraRead, LobsLongerThanOneChunkArriveWhole) {

@@ -187,6 +187,33 @@ TEST_F(SqlLiteral, DefaultValues) {
     }
 }
 
+// Floating-point values go out as the shortest text that the server reads back as the same
+// value; a FLOAT whose shortest text reads beyond the float range gets its exact value.
+TEST_F(SqlLiteral, FloatingPointValuesReadBackAsThemselves) {
+    t_ftd column(0, u"c", VT_R8, false, false, ole_variant(), 0);
+    const struct {
+        ole_variant value;
+        const char* literal;
+    } cases[] = {
+        {ole_variant(0.30000000000000004), "0.30000000000000004"},
+        {ole_variant(1e125), "1e+125"},
+        {ole_variant(0.1), "0.1"},
+        {ole_variant(-1.5), "-1.5"},
+        {ole_variant(1.7976931348623157e308), "1.7976931348623157e+308"},
+        {ole_variant(5e-324), "5e-324"},
+        {ole_variant(1.1f), "1.1"},
+        {ole_variant(-0.25f), "-0.25"},
+        {ole_variant(3.4028234663852886e38f), "3.4028234663852886e+38"},
+        {ole_variant(-3.4028234663852886e38f), "-3.4028234663852886e+38"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(to_mysql_str(c.value), c.literal);
+        EXPECT_EQ(get_fld_append_str(udb_field(u"c", 0, c.value, false, false), column), c.literal);
+    }
+    t_ftd with_default(0, u"c", VT_R8, false, false, ole_variant(0.30000000000000004), 0);
+    EXPECT_EQ(make_mysql_def_val(with_default), u"0.30000000000000004");
+}
+
 TEST_F(SqlLiteral, AppendValues) {
     t_ftd nullable(0, u"c", VT_I4, false, false, ole_variant(), 0);
     t_ftd not_null(0, u"c", VT_I4, true, false, ole_variant(5), 0);
