@@ -1,0 +1,29 @@
+#include "GUI2/g_wiz_fe.h"
+
+#include "GUI2/g_wiz_sh.h"
+#include "TK/tk_excep.h"
+
+void wizard_front_end::run_started() {
+    if (wizard_shell* shell = wizard_shell::try_get()) shell->start_timer(progress_interval_ms);
+}
+
+void wizard_front_end::run_error(const std::string& text) { wizard_shell::error(text); }
+
+void wizard_front_end::show_internal_error(const std::string& text) { wizard_shell::error(text); }
+
+void wizard_front_end::show_error(const std::string& message) { wizard_shell::error(message); }
+
+qrn_continue_answer wizard_front_end::ask_continue(const std::string& message) {
+    wizard_shell::error(message);
+    return {};
+}
+
+void wizard_front_end::keep_error(const std::string& message) {
+    if (wizard_shell* shell = wizard_shell::try_get()) shell->append_error(message);
+}
+
+void wizard_front_end::exit_process(int code) {
+    if (compat::ui::application::on_ui_thread() || !compat::ui::application::exists()) throw qrn_exit_request{code};
+    compat::ui::application::post([code] { wizard_shell::request_exit(code); });
+    throw tk_final_exception();
+}

@@ -1,0 +1,99 @@
+#include "tests/support/ui_driver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+namespace test_support {
+
+box_answerer::box_answerer(std::vector<QMessageBox::StandardButton> answers)
+    : answers_(std::move(answers)), timer_(new QTimer) {
+    QObject::connect(timer_, &QTimer::timeout, timer_, [this] { poll(); });
+    timer_->start(5);
+}
+
+box_answerer::~box_answerer() { delete timer_; }
+
+void box_answerer::poll() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box || !box->isVisible() || box->property("answered").toBool()) continue;
+        box->setProperty("answered", true);
+        seen_box s;
+        s.title = box->windowTitle().toStdString();
+        s.text = box->text().toStdString();
+        s.icon = box->icon();
+        s.buttons = box->standardButtons();
+        if (QPushButton* d = box->defaultButton()) s.default_button = box->standardButton(d);
+        seen_.push_back(s);
+        const size_t k = seen_.size() - 1;
+        const QMessageBox::StandardButton answer = answers_.empty()      ? QMessageBox::Ok
+                                                   : k < answers_.size() ? answers_[k]
+                                                                         : answers_.back();
+        QAbstractButton* b = box->button(answer);
+        if (!b) b = box->escapeButton();
+        if (b)
+            QTest::mouseClick(b, Qt::LeftButton);
+        else
+            box->reject();
+    }
+}
+
+void when_modal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> action) {
+    auto* t = new QTimer;
+    QObject::connect(t, &QTimer::timeout, t, [t, match, action] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && match(w)) {
+                t->stop();
+                t->deleteLater();
+                action(w);
+                return;
+            }
+        }
+    });
+    t->start(5);
+}
+
+void click(QWidget* w) {
+    // A window that has not been laid out yet gives its controls no size to click on.
+    if (!QTest::qWaitForWindowExposed(w->window(), 1000)) QApplication::processEvents();
+    QApplication::processEvents();
+    // Check and radio boxes react only on their mark and text, at the left.
+    const bool marked = qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w);
+    const QPoint at = marked ? QPoint(6, w->height() / 2) : w->rect().center();
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+void key(QWidget* w, int qt_key) { QTest::keyClick(w, static_cast<Qt::Key>(qt_key)); }
+
+int run_with(const std::function<int()>& run, const std::function<void()>& script) {
+    QTimer::singleShot(0, script);
+    return run();
+}
+
+void pump(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QTest::qWait(1);
+    }
+}
+
+bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeout_ms) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QTest::qWait(2);
+    }
+    return true;
+}
+
+}  // namespace test_support

@@ -1,0 +1,54 @@
+// Drives the wizard's real widgets in tests (offscreen platform): clicks and keys as the
+// user gives them, answers to modal message boxes that appear while a step runs, and a
+// script run inside a modal sheet or dialog.
+#pragma once
+
+#include <QMessageBox>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace test_support {
+
+// A message box as the user saw it.
+struct seen_box {
+    std::string title;
+    std::string text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton default_button = QMessageBox::NoButton;
+};
+
+// Answers the message boxes that appear during its life, in order, with the given
+// buttons (the last answer repeats), recording each box.
+class box_answerer {
+public:
+    explicit box_answerer(std::vector<QMessageBox::StandardButton> answers = {QMessageBox::Ok});
+    ~box_answerer();
+    box_answerer(const box_answerer&) = delete;
+    box_answerer& operator=(const box_answerer&) = delete;
+
+    const std::vector<seen_box>& seen() const { return seen_; }
+
+private:
+    void poll();
+    std::vector<QMessageBox::StandardButton> answers_;
+    std::vector<seen_box> seen_;
+    class QTimer* timer_;
+};
+
+// Runs `action` once a visible top-level widget that `match` accepts appears
+// (polled every few milliseconds while an event loop runs).
+void when_modal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> action);
+
+void click(QWidget* w);
+void key(QWidget* w, int qt_key);
+// Runs `script` from the event loop once `run` has started a modal loop; run's result.
+int run_with(const std::function<int()>& run, const std::function<void()>& script);
+// Processes events for the given time.
+void pump(int ms);
+// Processes events until the condition holds or the time is up; the condition's value.
+bool wait_until(const std::function<bool()>& condition, int timeout_ms = 5000);
+
+}  // namespace test_support
