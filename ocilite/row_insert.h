@@ -28,6 +28,7 @@ public:
     row_inserter& operator=(const row_inserter&) = delete;
 
     size_t value_count() const { return targets_.size(); }
+    void set_line(int line) { line_ = line; }  // the statement errors name, when reused
     // values: one per listed column, in list order.
     void insert(const std::vector<ora_value>& values, const eval_context& ctx);
 

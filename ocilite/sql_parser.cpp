@@ -1,5 +1,6 @@
 #include "ocilite/sql_parser.h"
 
+#include <algorithm>
 #include <array>
 
 #include "ocilite/ora_errors.h"
@@ -547,6 +548,34 @@ table_ref sql_parser::table_reference() {
     }
     if (is_alias_candidate()) r.alias = identifier();
     return r;
+}
+
+std::string unsupported_construct(const std::vector<token>& t, size_t first, size_t last) {
+    last = std::min(last, t.size());
+    auto word = [&](size_t i, std::string_view w) { return i < last && t[i].is_word(w); };
+    auto sym = [&](size_t i, std::string_view w) { return i < last && t[i].is_symbol(w); };
+    for (size_t i = first; i < last; ++i) {
+        if (word(i, "LISTAGG")) return "LISTAGG";
+        if (word(i, "WITHIN") && word(i + 1, "GROUP")) return "WITHIN GROUP";
+        if (word(i, "GROUPING") && word(i + 1, "SETS")) return "GROUPING SETS";
+        if ((word(i, "GROUPING_ID") || word(i, "GROUPING")) && sym(i + 1, "(")) return t[i].text;
+        if ((word(i, "ROLLUP") || word(i, "CUBE")) && sym(i + 1, "(")) return t[i].text;
+        if (word(i, "OVER") && sym(i + 1, "(")) return "analytic functions (OVER)";
+        if ((word(i, "JSON_TABLE") || word(i, "XMLTABLE")) && sym(i + 1, "(")) return t[i].text;
+        if ((word(i, "CONNECT") || word(i, "START")) && (word(i + 1, "BY") || word(i + 1, "WITH")) &&
+            !(word(i, "START") && i == first))
+            return "CONNECT BY";
+        if (word(i, "PIVOT") || word(i, "UNPIVOT") || word(i, "MATCH_RECOGNIZE")) return t[i].text;
+        if (word(i, "LATERAL") && sym(i + 1, "(")) return "LATERAL";
+        if ((word(i, "CROSS") || word(i, "OUTER")) && word(i + 1, "APPLY")) return t[i].text + " APPLY";
+        if (sym(i, "(") && sym(i + 1, "+") && sym(i + 2, ")")) return "outer joins with (+)";
+        if (word(i, "WITH") && i == first) return "WITH subqueries";
+        if (word(i, "FETCH") && (word(i + 1, "FIRST") || word(i + 1, "NEXT"))) return "FETCH FIRST";
+        if (word(i, "OFFSET") && i > first && (word(i + 2, "ROWS") || word(i + 2, "ROW"))) return "OFFSET";
+        if (word(i, "MODEL") && (word(i + 1, "DIMENSION") || word(i + 1, "PARTITION") || word(i + 1, "RETURN")))
+            return "MODEL";
+    }
+    return {};
 }
 
 }  // namespace ocilite

@@ -63,4 +63,8 @@ private:
 // Words that end a select item or a table reference instead of naming an alias.
 bool is_clause_word(std::string_view upper);
 
+// The first construct in tokens[first, last) that ocilite's reader or translator lacks, named as
+// users know it ("LISTAGG", "GROUPING SETS", "analytic functions (OVER)", ...); empty when none.
+std::string unsupported_construct(const std::vector<token>& tokens, size_t first, size_t last);
+
 }  // namespace ocilite

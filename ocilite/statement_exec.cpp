@@ -155,6 +155,7 @@ public:
 
     long long run() {
         int line = p_.peek().line;
+        if (!p_.peek().is_word("INSERT")) ex_.forget_inserters();
         if (starts_plsql(p_.tokens(), p_.position())) {
             if (p_.peek().is_word("BEGIN") || p_.peek().is_word("DECLARE")) return block();
         }
@@ -291,27 +292,8 @@ private:
 
     // What in a view's query tokens[first, last) the stand-in lacks, named as users know it.
     std::string missing_feature(size_t first, size_t last, const sql_error& e) const {
-        const auto& t = p_.tokens();
-        auto word = [&](size_t i, std::string_view w) { return i < last && t[i].is_word(w); };
-        auto sym = [&](size_t i, std::string_view w) { return i < last && t[i].is_symbol(w); };
-        for (size_t i = first; i < last; ++i) {
-            if (word(i, "LISTAGG")) return "LISTAGG";
-            if (word(i, "WITHIN") && word(i + 1, "GROUP")) return "WITHIN GROUP";
-            if (word(i, "GROUPING") && word(i + 1, "SETS")) return "GROUPING SETS";
-            if (word(i, "GROUPING_ID") || word(i, "GROUPING")) return "GROUPING_ID";
-            if ((word(i, "ROLLUP") || word(i, "CUBE")) && sym(i + 1, "(")) return t[i].text;
-            if (word(i, "OVER") && sym(i + 1, "(")) return "analytic functions (OVER)";
-            if (word(i, "JSON_TABLE") || word(i, "XMLTABLE")) return t[i].text;
-            if (word(i, "CONNECT") && word(i + 1, "BY")) return "CONNECT BY";
-            if (word(i, "START") && word(i + 1, "WITH")) return "CONNECT BY";
-            if (word(i, "PIVOT") || word(i, "UNPIVOT") || word(i, "MATCH_RECOGNIZE") || word(i, "MODEL") ||
-                word(i, "LATERAL"))
-                return t[i].text;
-            if ((word(i, "CROSS") || word(i, "OUTER")) && word(i + 1, "APPLY")) return t[i].text + " APPLY";
-            if (sym(i, "(") && sym(i + 1, "+") && sym(i + 2, ")")) return "outer joins with (+)";
-            if (i == first && word(i, "WITH")) return "WITH subqueries";
-        }
-        return e.message;
+        std::string what = unsupported_construct(p_.tokens(), first, last);
+        return what.empty() ? e.message : what;
     }
 
     // Syntax the reader lacks (analytic functions, LISTAGG ... WITHIN GROUP, GROUPING SETS,
@@ -537,8 +519,6 @@ private:
         p_.expect_word("INTO");
         int name_line = p_.peek().line;
         std::string name = parse_object_name(p_, names_);
-        std::optional<stored_table> table = find_table(db_, name);
-        if (!table) raise_no_table(name_line);
         if (p_.peek_identifier() && !p_.peek().is_word("VALUES") && !p_.peek().is_word("SELECT") &&
             !p_.peek().is_word("WITH"))
             p_.next();  // a table alias
@@ -550,7 +530,8 @@ private:
             } while (p_.accept_symbol(","));
             p_.expect_symbol(")");
         }
-        row_inserter rows(db_, std::move(*table), columns, line, &ex_);
+        statement_executor::inserter_lease lease = ex_.inserter(name, columns, line, name_line);
+        row_inserter& rows = *lease;
         if (p_.accept_word("VALUES")) {
             long long n = 0;
             do {
@@ -689,9 +670,31 @@ long long statement_executor::run(const std::vector<token>& tokens, std::string_
     last_query_ = {};
     sql_parser p(tokens);
     statement_run r(*this, p, source, scope);
+    struct forget {
+        statement_executor& ex;
+        ~forget() { ex.forget_inserters(); }
+    } at_end{*this};
     long long n = r.run();
     if (p.peek().kind != token_kind::end) raise_not_ended(p.peek().line);
     return n;
+}
+
+statement_executor::inserter_lease statement_executor::inserter(const std::string& table,
+                                                                const std::vector<std::string>& columns, int line,
+                                                                int name_line) {
+    std::string key = table;
+    for (const auto& c : columns) key += '\0' + c;
+    auto it = inserters_.find(key);
+    if (it != inserters_.end() && !it->second->busy) {
+        it->second->rows->set_line(line);
+        return inserter_lease(it->second);
+    }
+    std::optional<stored_table> t = find_table(db_, table);
+    if (!t) raise_no_table(name_line);
+    auto entry = std::make_shared<inserter_entry>();
+    entry->rows = std::make_unique<row_inserter>(db_, std::move(*t), columns, line, this);
+    if (it == inserters_.end()) inserters_.emplace(key, entry);
+    return inserter_lease(entry);
 }
 
 void statement_executor::execute(const std::vector<token>& statement, std::string_view source,
@@ -780,8 +783,16 @@ void statement_executor::put_line(const std::string& text) {
     if (session_.output && session_.server_output) *session_.output << text << "\n";
 }
 
-void statement_executor::savepoint() { sqlite_stmt(db_, "SAVEPOINT ocilite_step").step(); }
-void statement_executor::release_savepoint() { sqlite_stmt(db_, "RELEASE ocilite_step").step(); }
+void statement_executor::savepoint() {
+    if (!savepoint_) savepoint_ = std::make_unique<sqlite_stmt>(db_, "SAVEPOINT ocilite_step");
+    savepoint_->reset();
+    savepoint_->step();
+}
+void statement_executor::release_savepoint() {
+    if (!release_) release_ = std::make_unique<sqlite_stmt>(db_, "RELEASE ocilite_step");
+    release_->reset();
+    release_->step();
+}
 void statement_executor::rollback_to_savepoint() {
     sqlite3_exec(db_, "ROLLBACK TO ocilite_step; RELEASE ocilite_step", nullptr, nullptr, nullptr);
 }

@@ -6,14 +6,18 @@
 
 #include <sqlite3.h>
 
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ocilite/plsql.h"
+#include "ocilite/row_insert.h"
 #include "ocilite/session_state.h"
 #include "ocilite/sql_lexer.h"
+#include "ocilite/store.h"
 
 namespace ocilite {
 
@@ -54,11 +58,34 @@ public:
     // A query whose rows go to last_query().
     void run_query(const std::vector<token>& query, std::string_view source, const value_scope* scope);
 
+    struct inserter_entry {
+        std::unique_ptr<row_inserter> rows;
+        bool busy = false;
+    };
+    // The use of one inserter by one INSERT (a trigger's INSERT into the same table gets its own).
+    class inserter_lease {
+    public:
+        explicit inserter_lease(std::shared_ptr<inserter_entry> e) : e_(std::move(e)) { e_->busy = true; }
+        ~inserter_lease() { e_->busy = false; }
+        inserter_lease(const inserter_lease&) = delete;
+        inserter_lease& operator=(const inserter_lease&) = delete;
+        row_inserter& operator*() const { return *e_->rows; }
+
+    private:
+        std::shared_ptr<inserter_entry> e_;
+    };
+    // The inserter for INSERTs into one table and column list: blocks of thousands of INSERTs
+    // prepare it once. Any other statement may change the catalog and drops them all.
+    inserter_lease inserter(const std::string& table, const std::vector<std::string>& columns, int line, int name_line);
+    void forget_inserters() { inserters_.clear(); }
+
 private:
     sqlite3* db_;
     session_state& session_;
     eval_context ctx_;
     query_rows last_query_;
+    std::map<std::string, std::shared_ptr<inserter_entry>> inserters_;
+    std::unique_ptr<sqlite_stmt> savepoint_, release_;  // prepared once: one of each per block step
 };
 
 // True when the statement at tokens[pos] is PL/SQL (a block, or CREATE of a procedure, function,
