@@ -19,10 +19,10 @@ void sql_connection::reset() {
     init();
 }
 
-bool sql_connection::connect(const std::string& host, const std::string& user, const std::string& password,
-                             unsigned port) {
-    return mysql_real_connect(handle_.get(), host.c_str(), user.c_str(), password.c_str(), nullptr, port, nullptr, 0) !=
-           nullptr;
+bool sql_connection::connect(const std::string& host, const std::string& user,
+                             const std::optional<std::string>& password, unsigned port) {
+    const char* pw = password ? password->c_str() : nullptr;
+    return mysql_real_connect(handle_.get(), host.c_str(), user.c_str(), pw, nullptr, port, nullptr, 0) != nullptr;
 }
 
 int sql_connection::query(std::string_view statement) {

@@ -6,6 +6,7 @@
 #include <mysql.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,8 +25,9 @@ public:
     // Closes the handle and initialises a fresh one with the same options.
     void reset();
     // mysql_real_connect without a database or socket; false on failure (the handle keeps
-    // the error).
-    bool connect(const std::string& host, const std::string& user, const std::string& password, unsigned port);
+    // the error). Without a password the client's option files supply one.
+    bool connect(const std::string& host, const std::string& user, const std::optional<std::string>& password,
+                 unsigned port);
     // The statement with its length, so a NUL byte cannot cut it; 0 = accepted.
     int query(std::string_view statement);
     int select_db(const std::string& name);

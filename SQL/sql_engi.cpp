@@ -45,9 +45,10 @@ bool sql_engine::run_logged(const std::string& statement, const char* failure_fo
     return false;
 }
 
-void sql_engine::connect(const std::string& host, const std::string& user, const std::string& password, unsigned port) {
+void sql_engine::connect(const std::string& host, const std::string& user, const std::optional<std::string>& password,
+                         unsigned port) {
     // The password never reaches the trace log.
-    sql::trace(2, "sql_engine::connect(%s,%s,%s)", host, user, password.empty() ? "" : "********");
+    sql::trace(2, "sql_engine::connect(%s,%s,%s)", host, user, password && !password->empty() ? "********" : "");
     if (connected_) {
         sql::trace(2, "Connection was established already - disconnecting...");
         connection_.reset();
@@ -78,7 +79,7 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
     }
     if (!have_version || version_ >= sql::ver_4_1_0) set_session_sql_mode();
     if (!have_version) return;
-    if (version_ == sql::ver_4_1_0 && !password.empty()) throw sql_auth_not_supported_exception();
+    if (version_ == sql::ver_4_1_0 && password && !password->empty()) throw sql_auth_not_supported_exception();
     run_logged("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
 }
 

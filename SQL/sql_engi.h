@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "SQL/sql_conn.h"
@@ -28,7 +29,9 @@ public:
     ~sql_engine() override;
 
     void initialize();
-    void connect(const std::string& host, const std::string& user, const std::string& password, unsigned port);
+    // Without a password (nullopt) the client's option files may supply one.
+    void connect(const std::string& host, const std::string& user, const std::optional<std::string>& password,
+                 unsigned port);
 
     std::unique_ptr<udb_database> create_db(const compat::wstring& name) override;
     std::unique_ptr<udb_database> open_db(const compat::wstring& name, int mode) override;

@@ -337,3 +337,9 @@ sql_new_in_validator::sql_new_in_validator(const udb_indexes& indexes) : sql_new
     add_restricted_name(u"PRIMARY");
     for (const auto& idx : indexes) add_existing_name(idx.name);
 }
+
+bool sql_is_server_database(compat::wstring_view name) {
+    for (compat::wstring_view own : {u"mysql", u"information_schema", u"performance_schema", u"sys"})
+        if (compat::equal_nocase(name, own)) return true;
+    return false;
+}

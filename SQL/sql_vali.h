@@ -78,3 +78,7 @@ class sql_new_in_validator : public sql_new_validator {
 public:
     explicit sql_new_in_validator(const udb_indexes& indexes);
 };
+
+// The databases that belong to the server itself (grants, its catalog, its statistics):
+// never a destination, whatever the letter case.
+bool sql_is_server_database(compat::wstring_view name);

@@ -82,12 +82,13 @@ bool udb_converter::load_profile(const udb_profile& profile) {
     if (!v.empty()) set_logfile(compat::utf16_to_ansi(v));
     load_flag(profile, key_tab_def, tab_def);
     v = udb::trim_blanks(profile.get_value(udb_sec_generic, key_mode));
-    // Only a known mode is taken: a stray value must not fall back to mode 0, which
-    // replaces the whole destination database.
+    // Only a known mode is taken, and any other value refuses the profile: falling back to
+    // mode 0 would replace the whole destination database.
     if (v.size() == 1 && v[0] >= u'0' && v[0] <= u'4') {
         set_mode(v[0] - u'0');
     } else if (!v.empty()) {
-        udb::trace(3, u"Profile mode '%s' is not valid; mode %d is kept", v, mode_);
+        udb::trace(3, u"Profile mode '%s' is not valid", v);
+        udb::raise(compat::utf16_to_utf8(u"Invalid merge/overwrite mode '" + v + u"' (0 to 4 are valid)"), 1);
     }
     load_flag(profile, key_skip_idx, skip_idx);
     return true;

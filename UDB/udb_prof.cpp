@@ -6,17 +6,56 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "UDB/udb_trace.h"
 #include "UDB/udb_word.h"
+#include "compat/text/format.h"
 
 using compat::wstring;
 using compat::wstring_view;
 
 namespace udb {
+
+// Well-formed UTF-8: no stray continuation byte, no overlong form, no surrogate, nothing
+// above U+10FFFF.
+bool is_valid_utf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t n = 0;
+        char32_t c = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            n = 1;
+            c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            n = 2;
+            c = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            n = 3;
+            c = b & 0x07;
+        } else {
+            return false;
+        }
+        if (i + n >= s.size()) return false;
+        for (size_t k = 1; k <= n; ++k) {
+            const auto t = static_cast<unsigned char>(s[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            c = (c << 6) | (t & 0x3F);
+        }
+        if ((n == 2 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (n == 3 && (c < 0x10000 || c > 0x10FFFF)))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
 
 wstring profile_escape(wstring_view text) {
     wstring out;
@@ -68,24 +107,36 @@ udb_profile::udb_profile() {
 
 bool udb_profile::load(const wstring& path) {
     udb::trace(2, u"udb_profile::load(%s)", path);
+    load_error_.clear();
     const std::string file = compat::utf16_to_ansi(path);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
         udb::raise("Profile does not exist. Please verify the correct path/name was given.", 1);
     }
-    if (std::filesystem::is_directory(file, ec)) return false;
+    if (std::filesystem::is_directory(file, ec)) {
+        load_error_ = "it is a folder";
+        return false;
+    }
     std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
+    if (!in) {
+        load_error_ = std::strerror(errno);
+        return false;
+    }
 
     // Parsed into a copy first, so an unreadable file leaves the profile unchanged.
     section_map parsed = sections_;
     section* current = nullptr;
-    bool result = true;
-    bool first = true;
+    size_t stray_line = 0;
+    size_t number = 0;
     std::string raw;
     while (std::getline(in, raw)) {
-        if (first && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
-        first = false;
+        ++number;
+        if (number == 1 && raw.compare(0, 3, "\xEF\xBB\xBF") == 0) raw.erase(0, 3);
+        // Anything but UTF-8 text would be read as mangled names and settings.
+        if (raw.find('\0') != std::string::npos || !udb::is_valid_utf8(raw)) {
+            load_error_ = compat::format("line %d is not UTF-8 text (a binary or UTF-16 file?)", int(number));
+            return false;
+        }
         // Files written on Windows end their lines with CR LF.
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         wstring line = udb::trim_blanks(compat::utf8_to_utf16(raw));
@@ -104,14 +155,21 @@ bool udb_profile::load(const wstring& path) {
             value = line.substr(eq + 1);
         }
         if (current == nullptr) {
-            result = false;
+            if (stray_line == 0) stray_line = number;
             continue;
         }
         current->emplace(udb::profile_unescape(key), udb::profile_unescape(value));
     }
-    if (in.bad()) return false;
+    if (in.bad()) {
+        load_error_ = std::strerror(errno);
+        return false;
+    }
     sections_ = std::move(parsed);
-    return result;
+    if (stray_line != 0) {
+        load_error_ = compat::format("line %d stands before any [section]", int(stray_line));
+        return false;
+    }
+    return true;
 }
 
 namespace {
@@ -127,6 +185,21 @@ bool write_all(int fd, const std::string& data) {
         done += static_cast<size_t>(n);
     }
     return true;
+}
+
+mode_t current_umask() {
+    const mode_t m = ::umask(0);
+    ::umask(m);
+    return m;
+}
+
+// The connection sections keep their passwords under the key "password".
+bool holds_password(const udb_profile::section_map& sections) {
+    for (const auto& [name, pairs] : sections) {
+        auto it = pairs.find(u"password");
+        if (it != pairs.end() && !it->second.empty()) return true;
+    }
+    return false;
 }
 
 // A temporary file beside the target, removed unless it was renamed into place.
@@ -191,7 +264,14 @@ bool udb_profile::store(const wstring& path) const {
     temp_file tmp(file);
     if (!tmp.ok()) return false;
     struct stat st {};
-    if (::stat(file.c_str(), &st) == 0) ::fchmod(tmp.fd(), st.st_mode & 07777);
+    mode_t mode = 0;
+    if (::stat(file.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
+    else
+        mode = 0666 & ~current_umask();
+    // Passwords are kept as plain text: only the owner may read such a profile.
+    if (holds_password(sections_)) mode &= 0600;
+    ::fchmod(tmp.fd(), mode);
     if (!write_all(tmp.fd(), text) || ::fsync(tmp.fd()) != 0 || !tmp.close()) return false;
     if (::rename(tmp.name().c_str(), file.c_str()) != 0) return false;
     tmp.keep();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <string>
 
 #include "compat/text/text.h"
 
@@ -20,9 +21,12 @@ public:
     udb_profile();
 
     // Reads the file into the profile. A missing file raises the level-1 "Profile does not
-    // exist" error; an unreadable one gives false with the profile unchanged; pair lines
-    // before any section are skipped and make the result false.
+    // exist" error; an unreadable one (a folder, a file that cannot be opened or read, or
+    // one that is not UTF-8 text: a zero byte, UTF-16, binary data) gives false with the
+    // profile unchanged; pair lines before any section are skipped and make the result
+    // false. After false, load_error() says why.
     bool load(const compat::wstring& path);
+    const std::string& load_error() const { return load_error_; }
 
     // Writes the profile; the file is replaced as a whole (temporary file, then rename),
     // so a failed store leaves an existing profile as it was. False when it failed.
@@ -45,6 +49,7 @@ private:
     const section& get_section(const compat::wstring& name) const;
 
     section_map sections_;
+    std::string load_error_;
 };
 
 namespace udb {

@@ -1,5 +1,6 @@
 #include "app/qrn_conv.h"
 
+#include "TK/tk_utils.h"
 #include "app/qrn_trace.h"
 #include "compat/text/format.h"
 
@@ -45,14 +46,22 @@ bool quarnel_convertor::test_query(const wstring& text) {
 }
 
 bool quarnel_convertor::load_profile(const wstring& path) {
-    udb_profile profile;
-    if (!profile.load(path)) return false;
-    bool ok = udb_converter::load_profile(profile);
-    ok = oracle_converter_impl::load_profile(profile) && ok;
-    ok = mysql_converter_impl::load_profile(profile) && ok;
-    load_exact_one(profile, key_direct, mysql_direct_);
-    load_exact_one(profile, key_case, case_sensitive_);
-    return ok;
+    // A profile that cannot be used refuses the run: going on without it would run with
+    // defaults the user did not choose (mode 0 drops the destination database).
+    try {
+        udb_profile profile;
+        if (!profile.load(path)) throw tk_exception(profile.load_error(), 1);
+        bool ok = udb_converter::load_profile(profile);
+        ok = oracle_converter_impl::load_profile(profile) && ok;
+        ok = mysql_converter_impl::load_profile(profile) && ok;
+        load_exact_one(profile, key_direct, mysql_direct_);
+        load_exact_one(profile, key_case, case_sensitive_);
+        return ok;
+    } catch (const tk_exception& e) {
+        if (e.level() != 1) throw;
+        throw tk_exception(compat::format("Cannot use the profile '%s': %s", tk_to_narrow(path), e.message()), e.code(),
+                           1);
+    }
 }
 
 bool quarnel_convertor::store_profile(const wstring& path) {

@@ -58,6 +58,12 @@ public:
     void check_dest();
     // The destination database of a run, owned by the caller.
     std::unique_ptr<udb_database> get_dest_base();
+    // Matches the selected table names to the source's tables (a name in another letter
+    // case selects the one table it can mean) and raises a level-1 error when a selection
+    // was given but names no table of the source. Needs the source connected.
+    void check_selection();
+    // A table-names file was read: its list is the selection, even when it holds no name.
+    void set_selection_given() { selection_given_ = true; }
     std::vector<compat::wstring> get_all_tables() const;
     void get_all_views(udb_views& views) const;
     bool can_create_views();
@@ -80,6 +86,9 @@ public:
 private:
     // Raises the level-1 mode error unless the mode is 0 to 4.
     void check_mode() const;
+    // Raises a level-1 error when the destination is one of the server's own databases (a
+    // dump's only when it writes DROP DATABASE for one).
+    void check_not_server_database() const;
     void convert_tables(udb_database& dest, udb_validator& validator);
     void convert_table(udb_database& dest, udb_validator& validator, const compat::wstring& name,
                        const compat::wstring& query, bool run_fast_insert);
@@ -95,6 +104,7 @@ private:
     const qrn_program program_;
     bool mysql_direct_ = true;
     bool case_sensitive_ = false;
+    bool selection_given_ = false;
     std::atomic<bool> run_failed_{false};
     std::atomic<int> run_losses_{0};
 };

@@ -6,9 +6,11 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "SQL/sql_vali.h"
 #include "TK/tk_utils.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_trace.h"
+#include "compat/text/format.h"
 
 using compat::wstring;
 namespace fs = std::filesystem;
@@ -60,10 +62,25 @@ void quarnel_convertor::check_mode() const {
     if (mode_ < 0 || mode_ > 4) throw tk_exception("Invalid merge/overwrite mode", 1);
 }
 
+void quarnel_convertor::check_not_server_database() const {
+    const wstring& dest = destination_name();
+    wstring db = dest;
+    if (!mysql_direct_) {
+        if (!dump_opts_.create_database || !dump_opts_.create_table) return;
+        db = dmp_database::database_name_of(dest);
+    }
+    if (sql_is_server_database(db))
+        throw tk_exception(compat::format("The database '%s' belongs to the MySQL server itself and cannot be a "
+                                          "destination.",
+                                          tk_to_narrow(db)),
+                           1);
+}
+
 void quarnel_convertor::check_dest() {
     const wstring& dest = destination_name();
     qrn::trace(1, u"quarnel_convertor::check_dest(%s)", dest);
     check_mode();
+    check_not_server_database();
     if (!mysql_direct_) {
         common_check_dest(dest);
         const fs::path p = fs_path(dest);
@@ -79,6 +96,7 @@ void quarnel_convertor::check_dest() {
 std::unique_ptr<udb_database> quarnel_convertor::get_dest_base() {
     qrn::trace(2, "quarnel_convertor::get_dest_base");
     const wstring& dest = destination_name();
+    check_not_server_database();
     if (mysql_direct_) {
         check_mysql_db_name(dest);
         if (is_mysql_base_exist(dest)) return sql_engine_.open_db(dest, mode_ != 0 ? 8 : 4);

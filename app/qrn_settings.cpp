@@ -1,4 +1,6 @@
 // The converter's registry settings, in the order in which they are read and written.
+#include <filesystem>
+
 #include "app/qrn_conv.h"
 #include "app/qrn_trace.h"
 
@@ -85,6 +87,7 @@ bool quarnel_convertor::serialize(bool store) {
     pass.text("port", my_port_, "3306");
     pass.text(u"port2", ora_port_, u"1521");
     pass.text("pswd", my_password_);
+    if (!store) my_password_given_ = !my_password_.empty();
     pass.flag("skip_idx", skip_idx, false);
     wstring src = source_name();
     pass.text(u"src", src);
@@ -96,6 +99,12 @@ bool quarnel_convertor::serialize(bool store) {
 
 bool quarnel_convertor::serialize_dump_options(bool store) {
     qrn::trace(1, "serialize( %d )", store ? 1 : 0);
+    // Reading must not create the store: the console program only reads it, and a missing
+    // store leaves every dump setting at its default.
+    std::error_code ec;
+    if (!store &&
+        !std::filesystem::exists(compat::reg_key_file(compat::reg_current_user()->folder(), key_.key_path()), ec))
+        return false;
     if (!open_key(key_)) return false;
     reg_pass pass(key_, store);
     dump_values(pass, dump_opts_);

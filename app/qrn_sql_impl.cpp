@@ -46,20 +46,29 @@ void mysql_converter_impl::store_mysql_settings(const std::string& host, const s
     my_host_ = tk_trim(host);
     my_user_ = tk_trim(user);
     my_password_ = tk_trim(password);
+    my_password_given_ = !my_password_.empty();
     my_port_ = tk_trim(port);
     if (my_port_.empty()) my_port_ = "3306";
 }
 
 void mysql_converter_impl::connect_mysql_server() {
     qrn::trace(2, "mysql_converter_impl::connect_mysql_server");
-    unsigned long port = 0;
-    for (char c : my_port_) {
-        if (c < '0' || c > '9') break;
+    // A wrapped or half-read number would connect to some other port.
+    const std::optional<unsigned> port = qrn_parse_port(my_port_);
+    if (!port) throw tk_exception("Invalid port number", 1);
+    sql_engine_.connect(my_host_, my_user_,
+                        my_password_given_ ? std::optional<std::string>(my_password_) : std::nullopt, *port);
+}
+
+std::optional<unsigned> qrn_parse_port(std::string_view text) {
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    unsigned port = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
         port = port * 10 + unsigned(c - '0');
-        if (port > 0xFFFFFFFFul) break;
     }
-    if (port == 0 || port > 0xFFFFFFFFul) throw tk_exception("Invalid port number", 1);
-    sql_engine_.connect(my_host_, my_user_, my_password_, static_cast<unsigned>(port));
+    if (port == 0 || port > 65535) return std::nullopt;
+    return port;
 }
 
 bool mysql_converter_impl::is_mysql_base_exist(const wstring& name) {
@@ -93,6 +102,7 @@ bool mysql_converter_impl::load_profile(const udb_profile& profile) {
     my_host_ = narrow(value(profile, key_host));
     if (wstring v = value(profile, key_user); !v.empty()) my_user_ = narrow(v);
     my_password_ = narrow(value(profile, key_password));
+    my_password_given_ = !my_password_.empty();
     if (wstring v = value(profile, key_port); !v.empty()) my_port_ = narrow(v);
     if (wstring v = value(profile, key_line_break); !v.empty()) dump_opts_.line_break = v == u"1" ? 1 : 0;
     load_flag(profile, key_new_version, dump_opts_.new_version);

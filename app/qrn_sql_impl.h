@@ -3,7 +3,9 @@
 // of a converted table, and the "MySQL settings" part of a profile.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "SQL/sql_dump.h"
 #include "SQL/sql_engi.h"
@@ -22,11 +24,14 @@ public:
     mysql_converter_impl(const mysql_converter_impl&) = delete;
     mysql_converter_impl& operator=(const mysql_converter_impl&) = delete;
 
-    // Values are trimmed; an empty port becomes "3306".
+    // Values are trimmed; an empty port becomes "3306". An empty password counts as none
+    // (the client's option files may then supply one) unless set_mysql_password_given says
+    // the user gave it.
     void store_mysql_settings(const std::string& host, const std::string& user, const std::string& password,
                               const std::string& port);
-    // A port text without leading digits (or 0) raises the level-1 "Invalid port number";
-    // the engine's errors propagate.
+    void set_mysql_password_given(bool given) { my_password_given_ = given || !my_password_.empty(); }
+    // A port that is not 1 to 65535 in digits raises the level-1 "Invalid port number"; the
+    // engine's errors propagate.
     void connect_mysql_server();
     bool is_mysql_base_exist(const compat::wstring& name);
     void del_mysql_base(const compat::wstring& name);
@@ -58,8 +63,12 @@ protected:
     std::string my_host_;
     std::string my_user_;
     std::string my_password_;
+    bool my_password_given_ = false;
     std::string my_port_ = "3306";
 };
+
+// A TCP port: 1 to 65535 written in decimal digits only; anything else is no port.
+std::optional<unsigned> qrn_parse_port(std::string_view text);
 
 // The ALTER statement that gives a column the type of a date kind (0 to 3).
 compat::wstring qrn_date_alter_statement(const compat::wstring& table, const compat::wstring& column_name,

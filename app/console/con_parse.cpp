@@ -11,6 +11,7 @@
 #include "app/console/tk_cmdli.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
+#include "compat/text/format.h"
 
 using compat::wstring;
 
@@ -26,8 +27,15 @@ struct connection_settings {
     std::string my_host;
     std::string my_user;
     std::string my_password;
+    bool my_password_given = false;
     std::string my_port = "3306";
 };
+
+// A port that wraps or carries trailing text would reach some other server.
+void check_port(const char* option, const char* value) {
+    if (qrn_parse_port(value)) return;
+    throw tk_exception(compat::format("Invalid port number '%s': %s takes 1 to 65535", value, option), 1);
+}
 
 // A password never reaches the trace log, not even from the raw argument list.
 std::string loggable_argument(const char* arg) {
@@ -73,8 +81,10 @@ void apply_option(tk_cmdli& it, connection_settings& c, bool& profile_loaded) {
             break;
         case OPT_MYSQLP:
             c.my_password = value;
+            c.my_password_given = true;
             break;
         case OPT_MYPORT:
+            check_port("--myport=", value);
             c.my_port = value;
             break;
         case OPT_ORACLH:
@@ -87,6 +97,7 @@ void apply_option(tk_cmdli& it, connection_settings& c, bool& profile_loaded) {
             c.ora_password = tk_to_wide(value);
             break;
         case OPT_ORAPORT:
+            check_port("--oraport=", value);
             c.ora_port = tk_to_wide(value);
             break;
         case OPT_SILENT:
@@ -147,6 +158,7 @@ bool parse_cmd_line(int argc, const char* const* argv) {
         if (c.ora_host.empty()) tk_console_fatal("You should enter network name or IP address of Oracle server");
         conv.store_oracle_settings(c.ora_host, c.ora_user, c.ora_password, c.ora_port);
         conv.store_mysql_settings(c.my_host, c.my_user, c.my_password, c.my_port);
+        conv.set_mysql_password_given(c.my_password_given);
     }
     return true;
 }
@@ -156,6 +168,7 @@ void process_tab_file(const std::string& path) {
     auto names = con_read_table_names(path);
     if (!names) tk_console_fatal("Table names file does not exist.\nPlease verify the correct path/name was given.");
     quarnel_convertor& conv = quarnel_convertor::instance();
+    conv.set_selection_given();
     // The run converts the table map, into which a profile has already put its plain
     // tables: they go too, so that the file's list is the whole plain selection. Tables
     // with a custom query stay.

@@ -28,6 +28,8 @@ std::vector<compat::wstring> con_read_table_names(std::istream& in) {
                 text.remove_prefix(utf8_signature.size());
             }
         }
+        // No table has an empty name: a line of the signature alone names nothing.
+        if (text.empty()) continue;
         names.push_back(utf8 ? tk_utf8_to_wide(text) : tk_ansi_to_wide(text));
     }
     return names;

@@ -1,7 +1,11 @@
 // tollspar: converts an Oracle schema into a MySQL database or dump file from the command
 // line. Exit code 0 when everything arrived, 1 when the run finished but reported tables or
 // records that did not arrive, -1 (255) for every failure that stopped it.
+#include <csignal>
+#include <cstring>
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "TK/tk_log.h"
 #include "app/console/con_front.h"
@@ -13,11 +17,31 @@
 
 namespace {
 
-int run_conversion(int argc, char** argv) {
+// The arguments as the program reads them. The passwords in the process's own argument
+// area are overwritten at once: the process list (ps, /proc/PID/cmdline) shows that area.
+std::vector<std::string> take_arguments(int argc, char** argv) {
+    std::vector<std::string> args(argv, argv + argc);
+    for (int i = 1; i < argc; ++i) {
+        for (const char* prefix : {"--mysqlp=", "--oraclp="}) {
+            const size_t n = std::strlen(prefix);
+            if (std::strncmp(argv[i], prefix, n) == 0) std::memset(argv[i] + n, 'x', std::strlen(argv[i] + n));
+        }
+    }
+    return args;
+}
+
+int run_conversion(int argc, char** raw_argv) {
+    const std::vector<std::string> args = take_arguments(argc, raw_argv);
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+
     quarnel_convertor conv(error_handler::instance().front());
-    if (argc <= 1 || !parse_cmd_line(argc, argv))
+    if (argc <= 1 || !parse_cmd_line(argc, argv.data()))
         tk_console_fatal(con_usage_text(qrn_version_major, qrn_version_minor));
     conv.connect_oracle_server(conv.source_name());
+    // Before the destination is touched: a selection that names nothing refuses the run.
+    conv.check_selection();
     if (conv.is_mysql_direct()) conv.connect_mysql_server();
     conv.check_dest();
     conv();
@@ -30,6 +54,11 @@ int run_conversion(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit then fails the write (EFBIG), which is reported, instead of killing
+    // the process with the dump half written and no word said.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // Likewise a reader of a pipe that goes away: the write fails and the run says so.
+    std::signal(SIGPIPE, SIG_IGN);
     tk_log log(nullptr, false, 3, false);
     con_front_end front;
     error_handler handler(front, static_cast<int>(qrn_oracle_errors().size()), qrn_oracle_errors().data());

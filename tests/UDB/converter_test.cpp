@@ -24,17 +24,31 @@ udb_profile generic(std::initializer_list<std::pair<wstring, wstring>> pairs) {
 }
 
 TEST(udb_converter_test, mode_values) {
+    // expected -1: the profile is refused (a level-1 error) and the mode stays
     struct {
         wstring value;
         int expected;
     } cases[] = {
-        {u"3", 3}, {u" 3", 3}, {u"0", 0}, {u"4", 4}, {u"", 2}, {u"5", 2}, {u"12", 2}, {u"x", 2}, {u"-1", 2}, {u"3 ", 3},
+        {u"3", 3},  {u" 3", 3},  {u"0", 0},  {u"4", 4},   {u"", 2},
+        {u"5", -1}, {u"12", -1}, {u"x", -1}, {u"-1", -1}, {u"3 ", 3},
     };
     for (const auto& c : cases) {
         test_converter conv;
         conv.set_mode(2);
-        conv.load_profile(generic({{u"mode", c.value}}));
-        EXPECT_EQ(conv.get_mode(), c.expected) << compat::utf16_to_utf8(c.value);
+        if (c.expected < 0) {
+            try {
+                conv.load_profile(generic({{u"mode", c.value}}));
+                ADD_FAILURE() << "accepted " << compat::utf16_to_utf8(c.value);
+            } catch (const tk_exception& e) {
+                EXPECT_EQ(e.level(), 1);
+                EXPECT_NE(e.message().find("'" + compat::utf16_to_utf8(c.value) + "'"), std::string::npos)
+                    << e.message();
+            }
+            EXPECT_EQ(conv.get_mode(), 2);
+        } else {
+            conv.load_profile(generic({{u"mode", c.value}}));
+            EXPECT_EQ(conv.get_mode(), c.expected) << compat::utf16_to_utf8(c.value);
+        }
     }
 }
 

@@ -183,7 +183,7 @@ TEST_F(DumpRun, EveryFailureExitsWith255) {
          "Error:\nDestination name should specify a file, not folder.\n"},
         {"MySQL port not a number",
          {"--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dest=db", "--myport=abc"},
-         "Error:\nInvalid port number\n"},
+         "Error:\nInvalid port number 'abc': --myport= takes 1 to 65535\n"},
     };
     for (const auto& c : cases) {
         proc_result r = tollspar(c.args);

@@ -138,5 +138,55 @@ TEST_F(ServerRun, EveryServerFailureExitsWith255) {
     EXPECT_TRUE(l[6].starts_with("EMP: CREATE command denied")) << l[6];
 }
 
+TEST_F(ServerRun, NothingIsDroppedByAProfileModeOrASelectionItCannotUse) {
+    sql("CREATE DATABASE `" + db_ + "`; CREATE TABLE `" + db_ + "`.`MINE` (a INT); INSERT INTO `" + db_ +
+        "`.`MINE` VALUES (1)");
+    const std::string connection = "[MySQL settings]\nhost=127.0.0.1\nport=" + port_ + "\nuser=root\n";
+    for (const char* mode : {"9", "2 (skip)"}) {
+        write_file(file("p.qrn"), "[Generic settings]\nsrc=CONS\ndest=" + db_ + "\nmode=" + mode +
+                                      "\n[Oracle settings]\nuser=scott\npassword=tiger\n" + connection);
+        proc_result r = tollspar({"--profile=" + file("p.qrn")});
+        EXPECT_EQ(r.code, 255) << mode << "\n" << r.out << r.err;
+        EXPECT_NE(r.out.find(file("p.qrn")), std::string::npos) << r.out;
+        EXPECT_EQ(count("MINE"), "1\n") << mode;
+    }
+    write_file(file("t.txt"), "NOPE\n");
+    proc_result r = tollspar(plus(server_args(), {"--mode=0", "--tab_file=" + file("t.txt")}));
+    EXPECT_EQ(r.code, 255) << r.out << r.err;
+    EXPECT_EQ(count("MINE"), "1\n");
+}
+
+TEST_F(ServerRun, TheServersOwnDatabasesAreNeverDestinations) {
+    const std::string root_grants = "SELECT COUNT(*) FROM mysql.global_priv WHERE User = 'root'";
+    const std::string grants = sql(root_grants);
+    for (const char* db : {"mysql", "MySQL", "information_schema", "PERFORMANCE_SCHEMA", "sys"}) {
+        for (const char* mode : {"--mode=0", "--mode=3"}) {
+            proc_result r = tollspar(plus(server_args(), {std::string("--dest=") + db, mode}));
+            EXPECT_EQ(r.code, 255) << db << "\n" << r.out << r.err;
+            EXPECT_NE(r.out.find("belongs to the MySQL server itself"), std::string::npos) << r.out;
+        }
+    }
+    EXPECT_EQ(sql(root_grants), grants);
+    EXPECT_EQ(sql("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = 'mysql' AND table_name IN "
+                  "('DEPT', 'EMP')"),
+              "0\n");
+}
+
+TEST_F(ServerRun, WithoutMysqlpTheClientOptionFilesGiveThePassword) {
+    sql("CREATE DATABASE `" + db_ + "`");
+    const std::string user = limited_user("GRANT ALL ON `" + db_ + "`.* ");
+    // The run's home is the test folder: its option file is the user's own.
+    write_file(file(".my.cnf"), "[client]\npassword=pw\n");
+    std::vector<std::string> args = source_args();
+    args.insert(args.end(), {"--mysqlh=127.0.0.1", "--myport=" + port_, "--mysqlu=" + user, "--dest=" + db_});
+    proc_result r = tollspar(args);
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(count("DEPT"), "3\n");
+    // An empty --mysqlp= is a password too: the empty one, which this account does not have.
+    r = tollspar(plus(args, {"--mysqlp="}));
+    EXPECT_EQ(r.code, 255) << r.out << r.err;
+    EXPECT_NE(r.out.find("Access denied"), std::string::npos) << r.out;
+}
+
 }  // namespace
 }  // namespace con_test

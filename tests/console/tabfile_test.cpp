@@ -38,7 +38,9 @@ TEST(TableNamesFile, ReadsNamesInFileOrder) {
          "\n\xEF\xBB\xBF"
          "EMP\n",
          {u"EMP"}},
-        {"signature-only first line", "\xEF\xBB\xBF\nEMP\n", {u"", u"EMP"}},
+        // a line is never an empty table name, and the signature still decides UTF-8
+        {"signature-only first line", "\xEF\xBB\xBF\nCaf\xC3\xA9\n", {u"Caf\u00e9"}},
+        {"signature alone", "\xEF\xBB\xBF", {}},
         {"signature only on the first line",
          "A\n\xEF\xBB\xBF"
          "B\n",
