@@ -204,4 +204,28 @@ TEST_F(profile_file, store_keeps_the_file_mode) {
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
+TEST_F(profile_file, a_profile_holding_a_password_is_for_its_owner_alone) {
+    const auto mode = [&] { return fs::status(dir_ / "p.qrn").permissions() & fs::perms::all; };
+    const auto owner_rw = fs::perms::owner_read | fs::perms::owner_write;
+    for (const bool existing : {false, true}) {
+        fs::remove(dir_ / "p.qrn");
+        if (existing) {
+            write("[S]\n");
+            fs::permissions(dir_ / "p.qrn", fs::perms::all);
+        }
+        udb_profile p;
+        p.set_value(u"MySQL settings", u"password", u"secret");
+        ASSERT_TRUE(p.store(path()));
+        EXPECT_EQ(mode(), owner_rw) << "existing=" << existing;
+    }
+    // Without a password the usual mode: readable by others as the umask allows.
+    fs::remove(dir_ / "p.qrn");
+    const mode_t old = ::umask(022);
+    udb_profile p;
+    p.set_value(u"MySQL settings", u"password", u"");
+    ASSERT_TRUE(p.store(path()));
+    ::umask(old);
+    EXPECT_EQ(mode(), owner_rw | fs::perms::group_read | fs::perms::others_read);
+}
+
 }  // namespace
