@@ -86,6 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     } catch (const qrn_exit_request& r) {
         MG_FUZZ_CHECK(r.code == -1, "the fatal exit is -1");
+    } catch (const tk_exception& e) {
+        // a value the line cannot use (a port, a profile) refuses the run at level 1
+        MG_FUZZ_CHECK(e.level() == 1, e.message());
     }
     return 0;
 }
