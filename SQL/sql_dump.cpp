@@ -31,11 +31,11 @@ std::tm dmp_local_time() {
 
 // ---- database -----------------------------------------------------------------------
 
-dmp_database::dmp_database(const wstring& path, const dmp_options& options, dmp_clock clock)
+dmp_database::dmp_database(const wstring& path, const dmp_options& options, dmp_clock clock, const std::string& file)
     : udb_database(path, 0, false),
       options_(options),
       eol_(options.line_break == 0 ? "\r\n" : "\n"),
-      file_(compat::utf16_to_ansi(path)) {
+      file_(file.empty() ? compat::utf16_to_ansi(path) : file) {
     sql::trace(2, u"dmp_database::ctor(%s)", path);
     sql_engine& engine = sql_engine::instance();
     engine.set_version(options_.new_version ? sql::ver_4_1_0 : sql::ver_3_20_1);
@@ -45,8 +45,17 @@ dmp_database::dmp_database(const wstring& path, const dmp_options& options, dmp_
 }
 
 dmp_database::~dmp_database() {
+    // Not closed: the run stopped before its end. The file says so, and a client loading it
+    // stops with an error there instead of ending as if every table had arrived.
+    if (!file_.is_open()) return;
     try {
-        close();
+        unlock_if_pending();
+        const std::string where = current_table_.empty()
+                                      ? "before its first table"
+                                      : "while table '" + sql::comment_text(utf8(current_table_)) + "' was written";
+        write(eol_ + "# INCOMPLETE DUMP: the conversion stopped " + where + "." + eol_);
+        write(std::string(incomplete_statement) + eol_);
+        file_.close();
     } catch (const std::exception& e) {
         sql::trace(2, "dmp_database::dtor: %s", e.what());
     }
@@ -96,6 +105,7 @@ void dmp_database::unlock_if_pending() {
 void dmp_database::close() {
     if (!file_.is_open()) return;
     unlock_if_pending();
+    write(std::string(complete_comment) + eol_);
     file_.close();
 }
 
@@ -108,6 +118,7 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, c
     sql::trace(2, u"dmp_database::create_table(%s)", name);
     if (find_table(name) >= 0) sql::fail(sql::src_dump, 274);
     unlock_if_pending();
+    current_table_ = name;
     const std::string& e = eol_;
     const std::string t = utf8(table_name(name));
 

@@ -34,9 +34,19 @@ class dmp_recordset;
 class dmp_database : public udb_database {
 public:
     // Opens (truncates) the file named by path; a file that cannot be opened raises a
-    // level-1 error.
-    dmp_database(const compat::wstring& path, const dmp_options& options, dmp_clock clock = dmp_local_time);
-    // Closes the file when close() was not called; never throws.
+    // level-1 error. file, when given, is the path's bytes as the user gave them (a name in
+    // another encoding than the locale's stays what it is); path is then its display form.
+    dmp_database(const compat::wstring& path, const dmp_options& options, dmp_clock clock = dmp_local_time,
+                 const std::string& file = {});
+    // The last line of a complete dump.
+    static constexpr const char* complete_comment = "# Dump complete";
+    // The last statement of a dump whose run stopped early: the stock client stops there
+    // with an error (it is not SQL, and holds nothing of the data).
+    static constexpr const char* incomplete_statement =
+        "The conversion stopped before the end: this dump is INCOMPLETE;";
+
+    // When close() was not called, the run stopped early: writes where, and a statement
+    // that fails the load, then closes the file; never throws.
     ~dmp_database() override;
 
     std::unique_ptr<udb_recordset> create_table(const compat::wstring& name, const udb_schema& schema,
@@ -51,8 +61,9 @@ public:
     void create_views(const udb_views& views) override;
     void create_relationships(const udb_relationships& relationships) override;
 
-    // Ends the dump: the pending UNLOCK TABLES, then the file is closed. Errors raise (the
-    // run calls this so that they reach its error handler).
+    // Ends the dump: the pending UNLOCK TABLES and the closing comment that says it is
+    // complete, then the file is closed. Errors raise (the run calls this so that they
+    // reach its error handler).
     void close() override;
 
     // The database name that the create-database option writes: the file's base name
@@ -72,6 +83,7 @@ private:
     std::string eol_;
     sql::dmp_file file_;
     std::map<compat::wstring, udb_indexes> table_indexes_;
+    compat::wstring current_table_;  // the last table begun, for the end of a stopped dump
 };
 
 class dmp_recordset : public udb_recordset {

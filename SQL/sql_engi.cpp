@@ -110,6 +110,17 @@ void sql_engine::take_version_text(const char* text, bool password_given) {
 
 const char* sql_engine::text_charset() const { return version_ >= sql::ver_5_5_3 ? "utf8mb4" : "utf8"; }
 
+const char* sql_engine::text_introducer() const {
+    if (version_ < sql::ver_4_1_0) return "";
+    if (!connected_) return "/*!50503 _utf8mb4*/";
+    return version_ >= sql::ver_5_5_3 ? "_utf8mb4 " : "_utf8 ";
+}
+
+const char* sql_engine::current_text_introducer() {
+    const sql_engine* engine = try_get();
+    return engine ? engine->text_introducer() : "_utf8mb4 ";
+}
+
 int sql_engine::bytes_per_char() const {
     if (version_ >= sql::ver_5_5_3) return 4;
     return version_ >= sql::ver_4_1_0 ? 3 : 1;
@@ -143,10 +154,11 @@ void sql_engine::db_delete(const wstring& name) {
     run_logged("SET FOREIGN_KEY_CHECKS = 1", "Cannot turn on foreign key check: %s");
 }
 
-std::unique_ptr<udb_database> sql_engine::create_dump(const wstring& name, const dmp_options& options) {
+std::unique_ptr<udb_database> sql_engine::create_dump(const wstring& name, const dmp_options& options,
+                                                      const std::string& file) {
     sql::trace(2, u"sql_engine::create_dump (%s)", name);
     sql::trace(3, u"Creating MySQL dump file '%s'", name);
-    return std::make_unique<dmp_database>(name, options);
+    return std::make_unique<dmp_database>(name, options, dmp_local_time, file);
 }
 
 wstring sql_engine::quote_name(compat::wstring_view name) {

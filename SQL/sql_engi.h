@@ -39,7 +39,9 @@ public:
     bool is_db_exist(const compat::wstring& name) override;
 
     // A new dump-file database, owned by the caller; no connection is needed.
-    std::unique_ptr<udb_database> create_dump(const compat::wstring& name, const dmp_options& options);
+    // file: the path's own bytes, when the caller has them (see dmp_database).
+    std::unique_ptr<udb_database> create_dump(const compat::wstring& name, const dmp_options& options,
+                                              const std::string& file = {});
 
     // The name in backquotes (a backquote inside doubled) from server 4.1.0, else bare.
     static compat::wstring quote_name(compat::wstring_view name);
@@ -58,6 +60,12 @@ public:
     // The character set of the connection and of text columns for the version in force:
     // utf8mb4 from 5.5.3 (4-byte characters), utf8 before.
     const char* text_charset() const;
+    // What stands before a hexadecimal literal of UTF-8 text so that the server reads it as
+    // text: the connection's character set on a live server; in a dump, utf8mb4 where the
+    // loading server has it (older ones take the bytes as they are); nothing before 4.1.
+    const char* text_introducer() const;
+    // The same of the engine in place; "_utf8mb4 " where there is none.
+    static const char* current_text_introducer();
     int bytes_per_char() const;
 
     sql::sql_connection& connection() { return connection_; }

@@ -147,6 +147,67 @@ void append_escaped_utf8(std::string& out, compat::wstring_view text) {
     }
 }
 
+void append_hex_literal(std::string& out, std::string_view bytes) {
+    if (bytes.empty()) {
+        out += "''";
+        return;
+    }
+    static constexpr char digits[] = "0123456789ABCDEF";
+    const size_t at = out.size();
+    out.resize(at + 2 + 2 * bytes.size());
+    char* p = out.data() + at;
+    *p++ = '0';
+    *p++ = 'x';
+    for (unsigned char b : bytes) {
+        *p++ = digits[b >> 4];
+        *p++ = digits[b & 0x0F];
+    }
+}
+
+namespace {
+
+bool all_ascii(compat::wstring_view text) {
+    char16_t any = 0;
+    for (char16_t c : text) any |= c;
+    return any < 0x80;
+}
+
+bool all_ascii(std::string_view text) {
+    unsigned char any = 0;
+    for (char c : text) any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+}  // namespace
+
+void append_text_literal(std::string& out, compat::wstring_view text, std::string_view introducer) {
+    if (all_ascii(text)) {
+        out += '\'';
+        append_escaped_utf8(out, text);
+        out += '\'';
+        return;
+    }
+    out += introducer;
+    append_hex_literal(out, compat::utf16_to_utf8(text));
+}
+
+void append_text_literal(std::string& out, std::string_view utf8, std::string_view introducer) {
+    if (all_ascii(utf8)) {
+        out += '\'';
+        out += escape_text(utf8);
+        out += '\'';
+        return;
+    }
+    out += introducer;
+    append_hex_literal(out, utf8);
+}
+
+compat::wstring text_literal(compat::wstring_view text, std::string_view introducer) {
+    std::string out;
+    append_text_literal(out, text, introducer);
+    return compat::utf8_to_utf16(out);
+}
+
 compat::wstring backquote(compat::wstring_view name) {
     compat::wstring out;
     out.reserve(name.size() + 2);

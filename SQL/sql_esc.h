@@ -19,6 +19,18 @@ compat::wstring escape_text(compat::wstring_view text);
 // INSERT texts build their values in place instead of in temporaries.
 void append_escaped_utf8(std::string& out, compat::wstring_view text);
 
+// Literals that read the same whatever character set the loading client tokenizes in
+// (gbk, big5, sjis and cp932 take some ASCII bytes, the backslash and the apostrophe among
+// them, as the second byte of a character, so an escape there can be swallowed):
+// - bytes as a hexadecimal literal, 0x and two digits per byte; no bytes give '';
+// - text whose every unit is ASCII quoted with the escapes above (nothing in it can pair
+//   with a byte before it), any other text as its UTF-8 bytes in hexadecimal behind the
+//   introducer (for example "_utf8mb4 "), so that the server reads it as that text.
+void append_hex_literal(std::string& out, std::string_view bytes);
+void append_text_literal(std::string& out, compat::wstring_view text, std::string_view introducer);
+void append_text_literal(std::string& out, std::string_view utf8, std::string_view introducer);
+compat::wstring text_literal(compat::wstring_view text, std::string_view introducer);
+
 // The name in backquotes, a backquote inside it doubled.
 compat::wstring backquote(compat::wstring_view name);
 

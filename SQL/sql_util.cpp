@@ -46,16 +46,6 @@ bool is_number_literal(V s) {
     return i == n;
 }
 
-template <class S>
-S quoted(const S& escaped) {
-    S out;
-    out.reserve(escaped.size() + 2);
-    out += typename S::value_type('\'');
-    out += escaped;
-    out += typename S::value_type('\'');
-    return out;
-}
-
 // Steps 3 and 4 of the literal writers, on narrow or wide text of a non-binary type.
 template <class S>
 S plain_literal(S text, VARTYPE type) {
@@ -65,16 +55,28 @@ S plain_literal(S text, VARTYPE type) {
         else
             text = ole_date(text).to_wstring();
     }
-    S escaped = sql::escape_text(text);
-    if (type == VT_DATE || type == VT_BSTR) return quoted(escaped);
-    // A number stays bare only when it is one; anything else cannot leave its quotes.
-    if (is_number_literal(escaped)) return escaped;
-    return quoted(escaped);
+    // A number stays bare only when it is one; anything else is a text literal.
+    if (type != VT_DATE && type != VT_BSTR && is_number_literal(text)) return text;
+    const std::string_view introducer = sql_engine::current_text_introducer();
+    if constexpr (std::is_same_v<S, std::string>) {
+        std::string out;
+        sql::append_text_literal(out, std::string_view(text), introducer);
+        return out;
+    } else {
+        return sql::text_literal(text, introducer);
+    }
+}
+
+// Bytes go as hexadecimal, which no client character set can misread.
+std::string hex_literal(std::string_view bytes) {
+    std::string out;
+    sql::append_hex_literal(out, bytes);
+    return out;
 }
 
 std::string blob_text_literal(const std::string& text) {
     sql::trace(1, "GOT BLOB");
-    if (text.size() == 1) return quoted(sql::escape_text(text));
+    if (text.size() == 1) return hex_literal(text);
     ole_guid_extractor guid(text);
     std::string digits = guid.to_string();
     if (!digits.empty()) {
@@ -100,7 +102,7 @@ std::string blob_text_literal(const std::string& text) {
         if (text[1] == 'X') return "0x" + text.substr(2);
         return text;
     }
-    return quoted(sql::escape_text(text));
+    return hex_literal(text);
 }
 
 bool rule_applies(const udb_field& value) { return udb_custom_conversion::is_acceptable2(value); }
@@ -330,7 +332,7 @@ std::string to_mysql_str(const ole_variant& value) {
         const void* data = nullptr;
         size_t n = value.get_bytes(&data);
         std::string_view bytes(static_cast<const char*>(data), data ? n : 0);
-        return quoted(sql::escape_text(bytes));
+        return hex_literal(bytes);
     }
     if (std::string number; append_float_literal(number, value)) return number;
     return to_mysql_str(value.to_string(), value.get_type());
@@ -436,9 +438,7 @@ void append_fld_str(std::string& out, const udb_field& value, const t_ftd& colum
             out += sql_empty_token;
             return;
         }
-        out += '\'';
-        sql::append_escaped_utf8(out, text);
-        out += '\'';
+        sql::append_text_literal(out, text, sql_engine::current_text_introducer());
         return;
     }
     if (type == VT_DATE && prints_as_read(value.get_systemtime())) {

@@ -31,6 +31,8 @@ public:
     virtual void finish() {}
 
     void request_stop();
+    // The request alone, without waking a waiter: safe in a signal handler.
+    void request_stop_from_signal() noexcept { stop_.store(true, std::memory_order_release); }
     void clear_stop() { stop_.store(false, std::memory_order_release); }
     bool stop_requested() const { return stop_.load(std::memory_order_acquire); }
 

@@ -68,6 +68,12 @@ public:
     void get_all_views(udb_views& views) const;
     bool can_create_views();
 
+    // The dump file's path as the user gave it, byte for byte (a name in another encoding
+    // than the locale's stays what it is), while the destination is still the name made
+    // from those bytes; else the destination name in the locale's encoding.
+    std::string destination_file() const;
+    void set_destination_file(const std::string& bytes);
+
     bool is_mysql_direct() const { return mysql_direct_; }
     void set_mysql_direct(bool direct) { mysql_direct_ = direct; }
     bool is_case_sensitive() const { return case_sensitive_; }
@@ -105,6 +111,8 @@ private:
     bool mysql_direct_ = true;
     bool case_sensitive_ = false;
     bool selection_given_ = false;
+    std::string dest_file_;           // the bytes of --dest=
+    compat::wstring dest_file_name_;  // the destination name they were given as
     std::atomic<bool> run_failed_{false};
     std::atomic<int> run_losses_{0};
 };

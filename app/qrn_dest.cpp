@@ -1,9 +1,11 @@
 // The destination of a run: checks before it starts and the database object it writes to.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "SQL/sql_vali.h"
@@ -16,44 +18,49 @@ using compat::wstring;
 namespace fs = std::filesystem;
 
 namespace {
-fs::path fs_path(const wstring& path) { return fs::path(tk_to_narrow(path)); }
-
-bool opens_for_read_write(const fs::path& p) {
-    const int fd = ::open(p.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
-}
 
 // A dump being written holds a lock on its file (sql::dmp_file): removing the file under it
-// would throw that run's output away while it still ends as a success.
-bool is_being_written(const fs::path& p) {
-    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+// would throw that run's output away while it still ends as a success. Only asked of a
+// plain file: opening a FIFO to ask would be read as a reader arriving.
+bool is_being_written(const std::string& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
     ::close(fd);
     return locked;
 }
 
-// Only a file (or a link, which is replaced, not followed) is removed before the dump is
-// written; a device such as /dev/null or a pipe is written into as it is.
-bool is_replaced_by_dump(const fs::path& p) {
+std::string quoted_name(const std::string& file) { return "'" + file + "'"; }
+
+// The checks of a dump path, on its own bytes. Whatever stands there is looked at, never
+// opened: a FIFO opened for reading would wait for a writer.
+void check_dump_path(const std::string& file) {
+    struct stat st {};
+    const bool exists = ::stat(file.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) throw tk_exception("Destination name should specify a file, not folder.", 1);
+    if (exists && ::access(file.c_str(), W_OK) != 0)
+        throw tk_exception("Destination name specifies an existing read-only file.\n" + quoted_name(file), 1);
+    const fs::path folder = fs::path(file).parent_path();
     std::error_code ec;
-    const fs::file_status st = fs::symlink_status(p, ec);
-    return !ec && (fs::is_regular_file(st) || fs::is_symlink(st));
+    if (!folder.empty() && !fs::is_directory(folder, ec))
+        throw tk_exception("Destination path does not exist.\nPlease verify the correct path was given.", 1);
 }
+
 }  // namespace
 
 void common_check_dest(const wstring& path) {
     qrn::trace(1, u"common_check_dest(%s)", path);
-    const fs::path p = fs_path(path);
-    std::error_code ec;
-    if (fs::is_directory(p, ec)) throw tk_exception("Destination name should specify a file, not folder.", 1);
-    if (::access(p.c_str(), R_OK) == 0 && !opens_for_read_write(p))
-        throw tk_exception("Destination name specifies an existing read-only file.", 1);
-    const fs::path folder = p.parent_path();
-    if (!folder.empty() && !fs::is_directory(folder, ec))
-        throw tk_exception("Destination path does not exist.\nPlease verify the correct path was given.", 1);
+    check_dump_path(tk_to_narrow(path));
+}
+
+std::string quarnel_convertor::destination_file() const {
+    if (!dest_file_.empty() && destination_name() == dest_file_name_) return dest_file_;
+    return tk_to_narrow(destination_name());
+}
+
+void quarnel_convertor::set_destination_file(const std::string& bytes) {
+    dest_file_ = bytes;
+    dest_file_name_ = destination_name();
 }
 
 void quarnel_convertor::check_mode() const {
@@ -82,11 +89,21 @@ void quarnel_convertor::check_dest() {
     check_mode();
     check_not_server_database();
     if (!mysql_direct_) {
-        common_check_dest(dest);
-        const fs::path p = fs_path(dest);
-        if (!is_replaced_by_dump(p)) return;
-        if (is_being_written(p)) throw tk_exception("Destination file is being written by another program.", 1);
-        if (::unlink(p.c_str()) != 0) throw tk_exception_ex(errno);
+        const std::string file = destination_file();
+        qrn::trace(1, "common_check_dest(%s)", file);
+        check_dump_path(file);
+        // Only a plain file is replaced. A link is followed (its target is written and the
+        // link stays); a FIFO, pipe, socket or device is written into as a stream.
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+        if (is_being_written(file))
+            throw tk_exception("Destination file is being written by another program.\n" + quoted_name(file), 1);
+        if (::unlink(file.c_str()) != 0) {
+            const int error = errno;
+            throw tk_exception(
+                compat::format("Cannot delete the existing dump file %s: %s", quoted_name(file), std::strerror(error)),
+                1);
+        }
         return;
     }
     check_mysql_db_name(dest);
@@ -103,5 +120,5 @@ std::unique_ptr<udb_database> quarnel_convertor::get_dest_base() {
         return sql_engine_.create_db(dest);
     }
     dump_opts_.created_by = get_title();
-    return sql_engine_.create_dump(dest, dump_opts_);
+    return sql_engine_.create_dump(dest, dump_opts_, destination_file());
 }

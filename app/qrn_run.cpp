@@ -75,7 +75,8 @@ void quarnel_convertor::operator()() {
         table_count.store(0, std::memory_order_relaxed);
         validator.reset();
         // A dump is completed here, so that a failure to write its end reaches the handler.
-        if (auto* dump = dynamic_cast<dmp_database*>(dest.get())) dump->close();
+        // A stopped run's dump is not complete: its destructor writes where it stopped.
+        if (auto* dump = dynamic_cast<dmp_database*>(dest.get()); dump && !run_failed()) dump->close();
         dest.reset();
     } catch (const tk_final_exception&) {
         run_failed_.store(true, std::memory_order_release);  // the user saw the error already

@@ -54,6 +54,7 @@ void apply_option(tk_cmdli& it, connection_settings& c, bool& profile_loaded) {
             break;
         case OPT_DEST:
             conv.set_destination_name(tk_to_wide(value));
+            conv.set_destination_file(value);
             tk_log::log(2, u"\tgot dest %s", conv.destination_name());
             break;
         case OPT_DUMP:

@@ -1,6 +1,7 @@
 // tollspar: converts an Oracle schema into a MySQL database or dump file from the command
 // line. Exit code 0 when everything arrived, 1 when the run finished but reported tables or
 // records that did not arrive, -1 (255) for every failure that stopped it.
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <exception>
@@ -30,6 +31,31 @@ std::vector<std::string> take_arguments(int argc, char** argv) {
     return args;
 }
 
+// The run that an interrupt (Ctrl-C) or a termination request stops between two records: it
+// then ends as a failure and what it wrote says where it stopped. A second signal ends the
+// process at once.
+std::atomic<tk_functor*> interruptible{nullptr};
+
+extern "C" void on_stop_signal(int sig) {
+    std::signal(sig, SIG_DFL);
+    if (tk_functor* run = interruptible.load()) run->request_stop_from_signal();
+}
+
+struct stop_on_signals {
+    explicit stop_on_signals(tk_functor& run) {
+        interruptible.store(&run);
+        std::signal(SIGINT, on_stop_signal);
+        std::signal(SIGTERM, on_stop_signal);
+    }
+    ~stop_on_signals() {
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+        interruptible.store(nullptr);
+    }
+    stop_on_signals(const stop_on_signals&) = delete;
+    stop_on_signals& operator=(const stop_on_signals&) = delete;
+};
+
 int run_conversion(int argc, char** raw_argv) {
     const std::vector<std::string> args = take_arguments(argc, raw_argv);
     std::vector<const char*> argv;
@@ -44,7 +70,11 @@ int run_conversion(int argc, char** raw_argv) {
     conv.check_selection();
     if (conv.is_mysql_direct()) conv.connect_mysql_server();
     conv.check_dest();
-    conv();
+    {
+        stop_on_signals interrupt(conv);
+        conv();
+    }
+    if (conv.stop_requested() && !con_is_silent()) con_err_line("The conversion was stopped before its end.");
     // An error at the top of the run (the destination could not be opened, a standard
     // exception) has been reported; it is still a failed run.
     if (conv.run_failed()) return -1;

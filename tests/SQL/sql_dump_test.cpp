@@ -73,14 +73,14 @@ TEST_F(SqlDump, DefaultLayoutByteForByte) {
         db.close();
     }
     const std::string e = "\r\n";
-    std::string expected = "# File name: " + path.string() + e + "# Creation date: 03/05/2024" + e +
-                           "# Created by Marrowgate" + e + "# --------------------------------------------------" + e +
-                           "/*!40101 SET NAMES utf8 */;" + e + "/*!50503 SET NAMES utf8mb4 */;" + e +
-                           "/*!40101 SET SQL_MODE='' */;" + e + e + "#" + e + "# Table structure for table 't'" + e +
-                           "#" + e + e + "DROP TABLE IF EXISTS `t`;" + e + "CREATE TABLE `t` (" + e + "  `a` INT," + e +
-                           "  `b` INT" + e + ") ENGINE=MyISAM /*!40101 DEFAULT CHARSET=utf8 */;" + e + e + "#" + e +
-                           "# Dumping data for table 't'" + e + "#" + e + e + "LOCK TABLES `t` WRITE;" + e +
-                           "INSERT INTO `t`(`a`, `b`) VALUES(1, 2), (3, 4);" + e + "UNLOCK TABLES;" + e;
+    std::string expected =
+        "# File name: " + path.string() + e + "# Creation date: 03/05/2024" + e + "# Created by Marrowgate" + e +
+        "# --------------------------------------------------" + e + "/*!40101 SET NAMES utf8 */;" + e +
+        "/*!50503 SET NAMES utf8mb4 */;" + e + "/*!40101 SET SQL_MODE='' */;" + e + e + "#" + e +
+        "# Table structure for table 't'" + e + "#" + e + e + "DROP TABLE IF EXISTS `t`;" + e + "CREATE TABLE `t` (" +
+        e + "  `a` INT," + e + "  `b` INT" + e + ") ENGINE=MyISAM /*!40101 DEFAULT CHARSET=utf8 */;" + e + e + "#" + e +
+        "# Dumping data for table 't'" + e + "#" + e + e + "LOCK TABLES `t` WRITE;" + e +
+        "INSERT INTO `t`(`a`, `b`) VALUES(1, 2), (3, 4);" + e + "UNLOCK TABLES;" + e + "# Dump complete" + e;
     EXPECT_EQ(slurp(path), expected);
 }
 
@@ -103,7 +103,7 @@ TEST_F(SqlDump, OldVersionWritesBareNamesAndTypeClause) {
               "/*!40101 SET NAMES utf8 */;\n/*!50503 SET NAMES utf8mb4 */;\n"
               "/*!40101 SET SQL_MODE='' */;\n"
               "DROP TABLE IF EXISTS t;\nCREATE TABLE t (\n  a INT,\n  b INT\n) TYPE=MyISAM;\n"
-              "INSERT INTO t(a, b) VALUES(1, 2);\n");
+              "INSERT INTO t(a, b) VALUES(1, 2);\n# Dump complete\n");
 }
 
 TEST_F(SqlDump, DatabaseBlockNeedsCreateTableAndUsesTheBaseName) {
@@ -139,6 +139,24 @@ TEST_F(SqlDump, TableWithoutRowsWritesNoInsert) {
     std::string text = slurp(path);
     EXPECT_EQ(count(text, "INSERT"), 0u);
     EXPECT_NE(text.find("LOCK TABLES `t` WRITE;\r\nUNLOCK TABLES;\r\n"), std::string::npos);
+}
+
+TEST_F(SqlDump, ADumpNotClosedSaysWhereItStoppedAndFailsItsLoad) {
+    dmp_options o;
+    o.line_break = 1;
+    {
+        dmp_database db(wpath(), o, fixed_clock);
+        write_table(db, {{1, 2}});
+    }
+    std::string text = slurp(path);
+    EXPECT_TRUE(
+        text.ends_with("INSERT INTO `t`(`a`, `b`) VALUES(1, 2);\nUNLOCK TABLES;\n\n"
+                       "# INCOMPLETE DUMP: the conversion stopped while table 't' was written.\n"
+                       "The conversion stopped before the end: this dump is INCOMPLETE;\n"))
+        << text;
+    EXPECT_EQ(text.find("# Dump complete"), std::string::npos);
+    { dmp_database db(wpath(), o, fixed_clock); }
+    EXPECT_NE(slurp(path).find("stopped before its first table."), std::string::npos);
 }
 
 TEST_F(SqlDump, SameTableTwiceIsAnInternalError) {

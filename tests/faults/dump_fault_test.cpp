@@ -5,7 +5,10 @@
 #include <sys/sysmacros.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "tests/faults/fault_fixture.h"
@@ -143,7 +146,7 @@ TEST_F(DumpFaults, ASecondRunOnTheSameDumpFileIsRefused) {
     proc_result second = tollspar(dump_args(dump));
     // The second run is refused before it removes or truncates anything...
     EXPECT_EQ(second.code, 255) << second.out << second.err;
-    EXPECT_EQ(second.out, "Error:\nDestination file is being written by another program.\n");
+    EXPECT_EQ(second.out, "Error:\nDestination file is being written by another program. '" + dump + "'\n");
     // ...and the first run's file, completed, is the whole dump.
     proc_result r = first.wait();
     EXPECT_EQ(r.code, 0) << r.out << r.err;
@@ -153,6 +156,47 @@ TEST_F(DumpFaults, ASecondRunOnTheSameDumpFileIsRefused) {
     // Once the first run has ended, the file may be replaced again.
     proc_result again = tollspar(dump_args(dump));
     EXPECT_EQ(again.code, 0) << again.out << again.err;
+}
+
+TEST_F(DumpFaults, AStoppedRunLeavesADumpThatSaysSoAndStopsTheClient) {
+    // The dump goes into a FIFO, so the run waits on this reader: it is stopped (as Ctrl-C
+    // or a termination request stops it) in the middle of BIG.
+    const std::string fifo = file("stream.sql");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    test_support::child run(tollspar_argv(dump_args(fifo)), options_, dir_.path());
+    std::ifstream in(fifo, std::ios::binary);
+    std::string dump;
+    char buf[4096];
+    bool signalled = false;
+    while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+        dump.append(buf, static_cast<size_t>(in.gcount()));
+        if (!signalled && dump.find("INSERT INTO `BIG`") != std::string::npos) {
+            run.signal(SIGTERM);
+            signalled = true;
+        }
+    }
+    proc_result r = run.wait();
+    ASSERT_TRUE(signalled) << dump.substr(0, 2000);
+    EXPECT_EQ(r.code, 255) << r.out << r.err;
+    EXPECT_NE(r.err.find("stopped before its end"), std::string::npos) << r.err;
+    EXPECT_EQ(dump.find("# Dump complete"), std::string::npos);
+    EXPECT_EQ(dump.find("Z_AFTER"), std::string::npos) << "the run went on after the stop";
+    EXPECT_NE(dump.find("# INCOMPLETE DUMP: the conversion stopped while table 'BIG' was written."), std::string::npos);
+    EXPECT_TRUE(dump.ends_with("The conversion stopped before the end: this dump is INCOMPLETE;\r\n"))
+        << dump.substr(dump.size() - 300);
+
+    const char* port = std::getenv("MG_MYSQL_PORT");
+    if (!port || !*port) GTEST_SKIP() << "MG_MYSQL_PORT is not set: the load is not tried";
+    const std::string db = unique_name("stop_");
+    ASSERT_EQ(mariadb(port, "DROP DATABASE IF EXISTS " + db + "; CREATE DATABASE " + db).code, 0);
+    test_support::write_file(file("stopped.sql"), dump);
+    proc_options load;
+    load.stdin_file = file("stopped.sql");
+    proc_result loaded = test_support::run_process(
+        {"/usr/bin/mariadb", "--no-defaults", "-h", "127.0.0.1", "-P", port, "-u", "root", db}, load);
+    EXPECT_NE(loaded.code, 0) << "the stock client loaded a stopped dump without an error";
+    EXPECT_NE(loaded.err.find("INCOMPLETE"), std::string::npos) << loaded.err;
+    mariadb(port, "DROP DATABASE IF EXISTS " + db);
 }
 
 }  // namespace

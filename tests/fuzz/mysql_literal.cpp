@@ -115,6 +115,15 @@ std::optional<literal_value> read_mysql_literal(std::string_view text) {
         return v;
     }
     if (text[0] == '\'' || text[0] == '"') return quoted(text);
+    // Text in hexadecimal behind a character-set introducer (or a versioned comment that
+    // holds one) is text to the server: its bytes as they stand.
+    for (std::string_view introducer : {"/*!50503 _utf8mb4*/", "_utf8mb4 ", "_utf8 "}) {
+        if (text.starts_with(introducer)) {
+            std::string_view rest = text.substr(introducer.size());
+            if (rest.size() > 2 && rest[0] == '0' && rest[1] == 'x') return hex(rest.substr(2));
+            return std::nullopt;
+        }
+    }
     if (text.size() > 2 && text[0] == '0' && text[1] == 'x') return hex(text.substr(2));
     if (is_number(text)) {
         literal_value v;

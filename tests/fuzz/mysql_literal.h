@@ -1,7 +1,7 @@
 // Reads one MySQL literal as the server's parser does (default sql_mode, backslash
-// escapes on): NULL, a number, a hex number 0x..., or a quoted text in apostrophes or
-// double quotes with its escapes. Fuzz targets use it to prove that what a writer emits
-// is one token that gives back exactly the bytes it was made from.
+// escapes on): NULL, a number, a hex number 0x... (also behind a character-set
+// introducer), or a quoted text in apostrophes or double quotes with its escapes. Fuzz targets use it to prove that
+// what a writer emits is one token that gives back exactly the bytes it was made from.
 #pragma once
 
 #include <optional>

@@ -83,8 +83,9 @@ pid_t spawn(const std::vector<std::string>& argv, const proc_options& options, c
     ::dup2(e, 2);
     if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(126);
     if (options.file_size_limit >= 0) {
-        // A write past the limit then fails with EFBIG instead of killing the child.
-        ::signal(SIGXFSZ, SIG_IGN);
+        // SIGXFSZ keeps the default a user's shell leaves it at: a program under test must
+        // turn a write past the limit into a reported error itself, not die by the signal.
+        ::signal(SIGXFSZ, SIG_DFL);
         rlimit lim{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
         ::setrlimit(RLIMIT_FSIZE, &lim);
     }

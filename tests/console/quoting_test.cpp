@@ -1,0 +1,111 @@
+// Values that try to leave their literal: a dump loaded by the stock client under every
+// client character set it offers, and the same values written straight into the server,
+// arrive byte for byte, and nothing of them runs as a statement.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "tests/console/con_fixture.h"
+#include "tests/support/isolated_run.h"
+
+namespace con_test {
+namespace {
+
+// Each text puts a character whose last byte begins a two-byte character in some East Asian
+// client character set (or a byte such a set pairs with what follows) before an escape, then
+// SQL that would drop the sentinel table if it ever ran.
+const char* const hostile_store_sql = R"(
+CREATE USER scott IDENTIFIED BY tiger;
+CREATE TABLE vals (id NUMBER(3) PRIMARY KEY, t VARCHAR2(200), b RAW(200));
+INSERT INTO vals VALUES (1, 'plain ascii', HEXTORAW('00'));
+INSERT INTO vals VALUES (2, 'O''Brien \ back\slash', HEXTORAW('BF27'));
+INSERT INTO vals VALUES (3, '€\'');  DROP TABLE SENTINEL; -- ', HEXTORAW('BF273B2044524F50205441424C452053454E54494E454C3B202D2D20'));
+INSERT INTO vals VALUES (4, '漢'');  DROP TABLE SENTINEL; -- ', HEXTORAW('BF5C273B2044524F50205441424C452053454E54494E454C3B202D2D20'));
+INSERT INTO vals VALUES (5, 'ソ\'' ); DROP TABLE SENTINEL; -- ', HEXTORAW('835C27'));
+INSERT INTO vals VALUES (6, 'é' || CHR(13) || CHR(10) || CHR(26) || '"' || CHR(9) || 'x', HEXTORAW('5C005C275C225C1A'));
+COMMIT;
+)";
+
+// id, HEX(t), HEX(b) as the server gives them back.
+const char* const expected_rows =
+    "1\t706C61696E206173636969\t00\n"
+    "2\t4F27427269656E205C206261636B5C736C617368\tBF27\n"
+    "3\tE282AC5C27293B202044524F50205441424C452053454E54494E454C3B202D2D20\t"
+    "BF273B2044524F50205441424C452053454E54494E454C3B202D2D20\n"
+    "4\tE6BCA227293B202044524F50205441424C452053454E54494E454C3B202D2D20\t"
+    "BF5C273B2044524F50205441424C452053454E54494E454C3B202D2D20\n"
+    "5\tE382BD5C2720293B2044524F50205441424C452053454E54494E454C3B202D2D20\t835C27\n"
+    "6\tC3A90D0A1A220978\t5C005C275C225C1A\n";
+
+class Quoting : public tollspar_test {
+protected:
+    void SetUp() override {
+        const char* port = std::getenv("MG_MYSQL_PORT");
+        if (!port || !*port) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
+        port_ = port;
+        tollspar_test::SetUp();
+        write_file(file("hostile.sql"), hostile_store_sql);
+        proc_result load = test_support::load_store(MG_OCILITE_LOAD, file("HOSTILE.sqlite"), file("hostile.sql"));
+        ASSERT_EQ(load.code, 0) << load.err;
+        db_ =
+            "quo_" + std::to_string(::getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    }
+    void TearDown() override {
+        if (!db_.empty()) client({"-e", "DROP DATABASE IF EXISTS `" + db_ + "`"});
+    }
+    proc_result client(std::vector<std::string> args, const std::string& input = "") const {
+        std::vector<std::string> argv{
+            "/usr/bin/mariadb", "--no-defaults", "-h", "127.0.0.1", "-P", port_, "-u", "root", "-N", "-B"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        proc_options o;
+        o.stdin_file = input;
+        return test_support::run_process(argv, o);
+    }
+    void fresh_database() const {
+        proc_result r = client({"-e", "DROP DATABASE IF EXISTS `" + db_ + "`; CREATE DATABASE `" + db_ +
+                                          "`; CREATE TABLE `" + db_ + "`.SENTINEL (a INT)"});
+        ASSERT_EQ(r.code, 0) << r.err;
+    }
+    std::string rows() const {
+        return client({"-e", "SELECT ID, HEX(T), HEX(B) FROM `" + db_ + "`.VALS ORDER BY ID"}).out;
+    }
+    bool sentinel_stands() const { return client({"-e", "SELECT COUNT(*) FROM `" + db_ + "`.SENTINEL"}).code == 0; }
+    std::vector<std::string> source() const { return {"--src=HOSTILE", "--oraclu=scott", "--oraclp=tiger"}; }
+
+    std::string port_;
+    std::string db_;
+};
+
+TEST_F(Quoting, ADumpHoldsUnderEveryClientCharacterSet) {
+    // Without LOCK TABLES too, which would otherwise refuse a statement that broke out.
+    for (const char* lock : {"1", "0"}) {
+        write_file(file("p.qrn"), "[Generic settings]\nsrc=HOSTILE\ndest=" + file("vals.sql") +
+                                      "\n[Oracle settings]\nuser=scott\npassword=tiger\n[MySQL settings]\ndirect "
+                                      "mode=0\ndump add lock to insert=" +
+                                      lock + "\n");
+        proc_result r = tollspar({"--profile=" + file("p.qrn")});
+        ASSERT_EQ(r.code, 0) << r.out << r.err;
+        for (const char* charset : {"gbk", "big5", "sjis", "cp932", "latin1", "utf8mb4", "utf8", "ascii", "binary"}) {
+            fresh_database();
+            proc_result load =
+                client({std::string("--default-character-set=") + charset, "--force", db_}, file("vals.sql"));
+            EXPECT_EQ(load.code, 0) << charset << " lock=" << lock << "\n" << load.err;
+            EXPECT_TRUE(sentinel_stands()) << charset << " lock=" << lock << ": a value ran as a statement";
+            EXPECT_EQ(rows(), expected_rows) << charset << " lock=" << lock;
+        }
+    }
+}
+
+TEST_F(Quoting, TheLiveRoadWritesTheSameBytes) {
+    std::vector<std::string> args = source();
+    args.insert(args.end(), {"--mysqlh=127.0.0.1", "--myport=" + port_, "--mysqlu=root", "--dest=" + db_, "--mode=1"});
+    fresh_database();
+    proc_result r = tollspar(args);
+    ASSERT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_TRUE(sentinel_stands());
+    EXPECT_EQ(rows(), expected_rows);
+}
+
+}  // namespace
+}  // namespace con_test
