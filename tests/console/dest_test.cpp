@@ -56,13 +56,20 @@ TEST_F(DumpDestination, AFifoIsAStreamAndThePasswordsAreOffTheProcessList) {
     std::vector<std::string> argv{MG_TOLLSPAR};
     for (const auto& a : dump_to(fifo, {"--mysqlp=hushhush", "--silent"})) argv.push_back(a);
     test_support::child run(argv, options_, dir_.path());
-    // Until a reader comes the run waits to open its stream: the moment to look at the
-    // process list, which must show no password.
-    std::string cmdline;
-    for (int i = 0; i < 100 && cmdline.find("--silent") == std::string::npos; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        cmdline = read_file("/proc/" + std::to_string(run.pid()) + "/cmdline");
-    }
+    // Until a reader comes the run waits to open its stream, long after it read its
+    // arguments and opened the Oracle store: the moment to look at the process list, which
+    // must show no password.
+    const std::string proc = "/proc/" + std::to_string(run.pid());
+    const auto has_store_open = [&] {
+        std::error_code ec;
+        for (const auto& fd : fs::directory_iterator(proc + "/fd", ec)) {
+            std::error_code gone;
+            if (fs::read_symlink(fd.path(), gone).string().ends_with("CONS.sqlite")) return true;
+        }
+        return false;
+    };
+    for (int i = 0; i < 1500 && !has_store_open(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const std::string cmdline = read_file(proc + "/cmdline");
     EXPECT_NE(cmdline.find("--oraclp="), std::string::npos) << cmdline;
     EXPECT_EQ(cmdline.find("tiger"), std::string::npos) << cmdline;
     EXPECT_EQ(cmdline.find("hushhush"), std::string::npos) << cmdline;
