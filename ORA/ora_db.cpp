@@ -7,9 +7,11 @@
 #include "ORA/ora_tab.h"
 #include "ORA/ora_trace.h"
 #include "ORA/ora_util.h"
+#include "ORA/ora_vali.h"
 
 ora_database::ora_database(const compat::wstring& name, int mode) : udb_database(name, mode, true) {
     ora::trace(2, u"ora_database::ctor(%s)", name);
+    if (!ora_in_validator::try_get()) index_names_ = std::make_unique<ora_in_validator>();
     init_tables();
     ora::trace(2, "Tables count: %d", static_cast<int>(table_names_.size()));
     try {
@@ -60,10 +62,7 @@ void ora_database::init_views() {
     }
 }
 
-std::unique_ptr<udb_recordset> ora_database::create_table(const compat::wstring&, const udb_schema&,
-                                                          const udb_indexes&) {
-    ora::fail(ora::src_db, 70);
-}
+ora_database::~ora_database() = default;
 
 std::unique_ptr<udb_recordset> ora_database::get_table(const compat::wstring& name, bool) {
     ora::trace(2, u"ora_database::get_table(%s)", name);

@@ -2,20 +2,41 @@
 // data dictionary when it is built; tables and stored queries are opened through it.
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include "TK/tk_excep.h"
 #include "UDB/udb_db.h"
+
+class ora_in_validator;
 
 class ora_database : public udb_database {
 public:
     // Reads the table list (its errors propagate) and the view list (its errors are logged
     // and dropped).
     ora_database(const compat::wstring& name, int mode);
-    ~ora_database() override = default;
+    ~ora_database() override;
 
-    // Destination side: not reachable on a source database.
+    // ---- destination side (no run makes an Oracle database its destination) ----
+    // Creates the table with its columns, keys and indexes and returns it opened.
     std::unique_ptr<udb_recordset> create_table(const compat::wstring& name, const udb_schema& schema,
                                                 const udb_indexes& indexes) override;
+    // Runs one statement, without a commit of its own; returns no recordset.
+    std::unique_ptr<udb_recordset> query(const compat::wstring& statement) override;
+    // Foreign keys between destination tables; each failure goes to the error sink.
+    void create_relationships(const udb_relationships& relationships) override;
+    // A unique key on the referenced columns, unless the table starts an index with them.
+    void create_fk_index_if(const compat::wstring& table, const udb_names& columns);
+
+    // Where failures that must not stop the other keys are reported (context, error); the
+    // default writes them to the trace log as user-visible messages.
+    using error_sink = std::function<void(const compat::wstring& context, const tk_exception& error)>;
+    void set_error_sink(error_sink sink) { error_sink_ = std::move(sink); }
+
+    // Column names are upper-cased before they are validated; off unless set.
+    bool upper_case_names() const { return upper_case_names_; }
+    void set_upper_case_names(bool on) { upper_case_names_ = on; }
+
     // A table of the table list; another name is an internal error.
     std::unique_ptr<udb_recordset> get_table(const compat::wstring& name, bool flag) override;
     // A stored query under a name.
@@ -34,4 +55,11 @@ public:
 private:
     void init_tables();
     void init_views();
+    void report(const compat::wstring& context, const tk_exception& error) const;
+
+    bool upper_case_names_ = false;
+    error_sink error_sink_;
+    // Index and constraint names are one namespace per schema: the first database of the
+    // process keeps the names its tables took.
+    std::unique_ptr<ora_in_validator> index_names_;
 };

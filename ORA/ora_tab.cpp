@@ -108,8 +108,8 @@ sb4 ora_get_rowid::cbf_get_data(void* context, OCIBind*, ub4 iteration, ub4, voi
 
 // ---- table -----------------------------------------------------------------------------
 
-ora_table::ora_table([[maybe_unused]] ora_database* db, const compat::wstring& name, udb_relationships* rel)
-    : ora_query_results(name, compat::wstring()), rel_(rel) {
+ora_table::ora_table(ora_database* db, const compat::wstring& name, udb_relationships* rel)
+    : ora_query_results(name, compat::wstring()), db_(db), rel_(rel) {
     ora::trace(2, u"ora_table::ora_table(%s)", name);
     init_schema();
     if (schema_.empty()) {
@@ -121,9 +121,9 @@ ora_table::ora_table([[maybe_unused]] ora_database* db, const compat::wstring& n
     ora::trace(2, "Got %d records", record_count_);
 }
 
-ora_table::ora_table([[maybe_unused]] ora_database* db, const compat::wstring& name, const compat::wstring& query,
+ora_table::ora_table(ora_database* db, const compat::wstring& name, const compat::wstring& query,
                      udb_relationships* rel)
-    : ora_query_results(name, query), rel_(rel) {
+    : ora_query_results(name, query), db_(db), rel_(rel) {
     ora::trace(2, u"ora_table::ora_table(%s)", name);
     init_schema();
     if (schema_.empty()) {

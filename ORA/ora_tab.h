@@ -6,6 +6,7 @@
 #include "ORA/ora_qres.h"
 #include "ORA/ora_util.h"
 #include "UDB/udb_rel.h"
+#include "UDB/udb_vali.h"
 
 class ora_database;
 
@@ -22,7 +23,12 @@ public:
     static sb4 cbf_get_data(void* context, OCIBind* bind, ub4 iteration, ub4 index, void** buffer, ub4** length,
                             ub1* piece, void** indicator, ub2** return_code);
 
-    ub4 returned_length = 512;
+    // Runs insert_text (an INSERT whose VALUES list is still open) with RETURNING ROWID and
+    // commits it; returns the new row's ROWID.
+    compat::wstring do_insert(const compat::wstring& insert_text);
+
+    static constexpr ub4 buffer_bytes = 512;
+    ub4 returned_length = buffer_bytes;
     ora_stmt stmt;
     OCIBind* bind = nullptr;
     compat::wchar rowid[256] = {};
@@ -44,7 +50,24 @@ public:
 
     int record_index() const { return record_index_; }
 
+    // ---- destination side ----
+    // One INSERT per record (committed), then its large values into the row's LOBs.
+    void append_record(const udb_record& record) override;
+    // Rewrites the row with the record's key values; a table without a key is left alone.
+    void update(const udb_record& record) override;
+    // The VALUES entry of field for the column at position.
+    compat::wstring get_fld_append_wstr(int position, const udb_field* field, const t_ftd* column);
+    // Drops NOT NULL from the column at position, so that a NULL can go in.
+    void reset_not_null_flag(int position);
+
 private:
+    // The destination name a record field is written under.
+    compat::wstring destination_name(const udb_validator& validator, const compat::wstring& field) const;
+    // The column names the column builder changed, when this database created the table.
+    const t_names_map* field_map() const;
+    bool upper_case() const;
+    compat::wstring value_text(int position, const udb_field* field);
+
     void init_schema();
     void init_defaults();
     void init_indexes();
@@ -52,6 +75,7 @@ private:
     // Position of the described column of that name (exact first, then without case), or -1.
     int find_column(const compat::wstring& name) const;
 
+    ora_database* db_;
     int record_index_ = 0;
     ora_get_rowid rowid_;
     udb_relationships* rel_;

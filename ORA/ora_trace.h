@@ -17,6 +17,7 @@ inline constexpr const char* src_tab = "ora_tab";
 inline constexpr const char* src_qres = "ora_qres";
 inline constexpr const char* src_type = "ora_type";
 inline constexpr const char* src_type_h = "ora_type.h";
+inline constexpr const char* src_util = "ora_util";
 
 // The format goes on as it came (a literal as its array), so that a log that is off
 // costs the call nothing beyond its tests.

@@ -1,7 +1,14 @@
 #include "ORA/ora_util.h"
 
+#include <charconv>
+#include <cstdlib>
+#include <string>
+
 #include "ORA/ora_engi.h"
 #include "ORA/ora_trace.h"
+#include "UDB/udb_guid.h"
+#include "UDB/udb_sche.h"
+#include "values/ole_date.h"
 
 ora_exception::ora_exception(int oracle_error_code, const std::string& text) : tk_exception(text, 0) {
     set_code(ora_error_code(oracle_error_code));
@@ -70,4 +77,221 @@ void ora_stmt::define_text(ub4 position, compat::wchar* buffer, sb4 size) {
     OCIDefine* def = nullptr;
     e.check_status(e.oci().OCIDefineByPos(handle_, &def, e.err(), position, buffer, size, SQLT_STR, nullptr, nullptr,
                                           nullptr, OCI_DEFAULT));
+}
+
+// ---- destination writer: native types and literals ----------------------------------------
+
+namespace {
+
+bool is_hex_digit(compat::wchar c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+bool is_dec_digit(compat::wchar c) { return c >= u'0' && c <= u'9'; }
+
+bool is_integer_vartype(VARTYPE vt) {
+    switch (vt) {
+        case VT_I2:
+        case VT_I4:
+        case VT_BOOL:
+        case VT_I1:
+        case VT_UI1:
+        case VT_UI2:
+        case VT_UI4:
+        case VT_INT:
+        case VT_UINT:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool is_binary_vartype(VARTYPE vt) { return vt == VT_BLOB || vt == VT_BLOB_OBJECT || vt == VT_BYTE_ARRAY; }
+
+// The text of a binary value as the value type prints it ("0x" and hexadecimal digits), or
+// digits only; anything else is no binary literal.
+bool is_binary_text(const compat::wstring& text) {
+    if (text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
+        for (size_t i = 2; i < text.size(); ++i)
+            if (!is_hex_digit(text[i])) return false;
+        return true;
+    }
+    for (compat::wchar c : text)
+        if (!is_dec_digit(c)) return false;
+    return true;
+}
+
+// The 32 digits of a GUID in printed order, put into the order of its bytes in memory: the
+// first three groups are little-endian.
+compat::wstring guid_memory_order(const compat::wstring& d) {
+    if (d.size() != 32) ora::fail(ora::src_util, 297);
+    compat::wstring out;
+    for (int i : {6, 4, 2, 0, 10, 8, 14, 12}) out += d.substr(static_cast<size_t>(i), 2);
+    out += d.substr(16);
+    return out;
+}
+
+// The text a C library reads as a double from the start of text (0 when none), as atof does.
+double leading_double(const compat::wstring& text) {
+    std::string narrow = compat::utf16_to_utf8(text);
+    return std::strtod(narrow.c_str(), nullptr);
+}
+
+// A text that equals the decimal form of the 32-bit integer it starts with.
+bool prints_back_as_integer(const compat::wstring& text) {
+    std::string narrow = compat::utf16_to_utf8(text);
+    int32_t value = 0;
+    auto r = std::from_chars(narrow.data(), narrow.data() + narrow.size(), value);
+    return r.ec == std::errc() && r.ptr == narrow.data() + narrow.size() && std::to_string(value) == narrow;
+}
+
+bool only_zero_characters(const compat::wstring& text) {
+    if (text.empty()) return false;
+    for (compat::wchar c : text)
+        if (c != u'e' && c != u'E' && c != u'-' && c != u'+' && c != u'.' && c != u',' && c != u'0') return false;
+    return true;
+}
+
+}  // namespace
+
+namespace ora {
+
+bool is_lob_column(VARTYPE vt, int size) {
+    return (vt == VT_BSTR || vt == VT_BLOB || vt == VT_BYTE_ARRAY) && (size <= 0 || size > max_inline_size);
+}
+
+bool takes_default(const t_ftd& column) {
+    const bool text_or_binary = column.vartype == VT_BSTR || column.vartype == VT_BLOB;
+    return !(text_or_binary && (column.size <= 0 || column.size > max_inline_size));
+}
+
+bool out_of_number_range(double value) { return !(value >= -number_limit && value <= number_limit); }
+
+}  // namespace ora
+
+compat::wstring get_native_type(const t_ftd& ftd) {
+    ora::trace(1, "get_native_type [Oracle]");
+    switch (ftd.vartype) {
+        case VT_I2:
+        case VT_UI1:
+            return u"NUMBER(5,0)";
+        case VT_I4:
+        case VT_UI2:
+        case VT_INT:
+            return u"NUMBER(11,0)";
+        case VT_R4:
+        case VT_R8:
+        case VT_CY:
+            return u"NUMBER";
+        case VT_DATE:
+            return u"DATE";
+        case VT_BSTR:
+            ora::trace(1, "process as text");
+            if (ftd.size >= 1 && ftd.size <= ora::max_inline_size) return compat::wformat(u"NVARCHAR2(%d) ", ftd.size);
+            return u"CLOB";
+        case VT_BOOL:
+        case VT_I1:
+            return u"NUMBER(3,0)";
+        case VT_DECIMAL:
+            return compat::wformat(u"NUMBER(%d,%d)", (ftd.reserved >> 8) & 0xFF, ftd.reserved & 0xFF);
+        case VT_UI4:
+        case VT_I8:
+        case VT_UI8:
+        case VT_UINT:
+            return u"NUMBER(19,0)";
+        case VT_BLOB:
+            ora::trace(1, "process as binary");
+            if (ftd.size >= 1 && ftd.size <= ora::max_inline_size) return compat::wformat(u"RAW(%d)", ftd.size);
+            return u"BLOB";
+        default:
+            ora::fail(ora::src_util, 126);
+    }
+}
+
+compat::wstring to_oracle_str(const compat::wstring& text, VARTYPE vt) {
+    ora::trace(1, u"to_oracle_str(%s,%d)", text, int{vt});
+    if (text.empty()) return u"''";
+    if (vt == VT_DATE) {
+        ole_date date(text);
+        if (!date.is_valid()) return {};
+        compat::wstring printed = date.to_wstring();
+        switch (date.get_kind()) {
+            case ole_date::kind_time: {
+                const compat::wstring zero_date = u"0000-00-00 ";
+                size_t at = printed.find(zero_date);
+                if (at != compat::wstring::npos) {
+                    ora::trace(2, "Null date has been found");
+                    printed.erase(at, zero_date.size());
+                }
+                return u"to_date('" + printed + u"', 'HH24-MI-SS')";
+            }
+            case ole_date::kind_date:
+                return u"to_date('" + printed + u"', 'YYYY-MM-DD')";
+            default:
+                return u"to_date('" + printed + u"', 'YYYY-MM-DD HH24:MI:SS')";
+        }
+    }
+    if (is_binary_vartype(vt)) {
+        ora::trace(1, "GOT BLOB");
+        if (text.size() < 2 || !is_binary_text(text)) return u"''";
+        ora::trace(1, "BLOB IS VALID");
+        return u"'" + text.substr(2) + u"'";
+    }
+    compat::wstring quoted = ora_quote_literal(text);
+    if (vt == VT_BSTR) return u"'" + quoted + u"'";
+    return quoted;
+}
+
+compat::wstring to_oracle_str(const udb_field* field) {
+    ora::trace(1, "to_oracle_str( const udb_field *  )");
+    if (!field) ora::fail(ora::src_util, 275);
+    const VARTYPE vt = field->get_type();
+    if (vt == VT_BSTR || vt == VT_BLOB || vt == VT_BYTE_ARRAY) {
+        ole_guid_extractor guid(field->to_string());
+        if (guid.is_found()) {
+            ora::trace(1, "FIELD IS A GUID!");
+            compat::wstring digits = guid_memory_order(guid.to_wstring());
+            ora::trace(1, u"ora_guid=%s", digits);
+            return u"HEXTORAW('" + digits + u"')";
+        }
+    }
+    return to_oracle_str(field->to_wstring(), vt);
+}
+
+compat::wstring make_ora_def_val(const t_ftd* ftd) {
+    if (!ftd) ora::fail(ora::src_util, 167);
+    compat::wstring text = ftd->def_value.to_wstring();
+    ora::trace(1, u"make_ora_def_val(%s)", text);
+    if (text.empty()) {
+        ora::trace(1, "Got empty def value");
+        return {};
+    }
+    const VARTYPE vt = ftd->vartype;
+    if (is_integer_vartype(vt)) return prints_back_as_integer(text) ? text : compat::wstring();
+    switch (vt) {
+        case VT_R4:
+        case VT_R8:
+        case VT_CY:
+        case VT_DECIMAL: {
+            const double value = leading_double(text);
+            if (ora::out_of_number_range(value)) {
+                ora::trace(1, "def value is out of range");
+                return u"0";
+            }
+            if (value == 0) return text == u"0" || only_zero_characters(text) ? text : compat::wstring();
+            return text;
+        }
+        case VT_DATE: {
+            ora::trace(1, "Got DATE def value");
+            compat::wstring printed = ole_date(text).to_wstring();
+            ora::trace(1, u"After canonization: %s", printed);
+            return printed.empty() ? compat::wstring() : to_oracle_str(printed, VT_DATE);
+        }
+        case VT_BSTR:
+            ora::trace(1, u"Got BSTR or DATE def value: %s", text);
+            if (ftd->size > 0 && text.size() > static_cast<size_t>(ftd->size))
+                text.resize(compat::utf16_safe_prefix(text, static_cast<size_t>(ftd->size)));
+            return to_oracle_str(text, VT_BSTR);
+        default:
+            return {};
+    }
 }

@@ -5,6 +5,7 @@
 
 #include "TK/tk_excep.h"
 #include "compat/oci/oci.h"
+#include "compat/oleaut/vartype.h"
 #include "compat/text/text.h"
 
 // An Oracle error: level 0, code 0x100000 | (Oracle error number & 0xFFFF), the client's
@@ -57,3 +58,37 @@ public:
 private:
     OCIStmt* handle_ = nullptr;
 };
+
+class t_ftd;
+class udb_field;
+
+// ---- destination writer: native types and literals ----------------------------------------
+
+namespace ora {
+
+// Longest name Oracle holds, in characters.
+inline constexpr unsigned max_name_length = 30;
+// Longest in-row text or binary column; larger (or unsized) columns become CLOB / BLOB.
+// NVARCHAR2 holds 4000 bytes, 2000 characters of its UTF-16 national character set, and RAW
+// holds 2000 bytes: a server refuses anything longer (ORA-00910).
+inline constexpr int max_inline_size = 2000;
+// The range of Oracle NUMBER that defaults and floating-point values must stay within.
+inline constexpr double number_limit = 1.0E126;
+
+// A text or binary column that cannot stay in the row.
+bool is_lob_column(VARTYPE vt, int size);
+// A column that takes a DEFAULT clause when its default text is not empty.
+bool takes_default(const t_ftd& column);
+// A double Oracle NUMBER cannot hold (NaN included).
+bool out_of_number_range(double value);
+
+}  // namespace ora
+
+// The Oracle column type text of a descriptor.
+compat::wstring get_native_type(const t_ftd& ftd);
+// The Oracle literal of a value given as text.
+compat::wstring to_oracle_str(const compat::wstring& text, VARTYPE vt);
+// The Oracle literal of a field's value.
+compat::wstring to_oracle_str(const udb_field* field);
+// The text of a DEFAULT clause, empty for none.
+compat::wstring make_ora_def_val(const t_ftd* ftd);

@@ -54,6 +54,14 @@ std::string ora_message(int code) {
         case 12514:
             return "ORA-12514: TNS:listener does not currently know of service requested in "
                    "connect descriptor";
+        case 1008:
+            return "ORA-01008: not all variables bound";
+        case 22920:
+            return "ORA-22920: row containing the LOB value is not locked";
+        case 24343:
+            return "ORA-24343: user defined callback error";
+        case 24369:
+            return "ORA-24369: required callbacks not registered for one or more bind handles";
         case 22275:
             return "ORA-22275: invalid LOB locator specified";
         case 24315:

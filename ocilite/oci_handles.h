@@ -17,6 +17,7 @@
 #include "compat/oci/oci.h"
 #include "ocilite/oci_cursor.h"
 #include "ocilite/oci_error.h"
+#include "ocilite/session_state.h"
 #include "ocilite/sql_translate.h"
 
 // Only the OCI entry points (and the test hooks) leave the library.
@@ -70,6 +71,12 @@ struct store_session {
     sqlite3* db = nullptr;
     std::string service;
     std::string user;
+    session_state state;  // USER and each sequence's CURRVAL, as statements see them
+    // Work done without a commit stays in one open SQLite transaction until the session
+    // commits, rolls back or logs off; each transaction has its own number, so a row lock
+    // taken in one (SELECT ... FOR UPDATE) is known to be gone in the next.
+    bool in_transaction = false;
+    uint64_t transaction = 0;
 };
 
 }  // namespace ocilite
@@ -135,6 +142,12 @@ struct OCILobLocator : ocilite::handle {
     explicit OCILobLocator(OCIEnv* owner) : handle(OCI_DTYPE_LOB), env(owner) {}
     OCIEnv* env;
     bool filled = false;  // holds a fetched LOB value
+    // The cell it was fetched from by SELECT ... FOR UPDATE: writable while that row lock holds.
+    std::weak_ptr<ocilite::store_session> lock_session;
+    uint64_t lock_transaction = 0;
+    std::string lock_table;   // t<N>
+    std::string lock_column;  // c<N>
+    int64_t lock_rowid = 0;
     bool blob = false;
     ub1 form = SQLCS_IMPLICIT;
     std::u16string text;  // CLOB/NCLOB value, counted in UTF-16 units as Oracle counts
@@ -144,6 +157,24 @@ struct OCILobLocator : ocilite::handle {
     bool polling = false;
     uint64_t poll_next = 0;       // 0-based position of the next piece
     uint64_t poll_remaining = 0;  // units still to deliver
+};
+
+// A placeholder's program variable; with OCI_DATA_AT_EXEC its data comes from callbacks.
+struct OCIBind : ocilite::handle {
+    OCIBind() : handle(OCI_HTYPE_BIND) {}
+    std::string name;  // upper case, without the colon
+    void* valuep = nullptr;
+    sb4 value_sz = 0;
+    ub2 dty = 0;
+    void* indp = nullptr;
+    ub2* alenp = nullptr;
+    ub2* rcodep = nullptr;
+    ub4 mode = OCI_DEFAULT;
+    void* in_context = nullptr;
+    OCICallbackInBind in_callback = nullptr;
+    void* out_context = nullptr;
+    OCICallbackOutBind out_callback = nullptr;
+    ub4 rows_returned = 0;
 };
 
 struct OCIStmt : ocilite::handle {
@@ -161,6 +192,7 @@ struct OCIStmt : ocilite::handle {
     ocilite::cursor rows;
 
     std::vector<std::unique_ptr<OCIDefine>> defines;  // by position - 1; null when not defined
+    std::vector<std::unique_ptr<OCIBind>> binds;      // in the order made
 
     ub4 prefetch_rows = 1;    // Oracle's default: one row rides along with each round trip
     ub4 prefetch_memory = 0;  // bytes; 0 = no memory limit

@@ -9,6 +9,7 @@
 #include "ocilite/oci_handles.h"
 #include "ocilite/oci_sim.h"
 #include "ocilite/oci_text.h"
+#include "ocilite/oci_txn.h"
 
 namespace ocilite {
 
@@ -69,6 +70,8 @@ int open_session(const std::string& connect, const std::string& user, const std:
         return 12514;
     }
     sqlite3_busy_timeout(session->db, 5000);
+    // The statements the session runs tell key violations apart by the extended codes.
+    sqlite3_extended_result_codes(session->db, 1);
     sqlite3_stmt* check = nullptr;
     if (sqlite3_prepare_v2(session->db, "SELECT password FROM ocilite_users WHERE username = ?", -1, &check, nullptr) !=
         SQLITE_OK) {
@@ -86,6 +89,7 @@ int open_session(const std::string& connect, const std::string& user, const std:
     if (!accepted) return 1017;
     session->service = service;
     session->user = name;
+    session->state.user = name;
     out = std::move(session);
     return 0;
 }
@@ -144,6 +148,8 @@ OCILITE_EXPORT sword OCILogoff(OCISvcCtx* svchp, OCIError* errhp) {
     clear(err);
     if (!svc->session) return fail(err, 1012);
     round_trip();
+    // Ending a session commits its open transaction, as Oracle documents for session end.
+    if (commit_transaction(*svc->session, err)) return OCI_ERROR;
     // Logging off ends the session and releases the service context OCILogon made.
     svc->env->release(svc);
     return OCI_SUCCESS;

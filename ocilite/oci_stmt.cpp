@@ -2,10 +2,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "compat/text/text.h"
+#include "ocilite/client_sql.h"
 #include "ocilite/oci_convert.h"
 #include "ocilite/oci_handles.h"
 #include "ocilite/oci_sim.h"
 #include "ocilite/oci_text.h"
+#include "ocilite/oci_txn.h"
 
 namespace ocilite {
 
@@ -107,6 +110,17 @@ int put_row(OCIStmt* s, ub4 row) {
                         d->rcodep ? d->rcodep + row : nullptr,
                         utf16};
         const int rc = fetch_value(st, static_cast<int>(i), s->kinds[i], s->sql.columns[i], slot);
+        if (rc == 0 && locator && s->sql.for_update && !s->sql.lock_columns[i].empty()) {
+            // A locator of a locked row can be written to until the lock goes.
+            auto* loc = as_handle<OCILobLocator>(*reinterpret_cast<void**>(slot.value), OCI_DTYPE_LOB);
+            if (loc) {
+                loc->lock_session = s->session;
+                loc->lock_transaction = s->session->transaction;
+                loc->lock_table = s->sql.lock_table;
+                loc->lock_column = s->sql.lock_columns[i];
+                loc->lock_rowid = sqlite3_column_int64(st, static_cast<int>(s->sql.columns.size()));
+            }
+        }
         if (rc == 1406) {
             worst = 1406;
         } else if (rc != 0) {
@@ -207,7 +221,16 @@ OCILITE_EXPORT sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* 
     if (!s->prepared) return fail(err, 24337);
     round_trip();
     if (const int code = injected_error(call_kind::execute)) return fail(err, code);
+    if (classify_statement(compat::utf16_to_utf8(s->text)) != client_statement::query) {
+        s->executed = false;
+        s->finished = false;
+        if (mode & (OCI_PARSE_ONLY | OCI_DESCRIBE_ONLY)) return OCI_SUCCESS;
+        return execute_client_statement(svc, s, err, iters, mode);
+    }
     if (const sword rc = ensure_translated(s, svc->session, err); rc != OCI_SUCCESS) return rc;
+    // SELECT ... FOR UPDATE locks its rows for the session's transaction, which it opens.
+    if (s->sql.for_update && !(mode & (OCI_PARSE_ONLY | OCI_DESCRIBE_ONLY)) && begin_transaction(*svc->session, err))
+        return OCI_ERROR;
     s->executed = false;
     s->finished = false;
     s->rows_fetched = 0;

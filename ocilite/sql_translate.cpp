@@ -1,5 +1,7 @@
 #include "ocilite/sql_translate.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -24,8 +26,9 @@ struct emitted {
     std::string sql;
     column_desc desc;
     vclass cls = vclass::other;
-    bool is_column = false;  // a bare column reference: emitted raw
-    std::string raw_sql;     // the column's own SQL, for raw use
+    bool is_column = false;   // a bare column reference: emitted raw
+    std::string raw_sql;      // the column's own SQL, for raw use
+    std::string rowid_table;  // the ROWID pseudo-column of this data table (raw_sql: its rowid)
 };
 
 struct source_column {
@@ -39,6 +42,7 @@ struct source {
     std::string qualifier;   // the alias, or the table's own name
     std::string table_name;  // Oracle name, for schema-qualified references
     bool has_rowid = false;  // a stored table (data or catalog): rows come in insertion order
+    std::string data_table;  // t<N> of a data table
     std::string sql_alias;
     std::vector<source_column> columns;
 };
@@ -230,6 +234,8 @@ private:
                         column_desc d = col.desc;
                         d.name = u16(col.name);
                         add_item(col.sql, d, col.cls);
+                        const size_t dot = col.sql.rfind('.');
+                        lock_columns_.push_back(dot == std::string::npos ? col.sql : col.sql.substr(dot + 1));
                     }
                 }
                 if (!any) raise_invalid_identifier(e.parts.empty() ? "*" : e.parts.back(), e.line);
@@ -244,8 +250,20 @@ private:
             else
                 d.name = u16(derived_name(e, tokens));
             add_item(x.is_column ? x.raw_sql : x.sql, d, x.cls);
+            if (x.is_column) {
+                const size_t dot = x.raw_sql.rfind('.');
+                lock_columns_.push_back(dot == std::string::npos ? x.raw_sql : x.raw_sql.substr(dot + 1));
+            } else {
+                lock_columns_.emplace_back();
+            }
         }
 
+        if (lock_ && !parent && scopes_.empty()) {
+            if (sc->sources.size() != 1 || sc->sources[0].data_table.empty() || aggregate || c.distinct)
+                raise_ora(2014, "cannot select FOR UPDATE from view with DISTINCT, GROUP BY, etc.");
+            lock_table_ = sc->sources[0].data_table;
+            items += ", " + sc->sources[0].sql_alias + ".rowid";
+        }
         std::string sql = std::string("SELECT ") + (c.distinct ? "DISTINCT " : "") + items + " FROM " + from;
         std::optional<std::string> limit;
         if (c.where) {
@@ -362,6 +380,7 @@ private:
                     s.columns.push_back({c.name, s.sql_alias + "." + c.sqlite_name, d, class_of(d)});
                 }
                 s.has_rowid = true;
+                s.data_table = t->sqlite_name;
                 from_sql_ = t->sqlite_name + " " + s.sql_alias;
                 return s;
             }
@@ -469,6 +488,20 @@ private:
                 x.desc = varchar_desc(128);
                 x.cls = vclass::text;
                 return x;
+            }
+            if (w == "ROWID") {
+                for (const scope* sc = &start; sc; sc = sc->parent) {
+                    for (const auto& s : sc->sources) {
+                        if (s.data_table.empty()) continue;
+                        emitted x;
+                        x.sql = "ocilite_rowid('" + s.data_table + "', " + s.sql_alias + ".rowid)";
+                        x.raw_sql = s.sql_alias + ".rowid";
+                        x.rowid_table = s.data_table;
+                        x.desc = {u"ROWID", type_code::rowid, u"ROWID", 10, 0, 0, true, 1};
+                        x.cls = vclass::text;
+                        return x;
+                    }
+                }
             }
             if (w == "ROWNUM") {
                 emitted x;
@@ -641,6 +674,16 @@ private:
         emitted b = expression(*e.args[1], tokens, sc);
         emitted x;
         const std::string& op = e.text;
+        if (op == "=" && (!a.rowid_table.empty() || !b.rowid_table.empty())) {
+            // A lookup by ROWID reads one row, as Oracle's does.
+            const emitted& id = a.rowid_table.empty() ? b : a;
+            const emitted& other = a.rowid_table.empty() ? a : b;
+            const expr& literal = a.rowid_table.empty() ? *e.args[0] : *e.args[1];
+            if (literal.kind == expr_kind::string) rowid_of(literal.text, id.rowid_table);  // ORA-01410 now
+            x.sql = "(" + id.raw_sql + " = ocilite_rowid_of(" + other.sql + ", '" + id.rowid_table + "'))";
+            x.cls = vclass::other;
+            return x;
+        }
         if (op == "AND" || op == "OR") {
             x.sql = "(" + a.sql + " " + op + " " + b.sql + ")";
             return x;
@@ -877,6 +920,9 @@ private:
 
 public:
     bool needs_case_sensitive_like_ = false;
+    bool lock_ = false;  // SELECT ... FOR UPDATE
+    std::string lock_table_;
+    std::vector<std::string> lock_columns_;
 };
 
 }  // namespace
@@ -910,19 +956,43 @@ translated translate(sqlite3* store, std::u16string_view oracle_sql) {
         if (!what.empty()) raise_unsupported(what, e.line);
     };
     std::unique_ptr<select_stmt> stmt;
+    bool for_update = false;
     try {
         stmt = p.select();
+        if (p.accept_word("FOR")) {
+            p.expect_word("UPDATE");
+            for_update = true;
+            if (p.accept_word("OF")) {
+                do {
+                    p.identifier();
+                    if (p.accept_symbol(".")) p.identifier();
+                } while (p.accept_symbol(","));
+            }
+            if (p.accept_word("WAIT")) {
+                p.integer();
+            } else if (!p.accept_word("NOWAIT") && p.accept_word("SKIP")) {
+                p.expect_word("LOCKED");
+            }
+        }
         if (p.peek().is_symbol(";")) raise_ora(911, "invalid character");
         if (p.peek().kind != token_kind::end) raise_not_ended();
     } catch (const sql_error& e) {
         name_unsupported(e);
         throw;
     }
+    register_rowid_functions(store);
     translator t(store, 0);
+    t.lock_ = for_update;
     try {
         query_result q = t.query(*stmt, tokens, nullptr);
         out.sqlite_sql = q.sql;
         out.columns = std::move(q.columns);
+        if (for_update) {
+            out.for_update = true;
+            out.lock_table = t.lock_table_;
+            out.lock_columns = t.lock_columns_;
+            out.lock_columns.resize(out.columns.size());
+        }
     } catch (const store_error& e) {
         raise_ora(600, "internal error code, arguments: [ocilite], [" + e.message + "]");
     } catch (const sql_error& e) {
@@ -935,6 +1005,92 @@ translated translate(sqlite3* store, std::u16string_view oracle_sql) {
         sqlite3_exec(store, "PRAGMA case_sensitive_like = ON", nullptr, nullptr, nullptr);
     }
     return out;
+}
+
+namespace {
+
+constexpr const char* rowid_digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+constexpr size_t rowid_length = 18;
+constexpr int64_t rowid_file = 4;  // the USERS tablespace's file
+constexpr int row_bits = 12;       // rows per block: 4096
+
+void put_base64(std::string& out, uint64_t value, int digits) {
+    for (int i = digits - 1; i >= 0; --i) out += rowid_digits[(value >> (6 * i)) & 63];
+}
+
+std::optional<uint64_t> get_base64(std::string_view text) {
+    uint64_t value = 0;
+    for (char c : text) {
+        const char* at = std::strchr(rowid_digits, c);
+        if (!c || !at) return std::nullopt;
+        value = value << 6 | static_cast<uint64_t>(at - rowid_digits);
+    }
+    return value;
+}
+
+int64_t table_number(const std::string& sqlite_table) {
+    return sqlite_table.size() > 1 ? std::strtoll(sqlite_table.c_str() + 1, nullptr, 10) : 0;
+}
+
+void sql_rowid_text(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const auto* table = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    if (!table || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    std::string text = rowid_text(table, sqlite3_value_int64(argv[1]));
+    sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void sql_rowid_of(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const auto* table = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    if (!text || !table) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    try {
+        std::optional<int64_t> id = rowid_of(text, table);
+        if (id) {
+            sqlite3_result_int64(ctx, *id);
+        } else {
+            sqlite3_result_null(ctx);
+        }
+    } catch (const ora_error& e) {
+        sqlite3_result_error(ctx, e.message.c_str(), -1);
+    }
+}
+
+}  // namespace
+
+std::string rowid_text(const std::string& sqlite_table, int64_t rowid) {
+    std::string out;
+    put_base64(out, static_cast<uint64_t>(table_number(sqlite_table)), 6);
+    put_base64(out, rowid_file, 3);
+    put_base64(out, static_cast<uint64_t>(rowid) >> row_bits, 6);
+    put_base64(out, static_cast<uint64_t>(rowid) & ((1u << row_bits) - 1), 3);
+    return out;
+}
+
+std::optional<int64_t> rowid_of(std::string_view text, const std::string& sqlite_table) {
+    std::optional<uint64_t> object, file, block, row;
+    if (text.size() == rowid_length) {
+        object = get_base64(text.substr(0, 6));
+        file = get_base64(text.substr(6, 3));
+        block = get_base64(text.substr(9, 6));
+        row = get_base64(text.substr(15, 3));
+    }
+    if (!object || !file || !block || !row) raise_ora(1410, "invalid ROWID");
+    if (static_cast<int64_t>(*object) != table_number(sqlite_table) || *file != rowid_file || *row >= (1u << row_bits))
+        return std::nullopt;
+    return static_cast<int64_t>(*block << row_bits | *row);
+}
+
+void register_rowid_functions(sqlite3* db) {
+    sqlite3_create_function(db, "ocilite_rowid", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sql_rowid_text,
+                            nullptr, nullptr);
+    sqlite3_create_function(db, "ocilite_rowid_of", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sql_rowid_of,
+                            nullptr, nullptr);
 }
 
 }  // namespace ocilite

@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,7 +61,22 @@ struct translated {
     std::string sqlite_sql;            // runnable on the store; result columns in select-list order
     std::vector<column_desc> columns;  // empty for a non-query
     bool is_query = false;
+    // SELECT ... FOR UPDATE of one table: its rows are locked for the session, and its LOB
+    // items can be written through the locators fetched. The row's SQLite rowid is the result
+    // column after the described ones.
+    bool for_update = false;
+    std::string lock_table;                 // the data table t<N>
+    std::vector<std::string> lock_columns;  // per select item: its c<N>, empty when not a column
 };
+
+// The ROWID pseudo-column: Oracle's 18-character text (data object, file, block, row in
+// base 64) for a row of data table t<N>. The store's connection needs the functions that the
+// translated SQL calls for it.
+std::string rowid_text(const std::string& sqlite_table, int64_t rowid);
+// The SQLite rowid a ROWID text names in that table; none for another table's ROWID.
+// ORA-01410 (invalid ROWID) for a text that is no ROWID.
+std::optional<int64_t> rowid_of(std::string_view text, const std::string& sqlite_table);
+void register_rowid_functions(sqlite3* db);
 
 // Parses Oracle SQL as the client sent it (UTF-16 from OCIStmtPrepare), resolves names like
 // Oracle (unquoted fold to upper case, quoted exact), maps tables/columns to the store's

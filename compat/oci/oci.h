@@ -217,7 +217,7 @@ using OCILobGetLength_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLo
 using OCILobRead_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
                                 void* bufp, ub4 bufl, void* ctxp, OCICallbackLobRead cbfp, ub2 csid, ub1 csfrm);
 
-// Destination writer (declared for it; not part of the loader's required table yet).
+// Destination writer.
 using OCIBindByName_fn = sword (*)(OCIStmt* stmtp, OCIBind** bindpp, OCIError* errhp, const OraText* placeholder,
                                    sb4 placeh_len, void* valuep, sb4 value_sz, ub2 dty, void* indp, ub2* alenp,
                                    ub2* rcodep, ub4 maxarr_len, ub4* curelep, ub4 mode);
@@ -227,8 +227,9 @@ using OCILobWrite_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocato
                                  void* bufp, ub4 buflen, ub1 piece, void* ctxp, OCICallbackLobWrite cbfp, ub2 csid,
                                  ub1 csfrm);
 using OCITransCommit_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, ub4 flags);
+using OCITransRollback_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, ub4 flags);
 
-// Every function the reading side needs, in one list: the loader resolves each of them, and
+// Every function the Oracle side needs, in one list: the loader resolves each of them, and
 // the stand-in client library checks its definitions against these types.
 #define COMPAT_OCI_FUNCTIONS(X) \
     X(OCIEnvCreate)             \
@@ -252,4 +253,9 @@ using OCITransCommit_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, ub4 flags
     X(OCIStmtFetch2)            \
     X(OCILobCharSetForm)        \
     X(OCILobGetLength)          \
-    X(OCILobRead)
+    X(OCILobRead)               \
+    X(OCIBindByName)            \
+    X(OCIBindDynamic)           \
+    X(OCILobWrite)              \
+    X(OCITransCommit)           \
+    X(OCITransRollback)

@@ -84,6 +84,26 @@ void store_exec(const std::string& service, const std::string& sqlite_sql) {
     }
 }
 
+std::vector<std::vector<std::string>> store_rows(const std::string& service, const std::string& sqlite_sql) {
+    sqlite_db db(store_path(service));
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db.db, sqlite_sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db.db));
+    std::vector<std::vector<std::string>> rows;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        std::vector<std::string> row;
+        for (int i = 0; i < sqlite3_column_count(st); ++i) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            row.push_back(sqlite3_column_type(st, i) == SQLITE_NULL
+                              ? std::string("NULL")
+                              : std::string(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(st, i))));
+        }
+        rows.push_back(std::move(row));
+    }
+    sqlite3_finalize(st);
+    return rows;
+}
+
 std::string store_table(const std::string& service, const std::string& table) {
     return sqlite_db(store_path(service))
         .single("SELECT sqlite_name FROM ocilite_tables WHERE table_name='" + table + "'");

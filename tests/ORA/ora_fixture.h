@@ -23,6 +23,8 @@ void build_store(const std::string& service, const std::string& script);
 void build_store_text(const std::string& service, const std::string& sql);
 // Runs SQLite statements on a store, to set up what scripts cannot express.
 void store_exec(const std::string& service, const std::string& sqlite_sql);
+// Rows of an SQLite query on a store, each value as text ("NULL" for a NULL).
+std::vector<std::vector<std::string>> store_rows(const std::string& service, const std::string& sqlite_sql);
 // The store's SQLite names of an Oracle table and column, as "t3" and "c2".
 std::string store_table(const std::string& service, const std::string& table);
 std::string store_column(const std::string& service, const std::string& table, const std::string& column);

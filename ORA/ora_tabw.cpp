@@ -1,0 +1,205 @@
+// The writing side of the Oracle table: INSERT with the new ROWID returned, LOB values into
+// the new row, UPDATE by key, and dropping NOT NULL for a NULL that has to go in.
+#include <cstring>
+#include <vector>
+
+#include "ORA/ora_db.h"
+#include "ORA/ora_engi.h"
+#include "ORA/ora_ffind.h"
+#include "ORA/ora_init.h"
+#include "ORA/ora_lobi.h"
+#include "ORA/ora_tab.h"
+#include "ORA/ora_trace.h"
+#include "UDB/udb_rule.h"
+
+namespace {
+
+constexpr const char* structure_mismatch = "The structure of data source does not conform to the destination table.";
+
+}  // namespace
+
+// ---- ROWID receiver ----------------------------------------------------------------------
+
+compat::wstring ora_get_rowid::do_insert(const compat::wstring& insert_text) {
+    ora::trace(1, "ora_get_rowid::do_insert");
+    const compat::wstring sql = insert_text + u") RETURNING ROWID INTO :1";
+    ora::trace(3, u"Run SQL query: %s\n", sql);
+    ora_engine& e = ora_engine::instance();
+    stmt.prepare(sql);
+    ora::trace(1, "Step #1");
+    ora::trace(1, "Step #1.5");
+    static const compat::wstring placeholder = u":1";
+    bind = nullptr;
+    e.check_status(e.oci().OCIBindByName(stmt.get(), &bind, e.err(),
+                                         reinterpret_cast<const OraText*>(placeholder.data()),
+                                         static_cast<sb4>(placeholder.size() * 2), rowid, sizeof rowid, SQLT_STR,
+                                         nullptr, nullptr, nullptr, 0, nullptr, OCI_DATA_AT_EXEC));
+    ora::trace(1, "Step #2");
+    e.check_status(e.oci().OCIBindDynamic(bind, e.err(), this, cbf_no_data, this, cbf_get_data));
+    ora::trace(1, "Step #3");
+    // The out-bind callback hands this over as the buffer's size; the library writes back
+    // the length it returned.
+    returned_length = buffer_bytes;
+    std::memset(rowid, 0, sizeof rowid);
+    stmt.execute(1, OCI_COMMIT_ON_SUCCESS);
+    ora::trace(2, u"GOT ROWID(1): %s, len=%d", compat::wstring(rowid), static_cast<int>(returned_length));
+    if (returned_length >= buffer_bytes) ora::fail(ora::src_tab, 87);
+    rowid[returned_length / 2] = 0;
+    return compat::wstring(rowid);
+}
+
+// ---- table -------------------------------------------------------------------------------
+
+bool ora_table::upper_case() const { return db_ && db_->upper_case_names(); }
+
+const t_names_map* ora_table::field_map() const {
+    if (!db_) return nullptr;
+    const auto& maps = db_->get_names_map().fields();
+    auto it = maps.find(name_);
+    return it == maps.end() ? nullptr : &it->second;
+}
+
+compat::wstring ora_table::destination_name(const udb_validator& validator, const compat::wstring& field) const {
+    return ora_destination_name(validator, field, upper_case(), field_map());
+}
+
+compat::wstring ora_table::value_text(int position, const udb_field* field) {
+    if (udb_custom_conversion::is_acceptable2(*field)) return udb_custom_conversion::handle2(*field);
+    return get_fld_append_wstr(position, field, schema_.at(static_cast<size_t>(position)));
+}
+
+void ora_table::append_record(const udb_record& record) {
+    ora::trace(1, "ora_table::append_record");
+    compat::wstring columns = u"INSERT /*+ APPEND */ INTO " + ora_q(name_) + u" (";
+    compat::wstring values = u" VALUES(";
+    std::vector<const udb_field*> by_position(schema_.size(), nullptr);
+    bool first = true;
+    auto add = [&](int position, const udb_field* field) {
+        if (!first) {
+            columns += u", ";
+            values += u", ";
+        }
+        first = false;
+        columns += ora_q(schema_.at(static_cast<size_t>(position))->name);
+        values += value_text(position, field);
+        by_position[static_cast<size_t>(position)] = field;
+    };
+    if (schema_.size() > record.size()) {
+        ora::trace(1, "Size of record is less than size of schema");
+        ora_fn_validator validator(record);
+        for (size_t i = 0; i < record.size(); ++i) {
+            ora::trace(1, "Step #%d", static_cast<int>(i % 6));
+            const udb_field* field = record.at(i);
+            const compat::wstring name = destination_name(validator, field->name);
+            ora::trace(1, u"Name=%s, mapped name=%s", field->name, name);
+            const int position = schema_.get_field_idx(name);
+            if (position < 0) {
+                ora::trace(1, u"Field %s not found", name);
+                throw tk_exception(structure_mismatch, 0);
+            }
+            add(position, field);
+        }
+    } else {
+        ora::trace(1, "Size of schema is less or equal to the size of record");
+        ora_field_finder finder(record, upper_case(), field_map());
+        for (size_t c = 0; c < schema_.size(); ++c) {
+            const compat::wstring& column = schema_.at(c)->name;
+            const int i = finder.get_field_idx(column);
+            if (i < 0) {
+                ora::trace(1, u"Field %s not found in appending record", column);
+                throw tk_exception(structure_mismatch, 0);
+            }
+            add(static_cast<int>(c), record.at(static_cast<size_t>(i)));
+        }
+    }
+    const compat::wstring rowid = rowid_.do_insert(columns + u")" + values);
+    ora::trace(1, u"GOT ROWID(2): %s", rowid);
+    {
+        ora_lob_insert lobs(name_, schema_);
+        lobs.insert(rowid, by_position);
+    }
+    ++record_count_;
+    ora::trace(1, "ora_table::append_record - at the END");
+}
+
+compat::wstring ora_table::get_fld_append_wstr(int position, const udb_field* field, const t_ftd* column) {
+    ora::trace(1, "ora_table::get_fld_append_wstr");
+    const compat::wstring text = to_oracle_str(field);
+    ora::trace(1, u"Got field #'%d': '%s' (%d, %d)", position, text, int{field->get_type()}, field->size);
+    ora::trace(1, "schema[eye]->size=%d", column->size);
+    const bool is_null =
+        field->get_type() == VT_NULL || field->is_null() || text.empty() || text == u"''" || text == u"\"\"";
+    if (column->vartype == VT_R4 || column->vartype == VT_R8) {
+        if (!is_null && ora::out_of_number_range(field->to_double())) {
+            ora::trace(1, "Number is out of range");
+            return column->b_not_null ? make_ora_def_val(column) : compat::wstring(u"NULL");
+        }
+    } else if (ora::is_lob_column(column->vartype, column->size) && !field->is_null()) {
+        // The value goes in afterwards, through the row's locator; an empty value stays an
+        // empty LOB, which is not NULL.
+        ora::trace(1, "Got LOB - put placeholder");
+        return column->vartype == VT_BSTR ? u"EMPTY_CLOB()" : u"EMPTY_BLOB()";
+    }
+    if (!is_null) return text;
+    if (column->b_not_null && !indexes_.is_idx_field(column->name, true)) {
+        ora::trace(1, "Put NULL-field");
+        reset_not_null_flag(position);
+    }
+    return u"NULL";
+}
+
+void ora_table::reset_not_null_flag(int position) {
+    ora::trace(2, "ora_table::reset_not_null_flag(%d)", position);
+    if (position < 0 || static_cast<size_t>(position) >= schema_.size()) ora::fail(ora::src_tab, 789);
+    t_ftd& column = *schema_.at(static_cast<size_t>(position));
+    compat::wstring sql =
+        u"ALTER TABLE " + ora_q(name_) + u" MODIFY " + ora_q(column.name) + u" " + get_native_type(column);
+    const compat::wstring def = make_ora_def_val(&column);
+    ora::trace(1, u"got def value: %s", def);
+    if (!def.empty() && ora::takes_default(column)) sql += u" DEFAULT " + def;
+    sql += u" NULL";
+    ora::trace(3, u"Run SQL query: %s\n", sql);
+    ora_stmt stmt;
+    stmt.prepare(sql);
+    stmt.execute(1, OCI_COMMIT_ON_SUCCESS);
+    column.b_not_null = false;
+}
+
+void ora_table::update(const udb_record& record) {
+    ora::trace(1, "ora_table::update");
+    ora_fn_validator validator(record);
+    const int key = get_pk_index();
+    if (key < 0) return;
+    if (static_cast<size_t>(key) >= indexes_.size()) ora::fail(ora::src_tab, 876);
+    const udb_index& index = indexes_[static_cast<size_t>(key)];
+    compat::wstring set, where;
+    for (const udb_field* field : record) {
+        const compat::wstring name = destination_name(validator, field->name);
+        ora::trace(1, u"Got mappend fn: %s", name);
+        const int position = schema_.get_field_idx(name);
+        if (position < 0) {
+            ora::trace(1, u"Field '%s' is not found in schema", name);
+            continue;
+        }
+        const compat::wstring& column = schema_.at(static_cast<size_t>(position))->name;
+        bool in_key = false;
+        for (const compat::wstring& f : index.fields) in_key = in_key || f == column;
+        if (!in_key) {
+            ora::trace(1, u"Field %s is NOT a part of UKey", name);
+            set += (set.empty() ? u"" : u", ") + ora_q(column) + u"=" + to_oracle_str(field);
+        } else {
+            ora::trace(1, u"Field %s is a part of UKey", name);
+            where += (where.empty() ? u"" : u" AND ") + ora_q(column) + u"=" + to_oracle_str(field);
+        }
+    }
+    const compat::wstring sql = u"UPDATE " + ora_q(name_) + u" SET " + set + u" WHERE " + where;
+    ora::trace(2, u"UPDATE QUERY: %s", sql);
+    if (where.empty()) {
+        ora::trace(1, "Missing primary/unique key");
+        return;
+    }
+    // A record of key fields alone has nothing to change.
+    if (set.empty()) return;
+    // A failure is the record's error, as an INSERT's would be.
+    db_->query(sql);
+}
