@@ -397,6 +397,10 @@ private:
             skip_statement();  // ENABLE, DISABLE, NEW_LINE: output needs no setup here
             return s;
         }
+        if (t.is_word("DBMS_STATS") && peek(1).is_symbol(".")) {
+            skip_statement();  // optimizer statistics mean nothing to a store
+            return s;
+        }
         if (t.is_word("SELECT") || t.is_word("WITH")) return select_into(line);
         if (t.is_word("INSERT") || t.is_word("UPDATE") || t.is_word("DELETE") || t.is_word("MERGE") ||
             t.is_word("LOCK")) {

@@ -556,6 +556,8 @@ std::string unsupported_construct(const std::vector<token>& t, size_t first, siz
     auto sym = [&](size_t i, std::string_view w) { return i < last && t[i].is_symbol(w); };
     for (size_t i = first; i < last; ++i) {
         if (word(i, "LISTAGG")) return "LISTAGG";
+        if ((word(i, "NEXTVAL") || word(i, "CURRVAL")) && i > first && sym(i - 1, "."))
+            return "sequence values (NEXTVAL, CURRVAL) in queries";
         if (word(i, "WITHIN") && word(i + 1, "GROUP")) return "WITHIN GROUP";
         if (word(i, "GROUPING") && word(i + 1, "SETS")) return "GROUPING SETS";
         if ((word(i, "GROUPING_ID") || word(i, "GROUPING")) && sym(i + 1, "(")) return t[i].text;

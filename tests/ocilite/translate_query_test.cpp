@@ -175,6 +175,8 @@ TEST_F(user_queries, bad_sql_raises_oracle_errors) {
          "ORA-03001: not supported by ocilite: analytic functions (OVER)"},
         {"select dept_id, count(*) from employees group by grouping sets ((dept_id), ())", 3001,
          "ORA-03001: not supported by ocilite: GROUPING SETS"},
+        {"select emp_seq.nextval from dual", 3001,
+         "ORA-03001: not supported by ocilite: sequence values (NEXTVAL, CURRVAL) in queries"},
         {"with e as (select * from employees) select * from e", 3001,
          "ORA-03001: not supported by ocilite: WITH subqueries"},
         {"select e.emp_id from employees e, departments d where e.dept_id = d.dept_id(+)", 3001,
