@@ -150,16 +150,17 @@ proc_result background_run::wait() {
 
 // Runs scripts/mariadb-sandbox on this server's folder. Output goes to a file: the server
 // started in the background keeps the script's streams.
-proc_result own_server::sandbox(const char* command) const {
+proc_result own_server::sandbox(const char* command, const std::string& server_options) const {
     const std::string script = std::string(MG_SOURCE_DIR) + "/scripts/mariadb-sandbox";
     return run_process({"/bin/sh", "-c",
-                        "MG_SANDBOX_DIR=" + sh_quoted(dir_) + " " + sh_quoted(script) + " " + command + " >>" +
-                            sh_quoted(dir_ + ".log") + " 2>&1 </dev/null"});
+                        "MG_SANDBOX_DIR=" + sh_quoted(dir_) +
+                            " MG_SANDBOX_SERVER_OPTIONS=" + sh_quoted(server_options) + " " + sh_quoted(script) + " " +
+                            command + " >>" + sh_quoted(dir_ + ".log") + " 2>&1 </dev/null"});
 }
 
-own_server::own_server() {
+own_server::own_server(const std::string& server_options) {
     dir_ = "/tmp/sb-faults-" + std::to_string(getpid()) + "-" + std::to_string(server_counter++);
-    proc_result r = sandbox("start");
+    proc_result r = sandbox("start", server_options);
     std::string port = read_file(dir_ + "/port");
     while (!port.empty() && (port.back() == '\n' || port.back() == '\r')) port.pop_back();
     if (r.code != 0 || port.empty())

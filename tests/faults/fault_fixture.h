@@ -53,7 +53,8 @@ private:
 // stopping it never touches the server the other tests share.
 class own_server {
 public:
-    own_server();
+    // server_options: given to the server after the sandbox's defaults (they win).
+    explicit own_server(const std::string& server_options = "");
     ~own_server();
     own_server(const own_server&) = delete;
     own_server& operator=(const own_server&) = delete;
@@ -68,7 +69,7 @@ public:
     void start_again();
 
 private:
-    proc_result sandbox(const char* command) const;
+    proc_result sandbox(const char* command, const std::string& server_options = "") const;
 
     std::string dir_;
     std::string port_;
