@@ -11,7 +11,7 @@
 
 ora_database::ora_database(const compat::wstring& name, int mode) : udb_database(name, mode, true) {
     ora::trace(2, u"ora_database::ctor(%s)", name);
-    if (!ora_in_validator::try_get()) index_names_ = std::make_unique<ora_in_validator>();
+    ensure_index_names();
     init_tables();
     ora::trace(2, "Tables count: %d", static_cast<int>(table_names_.size()));
     try {
@@ -63,6 +63,10 @@ void ora_database::init_views() {
 }
 
 ora_database::~ora_database() = default;
+
+void ora_database::ensure_index_names() {
+    if (!ora_in_validator::try_get()) index_names_ = std::make_unique<ora_in_validator>();
+}
 
 std::unique_ptr<udb_recordset> ora_database::get_table(const compat::wstring& name, bool) {
     ora::trace(2, u"ora_database::get_table(%s)", name);

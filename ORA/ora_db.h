@@ -56,6 +56,9 @@ private:
     void init_tables();
     void init_views();
     void report(const compat::wstring& context, const tk_exception& error) const;
+    // The index-name validator exists while a database may need it: the database that made it
+    // may be gone while this one goes on.
+    void ensure_index_names();
 
     bool upper_case_names_ = false;
     error_sink error_sink_;

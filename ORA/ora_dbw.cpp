@@ -38,6 +38,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const compat::wstring&
                                                           const udb_indexes& indexes) {
     ora::trace(2, u"ora_database::create_table(%s)", name);
     if (is_table_exist(name)) ora::fail(ora::src_db, 127);
+    ensure_index_names();
     ora_schema_initializer columns(name, schema, indexes, upper_case_names_);
     // A store user without the right to create sequences still gets the table, its keys and
     // its records; the refusal is raised once the table stands.
@@ -101,6 +102,7 @@ void ora_database::create_fk_index_if(const compat::wstring& table, const udb_na
         ora::trace(2, u"FK index for table '%s' exists", table);
         return;
     }
+    ensure_index_names();
     ora_in_validator& names = ora_in_validator::instance();
     compat::wstring constraint = table + u"_UI";
     if (!names.is_acceptable(constraint)) constraint = names.get_safe_name(constraint);

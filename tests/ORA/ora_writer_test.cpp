@@ -8,6 +8,7 @@
 #include "ORA/ora_util.h"
 #include "ORA/ora_vali.h"
 #include "TK/tk_excep.h"
+#include "compat/text/format.h"
 #include "tests/ORA/ora_fixture.h"
 
 namespace ora_test {
@@ -138,6 +139,10 @@ TEST_F(OraWriter, KeysAndIndexes) {
     idx.push_back(udb_index(u"I_C", false, false, {u"C"}));
     idx.push_back(udb_index(u"I_CLOB", false, false, {u"C", u"L"}));
     idx.push_back(udb_index(u"1BAD-NAME", false, false, {u"B", u"C"}));
+    // Refused by the server as already there (ORA-01408, ORA-02261): skipped, the rest goes on.
+    idx.push_back(udb_index(u"I_C_AGAIN", false, false, {u"C"}));
+    idx.push_back(udb_index(u"U_PREFIX_AGAIN", true, false, {u"A"}));
+    idx.push_back(udb_index(u"I_LAST", false, false, {u"C", u"B"}));
     db_->create_table(u"KT", *s, idx);
     EXPECT_EQ(store_rows("DEST",
                          "SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE FROM USER_CONSTRAINTS WHERE TABLE_NAME='KT' "
@@ -145,12 +150,26 @@ TEST_F(OraWriter, KeysAndIndexes) {
               (rows_t{{"PK_T", "P"}, {"U_PREFIX", "U"}}));
     EXPECT_EQ(
         store_rows("DEST", "SELECT INDEX_NAME, UNIQUENESS FROM USER_INDEXES WHERE TABLE_NAME='KT' ORDER BY INDEX_NAME"),
-        (rows_t{{"A1BAD_NAME", "NONUNIQUE"}, {"I_C", "NONUNIQUE"}, {"PK_T", "UNIQUE"}, {"U_PREFIX", "UNIQUE"}}));
+        (rows_t{{"A1BAD_NAME", "NONUNIQUE"},
+                {"I_C", "NONUNIQUE"},
+                {"I_LAST", "NONUNIQUE"},
+                {"PK_T", "UNIQUE"},
+                {"U_PREFIX", "UNIQUE"}}));
 
     // The reader sees the keys it would convert.
     auto t = db_->get_table(u"KT", true);
     ASSERT_GE(t->get_pk_index(), 0);
     EXPECT_TRUE(t->get_indexes()[static_cast<size_t>(t->get_pk_index())].primary);
+}
+
+TEST_F(OraWriter, IndexNamesOutliveTheDatabaseThatMadeThem) {
+    auto second = connect("DEST");
+    db_.reset();  // the first database of the process goes first
+    auto s = make_schema({{u"A", VT_I4, 0, true}});
+    udb_indexes idx;
+    idx.push_back(udb_index(u"PK_ONE", true, true, {u"A"}));
+    second->create_table(u"ONE", *s, idx);
+    EXPECT_EQ(store_rows("DEST", "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS"), (rows_t{{"PK_ONE"}}));
 }
 
 TEST_F(OraWriter, ForeignKeysWithTheirDeleteRules) {
@@ -357,6 +376,66 @@ TEST_F(OraRecords, ServerErrorsReachTheCaller) {
         EXPECT_EQ(e.code(), ora_error_code(955));
         EXPECT_EQ(e.message(), "ORA-00955: name is already used by an existing object\n");
     }
+}
+
+TEST_F(OraWriter, SequenceNamesFitForEverySuffix) {
+    const compat::wstring table(30, u'Q');
+    const compat::wstring base(28, u'Q');
+    for (int n = 0; n < 10; ++n) db_->query(u"CREATE SEQUENCE \"" + base + compat::wformat(u"_%d", n) + u"\"");
+    auto s = make_schema({{u"ID", VT_I4, 0, true, ole_variant(), 0, true}});
+    udb_indexes none;
+    auto t = db_->create_table(table, *s, none);
+    rows_t names = store_rows("DEST", "SELECT SEQUENCE_NAME FROM USER_SEQUENCES WHERE SEQUENCE_NAME LIKE '%_10'");
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0][0], std::string(27, 'Q') + "_10");
+    t->append_record(*make_record({{u"ID", ole_variant()}}));
+    EXPECT_EQ(data_of(compat::utf16_to_utf8(table)), (rows_t{{"1"}}));
+}
+
+TEST_F(OraWriter, AutoNumberThroughSequenceAndTrigger) {
+    // A sequence of the first candidate's name exists already: the next suffix is taken.
+    db_->query(u"CREATE SEQUENCE \"Orders_0\"");
+    auto s = make_schema({{u"id", VT_I4, 0, true, ole_variant(u"5"), 0, true}, {u"Item", VT_BSTR, 10}});
+    udb_indexes pk;
+    pk.push_back(udb_index(u"PK_Orders", true, true, {u"id"}));
+    auto t = db_->create_table(u"Orders", *s, pk);
+    EXPECT_EQ(store_rows("DEST",
+                         "SELECT SEQUENCE_NAME, MIN_VALUE, INCREMENT_BY, CYCLE_FLAG, ORDER_FLAG, CACHE_SIZE "
+                         "FROM USER_SEQUENCES ORDER BY SEQUENCE_NAME"),
+              (rows_t{{"Orders_0", "1", "1", "N", "N", "20"}, {"Orders_1", "1", "1", "N", "Y", "0"}}));
+    EXPECT_EQ(store_rows("DEST", "SELECT TRIGGER_NAME, TABLE_NAME, STATUS FROM USER_TRIGGERS"),
+              (rows_t{{"Orders__TRIGGER", "Orders", "ENABLED"}}));
+    // The auto-number column gets neither NOT NULL nor its source default.
+    EXPECT_EQ(store_rows("DEST", "SELECT NULLABLE, DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE COLUMN_NAME='id'"),
+              (rows_t{{"N", "NULL"}}));
+    t->append_record(*make_record({{u"Item", ole_variant(u"first")}}));
+    t->append_record(*make_record({{u"id", ole_variant()}, {u"Item", ole_variant(u"second")}}));
+    t->append_record(*make_record({{u"id", ole_variant(10)}, {u"Item", ole_variant(u"given")}}));
+    EXPECT_EQ(data_of("Orders"), (rows_t{{"1", "first"}, {"2", "second"}, {"10", "given"}}));
+}
+
+TEST_F(OraWriter, WithoutTheRightToCreateSequencesTheTableStaysWithoutAutoNumber) {
+    db_->query(u"REVOKE CREATE SEQUENCE FROM scott");
+    auto s = make_schema({{u"ID", VT_I4, 0, true, ole_variant(), 0, true}, {u"V", VT_I4, 0}});
+    udb_indexes pk;
+    pk.push_back(udb_index(u"PK_A", true, true, {u"ID"}));
+    try {
+        db_->create_table(u"A", *s, pk);
+        FAIL() << "the refusal was not reported";
+    } catch (const ora_exception&) {
+        FAIL() << "the Oracle error went out as it was";
+    } catch (const tk_exception& e) {
+        EXPECT_EQ(e.message(), "Insufficient privileges to create sequence.\nAuto increment will not be converted.");
+        EXPECT_EQ(e.level(), 0);
+    }
+    // The table stands with its key and takes records.
+    EXPECT_TRUE(db_->is_table_exist(u"A"));
+    EXPECT_EQ(store_rows("DEST", "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME='A'"),
+              (rows_t{{"PK_A"}}));
+    auto t = db_->get_table(u"A", true);
+    t->append_record(*make_record({{u"ID", ole_variant(7)}, {u"V", ole_variant(1)}}));
+    EXPECT_EQ(data_of("A"), (rows_t{{"7", "1"}}));
+    EXPECT_TRUE(store_rows("DEST", "SELECT 1 FROM USER_SEQUENCES").empty());
 }
 
 // Every type the reader maps, read from one store, written by the writer into another, and
