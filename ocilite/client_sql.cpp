@@ -5,6 +5,7 @@
 #include "compat/text/text.h"
 #include "ocilite/expr_eval.h"
 #include "ocilite/ora_errors.h"
+#include "ocilite/row_insert.h"
 #include "ocilite/sql_parser.h"
 #include "ocilite/sql_translate.h"
 #include "ocilite/statement_exec.h"
@@ -41,47 +42,6 @@ stored_table table_named(sqlite3* db, const std::string& name) {
     std::optional<stored_table> t = find_table(db, name);
     if (!t) raise_no_table();
     return std::move(*t);
-}
-
-// The key a unique violation of these SQLite columns breaks, named as Oracle names it.
-[[noreturn]] void raise_unique(sqlite3* db, const stored_table& table, const std::string& message) {
-    std::vector<std::string> names;
-    const size_t colon = message.find(": ");
-    std::string list = colon == std::string::npos ? std::string() : message.substr(colon + 2);
-    size_t start = 0;
-    while (start < list.size()) {
-        const size_t comma = list.find(", ", start);
-        std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        const size_t dot = item.find('.');
-        const std::string c = dot == std::string::npos ? item : item.substr(dot + 1);
-        for (const auto& col : table.columns)
-            if (col.sqlite_name == c) names.push_back(col.name);
-        if (comma == std::string::npos) break;
-        start = comma + 2;
-    }
-    std::sort(names.begin(), names.end());
-    sqlite_stmt idx(db,
-                    "SELECT i.INDEX_NAME, c.COLUMN_NAME FROM USER_INDEXES i JOIN USER_IND_COLUMNS c"
-                    " ON c.INDEX_NAME = i.INDEX_NAME WHERE i.TABLE_NAME=? AND i.UNIQUENESS='UNIQUE'"
-                    " ORDER BY i.INDEX_NAME");
-    idx.bind(1, table.name);
-    std::string current, found;
-    std::vector<std::string> cols;
-    while (true) {
-        const bool more = idx.step();
-        if (!more || idx.text(0) != current) {
-            std::sort(cols.begin(), cols.end());
-            if (!current.empty() && cols == names) {
-                found = current;
-                break;
-            }
-            if (!more) break;
-            current = idx.text(0);
-            cols.clear();
-        }
-        cols.push_back(idx.text(1));
-    }
-    raise_ora(1, "unique constraint (" + schema_owner(db) + "." + found + ") violated");
 }
 
 bool privilege_revoked(sqlite3* db, const std::string& user, const std::string& privilege) {
@@ -340,7 +300,7 @@ dml_outcome run_update(sqlite3* db, std::string_view text) {
             const int ext = sqlite3_extended_errcode(db);
             const std::string message = sqlite3_errmsg(db);
             if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY)
-                raise_unique(db, table, message);
+                raise_unique_violation(db, table, message);
             throw store_error{"update of " + table.name + ": " + message};
         }
         ++out.rows;

@@ -273,22 +273,25 @@ OCILITE_EXPORT sword OCIBindDynamic(OCIBind* bindp, OCIError* errhp, void* ictxp
     return OCI_SUCCESS;
 }
 
-OCILITE_EXPORT sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4) {
+namespace {
+
+sword end_transaction(OCISvcCtx* svchp, OCIError* errhp, bool commit) {
     OCISvcCtx* svc = as_handle<OCISvcCtx>(svchp, OCI_HTYPE_SVCCTX);
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!svc || !err) return OCI_INVALID_HANDLE;
     clear(err);
     if (!svc->session) return fail(err, 1012);
     round_trip();
-    return commit_transaction(*svc->session, err) ? OCI_ERROR : OCI_SUCCESS;
+    const int rc = commit ? commit_transaction(*svc->session, err) : rollback_transaction(*svc->session, err);
+    return rc ? OCI_ERROR : OCI_SUCCESS;
+}
+
+}  // namespace
+
+OCILITE_EXPORT sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4) {
+    return end_transaction(svchp, errhp, true);
 }
 
 OCILITE_EXPORT sword OCITransRollback(OCISvcCtx* svchp, OCIError* errhp, ub4) {
-    OCISvcCtx* svc = as_handle<OCISvcCtx>(svchp, OCI_HTYPE_SVCCTX);
-    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
-    if (!svc || !err) return OCI_INVALID_HANDLE;
-    clear(err);
-    if (!svc->session) return fail(err, 1012);
-    round_trip();
-    return rollback_transaction(*svc->session, err) ? OCI_ERROR : OCI_SUCCESS;
+    return end_transaction(svchp, errhp, false);
 }

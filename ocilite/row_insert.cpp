@@ -162,7 +162,7 @@ void row_inserter::fire(bool before, std::vector<ora_value>& row) {
 
 row_inserter::~row_inserter() = default;
 
-void row_inserter::raise_unique(const std::string& message) {
+void raise_unique_violation(sqlite3* db, const stored_table& table, const std::string& message, int line) {
     // SQLite names the columns: "UNIQUE constraint failed: t3.c1, t3.c2".
     std::vector<std::string> names;
     size_t p = message.find(": ");
@@ -173,16 +173,16 @@ void row_inserter::raise_unique(const std::string& message) {
         std::string item = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         size_t dot = item.find('.');
         std::string c = dot == std::string::npos ? item : item.substr(dot + 1);
-        for (const auto& col : table_.columns)
+        for (const auto& col : table.columns)
             if (col.sqlite_name == c) names.push_back(col.name);
         if (comma == std::string::npos) break;
         start = comma + 2;
     }
     std::string found;
-    sqlite_stmt idx(db_,
+    sqlite_stmt idx(db,
                     "SELECT i.INDEX_NAME, c.COLUMN_NAME FROM USER_INDEXES i JOIN USER_IND_COLUMNS c"
                     " ON c.INDEX_NAME = i.INDEX_NAME WHERE i.TABLE_NAME=? ORDER BY i.INDEX_NAME, c.COLUMN_POSITION");
-    idx.bind(1, table_.name);
+    idx.bind(1, table.name);
     std::string current;
     std::vector<std::string> cols;
     while (true) {
@@ -201,18 +201,20 @@ void row_inserter::raise_unique(const std::string& message) {
     if (found.empty()) {
         // A key whose columns an older index already covered: name the constraint itself.
         sqlite_stmt cons(
-            db_, "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME=? AND CONSTRAINT_TYPE IN ('P','U')");
-        cons.bind(1, table_.name);
+            db, "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME=? AND CONSTRAINT_TYPE IN ('P','U')");
+        cons.bind(1, table.name);
         while (cons.step() && found.empty()) {
-            sqlite_stmt cc(db_, "SELECT COLUMN_NAME FROM USER_CONS_COLUMNS WHERE CONSTRAINT_NAME=? ORDER BY POSITION");
+            sqlite_stmt cc(db, "SELECT COLUMN_NAME FROM USER_CONS_COLUMNS WHERE CONSTRAINT_NAME=? ORDER BY POSITION");
             cc.bind(1, cons.text(0));
             std::vector<std::string> k;
             while (cc.step()) k.push_back(cc.text(0));
             if (k == names) found = cons.text(0);
         }
     }
-    raise_ora(1, "unique constraint (" + owner_ + "." + found + ") violated", line_);
+    raise_ora(1, "unique constraint (" + schema_owner(db) + "." + found + ") violated", line);
 }
+
+void row_inserter::raise_unique(const std::string& message) { raise_unique_violation(db_, table_, message, line_); }
 
 void row_inserter::insert(const std::vector<ora_value>& values, const eval_context& ctx) {
     if (values.size() != targets_.size()) {

@@ -16,6 +16,10 @@ namespace ocilite {
 
 class block_host;
 
+// ORA-00001 naming the key whose columns SQLite's unique-violation message lists.
+[[noreturn]] void raise_unique_violation(sqlite3* db, const stored_table& table, const std::string& sqlite_message,
+                                         int line = 0);
+
 class row_inserter {
 public:
     // columns: the INSERT's column list; empty means all columns in order. Throws sql_error for
