@@ -6,6 +6,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace ocilite {
 
@@ -14,6 +15,7 @@ struct session_state {
     std::map<std::string, int64_t> currval;  // sequence name -> the last NEXTVAL this session took
     std::ostream* output = nullptr;          // DBMS_OUTPUT lines and query rows; null: dropped
     bool server_output = false;              // SET SERVEROUTPUT ON
+    std::vector<std::string> notes;          // what a statement did not do in full, for the user
 };
 
 }  // namespace ocilite

@@ -77,7 +77,17 @@ private:
     void read_token(token& t) {
         token_line_ = line_;
         unsigned char c = static_cast<unsigned char>(s_[pos_]);
-        if ((c == 'N' || c == 'n') && peek(1) == '\'') {
+        if ((c == 'Q' || c == 'q') && peek(1) == '\'' && pos_ + 2 < s_.size()) {
+            // q'[text]': the text as written, up to the closing delimiter and quote.
+            ++pos_;
+            t.kind = token_kind::string;
+            t.text = read_alternative_quoted();
+        } else if ((c == 'N' || c == 'n') && (peek(1) == 'Q' || peek(1) == 'q') && peek(2) == '\'' &&
+                   pos_ + 3 < s_.size()) {
+            pos_ += 2;
+            t.kind = token_kind::nstring;
+            t.text = read_alternative_quoted();
+        } else if ((c == 'N' || c == 'n') && peek(1) == '\'') {
             ++pos_;
             t.kind = token_kind::nstring;
             t.text = read_quoted('\'', 1756, "ORA-01756: quoted string not properly terminated");
@@ -124,6 +134,24 @@ private:
                     ++pos_;
                     continue;
                 }
+                return value;
+            }
+            if (c == '\n') ++line_;
+            value += c;
+        }
+    }
+
+    // At the quote of q'Xtext X'': [ ] { } < > ( ) pair up, any other character closes itself.
+    std::string read_alternative_quoted() {
+        ++pos_;
+        char open = s_[pos_++];
+        char close = open == '[' ? ']' : open == '{' ? '}' : open == '<' ? '>' : open == '(' ? ')' : open;
+        std::string value;
+        while (true) {
+            if (pos_ >= s_.size()) fail(1756, "ORA-01756: quoted string not properly terminated");
+            char c = s_[pos_++];
+            if (c == close && pos_ < s_.size() && s_[pos_] == '\'') {
+                ++pos_;
                 return value;
             }
             if (c == '\n') ++line_;

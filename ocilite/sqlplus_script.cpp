@@ -360,10 +360,15 @@ bool sqlplus_runner::run_buffer(script_state& s) {
     try {
         loader_.run(text, first);
     } catch (const sql_error& e) {
+        loader_.session().notes.clear();
         return fail(s, e.line, e.message, e.code);
     } catch (const store_error& e) {
+        loader_.session().notes.clear();
         return fail(s, first, e.message, 0);
     }
+    for (const auto& n : loader_.session().notes)
+        err_ << "ocilite-load: " << s.name << ": line " << first << ": note: " << n << "\n";
+    loader_.session().notes.clear();
     show_rows();
     return !stopped_;
 }

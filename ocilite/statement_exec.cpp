@@ -286,7 +286,10 @@ private:
             const auto& t = p_.tokens();
             v.text = last > first ? std::string(source_.substr(t[first].begin, t[last - 1].end - t[first].begin))
                                   : std::string();
-            writer_.create_unrunnable_view(v, missing_feature(first, last, e), line);
+            std::string what = missing_feature(first, last, e);
+            writer_.create_unrunnable_view(v, what, line);
+            ex_.session().notes.push_back("view " + v.name + " created; querying it is not supported by ocilite (" +
+                                          what + ")");
         }
     }
 

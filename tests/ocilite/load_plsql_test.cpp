@@ -180,6 +180,8 @@ TEST(functions, install_scripts_put_these_in_insert_values) {
         {"DATE", "TRUNC(TO_DATE('2020-05-06 07:08:09', 'YYYY-MM-DD HH24:MI:SS'))", "2020-05-06 00:00:00"},
         {"VARCHAR2(20)", "INITCAP('hello wORLD')", "Hello World"},
         {"NUMBER", "GREATEST(3, 7, 5) - LEAST(3, 7, 5)", "4"},
+        {"VARCHAR2(20)", "q'[it's [here]]'", "it's [here]"},
+        {"NVARCHAR2(20)", "nq'!don't!'", "don't"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.expr);
