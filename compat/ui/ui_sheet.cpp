@@ -320,6 +320,14 @@ void sheet::enable_button(int id, bool on) {
     if (id == id_help) impl_->help->setEnabled(on);
 }
 
+void sheet::focus_button(int id) {
+    impl& m = *impl_;
+    QPushButton* buttons[] = {m.back, m.next, m.finish, m.cancel, m.help};
+    const int ids[] = {id_back, id_next, id_finish, id_cancel, id_help};
+    for (int i = 0; i < 5; ++i)
+        if (ids[i] == id) buttons[i]->setFocus(Qt::OtherFocusReason);
+}
+
 void sheet::press(int id) {
     guarded([&] { dispatch(id); });
 }

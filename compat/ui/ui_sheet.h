@@ -85,6 +85,9 @@ public:
     void set_buttons(int flags);
     // Enables the sheet's own Cancel (id_cancel) or Help (id_help) button.
     void enable_button(int id, bool on);
+    // Gives the keyboard focus to a sheet button (id_back, id_next, id_finish, id_cancel,
+    // id_help).
+    void focus_button(int id);
     // Presses a button as the user would (id_back, id_next, id_finish, id_cancel, id_help).
     void press(int id);
     // Moves to the first page with the dialog id (the current page may refuse to go).

@@ -16,7 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QTextCursor>
 #include <QVBoxLayout>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <vector>
@@ -29,6 +31,21 @@ namespace compat::ui {
 namespace {
 
 // A check box that changes only when told to: a click just reports the command.
+// Reports the keyboard focus arriving at a control as its notify::focused command.
+class focus_reporter : public QObject {
+public:
+    focus_reporter(QObject* parent, std::function<void()> report) : QObject(parent), report_(std::move(report)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusIn) report_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> report_;
+};
+
 class command_check : public QCheckBox {
 public:
     using QCheckBox::QCheckBox;
@@ -140,6 +157,7 @@ void surface::add_edit(int id, int flags) {
     if (flags & edit_multiline) {
         auto* e = new QPlainTextEdit;
         e->setReadOnly(flags & edit_readonly);
+        e->installEventFilter(new focus_reporter(e, [this, id] { guarded([&] { on_command(id, notify::focused); }); }));
         QObject::connect(e, &QPlainTextEdit::textChanged, e,
                          [this, id] { guarded([&] { on_command(id, notify::text_changed); }); });
         w = e;
@@ -296,6 +314,14 @@ bool surface::is_enabled(int id) const { return impl_->find(id)->isEnabled(); }
 void surface::show(int id, bool on) { impl_->find(id)->setVisible(on); }
 bool surface::is_shown(int id) const { return !impl_->find(id)->isHidden(); }
 void surface::set_focus(int id) { impl_->find(id)->setFocus(Qt::OtherFocusReason); }
+
+void surface::edit_caret_to_end(int id) {
+    QWidget* w = impl_->find(id);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->end(false);
+    auto* e = impl_->as<QPlainTextEdit>(id);
+    e->moveCursor(QTextCursor::End);
+    e->ensureCursorVisible();
+}
 
 void surface::set_font(int id, const font_spec& spec) {
     QFont font(resolve_family(spec.family));

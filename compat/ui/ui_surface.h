@@ -71,6 +71,8 @@ public:
     void show(int id, bool on);
     bool is_shown(int id) const;  // not hidden (also while the window is not on screen)
     void set_focus(int id);
+    // Edits: no selection, the caret at the end of the text and scrolled into view.
+    void edit_caret_to_end(int id);
     void set_font(int id, const font_spec& font);
     void set_picture(int id, const image& picture);
     image picture(int id) const;

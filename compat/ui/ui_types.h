@@ -36,6 +36,7 @@ enum class notify {
     double_clicked,     // list boxes
     selection_changed,  // list boxes, combo boxes
     text_changed,       // edits, by the user
+    focused,            // multi-line edits, when they get the keyboard focus
 };
 
 // A font request. A family that is not installed falls back to the desktop's sans-serif.
