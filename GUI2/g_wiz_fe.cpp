@@ -1,7 +1,9 @@
 #include "GUI2/g_wiz_fe.h"
 
+#include "GUI2/g_err_dlg.h"
 #include "GUI2/g_wiz_sh.h"
 #include "TK/tk_excep.h"
+#include "TK/tk_utils.h"
 
 void wizard_front_end::run_started() {
     if (wizard_shell* shell = wizard_shell::try_get()) shell->start_timer(progress_interval_ms);
@@ -9,13 +11,13 @@ void wizard_front_end::run_started() {
 
 void wizard_front_end::run_error(const std::string& text) { wizard_shell::error(text); }
 
-void wizard_front_end::show_internal_error(const std::string& text) { wizard_shell::error(text); }
+void wizard_front_end::show_internal_error(const std::string& text) { dlg_error_ex::show(tk_to_wide(text)); }
 
 void wizard_front_end::show_error(const std::string& message) { wizard_shell::error(message); }
 
 qrn_continue_answer wizard_front_end::ask_continue(const std::string& message) {
-    wizard_shell::error(message);
-    return {};
+    const dlg_error_continue::answer a = dlg_error_continue::ask(tk_to_wide(message));
+    return {a.button == dlg_error_continue::id_abort, a.dont_show};
 }
 
 void wizard_front_end::keep_error(const std::string& message) {

@@ -1,0 +1,67 @@
+// The two dialogs through which the error handler talks to the user: the internal-error
+// dialog (copy the text, or mail a bug report) and the continue-or-abort dialog of an
+// error during a run (with "Do not show this dialog box again").
+#pragma once
+
+#include "compat/text/text.h"
+#include "compat/ui/ui.h"
+
+// Dialog 114.
+class dlg_error_ex : public compat::ui::dialog {
+public:
+    static constexpr int id_message = 1320;
+    static constexpr int id_copy = 1108;
+    static constexpr int id_send_bug = 1112;
+
+    explicit dlg_error_ex(compat::wstring message);
+
+    // Shows the dialog on the user-interface thread, owned by the active window; from
+    // another thread the caller waits. Returns 1, 1108 or 1112 (1 when the interface is
+    // closing).
+    static int show(const compat::wstring& message);
+
+    void on_command(int id, compat::ui::notify what) override;
+
+protected:
+    void build() override;
+    bool on_init() override;
+
+private:
+    void on_send_bug();
+
+    compat::wstring message_;
+};
+
+// Dialog 115.
+class dlg_error_continue : public compat::ui::dialog {
+public:
+    static constexpr int id_message = 1320;
+    static constexpr int id_abort = 1;
+    static constexpr int id_continue = 2;
+    static constexpr int id_dont_show = 1222;
+
+    explicit dlg_error_continue(compat::wstring message);
+
+    struct answer {
+        int button = id_continue;  // 1 Abort, 2 Continue
+        bool dont_show = false;
+    };
+    // As dlg_error_ex::show; a closing interface answers Abort.
+    static answer ask(const compat::wstring& message);
+
+    bool dont_show() const { return dont_show_; }
+
+    void on_command(int id, compat::ui::notify what) override;
+
+protected:
+    void build() override;
+    bool on_init() override;
+
+private:
+    compat::wstring message_;
+    bool dont_show_ = false;
+};
+
+// The caption of both dialogs: the shell title + " Error" once the shell has shown its
+// title, else "Error".
+compat::wstring error_dialog_caption();

@@ -1,0 +1,162 @@
+// The error dialogs and the file dialogs with real widgets: captions before and after the
+// shell shows its title, Copy to clipboard holding exactly the message, Send bug opening a
+// new mail to support, the continue-or-abort dialog asked from the conversion thread, and
+// the file dialogs' filters, titles, initial folder and default-extension rule.
+#include <QFileDialog>
+#include <QLabel>
+#include <atomic>
+#include <thread>
+
+#include "GUI2/g_err_dlg.h"
+#include "GUI2/g_f_dlg.h"
+#include "TK/tk_excep.h"
+#include "compat/desktop/desktop.h"
+#include "tests/GUI2/pages_fixture.h"
+#include "tests/app/app_fixture.h"
+
+namespace ui = compat::ui;
+using compat::wstring;
+using test_support::click;
+using test_support::wait_until;
+using test_support::when_modal;
+
+namespace {
+
+class Dialogs : public pages_fixture {};
+
+struct seen_dialog {
+    std::string caption, text;
+};
+
+// Notes the error dialog that is about to open and presses the button.
+void press_in_error_dialog(seen_dialog& seen, const char* button) {
+    when_modal(
+        [](QWidget* w) {
+            return qobject_cast<QDialog*>(w) && w->findChild<QLabel*>("1320", Qt::FindDirectChildrenOnly);
+        },
+        [&seen, button](QWidget* w) {
+            seen.caption = w->windowTitle().toStdString();
+            seen.text = w->findChild<QLabel*>("1320")->text().toStdString();
+            click(w->findChild<QWidget*>(button));
+        });
+}
+
+}  // namespace
+
+TEST_F(Dialogs, InternalErrorDialogCopiesTheMessageAndSendsABugReport) {
+    const wstring message = u"Internal error\n\u00E9 at g_wiz_sh line 223 & more";
+    seen_dialog copy, mail;
+    press_in_error_dialog(copy, "1108");
+    const int copied = dlg_error_ex::show(message);
+    EXPECT_EQ(copied, dlg_error_ex::id_copy);
+    EXPECT_EQ(copy.caption, "Error");  // the shell has not shown its title yet
+    EXPECT_EQ(copy.text, utf8(message));
+    EXPECT_EQ(compat::desktop::clipboard_text(), message);
+
+    // Once the sheet shows, the caption carries the title and the mail its subject.
+    stub_page page(103, wizard_page_kind::welcome);
+    shell_->add_page(page);
+    int sent = 0;
+    run_sheet([&] {
+        press_in_error_dialog(mail, "1112");
+        sent = dlg_error_ex::show(message);
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(sent, dlg_error_ex::id_send_bug);
+    EXPECT_EQ(mail.caption, "Marrowgate Test Error");
+    const std::vector<std::string> urls = opened_urls();
+    ASSERT_EQ(urls.size(), 1u);
+    EXPECT_EQ(urls[0], compat::desktop::mailto_url("support@marrowgate.example", "Bug report on Marrowgate Test",
+                                                   utf8(message)));
+}
+
+TEST_F(Dialogs, ContinueDialogAskedFromTheConversionThread) {
+    struct row {
+        const char* button;
+        bool tick;
+        int answer;
+    } rows[] = {{"2", false, dlg_error_continue::id_continue},
+                {"2", true, dlg_error_continue::id_continue},
+                {"1", false, dlg_error_continue::id_abort}};
+    for (const row& r : rows) {
+        seen_dialog seen;
+        bool ticked = false;
+        when_modal(
+            [](QWidget* w) {
+                return qobject_cast<QDialog*>(w) && w->findChild<QLabel*>("1320", Qt::FindDirectChildrenOnly);
+            },
+            [&](QWidget* w) {
+                seen.caption = w->windowTitle().toStdString();
+                seen.text = w->findChild<QLabel*>("1320")->text().toStdString();
+                if (r.tick) click(w->findChild<QWidget*>("1222"));
+                ticked = qobject_cast<QAbstractButton*>(w->findChild<QWidget*>("1222"))->isChecked();
+                click(w->findChild<QWidget*>(r.button));
+            });
+        std::atomic<bool> done{false};
+        dlg_error_continue::answer answer;
+        std::thread worker([&] {
+            answer = dlg_error_continue::ask(u"A: ORA-00942: table or view does not exist");
+            done = true;
+        });
+        EXPECT_TRUE(wait_until([&] { return done.load(); }, 10000));
+        worker.join();
+        EXPECT_EQ(seen.caption, "Error");
+        EXPECT_EQ(seen.text, "A: ORA-00942: table or view does not exist");
+        EXPECT_EQ(ticked, r.tick);
+        EXPECT_EQ(answer.button, r.answer);
+        EXPECT_EQ(answer.dont_show, r.tick);
+    }
+}
+
+TEST_F(Dialogs, FileDialogRequestsAndTheDefaultExtensionRule) {
+    const wstring filter = profile_filter(u"qrn");
+    EXPECT_EQ(filter, wstring(u"Profile Files (.qrn)\0*.qrn\0All Files (*.*)\0*.*\0", 47));
+
+    save_file_dialog dump(nullptr, wstring(u"MySQL Dump Files (.sql)\0*.sql\0All Files (*.*)\0*.*\0", 51),
+                          u"Select Dump File", u"/tmp/dumps/orcl.sql", u"sql");
+    EXPECT_EQ(dump.request().folder, u"/tmp/dumps/");
+    EXPECT_EQ(dump.request().name, u"orcl");
+    ASSERT_EQ(dump.request().filters.size(), 2u);
+    EXPECT_EQ(dump.request().filters[0].description, u"MySQL Dump Files (.sql)");
+    EXPECT_EQ(dump.request().filters[0].pattern, u"*.sql");
+    EXPECT_EQ(dump.request().filters[1].pattern, u"*.*");
+    EXPECT_EQ(dump.default_extension(), u".sql");
+
+    open_file_dialog profile(nullptr, filter, u"Select Profile File", u"");
+    EXPECT_EQ(profile.request().folder, u"");  // the current folder
+    EXPECT_EQ(profile.request().name, u"");
+
+    EXPECT_THROW(save_file_dialog(nullptr, filter, u"t", u"", u""), tk_mail_assertion);
+
+    // What the user types, and what the program saves into.
+    const std::string dir = app_test::temp_dir();
+    struct row {
+        const char* typed;
+        const char* saved;
+    } rows[] = {
+        {"name.qrn.bak", "name.qrn.bak"},  // the extension occurs in it: kept
+        {"name", "name.qrn"},
+        {"name.QRN", "name.QRN.qrn"},  // the test is exact
+        {"name.qrn", "name.qrn"},
+    };
+    for (const row& r : rows) {
+        save_file_dialog d(nullptr, filter, u"Select Profile File", u"", u".qrn");
+        std::string title;
+        when_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+                   [&](QWidget* w) {
+                       auto* fd = qobject_cast<QFileDialog*>(w);
+                       title = fd->windowTitle().toStdString();
+                       fd->selectFile(QString::fromStdString(dir + "/" + r.typed));
+                       QMetaObject::invokeMethod(fd, "accept", Qt::DirectConnection);
+                   });
+        ASSERT_TRUE(d.show()) << r.typed;
+        EXPECT_EQ(utf8(d.get_path()), dir + "/" + r.saved);
+        EXPECT_EQ(title, "Select Profile File");
+    }
+
+    // Cancel: nothing chosen.
+    open_file_dialog d(nullptr, filter, u"Select Profile File", u"");
+    when_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+               [](QWidget* w) { QMetaObject::invokeMethod(w, "reject", Qt::DirectConnection); });
+    EXPECT_FALSE(d.show());
+}

@@ -1,0 +1,228 @@
+// The progress and finish pages with real widgets around real runs into dump files: the
+// percentage, a run with no table, errors kept and listed read-only (with the first focus
+// going on to Finish), "Do not show this dialog box again", Cancel during a run, and Save
+// Settings with the default-extension rule and a profile that cannot be written.
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "GUI2/g_err_dlg.h"
+#include "GUI2/g_finish.h"
+#include "GUI2/g_progr.h"
+#include "tests/GUI2/pages_fixture.h"
+#include "tests/app/app_fixture.h"
+
+namespace ui = compat::ui;
+namespace fs = std::filesystem;
+using compat::wstring;
+using test_support::box_answerer;
+using test_support::click;
+using test_support::wait_until;
+using test_support::when_modal;
+
+namespace {
+
+const char* schema = R"(
+CREATE USER scott IDENTIFIED BY tiger;
+CREATE TABLE A (ID NUMBER(10) PRIMARY KEY, NAME VARCHAR2(20));
+INSERT INTO A VALUES (1, 'one');
+INSERT INTO A VALUES (2, 'two');
+COMMIT;
+)";
+
+class RunPages : public pages_fixture {
+protected:
+    void SetUp() override {
+        connect_source(schema);
+        dump_ = app_test::temp_dir() + "/" + service_ + ".sql";
+        fs::remove(dump_);
+        conv_.set_mysql_direct(false);
+        conv_.set_destination_name(compat::utf8_to_utf16(dump_));
+        shell_->add_page(progress_);
+        shell_->add_page(finish_);
+    }
+
+    // Runs the sheet from the progress page until the finish page shows, then the script.
+    int run_to_finish(const std::function<void()>& at_finish) {
+        return run_sheet([&] {
+            reached_finish_ = wait_until([&] { return current_page() == &finish_; }, 20000);
+            at_finish();
+            shell_->sheet().press(ui::id_finish);
+        });
+    }
+
+    std::string dump_;
+    progress_page progress_;
+    qrn_finish_page finish_{
+        u"Wizard has converted your Oracle database into\nMySQL data source successfully.\n\nClick "
+        u"'Finish' to exit the wizard.",
+        u"There were some errors while converting the database.\nClick 'Finish' to exit the wizard.", u"qrn"};
+    bool reached_finish_ = false;
+};
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Presses Save Settings and types the name into the file dialog.
+void save_as(qrn_finish_page& page, const std::string& path, std::string* title = nullptr,
+             QStringList* filters = nullptr) {
+    when_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+               [path, title, filters](QWidget* w) {
+                   auto* d = qobject_cast<QFileDialog*>(w);
+                   if (title) *title = d->windowTitle().toStdString();
+                   if (filters) *filters = d->nameFilters();
+                   d->selectFile(QString::fromStdString(path));
+                   QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+               });
+    click(page.control(gui_finish_page::id_save));
+}
+
+}  // namespace
+
+TEST(ProgressPercent, WholePercentsWithoutOverflow) {
+    struct row {
+        uint32_t tables, done, records, index, percent;
+    } rows[] = {
+        {0, 0, 0, 0, 0},                 // a run with no table
+        {3, 1, 100, 50, 49},             // 1 x 100 / 3 + (50 x 100 / 100) / 3 = 33 + 16
+        {2, 1, 0, 0, 50},                // a table without records adds nothing
+        {1, 0, 100, 100, 100},           // the last record of the only table
+        {1, 0, 50000000, 45000000, 90},  // the record index times 100 is past 32 bits
+        {4, 3, 4294967295u, 4294967295u, 100},
+    };
+    for (const row& r : rows)
+        EXPECT_EQ(progress_percent(r.tables, r.done, r.records, r.index), r.percent)
+            << r.tables << " " << r.done << " " << r.records << " " << r.index;
+}
+
+TEST_F(RunPages, RunWithNoTableEndsOnTheSuccessText) {
+    int bar = -1;
+    bool errors_shown = true, cancel_enabled = true, help_enabled = true;
+    std::string result_text, table_text;
+    const int result = run_to_finish([&] {
+        bar = qobject_cast<QProgressBar*>(progress_.control(progress_page::id_bar))->value();
+        table_text = utf8(progress_.get_text(progress_page::id_table));
+        result_text = utf8(finish_.get_text(gui_finish_page::id_result));
+        errors_shown = finish_.is_shown(gui_finish_page::id_errors);
+        cancel_enabled = sheet_button(ui::id_cancel)->isEnabled();
+        help_enabled = sheet_button(ui::id_help)->isEnabled();
+    });
+    EXPECT_TRUE(reached_finish_);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(bar, 0);
+    EXPECT_EQ(table_text, "");
+    EXPECT_EQ(result_text,
+              "Wizard has converted your Oracle database into\nMySQL data source successfully.\n\nClick 'Finish' to "
+              "exit the wizard.");
+    EXPECT_FALSE(errors_shown);
+    EXPECT_FALSE(cancel_enabled);
+    EXPECT_FALSE(help_enabled);
+    EXPECT_FALSE(shell_->timer_running());
+    EXPECT_TRUE(fs::exists(dump_));
+}
+
+TEST_F(RunPages, ErrorsAreKeptListedReadOnlyAndDoNotShowSilencesTheRest) {
+    conv_.selected_tables = {u"A"};
+    conv_.table_map[u"QBAD1"] = u"SELECT * FROM NOPE1";
+    conv_.table_map[u"QBAD2"] = u"SELECT * FROM NOPE2";
+    int dialogs = 0;
+    // The first error asks; "Do not show this dialog box again" and Continue silence the
+    // second, which is still kept.
+    when_modal(dialog_titled("Marrowgate Test Error"), [&](QWidget* w) {
+        ++dialogs;
+        click(w->findChild<QWidget*>("1222"));
+        click(w->findChild<QWidget*>("2"));
+    });
+    box_answerer boxes;
+    std::string result_text, errors;
+    bool read_only = false, shown = false;
+    QWidget* focus_after = nullptr;
+    run_to_finish([&] {
+        result_text = utf8(finish_.get_text(gui_finish_page::id_result));
+        shown = finish_.is_shown(gui_finish_page::id_errors);
+        auto* box = qobject_cast<QPlainTextEdit*>(finish_.control(gui_finish_page::id_errors));
+        read_only = box->isReadOnly();
+        errors = box->toPlainText().toStdString();
+        QWidget* sheet = shell_->sheet().native();
+        sheet->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(sheet, 2000));
+        box->setFocus(Qt::MouseFocusReason);
+        test_support::pump(50);
+        focus_after = QApplication::focusWidget();
+    });
+    EXPECT_TRUE(reached_finish_);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(boxes.seen().empty());
+    EXPECT_EQ(result_text, "There were some errors while converting the database.\nClick 'Finish' to exit the wizard.");
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(read_only);
+    const size_t first = errors.find("QBAD1: ORA-00942");
+    const size_t second = errors.find("QBAD2: ORA-00942");
+    EXPECT_NE(first, std::string::npos) << errors;
+    EXPECT_NE(second, std::string::npos) << errors;
+    EXPECT_LT(first, second);
+    // Each error is followed by an empty line.
+    EXPECT_NE(errors.find("\n\nQBAD2"), std::string::npos) << errors;
+    EXPECT_EQ(focus_after, sheet_button(ui::id_finish));
+    // The table that worked is in the dump.
+    EXPECT_NE(read_file(dump_).find("INSERT INTO"), std::string::npos);
+}
+
+TEST_F(RunPages, SaveSettingsKeepsAGivenExtensionAddsAMissingOneAndReportsAFailure) {
+    const std::string dir = app_test::temp_dir() + "/" + service_;
+    fs::create_directories(dir);
+    box_answerer boxes;
+    std::string title;
+    QStringList filters;
+    run_to_finish([&] {
+        save_as(finish_, dir + "/name.qrn.bak", &title, &filters);
+        save_as(finish_, dir + "/name");
+        save_as(finish_, "/proc/cannot.qrn");
+    });
+    EXPECT_EQ(title, "Select Profile File");
+    ASSERT_EQ(filters.size(), 2);
+    EXPECT_TRUE(filters[0].startsWith("Profile Files (.qrn)")) << filters[0].toStdString();
+    EXPECT_TRUE(filters[0].contains("*.qrn"));
+    EXPECT_TRUE(filters[1].startsWith("All Files (*.*)"));
+    EXPECT_TRUE(fs::exists(dir + "/name.qrn.bak"));
+    EXPECT_FALSE(fs::exists(dir + "/name.qrn.bak.qrn"));
+    EXPECT_TRUE(fs::exists(dir + "/name.qrn"));
+    EXPECT_FALSE(fs::exists(dir + "/name"));
+    // What was stored loads back.
+    const std::string profile = read_file(dir + "/name.qrn");
+    EXPECT_NE(profile.find(dump_), std::string::npos) << profile;
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].text, "The settings could not be saved into the profile file '/proc/cannot.qrn'.");
+    EXPECT_EQ(boxes.seen()[0].icon, QMessageBox::Critical);
+}
+
+TEST_F(RunPages, CancelDuringARunStopsItAndWaits) {
+    // Enough records that the run is still going when Cancel is pressed.
+    std::string big = "CREATE USER scott IDENTIFIED BY tiger;\nCREATE TABLE BIG (ID NUMBER(10), T VARCHAR2(40));\n";
+    for (int i = 0; i < 20000; ++i) big += "INSERT INTO BIG VALUES (" + std::to_string(i) + ", 'row');\n";
+    big += "COMMIT;\n";
+    connect_source(big);
+    conv_.selected_tables = {u"BIG"};
+    box_answerer boxes({QMessageBox::Yes});
+    bool running_at_cancel = false;
+    const int result = run_sheet([&] {
+        wait_until([&] { return conv_.record_index.load() > 0; }, 20000);
+        running_at_cancel = progress_.is_running();
+        shell_->sheet().press(ui::id_cancel);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(running_at_cancel);
+    EXPECT_FALSE(progress_.is_running());
+    EXPECT_TRUE(conv_.is_finished());
+    EXPECT_TRUE(conv_.run_failed());
+    EXPECT_LT(conv_.record_index.load(), 20000u);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].text, "Are you sure you want to exit the wizard?");
+}
