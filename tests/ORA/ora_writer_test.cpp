@@ -130,6 +130,19 @@ TEST_F(OraWriter, CaseOnlyColumnClashGetsASafeNameAndMappedPair) {
     EXPECT_EQ(data_of("Mixed"), (rows_t{{"1", "2", "ab"}}));
 }
 
+TEST_F(OraWriter, UpperCaseNamesWhenAsked) {
+    db_->set_upper_case_names(true);
+    auto s = make_schema({{u"id", VT_I4, 0, true}, {u"Name", VT_BSTR, 10}});
+    udb_indexes pk;
+    pk.push_back(udb_index(u"pk_up", true, true, {u"id"}));
+    auto t = db_->create_table(u"UP", *s, pk);
+    EXPECT_EQ(columns_of("UP")[0][0], "ID");
+    EXPECT_EQ(columns_of("UP")[1][0], "NAME");
+    t->append_record(*make_record({{u"Name", ole_variant(u"n")}, {u"id", ole_variant(1)}}));
+    t->update(*make_record({{u"id", ole_variant(1)}, {u"Name", ole_variant(u"m")}}));
+    EXPECT_EQ(read_all(*db_->get_table(u"UP", true))[0][1].to_wstring(), u"m");
+}
+
 TEST_F(OraWriter, KeysAndIndexes) {
     auto s = make_schema({{u"A", VT_I4, 0, true}, {u"B", VT_I4, 0, true}, {u"C", VT_BSTR, 10}, {u"L", VT_BSTR, 0}});
     udb_indexes idx;

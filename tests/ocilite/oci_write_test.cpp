@@ -185,6 +185,26 @@ TEST_F(OciWrite, FailingStatementLeavesTheTransactionsOtherWork) {
     EXPECT_EQ(rows_as_text(s, "SELECT ID, NAME FROM W"), (rows{{"1", "a"}}));
 }
 
+TEST_F(OciWrite, UpdatesChangeTheRowsTheConditionPicks) {
+    ok("INSERT INTO W (ID, NAME) VALUES (1, 'a')");
+    ok("INSERT INTO W (ID, NAME) VALUES (2, 'b')");
+    ok("INSERT INTO W (ID, NAME) VALUES (3, 'c')");
+    statement st(s);
+    ASSERT_EQ(st.prepare(u"UPDATE \"W\" SET \"NAME\"='x', \"R\"=HEXTORAW('0A0B') WHERE \"ID\">=2 AND \"NAME\"<>'c'"),
+              OCI_SUCCESS);
+    ASSERT_EQ(st.execute(1), OCI_SUCCESS) << s.error().text;
+    ub4 count = 0;
+    ASSERT_EQ(oci().OCIAttrGet(st.h, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_ROW_COUNT, s.err), OCI_SUCCESS);
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(rows_as_text(s, "SELECT ID, NAME, R FROM W ORDER BY ID"),
+              (rows{{"1", "a", "<null>"}, {"2", "x", "0A0B"}, {"3", "c", "<null>"}}));
+    // A key the change would duplicate is refused by its name; the rows stay.
+    ora_err e = refused("UPDATE W SET ID = 1 WHERE ID = 3");
+    EXPECT_EQ(e.text, "ORA-00001: unique constraint (SCOTT.PK_W) violated\n");
+    EXPECT_EQ(refused("UPDATE W SET NOPE = 1").code, 904);
+    EXPECT_EQ(rows_as_text(s, "SELECT ID FROM W ORDER BY ID"), (rows{{"1"}, {"2"}, {"3"}}));
+}
+
 TEST_F(OciWrite, DatesWithOraclesLenientPunctuation) {
     ok("INSERT INTO W (ID, D) VALUES (1, to_date('10:11:12', 'HH24-MI-SS'))");
     ok("INSERT INTO W (ID, D) VALUES (2, to_date('2004/05/06', 'YYYY-MM-DD'))");
