@@ -1,5 +1,7 @@
 #include "app/qrn_ora_impl.h"
 
+#include "app/qrn_port.h"
+
 #include "app/qrn_trace.h"
 
 using compat::wstring;
@@ -37,6 +39,9 @@ void oracle_converter_impl::store_oracle_settings(const wstring& host, const wst
 
 void oracle_converter_impl::connect_oracle_server(const wstring& service) {
     qrn::trace(2, u"oracle_converter_impl::connect_oracle_server(%s)", service);
+    // A profile's port too: a wrapped or half-read number would reach another listener.
+    if (!ora_port_.empty() && !qrn_parse_port(compat::utf16_to_utf8(ora_port_)))
+        throw tk_exception("Invalid port number", 1);
     source_db_.reset();
     source_db_ = ora_engine_.open_db(ora_host_, ora_user_, ora_password_, ora_port_, service);
     // The run's progress line and the query test name the database by the service.

@@ -2,6 +2,7 @@
 
 #include "SQL/sql_db.h"
 #include "TK/tk_utils.h"
+#include "app/qrn_port.h"
 #include "app/qrn_trace.h"
 
 using compat::wstring;
@@ -58,17 +59,6 @@ void mysql_converter_impl::connect_mysql_server() {
     if (!port) throw tk_exception("Invalid port number", 1);
     sql_engine_.connect(my_host_, my_user_,
                         my_password_given_ ? std::optional<std::string>(my_password_) : std::nullopt, *port);
-}
-
-std::optional<unsigned> qrn_parse_port(std::string_view text) {
-    if (text.empty() || text.size() > 5) return std::nullopt;
-    unsigned port = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        port = port * 10 + unsigned(c - '0');
-    }
-    if (port == 0 || port > 65535) return std::nullopt;
-    return port;
 }
 
 bool mysql_converter_impl::is_mysql_base_exist(const wstring& name) {

@@ -3,9 +3,7 @@
 // of a converted table, and the "MySQL settings" part of a profile.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "SQL/sql_dump.h"
 #include "SQL/sql_engi.h"
@@ -66,9 +64,6 @@ protected:
     bool my_password_given_ = false;
     std::string my_port_ = "3306";
 };
-
-// A TCP port: 1 to 65535 written in decimal digits only; anything else is no port.
-std::optional<unsigned> qrn_parse_port(std::string_view text);
 
 // The ALTER statement that gives a column the type of a date kind (0 to 3).
 compat::wstring qrn_date_alter_statement(const compat::wstring& table, const compat::wstring& column_name,

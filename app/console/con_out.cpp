@@ -8,6 +8,7 @@
 
 namespace {
 std::atomic<bool> g_silent{false};
+std::atomic<bool> g_out_to_stderr{false};
 
 void write_line(std::FILE* stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -18,7 +19,8 @@ void write_line(std::FILE* stream, std::string_view text) {
 
 std::string con_narrow(compat::wstring_view text) { return tk_to_narrow(text); }
 
-void con_out_line(std::string_view text) { write_line(stdout, text); }
+void con_out_line(std::string_view text) { write_line(g_out_to_stderr.load() ? stderr : stdout, text); }
+void con_set_output_to_stderr(bool on) { g_out_to_stderr.store(on); }
 void con_err_line(std::string_view text) { write_line(stderr, text); }
 
 bool con_is_silent() { return g_silent.load(std::memory_order_acquire); }

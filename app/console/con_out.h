@@ -14,6 +14,9 @@ std::string con_narrow(compat::wstring_view text);
 
 // Writes the text and a line feed, then flushes.
 void con_out_line(std::string_view text);
+// Sends what goes to standard output to standard error instead: for a run whose dump is
+// written to standard output, where those lines would land inside the SQL.
+void con_set_output_to_stderr(bool on);
 void con_err_line(std::string_view text);
 
 // "--silent" sets this flag beside the converter's own. It lives for the whole process, so

@@ -11,6 +11,7 @@
 #include "app/console/tk_cmdli.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
+#include "app/qrn_port.h"
 #include "compat/text/format.h"
 
 using compat::wstring;

@@ -1,6 +1,9 @@
 // tollspar: converts an Oracle schema into a MySQL database or dump file from the command
 // line. Exit code 0 when everything arrived, 1 when the run finished but reported tables or
 // records that did not arrive, -1 (255) for every failure that stopped it.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <csignal>
 #include <cstring>
@@ -56,6 +59,14 @@ struct stop_on_signals {
     stop_on_signals& operator=(const stop_on_signals&) = delete;
 };
 
+// The dump goes where standard output goes (/dev/stdout, or the file it is redirected to).
+bool is_standard_output(const std::string& file) {
+    struct stat dest {};
+    struct stat out {};
+    return ::stat(file.c_str(), &dest) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && dest.st_dev == out.st_dev &&
+           dest.st_ino == out.st_ino;
+}
+
 int run_conversion(int argc, char** raw_argv) {
     const std::vector<std::string> args = take_arguments(argc, raw_argv);
     std::vector<const char*> argv;
@@ -65,6 +76,7 @@ int run_conversion(int argc, char** raw_argv) {
     quarnel_convertor conv(error_handler::instance().front());
     if (argc <= 1 || !parse_cmd_line(argc, argv.data()))
         tk_console_fatal(con_usage_text(qrn_version_major, qrn_version_minor));
+    if (!conv.is_mysql_direct() && is_standard_output(conv.destination_file())) con_set_output_to_stderr(true);
     conv.connect_oracle_server(conv.source_name());
     // Before the destination is touched: a selection that names nothing refuses the run.
     conv.check_selection();

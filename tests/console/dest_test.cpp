@@ -90,16 +90,22 @@ TEST_F(DumpDestination, ALinkToStandardOutputPipesIntoTheStockClient) {
     const std::string client = std::string("/usr/bin/mariadb --no-defaults -h 127.0.0.1 -P ") + port + " -u root";
     // A link of the test's own to this process's standard output, as /dev/stdout is.
     fs::create_symlink("/proc/self/fd/1", file("stdout"));
-    std::string cmd = "set -o pipefail; " + client + " -e 'DROP DATABASE IF EXISTS " + db + "; CREATE DATABASE " + db +
-                      "' && '" + MG_TOLLSPAR + "'";
-    for (const auto& a : dump_to(file("stdout"), {"--silent"})) cmd += " '" + a + "'";
-    cmd += " | " + client + " " + db;
-    proc_result r = test_support::run_process({"/bin/bash", "-c", cmd}, options_);
-    EXPECT_EQ(r.code, 0) << said(r);
-    EXPECT_TRUE(is_link(file("stdout")));
-    proc_result count = test_support::run_process(
-        {"/bin/sh", "-c", client + " -N -B -e 'SELECT COUNT(*) FROM " + db + ".EMP; DROP DATABASE " + db + "'"});
-    EXPECT_EQ(count.out, "5\n") << count.err;
+    // Silent or not: without --silent the progress lines go to standard error, not into the SQL.
+    for (const bool silent : {true, false}) {
+        std::string cmd = "set -o pipefail; " + client + " -e 'DROP DATABASE IF EXISTS " + db + "; CREATE DATABASE " +
+                          db + "' && '" + MG_TOLLSPAR + "'";
+        for (const auto& a :
+             dump_to(file("stdout"), silent ? std::vector<std::string>{"--silent"} : std::vector<std::string>{}))
+            cmd += " '" + a + "'";
+        cmd += " | " + client + " " + db;
+        proc_result r = test_support::run_process({"/bin/bash", "-c", cmd}, options_);
+        EXPECT_EQ(r.code, 0) << "silent=" << silent << "\n" << said(r);
+        EXPECT_EQ(r.err.find("Converting database CONS(3 tables)") != std::string::npos, !silent) << r.err;
+        EXPECT_TRUE(is_link(file("stdout")));
+        proc_result count = test_support::run_process(
+            {"/bin/sh", "-c", client + " -N -B -e 'SELECT COUNT(*) FROM " + db + ".EMP; DROP DATABASE " + db + "'"});
+        EXPECT_EQ(count.out, "5\n") << "silent=" << silent << "\n" << count.err;
+    }
 }
 
 TEST_F(DumpDestination, NamesAreTakenByteForByte) {

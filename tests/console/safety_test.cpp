@@ -200,6 +200,13 @@ TEST_F(Safety, PortsAreOneTo65535InDigitsOnly) {
     }
     proc_result r = tollspar(dump_args({"--myport=65535", "--oraport=1521"}));
     EXPECT_EQ(r.code, 0) << said(r);
+    // A profile's Oracle port is held to the same rule.
+    write_file(file("port.qrn"), "[Generic settings]\nsrc=CONS\ndest=" + file("out.sql") +
+                                     "\n[Oracle settings]\nuser=scott\npassword=tiger\nport=80x\n[MySQL "
+                                     "settings]\ndirect mode=0\n");
+    r = tollspar({"--profile=" + file("port.qrn")});
+    EXPECT_EQ(r.code, 255) << said(r);
+    EXPECT_NE(r.out.find("Invalid port number"), std::string::npos) << said(r);
 }
 
 TEST_F(Safety, TheSettingsStoreIsReadButNeverCreated) {
