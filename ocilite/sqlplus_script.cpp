@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "compat/text/text.h"
+#include "ocilite/ora_datetime.h"
 #include "ocilite/ora_errors.h"
 #include "ocilite/store.h"
 
@@ -116,12 +117,14 @@ struct sqlplus_runner::script_state {
     enum class mode { undecided, sql, plsql } m = mode::undecided;
     bool in_string = false, in_comment = false, in_quoted_name = false;
     bool poisoned = false;  // a substitution failed: the statement is not run
+    char q_close = 0;       // inside q'X...X': the closing delimiter
 
     void reset() {
         buffer.clear();
         buffer_line = 0;
         m = mode::undecided;
         in_string = in_comment = in_quoted_name = poisoned = false;
+        q_close = 0;
     }
 };
 
@@ -156,6 +159,7 @@ bool sqlplus_runner::run_text(std::string_view text, const std::string& name, co
 bool sqlplus_runner::fail(script_state& s, int line, const std::string& message, int code) {
     err_ << "ocilite-load: " << s.name << ": line " << line << ": " << message << "\n";
     ++failures_;
+    last_error_ = code;
     if (!exit_on_error_) return true;
     exit_code_ = exit_code_for(code);
     stopped_ = true;
@@ -166,6 +170,19 @@ void sqlplus_runner::note(script_state& s, int line, const std::string& what) {
     if (!noted_.insert(what).second) return;
     err_ << "ocilite-load: " << s.name << ": line " << line << ": note: " << what
          << " has no effect on a store; skipped\n";
+}
+
+// SQL*Plus's own variables, when a script has not defined them.
+std::optional<std::string> sqlplus_runner::predefined(const std::string& name) {
+    if (name == "_USER") return loader_.session().user.empty() ? schema_owner(loader_.db()) : loader_.session().user;
+    if (name == "_CONNECT_IDENTIFIER") return std::string("ocilite");
+    if (name == "_DATE") return format_datetime(ora_datetime::now(false), "DD-MON-RR");
+    if (name == "_PRIVILEGE" || name == "_RC") return std::string();
+    if (name == "_O_VERSION") return meta_value(loader_.db(), "banner").value_or(default_banner);
+    if (name == "_O_RELEASE") return std::string("1900000000");
+    if (name == "_SQLPLUS_RELEASE") return std::string("1900000000");
+    if (name == "_EDITOR") return std::string("ed");
+    return std::nullopt;
 }
 
 int sqlplus_runner::exit_code_for(int ora_code) const {
@@ -217,6 +234,9 @@ std::string sqlplus_runner::substitute(script_state& s, const std::string& line,
         } else if (auto it = defines_.find(name); it != defines_.end()) {
             value = it->second;
             found = true;
+        } else if (auto pre = predefined(name)) {
+            value = *pre;
+            found = true;
         }
         if (!found) {
             bool positional = name.find_first_not_of("0123456789") == std::string::npos;
@@ -240,6 +260,7 @@ bool sqlplus_runner::run_script(std::string_view text, const std::string& name, 
     s.dir = dir;
     s.depth = depth;
     std::vector<std::string> lines;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte-order mark from an editor
     {
         size_t start = 0;
         while (start <= text.size()) {
@@ -312,7 +333,11 @@ bool sqlplus_runner::run_script(std::string_view text, const std::string& name, 
                 continue;
             }
             if (s.in_string) {
-                if (c == '\'') s.in_string = false;
+                if (s.q_close ? (c == s.q_close && k + 1 < line.size() && line[k + 1] == '\'') : c == '\'') {
+                    s.in_string = false;
+                    if (s.q_close) ++k;
+                    s.q_close = 0;
+                }
                 continue;
             }
             if (s.in_quoted_name) {
@@ -321,6 +346,13 @@ bool sqlplus_runner::run_script(std::string_view text, const std::string& name, 
             }
             if (c == '\'') {
                 s.in_string = true;
+                // q'[...]': only the closing delimiter and quote end it.
+                bool q = k > 0 && (line[k - 1] == 'q' || line[k - 1] == 'Q') &&
+                         (k < 2 || !(std::isalnum(static_cast<unsigned char>(line[k - 2])) || line[k - 2] == '_'));
+                if (q && k + 1 < line.size()) {
+                    char open = line[++k];
+                    s.q_close = open == '[' ? ']' : open == '{' ? '}' : open == '<' ? '>' : open == '(' ? ')' : open;
+                }
             } else if (c == '"') {
                 s.in_quoted_name = true;
             } else if (c == '-' && k + 1 < line.size() && line[k + 1] == '-') {
@@ -554,6 +586,8 @@ bool sqlplus_runner::command(script_state& s, const std::string& raw, int line_n
             exit_code_ = 1;
         else if (code == "WARNING")
             exit_code_ = 2;
+        else if (code == "SQL.SQLCODE")
+            exit_code_ = last_error_ % 256 ? last_error_ % 256 : (last_error_ ? 1 : 0);
         else if (code.find_first_not_of("0123456789") == std::string::npos)
             exit_code_ = std::atoi(code.c_str()) % 256;
         else if (defines_.count(code))

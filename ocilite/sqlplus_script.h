@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <map>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -47,6 +48,7 @@ private:
     bool run_nested(script_state& s, const std::string& rest, bool relative_to_script, int line_no);
     void show_rows();
     int exit_code_for(int ora_code) const;
+    std::optional<std::string> predefined(const std::string& name);
 
     script_loader loader_;
     std::ostream& out_;
@@ -65,6 +67,7 @@ private:
     bool stopped_ = false;
     int exit_code_ = 0;
     int failures_ = 0;
+    int last_error_ = 0;  // the last failure's ORA number, for EXIT SQL.SQLCODE
 };
 
 }  // namespace ocilite

@@ -185,6 +185,12 @@ TEST(sqlplus, failing_statements_are_reported_and_the_script_goes_on_unless_told
          "s.sql: line 1: ORA-01017: invalid username/password; logon denied\n", "A"},
         {"BEGIN\n  RAISE_APPLICATION_ERROR(-20001, 'stop ' || 'here');\nEND;\n/\n", 1,
          "s.sql: line 2: ORA-20001: stop here\n", ""},
+        {"INSERT INTO nosuch VALUES (1);\nEXIT SQL.SQLCODE\n", 174, "ORA-00942", ""},
+        // A byte-order mark, an alternative quote holding ';' at a line's end, SQL*Plus's own variables.
+        {"\xEF\xBB\xBFrem saved by an editor\nCREATE TABLE a (x VARCHAR2(30));\n"
+         "INSERT INTO a VALUES (q'[it's;\nnot the end]');\nCREATE TABLE b (x NUMBER);\n",
+         0, "", "A,B"},
+        {"CREATE USER app IDENTIFIED BY p;\nCREATE TABLE t_&_USER (x NUMBER);\n", 0, "", "T_APP"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);
