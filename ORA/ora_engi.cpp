@@ -1,6 +1,8 @@
 #include "ORA/ora_engi.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 #include "ORA/ora_db.h"
@@ -60,12 +62,17 @@ const compat::oci_functions& ora_engine::oci() const {
 }
 
 std::string ora_engine::error_text(void* handle, ub4 type, sb4& code) const {
-    compat::wchar buffer[256] = {};
+    // Oracle's longest message, in bytes; the text ends with a line feed of its own.
+    constexpr size_t max_message_bytes = 3072;
+    std::vector<compat::wchar> buffer(max_message_bytes / sizeof(compat::wchar), 0);
     code = 0;
     if (handle)
-        loader_->fn().OCIErrorGet(handle, 1, nullptr, &code, reinterpret_cast<OraText*>(buffer), sizeof buffer, type);
-    buffer[255] = 0;
-    return compat::utf16_to_utf8(compat::wstring_view(buffer));
+        loader_->fn().OCIErrorGet(handle, 1, nullptr, &code, reinterpret_cast<OraText*>(buffer.data()),
+                                  static_cast<ub4>(buffer.size() * sizeof(compat::wchar)), type);
+    buffer.back() = 0;
+    compat::wstring_view text(buffer.data());
+    while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r')) text.remove_suffix(1);
+    return compat::utf16_to_utf8(text);
 }
 
 sword ora_engine::check_status(sword status) {
@@ -91,11 +98,15 @@ void ora_engine::initialize() {
         loader_ = std::make_unique<compat::oci_loader>();
     } catch (const compat::oci_load_error& e) {
         ora::trace(1, "%s", e.what());
-        throw tk_exception(missing_client_message, 1);
+        // The files tried and the variable that names the library, below the install advice.
+        throw tk_exception(std::string(missing_client_message) + "\n\n" + e.what(), 1);
     }
     const compat::oci_functions& f = loader_->fn();
     try {
-        sword s = f.OCIEnvCreate(&env_, OCI_UTF16, nullptr, nullptr, nullptr, nullptr, 0, nullptr);
+        // Both character sets UTF-16: every text and every length (in bytes) is UTF-16,
+        // statement texts, logon strings and define buffers alike.
+        sword s = f.OCIEnvNlsCreate(&env_, OCI_DEFAULT, nullptr, nullptr, nullptr, nullptr, 0, nullptr, OCI_UTF16ID,
+                                    OCI_UTF16ID);
         if (!ok(s) || !env_) raise_status(ok(s) ? OCI_INVALID_HANDLE : s);
         ora::trace(1, "Step #1");
         void* h = nullptr;
@@ -133,15 +144,12 @@ std::unique_ptr<ora_database> ora_engine::open_db(const compat::wstring& db, con
         check_status(f.OCILogoff(old, err_));
     }
     // The logon hands back a service context of its own; one allocated before it would
-    // only leak.
+    // only leak. Only OCILogoff releases what a logon made: after a failed logon, whatever
+    // the client left in the pointer is the client's, never freed here.
     OCISvcCtx* svc = nullptr;
     sword s = f.OCILogon(env_, err_, &svc, oci_text(user), oci_bytes(user), oci_text(password), oci_bytes(password),
                          oci_text(db), oci_bytes(db));
-    if (!ok(s)) {
-        // Whatever the client left there is no logon: the next attempt starts clean.
-        if (svc) f.OCIHandleFree(svc, OCI_HTYPE_SVCCTX);
-        raise_status(s);
-    }
+    if (!ok(s)) raise_status(s);
     if (!svc) raise_status(OCI_INVALID_HANDLE);
     svc_ = svc;
     version_known_ = false;
@@ -173,10 +181,12 @@ int ora_engine::get_records_cnt(const compat::wstring& text, bool is_query) {
     compat::wstring sql =
         is_query ? u"SELECT COUNT(*) FROM (" + text + u")" : u"SELECT COUNT(*) FROM \"" + text + u"\"";
     stmt.prepare(sql);
-    sb4 count = 0;
+    // 64 bits: a 32-bit define fails with ORA-01455 beyond 2^31-1 rows.
+    int64_t count = 0;
     stmt.define_int(1, &count);
     if (stmt.execute(1) == OCI_NO_DATA) ora::fail(ora::src_engi, 360);
-    return count;
+    // The count feeds progress only; the reading goes on to the last row whatever it says.
+    return static_cast<int>(std::clamp<int64_t>(count, 0, std::numeric_limits<int>::max()));
 }
 
 unsigned ora_engine::parse_version(const compat::wstring& banner) {

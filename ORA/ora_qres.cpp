@@ -3,6 +3,25 @@
 #include "ORA/ora_engi.h"
 #include "ORA/ora_trace.h"
 
+namespace {
+
+// A parameter descriptor from OCIParamGet, freed when its scope ends.
+class param_holder {
+public:
+    param_holder(const compat::oci_functions& f, void* param) : f_(f), param_(param) {}
+    ~param_holder() {
+        if (param_) f_.OCIDescriptorFree(param_, OCI_DTYPE_PARAM);
+    }
+    param_holder(const param_holder&) = delete;
+    param_holder& operator=(const param_holder&) = delete;
+
+private:
+    const compat::oci_functions& f_;
+    void* param_;
+};
+
+}  // namespace
+
 ora_query_results::ora_query_results(int column_count_hint, const compat::wstring& query)
     : udb_recordset(compat::wstring(), true) {
     ora::trace(1, "ora_query_results::ctor(1)");
@@ -51,6 +70,8 @@ void ora_query_results::initialize(int column_count_hint, const compat::wstring&
             ora::trace(1, "Processing column #%d", position);
             void* param = nullptr;
             e.check_status(f.OCIParamGet(describe.get(), OCI_HTYPE_STMT, e.err(), &param, static_cast<ub4>(position)));
+            // Every descriptor OCIParamGet hands out is the caller's to free, on every path.
+            const param_holder held(f, param);
             ub4 code = 0;
             e.check_status(f.OCIAttrGet(param, OCI_DTYPE_PARAM, &code, nullptr, OCI_ATTR_DATA_TYPE, e.err()));
             columns_.push_back(gen_co_by_type(static_cast<OCIParam*>(param), static_cast<int>(code & 0xFFFF)));

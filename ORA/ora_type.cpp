@@ -93,16 +93,25 @@ std::unique_ptr<t_ftd> ora_type::get_ftd() const {
 
 bool ora_type::is_truncated() const { return indicator_ == -2 || indicator_ > 0 || return_code_ == 1406; }
 
+void ora_type::read_charset_form(OCIParam* param) {
+    if ((param_attr(param, OCI_ATTR_CHARSET_FORM) & 0xFF) == SQLCS_NCHAR) charset_form_ = SQLCS_NCHAR;
+}
+
 void ora_type::define_buffer(OCIStmt* stmt, int position, void* buffer, sb4 size, ub2 type, ub2* length) {
     ora_engine& e = ora_engine::instance();
     e.check_status(e.oci().OCIDefineByPos(stmt, &define_, e.err(), static_cast<ub4>(position), buffer, size, type,
                                           &indicator_, length, &return_code_, OCI_DEFAULT));
+    if (charset_form_ == SQLCS_NCHAR) {
+        ub1 form = SQLCS_NCHAR;
+        e.check_status(e.oci().OCIAttrSet(define_, OCI_HTYPE_DEFINE, &form, 0, OCI_ATTR_CHARSET_FORM, e.err()));
+    }
 }
 
 // ---- text ------------------------------------------------------------------------------
 
 ora_string::ora_string(OCIParam* param, int code) : ora_type(param, code) {
     ora::trace(1, "ora_string::ctor");
+    read_charset_form(param);
     code_ = SQLT_STR;
     const int bytes = static_cast<int>(param_attr(param, OCI_ATTR_DATA_SIZE) & 0xFFFF);
     size_ = bytes;
@@ -267,6 +276,68 @@ void ora_date::to_variant(ole_variant& out) {
     out = ole_variant(st);
 }
 
+// ---- timestamps ------------------------------------------------------------------------
+
+ora_timestamp::ora_timestamp(OCIParam* param, int code) : ora_type(param, code) {
+    ora::trace(1, "ora_timestamp::ctor");
+    switch (code) {
+        case 181:
+        case SQLT_TIMESTAMP_TZ:
+            code_ = SQLT_TIMESTAMP_TZ;
+            break;
+        case 231:
+        case SQLT_TIMESTAMP_LTZ:
+            code_ = SQLT_TIMESTAMP_LTZ;
+            break;
+        default:
+            code_ = SQLT_TIMESTAMP;
+            break;
+    }
+    ora_engine& e = ora_engine::instance();
+    void* descriptor = nullptr;
+    e.check_status(e.oci().OCIDescriptorAlloc(e.env(), &descriptor, descriptor_type(), 0, nullptr));
+    datetime_ = static_cast<OCIDateTime*>(descriptor);
+}
+
+ora_timestamp::~ora_timestamp() {
+    if (datetime_) {
+        if (ora_engine* e = ora_engine::try_get(); e && e->is_initialized())
+            e->oci().OCIDescriptorFree(datetime_, descriptor_type());
+    }
+}
+
+ub4 ora_timestamp::descriptor_type() const {
+    return code_ == SQLT_TIMESTAMP_TZ    ? OCI_DTYPE_TIMESTAMP_TZ
+           : code_ == SQLT_TIMESTAMP_LTZ ? OCI_DTYPE_TIMESTAMP_LTZ
+                                         : OCI_DTYPE_TIMESTAMP;
+}
+
+void ora_timestamp::define(OCIStmt* stmt, int position) {
+    ora::trace(1, "ora_timestamp::define(%d)", position);
+    define_buffer(stmt, position, &datetime_, sizeof datetime_, static_cast<ub2>(code_));
+}
+
+void ora_timestamp::to_variant(ole_variant& out) {
+    ora_engine& e = ora_engine::instance();
+    const compat::oci_functions& f = e.oci();
+    sb2 year = 0;
+    ub1 month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    ub4 fraction = 0;
+    e.check_status(f.OCIDateTimeGetDate(e.env(), e.err(), datetime_, &year, &month, &day));
+    e.check_status(f.OCIDateTimeGetTime(e.env(), e.err(), datetime_, &hour, &minute, &second, &fraction));
+    SYSTEMTIME st{};
+    // A year before Christ is carried by its number, as the 7-byte DATE form gives it.
+    st.wYear = static_cast<uint16_t>(year < 0 ? -year : year);
+    st.wMonth = month;
+    st.wDay = day;
+    st.wHour = hour;
+    st.wMinute = minute;
+    st.wSecond = second;
+    ora::trace(1, "Got datetime: %02d/%02d/%04d %02d:%02d:%02d", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
+               st.wSecond);
+    out = ole_variant(st);
+}
+
 // ---- RAW -------------------------------------------------------------------------------
 
 ora_binary::ora_binary(OCIParam* param, int code) : ora_type(param, code) {
@@ -291,6 +362,7 @@ void ora_binary::to_variant(ole_variant& out) {
 
 ora_lob::ora_lob(OCIParam* param, int code) : ora_type(param, code) {
     ora::trace(1, "ora_lob::ctor");
+    if (code == SQLT_CLOB) read_charset_form(param);
     ora_engine& e = ora_engine::instance();
     void* locator = nullptr;
     e.check_status(e.oci().OCIDescriptorAlloc(e.env(), &locator, OCI_DTYPE_LOB, 0, nullptr));
@@ -306,7 +378,7 @@ ora_lob::~ora_lob() {
 
 void ora_lob::define(OCIStmt* stmt, int position) {
     ora::trace(1, "ora_lob::defind(%d)", position);
-    define_buffer(stmt, position, &locator_, -1, static_cast<ub2>(code_));
+    define_buffer(stmt, position, &locator_, sizeof locator_, static_cast<ub2>(code_));
 }
 
 void ora_lob::to_variant(ole_variant& out) {
@@ -394,15 +466,16 @@ std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
         case 189:
         case 190:
             return std::make_unique<ora_str_repr>(param, code, interval_maximum);
-        // 180 and 181 are TIMESTAMP and TIMESTAMP WITH TIME ZONE as a select list describes them.
         case 12:
+            return std::make_unique<ora_date>(param, code);
+        // 180, 181 and 231 are the TIMESTAMP kinds as a select list describes them.
         case 180:
         case 181:
         case 187:
         case 188:
         case 231:
         case 232:
-            return std::make_unique<ora_date>(param, code);
+            return std::make_unique<ora_timestamp>(param, code);
         case 23:
             return std::make_unique<ora_binary>(param, code);
         case 21:

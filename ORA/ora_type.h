@@ -42,7 +42,10 @@ public:
     bool sized_in_chars() const { return sized_in_chars_; }
 
 protected:
-    // OCIDefineByPos on this column's define handle, indicator and return code.
+    // Reads the column's character set form from the describe information.
+    void read_charset_form(OCIParam* param);
+    // OCIDefineByPos on this column's define handle, indicator and return code (and the
+    // national character set form where the column has it).
     void define_buffer(OCIStmt* stmt, int position, void* buffer, sb4 size, ub2 type, ub2* length = nullptr);
 
     OCIDefine* define_ = nullptr;
@@ -50,6 +53,9 @@ protected:
     ub1 nullable_ = 0;
     int size_ = 0;
     int code_ = 0;
+    // SQLCS_NCHAR for the national kinds (NCHAR, NVARCHAR2, NCLOB), which the define must
+    // say so that the client reads them in the national character set.
+    ub1 charset_form_ = SQLCS_IMPLICIT;
     bool sized_in_chars_ = false;
     sb2 indicator_ = 0;
     ub2 return_code_ = 0;
@@ -128,6 +134,22 @@ public:
 
 private:
     ub1 buffer_[7] = {};
+};
+
+// TIMESTAMP, TIMESTAMP WITH TIME ZONE and WITH LOCAL TIME ZONE: fetched into a datetime
+// descriptor, whose date and time of day are read with OCIDateTimeGetDate/GetTime (the
+// documentation does not promise the time of day for a TIMESTAMP defined as DATE). The
+// fraction of a second and the zone are not carried.
+class ora_timestamp : public ora_type {
+public:
+    ora_timestamp(OCIParam* param, int code);
+    ~ora_timestamp() override;
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt* stmt, int position) override;
+
+private:
+    ub4 descriptor_type() const;
+    OCIDateTime* datetime_ = nullptr;
 };
 
 // RAW: exactly the bytes the server returns.

@@ -72,6 +72,13 @@ void ora_stmt::define_int(ub4 position, sb4* value) {
                                           nullptr, nullptr, OCI_DEFAULT));
 }
 
+void ora_stmt::define_int(ub4 position, int64_t* value) {
+    ora_engine& e = ora_engine::instance();
+    OCIDefine* def = nullptr;
+    e.check_status(e.oci().OCIDefineByPos(handle_, &def, e.err(), position, value, sizeof(int64_t), SQLT_INT, nullptr,
+                                          nullptr, nullptr, OCI_DEFAULT));
+}
+
 void ora_stmt::define_text(ub4 position, compat::wchar* buffer, sb4 size) {
     ora_engine& e = ora_engine::instance();
     OCIDefine* def = nullptr;

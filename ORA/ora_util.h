@@ -52,6 +52,8 @@ public:
     sword fetch();
     // Binds position as a 4-byte signed integer (no indicator: a NULL raises ORA-01405).
     void define_int(ub4 position, sb4* value);
+    // The same as an 8-byte signed integer, for counts that may pass 2^31-1.
+    void define_int(ub4 position, int64_t* value);
     // Binds position as zero-terminated UTF-16 text into buffer of size bytes.
     void define_text(ub4 position, compat::wchar* buffer, sb4 size);
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ocilite/oci_handles.h"
+#include "ocilite/oci_sim.h"
 
 using namespace ocilite;
 
@@ -105,6 +106,12 @@ OCILITE_EXPORT sword OCIAttrGet(const void* trgthndlp, ub4 trghndltyp, void* att
             if (!s) return OCI_INVALID_HANDLE;
             return stmt_attr(s, attributep, sizep, attrtype, err);
         }
+        case OCI_HTYPE_ENV: {
+            const OCIEnv* env = as_handle<OCIEnv>(trgthndlp, OCI_HTYPE_ENV);
+            if (!env) return OCI_INVALID_HANDLE;
+            if (attrtype == OCI_ATTR_CHARSET_ID) return put_attr<ub2>(attributep, sizep, env->charset_id);
+            return fail(err, 24315);
+        }
         case OCI_HTYPE_SVCCTX: {
             const OCISvcCtx* svc = as_handle<OCISvcCtx>(trgthndlp, OCI_HTYPE_SVCCTX);
             if (!svc) return OCI_INVALID_HANDLE;
@@ -138,6 +145,16 @@ OCILITE_EXPORT sword OCIAttrSet(void* trgthndlp, ub4 trghndltyp, void* attribute
         }
         return fail(err, 24315);
     }
+    if (trghndltyp == OCI_HTYPE_DEFINE) {
+        OCIDefine* d = as_handle<OCIDefine>(trgthndlp, OCI_HTYPE_DEFINE);
+        if (!d) return OCI_INVALID_HANDLE;
+        if (!attributep || attrtype != OCI_ATTR_CHARSET_FORM) return fail(err, 24315);
+        const ub1 form = read_attr<ub1>(attributep);
+        // ORA-12714: only the database and the national character set forms exist.
+        if (form != SQLCS_IMPLICIT && form != SQLCS_NCHAR) return fail(err, 12714);
+        d->charset_form = form;
+        return OCI_SUCCESS;
+    }
     if (trghndltyp == OCI_HTYPE_SVCCTX) {
         OCISvcCtx* svc = as_handle<OCISvcCtx>(trgthndlp, OCI_HTYPE_SVCCTX);
         if (!svc) return OCI_INVALID_HANDLE;
@@ -167,5 +184,6 @@ OCILITE_EXPORT sword OCIParamGet(const void* hndlp, ub4 htype, OCIError* errhp, 
     if (!s->translated_ok) return fail(err, 24338);
     if (pos < 1 || pos > s->params.size()) return fail(err, 24334);
     *parmdpp = s->params[pos - 1].get();
+    param_handed_out();
     return OCI_SUCCESS;
 }

@@ -543,6 +543,34 @@ int fetch_date(sqlite3_stmt* st, int col, source_kind kind, const fetch_slot& s)
     return ok;
 }
 
+// A TIMESTAMP kind into the datetime descriptor whose address the define holds; the
+// descriptor's kind must be the external type's.
+int fetch_datetime(sqlite3_stmt* st, int col, source_kind kind, const fetch_slot& s) {
+    if (kind != source_kind::date && kind != source_kind::timestamp) {
+        return kind == source_kind::text ? 1861 : 932;
+    }
+    const ub4 dtype = s.dty == SQLT_TIMESTAMP      ? OCI_DTYPE_TIMESTAMP
+                      : s.dty == SQLT_TIMESTAMP_TZ ? OCI_DTYPE_TIMESTAMP_TZ
+                                                   : OCI_DTYPE_TIMESTAMP_LTZ;
+    if (!s.value) return 932;
+    auto* out = as_handle<OCIDateTime>(*static_cast<void**>(s.value), dtype);
+    if (!out) return 932;
+    date_time dt;
+    if (!parse_date_time(sqlite3_column_text(st, col), static_cast<size_t>(sqlite3_column_bytes(st, col)), dt)) {
+        return 1861;
+    }
+    out->year = static_cast<sb2>(dt.year);
+    out->month = static_cast<ub1>(dt.month);
+    out->day = static_cast<ub1>(dt.day);
+    out->hour = static_cast<ub1>(dt.hour);
+    out->minute = static_cast<ub1>(dt.minute);
+    out->second = static_cast<ub1>(dt.second);
+    out->fraction = static_cast<ub4>(dt.nanos);
+    out->filled = true;
+    set_status(s, 0, 0, 0);
+    return ok;
+}
+
 int fetch_lob(sqlite3_stmt* st, int col, source_kind kind, const column_desc& desc, const fetch_slot& s) {
     const bool want_blob = s.dty == SQLT_BLOB;
     if (want_blob ? kind != source_kind::blob : kind != source_kind::clob) return 932;
@@ -631,6 +659,10 @@ int fetch_value(sqlite3_stmt* st, int col, source_kind kind, const column_desc& 
             return fetch_float(st, col, s);
         case SQLT_DAT:
             return fetch_date(st, col, kind, s);
+        case SQLT_TIMESTAMP:
+        case SQLT_TIMESTAMP_TZ:
+        case SQLT_TIMESTAMP_LTZ:
+            return fetch_datetime(st, col, kind, s);
         case SQLT_BIN:
         case SQLT_LBI:
             return fetch_binary(st, col, kind, s);

@@ -42,11 +42,12 @@ void give_user_memory(handle* h, size_t size, void** usrmempp) {
     *usrmempp = h->user_memory.data();
 }
 
-sword create_env(OCIEnv** envhpp, bool utf16, size_t xtramem_sz, void** usrmempp) {
+sword create_env(OCIEnv** envhpp, bool utf16, ub2 charset_id, size_t xtramem_sz, void** usrmempp) {
     if (!envhpp) return OCI_ERROR;
     read_simulation_settings();
     auto env = std::make_unique<OCIEnv>();
     env->utf16 = utf16;
+    if (charset_id) env->charset_id = charset_id;
     give_user_memory(env.get(), xtramem_sz, usrmempp);
     OCIEnv* raw = env.get();
     {
@@ -97,13 +98,17 @@ void OCIEnv::release(handle* child) {
 OCILITE_EXPORT sword OCIEnvCreate(OCIEnv** envhpp, ub4 mode, void*, void* (*)(void*, size_t),
                                   void* (*)(void*, void*, size_t), void (*)(void*, void*), size_t xtramem_sz,
                                   void** usrmempp) {
-    return create_env(envhpp, (mode & OCI_UTF16) != 0, xtramem_sz, usrmempp);
+    // The deprecated UTF-16 mode: the API takes UTF-16, the client character set stays
+    // the one NLS_LANG names.
+    return create_env(envhpp, (mode & OCI_UTF16) != 0, 0, xtramem_sz, usrmempp);
 }
 
 OCILITE_EXPORT sword OCIEnvNlsCreate(OCIEnv** envhpp, ub4 mode, void*, void* (*)(void*, size_t),
                                      void* (*)(void*, void*, size_t), void (*)(void*, void*), size_t xtramem_sz,
-                                     void** usrmempp, ub2 charset, ub2) {
-    return create_env(envhpp, charset == OCI_UTF16ID || (mode & OCI_UTF16) != 0, xtramem_sz, usrmempp);
+                                     void** usrmempp, ub2 charset, ub2 ncharset) {
+    // Both character sets are given, or neither (both taken from NLS_LANG).
+    if ((charset == 0) != (ncharset == 0)) return OCI_ERROR;
+    return create_env(envhpp, charset == OCI_UTF16ID || (mode & OCI_UTF16) != 0, charset, xtramem_sz, usrmempp);
 }
 
 OCILITE_EXPORT sword OCIHandleAlloc(const void* parenth, void** hndlpp, ub4 type, size_t xtramem_sz, void** usrmempp) {
@@ -127,7 +132,7 @@ OCILITE_EXPORT sword OCIHandleAlloc(const void* parenth, void** hndlpp, ub4 type
             h = make_handle<OCISession>();
             break;
         default:
-            return OCI_ERROR;
+            return OCI_INVALID_HANDLE;
     }
     give_user_memory(h.get(), xtramem_sz, usrmempp);
     *hndlpp = env->adopt(std::move(h));
@@ -135,6 +140,10 @@ OCILITE_EXPORT sword OCIHandleAlloc(const void* parenth, void** hndlpp, ub4 type
 }
 
 OCILITE_EXPORT sword OCIHandleFree(void* hndlp, ub4 type) {
+    if (is_retired_handle(hndlp)) {
+        count_misuse();
+        return OCI_INVALID_HANDLE;
+    }
     if (type == OCI_HTYPE_ENV) {
         OCIEnv* env = as_handle<OCIEnv>(hndlp, OCI_HTYPE_ENV);
         if (!env) return OCI_INVALID_HANDLE;
@@ -198,21 +207,80 @@ OCILITE_EXPORT sword OCIDescriptorAlloc(const void* parenth, void** descpp, ub4 
                                         void** usrmempp) {
     OCIEnv* env = parent_env(parenth);
     if (!env || !descpp) return OCI_INVALID_HANDLE;
-    if (type != OCI_DTYPE_LOB) return OCI_ERROR;
-    auto loc = make_handle<OCILobLocator>(env);
-    give_user_memory(loc.get(), xtramem_sz, usrmempp);
-    *descpp = env->adopt(std::move(loc));
+    owned_handle d;
+    switch (type) {
+        case OCI_DTYPE_LOB:
+            d = make_handle<OCILobLocator>(env);
+            break;
+        case OCI_DTYPE_TIMESTAMP:
+        case OCI_DTYPE_TIMESTAMP_TZ:
+        case OCI_DTYPE_TIMESTAMP_LTZ:
+            d = make_handle<OCIDateTime>(env, type);
+            break;
+        default:
+            return OCI_INVALID_HANDLE;
+    }
+    give_user_memory(d.get(), xtramem_sz, usrmempp);
+    *descpp = env->adopt(std::move(d));
     return OCI_SUCCESS;
 }
 
 OCILITE_EXPORT sword OCIDescriptorFree(void* descp, ub4 type) {
     if (type == OCI_DTYPE_PARAM) {
-        // Describe parameters belong to their statement and go with it.
-        return as_handle<OCIParam>(descp, OCI_DTYPE_PARAM) ? OCI_SUCCESS : OCI_INVALID_HANDLE;
+        // Describe parameters stay with their statement; freeing one settles its OCIParamGet.
+        if (!as_handle<OCIParam>(descp, OCI_DTYPE_PARAM)) return OCI_INVALID_HANDLE;
+        param_freed();
+        return OCI_SUCCESS;
+    }
+    if (type == OCI_DTYPE_TIMESTAMP || type == OCI_DTYPE_TIMESTAMP_TZ || type == OCI_DTYPE_TIMESTAMP_LTZ) {
+        OCIDateTime* dt = as_handle<OCIDateTime>(descp, type);
+        if (!dt) return OCI_INVALID_HANDLE;
+        dt->env->release(dt);
+        return OCI_SUCCESS;
     }
     OCILobLocator* loc = as_handle<OCILobLocator>(descp, OCI_DTYPE_LOB);
     if (type != OCI_DTYPE_LOB || !loc) return OCI_INVALID_HANDLE;
     loc->env->release(loc);
+    return OCI_SUCCESS;
+}
+
+namespace {
+// A datetime descriptor of any of the three kinds.
+OCIDateTime* as_datetime(const void* p) {
+    for (ub4 type : {OCI_DTYPE_TIMESTAMP, OCI_DTYPE_TIMESTAMP_TZ, OCI_DTYPE_TIMESTAMP_LTZ})
+        if (OCIDateTime* dt = as_handle<OCIDateTime>(p, type)) return dt;
+    return nullptr;
+}
+bool is_env_or_session(const void* hndl) {
+    return as_handle<OCIEnv>(hndl, OCI_HTYPE_ENV) || as_handle<OCISession>(hndl, OCI_HTYPE_SESSION);
+}
+}  // namespace
+
+OCILITE_EXPORT sword OCIDateTimeGetDate(void* hndl, OCIError* errhp, const OCIDateTime* datetime, sb2* year, ub1* month,
+                                        ub1* day) {
+    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
+    if (!err || !is_env_or_session(hndl)) return OCI_INVALID_HANDLE;
+    clear(err);
+    const OCIDateTime* dt = as_datetime(datetime);
+    // ORA-01891: the descriptor holds no datetime (never fetched into).
+    if (!dt || !dt->filled || !year || !month || !day) return fail(err, 1891);
+    *year = dt->year;
+    *month = dt->month;
+    *day = dt->day;
+    return OCI_SUCCESS;
+}
+
+OCILITE_EXPORT sword OCIDateTimeGetTime(void* hndl, OCIError* errhp, OCIDateTime* datetime, ub1* hour, ub1* min,
+                                        ub1* sec, ub4* fsec) {
+    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
+    if (!err || !is_env_or_session(hndl)) return OCI_INVALID_HANDLE;
+    clear(err);
+    const OCIDateTime* dt = as_datetime(datetime);
+    if (!dt || !dt->filled || !hour || !min || !sec || !fsec) return fail(err, 1891);
+    *hour = dt->hour;
+    *min = dt->minute;
+    *sec = dt->second;
+    *fsec = dt->fraction;
     return OCI_SUCCESS;
 }
 

@@ -41,6 +41,8 @@ std::string ora_message(int code) {
             return "ORA-01455: converting column overflows integer datatype";
         case 1465:
             return "ORA-01465: invalid hex number";
+        case 1891:
+            return "ORA-01891: Datetime/Interval internal error";
         case 1722:
             return "ORA-01722: invalid number";
         case 1861:
@@ -49,6 +51,10 @@ std::string ora_message(int code) {
             return "ORA-03113: end-of-file on communication channel";
         case 3114:
             return "ORA-03114: not connected to ORACLE";
+        case 12560:
+            return "ORA-12560: TNS:protocol adapter error";
+        case 12714:
+            return "ORA-12714: invalid national character set specified";
         case 12162:
             return "ORA-12162: TNS:net service name is incorrectly specified";
         case 12514:

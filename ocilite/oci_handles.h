@@ -27,6 +27,9 @@ namespace ocilite {
 
 inline constexpr uint32_t handle_magic = 0x4F43494C;
 
+// What a failed OCILogon left in the caller's service-context pointer.
+bool is_retired_handle(const void* p);
+
 // Not polymorphic, so that the magic word sits at the start and can be tested on any
 // pointer a client passes; each handle carries the function that deletes it as what it is.
 struct handle {
@@ -89,6 +92,7 @@ struct OCIEnv : ocilite::handle {
     void release(ocilite::handle* child);  // frees a child handle or descriptor
 
     bool utf16 = false;                // texts cross as UTF-16, else as UTF-8
+    ub2 charset_id = 873;              // the client character set (AL32UTF8 unless given)
     ocilite::error_record last_error;  // for OCIErrorGet on the environment
     std::mutex children_mutex;
     std::unordered_map<ocilite::handle*, ocilite::owned_handle> children;
@@ -136,6 +140,7 @@ struct OCIDefine : ocilite::handle {
     sb2* indp = nullptr;
     ub2* rlenp = nullptr;
     ub2* rcodep = nullptr;
+    ub1 charset_form = SQLCS_IMPLICIT;  // OCI_ATTR_CHARSET_FORM as the client set it
 };
 
 struct OCILobLocator : ocilite::handle {
@@ -175,6 +180,16 @@ struct OCIBind : ocilite::handle {
     void* out_context = nullptr;
     OCICallbackOutBind out_callback = nullptr;
     ub4 rows_returned = 0;
+};
+
+// TIMESTAMP, TIMESTAMP WITH TIME ZONE and WITH LOCAL TIME ZONE values (by descriptor type).
+struct OCIDateTime : ocilite::handle {
+    explicit OCIDateTime(OCIEnv* owner, ub4 dtype) : handle(dtype), env(owner) {}
+    OCIEnv* env;
+    bool filled = false;  // holds a fetched value
+    sb2 year = 0;
+    ub1 month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    ub4 fraction = 0;  // nanoseconds
 };
 
 struct OCIStmt : ocilite::handle {

@@ -3,7 +3,10 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "compat/text/text.h"
 #include "ocilite/oci_handles.h"
@@ -100,11 +103,36 @@ int open_session(const std::string& connect, const std::string& user, const std:
 
 using namespace ocilite;
 
-OCILITE_EXPORT sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const OraText*, sb4, ub4) {
+namespace {
+// Service contexts of failed logons: kept as dead handles (their magic cleared) so that a
+// client freeing one is told OCI_INVALID_HANDLE and counted, never reading freed memory.
+std::mutex retired_mutex;
+std::vector<std::unique_ptr<handle>> retired;
+
+OCISvcCtx* retire_service_context() {
+    auto dead = std::make_unique<handle>(OCI_HTYPE_SVCCTX);
+    dead->magic = 0;
+    std::lock_guard<std::mutex> lock(retired_mutex);
+    retired.push_back(std::move(dead));
+    return reinterpret_cast<OCISvcCtx*>(retired.back().get());
+}
+}  // namespace
+
+bool ocilite::is_retired_handle(const void* p) {
+    std::lock_guard<std::mutex> lock(retired_mutex);
+    for (const auto& h : retired)
+        if (h.get() == p) return true;
+    return false;
+}
+
+OCILITE_EXPORT sword OCIServerAttach(OCIServer* srvhp, OCIError* errhp, const OraText*, sb4 dblink_len, ub4) {
     OCIServer* server = as_handle<OCIServer>(srvhp, OCI_HTYPE_SERVER);
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!server || !err) return OCI_INVALID_HANDLE;
     clear(err);
+    // The default database needs a local instance or TWO_TASK, which a client machine
+    // does not have.
+    if (dblink_len == 0) return fail(err, 12560);
     // The connect string of OCILogon decides the store; attaching only marks the server.
     server->attached = true;
     return OCI_SUCCESS;
@@ -130,6 +158,9 @@ OCILITE_EXPORT sword OCILogon(OCIEnv* envhp, OCIError* errhp, OCISvcCtx** svchp,
     std::shared_ptr<store_session> session;
     if (const int code =
             open_session(text(dbname, dbname_len), text(username, uname_len), text(password, passwd_len), session)) {
+        // The service context made for the attempt is released by the library itself; what
+        // it leaves in *svchp is no handle of the caller's to free (counted if freed).
+        *svchp = retire_service_context();
         return fail(err, code);
     }
     // OCILogon makes a service context of its own and hands it back in *svchp, over

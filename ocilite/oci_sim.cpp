@@ -104,7 +104,19 @@ void disarm_injection() {
 }  // namespace ocilite
 
 // Test hooks: not OCI functions, exported beside them.
+namespace ocilite {
+namespace {
+std::atomic<long long> open_params{0};
+std::atomic<long long> misuses{0};
+}  // namespace
+void param_handed_out() { ++open_params; }
+void param_freed() { --open_params; }
+void count_misuse() { ++misuses; }
+}  // namespace ocilite
+
 OCILITE_EXPORT unsigned long long ocilite_round_trips() { return ocilite::round_trips(); }
+OCILITE_EXPORT long long ocilite_open_params() { return ocilite::open_params.load(); }
+OCILITE_EXPORT long long ocilite_misuses() { return ocilite::misuses.load(); }
 
 OCILITE_EXPORT void ocilite_inject_error(const char* kind, int n, int code) {
     if (kind && std::strcmp(kind, "execute") == 0) {

@@ -22,4 +22,11 @@ int injected_error(call_kind kind);
 void arm_injection(call_kind kind, int n, int code);
 void disarm_injection();
 
+// Parameter descriptors handed out by OCIParamGet and not yet freed with OCIDescriptorFree,
+// and calls that freed what the library keeps for itself: what a client of the real
+// library would leak or free twice, made visible to tests.
+void param_handed_out();
+void param_freed();
+void count_misuse();
+
 }  // namespace ocilite

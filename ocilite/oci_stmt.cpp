@@ -282,7 +282,8 @@ sword fetch_common(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation) 
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!s || !err) return OCI_INVALID_HANDLE;
     clear(err);
-    if (orientation != OCI_FETCH_NEXT && orientation != OCI_DEFAULT) return fail(err, 24391);
+    // Only forward fetches: a scrollable orientation, or none (0), is refused.
+    if (orientation != OCI_FETCH_NEXT) return fail(err, 24391);
     if (!s->executed) return fail(err, 24338);
     if (!s->sql.is_query || s->finished) return fail(err, 1002);
     if (nrows == 0) {

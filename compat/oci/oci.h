@@ -29,6 +29,7 @@ struct OCISession;     // user session handle       (OCI_HTYPE_SESSION)
 struct OCIParam;       // parameter descriptor      (OCI_DTYPE_PARAM)
 struct OCILobLocator;  // LOB locator               (OCI_DTYPE_LOB)
 struct OCISnapshot;    // snapshot descriptor       (OCI_DTYPE_SNAP)
+struct OCIDateTime;    // datetime descriptor       (OCI_DTYPE_TIMESTAMP, _TZ, _LTZ)
 
 // ---- status values -------------------------------------------------------------------------
 inline constexpr sword OCI_SUCCESS = 0;
@@ -89,6 +90,9 @@ inline constexpr ub4 OCI_DTYPE_LOB = 50;
 inline constexpr ub4 OCI_DTYPE_SNAP = 51;
 inline constexpr ub4 OCI_DTYPE_PARAM = 53;
 inline constexpr ub4 OCI_DTYPE_ROWID = 54;
+inline constexpr ub4 OCI_DTYPE_TIMESTAMP = 68;
+inline constexpr ub4 OCI_DTYPE_TIMESTAMP_TZ = 69;
+inline constexpr ub4 OCI_DTYPE_TIMESTAMP_LTZ = 70;
 
 // ---- attributes ----------------------------------------------------------------------------
 // Describe (parameter descriptor) attributes.
@@ -211,6 +215,12 @@ using OCIStmtFetch_fn = sword (*)(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub
 using OCIStmtFetch2_fn = sword (*)(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, sb4 fetchOffset,
                                    ub4 mode);
 
+// Datetime descriptors: the date and the time of day of a fetched TIMESTAMP.
+using OCIDateTimeGetDate_fn = sword (*)(void* hndl, OCIError* err, const OCIDateTime* datetime, sb2* year, ub1* month,
+                                        ub1* day);
+using OCIDateTimeGetTime_fn = sword (*)(void* hndl, OCIError* err, OCIDateTime* datetime, ub1* hour, ub1* min, ub1* sec,
+                                        ub4* fsec);
+
 // LOB reading.
 using OCILobCharSetForm_fn = sword (*)(OCIEnv* envhp, OCIError* errhp, const OCILobLocator* locp, ub1* csfrm);
 using OCILobGetLength_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* lenp);
@@ -251,6 +261,8 @@ using OCITransRollback_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, ub4 fla
     X(OCIDefineByPos)           \
     X(OCIStmtFetch)             \
     X(OCIStmtFetch2)            \
+    X(OCIDateTimeGetDate)       \
+    X(OCIDateTimeGetTime)       \
     X(OCILobCharSetForm)        \
     X(OCILobGetLength)          \
     X(OCILobRead)               \

@@ -15,6 +15,9 @@ std::string dl_error_text() {
 }
 
 std::string load_error_message(const std::string& library, const std::string& symbol, const std::string& detail) {
+    if (symbol.empty() && library.find(", ") != std::string::npos) {
+        return "cannot load the Oracle client library; tried " + library + ": " + detail;
+    }
     if (symbol.empty()) {
         return "cannot load the Oracle client library '" + library + "': " + detail;
     }
@@ -28,21 +31,49 @@ oci_load_error::oci_load_error(std::string library, std::string symbol, const st
       library_(std::move(library)),
       symbol_(std::move(symbol)) {}
 
-std::string oci_loader::default_library() {
+std::vector<std::string> oci_loader::default_libraries() {
     const char* named = std::getenv("MARROWGATE_OCI_LIB");
-    if (named && *named) return named;
-    return "libclntsh.so";
+    if (named && *named) return {named};
+    return {"libclntsh.so",      "libclntsh.so.23.1", "libclntsh.so.21.1", "libclntsh.so.19.1",
+            "libclntsh.so.18.1", "libclntsh.so.12.1", "libclntsh.so.11.1"};
 }
 
-oci_loader::oci_loader() : oci_loader(default_library()) {}
+oci_loader::oci_loader() : oci_loader(default_libraries()) {}
 
 oci_loader::oci_loader(const std::string& library) : library_(library) {
+    std::string failure;
+    if (!open(failure)) throw oci_load_error(library_, {}, failure);
+    resolve();
+}
+
+oci_loader::oci_loader(const std::vector<std::string>& candidates) {
+    std::string tried, failure;
+    for (const std::string& candidate : candidates) {
+        library_ = candidate;
+        if (open(failure)) {
+            resolve();
+            return;
+        }
+        tried += (tried.empty() ? "" : ", ") + candidate;
+    }
+    library_ = tried;
+    throw oci_load_error(tried, {},
+                         failure +
+                             ". Set MARROWGATE_OCI_LIB to the full path of the Oracle client library "
+                             "(libclntsh.so of Instant Client), for example "
+                             "export MARROWGATE_OCI_LIB=/opt/oracle/instantclient_19_20/libclntsh.so.19.1");
+}
+
+bool oci_loader::open(std::string& failure) {
     dlerror();  // a stale message must not be reported for this load
     handle_.reset(dlopen(library_.c_str(), RTLD_NOW | RTLD_LOCAL));
-    if (!handle_) throw oci_load_error(library_, {}, dl_error_text());
+    if (!handle_) failure = dl_error_text();
+    return handle_ != nullptr;
+}
 
-        // Every function is resolved here, once, so a library that lacks one fails now and
-        // not at the first call that needs it.
+void oci_loader::resolve(){
+// Every function is resolved here, once, so a library that lacks one fails now and
+// not at the first call that needs it.
 #define COMPAT_OCI_RESOLVE(name)                                              \
     {                                                                         \
         dlerror();                                                            \

@@ -6,6 +6,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "compat/oci/oci.h"
 
@@ -34,11 +35,15 @@ struct oci_functions {
 // Keeps the library loaded for its own lifetime; the function table stays valid as long.
 class oci_loader {
 public:
-    // The library named by MARROWGATE_OCI_LIB, else "libclntsh.so".
-    static std::string default_library();
+    // The library named by MARROWGATE_OCI_LIB; without it "libclntsh.so" and then the
+    // versioned names that Instant Client installs carry without the unversioned link.
+    static std::vector<std::string> default_libraries();
 
-    oci_loader();                                     // default_library()
+    oci_loader();                                     // the first of default_libraries() that opens
     explicit oci_loader(const std::string& library);  // throws oci_load_error
+    // The first candidate that opens; none opening is one error naming every file tried.
+    // A library that opens but lacks a function is that library's error.
+    explicit oci_loader(const std::vector<std::string>& candidates);
     ~oci_loader();
 
     oci_loader(const oci_loader&) = delete;
@@ -51,6 +56,10 @@ public:
     void* find_symbol(const char* name) const noexcept;
 
 private:
+    // Opens library_ (nothing thrown); the dynamic loader's text on failure.
+    bool open(std::string& failure);
+    void resolve();
+
     struct closer {
         void operator()(void* handle) const noexcept;
     };

@@ -25,12 +25,16 @@ TEST(OraMissingClient, FirstConnectFailsWithTheInstallMessage) {
         FAIL() << "an Oracle error instead of the missing-client message";
     } catch (const tk_exception& e) {
         EXPECT_EQ(e.level(), 1);
-        EXPECT_EQ(e.message(),
-                  "The Oracle client and networking components were not found.\n"
-                  "These components are supplied by the Oracle Corporation and\n"
-                  "are part of the Oracle Version 7.3.4 (or later) client\n"
-                  "software installation. You will be unable to use this program\n"
-                  "until these components have been installed.");
+        const std::string advice =
+            "The Oracle client and networking components were not found.\n"
+            "These components are supplied by the Oracle Corporation and\n"
+            "are part of the Oracle Version 7.3.4 (or later) client\n"
+            "software installation. You will be unable to use this program\n"
+            "until these components have been installed.\n\n";
+        EXPECT_EQ(e.message().substr(0, advice.size()), advice);
+        // Then the file tried and how to name the library.
+        EXPECT_NE(e.message().find("/nonexistent/libclntsh.so"), std::string::npos) << e.message();
+        EXPECT_NE(e.message().find("MARROWGATE_OCI_LIB"), std::string::npos) << e.message();
     }
     EXPECT_FALSE(engine.is_initialized());
     EXPECT_EQ(engine.svc(), nullptr);
@@ -55,6 +59,7 @@ TEST_F(OraConnect, ConnectStringForms) {
 }
 
 TEST_F(OraConnect, FailedLogonLeavesNoStaleSessionAndRetryWorks) {
+    const long long misused = misuses();
     auto db = connect("ORCL");
     EXPECT_EQ(engine_->user(), u"scott");
     try {
@@ -68,9 +73,45 @@ TEST_F(OraConnect, FailedLogonLeavesNoStaleSessionAndRetryWorks) {
     EXPECT_EQ(engine_->svc(), nullptr);
     EXPECT_EQ(engine_->user(), u"scott");  // the last successful logon
     EXPECT_THROW(connect("NOSUCHSERVICE"), ora_exception);
+    // What a failed logon left in the service-context pointer is the library's: never freed.
+    EXPECT_EQ(misuses(), misused);
     auto again = connect("ORCL");
     ASSERT_TRUE(again);
     EXPECT_EQ(engine_->get_records_cnt(u"EMP"), 3);
+}
+
+TEST_F(OraConnect, EnvironmentIsUtf16InBothCharacterSets) {
+    auto db = connect("ORCL");
+    ub2 charset = 0;
+    ASSERT_EQ(engine_->oci().OCIAttrGet(engine_->env(), OCI_HTYPE_ENV, &charset, nullptr, OCI_ATTR_CHARSET_ID,
+                                        engine_->err()),
+              OCI_SUCCESS);
+    EXPECT_EQ(charset, OCI_UTF16ID);
+}
+
+TEST_F(OraConnect, ErrorTextsEndWithoutLineFeed) {
+    auto db = connect("ORCL");
+    try {
+        ora_stmt stmt;
+        stmt.prepare(u"SELECT * FROM NO_SUCH_TABLE");
+        stmt.execute(0);
+        FAIL() << "a query of a missing table ran";
+    } catch (const ora_exception& e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find("ORA-00942"), std::string::npos) << text;
+        ASSERT_FALSE(text.empty());
+        EXPECT_NE(text.back(), '\n') << text;
+    }
+}
+
+TEST_F(OraConnect, EveryParameterDescriptorIsFreed) {
+    const long long before = open_params();
+    {
+        auto db = connect("ORCL");
+        auto t = db->get_table(u"EMP", true);
+        read_all(*t);
+    }
+    EXPECT_EQ(open_params(), before);
 }
 
 TEST_F(OraConnect, SecondLogonReplacesTheFirst) {

@@ -141,6 +141,16 @@ unsigned long long round_trips() {
     return f ? f() : 0;
 }
 
+long long open_params() {
+    auto f = reinterpret_cast<long long (*)()>(hook("ocilite_open_params"));
+    return f ? f() : -1;
+}
+
+long long misuses() {
+    auto f = reinterpret_cast<long long (*)()>(hook("ocilite_misuses"));
+    return f ? f() : -1;
+}
+
 void inject_error(const char* kind, int n, int code) {
     auto f = reinterpret_cast<void (*)(const char*, int, int)>(hook("ocilite_inject_error"));
     if (f) f(kind, n, code);

@@ -35,6 +35,9 @@ void use_ocilite();
 // The library's test hooks, found through the engine's loader.
 unsigned long long round_trips();
 void inject_error(const char* kind, int n, int code);
+// Parameter descriptors handed out and not freed; frees of what the library keeps itself.
+long long open_params();
+long long misuses();
 
 // Every row of a recordset, read as the conversion run reads it.
 std::vector<std::vector<ole_variant>> read_all(udb_recordset& rs);

@@ -263,6 +263,31 @@ TEST_F(OraRead, BinaryFloatsArriveAsTheirValues) {
     EXPECT_EQ(rows[2][4].get_variant().dblVal, 0.1);
 }
 
+TEST_F(OraRead, TimestampsOfEveryKindKeepTheirTimeOfDay) {
+    db_.reset();
+    build_store_text("STAMPS",
+                     "CREATE USER scott IDENTIFIED BY tiger;\n"
+                     "CREATE TABLE T_TS (ID NUMBER(5) NOT NULL, TS TIMESTAMP(9), TZ TIMESTAMP WITH TIME ZONE, "
+                     "LTZ TIMESTAMP WITH LOCAL TIME ZONE);\n"
+                     "INSERT INTO T_TS VALUES (1, TIMESTAMP '2005-03-15 23:59:58.999999999', "
+                     "TIMESTAMP '2005-03-15 23:59:58.5 +02:00', TIMESTAMP '2005-03-15 23:59:58');\n"
+                     "INSERT INTO T_TS VALUES (2, TIMESTAMP '0001-01-01 00:00:01', NULL, NULL);\n"
+                     "COMMIT;\n");
+    db_ = connect("STAMPS");
+    auto t = db_->get_table(u"T_TS", true);
+    for (size_t i = 1; i < 4; ++i) {
+        EXPECT_EQ(t->get_schema()[i]->vartype, VT_DATE) << i;
+        EXPECT_EQ(t->get_schema()[i]->reserved, 1) << i;
+    }
+    auto rows = read_all(*t);
+    ASSERT_EQ(rows.size(), 2u);
+    // The fraction is dropped, never rounded into the next second.
+    for (size_t i = 1; i < 4; ++i) EXPECT_EQ(rows[0][i].to_string(), "2005-03-15 23:59:58") << i;
+    EXPECT_EQ(rows[1][1].to_string(), "0001-01-01 00:00:01");
+    EXPECT_EQ(rows[1][2].get_type(), VT_EMPTY);
+    EXPECT_EQ(rows[1][3].get_type(), VT_EMPTY);
+}
+
 TEST_F(OraRead, LobsLongerThanOneChunkArriveWhole) {
     db_.reset();
     compat::wstring text;

@@ -387,7 +387,8 @@ TEST_F(OraRecords, ServerErrorsReachTheCaller) {
         ADD_FAILURE() << "created twice";
     } catch (const ora_exception& e) {
         EXPECT_EQ(e.code(), ora_error_code(955));
-        EXPECT_EQ(e.message(), "ORA-00955: name is already used by an existing object\n");
+        // The text as the client gives it, without its trailing line feed.
+        EXPECT_EQ(e.message(), "ORA-00955: name is already used by an existing object");
     }
 }
 

@@ -49,7 +49,9 @@ TEST(OciLogon, GivesBackANewServiceContextOverTheOnePassed) {
     OCIServer* server = nullptr;
     ASSERT_EQ(oci().OCIHandleAlloc(s.env, reinterpret_cast<void**>(&server), OCI_HTYPE_SERVER, 52, nullptr),
               OCI_SUCCESS);
-    ASSERT_EQ(oci().OCIServerAttach(server, s.err, nullptr, 0, OCI_DEFAULT), OCI_SUCCESS);
+    // A named database: the default one needs a local instance (see OciStrict).
+    const std::u16string link = u"OCITEST";
+    ASSERT_EQ(oci().OCIServerAttach(server, s.err, ot(link), static_cast<sb4>(bytes(link)), OCI_DEFAULT), OCI_SUCCESS);
     ASSERT_EQ(oci().OCIHandleAlloc(s.env, reinterpret_cast<void**>(&svc), OCI_HTYPE_SVCCTX, 0, nullptr), OCI_SUCCESS);
     ASSERT_EQ(oci().OCIAttrSet(svc, OCI_HTYPE_SVCCTX, server, 0, OCI_ATTR_SERVER, s.err), OCI_SUCCESS);
     OCISvcCtx* const allocated = svc;
