@@ -2,14 +2,20 @@
 // percentage, a run with no table, errors kept and listed read-only (with the first focus
 // going on to Finish), "Do not show this dialog box again", Cancel during a run, and Save
 // Settings with the default-extension rule and a profile that cannot be written.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTest>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "GUI2/g_err_dlg.h"
 #include "GUI2/g_finish.h"
@@ -204,12 +210,28 @@ TEST_F(RunPages, SaveSettingsKeepsAGivenExtensionAddsAMissingOneAndReportsAFailu
 }
 
 TEST_F(RunPages, CancelDuringARunStopsItAndWaits) {
-    // Enough records that the run is still going when Cancel is pressed.
-    std::string big = "CREATE USER scott IDENTIFIED BY tiger;\nCREATE TABLE BIG (ID NUMBER(10), T VARCHAR2(40));\n";
-    for (int i = 0; i < 20000; ++i) big += "INSERT INTO BIG VALUES (" + std::to_string(i) + ", 'row');\n";
+    // The dump goes into a FIFO that nobody reads until the stop was asked for, so the run
+    // is certain to be held mid-table when Cancel is pressed, however fast the machine is.
+    constexpr int rows = 3000;
+    const std::string text(1000, 'x');
+    std::string big = "CREATE USER scott IDENTIFIED BY tiger;\nCREATE TABLE BIG (ID NUMBER(10), T VARCHAR2(1000));\n";
+    for (int i = 0; i < rows; ++i) big += "INSERT INTO BIG VALUES (" + std::to_string(i) + ", '" + text + "');\n";
     big += "COMMIT;\n";
     connect_source(big);
     conv_.selected_tables = {u"BIG"};
+    fs::remove(dump_);
+    ASSERT_EQ(::mkfifo(dump_.c_str(), 0600), 0);
+    const int reader = ::open(dump_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    std::thread drain([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!conv_.stop_requested() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ::fcntl(reader, F_SETFL, 0);
+        char buf[65536];
+        while (::read(reader, buf, sizeof buf) > 0) {
+        }
+    });
     box_answerer boxes({QMessageBox::Yes});
     bool running_at_cancel = false;
     const int result = run_sheet([&] {
@@ -217,12 +239,15 @@ TEST_F(RunPages, CancelDuringARunStopsItAndWaits) {
         running_at_cancel = progress_.is_running();
         shell_->sheet().press(ui::id_cancel);
     });
+    drain.join();
+    ::close(reader);
+    fs::remove(dump_);
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(running_at_cancel);
     EXPECT_FALSE(progress_.is_running());
     EXPECT_TRUE(conv_.is_finished());
     EXPECT_TRUE(conv_.run_failed());
-    EXPECT_LT(conv_.record_index.load(), 20000u);
+    EXPECT_LT(conv_.record_index.load(), static_cast<unsigned>(rows));
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].text, "Are you sure you want to exit the wizard?");
 }
