@@ -232,7 +232,6 @@ ole_variant ora_table::get_def_value(VARTYPE type, const compat::wstring& src) {
 void ora_table::init_indexes() {
     ora::trace(2, "ora_table::init_indexes");
     const compat::wstring table = ora_quote_literal(name_);
-    const bool old_server = ora_engine::instance().get_version() < ora_engine::version_8;
 
     // Primary key.
     compat::wstring pk_name;
@@ -276,7 +275,7 @@ void ora_table::init_indexes() {
         compat::wstring sql =
             u"SELECT user_indexes.index_name, user_indexes.uniqueness, user_ind_columns.column_name FROM "
             u"user_ind_columns, user_indexes where user_ind_columns.table_name = '" +
-            table + u"' AND " + (old_server ? u"" : u"user_indexes.generated='N' AND ") +
+            table + u"' AND " +
             u"user_ind_columns.index_name = user_indexes.index_name AND user_ind_columns.table_name = "
             u"user_indexes.table_name ORDER BY user_indexes.index_name, user_ind_columns.column_position";
         ora_query_results rows(3, sql);
@@ -302,7 +301,8 @@ void ora_table::init_indexes() {
             continue;
         }
         if (!p.complete || p.columns.empty()) continue;
-        add_index(udb_index(p.name, p.unique, false, p.columns));
+        // Oracle names are case-sensitive: "IX_a" and "IX_A" are two indexes
+        add_index(udb_index(p.name, p.unique, false, p.columns), true);
     }
 
     if (!pk_name.empty()) init_foreign_keys(pk_name, pk_columns);

@@ -141,6 +141,7 @@ std::unique_ptr<udb_recordset> sql_database::create_table(const wstring& name, c
         sql_indexes_initializer keys(columns.get_schema(), indexes, auto_column, columns.get_names_map());
         keys.get_init_chunks(index_chunks);
         for (const wstring& c : index_chunks) text += u", " + c;
+        for (const wstring& e : keys.dropped()) add_creation_error(e);
     }
     text += u")";
     text += engine.version() > sql::ver_4_0_22 ? u" ENGINE=" : u" TYPE=";

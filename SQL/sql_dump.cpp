@@ -137,6 +137,7 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, c
             sql_indexes_initializer keys(columns.get_schema(), indexes, auto_column, columns.get_names_map(),
                                          sql_target::dump);
             keys.get_init_chunks(chunks);
+            for (const wstring& dropped : keys.dropped()) add_creation_error(dropped);
         }
         for (size_t i = 0; i < chunks.size(); ++i) {
             if (i > 0) stmt += "," + e;
@@ -310,6 +311,7 @@ void dmp_recordset::append_record(const udb_record& row) {
     const sql_column_map& map = map_for(row);
     const size_t before = buffer_.size();
     const bool opens_statement = buffer_.empty();
+    size_t values_at = 0;
     try {
         if (opens_statement) {
             sql::trace(1, "Initialize new query...");
@@ -318,6 +320,7 @@ void dmp_recordset::append_record(const udb_record& row) {
         } else {
             buffer_ += ", (";
         }
+        values_at = buffer_.size();
         bool first = true;
         for (const auto& [field, column] : map.pairs()) {
             if (!first) buffer_ += ", ";
@@ -330,5 +333,13 @@ void dmp_recordset::append_record(const udb_record& row) {
         throw;
     }
     sql::trace(1, "*** FAST INSERT MODE ***");
+    if (!opens_statement && buffer_.size() > flush_size) {
+        // The statement is written without this row, which opens the next one: no INSERT
+        // grows past the size unless one row alone is larger.
+        std::string values = buffer_.substr(values_at);
+        buffer_.resize(before);
+        flush();
+        buffer_ = insert_head_ + values;
+    }
     if (buffer_.size() > flush_size) flush();
 }

@@ -1,5 +1,7 @@
 #include "SQL/sql_engi.h"
 
+#include <cstdlib>
+
 #include "SQL/sql_dump.h"
 #include "SQL/sql_esc.h"
 #include "SQL/sql_mode.h"
@@ -78,6 +80,7 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
         throw sql_exception(connection_);
     }
     if (!have_version || version_ >= sql::ver_4_1_0) set_session_sql_mode();
+    read_max_statement();
     if (!have_version) return;
     if (version_ == sql::ver_4_1_0 && password && !password->empty()) throw sql_auth_not_supported_exception();
     run_logged("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
@@ -93,6 +96,24 @@ void sql_engine::set_session_sql_mode() {
     std::string wanted = sql::sql_mode_for_literals(mode);
     if (wanted == mode) return;
     run_or_throw("SET SESSION sql_mode = '" + sql::escape_text(wanted) + "'");
+}
+
+void sql_engine::read_max_statement() {
+    max_statement_ = 0;
+    if (connection_.query("SELECT @@max_allowed_packet") != 0) {
+        sql::trace(2, "Cannot read max_allowed_packet: %s", connection_.error_text());
+        return;
+    }
+    if (MYSQL_RES* res = mysql_store_result(connection_.handle())) {
+        if (MYSQL_ROW row = mysql_fetch_row(res); row && row[0]) {
+            // the packet also carries the command byte; keep a margin for the protocol
+            const unsigned long long packet = std::strtoull(row[0], nullptr, 10);
+            constexpr unsigned long long margin = 1024;
+            if (packet > margin) max_statement_ = static_cast<size_t>(packet - margin);
+        }
+        mysql_free_result(res);
+    }
+    sql::trace(2, "Largest statement: %d bytes", static_cast<int>(max_statement_));
 }
 
 void sql_engine::take_version_text(const char* text, bool password_given) {

@@ -84,6 +84,10 @@ public:
     void set_version(uint32_t v) { version_ = v; }
     int use_innodb() const { return use_innodb_; }
     void set_use_innodb(int v) { use_innodb_ = v; }
+    // The largest statement the connected server accepts (its max_allowed_packet, read at
+    // connect); 0 when not known.
+    size_t max_statement() const { return max_statement_; }
+    void set_max_statement(size_t bytes) { max_statement_ = bytes; }
     // Index creation on or off (the run's skip-indexes option, inverted).
     bool create_indexes() const { return create_indexes_; }
     void set_create_indexes(bool v) { create_indexes_ = v; }
@@ -92,6 +96,7 @@ private:
     void run_or_throw(const std::string& statement);
     bool run_logged(const std::string& statement, const char* failure_format);
     void set_session_sql_mode();
+    void read_max_statement();
 
     bool lock_pending_ = false;
     bool connected_ = false;
@@ -102,5 +107,6 @@ private:
     sql::sql_connection connection_;
     int use_innodb_ = 0;
     bool create_indexes_ = true;
+    size_t max_statement_ = 0;
     live_db_factory live_factory_;
 };

@@ -5,6 +5,9 @@
 #include "SQL/sql_util.h"
 #include "SQL/sql_ver.h"
 #include "UDB/udb_rule.h"
+#include "compat/text/format.h"
+
+#include <algorithm>
 
 using compat::wstring;
 
@@ -17,6 +20,27 @@ bool is_blob(const t_ftd& f) { return f.vartype == VT_BLOB || f.vartype == VT_BL
 // InnoDB takes keys up to 3072 bytes where large prefixes are the default (MySQL 5.7.7,
 // MariaDB 10.2.2), 767 before.
 bool innodb_large_prefix(uint32_t v) { return (v >= sql::ver_5_7_7 && v < 0x0A0000) || v >= 0x0A0202; }
+
+constexpr uint32_t ver_5_0_3 = 0x50003;  // VARCHAR and VARBINARY of up to 65,535 bytes
+
+// Some primary or unique key of the list has a column of exactly that name.
+bool in_unique_key(const udb_indexes& indexes, const wstring& name) {
+    for (const udb_index& idx : indexes)
+        if ((idx.primary || idx.unique) && std::find(idx.fields.begin(), idx.fields.end(), name) != idx.fields.end())
+            return true;
+    return false;
+}
+
+// A key column whose size would make it TEXT or a BLOB, which no key can hold, is written
+// as VARCHAR or VARBINARY of its size where the server has them and the key can take it.
+bool keyable_varying(const t_ftd& f, sql_target target) {
+    if (sql_engine::instance().version() < ver_5_0_3 && target == sql_target::server) return false;
+    if (target == sql_target::dump && sql_engine::instance().version() < sql::ver_4_1_0) return false;
+    const int limit = sql_indexes_initializer::key_limit_bytes(target);
+    if (f.vartype == VT_BSTR) return f.size > 255 && sql_indexes_initializer::key_bytes(f, target) <= limit;
+    if (is_blob(f)) return f.size > 0 && f.size <= limit;
+    return false;
+}
 
 }  // namespace
 
@@ -69,8 +93,11 @@ wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& so
     sql_engine& engine = sql_engine::instance();
     sql::trace(1, u"Processing field '%s'", field.name);
     wstring chunk = sql_engine::quote_name(field.name) + u" ";
+    const bool varying_key = in_unique_key(indexes_, source.name) && keyable_varying(field, target_);
     if (udb_custom_conversion::is_acceptable1(field))
         chunk += udb_custom_conversion::handle1(field);
+    else if (varying_key)
+        chunk += compat::wformat(is_blob(field) ? u"VARBINARY(%d)" : u"VARCHAR(%d)", field.size);
     else
         chunk += get_native_type(field.vartype, unsigned(field.size > 0 ? field.size : 0), field.reserved);
     if (is_text_type(field.vartype) && engine.version() >= sql::ver_4_1_0) {
@@ -83,7 +110,7 @@ wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& so
     bool not_null = field.b_not_null || field.b_auto_increment || indexes_.is_idx_field(source.name, true) ||
                     (engine.version() <= sql::ver_3_23_1 && indexes_.is_idx_field(source.name, false));
     if (not_null) chunk += u" NOT NULL";
-    if (can_have_def_value(&field)) {
+    if (can_have_def_value(&field) || (varying_key && field.vartype == VT_BSTR)) {
         wstring def = make_mysql_def_val(field);
         sql::trace(1, u"got def value: %s", def);
         if (!def.empty()) chunk += u" DEFAULT " + def;
@@ -103,6 +130,13 @@ void sql_schema_initializer::get_init_chunks(sql_chunks& chunks) {
 }
 
 // ---- indexes ------------------------------------------------------------------------
+
+wstring sql_indexes_initializer::dropped_text(const udb_index& idx, const wstring& reason) {
+    const wstring what = idx.primary  ? u"The primary key"
+                         : idx.unique ? u"The unique key '" + idx.name + u"'"
+                                      : u"The index '" + idx.name + u"'";
+    return what + u" is not created: " + reason + u".";
+}
 
 sql_indexes_initializer::sql_indexes_initializer(const udb_schema& final_schema, const udb_indexes& indexes,
                                                  const wstring& auto_column, const t_names_map& column_map,
@@ -126,15 +160,18 @@ sql_indexes_initializer::sql_indexes_initializer(const udb_schema& final_schema,
 int sql_indexes_initializer::key_limit_bytes(sql_target target) {
     const sql_engine& engine = sql_engine::instance();
     uint32_t v = engine.version();
-    if (target == sql_target::server && v < sql::ver_4_1_0) return 256;
-    bool innodb = engine.use_innodb() == 1 && (target == sql_target::dump || v > sql::ver_3_23_34);
+    // an old-version dump (MyISAM, written for 3.x servers) counts characters
+    if (v < sql::ver_4_1_0) return 256;
+    // a new-version dump creates InnoDB tables for the servers of today
+    if (target == sql_target::dump) return engine.use_innodb() == 1 ? 3072 : 1000;
+    bool innodb = engine.use_innodb() == 1 && v > sql::ver_3_23_34;
     if (!innodb) return 1000;
-    if (target == sql_target::dump) return 767;
     return innodb_large_prefix(v) ? 3072 : 767;
 }
 
 int sql_indexes_initializer::key_bytes(const t_ftd& column, sql_target target) {
-    int bpc = target == sql_target::dump ? 4 : sql_engine::instance().bytes_per_char();
+    const uint32_t v = sql_engine::instance().version();
+    int bpc = v < sql::ver_4_1_0 ? 1 : target == sql_target::dump ? 4 : sql_engine::instance().bytes_per_char();
     switch (column.vartype) {
         case VT_BSTR:
             return column.size * bpc;
@@ -187,10 +224,16 @@ void sql_indexes_initializer::get_init_chunks(sql_chunks& chunks) {
     bool auto_covered = false;
     int count = 0;
     for (const udb_index& idx : indexes_) {
-        if (count >= max_indexes) break;
+        if (count >= max_indexes) {
+            dropped_.push_back(
+                dropped_text(idx, compat::wformat(u"the table has the %d indexes a table may have", max_indexes)));
+            continue;
+        }
         sql::trace(1, u"Process index '%s'", idx.name);
         if (idx.fields.size() > max_index_columns) {
             sql::trace(1, "Max number of indexes has been reached");
+            dropped_.push_back(dropped_text(
+                idx, compat::wformat(u"it has more than the %d columns a key may have", int(max_index_columns))));
             continue;
         }
         ++count;
@@ -213,14 +256,18 @@ void sql_indexes_initializer::get_init_chunks(sql_chunks& chunks) {
                 sql::trace(1, "Got index for auto_increment field");
                 names_auto = true;
             }
-            if (is_blob(column) || is_long_text(column)) {
+            if ((is_blob(column) || is_long_text(column)) &&
+                !(in_unique_key(indexes_, name) && keyable_varying(column, target_))) {
                 sql::trace(1, "Indexes on BLOBs are not allowed");
+                dropped_.push_back(dropped_text(idx, u"its column " + name + u" is a TEXT or BLOB column"));
                 complete = false;
                 break;
             }
             key_length += key_bytes(column, target_);
             if (key_length > limit) {
                 sql::trace(1, "Index is too big");
+                dropped_.push_back(dropped_text(
+                    idx, compat::wformat(u"its key is longer than the %d bytes the table's engine takes", limit)));
                 complete = false;
                 break;
             }

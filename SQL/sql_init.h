@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "UDB/udb_idx.h"
@@ -60,6 +61,8 @@ public:
                             sql_target target = sql_target::server);
 
     void get_init_chunks(sql_chunks& chunks);
+    // The keys and indexes get_init_chunks left out, one message each.
+    const std::vector<compat::wstring>& dropped() const { return dropped_; }
 
     // The longest key in bytes that the table's engine takes.
     static int key_limit_bytes(sql_target target);
@@ -67,7 +70,10 @@ public:
     static int key_bytes(const t_ftd& column, sql_target target);
 
 private:
+    static compat::wstring dropped_text(const udb_index& idx, const compat::wstring& reason);
+
     compat::wstring auto_column_;
+    std::vector<compat::wstring> dropped_;
     udb_indexes indexes_;
     const udb_schema& schema_;
     const udb_indexes& source_indexes_;

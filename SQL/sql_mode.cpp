@@ -7,8 +7,11 @@
 namespace sql {
 
 std::string sql_mode_for_literals(std::string_view mode) {
-    static constexpr std::array<std::string_view, 8> dropped = {
-        "NO_BACKSLASH_ESCAPES", "ANSI_QUOTES", "ANSI", "DB2", "MAXDB", "MSSQL", "ORACLE", "POSTGRESQL"};
+    // The zero-date modes go too: a time-only column is written with a zero date part
+    // before it is narrowed to TIME, as the dump does. Strict mode stays.
+    static constexpr std::array<std::string_view, 10> dropped = {
+        "NO_BACKSLASH_ESCAPES", "ANSI_QUOTES",  "ANSI",           "DB2", "MAXDB", "MSSQL", "ORACLE",
+        "POSTGRESQL",           "NO_ZERO_DATE", "NO_ZERO_IN_DATE"};
     std::string out;
     size_t pos = 0;
     while (pos <= mode.size()) {

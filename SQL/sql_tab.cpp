@@ -18,6 +18,7 @@ namespace {
 constexpr unsigned cr_server_gone = 2006;
 constexpr unsigned cr_server_lost = 2013;
 constexpr unsigned ver_fk = 0x3172B;
+constexpr unsigned er_packet_too_large = 1153;
 
 const char* const structure_text =
     "The structure of data source does not conform to the destination table. For more "
@@ -122,6 +123,7 @@ const sql_column_map& sql_table::map_for(const udb_record& record) {
     const auto& fields = database().get_names_map().fields();
     const auto it = fields.find(name_);
     map_ = std::make_unique<sql_column_map>(record, schema_, it == fields.end() ? nullptr : &it->second);
+    if (map_->complete()) head_ = "INSERT INTO " + quoted_name_ + "(" + column_list(*map_) + ") VALUES";
     return *map_;
 }
 
@@ -174,15 +176,14 @@ void sql_table::fast_append(const udb_record& record) {
     else
         trace(1, "Size of schema is less or equal to the size of record");
     if (!map.complete()) structure_error(map);
-    // The row is written straight into the statement; a value that raises takes the
-    // statement back to what it was.
+    // The row is written straight into the statement; a value that raises, or a row that
+    // the server could never take, takes the statement back to what it was.
     const size_t before = buffer_.size();
     const bool opens_statement = rows_.empty();
     size_t offset = 0;
     try {
         if (opens_statement) {
             trace(1, "Initialize new query...");
-            head_ = "INSERT INTO " + quoted_name_ + "(" + column_list(map) + ") VALUES";
             buffer_.reserve(batch_bytes + batch_bytes / 8);
             buffer_ = head_;
         } else {
@@ -190,6 +191,7 @@ void sql_table::fast_append(const udb_record& record) {
         }
         offset = buffer_.size();
         append_values(buffer_, record, map);
+        check_fits(head_.size() + buffer_.size() - offset);
     } catch (...) {
         buffer_.resize(before);
         throw;
@@ -197,11 +199,47 @@ void sql_table::fast_append(const udb_record& record) {
     const size_t length = buffer_.size() - offset;
     trace(1, "*** FAST INSERT MODE ***");
     trace(1, "sql_query=[%s]", std::string_view(buffer_).substr(offset, length));
-    rows_.push_back({offset, length, received_});
-    if (buffer_.size() > batch_bytes) {
+    const size_t limit = statement_limit();
+    if (!opens_statement && buffer_.size() > limit) {
+        // The statement goes without this row, which opens the next one: no statement
+        // grows past the limit unless one row alone is larger.
+        std::string row = buffer_.substr(offset);
+        buffer_.resize(before);
+        trace(2, "Run SQL query: [%s]", buffer_);
+        try {
+            send_batch();
+        } catch (...) {
+            open_with(row);
+            throw;
+        }
+        open_with(row);
+    } else {
+        rows_.push_back({offset, length, received_});
+    }
+    if (buffer_.size() > limit) {
         trace(2, "Run SQL query: [%s]", buffer_);
         send_batch();
     }
+}
+
+void sql_table::open_with(const std::string& row) {
+    buffer_ = head_;
+    const size_t offset = buffer_.size();
+    buffer_ += row;
+    rows_.push_back({offset, row.size(), received_});
+}
+
+size_t sql_table::statement_limit() const {
+    const size_t largest = sql_engine::instance().max_statement();
+    return largest != 0 && largest < batch_bytes ? largest : batch_bytes;
+}
+
+void sql_table::check_fits(size_t statement_bytes) const {
+    const size_t largest = sql_engine::instance().max_statement();
+    // Sent, such a statement would make the server close the connection, and every later
+    // table would be lost with it.
+    if (largest != 0 && statement_bytes > largest)
+        throw sql_exception("Got a packet bigger than 'max_allowed_packet' bytes", er_packet_too_large);
 }
 
 void sql_table::slow_append(const udb_record& record) {
@@ -211,6 +249,7 @@ void sql_table::slow_append(const udb_record& record) {
     const std::string text =
         "INSERT INTO " + quoted_name_ + "(" + column_list(map) + ") VALUES " + value_list(record, map);
     trace(2, "Run SQL query: %s", text);
+    check_fits(text.size());
     database().query_append(text);
 }
 
@@ -296,6 +335,7 @@ void sql_table::update(const udb_record& record) {
     }
     const std::string text = head + set_part + " WHERE " + where_part;
     trace(2, "UPDATE QUERY: %s", text);
+    check_fits(text.size());
     if (database().query_update(text) == 0)
         throw tk_exception("The record to update was not found in the destination table.", 0);
 }

@@ -53,6 +53,13 @@ private:
     void fast_append(const udb_record& record);
     void slow_append(const udb_record& record);
     void send_batch();
+    // A statement of the next rows, opened with this row's value list.
+    void open_with(const std::string& row);
+    // The size past which a batch is sent: the batch size, or less on a server that takes
+    // smaller statements.
+    size_t statement_limit() const;
+    // Raises the server's packet error for a statement it could not take.
+    void check_fits(size_t statement_bytes) const;
 
     std::unique_ptr<sql_column_map> map_;
     std::string quoted_name_;

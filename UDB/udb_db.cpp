@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -28,9 +29,12 @@ void udb_recordset::prev() {}
 
 void udb_recordset::reset() {}
 
-void udb_recordset::add_index(const udb_index& index) {
+void udb_recordset::add_index(const udb_index& index, bool exact_name) {
     udb::trace(1, "udb_recordset::add_index");
-    if (!indexes_.is_acceptable_name(index.name)) return;
+    if (exact_name
+            ? std::any_of(indexes_.begin(), indexes_.end(), [&](const udb_index& i) { return i.name == index.name; })
+            : !indexes_.is_acceptable_name(index.name))
+        return;
     if (pk_index_ == -1 && (index.primary || index.unique)) {
         udb::trace(1, "Store primary/unique key");
         pk_index_ = static_cast<int>(indexes_.size());

@@ -9,6 +9,8 @@
 
 #include <map>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "UDB/udb_idx.h"
@@ -39,9 +41,9 @@ public:
     // must not throw. Reading recordsets have nothing to send.
     virtual void flush() {}
 
-    // Ignored when an index of that name (any case) exists; the first primary or unique
-    // index becomes the key.
-    void add_index(const udb_index& index);
+    // Ignored when an index of that name exists (any case, or exactly with exact_name: the
+    // source's names are case-sensitive); the first primary or unique index becomes the key.
+    void add_index(const udb_index& index, bool exact_name = false);
 
     const compat::wstring& get_query() const { return query_; }
     const compat::wstring& get_name() const { return name_; }
@@ -103,7 +105,13 @@ public:
     udb_relationships& get_relationships() { return relationships_; }
     const udb_relationships& get_relationships() const { return relationships_; }
 
+    // What the last create_table could not make (a key the server cannot take), one text
+    // each; handed to the caller once, to be reported as errors of that table.
+    std::vector<compat::wstring> take_creation_errors() { return std::exchange(creation_errors_, {}); }
+
 protected:
+    void add_creation_error(compat::wstring text) { creation_errors_.push_back(std::move(text)); }
+
     // Position of the first table name matching by the database's case rule, or -1.
     int find_table(const compat::wstring& name) const;
 
@@ -114,6 +122,7 @@ protected:
     std::vector<compat::wstring> table_names_;
     udb_names_map names_map_;
     udb_relationships relationships_;
+    std::vector<compat::wstring> creation_errors_;
 };
 
 // A database server or file store. The base treats a database name as a file name.

@@ -44,7 +44,11 @@ void quarnel_convertor::operator()() {
         check_mode();
         sql_engine_.set_case_sensitive(case_sensitive_);
         sql_engine_.set_create_indexes(!skip_idx);
-        if (!mysql_direct_) sql_engine_.set_version(dump_opts_.new_version ? dump_new_version : dump_old_version);
+        if (!mysql_direct_) {
+            sql_engine_.set_version(dump_opts_.new_version ? dump_new_version : dump_old_version);
+            // a dump for 4.1 and later creates InnoDB tables, as the live road does there
+            sql_engine_.set_use_innodb(dump_opts_.new_version ? 1 : 0);
+        }
         ora_engine_.set_skip_indexes(skip_idx);
 
         ora_date_processor date_processor;
@@ -161,6 +165,12 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
         dest.get_names_map().add_tn_mapping(name, dest_name);
     }
     validator.add_restricted_name(dest_name);
+    // The table is there, but without the keys the server could not take: losses too.
+    for (const wstring& text : dest.take_creation_errors()) {
+        error_handler& handler = error_handler::instance();
+        handler.set_context(name);
+        handler.handle(tk_exception(compat::wstring_view(text), 0), false);
+    }
 
     const int count = source->get_record_count();
     records_in_table.store(static_cast<uint32_t>(count), std::memory_order_relaxed);

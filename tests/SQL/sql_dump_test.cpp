@@ -167,21 +167,29 @@ TEST_F(SqlDump, SameTableTwiceIsAnInternalError) {
     EXPECT_THROW(db.get_table(u"t", true), tk_mail_assertion);
 }
 
-TEST_F(SqlDump, LongInsertIsSplitAfterTheRowThatPassesTheLimit) {
+TEST_F(SqlDump, LongInsertIsSplitBeforeTheRowThatWouldPassTheLimit) {
     dmp_options o;
     {
         dmp_database db(wpath(), o, fixed_clock);
         auto s = schema({column(u"a", VT_BSTR, 0)});
         auto rs = db.create_table(u"t", *s, {});
-        wstring big(600000, u'x');
-        for (int i = 0; i < 3; ++i) rs->append_record(*record({field(u"a", big)}));
+        // three rows fit in one statement, the fourth opens the next
+        for (int i = 0; i < 5; ++i) rs->append_record(*record({field(u"a", wstring(300000, u'x'))}));
+        // a row larger than the limit alone is a statement of its own
+        for (int i = 0; i < 2; ++i) rs->append_record(*record({field(u"a", wstring(1100000, u'y'))}));
         static_cast<dmp_recordset&>(*rs).flush();
         db.close();
     }
     std::string text = slurp(path);
-    EXPECT_EQ(count(text, "INSERT INTO"), 2u);
-    size_t first_end = text.find(";\r\n", text.find("INSERT INTO"));
-    EXPECT_EQ(count(text.substr(0, first_end), "'xxxx"), 2u);
+    std::vector<std::string> inserts;
+    for (size_t at = text.find("INSERT INTO"); at != std::string::npos; at = text.find("INSERT INTO", at + 1))
+        inserts.push_back(text.substr(at, text.find(";\r\n", at) - at));
+    ASSERT_EQ(inserts.size(), 4u);
+    EXPECT_EQ(count(inserts[0], "'xxxx"), 3u);
+    EXPECT_EQ(count(inserts[1], "'xxxx"), 2u);
+    EXPECT_LE(inserts[0].size(), dmp_recordset::flush_size);
+    EXPECT_EQ(count(inserts[2], "'yyyy"), 1u);
+    EXPECT_EQ(count(inserts[3], "'yyyy"), 1u);
 }
 
 TEST_F(SqlDump, CommentsCannotCarrySql) {

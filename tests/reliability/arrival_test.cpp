@@ -3,6 +3,9 @@
 // with the exit status telling a clean run (0) from one with losses (1).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -139,6 +142,66 @@ TEST_F(Arrival, SynchronizeReportsAnUpdateThatFailsAndGoesOn) {
                                                                                    {"9", "c2", "old9"}}));
 }
 
+// ---- keys and indexes ------------------------------------------------------------------
+
+const char* const keyed_tables =
+    // an unnamed (system-named) unique constraint
+    "CREATE TABLE K1 (ID NUMBER(5) NOT NULL, CODE VARCHAR2(10), CONSTRAINT PK_K1 PRIMARY KEY (ID), UNIQUE (CODE));\n"
+    "INSERT INTO K1 VALUES (1, 'a');\n"
+    // a unique index named Primary, and two indexes whose names differ only in case
+    "CREATE TABLE K2 (ID NUMBER(5) NOT NULL, A VARCHAR2(10), B VARCHAR2(10));\n"
+    "CREATE UNIQUE INDEX \"Primary\" ON K2 (A);\n"
+    "CREATE INDEX ix_b ON K2 (B);\n"
+    "CREATE INDEX \"IX_b\" ON K2 (ID);\n"
+    "INSERT INTO K2 VALUES (1, 'a', 'b');\n"
+    // the usual GUID key, and a unique key over a column longer than 255 characters
+    "CREATE TABLE K3 (G RAW(16) NOT NULL, V VARCHAR2(256) DEFAULT 'v', CONSTRAINT PK_K3 PRIMARY KEY (G), "
+    "CONSTRAINT UQ_K3 UNIQUE (V));\n"
+    "INSERT INTO K3 VALUES (HEXTORAW('00112233445566778899AABBCCDDEEFF'), 'x');\n"
+    // keys over long VARCHAR columns, which utf8mb4 makes 1,004 and 3,060 bytes long
+    "CREATE TABLE K4 (V VARCHAR2(251) NOT NULL, CONSTRAINT PK_K4 PRIMARY KEY (V));\n"
+    "INSERT INTO K4 VALUES ('v');\n"
+    "CREATE TABLE K5 (A VARCHAR2(255) NOT NULL, B VARCHAR2(255) NOT NULL, C VARCHAR2(255) NOT NULL, "
+    "CONSTRAINT PK_K5 PRIMARY KEY (A, B, C));\n"
+    "INSERT INTO K5 VALUES ('a', 'b', 'c');\n"
+    // a key that no server takes: the table arrives, the key is reported
+    "CREATE TABLE K6 (A VARCHAR2(1000) NOT NULL, B VARCHAR2(10), CONSTRAINT PK_K6 PRIMARY KEY (A, B));\n"
+    "INSERT INTO K6 VALUES ('a', 'b');\n";
+
+TEST_F(Arrival, EveryKeyArrivesOrIsReported) {
+    store(keyed_tables);
+    for (bool dump : {false, true}) {
+        SCOPED_TRACE(dump ? "dump" : "live");
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        proc_result r = dump ? dump_and_load() : live();
+        EXPECT_EQ(r.code, 1) << r.out << r.err;
+        EXPECT_EQ(count_lines(r.out, "Error:"), 1) << r.out;
+        EXPECT_TRUE(has_line_starting(r.out, "K6: The primary key is not created: ")) << r.out;
+        // key name, unique, columns
+        EXPECT_EQ(rows("SELECT TABLE_NAME, INDEX_NAME, NON_UNIQUE, GROUP_CONCAT(COLUMN_NAME ORDER BY SEQ_IN_INDEX) "
+                       "FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = '" +
+                       db_ + "' GROUP BY TABLE_NAME, INDEX_NAME, NON_UNIQUE ORDER BY TABLE_NAME, INDEX_NAME"),
+                  (rows_t{{"K1", "PRIMARY", "0", "ID"},
+                          {"K1", "SYS_C0010000", "0", "CODE"},
+                          {"K2", "IX_B", "1", "B"},
+                          {"K2", "IX_b00000", "1", "ID"},
+                          {"K2", "Primary00000", "0", "A"},
+                          {"K3", "PRIMARY", "0", "G"},
+                          {"K3", "UQ_K3", "0", "V"},
+                          {"K4", "PRIMARY", "0", "V"},
+                          {"K5", "PRIMARY", "0", "A,B,C"}}));
+        EXPECT_EQ(rows("SELECT COLUMN_NAME, COLUMN_TYPE, IFNULL(COLUMN_DEFAULT, 'none') FROM "
+                       "information_schema.COLUMNS WHERE TABLE_SCHEMA = '" +
+                       db_ + "' AND TABLE_NAME = 'K3' ORDER BY ORDINAL_POSITION"),
+                  (rows_t{{"G", "varbinary(16)", "none"}, {"V", "varchar(256)", "'v'"}}));
+        EXPECT_EQ(conn_->scalar("SELECT HEX(G) FROM " + t("K3")), "00112233445566778899AABBCCDDEEFF");
+        EXPECT_EQ(conn_->scalar("SELECT ENGINE FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + db_ +
+                                "' AND TABLE_NAME = 'K5'"),
+                  "InnoDB");
+        EXPECT_EQ(conn_->scalar("SELECT COUNT(*) FROM " + t("K6")), "1");
+    }
+}
+
 // ---- values that do not fit --------------------------------------------------------------
 
 const char* const huge_number =
@@ -195,6 +258,128 @@ TEST_F(Arrival, ErrorLinesCarryNoCarriageReturnOrTrailingBlank) {
         EXPECT_EQ(text.find('\r'), std::string::npos) << text;
         for (const auto& line : lines_of(text)) EXPECT_TRUE(line.empty() || line.back() != ' ') << "[" << line << "]";
     }
+}
+
+// ---- a server of the test's own, set as users' servers are ------------------------------
+
+// One MariaDB server for the tests below (scripts/mariadb-sandbox in its own folder), so that
+// its global settings never reach the server the other tests share.
+class own_server {
+public:
+    own_server() : dir_("/tmp/mg-arr-" + std::to_string(getpid())) {
+        if (sandbox("start").code != 0) return;
+        std::string text = read_file(dir_ + "/port");
+        port_ = static_cast<unsigned>(std::atoi(text.c_str()));
+    }
+    ~own_server() {
+        sandbox("stop");
+        std::error_code ignored;
+        std::filesystem::remove(dir_ + ".log", ignored);
+    }
+    unsigned port() const { return port_; }
+    std::string log() const { return read_file(dir_ + ".log"); }
+
+private:
+    proc_result sandbox(const std::string& command) const {
+        proc_spec s;
+        s.argv = {"/bin/sh", "-c",
+                  "MG_SANDBOX_DIR='" + dir_ + "' '" + std::string(MG_SOURCE_DIR) + "/scripts/mariadb-sandbox' " +
+                      command + " >>'" + dir_ + ".log' 2>&1"};
+        return run(s, "/tmp");
+    }
+    std::string dir_;
+    unsigned port_ = 0;
+};
+
+class HostileServer : public Arrival {
+protected:
+    static void SetUpTestSuite() { server_ = new own_server(); }
+    static void TearDownTestSuite() {
+        delete server_;
+        server_ = nullptr;
+    }
+    void SetUp() override {
+        Arrival::SetUp();
+        if (IsSkipped()) return;
+        ASSERT_NE(server_->port(), 0u) << server_->log();
+        own_ = std::make_unique<connection>(server_->port());
+        own_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+    }
+    void TearDown() override {
+        if (own_) own_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        Arrival::TearDown();
+    }
+    proc_result live_on_own(const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> args = workspace::live_args(db_, server_->port());
+        args.insert(args.end(), extra.begin(), extra.end());
+        return run(ws_.tollspar("ARR", args), ws_.dir());
+    }
+
+    static own_server* server_;
+    std::unique_ptr<connection> own_;
+};
+
+own_server* HostileServer::server_ = nullptr;
+
+const char* const large_rows =
+    "CREATE TABLE BLOBS (ID NUMBER(5) NOT NULL, C CLOB, CONSTRAINT PK_BLOBS PRIMARY KEY (ID));\n"
+    "INSERT INTO BLOBS VALUES (1, RPAD('a', 300000, 'b'));\n"
+    "INSERT INTO BLOBS VALUES (2, RPAD('c', 300000, 'd'));\n"
+    "INSERT INTO BLOBS VALUES (3, RPAD('e', 300000, 'f'));\n"
+    "INSERT INTO BLOBS VALUES (4, RPAD('g', 2000000, 'h'));\n"
+    "INSERT INTO BLOBS VALUES (5, RPAD('i', 300000, 'j'));\n"
+    "INSERT INTO BLOBS VALUES (6, RPAD('k', 300000, 'l'));\n"
+    "INSERT INTO BLOBS VALUES (7, RPAD('m', 900000, 'n'));\n"
+    "CREATE TABLE ZLATER (ID NUMBER(5) NOT NULL, CONSTRAINT PK_ZLATER PRIMARY KEY (ID));\n"
+    "INSERT INTO ZLATER VALUES (1);\n";
+
+TEST_F(HostileServer, StatementsStayUnderTheServersPacketSize) {
+    store(large_rows);
+    own_->exec("SET GLOBAL max_allowed_packet = 1048576");
+    proc_result r = live_on_own();
+    own_->exec("SET GLOBAL max_allowed_packet = 268435456");
+    EXPECT_EQ(r.code, 1) << r.out << r.err;
+    EXPECT_EQ(count_lines(r.out, "Error:"), 1) << r.out;
+    EXPECT_TRUE(has_line_starting(r.out, "BLOBS, record #4: ")) << r.out;
+    EXPECT_EQ(
+        own_->rows("SELECT ID, LENGTH(C) FROM `" + db_ + "`.`BLOBS` ORDER BY ID"),
+        (rows_t{{"1", "300000"}, {"2", "300000"}, {"3", "300000"}, {"5", "300000"}, {"6", "300000"}, {"7", "900000"}}));
+    EXPECT_EQ(own_->scalar("SELECT COUNT(*) FROM `" + db_ + "`.`ZLATER`"), "1");
+}
+
+TEST_F(HostileServer, ZeroDateModesDoNotRefuseWhatTheRunWritesOnPurpose) {
+    store(
+        "CREATE TABLE TIMES (ID NUMBER(5) NOT NULL, T DATE, CONSTRAINT PK_TIMES PRIMARY KEY (ID));\n"
+        "INSERT INTO TIMES VALUES (1, OCILITE_TIME('08:30:00'));\n"
+        "INSERT INTO TIMES VALUES (2, OCILITE_TIME('23:59:59'));\n");
+    // MySQL 8's default modes
+    own_->exec(
+        "SET GLOBAL sql_mode = 'ONLY_FULL_GROUP_BY,STRICT_TRANS_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,"
+        "ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION'");
+    proc_result r = live_on_own();
+    own_->exec("SET GLOBAL sql_mode = DEFAULT");
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(own_->rows("SELECT ID, T FROM `" + db_ + "`.`TIMES` ORDER BY ID"),
+              (rows_t{{"1", "08:30:00"}, {"2", "23:59:59"}}));
+    EXPECT_EQ(own_->scalar("SELECT DATA_TYPE FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = '" + db_ +
+                           "' AND COLUMN_NAME = 'T'"),
+              "time");
+}
+
+TEST_F(Arrival, DumpInsertsStayUnderAMillionBytesUnlessOneRowIsLarger) {
+    store(large_rows);
+    proc_result r = dump_and_load();
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    const std::string dump = read_file(ws_.file("arr.sql"));
+    int inserts = 0;
+    for (const auto& line : lines_of(dump)) {
+        if (line.rfind("INSERT INTO `BLOBS`", 0) != 0) continue;
+        ++inserts;
+        const bool one_row = line.find("), (") == std::string::npos;
+        EXPECT_TRUE(line.size() <= 1000000 || one_row) << line.size();
+    }
+    EXPECT_GE(inserts, 4);
+    EXPECT_EQ(conn_->scalar("SELECT SUM(LENGTH(C)) FROM " + t("BLOBS")), "4400000");
 }
 
 }  // namespace
