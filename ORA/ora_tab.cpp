@@ -6,6 +6,7 @@
 #include "ORA/ora_dproc.h"
 #include "ORA/ora_engi.h"
 #include "ORA/ora_trace.h"
+#include "values/ole_numtext.h"
 
 namespace {
 
@@ -23,6 +24,24 @@ compat::wstring trim_all(const compat::wstring& text) {
 }
 
 bool is_digit(compat::wchar c) { return c >= u'0' && c <= u'9'; }
+
+bool is_integer_type(VARTYPE t) {
+    switch (t) {
+        case VT_I1:
+        case VT_I2:
+        case VT_I4:
+        case VT_I8:
+        case VT_UI1:
+        case VT_UI2:
+        case VT_UI4:
+        case VT_UI8:
+        case VT_INT:
+        case VT_UINT:
+            return true;
+        default:
+            return false;
+    }
+}
 
 // Optional sign, digits with an optional point (".5" as Oracle writes it), optional exponent.
 bool is_number_literal(const compat::wstring& t) {
@@ -195,22 +214,37 @@ ole_variant ora_table::get_def_value(VARTYPE type, const compat::wstring& src) {
     ora::trace(1, u"ora_table::get_def_value(type=0x%08X, src=%s)", static_cast<int>(type), src);
     // Oracle keeps the default as typed, trailing newline included.
     compat::wstring text = trim_all(src);
+    if (type == VT_DATE) {
+        ora_date_processor* dates = ora_date_processor::try_get();
+        if (!dates) return ole_variant();
+        const compat::wstring date = dates->default_text(text);
+        if (date.empty()) return ole_variant();
+        try {
+            return ole_variant::from_wstring(date, VT_DATE);
+        } catch (const tk_exception&) {
+            return ole_variant();
+        }
+    }
     bool quoted = false;
     if (text.size() > 1 && text.front() == u'\'' && text.back() == u'\'') {
         ora::trace(1, "Removing quotes");
         text = text.substr(1, text.size() - 2);
         ora::trace(1, u"After removing quotes: %s", text);
         quoted = true;
+        // one literal only: a quote inside is doubled ('a' || 'b' is an expression)
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != u'\'') continue;
+            if (i + 1 < text.size() && text[i + 1] == u'\'') {
+                ++i;
+                continue;
+            }
+            ora::trace(1, "Not one literal");
+            return ole_variant();
+        }
     }
     if (!quoted && (type == VT_BSTR || compat::equal_nocase(text, u"NULL"))) {
         ora::trace(1, "Incorrect/empty/null default value for VT_BSTR");
         return ole_variant();
-    }
-    if (type == VT_DATE) {
-        ora_date_processor* dates = ora_date_processor::try_get();
-        if (!dates) return ole_variant();
-        text = dates->get_canonized_str(text);
-        if (text.empty()) return ole_variant();
     }
     compat::wstring unquoted;
     unquoted.reserve(text.size());
@@ -221,6 +255,12 @@ ole_variant ora_table::get_def_value(VARTYPE type, const compat::wstring& src) {
     // An expression (SYSDATE, a function call, a sequence) is no literal of a number or of
     // binary data, and must not become 0.
     if (is_numeric_type(type) && !is_number_literal(unquoted)) return ole_variant();
+    if (is_integer_type(type)) {
+        // read as a number: 1e3 is 1000, and 1.5 is no default of an integer column
+        const std::string whole = ole_whole_number(unquoted);
+        if (whole.empty()) return ole_variant();
+        unquoted = compat::utf8_to_utf16(whole);
+    }
     if ((type == VT_BLOB || type == (VT_ARRAY | VT_UI1)) && !is_hex_literal(unquoted)) return ole_variant();
     try {
         return ole_variant::from_wstring(unquoted, type);

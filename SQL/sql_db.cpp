@@ -30,6 +30,7 @@ wstring cell_text(const udb_record& rec, size_t i) { return rec.at(i)->to_wstrin
 sql_database::sql_database(const wstring& name, sql::sql_connection& connection, int mode)
     : udb_database(name, mode, false), connection_(&connection) {
     trace(2, u"sql_database::sql_database(%s, mode=%d)", name, mode);
+    read_name_case();
     init_tables();
     if (!(mode & 0x80)) {
         try {
@@ -112,9 +113,23 @@ wstring sql_database::refine_view_in(const wstring& text) const {
     return names_map_.do_global_replace1(out, u"`", u"`");
 }
 
+void sql_database::read_name_case() {
+    // lower_case_table_names=0 (Linux's default): `t` and `T` are two tables, and a user's
+    // `t` is not the source's `T`
+    if (sql_engine::instance().version() < sql::ver_4_1_0) return;
+    try {
+        auto rs = query(u"SELECT @@lower_case_table_names");
+        if (rs && !rs->is_eof()) case_sensitive_ = rs->get_item()->at(0)->to_string() == "0";
+    } catch (const sql_exception& e) {
+        trace(2, "Cannot read lower_case_table_names: %s", e.message());
+    }
+    trace(2, "Table names compare with case: %d", case_sensitive_ ? 1 : 0);
+}
+
 wstring sql_database::listed_name(const wstring& name) const {
     for (const wstring& t : table_names_)
         if (t == name) return t;
+    if (case_sensitive_) return name;
     for (const wstring& t : table_names_)
         if (compat::equal_nocase(t, name)) return t;
     return name;

@@ -67,6 +67,7 @@ public:
     // The name under which the server lists a table: the exact name when listed, else the
     // first listed name equal without case, else the name itself.
     compat::wstring listed_name(const compat::wstring& name) const;
+    void read_name_case();
 
     MYSQL* handle() const;
     // Raises the connection's last error when there is one.

@@ -84,7 +84,8 @@ void dmp_database::write_header(const std::tm& now) {
     // server has utf8mb4), backslash escapes and double-quoted strings as written here.
     write("/*!40101 SET NAMES utf8 */;" + e);
     write("/*!50503 SET NAMES utf8mb4 */;" + e);
-    write("/*!40101 SET SQL_MODE='' */;" + e);
+    // the loading session's own mode comes back at the end, as mariadb-dump does it
+    write("/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='' */;" + e);
     if (options_.create_database && options_.create_table) {
         wstring db = database_name_of(name_);
         std::string q = utf8(options_.new_version ? sql::backquote(db) : db);
@@ -105,6 +106,7 @@ void dmp_database::unlock_if_pending() {
 void dmp_database::close() {
     if (!file_.is_open()) return;
     unlock_if_pending();
+    write("/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;" + eol_);
     write(std::string(complete_comment) + eol_);
     file_.close();
 }
@@ -155,6 +157,10 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, c
             stmt += " TYPE=MyISAM";
         }
         write(stmt + ";" + e);
+        // From 5.5.3 the table's own default is utf8mb4 like its text columns, so that a
+        // column added later holds 4-byte characters too (one CREATE TABLE cannot name
+        // both character sets).
+        if (options_.new_version) write("/*!50503 ALTER TABLE " + t + " DEFAULT CHARACTER SET utf8mb4 */;" + e);
     }
     if (options_.comments)
         write(e + "#" + e + "# Dumping data for table '" + sql::comment_text(utf8(name)) + "'" + e + "#" + e + e);

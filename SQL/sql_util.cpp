@@ -1,5 +1,7 @@
 #include "SQL/sql_util.h"
 
+#include "values/ole_numtext.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -44,6 +46,42 @@ bool is_number_literal(V s) {
         if (exp == 0) return false;
     }
     return i == n;
+}
+
+// Whether a whole number in plain digits fits the integer column type.
+bool fits_integer(const std::string& n, VARTYPE type) {
+    if (n.size() > 21) return false;
+    const bool negative = n[0] == '-';
+    unsigned __int128 magnitude = 0;
+    for (char c : n)
+        if (c != '-') magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
+    auto within = [&](unsigned long long min_magnitude, unsigned long long max) {
+        return negative ? magnitude <= min_magnitude : magnitude <= max;
+    };
+    switch (type) {
+        case VT_BOOL:
+            return within(0, 1);
+        case VT_I1:
+            return within(128, 127);
+        case VT_UI1:
+            return within(0, 255);
+        case VT_I2:
+            return within(32768, 32767);
+        case VT_UI2:
+            return within(0, 65535);
+        case VT_I4:
+        case VT_INT:
+            return within(2147483648ULL, 2147483647ULL);
+        case VT_UI4:
+        case VT_UINT:
+            return within(0, 4294967295ULL);
+        case VT_I8:
+            return within(9223372036854775808ULL, 9223372036854775807ULL);
+        case VT_UI8:
+            return within(0, 18446744073709551615ULL);
+        default:
+            return false;
+    }
 }
 
 // Steps 3 and 4 of the literal writers, on narrow or wide text of a non-binary type.
@@ -354,16 +392,27 @@ wstring make_mysql_def_val(const t_ftd& column) {
         case VT_UI2:
         case VT_UI4:
         case VT_INT:
-        case VT_UINT: {
-            // only a text that is its own decimal integer ("007" and "1x" are not)
-            if (compat::wformat(u"%ld", compat::win_atoi(text)) != text) return {};
+        case VT_UINT:
+        case VT_I8:
+        case VT_UI8: {
+            // the text read as a number, never a prefix of it; a fraction or a value the
+            // column cannot hold gives no default
+            const std::string n = ole_whole_number(text);
+            if (n.empty() || !fits_integer(n, column.vartype)) return {};
             sql::trace(1, "Int/long default value is correct");
-            return text;
+            return compat::utf8_to_utf16(n);
         }
         case VT_R4:
         case VT_R8:
         case VT_CY:
         case VT_DECIMAL: {
+            if (column.vartype == VT_DECIMAL && (column.reserved & 0xFF) == 0 && ((column.reserved >> 8) & 0xFF) != 0) {
+                // DECIMAL(p,0) holds whole numbers of at most p digits
+                const std::string n = ole_whole_number(text);
+                const size_t digits = n.size() - (n.starts_with('-') ? 1 : 0);
+                if (n.empty() || digits > static_cast<size_t>((column.reserved >> 8) & 0xFF)) return {};
+                return compat::utf8_to_utf16(n);
+            }
             // the value goes into the statement bare, so it must be one number token
             if (!is_number_literal(compat::wstring_view(text))) return {};
             if (std::string number; append_float_literal(number, column.def_value))

@@ -65,8 +65,11 @@ void quarnel_convertor::operator()() {
         qrn::trace(3, u"Converting database %s (%d tables)", ora_db_name_, static_cast<int>(table_map.size()));
         if (!is_silent()) front_.database_started(ora_db_name_, static_cast<int>(table_map.size()));
 
-        std::unique_ptr<udb_validator> validator =
-            sql_engine_.create_tn_validator(selected_tables, dest->get_table_names());
+        // Generated names avoid the source's names only, not the destination's tables: a rerun
+        // then gives a table the name the first run gave it, and finds it there.
+        std::vector<wstring> source_names;
+        for (const auto& [name, query] : table_map) source_names.push_back(name);
+        std::unique_ptr<udb_validator> validator = sql_engine_.create_tn_validator(source_names, {});
         convert_tables(*dest, *validator);
         // A stopped run is not a success, but what it wrote so far is kept and completed.
         if (stop_requested()) {
@@ -136,6 +139,15 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
     const bool generated = !validator.is_acceptable(name);
     const wstring dest_name = generated ? validator.get_safe_name(name) : name;
     sql_engine_.set_fast_insert(run_fast_insert);
+    // The name is taken whether the table is made, skipped or merged into: a later source
+    // name equal to it without case must get the same generated name on every run.
+    if (generated) {
+        qrn::trace(2, u"Store generated table name '%s'", dest_name);
+        qrn::trace(1, u"udb_validator::add_existing_name(%s)", dest_name);
+        validator.add_existing_name(dest_name);
+        dest.get_names_map().add_tn_mapping(name, dest_name);
+    }
+    validator.add_restricted_name(dest_name);
 
     if (dest.is_table_exist(dest_name)) {
         switch (mode_) {
@@ -158,13 +170,6 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
     std::unique_ptr<udb_recordset> table =
         dest.create_table(dest_name, source->get_schema(), skip_idx ? no_indexes : source->get_indexes());
 
-    if (generated) {
-        qrn::trace(2, u"Store generated table name '%s'", dest_name);
-        qrn::trace(1, u"udb_validator::add_existing_name(%s)", dest_name);
-        validator.add_existing_name(dest_name);
-        dest.get_names_map().add_tn_mapping(name, dest_name);
-    }
-    validator.add_restricted_name(dest_name);
     // The table is there, but without the keys the server could not take: losses too.
     for (const wstring& text : dest.take_creation_errors()) {
         error_handler& handler = error_handler::instance();

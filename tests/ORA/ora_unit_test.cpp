@@ -88,9 +88,16 @@ TEST(OraDateProcessor, CanonizedTexts) {
     } cases[] = {
         {u"01-JAN-2005", u"2005-01-01"},
         {u"1-jan-2005", u"2005-01-01"},
-        {u"31-FEB-2005", u"2005-02-31"},
-        {u"05-MAR-99", u"99-03-05"},
-        {u"01-JAN-2005 10:20:30", u"2005-01-01"},
+        // no such day
+        {u"31-FEB-2005", u""},
+        {u"29-FEB-2004", u"2004-02-29"},
+        {u"29-FEB-2100", u""},
+        // two-digit years by Oracle's century rule
+        {u"05-MAR-99", u"1999-03-05"},
+        {u"03-FEB-01", u"2001-02-03"},
+        // a time is kept
+        {u"01-JAN-2005 10:20:30", u"2005-01-01 10:20:30"},
+        {u"01-JAN-2005 25:20:30", u""},
         {u"15-Dec-1999", u"1999-12-15"},
         {u"2005-01-01", u""},
         {u"SYSDATE", u""},
@@ -98,7 +105,7 @@ TEST(OraDateProcessor, CanonizedTexts) {
         {u"00-JAN-2005", u""},
         {u"01-XYZ-2005", u""},
         {u"32-JAN-2005", u""},
-        {u"01-JAN-0", u""},
+        {u"01-JAN-0", u"2000-01-01"},
         {u"01-JAN-10000", u""},
         {u"01--JAN-2005", u""},
     };

@@ -73,14 +73,17 @@ TEST_F(SqlDump, DefaultLayoutByteForByte) {
         db.close();
     }
     const std::string e = "\r\n";
-    std::string expected =
-        "# File name: " + path.string() + e + "# Creation date: 03/05/2024" + e + "# Created by Marrowgate" + e +
-        "# --------------------------------------------------" + e + "/*!40101 SET NAMES utf8 */;" + e +
-        "/*!50503 SET NAMES utf8mb4 */;" + e + "/*!40101 SET SQL_MODE='' */;" + e + e + "#" + e +
-        "# Table structure for table 't'" + e + "#" + e + e + "DROP TABLE IF EXISTS `t`;" + e + "CREATE TABLE `t` (" +
-        e + "  `a` INT," + e + "  `b` INT" + e + ") ENGINE=MyISAM /*!40101 DEFAULT CHARSET=utf8 */;" + e + e + "#" + e +
-        "# Dumping data for table 't'" + e + "#" + e + e + "LOCK TABLES `t` WRITE;" + e +
-        "INSERT INTO `t`(`a`, `b`) VALUES(1, 2), (3, 4);" + e + "UNLOCK TABLES;" + e + "# Dump complete" + e;
+    std::string expected = "# File name: " + path.string() + e + "# Creation date: 03/05/2024" + e +
+                           "# Created by Marrowgate" + e + "# --------------------------------------------------" + e +
+                           "/*!40101 SET NAMES utf8 */;" + e + "/*!50503 SET NAMES utf8mb4 */;" + e +
+                           "/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='' */;" + e + e + "#" + e +
+                           "# Table structure for table 't'" + e + "#" + e + e + "DROP TABLE IF EXISTS `t`;" + e +
+                           "CREATE TABLE `t` (" + e + "  `a` INT," + e + "  `b` INT" + e +
+                           ") ENGINE=MyISAM /*!40101 DEFAULT CHARSET=utf8 */;" + e +
+                           "/*!50503 ALTER TABLE `t` DEFAULT CHARACTER SET utf8mb4 */;" + e + e + "#" + e +
+                           "# Dumping data for table 't'" + e + "#" + e + e + "LOCK TABLES `t` WRITE;" + e +
+                           "INSERT INTO `t`(`a`, `b`) VALUES(1, 2), (3, 4);" + e + "UNLOCK TABLES;" + e +
+                           "/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;" + e + "# Dump complete" + e;
     EXPECT_EQ(slurp(path), expected);
 }
 
@@ -101,9 +104,9 @@ TEST_F(SqlDump, OldVersionWritesBareNamesAndTypeClause) {
     }
     EXPECT_EQ(slurp(path),
               "/*!40101 SET NAMES utf8 */;\n/*!50503 SET NAMES utf8mb4 */;\n"
-              "/*!40101 SET SQL_MODE='' */;\n"
+              "/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='' */;\n"
               "DROP TABLE IF EXISTS t;\nCREATE TABLE t (\n  a INT,\n  b INT\n) TYPE=MyISAM;\n"
-              "INSERT INTO t(a, b) VALUES(1, 2);\n# Dump complete\n");
+              "INSERT INTO t(a, b) VALUES(1, 2);\n/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;\n# Dump complete\n");
 }
 
 TEST_F(SqlDump, DatabaseBlockNeedsCreateTableAndUsesTheBaseName) {

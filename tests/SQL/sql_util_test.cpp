@@ -170,7 +170,14 @@ TEST_F(SqlLiteral, DefaultValues) {
         ole_variant def;
         const char16_t* literal;
     } cases[] = {
-        {VT_I4, ole_variant(u"007"), u""},
+        // a default text is read as a number, never as atoi's prefix
+        {VT_I4, ole_variant(u"007"), u"7"},
+        {VT_I4, ole_variant(u"1e3"), u"1000"},
+        {VT_I4, ole_variant(u"1.5"), u""},
+        {VT_I4, ole_variant(u"15E-1"), u""},
+        {VT_I4, ole_variant(u"2147483648"), u""},
+        {VT_I8, ole_variant(u"123456789012"), u"123456789012"},
+        {VT_UI1, ole_variant(u"-1"), u""},
         {VT_I4, ole_variant(u"7"), u"7"},
         {VT_I4, ole_variant(u"-12"), u"-12"},
         {VT_I4, ole_variant(u"1 OR 1"), u""},

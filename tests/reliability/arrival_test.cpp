@@ -202,6 +202,109 @@ TEST_F(Arrival, EveryKeyArrivesOrIsReported) {
     }
 }
 
+// ---- reruns and table names --------------------------------------------------------------
+
+TEST_F(Arrival, ARerunFindsTheTablesTheFirstRunMade) {
+    store(
+        "CREATE TABLE \"Plain\" (ID NUMBER(5) NOT NULL, CONSTRAINT PK_P1 PRIMARY KEY (ID));\n"
+        "INSERT INTO \"Plain\" VALUES (1);\n"
+        "CREATE TABLE PLAIN (ID NUMBER(5) NOT NULL, CONSTRAINT PK_P2 PRIMARY KEY (ID));\n"
+        "INSERT INTO PLAIN VALUES (2);\n"
+        "INSERT INTO PLAIN VALUES (3);\n");
+    proc_result first = live();
+    ASSERT_EQ(first.code, 0) << first.out << first.err;
+    const rows_t tables = rows("SELECT TABLE_NAME, TABLE_ROWS FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" +
+                               db_ + "' ORDER BY TABLE_NAME");
+    ASSERT_EQ(tables.size(), 2u);
+    for (const char* mode : {"--mode=1", "--mode=2", "--mode=3"}) {
+        SCOPED_TRACE(mode);
+        proc_result again = live({mode});
+        EXPECT_EQ(again.code, 0) << again.out << again.err;
+        EXPECT_EQ(rows("SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + db_ +
+                       "' ORDER BY TABLE_NAME"),
+                  (rows_t{{tables[0][0]}, {tables[1][0]}}));
+        EXPECT_EQ(conn_->scalar("SELECT COUNT(*) FROM " + t("PLAIN")), "2");
+        EXPECT_EQ(
+            conn_->scalar("SELECT GROUP_CONCAT(ID) FROM " + t(tables[0][0] == "PLAIN" ? tables[1][0] : tables[0][0])),
+            "1");
+    }
+}
+
+TEST_F(Arrival, AUsersTableInAnotherCaseIsNotTheSourcesTable) {
+    // the sandbox runs with lower_case_table_names=0, as Linux servers do
+    ASSERT_EQ(conn_->scalar("SELECT @@lower_case_table_names"), "0");
+    store(three_columns);
+    conn_->exec("CREATE DATABASE `" + db_ + "`");
+    conn_->exec("CREATE TABLE " + t("t1") + " (mine INT)");
+    conn_->exec("INSERT INTO " + t("t1") + " VALUES (42)");
+    for (const char* mode : {"--mode=1", "--mode=2", "--mode=3"}) {
+        SCOPED_TRACE(mode);
+        proc_result r = live({mode});
+        EXPECT_EQ(r.code, 0) << r.out << r.err;
+        EXPECT_EQ(conn_->scalar("SELECT GROUP_CONCAT(mine) FROM " + t("t1")), "42");
+        EXPECT_EQ(conn_->scalar("SELECT COUNT(*) FROM " + t("T1")), "3");
+    }
+}
+
+// ---- defaults ----------------------------------------------------------------------------
+
+const char* const defaults_table =
+    "CREATE TABLE DEFS (ID NUMBER(5) NOT NULL,\n"
+    "  S1 VARCHAR2(10) DEFAULT 'a' || 'b',\n"
+    "  S2 VARCHAR2(10) DEFAULT 'it''s',\n"
+    "  S3 VARCHAR2(10) DEFAULT SUBSTR('abc', 1, 1),\n"
+    "  N12 NUMBER(12) DEFAULT 123456789012,\n"
+    "  N20 NUMBER(20) DEFAULT 12345678901234567890,\n"
+    "  I1 NUMBER(5) DEFAULT 1e3,\n"
+    "  I2 NUMBER(5) DEFAULT 1.5,\n"
+    "  I3 NUMBER(5) DEFAULT 007,\n"
+    "  D1 DATE DEFAULT '03-FEB-01',\n"
+    "  D2 DATE DEFAULT DATE '2001-02-03',\n"
+    "  D3 DATE DEFAULT TIMESTAMP '2001-02-03 04:05:06',\n"
+    "  D4 DATE DEFAULT '31-FEB-2005',\n"
+    "  D5 DATE DEFAULT SYSDATE,\n"
+    "  CONSTRAINT PK_DEFS PRIMARY KEY (ID));\n"
+    "INSERT INTO DEFS (ID, D1, D2, D3, D4, D5) VALUES (1, TO_DATE('2020-01-01 10:00:00', 'YYYY-MM-DD HH24:MI:SS'), "
+    "TO_DATE('2020-01-01 10:00:00', 'YYYY-MM-DD HH24:MI:SS'), TO_DATE('2020-01-01 10:00:00', 'YYYY-MM-DD HH24:MI:SS'), "
+    "TO_DATE('2020-01-01 10:00:00', 'YYYY-MM-DD HH24:MI:SS'), TO_DATE('2020-01-01 10:00:00', 'YYYY-MM-DD "
+    "HH24:MI:SS'));\n"
+    // a time-only column with a date default: the default narrows with it
+    "CREATE TABLE TDEF (ID NUMBER(5) NOT NULL, T DATE DEFAULT '03-FEB-2001', CONSTRAINT PK_TDEF PRIMARY KEY (ID));\n"
+    "INSERT INTO TDEF VALUES (1, OCILITE_TIME('08:30:00'));\n";
+
+TEST_F(Arrival, DefaultsArriveAsTheSourceMeantThem) {
+    store(defaults_table);
+    for (bool dump : {false, true}) {
+        SCOPED_TRACE(dump ? "dump" : "live");
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        proc_result r = dump ? dump_and_load() : live();
+        EXPECT_EQ(r.code, 0) << r.out << r.err;
+        if (dump) {
+            EXPECT_EQ(load_.err, "");
+        }
+        EXPECT_EQ(rows("SELECT COLUMN_NAME, IFNULL(COLUMN_DEFAULT, 'none') FROM information_schema.COLUMNS WHERE "
+                       "TABLE_SCHEMA = '" +
+                       db_ + "' AND TABLE_NAME = 'DEFS' AND COLUMN_NAME <> 'ID' ORDER BY ORDINAL_POSITION"),
+                  (rows_t{{"S1", "NULL"},
+                          {"S2", "'it''s'"},
+                          {"S3", "NULL"},
+                          {"N12", "123456789012"},
+                          {"N20", "12345678901234567890"},
+                          {"I1", "1000"},
+                          {"I2", "NULL"},
+                          {"I3", "7"},
+                          {"D1", "'2001-02-03 00:00:00'"},
+                          {"D2", "'2001-02-03 00:00:00'"},
+                          {"D3", "'2001-02-03 04:05:06'"},
+                          {"D4", "NULL"},
+                          {"D5", "NULL"}}));
+        EXPECT_EQ(rows("SELECT COLUMN_TYPE, IFNULL(COLUMN_DEFAULT, 'none') FROM information_schema.COLUMNS WHERE "
+                       "TABLE_SCHEMA = '" +
+                       db_ + "' AND TABLE_NAME = 'TDEF' AND COLUMN_NAME = 'T'"),
+                  (rows_t{{"time", "NULL"}}));
+    }
+}
+
 // ---- values that do not fit --------------------------------------------------------------
 
 const char* const huge_number =

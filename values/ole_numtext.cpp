@@ -1,0 +1,65 @@
+#include "values/ole_numtext.h"
+
+#include <algorithm>
+
+namespace {
+
+bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+bool is_number(compat::wstring_view s) {
+    size_t i = 0, n = s.size();
+    if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
+    size_t digits = 0;
+    while (i < n && is_digit(s[i])) ++i, ++digits;
+    if (i < n && s[i] == u'.') {
+        ++i;
+        while (i < n && is_digit(s[i])) ++i, ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < n && (s[i] == u'e' || s[i] == u'E')) {
+        ++i;
+        if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
+        size_t exp = 0;
+        while (i < n && is_digit(s[i])) ++i, ++exp;
+        if (exp == 0) return false;
+    }
+    return i == n;
+}
+
+}  // namespace
+
+std::string ole_whole_number(compat::wstring_view t) {
+    if (!is_number(t)) return {};
+    size_t i = 0;
+    bool negative = false;
+    if (t[i] == u'+' || t[i] == u'-') negative = t[i++] == u'-';
+    std::string digits;
+    long point = -1;
+    for (; i < t.size() && (is_digit(t[i]) || t[i] == u'.'); ++i) {
+        if (t[i] == u'.')
+            point = static_cast<long>(digits.size());
+        else
+            digits += static_cast<char>(t[i]);
+    }
+    if (point < 0) point = static_cast<long>(digits.size());
+    long exponent = 0;
+    if (i < t.size()) {  // e, sign, digits
+        ++i;
+        bool minus = false;
+        if (t[i] == u'+' || t[i] == u'-') minus = t[i++] == u'-';
+        for (; i < t.size(); ++i)
+            if (exponent < 100000) exponent = exponent * 10 + (t[i] - u'0');
+        if (minus) exponent = -exponent;
+    }
+    const long whole = point + exponent;  // digits before the point
+    for (long k = std::max(whole, 0L); k < static_cast<long>(digits.size()); ++k)
+        if (digits[static_cast<size_t>(k)] != '0') return {};
+    if (whole > 100) return {};
+    std::string out =
+        whole <= 0 ? std::string()
+                   : digits.substr(0, static_cast<size_t>(std::min<long>(whole, static_cast<long>(digits.size()))));
+    if (whole > static_cast<long>(digits.size())) out.append(static_cast<size_t>(whole) - digits.size(), '0');
+    const size_t first = out.find_first_not_of('0');
+    out = first == std::string::npos ? "0" : out.substr(first);
+    return negative && out != "0" ? "-" + out : out;
+}
