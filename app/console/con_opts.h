@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/console/tk_cmdli.h"
+#include "TK/tk_cmdli.h"
 
 enum con_option_id {
     OPT_CASE_SENSE = 0,

@@ -8,7 +8,7 @@
 #include "app/console/con_out.h"
 #include "app/console/con_tabf.h"
 #include "app/console/con_usage.h"
-#include "app/console/tk_cmdli.h"
+#include "TK/tk_cmdli.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
 #include "app/qrn_port.h"

@@ -6,7 +6,7 @@
 
 #include "TK/tk_excep.h"
 #include "app/console/con_opts.h"
-#include "app/console/tk_cmdli.h"
+#include "TK/tk_cmdli.h"
 
 namespace {
 

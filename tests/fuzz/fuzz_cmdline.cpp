@@ -11,7 +11,7 @@
 #include "app/console/con_opts.h"
 #include "app/console/con_out.h"
 #include "app/console/con_parse.h"
-#include "app/console/tk_cmdli.h"
+#include "TK/tk_cmdli.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
 #include "app/qrn_front.h"

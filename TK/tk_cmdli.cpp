@@ -1,4 +1,4 @@
-#include "app/console/tk_cmdli.h"
+#include "TK/tk_cmdli.h"
 
 #include <cstring>
 
