@@ -108,7 +108,8 @@ std::string wizard_shell::help_file() {
 void wizard_shell::open_help(const std::string& fragment) {
     const std::string path = help_file();
     if (!tk_is_file_exist(path, TK_FILE_READABLE)) return error(std::string(missing_help));
-    compat::desktop::open_url("file://" + path + fragment);
+    // The desktop is reached from the user-interface thread, whoever asks.
+    ui::application::invoke([&] { compat::desktop::open_url("file://" + path + fragment); });
 }
 
 void wizard_shell::display_help(int topic) {

@@ -25,6 +25,12 @@ inline constexpr int qrn_version_minor = 1;
 // Checks of a dump-file path: a folder, an existing read-only file, or a missing folder
 // raise level-1 errors.
 void common_check_dest(const compat::wstring& path);
+// Whether a dump written to the path replaces something there: a plain file (a link is
+// followed, a device or a pipe is written into as it is).
+bool common_dest_exists(const compat::wstring& path);
+// Removes what a dump would replace. A dump that another run is writing raises a level-1
+// error, a failed removal the system's error.
+void common_remove_dest(const compat::wstring& path);
 
 class quarnel_convertor : public udb_converter,
                           public oracle_converter_impl,

@@ -46,7 +46,28 @@ void check_dump_path(const std::string& file) {
         throw tk_exception("Destination path does not exist.\nPlease verify the correct path was given.", 1);
 }
 
+// Only a plain file is replaced. A link is followed (its target is written and the link
+// stays); a FIFO, pipe, socket or device is written into as a stream.
+bool is_replaced_by_dump(const std::string& file) {
+    struct stat st {};
+    return ::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void remove_dump(const std::string& file) {
+    if (is_being_written(file))
+        throw tk_exception("Destination file is being written by another program.\n" + quoted_name(file), 1);
+    if (::unlink(file.c_str()) != 0) {
+        const int error = errno;
+        throw tk_exception(
+            compat::format("Cannot delete the existing dump file %s: %s", quoted_name(file), std::strerror(error)), 1);
+    }
+}
+
 }  // namespace
+
+bool common_dest_exists(const wstring& path) { return is_replaced_by_dump(tk_to_narrow(path)); }
+
+void common_remove_dest(const wstring& path) { remove_dump(tk_to_narrow(path)); }
 
 void common_check_dest(const wstring& path) {
     qrn::trace(1, u"common_check_dest(%s)", path);
@@ -92,18 +113,7 @@ void quarnel_convertor::check_dest() {
         const std::string file = destination_file();
         qrn::trace(1, "common_check_dest(%s)", file);
         check_dump_path(file);
-        // Only a plain file is replaced. A link is followed (its target is written and the
-        // link stays); a FIFO, pipe, socket or device is written into as a stream.
-        struct stat st {};
-        if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-        if (is_being_written(file))
-            throw tk_exception("Destination file is being written by another program.\n" + quoted_name(file), 1);
-        if (::unlink(file.c_str()) != 0) {
-            const int error = errno;
-            throw tk_exception(
-                compat::format("Cannot delete the existing dump file %s: %s", quoted_name(file), std::strerror(error)),
-                1);
-        }
+        if (is_replaced_by_dump(file)) remove_dump(file);
         return;
     }
     check_mysql_db_name(dest);

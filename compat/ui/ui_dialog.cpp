@@ -70,6 +70,11 @@ void dialog::end(int result) {
 
 void dialog::set_caption(const text& caption) { native()->setWindowTitle(to_q(caption)); }
 
+void dialog::hide_caption_bar() {
+    QWidget* d = native();
+    d->setWindowFlags(d->windowFlags() | Qt::FramelessWindowHint);
+}
+
 void dialog::center_on_owner() {
     QWidget* d = native();
     d->adjustSize();

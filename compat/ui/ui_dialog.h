@@ -22,6 +22,8 @@ public:
     bool running() const { return running_.load(std::memory_order_acquire); }
 
     void set_caption(const text& caption);
+    // A dialog without a caption bar (a splash-like notice).
+    void hide_caption_bar();
     void center_on_owner();
     void bring_to_top();
 

@@ -60,6 +60,13 @@ QString resolve_family(const std::string& family) {
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
+// A label shows "\r\n" (the system's line end in texts) as one line break.
+QString label_text(const text& t) {
+    QString s = to_q(t);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
 }  // namespace
 
 struct surface::impl {
@@ -136,7 +143,7 @@ void surface::set_size_du(int width, int height) {
 }
 
 void surface::add_text(int id, const text& t) {
-    auto* label = new QLabel(to_q(t));
+    auto* label = new QLabel(label_text(t));
     label->setWordWrap(t.find(u'\n') == text::npos && t.size() > 60);
     impl_->place(*this, id, label);
     if (t.find(u'&') != text::npos) impl_->pending_buddy = label;
@@ -269,7 +276,7 @@ void surface::add_spacing(int du) { impl_->current()->addSpacing(impl_->du_to_pi
 
 void surface::set_text(int id, const text& t) {
     QWidget* w = impl_->find(id);
-    if (auto* l = qobject_cast<QLabel*>(w)) return l->setText(to_q(t));
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->setText(label_text(t));
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->setText(to_q(t));
     if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->setPlainText(to_q(t));
     if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->setText(to_q(t));

@@ -1,0 +1,90 @@
+#include "app/qrn_shel.h"
+
+#include <memory>
+
+#include "GUI2/g_ora_pg.h"
+#include "GUI2/g_sel_file.h"
+#include "GUI2/g_sql_pg.h"
+#include "GUI2/g_welcome.h"
+#include "GUI2/g_wiz_sh.h"
+#include "TK/tk_errco.h"
+#include "TK/tk_log.h"
+#include "TK/tk_utils.h"
+#include "app/qrn_conv.h"
+#include "app/qrn_errh.h"
+#include "common/sql_dump.h"
+#include "compat/text/format.h"
+#include "compat/ui/ui.h"
+
+namespace {
+
+constexpr const char16_t* profile_extension = u"qrn";
+
+// A profile that cannot be read must not start a run with whatever the registry held: in
+// mode 0 that would drop a database this command line never named.
+bool load_command_profile(quarnel_convertor& conv, const compat::wstring& path) {
+    if (!conv.load_profile(path)) {
+        wizard_shell::error(std::string(tk_message(TK_MSG_READ_FILE)) + "\n" + tk_to_narrow(path));
+        return false;
+    }
+    return true;
+}
+
+int run(qrn_front_end& front, const std::string& command_line) {
+    quarnel_convertor conv(front);
+    const bool profile_mode = !command_line.empty();
+    if (profile_mode && !load_command_profile(conv, tk_to_wide(command_line))) return 0;
+
+    wizard_shell shell(quarnel_convertor::get_title(), wizard_shell::icon_resource, wizard_shell::watermark_resource,
+                       wizard_shell::header_resource);
+    welcome_page welcome(profile_extension);
+    oracle_settings_page oracle;
+    sql_dump_page dump_options;
+    sql_settings_page2 mysql;
+    sel_file_page destination;
+    // The selection pages, and the progress and finish pages, are constructed here.
+
+    if (profile_mode) {
+        conv.connect_oracle_server(conv.source_name());
+        if (conv.is_mysql_direct()) conv.connect_mysql_server();
+        conv.check_dest();
+    } else {
+        for (compat::ui::page* p :
+             std::initializer_list<compat::ui::page*>{&welcome, &oracle, &dump_options, &mysql, &destination})
+            shell.add_page(*p);
+        // The tables and views pages are added here.
+    }
+    // The progress page, then the finish page, are added here.
+    const int result = shell.run();
+    // Workers still waiting for a box must not hold up their own shutdown.
+    compat::ui::application::stop_invokes();
+    return result;
+}
+
+}  // namespace
+
+bool qrn_gui_version_ok(uint32_t runtime, uint32_t built) { return runtime >= built; }
+
+bool qrn_check_gui_version() {
+    const uint32_t runtime = compat::ui::application::runtime_version();
+    tk_log::log(1, "Qt version=%X", runtime);
+    if (qrn_gui_version_ok(runtime, compat::ui::application::build_version())) return true;
+    wizard_shell::error(
+        compat::format("Incorrect version of Qt libraries. Qt %s\nor later is required to proceed "
+                       "with the application.",
+                       compat::ui::application::build_version_text()));
+    return false;
+}
+
+int qrn_run_wizard(qrn_front_end& front, const std::string& command_line) {
+    try {
+        return run(front, command_line);
+    } catch (const tk_final_exception&) {
+        // The error has been shown.
+    } catch (const tk_exception& e) {
+        error_handler::instance().handle(e, true);
+    } catch (const std::exception& e) {
+        wizard_shell::error(std::string(e.what()));
+    }
+    return 0;
+}

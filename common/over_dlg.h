@@ -1,0 +1,50 @@
+// The dialogs that ask what happens to a destination database that exists already
+// (dialog 133). overwrite_dlg2 knows the modes 0 to 3; overwrite_dlg3, the one the wizard
+// shows, adds mode 4. Modes: 0 overwrite the entire database, 1 overwrite existing tables
+// only, 2 skip existing tables, 3 merge, 4 synchronize.
+#pragma once
+
+#include "compat/text/text.h"
+#include "compat/ui/ui.h"
+
+class overwrite_dlg2 : public compat::ui::dialog {
+public:
+    static constexpr int dialog_id = 133;
+    static constexpr int id_message = 1320;
+    static constexpr int id_entire = 1329;
+    static constexpr int id_tables = 1330;
+    static constexpr int id_skip = 1331;
+    static constexpr int id_merge = 1332;
+    static constexpr int id_sync = 1339;
+
+    overwrite_dlg2(int help_topic, compat::wstring text);
+
+    // Shows the dialog owned by the window: id_ok (1) or id_cancel (2).
+    int show(compat::ui::window owner) { return run_modal(owner); }
+    int mode() const { return mode_; }
+
+    void on_command(int id, compat::ui::notify what) override;
+
+protected:
+    void build() override;
+    bool on_init() override;
+    // The extra radio buttons of a derived dialog, after the first four.
+    virtual void add_modes() {}
+    // The mode of the first checked radio; none checked is an internal error.
+    virtual int read_mode() const;
+
+    int mode_ = 0;
+
+private:
+    int help_topic_;
+    compat::wstring text_;
+};
+
+class overwrite_dlg3 : public overwrite_dlg2 {
+public:
+    overwrite_dlg3(int help_topic, compat::wstring text);
+
+protected:
+    void add_modes() override;
+    int read_mode() const override;
+};

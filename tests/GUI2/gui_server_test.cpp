@@ -1,0 +1,161 @@
+// The pages that reach the MariaDB sandbox: the server road both ways, MySQL connect
+// failures with their messages, and the overwrite dialog's five modes (mode 0 drops the
+// database when Next returns, Cancel changes nothing).
+#include <QAbstractButton>
+#include <QDialog>
+#include <QRadioButton>
+
+#include "common/over_dlg.h"
+#include "tests/GUI2/gui_pages.h"
+
+namespace ui = compat::ui;
+using test_support::box_answerer;
+using test_support::click;
+
+namespace {
+
+class WizardServer : public gui_pages {
+protected:
+    void SetUp() override {
+        if (!app_test::sandbox_port()) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
+    }
+    void fill_mysql(const std::u16string& password = u"", unsigned port = app_test::sandbox_port()) {
+        click(mysql_.control(sql_settings_page2::id_remote));
+        mysql_.set_text(sql_settings_page2::id_host, u"127.0.0.1");
+        mysql_.set_text(sql_settings_page2::id_port, tk_to_wide(std::to_string(port)));
+        mysql_.set_text(sql_settings_page2::id_user, u"root");
+        mysql_.set_text(sql_settings_page2::id_password, password);
+    }
+    bool database_exists(const std::string& name) {
+        app_test::server srv;
+        return srv.scalar("SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = '" + name + "'") == "1";
+    }
+    // Chooses the radio with the id in the overwrite dialog when it appears, then presses
+    // the button with the id.
+    static void answer_overwrite(int radio, int button) {
+        test_support::when_modal(
+            [](QWidget* w) { return w->findChild<QWidget*>(QString::number(overwrite_dlg2::id_sync)) != nullptr; },
+            [radio, button](QWidget* w) {
+                if (radio) click(w->findChild<QWidget*>(QString::number(radio)));
+                click(w->findChild<QWidget*>(QString::number(button)));
+            });
+    }
+};
+
+}  // namespace
+
+TEST_F(WizardServer, ServerRoadSkipsTheDumpOptionsBothWays) {
+    app_test::build_store("PAGESSRV", pages_schema);
+    add_all_pages();
+    std::vector<int> visited;
+    run_sheet([&] {
+        click(welcome_.control(welcome_page::id_direct));
+        next();
+        fill_oracle(u"PAGESSRV");
+        next();
+        visited.push_back(current_id());
+        fill_mysql();
+        next();
+        visited.push_back(current_id());
+        back();
+        visited.push_back(current_id());
+        back();
+        visited.push_back(current_id());
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(visited, (std::vector<int>{123, 106, 123, 104}));
+    EXPECT_EQ(conv_.mysql_host(), "127.0.0.1");
+}
+
+TEST_F(WizardServer, MysqlConnectFailuresShowTheAdviceAndKeepThePage) {
+    shell_->add_page(mysql_);
+    shell_->add_page(dest_);
+    box_answerer answers;
+    std::vector<int> stayed;
+    run_sheet([&] {
+        fill_mysql(u"wrong-password");
+        next();
+        stayed.push_back(current_id());
+        fill_mysql(u"", 1);  // nothing listens there
+        next();
+        stayed.push_back(current_id());
+        mysql_.set_text(sql_settings_page2::id_port, u"x");
+        next();
+        stayed.push_back(current_id());
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(stayed, (std::vector<int>{123, 123, 123}));
+    ASSERT_EQ(answers.seen().size(), 3u);
+    EXPECT_EQ(answers.seen()[0].text.rfind("Access denied. Verify the user name and password are correct", 0), 0u)
+        << answers.seen()[0].text;
+    EXPECT_EQ(answers.seen()[1].text.rfind("Can't connect to the MySQL server.", 0), 0u) << answers.seen()[1].text;
+    EXPECT_EQ(answers.seen()[2].text, "Invalid port number");
+    EXPECT_EQ(answers.seen()[0].title, "Marrowgate Test Error");
+}
+
+TEST_F(WizardServer, OverwriteDialogSetsTheModeAndModeZeroDropsAtOnce) {
+    struct row {
+        int radio;
+        int mode;
+    };
+    const row rows[] = {{overwrite_dlg2::id_entire, 0},
+                        {overwrite_dlg2::id_tables, 1},
+                        {overwrite_dlg2::id_skip, 2},
+                        {overwrite_dlg2::id_merge, 3},
+                        {overwrite_dlg2::id_sync, 4}};
+    const std::string db = app_test::test_db_name("wizover");
+    conv_.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
+    conv_.connect_mysql_server();
+    conv_.set_mysql_direct(true);
+    conv_.set_source_name(u"XE");
+    shell_->add_page(dest_);
+    shell_->add_page(mysql_);
+    std::vector<int> modes;
+    std::vector<bool> exists_after;
+    box_answerer boxes;  // none expected
+    run_sheet([&] {
+        for (const row& r : rows) {
+            app_test::server().exec("CREATE DATABASE IF NOT EXISTS `" + db + "`");
+            shell_->sheet().select_page(sel_file_page::dialog_id);
+            dest_.set_text(sel_file_page::id_dest, tk_to_wide(db));
+            conv_.set_mode(9);
+            answer_overwrite(r.radio, ui::id_ok);
+            next();
+            modes.push_back(conv_.get_mode());
+            exists_after.push_back(database_exists(db));
+        }
+        // Cancel: the page stays and nothing changes.
+        shell_->sheet().select_page(sel_file_page::dialog_id);
+        conv_.set_mode(2);
+        answer_overwrite(overwrite_dlg2::id_entire, ui::id_cancel);
+        next();
+        modes.push_back(current_id() == sel_file_page::dialog_id ? conv_.get_mode() : -1);
+        exists_after.push_back(database_exists(db));
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(modes, (std::vector<int>{0, 1, 2, 3, 4, 2}));
+    EXPECT_EQ(exists_after, (std::vector<bool>{false, true, true, true, true, true}));
+    EXPECT_TRUE(boxes.seen().empty());
+    app_test::server().exec("DROP DATABASE IF EXISTS `" + db + "`");
+}
+
+TEST_F(WizardServer, OverwriteDialogLooksAsItShould) {
+    overwrite_dlg3 d(1016, u"The destination database already exists.");
+    std::string caption, text;
+    bool entire_checked = false;
+    const int result = test_support::run_with([&] { return d.show(nullptr); },
+                                              [&] {
+                                                  caption = d.native()->windowTitle().toStdString();
+                                                  text = compat::utf16_to_utf8(d.get_text(overwrite_dlg2::id_message));
+                                                  entire_checked = d.is_checked(overwrite_dlg2::id_entire);
+                                                  click(d.control(ui::id_help));
+                                                  click(d.control(ui::id_ok));
+                                              });
+    EXPECT_EQ(result, ui::id_ok);
+    EXPECT_EQ(d.mode(), 0);
+    EXPECT_EQ(caption, "Marrowgate Test Warning");
+    EXPECT_EQ(text, "The destination database already exists.");
+    EXPECT_TRUE(entire_checked);
+    ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 1; }, 3000));
+    EXPECT_EQ(opened_urls()[0], "file://" + wizard_shell::help_file() + "#topic-1016");
+}
