@@ -7,6 +7,7 @@
 // box appears on the user-interface thread while the caller waits).
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -76,7 +77,7 @@ private:
 
     compat::wstring title_;
     int icon_id_;
-    bool title_shown_ = false;
+    std::atomic<bool> title_shown_{false};  // read by boxes raised on other threads
     compat::ui::sheet sheet_;
     compat::ui::timer timer_;
     mutable std::mutex errors_mutex_;

@@ -1,7 +1,7 @@
 #include "common/over_dlg.h"
 
-#include "GUI2/g_wiz_sh.h"
 #include "GUI2/g_where.h"
+#include "GUI2/g_wiz_sh.h"
 #include "TK/tk_excep.h"
 #include "TK/tk_log.h"
 
@@ -46,10 +46,11 @@ bool overwrite_dlg2::on_init() {
 }
 
 int overwrite_dlg2::read_mode() const {
-    const int ids[] = {id_entire, id_tables, id_skip, id_merge};
-    for (int mode = 0; mode < 4; ++mode)
+    // The radios in mode order.
+    static constexpr int ids[] = {id_entire, id_tables, id_skip, id_merge, id_sync};
+    for (int mode = 0; mode < mode_count(); ++mode)
         if (is_checked(ids[mode])) return mode;
-    throw tk_mail_assertion(gui_where::over_dlg, 156);
+    throw tk_mail_assertion(gui_where::over_dlg, unchecked_line());
 }
 
 void overwrite_dlg2::on_command(int id, ui::notify what) {
@@ -75,10 +76,3 @@ overwrite_dlg3::overwrite_dlg3(int help_topic, compat::wstring text) : overwrite
 }
 
 void overwrite_dlg3::add_modes() { add_radio(id_sync, u"S&ynchronize", 1); }
-
-int overwrite_dlg3::read_mode() const {
-    const int ids[] = {id_entire, id_tables, id_skip, id_merge, id_sync};
-    for (int mode = 0; mode < 5; ++mode)
-        if (is_checked(ids[mode])) return mode;
-    throw tk_mail_assertion(gui_where::over_dlg, 223);
-}

@@ -30,8 +30,11 @@ protected:
     bool on_init() override;
     // The extra radio buttons of a derived dialog, after the first four.
     virtual void add_modes() {}
+    // How many modes the dialog offers, and the assertion line when none is checked.
+    virtual int mode_count() const { return 4; }
+    virtual int unchecked_line() const { return 156; }
     // The mode of the first checked radio; none checked is an internal error.
-    virtual int read_mode() const;
+    int read_mode() const;
 
     int mode_ = 0;
 
@@ -46,5 +49,6 @@ public:
 
 protected:
     void add_modes() override;
-    int read_mode() const override;
+    int mode_count() const override { return 5; }
+    int unchecked_line() const override { return 223; }
 };

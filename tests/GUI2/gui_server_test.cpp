@@ -34,10 +34,16 @@ protected:
     // the button with the id.
     static void answer_overwrite(int radio, int button) {
         test_support::when_modal(
-            [](QWidget* w) { return w->findChild<QWidget*>(QString::number(overwrite_dlg2::id_sync)) != nullptr; },
+            [](QWidget* w) {
+                // Once its caption is set the dialog has been initialised; each dialog is
+                // answered once.
+                return w->findChild<QWidget*>(QString::number(overwrite_dlg2::id_sync)) != nullptr &&
+                       w->windowTitle() == "Marrowgate Test Warning" && !w->property("answered").toBool();
+            },
             [radio, button](QWidget* w) {
-                if (radio) click(w->findChild<QWidget*>(QString::number(radio)));
-                click(w->findChild<QWidget*>(QString::number(button)));
+                w->setProperty("answered", true);
+                if (radio) test_support::press(w->findChild<QWidget*>(QString::number(radio)));
+                test_support::press(w->findChild<QWidget*>(QString::number(button)));
             });
     }
 };

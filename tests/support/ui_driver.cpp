@@ -69,6 +69,10 @@ void click(QWidget* w) {
     QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
 }
 
+void press(QWidget* button) {
+    if (auto* b = qobject_cast<QAbstractButton*>(button)) b->click();
+}
+
 void key(QWidget* w, int qt_key) { QTest::keyClick(w, static_cast<Qt::Key>(qt_key)); }
 
 int run_with(const std::function<int()>& run, const std::function<void()>& script) {

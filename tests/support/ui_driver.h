@@ -43,6 +43,9 @@ private:
 void when_modal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> action);
 
 void click(QWidget* w);
+// Presses a button as its keyboard shortcut would (no pointer position involved): for
+// windows that may still be settling when the script reaches them.
+void press(QWidget* button);
 void key(QWidget* w, int qt_key);
 // Runs `script` from the event loop once `run` has started a modal loop; run's result.
 int run_with(const std::function<int()>& run, const std::function<void()>& script);
