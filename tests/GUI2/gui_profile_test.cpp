@@ -115,17 +115,18 @@ TEST_F(WizardProfile, MissingOrUnreadableProfileRunsNothing) {
         std::string message;
     };
     const row rows[] = {
-        {app_test::temp_dir() + "/missing.qrn",
-         "Profile does not exist. Please verify the correct path/name was given."},
-        {folder, "Error reading from file\n" + folder},
-        {stray, "Error reading from file\n" + stray},
+        {app_test::temp_dir() + "/missing.qrn", "Profile does not exist"},
+        {folder, "it is a folder"},
+        {stray, "line 1 stands before any [section]"},
     };
     for (const row& r : rows) {
         std::ofstream(dump) << "old";
         box_answerer answers;
         EXPECT_EQ(qrn_run_wizard(front_, r.path), 0);
         ASSERT_EQ(answers.seen().size(), 1u) << r.path;
-        EXPECT_EQ(answers.seen()[0].text, r.message);
+        const std::string& text = answers.seen()[0].text;
+        EXPECT_EQ(text.rfind("Cannot use the profile '" + r.path + "'", 0), 0u) << text;
+        EXPECT_NE(text.find(r.message), std::string::npos) << text;
         EXPECT_TRUE(fs::exists(dump)) << r.path << ": the last-used destination was touched";
     }
 }
