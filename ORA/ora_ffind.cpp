@@ -22,8 +22,7 @@ ora_field_finder::ora_field_finder(const udb_record& record, bool upper_case, co
 void ora_field_finder::intialize(const udb_record& record) {
     ora::trace(1, "ora_field_finder::intialize");
     names_.clear();
-    for (const udb_field* field : record)
-        names_.push_back(ora_destination_name(validator_, field->name, upper_case_, map_));
+    for (const auto& field : record) names_.push_back(ora_destination_name(validator_, field->name, upper_case_, map_));
 }
 
 int ora_field_finder::get_field_idx(const compat::wstring& name) const {

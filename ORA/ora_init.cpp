@@ -41,13 +41,13 @@ ora_schema_initializer::ora_schema_initializer(const compat::wstring& name, cons
                                                const udb_indexes& indexes, bool upper_case)
     : table_(name), upper_case_(upper_case), validator_(source), indexes_(indexes), source_(source) {
     ora::trace(1, "ora_schema_initializer::ctor");
-    for (const t_ftd* column : source) {
+    for (const auto& column : source) {
         compat::wstring field = upper_case_ ? compat::to_upper(column->name) : column->name;
         if (!validator_.is_acceptable(field)) field = validator_.get_safe_name(field);
         const bool autonum = column->b_auto_increment;
         auto ftd = std::make_unique<t_ftd>(column->size, field, column->vartype, autonum ? false : column->b_not_null,
                                            autonum, autonum ? ole_variant() : column->def_value, column->reserved);
-        schema_.push_back(ftd.release());
+        schema_.push_back(std::move(ftd));
         if (field != column->name) {
             ora::trace(2, u"Store generated column name '%s'", field);
             validator_.add_existing_name(field);
@@ -71,7 +71,7 @@ void ora_schema_initializer::build_schema(ora_database& db) {
     ora::trace(1, "ora_schema_initializer::build_schema( n_columns=%d )", static_cast<int>(schema_.size()));
     compat::wstring sql = u"CREATE TABLE " + ora_q(table_) + u" (";
     bool first = true;
-    for (const t_ftd* column : schema_) {
+    for (const auto& column : schema_) {
         if (!first) sql += u", ";
         first = false;
         ora::trace(1, u"OraField name='%s', type=%d, size=%d", column->name, int{column->vartype}, column->size);
@@ -79,7 +79,7 @@ void ora_schema_initializer::build_schema(ora_database& db) {
         sql += udb_custom_conversion::is_acceptable1(*column) ? udb_custom_conversion::handle1(*column)
                                                               : get_native_type(*column);
         if (ora::takes_default(*column)) {
-            compat::wstring def = make_ora_def_val(column);
+            compat::wstring def = make_ora_def_val(column.get());
             ora::trace(1, u"got def value: %s", def);
             if (!def.empty()) sql += u" DEFAULT " + def;
         }

@@ -29,7 +29,7 @@ public:
 private:
     compat::wstring table_;
     bool upper_case_;
-    udb_schema schema_{true};
+    udb_schema schema_;
     compat::wstring auto_column_;
     ora_fn_validator validator_;
     const udb_indexes& indexes_;

@@ -23,13 +23,13 @@ private:
 }  // namespace
 
 ora_query_results::ora_query_results(int column_count_hint, const compat::wstring& query)
-    : udb_recordset(compat::wstring(), true) {
+    : udb_recordset(compat::wstring()) {
     ora::trace(1, "ora_query_results::ctor(1)");
     initialize(column_count_hint, query);
 }
 
 ora_query_results::ora_query_results(const compat::wstring& name, const compat::wstring& query)
-    : udb_recordset(name, query, true) {
+    : udb_recordset(name, query) {
     ora::trace(1, "ora_query_results::ctor(2)");
 }
 
@@ -75,7 +75,7 @@ void ora_query_results::initialize(int column_count_hint, const compat::wstring&
             ub4 code = 0;
             e.check_status(f.OCIAttrGet(param, OCI_DTYPE_PARAM, &code, nullptr, OCI_ATTR_DATA_TYPE, e.err()));
             columns_.push_back(gen_co_by_type(static_cast<OCIParam*>(param), static_cast<int>(code & 0xFFFF)));
-            schema_.push_back(columns_.back()->get_ftd().release());
+            schema_.push_back(columns_.back()->get_ftd());
         }
     }
     stmt_.prepare(query);

@@ -92,7 +92,7 @@ bool is_numeric_type(VARTYPE t) {
 }
 
 compat::wstring field_text(const udb_record& record, size_t i) {
-    const udb_field* f = record.at(i);
+    const udb_field* f = record.at(i).get();
     return f->get_type() == VT_EMPTY ? compat::wstring() : f->to_wstring();
 }
 

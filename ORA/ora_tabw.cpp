@@ -65,7 +65,7 @@ compat::wstring ora_table::destination_name(const udb_validator& validator, cons
 
 compat::wstring ora_table::value_text(int position, const udb_field* field) {
     if (udb_custom_conversion::is_acceptable2(*field)) return udb_custom_conversion::handle2(*field);
-    return get_fld_append_wstr(position, field, schema_.at(static_cast<size_t>(position)));
+    return get_fld_append_wstr(position, field, schema_.at(static_cast<size_t>(position)).get());
 }
 
 void ora_table::append_record(const udb_record& record) {
@@ -89,7 +89,7 @@ void ora_table::append_record(const udb_record& record) {
         ora_fn_validator validator(record);
         for (size_t i = 0; i < record.size(); ++i) {
             ora::trace(1, "Step #%d", static_cast<int>(i % 6));
-            const udb_field* field = record.at(i);
+            const udb_field* field = record.at(i).get();
             const compat::wstring name = destination_name(validator, field->name);
             ora::trace(1, u"Name=%s, mapped name=%s", field->name, name);
             const int position = schema_.get_field_idx(name);
@@ -109,7 +109,7 @@ void ora_table::append_record(const udb_record& record) {
                 ora::trace(1, u"Field %s not found in appending record", column);
                 throw tk_exception(structure_mismatch, 0);
             }
-            add(static_cast<int>(c), record.at(static_cast<size_t>(i)));
+            add(static_cast<int>(c), record.at(static_cast<size_t>(i)).get());
         }
     }
     const compat::wstring rowid = rowid_.do_insert(columns + u")" + values);
@@ -173,7 +173,7 @@ void ora_table::update(const udb_record& record) {
     if (static_cast<size_t>(key) >= indexes_.size()) ora::fail(ora::src_tab, 876);
     const udb_index& index = indexes_[static_cast<size_t>(key)];
     compat::wstring set, where;
-    for (const udb_field* field : record) {
+    for (const auto& field : record) {
         const compat::wstring name = destination_name(validator, field->name);
         ora::trace(1, u"Got mappend fn: %s", name);
         const int position = schema_.get_field_idx(name);
@@ -186,10 +186,10 @@ void ora_table::update(const udb_record& record) {
         for (const compat::wstring& f : index.fields) in_key = in_key || f == column;
         if (!in_key) {
             ora::trace(1, u"Field %s is NOT a part of UKey", name);
-            set += (set.empty() ? u"" : u", ") + ora_q(column) + u"=" + to_oracle_str(field);
+            set += (set.empty() ? u"" : u", ") + ora_q(column) + u"=" + to_oracle_str(field.get());
         } else {
             ora::trace(1, u"Field %s is a part of UKey", name);
-            where += (where.empty() ? u"" : u" AND ") + ora_q(column) + u"=" + to_oracle_str(field);
+            where += (where.empty() ? u"" : u" AND ") + ora_q(column) + u"=" + to_oracle_str(field.get());
         }
     }
     const compat::wstring sql = u"UPDATE " + ora_q(name_) + u" SET " + set + u" WHERE " + where;

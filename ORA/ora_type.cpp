@@ -494,7 +494,7 @@ std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
 ora_record::ora_record(const ora_columns& columns) {
     ora::trace(1, "ora_record::ctor");
     for (const auto& column : columns)
-        push_back(new udb_field(column->name(), column->size(), ole_variant(), false, false));
+        push_back(std::make_unique<udb_field>(column->name(), column->size(), ole_variant(), false, false));
 }
 
 void ora_record::refill(const ora_columns& columns) {

@@ -40,12 +40,12 @@ compat::wstring ora_validator::get_safe_name(const compat::wstring& name) const 
 
 ora_fn_validator::ora_fn_validator(const udb_schema& schema) {
     ora::trace(2, "ora_fn_validator::ctor1");
-    for (const t_ftd* column : schema) add_existing_name(column->name);
+    for (const auto& column : schema) add_existing_name(column->name);
 }
 
 ora_fn_validator::ora_fn_validator(const udb_record& record) {
     ora::trace(2, "ora_fn_validator::ctor2");
-    for (const udb_field* field : record) add_existing_name(field->name);
+    for (const auto& field : record) add_existing_name(field->name);
 }
 
 void ora_in_validator::load(const udb_indexes& indexes) {

@@ -22,7 +22,7 @@ int exact_column(const udb_schema& schema, const wstring& name) {
 sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schema, const t_names_map* fields) {
     const size_t r = record.size();
     const size_t c = schema.size();
-    for (const udb_field* f : record) record_names_.push_back(f->name);
+    for (const auto& f : record) record_names_.push_back(f->name);
 
     std::vector<size_t> column_of(r, none);
     std::vector<bool> taken(c, false);

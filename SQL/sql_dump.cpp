@@ -255,8 +255,8 @@ void dmp_database::create_relationships(const udb_relationships& relationships) 
 // ---- recordset ----------------------------------------------------------------------
 
 dmp_recordset::dmp_recordset(dmp_database& owner, const wstring& name, const udb_schema& fields)
-    : udb_recordset(name, true), owner_(owner) {
-    for (const t_ftd* f : fields) schema_.push_back(new t_ftd(*f));
+    : udb_recordset(name), owner_(owner) {
+    for (const auto& f : fields) schema_.push_back(std::make_unique<t_ftd>(*f));
 }
 
 dmp_recordset::~dmp_recordset() {

@@ -10,7 +10,7 @@ sql_field_finder::sql_field_finder(const udb_record& record)
 
 void sql_field_finder::intialize(const udb_record& record) {
     sql::trace(1, "sql_field_finder::intialize");
-    for (const udb_field* f : record) {
+    for (const auto& f : record) {
         if (validator_->is_acceptable(f->name)) {
             names_.push_back(f->name);
             continue;

@@ -55,7 +55,7 @@ sql_schema_initializer::sql_schema_initializer(const wstring& table, const udb_s
       source_(schema),
       target_(target) {
     sql::trace(2, "sql_schema_initializer::ctor");
-    for (const t_ftd* f : schema) {
+    for (const auto& f : schema) {
         wstring name = f->name;
         if (!validator_->is_acceptable(name)) {
             name = validator_->get_safe_name(name);
@@ -66,7 +66,7 @@ sql_schema_initializer::sql_schema_initializer(const wstring& table, const udb_s
         auto copy = std::make_unique<t_ftd>(*f);
         copy->name = name;
         sql::trace(1, u"GOT FIELD: name=%s, type=%d, flags=%d", name, int(copy->vartype), copy->reserved);
-        schema_.push_back(copy.release());
+        schema_.push_back(std::move(copy));
         // no later safe name may take a final name
         validator_->add_restricted_name(name);
     }

@@ -42,7 +42,7 @@ private:
     compat::wstring column_chunk(const t_ftd& field, const t_ftd& source);
 
     compat::wstring table_;
-    udb_schema schema_{true};
+    udb_schema schema_;
     std::unique_ptr<udb_validator> validator_;
     compat::wstring& auto_column_;
     const udb_indexes& indexes_;

@@ -52,6 +52,6 @@ sql_record::sql_record(unsigned n_fields, const MYSQL_FIELD* fields, const unsig
             sql_live::trace(1, "Extract as ANSI");
             field = std::make_unique<sql_field>(name, f.type, len, flags, cell);
         }
-        push_back(field.release());
+        push_back(std::move(field));
     }
 }

@@ -30,14 +30,14 @@ int detail_word(const MYSQL_FIELD& f) {
 }  // namespace
 
 sql_recordset::sql_recordset(sql_database& db, const wstring& name, udb_relationships& relationships)
-    : udb_recordset(name, true), db_(db), relationships_(relationships) {
+    : udb_recordset(name), db_(db), relationships_(relationships) {
     trace(2, "sql_recordset::sql_recordset");
     initialize();
 }
 
 sql_recordset::sql_recordset(sql_database& db, const wstring& name, const wstring& query,
                              udb_relationships& relationships)
-    : udb_recordset(name, query, true), db_(db), relationships_(relationships) {
+    : udb_recordset(name, query), db_(db), relationships_(relationships) {
     trace(2, "sql_recordset::sql_recordset");
     initialize();
 }
@@ -78,8 +78,8 @@ void sql_recordset::initialize() {
                 static_cast<int>(f.length) - (f.decimals ? 1 : 0) - ((f.flags & UNSIGNED_FLAG) ? 0 : 1);
             detail = static_cast<int>(f.decimals) | (precision << 8);
         }
-        schema_.push_back(new t_ftd(static_cast<int>(f.length), name, vt, (f.flags & NOT_NULL_FLAG) != 0,
-                                    (f.flags & AUTO_INCREMENT_FLAG) != 0, ole_variant(), detail));
+        schema_.push_back(std::make_unique<t_ftd>(static_cast<int>(f.length), name, vt, (f.flags & NOT_NULL_FLAG) != 0,
+                                                  (f.flags & AUTO_INCREMENT_FLAG) != 0, ole_variant(), detail));
     }
     page.release();
 }
@@ -138,7 +138,7 @@ void sql_recordset::reset() {
     load_page(0, is_query());
 }
 
-sql_tmp_recordset::sql_tmp_recordset(sql_database& db, MYSQL_RES* result) : udb_recordset(wstring(), true) {
+sql_tmp_recordset::sql_tmp_recordset(sql_database& db, MYSQL_RES* result) : udb_recordset(wstring()) {
     trace(1, "sql_tmp_recordset::sql_tmp_recordset");
     initialize(db, sql_live::result_ptr(result));
 }

@@ -10,10 +10,9 @@
 
 using compat::wstring;
 
-udb_recordset::udb_recordset(const wstring& name, const wstring& query, bool owns_schema)
-    : query_(query), name_(name), schema_(owns_schema) {}
+udb_recordset::udb_recordset(const wstring& name, const wstring& query) : query_(query), name_(name) {}
 
-udb_recordset::udb_recordset(const wstring& name, bool owns_schema) : name_(name), schema_(owns_schema) {}
+udb_recordset::udb_recordset(const wstring& name) : name_(name) {}
 
 void udb_recordset::update(const udb_record&) { udb::trace(1, "udb_recordset::update"); }
 

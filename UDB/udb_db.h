@@ -21,8 +21,8 @@
 
 class udb_recordset {
 public:
-    udb_recordset(const compat::wstring& name, const compat::wstring& query, bool owns_schema);
-    udb_recordset(const compat::wstring& name, bool owns_schema);
+    udb_recordset(const compat::wstring& name, const compat::wstring& query);
+    explicit udb_recordset(const compat::wstring& name);
     virtual ~udb_recordset() = default;
     udb_recordset(const udb_recordset&) = delete;
     udb_recordset& operator=(const udb_recordset&) = delete;

@@ -27,19 +27,11 @@ t_ftd::t_ftd(const t_ftd& other)
       def_value(other.def_value),
       reserved(other.reserved) {}
 
-udb_schema::udb_schema(bool owns_elements) : owns_(owns_elements) {}
-
-udb_schema::~udb_schema() {
-    if (owns_) {
-        for (t_ftd* f : fields_) delete f;
-    }
-}
-
-void udb_schema::push_back(t_ftd* field) { fields_.push_back(field); }
+void udb_schema::push_back(std::unique_ptr<t_ftd> field) { fields_.push_back(std::move(field)); }
 
 bool udb_schema::find_field(const wstring& name) const {
     udb::trace(1, u"udb_schema::find_field(%s)", name);
-    for (const t_ftd* f : fields_) {
+    for (const auto& f : fields_) {
         udb::trace(1, u"Processing %s", f->name);
         if (compat::equal_nocase(f->name, name)) return true;
     }
@@ -56,23 +48,15 @@ int udb_schema::get_field_idx(const wstring& name) const {
 
 t_ftd& udb_schema::get_field(const wstring& name) const {
     udb::trace(1, u"udb_schema::find_field(%s)", name);
-    for (t_ftd* f : fields_) {
+    for (const auto& f : fields_) {
         if (compat::equal_nocase(f->name, name)) return *f;
     }
     udb::fail(udb::src_sche, 309);
 }
 
-t_ftd& udb_find_ftd(const std::vector<t_ftd*>& fields, const wstring& name) {
-    udb::trace(1, u"udb_schema::find_field(%s)", name);
-    for (t_ftd* f : fields) {
-        if (compat::equal_nocase(f->name, name)) return *f;
-    }
-    udb::fail(udb::src_sche, 324);
-}
-
 int udb_schema::get_field_size(const wstring& name) const {
     udb::trace(1, u"udb_schema::get_field_size(%s)", name);
-    for (const t_ftd* f : fields_) {
+    for (const auto& f : fields_) {
         if (compat::equal_nocase(f->name, name)) return f->size;
     }
     udb::fail(udb::src_sche, 339);
@@ -80,7 +64,7 @@ int udb_schema::get_field_size(const wstring& name) const {
 
 VARTYPE udb_schema::get_field_type(const wstring& name) const {
     udb::trace(1, u"udb_schema::get_field_type(%s)", name);
-    for (const t_ftd* f : fields_) {
+    for (const auto& f : fields_) {
         if (compat::equal_nocase(f->name, name)) return f->vartype;
     }
     udb::fail(udb::src_sche, 355);
@@ -94,18 +78,11 @@ udb_field::udb_field(const wstring& name_, int size_, const ole_variant& value, 
 
 VARTYPE udb_field::get_type() const { return ole_variant::get_type(); }
 
-udb_record::~udb_record() { clear(); }
-
-void udb_record::clear() {
-    for (udb_field* f : fields_) delete f;
-    fields_.clear();
-}
-
-void udb_record::push_back(udb_field* field) { fields_.push_back(field); }
+void udb_record::push_back(std::unique_ptr<udb_field> field) { fields_.push_back(std::move(field)); }
 
 bool udb_record::find_field(const wstring& name) const {
     udb::trace(1, u"udb_record::find_field(%s)", name);
-    for (const udb_field* f : fields_) {
+    for (const auto& f : fields_) {
         udb::trace(1, u"Processing %s", f->name);
         if (compat::equal_nocase(f->name, name)) return true;
     }

@@ -2,6 +2,7 @@
 // row (udb_field values in a udb_record).
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "compat/oleaut/vartype.h"
@@ -29,13 +30,12 @@ public:
     int reserved;
 };
 
-// A table's columns in order. Built as owner it deletes its descriptors.
+// A table's columns in order; it owns its descriptors.
 class udb_schema {
 public:
-    using list_type = std::vector<t_ftd*>;
+    using list_type = std::vector<std::unique_ptr<t_ftd>>;
 
-    explicit udb_schema(bool owns_elements = true);
-    virtual ~udb_schema();
+    udb_schema() = default;
     udb_schema(const udb_schema&) = delete;
     udb_schema& operator=(const udb_schema&) = delete;
 
@@ -48,24 +48,17 @@ public:
     int get_field_size(const compat::wstring& name) const;
     VARTYPE get_field_type(const compat::wstring& name) const;
 
-    // A new descriptor; an owning schema takes it over.
-    void push_back(t_ftd* field);
+    void push_back(std::unique_ptr<t_ftd> field);
     size_t size() const { return fields_.size(); }
     bool empty() const { return fields_.empty(); }
-    t_ftd* operator[](size_t i) const { return fields_.at(i); }
-    t_ftd* at(size_t i) const { return fields_.at(i); }
+    const std::unique_ptr<t_ftd>& operator[](size_t i) const { return fields_.at(i); }
+    const std::unique_ptr<t_ftd>& at(size_t i) const { return fields_.at(i); }
     list_type::const_iterator begin() const { return fields_.begin(); }
     list_type::const_iterator end() const { return fields_.end(); }
-    const list_type& fields() const { return fields_; }
-    bool owns_elements() const { return owns_; }
 
 private:
     list_type fields_;
-    bool owns_;
 };
-
-// The same lookup over a column list kept outside a schema (the Oracle index builder's).
-t_ftd& udb_find_ftd(const std::vector<t_ftd*>& fields, const compat::wstring& name);
 
 // One cell: the value with its column's name and size.
 class udb_field : public ole_variant {
@@ -87,27 +80,23 @@ public:
 // One row; it owns its fields.
 class udb_record {
 public:
-    using list_type = std::vector<udb_field*>;
+    using list_type = std::vector<std::unique_ptr<udb_field>>;
 
     udb_record() = default;
-    virtual ~udb_record();
+    virtual ~udb_record() = default;
     udb_record(const udb_record&) = delete;
     udb_record& operator=(const udb_record&) = delete;
 
     // Some field has that name (without case).
     bool find_field(const compat::wstring& name) const;
 
-    // A new field, which the record then owns.
-    void push_back(udb_field* field);
+    void push_back(std::unique_ptr<udb_field> field);
     size_t size() const { return fields_.size(); }
     bool empty() const { return fields_.empty(); }
-    udb_field* operator[](size_t i) const { return fields_.at(i); }
-    udb_field* at(size_t i) const { return fields_.at(i); }
+    const std::unique_ptr<udb_field>& operator[](size_t i) const { return fields_.at(i); }
+    const std::unique_ptr<udb_field>& at(size_t i) const { return fields_.at(i); }
     list_type::const_iterator begin() const { return fields_.begin(); }
     list_type::const_iterator end() const { return fields_.end(); }
-    const list_type& fields() const { return fields_; }
-    // Deletes every field.
-    void clear();
 
 private:
     list_type fields_;

@@ -163,7 +163,7 @@ std::vector<std::vector<ole_variant>> read_all(udb_recordset& rs) {
         udb_record* record = rs.get_item();
         if (!record) break;
         std::vector<ole_variant> row;
-        for (const udb_field* f : *record) row.push_back(static_cast<const ole_variant&>(*f));
+        for (const auto& f : *record) row.push_back(static_cast<const ole_variant&>(*f));
         rows.push_back(std::move(row));
         rs.next();
     }

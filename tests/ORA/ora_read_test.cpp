@@ -144,7 +144,7 @@ std::vector<int> failing_rows(udb_recordset& t, std::vector<std::vector<ole_vari
         try {
             udb_record* record = t.get_item();
             std::vector<ole_variant> row;
-            for (const udb_field* f : *record) row.push_back(*f);
+            for (const auto& f : *record) row.push_back(*f);
             rows.push_back(row);
         } catch (const ora_value_exception& e) {
             EXPECT_EQ(e.code(), ora_error_code(1406));
@@ -243,7 +243,7 @@ TEST_F(OraRead, BinaryFloatsArriveAsTheirValues) {
         try {
             udb_record* record = t->get_item();
             std::vector<ole_variant> row;
-            for (const udb_field* f : *record) row.push_back(*f);
+            for (const auto& f : *record) row.push_back(*f);
             rows.push_back(row);
         } catch (const ora_value_exception& e) {
             EXPECT_NE(std::string(e.what()).find("Infinity"), std::string::npos) << e.what();

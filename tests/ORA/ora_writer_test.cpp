@@ -52,16 +52,16 @@ struct column {
 };
 
 std::unique_ptr<udb_schema> make_schema(std::initializer_list<column> columns) {
-    auto s = std::make_unique<udb_schema>(true);
+    auto s = std::make_unique<udb_schema>();
     for (const column& c : columns)
-        s->push_back(new t_ftd(c.size, c.name, c.vt, c.not_null, c.autonum, c.def, c.reserved));
+        s->push_back(std::make_unique<t_ftd>(c.size, c.name, c.vt, c.not_null, c.autonum, c.def, c.reserved));
     return s;
 }
 
 // A record of (name, value) fields.
 std::unique_ptr<udb_record> make_record(std::initializer_list<std::pair<const char16_t*, ole_variant>> fields) {
     auto r = std::make_unique<udb_record>();
-    for (const auto& [name, value] : fields) r->push_back(new udb_field(name, 0, value));
+    for (const auto& [name, value] : fields) r->push_back(std::make_unique<udb_field>(name, 0, value));
     return r;
 }
 
@@ -458,7 +458,7 @@ TEST_F(OraWriter, WithoutTheRightToCreateSequencesTheTableStaysWithoutAutoNumber
 TEST_F(OraWriter, RoundTripOfEveryMappedType) {
     struct table_copy {
         compat::wstring name;
-        std::unique_ptr<udb_schema> schema = std::make_unique<udb_schema>(true);
+        std::unique_ptr<udb_schema> schema = std::make_unique<udb_schema>();
         udb_indexes indexes;
         std::vector<std::unique_ptr<udb_record>> records;
     };
@@ -471,12 +471,12 @@ TEST_F(OraWriter, RoundTripOfEveryMappedType) {
             auto from = source->get_table(name, true);
             table_copy t;
             t.name = name;
-            for (const t_ftd* f : from->get_schema()) t.schema->push_back(new t_ftd(*f));
+            for (const auto& f : from->get_schema()) t.schema->push_back(std::make_unique<t_ftd>(*f));
             t.indexes = from->get_indexes();
             from->reset();
             while (!from->is_eof()) {
                 auto copy = std::make_unique<udb_record>();
-                for (const udb_field* f : *from->get_item()) copy->push_back(new udb_field(*f));
+                for (const auto& f : *from->get_item()) copy->push_back(std::make_unique<udb_field>(*f));
                 t.records.push_back(std::move(copy));
                 from->next();
             }

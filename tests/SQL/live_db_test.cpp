@@ -40,8 +40,9 @@ TEST_F(LiveDb, ListsBaseTablesAndReadsViews) {
 TEST_F(LiveDb, CreatesTestsQueriesAndDropsTables) {
     sql_database& db = open(2);
     udb_schema schema;
-    schema.push_back(new t_ftd(0, u"id", VT_I4, true, false));
-    schema.push_back(new t_ftd(30, u"name", VT_BSTR, false, false, ole_variant(compat::wstring(u"none"))));
+    schema.push_back(std::make_unique<t_ftd>(0, u"id", VT_I4, true, false));
+    schema.push_back(
+        std::make_unique<t_ftd>(30, u"name", VT_BSTR, false, false, ole_variant(compat::wstring(u"none"))));
     udb_indexes idx;
     idx.push_back(udb_index(u"PK_T", true, true, {u"id"}));
     auto table = db.create_table(u"T1", schema, idx);
@@ -79,7 +80,7 @@ TEST_F(LiveDb, ExistingTableInAppendModeIsReturned) {
     exec("INSERT INTO t VALUES (1), (2)");
     sql_database& db = open(8);
     udb_schema schema;
-    schema.push_back(new t_ftd(0, u"a", VT_I4, false, false));
+    schema.push_back(std::make_unique<t_ftd>(0, u"a", VT_I4, false, false));
     auto table = db.create_table(u"t", schema, udb_indexes());
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->get_record_count(), 2);

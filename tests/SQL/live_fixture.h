@@ -18,14 +18,14 @@
 namespace live_test {
 
 // Field values for building records.
-inline udb_field* field(const char16_t* name, const ole_variant& value) {
-    return new udb_field(name, 0, value, false, false);
+inline udb_field field(const char16_t* name, const ole_variant& value) {
+    return udb_field(name, 0, value, false, false);
 }
 
-// A record owning the given fields.
-inline std::unique_ptr<udb_record> record(std::initializer_list<udb_field*> fields) {
+// A record holding copies of the given fields.
+inline std::unique_ptr<udb_record> record(std::initializer_list<udb_field> fields) {
     auto r = std::make_unique<udb_record>();
-    for (udb_field* f : fields) r->push_back(f);
+    for (const udb_field& f : fields) r->push_back(std::make_unique<udb_field>(f));
     return r;
 }
 

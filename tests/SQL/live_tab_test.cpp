@@ -113,9 +113,9 @@ TEST_F(LiveTab, RefusedRowsOfABatchAreReportedAloneAndTheRestArrives) {
 TEST_F(LiveTab, ColumnsDifferingOnlyInCaseGetTheirOwnValues) {
     sql_database& db = open(2);
     udb_schema schema;
-    schema.push_back(new t_ftd(0, u"ID", VT_I4, false, false));
-    schema.push_back(new t_ftd(0, u"id", VT_I4, false, false));
-    schema.push_back(new t_ftd(10, u"Name", VT_BSTR, false, false));
+    schema.push_back(std::make_unique<t_ftd>(0, u"ID", VT_I4, false, false));
+    schema.push_back(std::make_unique<t_ftd>(0, u"id", VT_I4, false, false));
+    schema.push_back(std::make_unique<t_ftd>(10, u"Name", VT_BSTR, false, false));
     auto created = db.create_table(u"pair", schema, udb_indexes());
     ASSERT_NE(created, nullptr);
     const udb_schema& cols = created->get_schema();

@@ -23,14 +23,14 @@ protected:
     std::unique_ptr<sql_engine> engine;
 };
 
-inline t_ftd* column(const char16_t* name, VARTYPE type, int size = 0, bool not_null = false, bool auto_inc = false,
-                     const ole_variant& def = ole_variant(), int reserved = 0) {
-    return new t_ftd(size, name, type, not_null, auto_inc, def, reserved);
+inline t_ftd column(const char16_t* name, VARTYPE type, int size = 0, bool not_null = false, bool auto_inc = false,
+                    const ole_variant& def = ole_variant(), int reserved = 0) {
+    return t_ftd(size, name, type, not_null, auto_inc, def, reserved);
 }
 
-inline std::unique_ptr<udb_schema> schema(std::initializer_list<t_ftd*> columns) {
-    auto s = std::make_unique<udb_schema>(true);
-    for (t_ftd* c : columns) s->push_back(c);
+inline std::unique_ptr<udb_schema> schema(std::initializer_list<t_ftd> columns) {
+    auto s = std::make_unique<udb_schema>();
+    for (const t_ftd& c : columns) s->push_back(std::make_unique<t_ftd>(c));
     return s;
 }
 
@@ -43,13 +43,13 @@ inline udb_index index(const char16_t* name, bool unique, bool primary, std::ini
     return i;
 }
 
-inline udb_field* field(const char16_t* name, const ole_variant& value) {
-    return new udb_field(name, 0, value, false, false);
+inline udb_field field(const char16_t* name, const ole_variant& value) {
+    return udb_field(name, 0, value, false, false);
 }
 
-inline std::unique_ptr<udb_record> record(std::initializer_list<udb_field*> fields) {
+inline std::unique_ptr<udb_record> record(std::initializer_list<udb_field> fields) {
     auto r = std::make_unique<udb_record>();
-    for (udb_field* f : fields) r->push_back(f);
+    for (const udb_field& f : fields) r->push_back(std::make_unique<udb_field>(f));
     return r;
 }
 

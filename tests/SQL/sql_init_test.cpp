@@ -122,11 +122,11 @@ using SqlIndexes = engine_test;
 
 TEST_F(SqlIndexes, AtMostSixteenColumns) {
     eng().set_version(0x50000);
-    auto s = std::make_unique<udb_schema>(true);
+    auto s = std::make_unique<udb_schema>();
     udb_index wide{u"wide", false, false, {}}, fits{u"fits", false, false, {}};
     for (int i = 0; i < 17; ++i) {
         wstring n = compat::wformat(u"c%d", i);
-        s->push_back(column(n.c_str(), VT_I4));
+        s->push_back(std::make_unique<t_ftd>(column(n.c_str(), VT_I4)));
         wide.fields.push_back(n);
         if (i < 16) fits.fields.push_back(n);
     }

@@ -24,13 +24,13 @@ public:
         table_names_ = std::move(tables);
     }
     std::unique_ptr<udb_recordset> create_table(const wstring& name, const udb_schema&, const udb_indexes&) override {
-        return std::make_unique<plain_recordset>(name, true);
+        return std::make_unique<plain_recordset>(name);
     }
     std::unique_ptr<udb_recordset> get_table(const wstring& name, bool) override {
-        return std::make_unique<plain_recordset>(name, true);
+        return std::make_unique<plain_recordset>(name);
     }
     std::unique_ptr<udb_recordset> get_table(const wstring& name, const wstring& query, bool) override {
-        return std::make_unique<plain_recordset>(name, query, true);
+        return std::make_unique<plain_recordset>(name, query);
     }
     bool test_query(const wstring&) override { return true; }
 };
@@ -52,8 +52,8 @@ std::string assertion_of(F&& f) {
 }
 
 TEST(udb_recordset_test, base_behaviour) {
-    plain_recordset table(u"EMP", true);
-    plain_recordset query(u"Q", u"SELECT 1 FROM DUAL", true);
+    plain_recordset table(u"EMP");
+    plain_recordset query(u"Q", u"SELECT 1 FROM DUAL");
     EXPECT_FALSE(table.is_query());
     EXPECT_TRUE(query.is_query());
     EXPECT_EQ(table.get_item(), nullptr);
@@ -83,7 +83,7 @@ TEST(udb_recordset_test, key_is_the_first_primary_or_unique_index) {
          1},
     };
     for (const auto& c : cases) {
-        plain_recordset rs(u"T", true);
+        plain_recordset rs(u"T");
         for (const auto& i : c.added) rs.add_index(i);
         EXPECT_EQ(rs.get_indexes().size(), c.count) << c.what;
         EXPECT_EQ(rs.get_pk_index(), c.pk) << c.what;

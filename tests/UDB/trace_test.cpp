@@ -39,8 +39,8 @@ TEST(udb_trace_test, lines_reach_the_log) {
         m.add(u"ID", u"NEW");
         udb_names_map::do_global_replace2(u"SELECT ID FROM T", m, u"`", u"`");
 
-        plain_recordset rs(u"T", true);
-        rs.get_schema().push_back(new t_ftd(10, u"Id", VT_I4, true, false));
+        plain_recordset rs(u"T");
+        rs.get_schema().push_back(std::make_unique<t_ftd>(10, u"Id", VT_I4, true, false));
         EXPECT_TRUE(rs.get_schema().find_field(u"ID"));
         rs.add_index(udb_index(u"PK", true, true, {u"Id"}));
 

@@ -22,8 +22,8 @@ TEST(DatesMap, VerdictTableOfASeenColumn) {
 }
 
 udb_schema& schema_of(udb_schema& s) {
-    s.push_back(new t_ftd(0, u"ID", VT_I4, true, false));
-    s.push_back(new t_ftd(0, u"D", VT_DATE, false, false, ole_variant(), 1));
+    s.push_back(std::make_unique<t_ftd>(0, u"ID", VT_I4, true, false));
+    s.push_back(std::make_unique<t_ftd>(0, u"D", VT_DATE, false, false, ole_variant(), 1));
     return s;
 }
 
@@ -52,8 +52,8 @@ TEST(DatesMap, ColumnVerdictFromItsValues) {
         EXPECT_EQ(dates.entry(0).created_kind, 1);
         for (const char16_t* v : c.values) {
             udb_record r;
-            r.push_back(new udb_field(u"ID", 0, ole_variant(1)));
-            r.push_back(new udb_field(u"D", 0, v ? ole_variant(compat::wstring(v)) : ole_variant()));
+            r.push_back(std::make_unique<udb_field>(u"ID", 0, ole_variant(1)));
+            r.push_back(std::make_unique<udb_field>(u"D", 0, v ? ole_variant(compat::wstring(v)) : ole_variant()));
             dates.add_rec_stat(r);
         }
         EXPECT_EQ(dates.entry(0).kind, c.kind) << compat::utf16_to_utf8(c.values[0] ? c.values[0] : u"NULL");
