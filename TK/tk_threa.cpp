@@ -1,6 +1,7 @@
 #include "TK/tk_threa.h"
 
 #include <system_error>
+#include <utility>
 
 #include "TK/tk_errco.h"
 #include "TK/tk_excep.h"
@@ -54,9 +55,29 @@ void tk_converter::set_logfile(const std::string& path) {
     }
 }
 
+namespace {
+
+std::string describe(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "an exception of an unknown type";
+    }
+}
+
+}  // namespace
+
 tk_thread::~tk_thread() {
     stop_and_join();
     functor_ = nullptr;
+    if (!error_) return;
+    try {
+        tk_log::log(3, "A worker thread ended with an error that nobody collected: %s", describe(error_));
+    } catch (...) {
+        // A destructor must not throw; the error was lost with the trace line.
+    }
 }
 
 bool tk_thread::is_running() const { return thread_.joinable() && !returned_.load(std::memory_order_acquire); }
@@ -70,7 +91,7 @@ void tk_thread::start() {
     f->clear_stop();
     returned_.store(false, std::memory_order_release);
     try {
-        thread_ = std::thread(&tk_thread::thread_proc, f, &returned_);
+        thread_ = std::thread(&tk_thread::thread_proc, f, &returned_, &error_);
     } catch (const std::system_error& e) {
         // Nobody would ever be told that the work did not start: say so.
         owned_.reset();
@@ -95,6 +116,7 @@ void tk_thread::cleanup() {
     if (thread_.joinable()) thread_.join();  // returned already: this does not block
     functor_ = nullptr;
     owned_.reset();
+    if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
 }
 
 tk_functor* tk_thread::get_functor() {
@@ -102,9 +124,14 @@ tk_functor* tk_thread::get_functor() {
     return owned_.get();
 }
 
-void tk_thread::thread_proc(tk_functor* functor, std::atomic<bool>* returned) {
-    if (!functor) throw tk_mail_assertion(tk_where::threa, 149);
-    (*functor)();
+void tk_thread::thread_proc(tk_functor* functor, std::atomic<bool>* returned, std::exception_ptr* error) {
+    try {
+        if (!functor) throw tk_mail_assertion(tk_where::threa, 149);
+        (*functor)();
+    } catch (...) {
+        // Left on its own, the exception would end the process (std::terminate).
+        *error = std::current_exception();
+    }
     returned->store(true, std::memory_order_release);
 }
 

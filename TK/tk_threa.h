@@ -3,12 +3,14 @@
 // tk_functor::operator() repeats step() until done(); a stop request (from tk_thread, or
 // from anyone holding the runnable) ends the loop at the next test, without finish().
 // Long steps should poll stop_requested() themselves. A thread is never killed: tk_thread
-// stops its runnable by request and joins it.
+// stops its runnable by request and joins it. An exception that leaves the runnable ends
+// its thread, not the process: the call that joins the thread raises it.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -81,6 +83,10 @@ private:
 using tk_convertor = tk_converter;
 
 // Runs one runnable on a new thread. Started, tested and stopped from one thread.
+//
+// An exception that left the runnable is raised, once, by the call that joins its thread
+// (wait, terminate, cleanup, or start for a run nobody collected), after the clean-up: the
+// object can start again. The destructor cannot raise it and writes it to the trace log.
 class tk_thread {
 public:
     tk_thread() = default;
@@ -107,11 +113,13 @@ protected:
     virtual tk_functor* get_functor();
 
 private:
-    static void thread_proc(tk_functor* functor, std::atomic<bool>* returned);
+    static void thread_proc(tk_functor* functor, std::atomic<bool>* returned, std::exception_ptr* error);
     void stop_and_join();
 
     std::thread thread_;
     std::atomic<bool> returned_{false};
+    // Written by the thread before it returns, read after the join.
+    std::exception_ptr error_;
     tk_functor* functor_ = nullptr;
     std::unique_ptr<tk_functor> owned_;
 };

@@ -5,6 +5,10 @@
 #include <pthread.h>
 #include <sys/stat.h>
 
+#include <functional>
+#include <stdexcept>
+#include <thread>
+
 #include "TK/tk_errco.h"
 #include "TK/tk_excep.h"
 #include "TK/tk_log.h"
@@ -122,6 +126,91 @@ TEST(Thread, DestructorStopsTheRunnableAndDefaultFunctorIdles) {
     EXPECT_TRUE(idle.is_running());
     idle.terminate();
     EXPECT_FALSE(idle.is_running());
+}
+
+// Fails in its first step, at once or once a stop is requested; or counts its steps.
+struct failing : tk_functor {
+    void step() override {
+        started = true;
+        if (!fail) return;
+        if (at_stop)
+            while (!wait_for_stop(std::chrono::milliseconds(1000))) {
+            }
+        throw std::runtime_error("step failed");
+    }
+    bool done() override { return !fail && ++steps > 1; }
+    bool fail = true;
+    bool at_stop = false;
+    std::atomic<bool> started{false};
+    std::atomic<int> steps{0};
+};
+
+void wait_until_returned(const tk_thread& t) {
+    while (t.is_running()) std::this_thread::yield();
+}
+
+// The runnable's exception ends its thread, not the process, and reaches the call that
+// joins the thread, once; the object then runs again.
+TEST(Thread, AnExceptionOfTheRunnableReachesTheJoiningCall) {
+    struct Case {
+        const char* how;
+        bool at_stop;
+        std::function<void(tk_thread&, const failing&)> join;
+    };
+    const Case cases[] = {
+        {"wait", false, [](tk_thread& t, const failing&) { t.wait(); }},
+        {"terminate", true,
+         [](tk_thread& t, const failing& work) {
+             while (!work.started) std::this_thread::yield();
+             t.terminate();
+         }},
+        {"cleanup", false,
+         [](tk_thread& t, const failing&) {
+             wait_until_returned(t);
+             t.cleanup();
+         }},
+        {"start again", false,
+         [](tk_thread& t, const failing&) {
+             wait_until_returned(t);
+             t.start();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        failing work;
+        work.at_stop = c.at_stop;
+        runner<failing> t(work);
+        t.start();
+        try {
+            c.join(t, work);
+            ADD_FAILURE() << "no exception";
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), "step failed");
+        }
+        EXPECT_FALSE(t.is_running());
+        EXPECT_NO_THROW(t.cleanup());  // raised once
+        work.fail = false;
+        t.start();
+        t.wait();
+        EXPECT_EQ(work.steps, 2);
+    }
+}
+
+// Nobody joins: the destructor cannot raise the error and writes it to the log instead.
+TEST(Thread, AnUncollectedExceptionIsLogged) {
+    tk_test::temp_dir dir;
+    const std::string path = dir / "run.log";
+    tk_log log(path, true, 3, false);
+    struct throws_int : tk_functor {
+        void step() override { throw 42; }
+    } work;
+    {
+        runner<throws_int> t(work);
+        t.start();
+        wait_until_returned(t);
+    }
+    EXPECT_EQ(tk_test::read_file(path),
+              "A worker thread ended with an error that nobody collected: an exception of an unknown type\r\n");
 }
 
 TEST(Thread, NullRunnableIsAnInternalError) {
