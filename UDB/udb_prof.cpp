@@ -1,18 +1,16 @@
 #include "UDB/udb_prof.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <vector>
 
 #include "UDB/udb_trace.h"
 #include "UDB/udb_word.h"
+#include "compat/file/atomic_replace.h"
 #include "compat/text/format.h"
 
 using compat::wstring;
@@ -174,19 +172,6 @@ bool udb_profile::load(const wstring& path) {
 
 namespace {
 
-bool write_all(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 mode_t current_umask() {
     const mode_t m = ::umask(0);
     ::umask(m);
@@ -201,43 +186,6 @@ bool holds_password(const udb_profile::section_map& sections) {
     }
     return false;
 }
-
-// A temporary file beside the target, removed unless it was renamed into place.
-class temp_file {
-public:
-    explicit temp_file(const std::string& target) : name_(target + ".XXXXXX") {
-        std::vector<char> buf(name_.begin(), name_.end());
-        buf.push_back('\0');
-        fd_ = ::mkstemp(buf.data());
-        if (fd_ >= 0) {
-            name_.assign(buf.data());
-            created_ = true;
-        }
-    }
-    ~temp_file() {
-        close();
-        if (created_ && !kept_) ::unlink(name_.c_str());
-    }
-    temp_file(const temp_file&) = delete;
-    temp_file& operator=(const temp_file&) = delete;
-
-    bool ok() const { return fd_ >= 0; }
-    int fd() const { return fd_; }
-    const std::string& name() const { return name_; }
-    bool close() {
-        if (fd_ < 0) return true;
-        int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0;
-    }
-    void keep() { kept_ = true; }
-
-private:
-    std::string name_;
-    int fd_ = -1;
-    bool created_ = false;
-    bool kept_ = false;
-};
 
 }  // namespace
 
@@ -261,8 +209,6 @@ bool udb_profile::store(const wstring& path) const {
     }
 
     const std::string file = compat::utf16_to_ansi(path);
-    temp_file tmp(file);
-    if (!tmp.ok()) return false;
     struct stat st {};
     mode_t mode = 0;
     if (::stat(file.c_str(), &st) == 0)
@@ -271,11 +217,7 @@ bool udb_profile::store(const wstring& path) const {
         mode = 0666 & ~current_umask();
     // Passwords are kept as plain text: only the owner may read such a profile.
     if (holds_password(sections_)) mode &= 0600;
-    ::fchmod(tmp.fd(), mode);
-    if (!write_all(tmp.fd(), text) || ::fsync(tmp.fd()) != 0 || !tmp.close()) return false;
-    if (::rename(tmp.name().c_str(), file.c_str()) != 0) return false;
-    tmp.keep();
-    return true;
+    return compat::replace_file(file, text, mode) == 0;
 }
 
 wstring udb_profile::get_value(const wstring& section_name, const wstring& key) const {

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "compat/file/atomic_replace.h"
 #include "compat/registry/reg_format.h"
 
 namespace compat {
@@ -114,41 +115,9 @@ reg_status read_values(const fs::path& file, std::vector<reg_value>& values, boo
     return ERROR_SUCCESS;
 }
 
-bool write_all(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-// Replaces the key file atomically: a private temporary file beside it, then rename.
+// Replaces the key file as a whole; values may hold passwords, so it is the owner's alone.
 reg_status write_values(const fs::path& file, const std::vector<reg_value>& values) {
-    std::string tmpl = (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    unique_fd fd(::mkostemp(name.data(), O_CLOEXEC));  // mode 0600
-    if (fd.get() < 0) return from_errno(errno);
-    std::string text = reg_detail::serialize(values);
-    bool ok = ::fchmod(fd.get(), 0600) == 0 && write_all(fd.get(), text) && ::fsync(fd.get()) == 0;
-    int e = errno;
-    if (::close(fd.release()) != 0 && ok) {
-        ok = false;
-        e = errno;
-    }
-    if (ok && ::rename(name.data(), file.c_str()) != 0) {
-        ok = false;
-        e = errno;
-    }
-    if (!ok) {
-        ::unlink(name.data());
-        return e == EACCES || e == EPERM || e == EROFS ? ERROR_ACCESS_DENIED : ERROR_CANTWRITE;
-    }
-    return ERROR_SUCCESS;
+    return from_errno(compat::replace_file(file, reg_detail::serialize(values), 0600));
 }
 
 const reg_value* find_value(const std::vector<reg_value>& values, std::string_view name) {
