@@ -1,7 +1,9 @@
 #include "SQL/sql_colmap.h"
 
+#include "SQL/sql_engi.h"
 #include "SQL/sql_field_finder.h"
 #include "SQL/sql_trace.h"
+#include "SQL/sql_util.h"
 
 #include <cstring>
 
@@ -62,6 +64,28 @@ sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schem
     for (size_t j = 0; j < r; ++j) field_of[column_of[j]] = j;
     for (size_t k = 0; k < c; ++k)
         if (field_of[k] != none) pairs_.emplace_back(field_of[k], k);
+}
+
+std::string sql_column_map::insert_head(const wstring& table, const udb_schema& schema) const {
+    std::string head = "INSERT INTO " + compat::utf16_to_utf8(sql_engine::quote_name(table)) + "(";
+    bool first = true;
+    for (const auto& [field, column] : pairs_) {
+        if (!first) head += ", ";
+        first = false;
+        head += compat::utf16_to_utf8(sql_engine::quote_name(schema[column]->name));
+    }
+    return head + ") VALUES";
+}
+
+void sql_column_map::append_row(std::string& out, const udb_record& record, const udb_schema& schema) const {
+    out += '(';
+    bool first = true;
+    for (const auto& [field, column] : pairs_) {
+        if (!first) out += ", ";
+        first = false;
+        append_fld_str(out, *record[field], *schema[column]);
+    }
+    out += ')';
 }
 
 bool sql_column_map::fits(const udb_record& record) const {

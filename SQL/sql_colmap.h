@@ -33,6 +33,11 @@ public:
     // (field index, column index) pairs in column order: the order they are written.
     const std::vector<std::pair<size_t, size_t>>& pairs() const { return pairs_; }
 
+    // What both roads write for the pairs: the head "INSERT INTO `T`(`A`, `B`) VALUES",
+    // and a record's "(1, 'x')", each value a literal of its column's type.
+    std::string insert_head(const compat::wstring& table, const udb_schema& schema) const;
+    void append_row(std::string& out, const udb_record& record, const udb_schema& schema) const;
+
 private:
     std::vector<compat::wstring> record_names_;
     std::vector<std::pair<size_t, size_t>> pairs_;

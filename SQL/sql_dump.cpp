@@ -300,14 +300,7 @@ const sql_column_map& dmp_recordset::map_for(const udb_record& row) {
             0);
     }
     map_ = std::move(map);
-    insert_head_ = "INSERT INTO " + utf8(sql_engine::quote_name(name_)) + "(";
-    bool first = true;
-    for (const auto& [field, column] : map_->pairs()) {
-        if (!first) insert_head_ += ", ";
-        first = false;
-        insert_head_ += utf8(sql_engine::quote_name(schema_[column]->name));
-    }
-    insert_head_ += ") VALUES(";
+    insert_head_ = map_->insert_head(name_, schema_);
     return *map_;
 }
 
@@ -324,16 +317,10 @@ void dmp_recordset::append_record(const udb_record& row) {
             buffer_.reserve(flush_size + flush_size / 8);
             buffer_ += insert_head_;
         } else {
-            buffer_ += ", (";
+            buffer_ += ", ";
         }
         values_at = buffer_.size();
-        bool first = true;
-        for (const auto& [field, column] : map.pairs()) {
-            if (!first) buffer_ += ", ";
-            first = false;
-            append_fld_str(buffer_, *row[field], *schema_[column]);
-        }
-        buffer_ += ')';
+        map.append_row(buffer_, row, schema_);
     } catch (...) {
         buffer_.resize(before);
         throw;

@@ -109,5 +109,5 @@ private:
     dmp_database& owner_;
     std::string buffer_;
     std::unique_ptr<sql_column_map> map_;
-    std::string insert_head_;  // "INSERT INTO `T`(`A`, `B`) VALUES("
+    std::string insert_head_;  // "INSERT INTO `T`(`A`, `B`) VALUES"
 };

@@ -123,39 +123,13 @@ const sql_column_map& sql_table::map_for(const udb_record& record) {
     const auto& fields = database().get_names_map().fields();
     const auto it = fields.find(name_);
     map_ = std::make_unique<sql_column_map>(record, schema_, it == fields.end() ? nullptr : &it->second);
-    if (map_->complete()) head_ = "INSERT INTO " + quoted_name_ + "(" + column_list(*map_) + ") VALUES";
+    if (map_->complete()) head_ = map_->insert_head(name_, schema_);
     return *map_;
 }
 
 void sql_table::structure_error(const sql_column_map& map) const {
     trace(1, u"Field %s not found", map.missing());
     throw tk_exception(structure_text, 0);
-}
-
-std::string sql_table::column_list(const sql_column_map& map) const {
-    std::string text;
-    for (const auto& [field, column] : map.pairs()) {
-        if (!text.empty()) text += ", ";
-        text += quoted_utf8(schema_[column]->name);
-    }
-    return text;
-}
-
-void sql_table::append_values(std::string& out, const udb_record& record, const sql_column_map& map) const {
-    out += '(';
-    bool first = true;
-    for (const auto& [field, column] : map.pairs()) {
-        if (!first) out += ", ";
-        first = false;
-        append_fld_str(out, *record[field], *schema_[column]);
-    }
-    out += ')';
-}
-
-std::string sql_table::value_list(const udb_record& record, const sql_column_map& map) const {
-    std::string text;
-    append_values(text, record, map);
-    return text;
 }
 
 void sql_table::append_record(const udb_record& record) {
@@ -190,7 +164,7 @@ void sql_table::fast_append(const udb_record& record) {
             buffer_ += ", ";
         }
         offset = buffer_.size();
-        append_values(buffer_, record, map);
+        map.append_row(buffer_, record, schema_);
         check_fits(head_.size() + buffer_.size() - offset);
     } catch (...) {
         buffer_.resize(before);
@@ -246,8 +220,8 @@ void sql_table::slow_append(const udb_record& record) {
     trace(1, "sql_table::slow_append");
     const sql_column_map& map = map_for(record);
     if (!map.complete()) structure_error(map);
-    const std::string text =
-        "INSERT INTO " + quoted_name_ + "(" + column_list(map) + ") VALUES " + value_list(record, map);
+    std::string text = map.insert_head(name_, schema_) + " ";
+    map.append_row(text, record, schema_);
     trace(2, "Run SQL query: %s", text);
     check_fits(text.size());
     database().query_append(text);

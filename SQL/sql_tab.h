@@ -47,9 +47,6 @@ private:
     void read_foreign_keys();
     const sql_column_map& map_for(const udb_record& record);
     [[noreturn]] void structure_error(const sql_column_map& map) const;
-    std::string column_list(const sql_column_map& map) const;
-    std::string value_list(const udb_record& record, const sql_column_map& map) const;
-    void append_values(std::string& out, const udb_record& record, const sql_column_map& map) const;
     void fast_append(const udb_record& record);
     void slow_append(const udb_record& record);
     void send_batch();
