@@ -62,9 +62,9 @@ void sql_database::init_tables() {
         rs = query(u"show full tables where Table_type='BASE TABLE'");
     } else {
         trace(2, "Extracting tables in old way");
-        MYSQL_RES* listed = mysql_list_tables(handle(), nullptr);
+        sql_live::result_ptr listed(mysql_list_tables(handle(), nullptr));
         if (!listed) throw sql_exception(*connection_);
-        rs = std::make_unique<sql_tmp_recordset>(*this, listed);
+        rs = std::make_unique<sql_tmp_recordset>(*this, std::move(listed));
     }
     if (!rs) return;
     for (; !rs->is_eof(); rs->next()) {
@@ -200,13 +200,10 @@ bool sql_database::test_query(const wstring& sql) {
 std::unique_ptr<udb_recordset> sql_database::query(const wstring& sql) {
     trace(2, u"sql_database::query(%s)", sql);
     connection_->query(utf8(sql));
-    MYSQL_RES* result = mysql_use_result(handle());
-    if (mysql_errno(handle()) != 0) {
-        sql_live::result_ptr drop(result);
-        throw sql_exception(*connection_);
-    }
+    sql_live::result_ptr result(mysql_use_result(handle()));
+    if (mysql_errno(handle()) != 0) throw sql_exception(*connection_);
     if (!result) return nullptr;
-    return std::make_unique<sql_tmp_recordset>(*this, result);
+    return std::make_unique<sql_tmp_recordset>(*this, std::move(result));
 }
 
 void sql_database::query_append(const std::string& sql) {

@@ -138,9 +138,9 @@ void sql_recordset::reset() {
     load_page(0, is_query());
 }
 
-sql_tmp_recordset::sql_tmp_recordset(sql_database& db, MYSQL_RES* result) : udb_recordset(wstring()) {
+sql_tmp_recordset::sql_tmp_recordset(sql_database& db, sql_live::result_ptr result) : udb_recordset(wstring()) {
     trace(1, "sql_tmp_recordset::sql_tmp_recordset");
-    initialize(db, sql_live::result_ptr(result));
+    initialize(db, std::move(result));
 }
 
 void sql_tmp_recordset::initialize(sql_database& db, sql_live::result_ptr result) {

@@ -48,8 +48,7 @@ private:
 // before the constructor returns, so the connection is free while the rows are walked.
 class sql_tmp_recordset : public udb_recordset {
 public:
-    // Takes over the result.
-    sql_tmp_recordset(sql_database& db, MYSQL_RES* result);
+    sql_tmp_recordset(sql_database& db, sql_live::result_ptr result);
 
     void append_record(const udb_record& record) override;
     udb_record* get_item() override;
