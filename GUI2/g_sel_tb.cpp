@@ -19,7 +19,7 @@ void sel_tables_page::build() {
     add_text(id_text, u"");
     begin_row();
     begin_box(u"");
-    add_text(id_available_label, u"");
+    add_label(id_available_label, u"");
     add_list(id_available, true);
     end_box();
     begin_box(u"");
@@ -33,7 +33,7 @@ void sel_tables_page::build() {
     add_stretch();
     end_box();
     begin_box(u"");
-    add_text(id_selected_label, u"");
+    add_label(id_selected_label, u"");
     add_list(id_selected, true);
     end_box();
     end_row();

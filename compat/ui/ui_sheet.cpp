@@ -88,15 +88,20 @@ sheet::sheet() : impl_(std::make_unique<impl>()) {
     impl& m = *impl_;
     m.window = new sheet_window([this](int id) { guarded([&] { dispatch(id); }); });
     m.window->setModal(true);
-    auto* outer = new QHBoxLayout(m.window);
+    // The watermark stands beside the page, above the rule over the buttons, as tall as
+    // the page; the header stands above the page.
+    auto* outer = new QVBoxLayout(m.window);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
+    auto* top = new QHBoxLayout;
+    top->setSpacing(0);
+    outer->addLayout(top, 1);
     m.watermark = new QLabel;
     m.watermark->setAlignment(Qt::AlignTop);
     m.watermark->setObjectName("watermark");
-    outer->addWidget(m.watermark);
+    top->addWidget(m.watermark);
     auto* column = new QVBoxLayout;
-    outer->addLayout(column, 1);
+    top->addLayout(column, 1);
 
     m.header = new QWidget;
     m.header->setAutoFillBackground(true);
@@ -127,7 +132,7 @@ sheet::sheet() : impl_(std::make_unique<impl>()) {
     body->setContentsMargins(11, 11, 11, 11);
     body->addWidget(m.stack, 1);
     column->addLayout(body, 1);
-    column->addWidget(make_rule());
+    outer->addWidget(make_rule());
 
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(11, 8, 11, 11);
@@ -144,7 +149,7 @@ sheet::sheet() : impl_(std::make_unique<impl>()) {
         QObject::connect(b, &QPushButton::clicked, b, [this, id] { guarded([&] { dispatch(id); }); });
     }
     m.finish->hide();
-    column->addLayout(buttons);
+    outer->addLayout(buttons);
 }
 
 sheet::~sheet() {
@@ -165,7 +170,15 @@ void sheet::set_icon(const image& picture) {
 }
 
 void sheet::set_watermark(const image& picture) {
-    impl_->watermark->setPixmap(QPixmap::fromImage(image_access::get(picture)));
+    const QImage& img = image_access::get(picture);
+    impl_->watermark->setPixmap(QPixmap::fromImage(img));
+    // Below the picture its last row goes on, so the column is one picture however tall
+    // the page is.
+    if (img.isNull()) return;
+    QPalette palette = impl_->watermark->palette();
+    palette.setColor(QPalette::Window, img.pixelColor(0, img.height() - 1));
+    impl_->watermark->setPalette(palette);
+    impl_->watermark->setAutoFillBackground(true);
 }
 
 void sheet::set_header_picture(const image& picture) {

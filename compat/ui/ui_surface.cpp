@@ -18,6 +18,7 @@
 #include <QStyle>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -75,6 +76,7 @@ struct surface::impl {
     std::map<int, QWidget*> controls;
     std::map<int, QButtonGroup*> groups;
     QLabel* pending_buddy = nullptr;
+    std::vector<QLabel*> form_labels;  // of the labeled edits, one column
     int width_du = 0;
     int height_du = 0;
 
@@ -127,8 +129,13 @@ window surface::native() {
         impl_->groups.clear();
         auto* layout = new QVBoxLayout(impl_->root);
         impl_->layouts = {layout};
+        impl_->form_labels.clear();
         build();
         impl_->layouts.resize(1);
+        // The edits of a form start at one column, after its widest label.
+        int label_width = 0;
+        for (QLabel* l : impl_->form_labels) label_width = std::max(label_width, l->sizeHint().width());
+        for (QLabel* l : impl_->form_labels) l->setMinimumWidth(std::max(l->minimumWidth(), label_width));
         if (impl_->width_du > 0) impl_->root->setMinimumSize(impl_->du_to_pixels(impl_->width_du, impl_->height_du));
     }
     return impl_->root;
@@ -149,10 +156,17 @@ void surface::add_text(int id, const text& t) {
     if (t.find(u'&') != text::npos) impl_->pending_buddy = label;
 }
 
+void surface::add_label(int id, const text& t) {
+    auto* label = new QLabel(label_text(t));
+    impl_->place(*this, id, label);
+    impl_->pending_buddy = label;
+}
+
 void surface::add_labeled_edit(int label_id, const text& label, int edit_id, int flags) {
     begin_row();
     auto* l = new QLabel(to_q(label));
     l->setMinimumWidth(impl_->du_to_pixels(110, 0).width());
+    impl_->form_labels.push_back(l);
     impl_->place(*this, label_id, l);
     impl_->pending_buddy = l;
     add_edit(edit_id, flags);

@@ -37,7 +37,11 @@ public:
     void set_size_du(int width, int height);
 
     // --- building, in reading order
+    // A fixed text; one with a '&' mnemonic labels the control after it.
     void add_text(int id, const text& t);
+    // A text that labels the control after it whatever text it is given later (its
+    // mnemonic then focuses that control).
+    void add_label(int id, const text& t);
     // A label followed by an edit on one row of a form.
     void add_labeled_edit(int label_id, const text& label, int edit_id, int flags = 0);
     void add_edit(int id, int flags = 0);

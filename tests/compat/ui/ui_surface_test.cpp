@@ -33,6 +33,7 @@ protected:
         add_radio(122, u"&Windows", 2);
         add_radio(123, u"&Unix", 2);
         add_list(130, true);
+        add_label(160, u"");
         add_list(131, false);
         add_button(140, u"&Throw");
         add_progress(150);
@@ -55,6 +56,11 @@ TEST(UiSurface, ControlsByIdKeepTheirTextsAndMnemonics) {
     EXPECT_EQ(static_cast<QLineEdit*>(f.control(103))->echoMode(), QLineEdit::Password);
     // The label's mnemonic reaches the edit after it.
     EXPECT_EQ(static_cast<QLabel*>(f.control(101))->buddy(), f.control(102));
+    // A label whose text comes later labels the list after it all the same; a fixed text
+    // without a mnemonic labels nothing.
+    f.set_text(160, u"&Plain list:");
+    EXPECT_EQ(static_cast<QLabel*>(f.control(160))->buddy(), f.control(131));
+    EXPECT_EQ(static_cast<QLabel*>(f.control(100))->buddy(), nullptr);
     EXPECT_EQ(f.get_text(100), u"Fixed text");
     EXPECT_THROW(f.get_text(999), std::logic_error);
     f.show(102, false);
