@@ -2,11 +2,15 @@
 
 #include <memory>
 
+#include "GUI2/g_finish.h"
 #include "GUI2/g_ora_pg.h"
+#include "GUI2/g_progr.h"
 #include "GUI2/g_sel_file.h"
 #include "GUI2/g_sql_pg.h"
 #include "GUI2/g_welcome.h"
 #include "GUI2/g_wiz_sh.h"
+#include "GUI2/qrn_tabs.h"
+#include "GUI2/qrn_views.h"
 #include "TK/tk_errco.h"
 #include "TK/tk_log.h"
 #include "TK/tk_utils.h"
@@ -19,6 +23,11 @@
 namespace {
 
 constexpr const char16_t* profile_extension = u"qrn";
+constexpr const char16_t* success_text =
+    u"Wizard has converted your Oracle database into\nMySQL data source successfully.\n\nClick 'Finish' to exit "
+    u"the wizard.";
+constexpr const char16_t* error_text =
+    u"There were some errors while converting the database.\nClick 'Finish' to exit the wizard.";
 
 // A profile that cannot be read must not start a run with whatever the registry held: in
 // mode 0 that would drop a database this command line never named.
@@ -31,30 +40,40 @@ bool load_command_profile(quarnel_convertor& conv, const compat::wstring& path) 
 }
 
 int run(qrn_front_end& front, const std::string& command_line) {
+    // The boxes of this wizard's workers are shown, whatever an earlier wizard of the
+    // process left behind.
+    compat::ui::application::resume_invokes();
     quarnel_convertor conv(front);
     const bool profile_mode = !command_line.empty();
     if (profile_mode && !load_command_profile(conv, tk_to_wide(command_line))) return 0;
 
     wizard_shell shell(quarnel_convertor::get_title(), wizard_shell::icon_resource, wizard_shell::watermark_resource,
                        wizard_shell::header_resource);
+    // Destroyed in the reverse order: the finish page, the progress page (which stops a run
+    // still going and waits for it), the other pages, the shell, and last the converter,
+    // which stores the settings.
     welcome_page welcome(profile_extension);
     oracle_settings_page oracle;
     sql_dump_page dump_options;
     sql_settings_page2 mysql;
     sel_file_page destination;
-    // The selection pages, and the progress and finish pages, are constructed here.
+    qrn_sel_tables_page tables;
+    qrn_sel_views_page views;
+    progress_page progress;
+    qrn_finish_page finish(success_text, error_text, profile_extension);
 
     if (profile_mode) {
         conv.connect_oracle_server(conv.source_name());
         if (conv.is_mysql_direct()) conv.connect_mysql_server();
         conv.check_dest();
     } else {
-        for (compat::ui::page* p :
-             std::initializer_list<compat::ui::page*>{&welcome, &oracle, &dump_options, &mysql, &destination})
+        for (compat::ui::page* p : std::initializer_list<compat::ui::page*>{&welcome, &oracle, &dump_options, &mysql,
+                                                                            &destination, &tables, &views})
             shell.add_page(*p);
-        // The tables and views pages are added here.
     }
-    // The progress page, then the finish page, are added here.
+    // In profile mode the progress page comes first: the run starts as the sheet opens.
+    shell.add_page(progress);
+    shell.add_page(finish);
     const int result = shell.run();
     // Workers still waiting for a box must not hold up their own shutdown.
     compat::ui::application::stop_invokes();

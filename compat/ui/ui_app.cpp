@@ -59,8 +59,7 @@ application::application(int& argc, char** argv, void (*no_display)()) {
     qInstallMessageHandler(previous_handler);
     fatal_handler = nullptr;
     QApplication::setQuitOnLastWindowClosed(false);
-    std::lock_guard<std::mutex> lock(invoke_mutex);
-    invokes_stopped = false;
+    resume_invokes();
 }
 
 application::~application() {
@@ -117,6 +116,11 @@ void application::stop_invokes() {
     std::lock_guard<std::mutex> lock(invoke_mutex);
     invokes_stopped = true;
     invoke_done.notify_all();
+}
+
+void application::resume_invokes() {
+    std::lock_guard<std::mutex> lock(invoke_mutex);
+    invokes_stopped = false;
 }
 
 void application::process_events(int ms) {

@@ -43,6 +43,9 @@ public:
     // Refuses and releases every waiting and later invoke(); called before joining workers
     // at shutdown.
     static void stop_invokes();
+    // Accepts invoke() again after stop_invokes(), when windows open anew in the same
+    // process (no worker of the closed ones may be left).
+    static void resume_invokes();
 
     // Processes pending events for about ms milliseconds (tests, splash waits).
     static void process_events(int ms);

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/qrn_conv.h"
+#include "tests/GUI2/wizard_driver.h"
 
 namespace fs = std::filesystem;
 
@@ -24,6 +25,7 @@ gui_fixture::gui_fixture()
     old_path_ = path ? path : "";
     setenv("PATH", (launcher_dir_ + ":" + old_path_).c_str(), 1);
     compat::ui::set_error_sink(&wizard_shell::report_exception);
+    wizard_test::set_failure_handler([](const std::string& what) { ADD_FAILURE() << what; });
 }
 
 gui_fixture::~gui_fixture() {

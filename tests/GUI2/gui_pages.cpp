@@ -30,13 +30,3 @@ void gui_pages::fill_oracle(const std::u16string& service, const std::u16string&
 
 void gui_pages::next() { test_support::click(sheet_button(compat::ui::id_next)); }
 void gui_pages::back() { test_support::click(sheet_button(compat::ui::id_back)); }
-
-void gui_pages::answer_file_dialog(const std::string& path) {
-    test_support::when_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
-                             [path](QWidget* w) {
-                                 auto* d = static_cast<QFileDialog*>(w);
-                                 if (path.empty()) return d->reject();
-                                 d->selectFile(QString::fromStdString(path));
-                                 static_cast<QDialog*>(d)->accept();  // as the Open button does
-                             });
-}

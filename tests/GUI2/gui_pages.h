@@ -3,8 +3,6 @@
 // ocilite stores.
 #pragma once
 
-#include <QFileDialog>
-
 #include "GUI2/g_ora_pg.h"
 #include "GUI2/g_sel_file.h"
 #include "GUI2/g_sql_pg.h"
@@ -27,8 +25,6 @@ protected:
     void fill_oracle(const std::u16string& service, const std::u16string& password = u"tiger");
     void next();
     void back();
-    // Answers the next file dialog with the path (empty: Cancel).
-    static void answer_file_dialog(const std::string& path);
 
     quarnel_convertor conv_;
     welcome_page welcome_{u"qrn"};

@@ -2,11 +2,14 @@
 // and ocilite stores: the page order both ways on the dump road, Load Settings, the dump
 // page's radio groups and boxes, the default destination forms, the dump file's question,
 // Oracle connect failures and the wait dialog's animation.
+#include <QFileDialog>
+#include <QLineEdit>
 #include <filesystem>
 #include <fstream>
 
 #include "GUI2/g_art.h"
 #include "tests/GUI2/gui_pages.h"
+#include "tests/GUI2/wizard_driver.h"
 
 namespace ui = compat::ui;
 namespace fs = std::filesystem;
@@ -84,7 +87,7 @@ TEST_F(WizardPages, LoadSettingsFlipsTheRadiosAtOnce) {
     bool direct_before = false, dump_after = false;
     run_sheet([&] {
         direct_before = welcome_.is_checked(welcome_page::id_direct);
-        answer_file_dialog(profile);
+        wizard_test::answer_file_dialog(profile);
         click(welcome_.control(welcome_page::id_load));
         dump_after = welcome_.is_checked(welcome_page::id_dump);
         shell_->sheet().close();
@@ -177,6 +180,40 @@ TEST_F(WizardPages, DestinationBoxShowsTheDefaultForms) {
         EXPECT_EQ(shown[i], rows[i].shown) << "row " << i;
         EXPECT_EQ(browse[i], rows[i].browse) << "row " << i;
     }
+}
+
+TEST_F(WizardPages, BrowseOpensAtTheBoxPathAndTakesTheChosenFile) {
+    const std::string dir = app_test::temp_dir() + "/dumps";
+    fs::create_directories(dir);
+    conv_.set_mysql_direct(false);
+    shell_->add_page(dest_);
+    std::string folder, name, title;
+    QStringList filters;
+    std::vector<std::string> box;
+    run_sheet([&] {
+        dest_.set_text(sel_file_page::id_dest, tk_to_wide(dir + "/orcl.sql"));
+        test_support::when_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
+                                 [&](QWidget* w) {
+                                     auto* d = static_cast<QFileDialog*>(w);
+                                     folder = d->directory().absolutePath().toStdString();
+                                     if (auto* edit = d->findChild<QLineEdit*>("fileNameEdit"))
+                                         name = edit->text().toStdString();
+                                     title = d->windowTitle().toStdString();
+                                     filters = d->nameFilters();
+                                     d->reject();
+                                 });
+        click(dest_.control(sel_file_page::id_browse));
+        box.push_back(tk_to_narrow(dest_.get_text(sel_file_page::id_dest)));  // Cancel: unchanged
+        wizard_test::answer_file_dialog(dir + "/other");
+        click(dest_.control(sel_file_page::id_browse));
+        box.push_back(tk_to_narrow(dest_.get_text(sel_file_page::id_dest)));
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(folder, dir);
+    EXPECT_EQ(name, "orcl");
+    EXPECT_EQ(title, "Select Dump File");
+    EXPECT_EQ(filters, (QStringList{"MySQL Dump Files (.sql) (*.sql)", "All Files (*.*) (*.*)"}));
+    EXPECT_EQ(box, (std::vector<std::string>{dir + "/orcl.sql", dir + "/other.sql"}));
 }
 
 TEST_F(WizardPages, ExistingDumpFileIsReplacedOnlyAfterYes) {

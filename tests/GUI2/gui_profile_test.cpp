@@ -1,17 +1,18 @@
 // Profile mode of the wizard, in process: the whole command line names a profile; the
-// wizard connects and checks the destination without showing the interactive pages, and a
-// profile it cannot read stops it before anything happens to the last-used destination.
+// wizard connects and checks the destination without showing the interactive pages, runs
+// the conversion as its sheet opens and ends on the finish page. A profile it cannot read
+// stops it before anything happens to the last-used destination.
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
 
+#include "GUI2/g_finish.h"
 #include "TK/tk_utils.h"
-#include "app/qrn_conv.h"
 #include "app/qrn_shel.h"
-#include "tests/GUI2/gui_fixture.h"
-#include "tests/app/app_fixture.h"
+#include "tests/GUI2/wizard_driver.h"
+#include "tests/GUI2/wizard_fixture.h"
 
 namespace fs = std::filesystem;
 using test_support::box_answerer;
@@ -21,80 +22,125 @@ namespace {
 const char* const schema = R"(
 CREATE USER scott IDENTIFIED BY tiger;
 CREATE TABLE EMP (ID NUMBER(10) PRIMARY KEY, NAME VARCHAR2(20));
+INSERT INTO EMP VALUES (1, 'O''Hara');
+INSERT INTO EMP VALUES (2, NULL);
 COMMIT;
 )";
 
-class WizardProfile : public gui_fixture {
+const char* const success =
+    "Wizard has converted your Oracle database into\nMySQL data source successfully.\n\nClick 'Finish' to exit the "
+    "wizard.";
+
+class WizardProfile : public wizard_fixture {
 protected:
-    void SetUp() override {
-        shell_.reset();  // the wizard run builds its own
-        app_test::private_settings();
+    // A profile (NAME.qrn) that converts the service into the dump file, with `more`
+    // settings on top.
+    std::string dump_profile(const char16_t* service, const std::string& dump, const std::string& name,
+                             const std::function<void(quarnel_convertor&)>& more = {}) {
+        return write_profile(
+            [&](quarnel_convertor& c) {
+                c.set_source_name(service);
+                c.set_destination_name(tk_to_wide(dump));
+                c.set_mysql_direct(false);
+                if (more) more(c);
+            },
+            name);
     }
-    // A converter's settings, left in the registry as the last-used ones and written to a
-    // profile file.
-    std::string settings(const std::function<void(quarnel_convertor&)>& set, const std::string& name) {
-        quarnel_convertor conv(front_);
-        conv.store_oracle_settings(u"", u"scott", u"tiger", u"");
-        set(conv);
-        const std::string path = app_test::temp_dir() + "/" + name + ".qrn";
-        EXPECT_TRUE(conv.store_profile(tk_to_wide(path)));
-        return path;
-    }
-    // How many windows showed a page during the run.
-    int run_counting_pages(const std::string& command_line, int& result) {
-        int shown = 0;
+    // Runs the wizard for the profile until the finish page, whose result text goes into
+    // `result_text` and whose error box into `errors`, then presses Finish. Counts the page
+    // windows with an interactive control (the welcome, dump-options and MySQL pages' radio
+    // 1329) seen on the way.
+    int run_to_finish(const std::string& profile, int& shown, std::string& result_text, std::string* errors = nullptr) {
+        shown = 0;
         auto* watch = new QTimer;
         QObject::connect(watch, &QTimer::timeout, watch, [&] {
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (w->isVisible() && w->findChild<QWidget*>("1329")) ++shown;
         });
         watch->start(2);
-        result = qrn_run_wizard(front_, command_line);
+        const int result = wizard_test::run_wizard(front_, profile, [&] {
+            const wizard_page* finish = wizard_test::wait_for_page(gui_finish_page::dialog_id);
+            if (finish) result_text = compat::utf16_to_utf8(finish->get_text(gui_finish_page::id_result));
+            if (finish && errors) *errors = compat::utf16_to_utf8(finish->get_text(gui_finish_page::id_errors));
+            wizard_test::click_sheet(compat::ui::id_finish);
+        });
         delete watch;
-        return shown;
+        return result;
     }
 };
 
 }  // namespace
 
-TEST_F(WizardProfile, DumpProfileConnectsAndChecksWithoutInteractivePages) {
+TEST_F(WizardProfile, DumpProfileConnectsOnlyTheOracleSideAndWritesTheDump) {
     app_test::build_store("PROFDUMP", schema);
     const std::string dump = app_test::temp_dir() + "/profdump.sql";
     std::ofstream(dump) << "old";
-    const std::string profile = settings(
-        [&](quarnel_convertor& c) {
-            c.set_source_name(u"PROFDUMP");
-            c.set_destination_name(tk_to_wide(dump));
-            c.set_mysql_direct(false);
-        },
-        "dump");
+    const std::string profile = dump_profile(u"PROFDUMP", dump, "dump", [](quarnel_convertor& c) {
+        c.table_map[u"EMP"] = u"";
+        // Nothing listens there: a dump profile must not reach for a server.
+        c.store_mysql_settings("127.0.0.1", "root", "", "1");
+    });
     box_answerer answers;
-    int result = -1;
-    EXPECT_EQ(run_counting_pages(profile, result), 0);
-    EXPECT_EQ(result, 0);
+    int shown = -1;
+    std::string result_text;
+    EXPECT_EQ(run_to_finish(profile, shown, result_text), 1);
+    EXPECT_EQ(shown, 0) << "no interactive page shows in profile mode";
+    EXPECT_EQ(result_text, success);
     EXPECT_TRUE(answers.seen().empty()) << answers.seen()[0].text;
-    EXPECT_FALSE(fs::exists(dump)) << "the destination check replaces the old dump";
+    const std::string text = test_support::read_file(dump);
+    EXPECT_EQ(text.find("old"), std::string::npos) << "the destination check replaces the old dump";
+    EXPECT_NE(text.find("CREATE TABLE"), std::string::npos) << text;
+    if (!app_test::sandbox_port()) return;
+    // What the stock client makes of it.
+    const std::string db = app_test::test_db_name("wizprofdump");
+    app_test::server srv;
+    srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+    srv.exec("CREATE DATABASE `" + db + "`");
+    const test_support::proc_result loaded = load_dump(dump, db);
+    EXPECT_EQ(loaded.code, 0) << loaded.err;
+    EXPECT_EQ(row_texts(srv, "SELECT ID, NAME FROM `" + db + "`.EMP ORDER BY ID"),
+              (std::vector<std::string>{"1|O'Hara", "2|NULL"}));
+    srv.exec("DROP DATABASE `" + db + "`");
+}
+
+TEST_F(WizardProfile, EachRunAsksAboutItsErrorsAndListsThemOnTheFinishPage) {
+    app_test::build_store("PROFERR", schema);
+    const std::string dump = app_test::temp_dir() + "/proferr.sql";
+    const std::string profile = dump_profile(u"PROFERR", dump, "errors", [](quarnel_convertor& c) {
+        c.table_map[u"EMP"] = u"";
+        c.table_map[u"QBAD"] = u"SELECT * FROM NOPE";
+    });
+    // Twice in one process, as the tests run the wizard: the second run's worker is heard
+    // as the first one's was.
+    for (int run = 1; run <= 2; ++run) {
+        int asked = 0;
+        test_support::when_modal(wizard_test::dialog_with(1222), [&](QWidget* w) {
+            ++asked;
+            test_support::press(w->findChild<QWidget*>("2"));  // Continue
+        });
+        int shown = -1;
+        std::string result_text, errors;
+        EXPECT_EQ(run_to_finish(profile, shown, result_text, &errors), 1);
+        EXPECT_EQ(asked, 1) << "run " << run;
+        EXPECT_EQ(result_text,
+                  "There were some errors while converting the database.\nClick 'Finish' to exit the wizard.");
+        EXPECT_NE(errors.find("QBAD: ORA-00942"), std::string::npos) << errors;
+        EXPECT_NE(test_support::read_file(dump).find("INSERT INTO"), std::string::npos) << "EMP still arrives";
+    }
 }
 
 TEST_F(WizardProfile, ConnectFailureIsAskedAboutBeforeAnySheet) {
     const std::string dump = app_test::temp_dir() + "/nostore.sql";
     std::ofstream(dump) << "old";
     app_test::build_store("PROFOTHER", schema);  // points the client library at the stores
-    const std::string profile = settings(
-        [&](quarnel_convertor& c) {
-            c.set_source_name(u"PROFNOSUCH");
-            c.set_destination_name(tk_to_wide(dump));
-            c.set_mysql_direct(false);
-        },
-        "nostore");
+    const std::string profile = dump_profile(u"PROFNOSUCH", dump, "nostore");
     // A connect error is level 0: the continue-or-stop dialog asks; Abort.
     std::string title, text;
-    test_support::when_modal([](QWidget* w) { return w->findChild<QWidget*>("1222") != nullptr; },
-                             [&](QWidget* w) {
-                                 title = w->windowTitle().toStdString();
-                                 if (auto* m = w->findChild<QLabel*>("1320")) text = m->text().toStdString();
-                                 test_support::press(w->findChild<QWidget*>("1"));
-                             });
+    test_support::when_modal(wizard_test::dialog_with(1222), [&](QWidget* w) {
+        title = w->windowTitle().toStdString();
+        if (auto* m = w->findChild<QLabel*>("1320")) text = m->text().toStdString();
+        test_support::press(w->findChild<QWidget*>("1"));
+    });
     box_answerer answers;
     EXPECT_EQ(qrn_run_wizard(front_, profile), 0);
     EXPECT_NE(text.find("Cannot resolve Oracle service name."), std::string::npos) << text;
@@ -106,13 +152,13 @@ TEST_F(WizardProfile, MissingOrUnreadableProfileRunsNothing) {
     app_test::build_store("PROFLAST", schema);
     const std::string dump = app_test::temp_dir() + "/lastused.sql";
     // The last-used settings would replace this dump.
-    settings(
-        [&](quarnel_convertor& c) {
-            c.set_source_name(u"PROFLAST");
-            c.set_destination_name(tk_to_wide(dump));
-            c.set_mysql_direct(false);
-        },
-        "lastused");
+    {
+        quarnel_convertor conv(front_);
+        conv.store_oracle_settings(u"", u"scott", u"tiger", u"");
+        conv.set_source_name(u"PROFLAST");
+        conv.set_destination_name(tk_to_wide(dump));
+        conv.set_mysql_direct(false);
+    }
     const std::string folder = app_test::temp_dir() + "/folder.qrn";
     fs::create_directories(folder);
     const std::string stray = app_test::temp_dir() + "/stray.qrn";
@@ -134,7 +180,7 @@ TEST_F(WizardProfile, MissingOrUnreadableProfileRunsNothing) {
         const std::string& text = answers.seen()[0].text;
         EXPECT_EQ(text.rfind("Cannot use the profile '" + r.path + "'", 0), 0u) << text;
         EXPECT_NE(text.find(r.message), std::string::npos) << text;
-        EXPECT_TRUE(fs::exists(dump)) << r.path << ": the last-used destination was touched";
+        EXPECT_EQ(test_support::read_file(dump), "old") << r.path << ": the last-used destination was touched";
     }
 }
 
@@ -142,23 +188,42 @@ TEST_F(WizardProfile, ServerProfileInModeZeroDropsOnlyTheNamedDatabase) {
     if (!app_test::sandbox_port()) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
     app_test::build_store("PROFSRV", schema);
     const std::string db = app_test::test_db_name("wizprof");
-    app_test::server().exec("CREATE DATABASE IF NOT EXISTS `" + db + "`");
-    const std::string profile = settings(
-        [&](quarnel_convertor& c) {
-            c.set_source_name(u"PROFSRV");
-            c.set_destination_name(tk_to_wide(db));
-            c.set_mysql_direct(true);
-            c.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
-            c.set_mode(0);
-        },
-        "server");
-    box_answerer answers;
-    // A missing profile leaves the last-used database (the same settings) alone.
-    EXPECT_EQ(qrn_run_wizard(front_, app_test::temp_dir() + "/gone.qrn"), 0);
     app_test::server srv;
-    const std::string count = "SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = '" + db + "'";
-    EXPECT_EQ(srv.scalar(count), "1");
-    EXPECT_EQ(qrn_run_wizard(front_, profile), 0);
-    EXPECT_EQ(srv.scalar(count), "0") << "mode 0 drops the profile's database before the run";
+    srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+    srv.exec("CREATE DATABASE `" + db + "`");
+    srv.exec("CREATE TABLE `" + db + "`.STALE (X INT)");
+    const auto set = [&](quarnel_convertor& c) {
+        c.set_source_name(u"PROFSRV");
+        c.set_destination_name(tk_to_wide(db));
+        c.set_mysql_direct(true);
+        c.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
+        c.set_mode(0);
+        c.table_map[u"EMP"] = u"";
+    };
+    // The same settings as the last-used ones: a missing profile leaves that database alone.
+    {
+        quarnel_convertor conv(front_);
+        conv.store_oracle_settings(u"", u"scott", u"tiger", u"");
+        set(conv);
+    }
+    box_answerer answers;
+    EXPECT_EQ(qrn_run_wizard(front_, app_test::temp_dir() + "/gone.qrn"), 0);
     EXPECT_EQ(answers.seen().size(), 1u);
+    const std::string tables =
+        "SELECT GROUP_CONCAT(TABLE_NAME ORDER BY TABLE_NAME) FROM information_schema.TABLES "
+        "WHERE TABLE_SCHEMA = '" +
+        db + "'";
+    EXPECT_EQ(srv.scalar(tables), "STALE");
+
+    const std::string profile = write_profile(set, "server");
+    int shown = -1;
+    std::string result_text;
+    EXPECT_EQ(run_to_finish(profile, shown, result_text), 1);
+    EXPECT_EQ(shown, 0);
+    EXPECT_EQ(result_text, success);
+    EXPECT_EQ(answers.seen().size(), 1u) << answers.seen().back().text;
+    EXPECT_EQ(srv.scalar(tables), "EMP") << "mode 0 drops the profile's database before the run";
+    EXPECT_EQ(row_texts(srv, "SELECT ID, NAME FROM `" + db + "`.EMP ORDER BY ID"),
+              (std::vector<std::string>{"1|O'Hara", "2|NULL"}));
+    srv.exec("DROP DATABASE `" + db + "`");
 }

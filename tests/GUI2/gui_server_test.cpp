@@ -7,6 +7,7 @@
 
 #include "common/over_dlg.h"
 #include "tests/GUI2/gui_pages.h"
+#include "tests/GUI2/wizard_driver.h"
 
 namespace ui = compat::ui;
 using test_support::box_answerer;
@@ -29,22 +30,6 @@ protected:
     bool database_exists(const std::string& name) {
         app_test::server srv;
         return srv.scalar("SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE SCHEMA_NAME = '" + name + "'") == "1";
-    }
-    // Chooses the radio with the id in the overwrite dialog when it appears, then presses
-    // the button with the id.
-    static void answer_overwrite(int radio, int button) {
-        test_support::when_modal(
-            [](QWidget* w) {
-                // Once its caption is set the dialog has been initialised; each dialog is
-                // answered once.
-                return w->findChild<QWidget*>(QString::number(overwrite_dlg2::id_sync)) != nullptr &&
-                       w->windowTitle() == "Marrowgate Test Warning" && !w->property("answered").toBool();
-            },
-            [radio, button](QWidget* w) {
-                w->setProperty("answered", true);
-                if (radio) test_support::press(w->findChild<QWidget*>(QString::number(radio)));
-                test_support::press(w->findChild<QWidget*>(QString::number(button)));
-            });
     }
 };
 
@@ -125,7 +110,7 @@ TEST_F(WizardServer, OverwriteDialogSetsTheModeAndModeZeroDropsAtOnce) {
             shell_->sheet().select_page(sel_file_page::dialog_id);
             dest_.set_text(sel_file_page::id_dest, tk_to_wide(db));
             conv_.set_mode(9);
-            answer_overwrite(r.radio, ui::id_ok);
+            wizard_test::answer_overwrite("Marrowgate Test Warning", r.radio, ui::id_ok);
             next();
             modes.push_back(conv_.get_mode());
             exists_after.push_back(database_exists(db));
@@ -133,7 +118,7 @@ TEST_F(WizardServer, OverwriteDialogSetsTheModeAndModeZeroDropsAtOnce) {
         // Cancel: the page stays and nothing changes.
         shell_->sheet().select_page(sel_file_page::dialog_id);
         conv_.set_mode(2);
-        answer_overwrite(overwrite_dlg2::id_entire, ui::id_cancel);
+        wizard_test::answer_overwrite("Marrowgate Test Warning", overwrite_dlg2::id_entire, ui::id_cancel);
         next();
         modes.push_back(current_id() == sel_file_page::dialog_id ? conv_.get_mode() : -1);
         exists_after.push_back(database_exists(db));

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include "tests/GUI2/wizard_driver.h"
 #include "tests/app/app_fixture.h"
 
 namespace {
@@ -39,10 +40,7 @@ std::vector<std::string> pages_fixture::entries(const compat::ui::surface& s, in
 }
 
 void pages_fixture::double_click(const compat::ui::surface& s, int list_id, int row) {
-    QListWidget* l = list(s, list_id);
-    const QRect r = l->visualItemRect(l->item(row));
-    QTest::mouseClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
-    QTest::mouseDClick(l->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
+    wizard_test::double_click_entry(list(s, list_id), row);
 }
 
 std::function<bool(QWidget*)> pages_fixture::dialog_titled(const std::string& caption) {

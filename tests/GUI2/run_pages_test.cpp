@@ -2,9 +2,6 @@
 // percentage, a run with no table, errors kept and listed read-only (with the first focus
 // going on to Finish), "Do not show this dialog box again", Cancel during a run, and Save
 // Settings with the default-extension rule and a profile that cannot be written.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -12,15 +9,15 @@
 #include <QProgressBar>
 #include <QTest>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "GUI2/g_err_dlg.h"
 #include "GUI2/g_finish.h"
 #include "GUI2/g_progr.h"
+#include "tests/GUI2/held_fifo.h"
 #include "tests/GUI2/pages_fixture.h"
+#include "tests/GUI2/wizard_driver.h"
 #include "tests/app/app_fixture.h"
 
 namespace ui = compat::ui;
@@ -79,14 +76,7 @@ std::string read_file(const std::string& path) {
 // Presses Save Settings and types the name into the file dialog.
 void save_as(qrn_finish_page& page, const std::string& path, std::string* title = nullptr,
              QStringList* filters = nullptr) {
-    when_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
-               [path, title, filters](QWidget* w) {
-                   auto* d = qobject_cast<QFileDialog*>(w);
-                   if (title) *title = d->windowTitle().toStdString();
-                   if (filters) *filters = d->nameFilters();
-                   d->selectFile(QString::fromStdString(path));
-                   QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
-               });
+    wizard_test::answer_file_dialog(path, title, filters);
     click(page.control(gui_finish_page::id_save));
 }
 
@@ -132,6 +122,18 @@ TEST_F(RunPages, RunWithNoTableEndsOnTheSuccessText) {
     EXPECT_FALSE(help_enabled);
     EXPECT_FALSE(shell_->timer_running());
     EXPECT_TRUE(fs::exists(dump_));
+}
+
+TEST_F(RunPages, ProgressPageHelpOpensTheHelpFileAtItsStart) {
+    // Pressed as the page shows, before the run's first tick can move on.
+    const int result = run_sheet([&] {
+        shell_->sheet().press(ui::id_help);
+        reached_finish_ = wait_until([&] { return current_page() == &finish_; }, 20000);
+        shell_->sheet().press(ui::id_finish);
+    });
+    EXPECT_EQ(result, 1);
+    ASSERT_TRUE(wait_until([&] { return opened_urls().size() == 1; }, 3000));
+    EXPECT_EQ(opened_urls()[0], "file://" + wizard_shell::help_file());
 }
 
 TEST_F(RunPages, ErrorsAreKeptListedReadOnlyAndDoNotShowSilencesTheRest) {
@@ -213,35 +215,21 @@ TEST_F(RunPages, CancelDuringARunStopsItAndWaits) {
     // The dump goes into a FIFO that nobody reads until the stop was asked for, so the run
     // is certain to be held mid-table when Cancel is pressed, however fast the machine is.
     constexpr int rows = 3000;
-    const std::string text(1000, 'x');
-    std::string big = "CREATE USER scott IDENTIFIED BY tiger;\nCREATE TABLE BIG (ID NUMBER(10), T VARCHAR2(1000));\n";
-    for (int i = 0; i < rows; ++i) big += "INSERT INTO BIG VALUES (" + std::to_string(i) + ", '" + text + "');\n";
-    big += "COMMIT;\n";
-    connect_source(big);
+    connect_source(held_fifo_schema(rows));
     conv_.selected_tables = {u"BIG"};
-    fs::remove(dump_);
-    ASSERT_EQ(::mkfifo(dump_.c_str(), 0600), 0);
-    const int reader = ::open(dump_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(reader, 0);
-    std::thread drain([&] {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!conv_.stop_requested() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ::fcntl(reader, F_SETFL, 0);
-        char buf[65536];
-        while (::read(reader, buf, sizeof buf) > 0) {
-        }
-    });
     box_answerer boxes({QMessageBox::Yes});
     bool running_at_cancel = false;
-    const int result = run_sheet([&] {
-        wait_until([&] { return conv_.record_index.load() > 0; }, 20000);
-        running_at_cancel = progress_.is_running();
-        shell_->sheet().press(ui::id_cancel);
-    });
-    drain.join();
-    ::close(reader);
-    fs::remove(dump_);
+    int result = -1;
+    {
+        const held_fifo fifo(dump_, [&] { return conv_.stop_requested(); });
+        ASSERT_TRUE(fifo.ready());
+        result = run_sheet([&] {
+            wait_until([&] { return conv_.record_index.load() > 0; }, 20000);
+            running_at_cancel = progress_.is_running();
+            shell_->sheet().press(ui::id_cancel);
+        });
+        EXPECT_TRUE(fifo.released_on_request());
+    }
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(running_at_cancel);
     EXPECT_FALSE(progress_.is_running());

@@ -9,6 +9,7 @@
 #include "GUI2/qrn_tabs.h"
 #include "GUI2/qrn_views.h"
 #include "tests/GUI2/pages_fixture.h"
+#include "tests/GUI2/wizard_driver.h"
 
 namespace ui = compat::ui;
 using compat::wstring;
@@ -62,11 +63,7 @@ protected:
     }
     // A step that types the name and the query and presses OK.
     static step type_and_ok(const std::string& name, const std::string& query) {
-        return [name, query](QWidget* w) {
-            w->findChild<QLineEdit*>("1019")->setText(QString::fromStdString(name));
-            w->findChild<QPlainTextEdit*>("1020")->setPlainText(QString::fromStdString(query));
-            click(w->findChild<QWidget*>("1"));
-        };
+        return [name, query](QWidget* w) { wizard_test::fill_query_dialog(w, name, query); };
     }
     // A step that notes what the dialog shows before the next step acts on it.
     static step note(std::string& name, std::string& query, step then) {
@@ -292,4 +289,24 @@ TEST_F(SelectionPages, ViewsPageSkippedWhenTheSourceHasNoViews) {
     });
     EXPECT_EQ(progress_.activations, 1);
     EXPECT_EQ(conv_.selected_tables, (std::vector<wstring>{u"C"}));
+}
+
+TEST_F(SelectionPages, TablesViewsAndQueryDialogOpenTheirHelpTopics) {
+    conv_.convert_views = true;
+    box_answerer answers({QMessageBox::Yes});  // nothing selected: go on anyway
+    run_sheet([&] {
+        click(sheet_button(ui::id_help));
+        when_modal(dialog_titled("Add Query"), [](QWidget* w) {
+            click(w->findChild<QWidget*>(QString::number(ui::id_help)));
+            click(w->findChild<QWidget*>(QString::number(ui::id_cancel)));
+        });
+        click(tables_.control(sel_tables_page::id_add_query));
+        click(sheet_button(ui::id_next));
+        EXPECT_EQ(current_page(), &views_);
+        test_support::key(shell_->sheet().native(), Qt::Key_F1);
+        shell_->sheet().close();
+    });
+    const std::string file = "file://" + wizard_shell::help_file() + "#topic-";
+    ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 3; }, 3000));
+    EXPECT_EQ(opened_urls(), (strings{file + "1017", file + "1025", file + "1024"}));
 }
