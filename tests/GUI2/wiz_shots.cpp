@@ -1,13 +1,14 @@
 // Renders every page and dialog of the wizard to PNG files (offscreen platform), the way a
-// user meets them: the demo schema through the stand-in Oracle client, a run into a dump
-// file, an error during the run. Usage: wiz_shots OUTPUT_FOLDER. Exits 1 when a page or
-// dialog could not be rendered.
+// user meets them in the program itself: the demo schema through the stand-in Oracle
+// client, a tour from the welcome page through a run into a dump file with an error on the
+// way, the MySQL page and the questions, and a saved profile run to its success page.
+// Usage: wiz_shots OUTPUT_FOLDER. Exits 1 when a page or dialog could not be rendered.
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -16,22 +17,32 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <set>
 
 #include "GUI2/g_err_dlg.h"
 #include "GUI2/g_finish.h"
+#include "GUI2/g_ora_pg.h"
 #include "GUI2/g_progr.h"
+#include "GUI2/g_sel_file.h"
+#include "GUI2/g_sql_pg.h"
+#include "GUI2/g_wait_dlg.h"
+#include "GUI2/g_welcome.h"
 #include "GUI2/g_wiz_fe.h"
 #include "GUI2/g_wiz_sh.h"
 #include "GUI2/qrn_tabs.h"
 #include "GUI2/qrn_views.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
+#include "common/over_dlg.h"
+#include "common/sql_dump.h"
+#include "tests/GUI2/wizard_driver.h"
 #include "tests/support/ui_driver.h"
 
 namespace fs = std::filesystem;
 namespace ui = compat::ui;
+using namespace wizard_test;
 using test_support::click;
 using test_support::wait_until;
 using test_support::when_modal;
@@ -61,6 +72,9 @@ void shoot(QWidget* w, const std::string& name) {
     std::printf("%s\n", path.c_str());
 }
 
+QWidget* sheet() { return wizard_shell::instance().sheet().native(); }
+void shoot_sheet(const std::string& name) { shoot(sheet(), name); }
+
 // A modal dialog that matches: shot, then handled by `then`.
 void shoot_modal(std::function<bool(QWidget*)> match, const std::string& name, std::function<void(QWidget*)> then) {
     when_modal(std::move(match), [name, then](QWidget* w) {
@@ -72,6 +86,10 @@ void shoot_modal(std::function<bool(QWidget*)> match, const std::string& name, s
 bool is_box(QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; }
 std::function<bool(QWidget*)> titled(const char* caption) {
     return [caption](QWidget* w) { return qobject_cast<QDialog*>(w) && !is_box(w) && w->windowTitle() == caption; };
+}
+// A message box: shot, then answered with the button.
+void shoot_box(const std::string& name, QMessageBox::StandardButton answer) {
+    shoot_modal(is_box, name, [answer](QWidget* w) { click(static_cast<QMessageBox*>(w)->button(answer)); });
 }
 
 // Holds the run at the start of a chosen table, so that the progress page can be shot with
@@ -106,6 +124,12 @@ private:
     bool released_ = false;
 };
 
+// The offscreen platform warns about window hints it cannot honour; that is not news.
+void quiet(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && !message.contains("propagateSizeHints"))
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 [[noreturn]] void no_display() {
     std::fputs("wiz_shots: Failed to initialize GUI library\n", stderr);
     std::exit(1);
@@ -125,6 +149,127 @@ void prepare_source(const std::string& work) {
     }
 }
 
+// The dump road from the welcome page to Finish: every page, the wait dialog, the question
+// about an existing dump, the query dialog, a run held at its second table and an error on
+// the way, the finish page with the error, and the dialogs reached from there.
+void dump_road(shots_front& front, const std::string& work) {
+    shoot_sheet("103-welcome");
+    welcome_and_oracle(welcome_page::id_dump, "DEMO", "demo", "demo");
+    shoot_sheet("104-oracle");
+    // The wait dialog as Next shows it while connecting (the store here answers at once).
+    {
+        wait_dialog waiting;
+        test_support::run_with([&] { return waiting.run_modal(sheet()); },
+                               [&] {
+                                   shoot(waiting.native(), "101-wait");
+                                   waiting.finish();
+                               });
+    }
+    click_sheet(ui::id_next);
+    if (!wait_for_page(sql_dump_page::dialog_id)) return;
+    shoot_sheet("102-dump-options");
+    click_sheet(ui::id_next);
+
+    if (!wait_for_page(sel_file_page::dialog_id)) return;
+    const std::string dump = work + "/DEMO.sql";
+    std::ofstream(dump) << "an earlier dump";
+    type(sel_file_page::id_dest, dump);
+    set_check(sel_file_page::id_views, true);
+    shoot_sheet("106-destination");
+    shoot_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; }, "106-browse",
+                [](QWidget* w) { QMetaObject::invokeMethod(w, "reject", Qt::DirectConnection); });
+    click_control(sel_file_page::id_browse);
+    shoot_box("106-overwrite-file", QMessageBox::Yes);
+    click_sheet(ui::id_next);
+
+    auto* tables = wait_for<qrn_sel_tables_page>();
+    if (!tables) return;
+    shoot_sheet("127-tables");
+    // Three tables chosen, then stored queries added in the query dialog: one that works and
+    // one whose table is missing, so that the run reports an error.
+    tables->list_set_current(sel_tables_page::id_available, 0);
+    for (int i = 0; i < 3; ++i) click_control(sel_tables_page::id_add);
+    const compat::wstring held_table = tables->list_entry(sel_tables_page::id_selected, 1);
+    shoot_modal(titled("Add Query"), "128-query", [](QWidget* w) {
+        w->findChild<QLineEdit*>("1019")->setText("RICH_DEPARTMENTS");
+        w->findChild<QPlainTextEdit*>("1020")->setPlainText(
+            "SELECT name, budget\n  FROM departments\n WHERE budget > 100000");
+        shoot(w, "128-query-filled");
+        click(w->findChild<QWidget*>("1"));
+    });
+    click_control(sel_tables_page::id_add_query);
+    when_modal(titled("Add Query"),
+               [](QWidget* w) { fill_query_dialog(w, "ZZ_BROKEN", "SELECT * FROM no_such_table"); });
+    click_control(sel_tables_page::id_add_query);
+    shoot_sheet("127-tables-selected");
+    click_sheet(ui::id_next);
+
+    auto* views = wait_for<qrn_sel_views_page>();
+    if (!views) return;
+    views->list_set_current(sel_tables_page::id_available, 0);
+    click_control(sel_tables_page::id_add);
+    shoot_sheet("127-views");
+    // The run, held at its second table for the progress page; the broken query then asks
+    // whether to go on.
+    front.hold_at(held_table);
+    click_sheet(ui::id_next);
+    if (!wait_until([&] { return front.held(); }, page_timeout_ms)) fail("the run did not reach its second table");
+    test_support::pump(600);
+    shoot_sheet("107-progress");
+    shoot_modal(dialog_with(dlg_error_continue::id_dont_show), "115-error-continue",
+                [](QWidget* w) { click(w->findChild<QWidget*>("2")); });
+    front.release();
+
+    if (!wait_for_page(gui_finish_page::dialog_id)) return;
+    shoot_sheet("116-finish-errors");
+    shoot_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; }, "116-save-settings",
+                [](QWidget* w) { QMetaObject::invokeMethod(w, "reject", Qt::DirectConnection); });
+    click_control(gui_finish_page::id_save);
+    shoot_modal(dialog_with(dlg_error_ex::id_send_bug), "114-internal-error",
+                [](QWidget* w) { click(w->findChild<QWidget*>("1")); });
+    dlg_error_ex::show(u"Internal error in module \"g_wiz_sh\" at line 223.\nPlease report it.");
+    click_sheet(ui::id_finish);
+}
+
+// The server road as far as it goes without a server: the MySQL page, the overwrite dialog
+// as the destination page shows it, and Cancel's question.
+void server_road() {
+    welcome_and_oracle(welcome_page::id_direct, "DEMO", "demo", "demo");
+    click_sheet(ui::id_next);
+    if (!wait_for_page(sql_settings_page2::dialog_id)) return;
+    click_control(sql_settings_page2::id_remote);
+    type(sql_settings_page2::id_host, "mysql.example.com");
+    type(sql_settings_page2::id_user, "root");
+    shoot_sheet("123-mysql");
+    overwrite_dlg3 overwrite(sel_file_page::overwrite_help_topic,
+                             u"The destination database already exists. Select one of the\noptions below. Click "
+                             u"'Help' button for more information.");
+    shoot_modal(dialog_with(overwrite_dlg2::id_sync), "133-overwrite",
+                [](QWidget* w) { click(w->findChild<QWidget*>(QString::number(ui::id_cancel))); });
+    overwrite.show(ui::application::active_window());
+    shoot_box("box-cancel", QMessageBox::Yes);
+    click_sheet(ui::id_cancel);
+}
+
+// A saved profile: the wizard converts without asking and ends on the success text.
+void profile_run(qrn_front_end& front, const std::string& work) {
+    const std::string profile = work + "/demo.qrn";
+    {
+        quarnel_convertor conv(front);
+        conv.store_oracle_settings(u"", u"demo", u"demo", u"");
+        conv.set_source_name(u"DEMO");
+        conv.set_mysql_direct(false);
+        conv.set_destination_name(compat::utf8_to_utf16(work + "/PROFILE.sql"));
+        conv.table_map[u"DEPARTMENTS"] = u"";
+        if (!conv.store_profile(compat::utf8_to_utf16(profile))) fail("cannot write the profile");
+    }
+    run_wizard(front, profile, [] {
+        if (!wait_for_page(gui_finish_page::dialog_id)) return;
+        shoot_sheet("116-finish");
+        click_sheet(ui::id_finish);
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,116 +285,27 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
     ui::application app(argc, argv, no_display);
+    qInstallMessageHandler(quiet);
     shots_front front;
     error_handler handler(front, static_cast<int>(qrn_oracle_errors().size()), qrn_oracle_errors().data());
     handler.load_err_map(static_cast<int>(qrn_mysql_errors().size()), qrn_mysql_errors().data());
     ui::set_error_sink(&wizard_shell::report_exception);
-    int result = 0;
-    {
-        quarnel_convertor conv(front);
-        conv.store_oracle_settings(u"", u"demo", u"demo", u"");
-        conv.connect_oracle_server(u"DEMO");
-        conv.set_mysql_direct(false);
-        conv.set_destination_name(compat::utf8_to_utf16(work + "/DEMO.sql"));
-        conv.convert_views = true;
-        wizard_shell shell(quarnel_convertor::get_title(), wizard_shell::icon_resource,
-                           wizard_shell::watermark_resource, wizard_shell::header_resource);
-        qrn_sel_tables_page tables;
-        qrn_sel_views_page views;
-        progress_page progress;
-        qrn_finish_page finish(
-            u"Wizard has converted your Oracle database into\nMySQL data source successfully.\n\nClick 'Finish' to "
-            u"exit the wizard.",
-            u"There were some errors while converting the database.\nClick 'Finish' to exit the wizard.", u"qrn");
-        for (ui::page* p : std::initializer_list<ui::page*>{&tables, &views, &progress, &finish}) shell.add_page(*p);
-        QWidget* sheet = shell.sheet().native();
+    set_failure_handler([](const std::string& what) { failures.push_back(what); });
 
-        test_support::run_with(
-            [&] { return shell.run(); },
-            [&] {
-                shoot(sheet, "127-tables");
-                // Three tables chosen, then stored queries added in the query dialog: one that
-                // works and one whose table is missing, so that the run reports an error.
-                tables.list_set_current(sel_tables_page::id_available, 0);
-                for (int i = 0; i < 3; ++i) click(tables.control(sel_tables_page::id_add));
-                const compat::wstring held_table = tables.list_entry(sel_tables_page::id_selected, 1);
-                shoot_modal(titled("Add Query"), "128-query", [](QWidget* w) {
-                    w->findChild<QLineEdit*>("1019")->setText("RICH_DEPARTMENTS");
-                    w->findChild<QPlainTextEdit*>("1020")->setPlainText(
-                        "SELECT name, budget\n  FROM departments\n WHERE budget > 100000");
-                    shoot(w, "128-query-filled");
-                    click(w->findChild<QWidget*>("1"));
-                });
-                click(tables.control(sel_tables_page::id_add_query));
-                when_modal(titled("Add Query"), [](QWidget* w) {
-                    w->findChild<QLineEdit*>("1019")->setText("ZZ_BROKEN");
-                    w->findChild<QPlainTextEdit*>("1020")->setPlainText("SELECT * FROM no_such_table");
-                    click(w->findChild<QWidget*>("1"));
-                });
-                click(tables.control(sel_tables_page::id_add_query));
-                shoot(sheet, "127-tables-selected");
-                shell.sheet().press(ui::id_next);
-                views.list_set_current(sel_tables_page::id_available, 0);
-                click(views.control(sel_tables_page::id_add));
-                shoot(sheet, "127-views");
-                // The run, held at its second table for the progress page; the broken query then
-                // asks whether to go on.
-                front.hold_at(held_table);
-                shell.sheet().press(ui::id_next);
-                wait_until([&] { return front.held(); }, 20000);
-                test_support::pump(600);
-                shoot(sheet, "107-progress");
-                shoot_modal(
-                    [](QWidget* w) {
-                        return qobject_cast<QDialog*>(w) && w->findChild<QWidget*>("1222", Qt::FindDirectChildrenOnly);
-                    },
-                    "115-error-continue", [](QWidget* w) { click(w->findChild<QWidget*>("2")); });
-                front.release();
-                wait_until([&] { return shell.sheet().current() == &finish; }, 20000);
-                shoot(sheet, "116-finish-errors");
-                shoot_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; }, "116-save-settings",
-                            [](QWidget* w) { QMetaObject::invokeMethod(w, "reject", Qt::DirectConnection); });
-                click(finish.control(gui_finish_page::id_save));
-                shoot_modal(
-                    [](QWidget* w) {
-                        return qobject_cast<QDialog*>(w) && w->findChild<QWidget*>("1112", Qt::FindDirectChildrenOnly);
-                    },
-                    "114-internal-error", [](QWidget* w) { click(w->findChild<QWidget*>("1")); });
-                dlg_error_ex::show(u"Internal error in module \"g_wiz_sh\" at line 223.\nPlease report it.");
-                shell.sheet().press(ui::id_finish);
-            });
-    }
-    {
-        // A run without errors ends on the success text (a new shell keeps no errors).
-        quarnel_convertor conv(front);
-        conv.store_oracle_settings(u"", u"demo", u"demo", u"");
-        conv.connect_oracle_server(u"DEMO");
-        conv.set_mysql_direct(false);
-        conv.set_destination_name(compat::utf8_to_utf16(work + "/EMPTY.sql"));
-        wizard_shell shell(quarnel_convertor::get_title(), wizard_shell::icon_resource,
-                           wizard_shell::watermark_resource, wizard_shell::header_resource);
-        progress_page progress;
-        qrn_finish_page finish(
-            u"Wizard has converted your Oracle database into\nMySQL data source successfully.\n\nClick 'Finish' to "
-            u"exit the wizard.",
-            u"There were some errors while converting the database.\nClick 'Finish' to exit the wizard.", u"qrn");
-        shell.add_page(progress);
-        shell.add_page(finish);
-        test_support::run_with([&] { return shell.run(); },
-                               [&] {
-                                   wait_until([&] { return shell.sheet().current() == &finish; }, 20000);
-                                   shoot(shell.sheet().native(), "116-finish");
-                                   shell.sheet().press(ui::id_finish);
-                               });
-    }
-    const char* expected[] = {"127-tables",        "128-query",          "128-query-filled",   "127-tables-selected",
-                              "127-views",         "107-progress",       "115-error-continue", "116-finish-errors",
-                              "116-save-settings", "114-internal-error", "116-finish"};
+    run_wizard(front, "", [&] { dump_road(front, work); });
+    run_wizard(front, "", [] { server_road(); });
+    profile_run(front, work);
+
+    const char* expected[] = {
+        "103-welcome",         "104-oracle",         "101-wait",     "102-dump-options",   "106-destination",
+        "106-browse",          "106-overwrite-file", "127-tables",   "128-query",          "128-query-filled",
+        "127-tables-selected", "127-views",          "107-progress", "115-error-continue", "116-finish-errors",
+        "116-save-settings",   "114-internal-error", "123-mysql",    "133-overwrite",      "box-cancel",
+        "116-finish"};
     for (const char* name : expected)
         if (!written.count(name) && std::find(failures.begin(), failures.end(), name) == failures.end())
             failures.push_back(std::string(name) + " (never shown)");
     fs::remove_all(work);
     for (const std::string& name : failures) std::fprintf(stderr, "wiz_shots: could not render %s\n", name.c_str());
-    if (!failures.empty()) result = 1;
-    return result;
+    return failures.empty() ? 0 : 1;
 }
