@@ -22,7 +22,14 @@ progress_page::progress_page()
 
 // A run still going is stopped before the page goes.
 progress_page::~progress_page() {
-    if (is_running()) stop_run();
+    try {
+        if (is_running())
+            stop_run();
+        else
+            collect_run();
+    } catch (...) {
+        // A destructor must not throw; what the run left has been reported or logged.
+    }
 }
 
 void progress_page::build() {
@@ -65,6 +72,7 @@ void progress_page::on_timer(int timer_id) {
     if (conv.is_finished()) {
         wizard_shell& shell = wizard_shell::instance();
         shell.kill_timer();
+        collect_run();
         shell.sheet().select_page(finish_page_id);
     }
     const compat::wstring table = conv.get_current_table();
@@ -85,9 +93,17 @@ void progress_page::stop_run() {
     // Events go on meanwhile, so that a box the run raised just before can still be
     // answered and the run can reach its next stop test.
     while (is_running() && ui::application::exists()) ui::application::process_events(20);
-    if (is_running())
-        terminate();
-    else
-        cleanup();
     if (wizard_shell* shell = wizard_shell::try_get()) shell->kill_timer();
+    collect_run();
+}
+
+void progress_page::collect_run() {
+    try {
+        if (is_running())
+            terminate();
+        else
+            cleanup();
+    } catch (...) {
+        wizard_shell::report_exception(std::current_exception());
+    }
 }

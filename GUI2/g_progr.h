@@ -34,6 +34,9 @@ protected:
 private:
     // Asks the run to stop and waits for it, keeping the interface responsive.
     void stop_run();
+    // Joins the run's thread (asking a run still going to stop) and reports what escaped
+    // the run, if anything: such an exception must neither end the program nor vanish.
+    void collect_run();
 
     bool closing_ = false;
 };

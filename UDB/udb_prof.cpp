@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -172,10 +173,14 @@ bool udb_profile::load(const wstring& path) {
 
 namespace {
 
+// Read, not set and restored: umask() would change it for every thread for a moment, so a
+// file another thread creates meanwhile could come out readable by all.
 mode_t current_umask() {
-    const mode_t m = ::umask(0);
-    ::umask(m);
-    return m;
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 077;  // unknown: owner only
 }
 
 // The connection sections keep their passwords under the key "password".

@@ -64,8 +64,8 @@ TEST_F(Dialogs, InternalErrorDialogCopiesTheMessageAndSendsABugReport) {
     });
     EXPECT_EQ(sent, dlg_error_ex::id_send_bug);
     EXPECT_EQ(mail.caption, "Marrowgate Test Error");
+    ASSERT_TRUE(wait_until([&] { return opened_urls().size() == 1; }, 10000));
     const std::vector<std::string> urls = opened_urls();
-    ASSERT_EQ(urls.size(), 1u);
     EXPECT_EQ(urls[0], compat::desktop::mailto_url("support@marrowgate.example", "Bug report on Marrowgate Test",
                                                    utf8(message)));
 }

@@ -208,6 +208,6 @@ TEST_F(WizardBase, HelpButtonAndF1OpenThePagesTopicInTheHelpFile) {
         shell_->sheet().close();
     });
     const std::string file = "file://" + wizard_shell::help_file();
-    ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 3; }, 3000));
+    ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 3; }, 10000));
     EXPECT_EQ(opened_urls(), (std::vector<std::string>{file + "#topic-1012", file + "#topic-1012", file}));
 }

@@ -304,7 +304,7 @@ TEST_F(WizardPages, EveryPageOpensItsHelpTopic) {
         shell_->sheet().close();
     });
     const std::string file = "file://" + wizard_shell::help_file() + "#topic-";
-    ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 5; }, 3000));
+    ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 5; }, 10000));
     EXPECT_EQ(opened_urls(),
               (std::vector<std::string>{file + "1014", file + "1012", file + "1022", file + "1011", file + "1013"}));
 }

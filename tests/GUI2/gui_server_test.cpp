@@ -147,6 +147,6 @@ TEST_F(WizardServer, OverwriteDialogLooksAsItShould) {
     EXPECT_EQ(caption, "Marrowgate Test Warning");
     EXPECT_EQ(text, "The destination database already exists.");
     EXPECT_TRUE(entire_checked);
-    ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 1; }, 3000));
+    ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 1; }, 10000));
     EXPECT_EQ(opened_urls()[0], "file://" + wizard_shell::help_file() + "#topic-1016");
 }

@@ -4,6 +4,8 @@
 // Settings with the default-extension rule and a profile that cannot be written.
 #include <QApplication>
 #include <QFileDialog>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -42,6 +44,10 @@ class RunPages : public pages_fixture {
 protected:
     void SetUp() override {
         connect_source(schema);
+        add_run_pages();
+    }
+
+    void add_run_pages() {
         dump_ = app_test::temp_dir() + "/" + service_ + ".sql";
         fs::remove(dump_);
         conv_.set_mysql_direct(false);
@@ -66,6 +72,11 @@ protected:
         u"'Finish' to exit the wizard.",
         u"There were some errors while converting the database.\nClick 'Finish' to exit the wizard.", u"qrn"};
     bool reached_finish_ = false;
+};
+
+class UnconnectedRunPages : public RunPages {
+protected:
+    void SetUp() override { add_run_pages(); }
 };
 
 std::string read_file(const std::string& path) {
@@ -132,7 +143,7 @@ TEST_F(RunPages, ProgressPageHelpOpensTheHelpFileAtItsStart) {
         shell_->sheet().press(ui::id_finish);
     });
     EXPECT_EQ(result, 1);
-    ASSERT_TRUE(wait_until([&] { return opened_urls().size() == 1; }, 3000));
+    ASSERT_TRUE(wait_until([&] { return opened_urls().size() == 1; }, 10000));
     EXPECT_EQ(opened_urls()[0], "file://" + wizard_shell::help_file());
 }
 
@@ -209,6 +220,25 @@ TEST_F(RunPages, SaveSettingsKeepsAGivenExtensionAddsAMissingOneAndReportsAFailu
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].text, "The settings could not be saved into the profile file '/proc/cannot.qrn'.");
     EXPECT_EQ(boxes.seen()[0].icon, QMessageBox::Critical);
+}
+
+// A run without a source fails its internal check on the conversion thread: the report is
+// shown, and the error leaves the run's thread as the request to end the program.
+TEST_F(UnconnectedRunPages, AnInternalErrorOfTheRunEndsTheWizardAndLeavesNothingUncollected) {
+    std::string reported;
+    when_modal(
+        [](QWidget* w) { return qobject_cast<QDialog*>(w) && w->findChild<QLabel*>("1320"); },
+        [&](QWidget* w) {
+            reported = w->findChild<QLabel*>("1320")->text().toStdString();
+            click(w->findChild<QWidget*>("1108"));
+        });
+    run_sheet([&] { wait_until([&] { return wizard_shell::requested_exit() != -1; }, 20000); });
+    EXPECT_EQ(reported.rfind("Internal error", 0), 0u) << reported;
+    EXPECT_EQ(wizard_shell::requested_exit(), 255);
+    EXPECT_TRUE(conv_.is_finished());
+    EXPECT_FALSE(progress_.is_running());
+    // The page goes with the fixture; the error that left the run must not end the
+    // process from its destructor.
 }
 
 TEST_F(RunPages, CancelDuringARunStopsItAndWaits) {

@@ -307,6 +307,6 @@ TEST_F(SelectionPages, TablesViewsAndQueryDialogOpenTheirHelpTopics) {
         shell_->sheet().close();
     });
     const std::string file = "file://" + wizard_shell::help_file() + "#topic-";
-    ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 3; }, 3000));
+    ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 3; }, 10000));
     EXPECT_EQ(opened_urls(), (strings{file + "1017", file + "1025", file + "1024"}));
 }

@@ -219,13 +219,23 @@ TEST_F(profile_file, a_profile_holding_a_password_is_for_its_owner_alone) {
         EXPECT_EQ(mode(), owner_rw) << "existing=" << existing;
     }
     // Without a password the usual mode: readable by others as the umask allows.
-    fs::remove(dir_ / "p.qrn");
-    const mode_t old = ::umask(022);
-    udb_profile p;
-    p.set_value(u"MySQL settings", u"password", u"");
-    ASSERT_TRUE(p.store(path()));
-    ::umask(old);
-    EXPECT_EQ(mode(), owner_rw | fs::perms::group_read | fs::perms::others_read);
+    struct row {
+        mode_t umask;
+        fs::perms expected;
+    } rows[] = {
+        {022, owner_rw | fs::perms::group_read | fs::perms::others_read},
+        {027, owner_rw | fs::perms::group_read},
+    };
+    for (const row& r : rows) {
+        fs::remove(dir_ / "p.qrn");
+        const mode_t old = ::umask(r.umask);
+        udb_profile p;
+        p.set_value(u"MySQL settings", u"password", u"");
+        const bool stored = p.store(path());
+        ::umask(old);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(mode(), r.expected) << std::oct << r.umask;
+    }
 }
 
 }  // namespace
