@@ -59,6 +59,21 @@ void tk_log::reset_locked() {
     reset_done_.store(true, std::memory_order_release);
 }
 
+void tk_log::write(int level, std::string_view format, fmt::printf_args args) {
+    if (!begin_message(level)) return;
+    std::string text;
+    try {
+        text = compat::vformat(format, args);
+    } catch (const std::exception&) {
+        text = std::string(format);
+    }
+    append(text);
+}
+
+void tk_log::write_wide(int level, compat::wstring_view format, fmt::printf_args args) {
+    write(level, compat::utf16_to_utf8(format), args);
+}
+
 bool tk_log::begin_message(int level) {
     std::lock_guard lock(mutex_);
     reset_locked();

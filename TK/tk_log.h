@@ -59,26 +59,32 @@ public:
 
     // Literal formats take their length from the array and every test runs before any
     // conversion, so a call into a missing or off log, or below the minimum level, costs
-    // a few loads and branches.
+    // a few loads and branches. A call that writes only packs its arguments here; the
+    // formatting is out of line.
     template <std::size_t N, class... A>
     static void log(int level, const char (&format)[N], const A&... args) {
-        if (tk_log* l = writer(level)) l->write(level, std::string_view(format, literal_length(format, N)), args...);
+        log(level, std::string_view(format, literal_length(format, N)), args...);
     }
 
     template <std::size_t N, class... A>
     static void log(int level, const char16_t (&format)[N], const A&... args) {
-        if (tk_log* l = writer(level))
-            l->write_wide(level, compat::wstring_view(format, literal_length(format, N)), args...);
+        log(level, compat::wstring_view(format, literal_length(format, N)), args...);
     }
 
     template <class... A>
     static void log(int level, std::string_view format, const A&... args) {
-        if (tk_log* l = writer(level)) l->write(level, format, args...);
+        if (tk_log* l = writer(level)) [[unlikely]] {
+            errno_keeper keep;
+            l->write(level, format, fmt::make_printf_args(compat::printf_arg(args)...));
+        }
     }
 
     template <class... A>
     static void log(int level, compat::wstring_view format, const A&... args) {
-        if (tk_log* l = writer(level)) l->write_wide(level, format, args...);
+        if (tk_log* l = writer(level)) [[unlikely]] {
+            errno_keeper keep;
+            l->write_wide(level, format, fmt::make_printf_args(compat::printf_arg(args)...));
+        }
     }
 
 private:
@@ -105,31 +111,10 @@ private:
     }
 
     // Out of line and cold, so that the tests before them stay a few instructions at every
-    // call site.
-    template <class... A>
-    [[gnu::cold, gnu::noinline]] void write(int level, std::string_view format, const A&... args) {
-        errno_keeper keep;
-        if (!begin_message(level)) return;
-        append(format_or_raw(format, args...));
-    }
-
-    template <class... A>
-    [[gnu::cold, gnu::noinline]] void write_wide(int level, compat::wstring_view format, const A&... args) {
-        errno_keeper keep;
-        if (!begin_message(level)) return;
-        append(format_or_raw(compat::utf16_to_utf8(format), args...));
-    }
-
-    // A log line must never throw: a format that does not fit its arguments is written as
-    // it stands.
-    template <class... A>
-    static std::string format_or_raw(std::string_view format, const A&... args) {
-        try {
-            return compat::format(format, args...);
-        } catch (const std::exception&) {
-            return std::string(format);
-        }
-    }
+    // call site. A format that does not fit its arguments is written as it stands: a log
+    // line never throws.
+    [[gnu::cold, gnu::noinline]] void write(int level, std::string_view format, fmt::printf_args args);
+    [[gnu::cold, gnu::noinline]] void write_wide(int level, compat::wstring_view format, fmt::printf_args args);
 
     // Empties the file on the first message, then tests the level.
     bool begin_message(int level);

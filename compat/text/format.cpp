@@ -1,7 +1,8 @@
 #include "compat/text/format.h"
 
-namespace compat::detail {
+namespace {
 
+// Rewrites a Windows printf format into the form libfmt's printf understands.
 std::string translate_format(std::string_view f) {
     std::string out;
     out.reserve(f.size() + 8);
@@ -44,4 +45,12 @@ std::string translate_format(std::string_view f) {
     return out;
 }
 
-}  // namespace compat::detail
+}  // namespace
+
+namespace compat {
+
+std::string vformat(std::string_view fmt_text, fmt::printf_args args) {
+    return fmt::vsprintf(translate_format(fmt_text), args);
+}
+
+}  // namespace compat

@@ -1,6 +1,9 @@
 // printf-style formatting with the Windows runtime's meaning of formats, made type-safe
 // through libfmt's printf family: %I64d/%I64u are 64-bit, %ld/%lu are 32-bit, %s in a wide
 // format takes a wide string. Wide formats are formatted through UTF-8.
+//
+// The templates only pack their arguments; the formatting itself is one out-of-line
+// function (vformat), so a call site does not instantiate libfmt's printf engine.
 #pragma once
 
 #include <fmt/printf.h>
@@ -12,13 +15,10 @@
 #include "compat/text/text.h"
 
 namespace compat {
-namespace detail {
 
-// Rewrites a Windows printf format into the form libfmt's printf understands.
-std::string translate_format(std::string_view format);
-
+// An argument as libfmt's printf takes it: wide text as UTF-8, a null C string as "(null)".
 template <class T>
-decltype(auto) narrow_arg(const T& value) {
+decltype(auto) printf_arg(const T& value) {
     using D = std::decay_t<T>;
     if constexpr (std::is_same_v<D, wstring> || std::is_same_v<D, wstring_view>) {
         return utf16_to_utf8(value);
@@ -39,11 +39,14 @@ decltype(auto) narrow_arg(const T& value) {
     }
 }
 
-}  // namespace detail
+// Formats arguments packed by fmt::make_printf_args(printf_arg(args)...); a format
+// that does not fit them throws fmt::format_error. The pack refers to the converted
+// arguments, so it is made in the full expression that calls this.
+std::string vformat(std::string_view fmt_text, fmt::printf_args args);
 
 template <class... A>
 std::string format(std::string_view fmt_text, const A&... args) {
-    return fmt::sprintf(detail::translate_format(fmt_text), detail::narrow_arg(args)...);
+    return vformat(fmt_text, fmt::make_printf_args(printf_arg(args)...));
 }
 
 template <class... A>
