@@ -1,5 +1,5 @@
 #include "GUI2/g_f_dlg.h"
-#include "GUI2/g_where.h"
+#include "TK/tk_where.h"
 
 #include "TK/tk_excep.h"
 #include "TK/tk_fname.h"
@@ -67,7 +67,7 @@ std::optional<wstring> open_file_dialog::run() { return ui::open_file(request_, 
 save_file_dialog::save_file_dialog(ui::window owner, const wstring& filter, wstring title, const wstring& initial_path,
                                    const wstring& extension)
     : file_dialog(owner, filter, std::move(title), initial_path) {
-    if (extension.empty()) throw tk_mail_assertion(gui_where::f_dlg, 111);
+    if (extension.empty()) throw tk_mail_assertion(tk_where::g_f_dlg, 111);
     default_extension_ = extension.front() == u'.' ? extension : u"." + extension;
 }
 

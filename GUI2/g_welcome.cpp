@@ -1,9 +1,9 @@
 #include "GUI2/g_welcome.h"
 
 #include "GUI2/g_wiz_sh.h"
-#include "GUI2/g_where.h"
 #include "TK/tk_excep.h"
 #include "TK/tk_log.h"
+#include "TK/tk_where.h"
 #include "app/qrn_conv.h"
 
 namespace ui = compat::ui;
@@ -50,7 +50,7 @@ void welcome_page::on_command(int id, ui::notify what) {
 }
 
 void welcome_page::on_load_settings() {
-    if (extension_.size() != 3) throw tk_mail_assertion(gui_where::finish, 253);
+    if (extension_.size() != 3) throw tk_mail_assertion(tk_where::g_finish, 253);
     ui::file_request request;
     request.owner = native();
     request.title = u"Select Profile File";

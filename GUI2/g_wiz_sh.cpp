@@ -3,11 +3,11 @@
 #include <atomic>
 
 #include "GUI2/g_art.h"
-#include "GUI2/g_where.h"
 #include "TK/tk_excep.h"
 #include "TK/tk_fname.h"
 #include "TK/tk_log.h"
 #include "TK/tk_utils.h"
+#include "TK/tk_where.h"
 #include "app/qrn_errh.h"
 #include "app/qrn_front.h"
 #include "compat/desktop/desktop.h"
@@ -39,7 +39,7 @@ wizard_shell::~wizard_shell() {
 int wizard_shell::run() { return sheet_.run_modal(ui::application::active_window()); }
 
 void wizard_shell::start_timer(int interval_ms) {
-    if (timer_.running()) throw tk_mail_assertion(gui_where::wiz_sh, 223);
+    if (timer_.running()) throw tk_mail_assertion(tk_where::g_wiz_sh, 223);
     timer_.start(interval_ms);
 }
 

@@ -3,8 +3,8 @@
 
 #include "ORA/ora_db.h"
 #include "ORA/ora_init.h"
-#include "ORA/ora_trace.h"
 #include "ORA/ora_util.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_word.h"
 
 namespace {
@@ -19,7 +19,7 @@ compat::wstring column_list(ora_database& db, const compat::wstring& table, cons
 }  // namespace
 
 std::unique_ptr<udb_recordset> ora_database::query(const compat::wstring& statement) {
-    ora::trace(2, u"ora_database::query(%s)", statement);
+    tk_log::log(2, u"ora_database::query(%s)", statement);
     ora_stmt stmt;
     stmt.prepare(statement);
     stmt.execute(1);
@@ -31,13 +31,13 @@ void ora_database::report(const compat::wstring& context, const tk_exception& er
         error_sink_(context, error);
         return;
     }
-    ora::trace(3, u"%s: %s", context, compat::utf8_to_utf16(error.message()));
+    tk_log::log(3, u"%s: %s", context, compat::utf8_to_utf16(error.message()));
 }
 
 std::unique_ptr<udb_recordset> ora_database::create_table(const compat::wstring& name, const udb_schema& schema,
                                                           const udb_indexes& indexes) {
-    ora::trace(2, u"ora_database::create_table(%s)", name);
-    if (is_table_exist(name)) ora::fail(ora::src_db, 127);
+    tk_log::log(2, u"ora_database::create_table(%s)", name);
+    if (is_table_exist(name)) tk_fail(tk_where::ora_db, 127);
     ensure_index_names();
     ora_schema_initializer columns(name, schema, indexes, upper_case_names_);
     // A store user without the right to create sequences still gets the table, its keys and
@@ -61,18 +61,18 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const compat::wstring&
 }
 
 void ora_database::create_relationships(const udb_relationships& relationships) {
-    ora::trace(2, "ora_database::create_relationships");
-    ora::trace(3, "Converting foreign keys");
+    tk_log::log(2, "ora_database::create_relationships");
+    tk_log::log(3, "Converting foreign keys");
     if (mode_ == 8) {
-        ora::trace(3, "Foreign Keys are not converted in append mode");
+        tk_log::log(3, "Foreign Keys are not converted in append mode");
         return;
     }
     for (const udb_relationship& rel : relationships) {
-        ora::trace(3, u"Processing '%s'", rel.name);
+        tk_log::log(3, u"Processing '%s'", rel.name);
         const compat::wstring parent = get_tn_mapped_name_ex(rel.parent_table);
         const compat::wstring child = get_tn_mapped_name_ex(rel.child_table);
         if (!is_table_exist(parent) || !is_table_exist(child)) {
-            ora::trace(2, u"Table '%s' does not exist", is_table_exist(parent) ? child : parent);
+            tk_log::log(2, u"Table '%s' does not exist", is_table_exist(parent) ? child : parent);
             continue;
         }
         create_fk_index_if(parent, rel.parent_fields);
@@ -93,13 +93,13 @@ void ora_database::create_relationships(const udb_relationships& relationships) 
 }
 
 void ora_database::create_fk_index_if(const compat::wstring& table, const udb_names& columns) {
-    ora::trace(2, u"ora_database::create_fk_index_if(%s)", table);
+    tk_log::log(2, u"ora_database::create_fk_index_if(%s)", table);
     if (!is_table_exist(table)) return;
     std::unique_ptr<udb_recordset> rs = get_table(table, true);
     udb_names mapped;
     for (const compat::wstring& c : columns) mapped.push_back(get_fn_mapped_name_ex(table, c));
     if (rs->get_indexes().has_index_on_fields(mapped, true)) {
-        ora::trace(2, u"FK index for table '%s' exists", table);
+        tk_log::log(2, u"FK index for table '%s' exists", table);
         return;
     }
     ensure_index_names();
@@ -112,8 +112,8 @@ void ora_database::create_fk_index_if(const compat::wstring& table, const udb_na
         query(u"ALTER TABLE " + ora_q(table) + u" ADD CONSTRAINT " + ora_q(constraint) + u" UNIQUE(" +
               column_list(*this, table, columns) + u")");
     } catch (const ora_exception& e) {
-        ora::trace(2, "Error while creating index for FK:\n%s\n", e.message());
+        tk_log::log(2, "Error while creating index for FK:\n%s\n", e.message());
         return;
     }
-    ora::trace(2, u"FK index for table '%s' has been created", table);
+    tk_log::log(2, u"FK index for table '%s' has been created", table);
 }

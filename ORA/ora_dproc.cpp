@@ -5,11 +5,11 @@
 
 #include "compat/text/format.h"
 
-#include "ORA/ora_trace.h"
+#include "TK/tk_trace.h"
 
 ora_date_processor::ora_date_processor()
     : months_{u"JAN", u"FEB", u"MAR", u"APR", u"MAY", u"JUN", u"JUL", u"AUG", u"SEP", u"OCT", u"NOV", u"DEC"} {
-    ora::trace(2, "ora_date_processor::initialize");
+    tk_log::log(2, "ora_date_processor::initialize");
 }
 
 ora_date_processor::~ora_date_processor() = default;
@@ -108,7 +108,7 @@ bool starts_with_word(const compat::wstring& t, compat::wstring_view word) {
 }  // namespace
 
 compat::wstring ora_date_processor::get_canonized_str(const compat::wstring& text) const {
-    ora::trace(1, u"ora_date_processor::get_canonized_str(%s)", text);
+    tk_log::log(1, u"ora_date_processor::get_canonized_str(%s)", text);
     // DD-MON-YYYY or DD-MON-YY (Oracle's century rule), an optional time after a blank
     const compat::wstring t = trimmed(text);
     const size_t blank = t.find(u' ');
@@ -125,7 +125,7 @@ compat::wstring ora_date_processor::get_canonized_str(const compat::wstring& tex
         }
     }
     if (pieces.size() != 3) {
-        ora::trace(1, "Invalid date format");
+        tk_log::log(1, "Invalid date format");
         return {};
     }
     const int day = number(pieces[0]);
@@ -137,7 +137,7 @@ compat::wstring ora_date_processor::get_canonized_str(const compat::wstring& tex
 }
 
 compat::wstring ora_date_processor::default_text(const compat::wstring& text) const {
-    ora::trace(1, u"ora_date_processor::default_text(%s)", text);
+    tk_log::log(1, u"ora_date_processor::default_text(%s)", text);
     compat::wstring t = trimmed(text);
     compat::wstring inner;
     for (compat::wstring_view word : {compat::wstring_view(u"DATE"), compat::wstring_view(u"TIMESTAMP")}) {

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "ORA/ora_db.h"
-#include "ORA/ora_trace.h"
 #include "ORA/ora_util.h"
 #include "TK/tk_excep.h"
+#include "TK/tk_trace.h"
 
 namespace {
 
@@ -19,9 +19,6 @@ constexpr const char* missing_client_message =
     "software installation. You will be unable to use this program\n"
     "until these components have been installed.";
 
-// The password is never written to the trace log.
-constexpr const char16_t* hidden_password = u"********";
-
 const OraText* oci_text(const compat::wstring& s) { return reinterpret_cast<const OraText*>(s.c_str()); }
 ub4 oci_bytes(const compat::wstring& s) { return static_cast<ub4>(s.size() * 2); }
 
@@ -29,10 +26,10 @@ bool ok(sword status) { return status == OCI_SUCCESS || status == OCI_SUCCESS_WI
 
 }  // namespace
 
-ora_engine::ora_engine() { ora::trace(2, "ora_engine::ctor"); }
+ora_engine::ora_engine() { tk_log::log(2, "ora_engine::ctor"); }
 
 ora_engine::~ora_engine() {
-    ora::trace(2, "ora_engine::dtor");
+    tk_log::log(2, "ora_engine::dtor");
     free_handles();
 }
 
@@ -57,7 +54,7 @@ void ora_engine::free_handles() noexcept {
 }
 
 const compat::oci_functions& ora_engine::oci() const {
-    if (!loader_) ora::fail(ora::src_engi, 59);
+    if (!loader_) tk_fail(tk_where::ora_engi, 59);
     return loader_->fn();
 }
 
@@ -93,11 +90,11 @@ void ora_engine::raise_status(sword status) {
 }
 
 void ora_engine::initialize() {
-    ora::trace(2, "ora_engine::initialize");
+    tk_log::log(2, "ora_engine::initialize");
     try {
         loader_ = std::make_unique<compat::oci_loader>();
     } catch (const compat::oci_load_error& e) {
-        ora::trace(1, "%s", e.what());
+        tk_log::log(1, "%s", e.what());
         // The files tried and the variable that names the library, below the install advice.
         throw tk_exception(std::string(missing_client_message) + "\n\n" + e.what(), 1);
     }
@@ -108,22 +105,22 @@ void ora_engine::initialize() {
         sword s = f.OCIEnvNlsCreate(&env_, OCI_DEFAULT, nullptr, nullptr, nullptr, nullptr, 0, nullptr, OCI_UTF16ID,
                                     OCI_UTF16ID);
         if (!ok(s) || !env_) raise_status(ok(s) ? OCI_INVALID_HANDLE : s);
-        ora::trace(1, "Step #1");
+        tk_log::log(1, "Step #1");
         void* h = nullptr;
         sword se = f.OCIHandleAlloc(env_, &h, OCI_HTYPE_ERROR, 0, nullptr);
         if (!ok(se) || !h) raise_status(ok(se) ? OCI_INVALID_HANDLE : se);
         err_ = static_cast<OCIError*>(h);
-        ora::trace(1, "Step #2");
+        tk_log::log(1, "Step #2");
         h = nullptr;
         sword ss = f.OCIHandleAlloc(env_, &h, OCI_HTYPE_SERVER, 0, nullptr);
         if (!ok(ss) || !h) raise_status(ok(ss) ? OCI_INVALID_HANDLE : ss);
         srv_ = static_cast<OCIServer*>(h);
-        ora::trace(1, "Step #3");
+        tk_log::log(1, "Step #3");
         // The logon makes its own server connection; this attach to the default database
         // may fail where none is configured, which is no reason to stop.
         sword sa = f.OCIServerAttach(srv_, err_, reinterpret_cast<const OraText*>(u""), 0, OCI_DEFAULT);
         attached_ = ok(sa);
-        ora::trace(1, "Step #4");
+        tk_log::log(1, "Step #4");
     } catch (...) {
         free_handles();
         throw;
@@ -133,8 +130,8 @@ void ora_engine::initialize() {
 
 std::unique_ptr<ora_database> ora_engine::open_db(const compat::wstring& db, const compat::wstring& user,
                                                   const compat::wstring& password) {
-    ora::trace(2, u"ora_engine::open_db( %s, %s, %s )", db, user, hidden_password);
-    ora::trace(3, u"Connecting to Oracle data source '%s'", db);
+    tk_log::log(2, u"ora_engine::open_db( %s, %s, %s )", db, user, tk_hidden_wpassword);
+    tk_log::log(3, u"Connecting to Oracle data source '%s'", db);
     if (!initialized_) initialize();
     const compat::oci_functions& f = oci();
     if (svc_) {
@@ -153,7 +150,7 @@ std::unique_ptr<ora_database> ora_engine::open_db(const compat::wstring& db, con
     if (!svc) raise_status(OCI_INVALID_HANDLE);
     svc_ = svc;
     version_known_ = false;
-    ora::trace(1, "The connection has been established");
+    tk_log::log(1, "The connection has been established");
     database_ = db;
     user_ = user;
     password_ = password;
@@ -170,13 +167,13 @@ compat::wstring ora_engine::make_connect_string(const compat::wstring& host, con
 std::unique_ptr<ora_database> ora_engine::open_db(const compat::wstring& host, const compat::wstring& user,
                                                   const compat::wstring& password, const compat::wstring& port,
                                                   const compat::wstring& service) {
-    ora::trace(2, u"ora_engine::open_db (%s,%s,%s,%s,%s)", host, user, hidden_password, port, service);
+    tk_log::log(2, u"ora_engine::open_db (%s,%s,%s,%s,%s)", host, user, tk_hidden_wpassword, port, service);
     return open_db(make_connect_string(host, port, service), user, password);
 }
 
 int ora_engine::get_records_cnt(const compat::wstring& text, bool is_query) {
-    ora::trace(2, u"ora_engine::get_records_cnt(%s)", text);
-    if (!svc_) ora::fail(ora::src_engi, 342);
+    tk_log::log(2, u"ora_engine::get_records_cnt(%s)", text);
+    if (!svc_) tk_fail(tk_where::ora_engi, 342);
     ora_stmt stmt;
     compat::wstring sql =
         is_query ? u"SELECT COUNT(*) FROM (" + text + u")" : u"SELECT COUNT(*) FROM \"" + text + u"\"";
@@ -184,7 +181,7 @@ int ora_engine::get_records_cnt(const compat::wstring& text, bool is_query) {
     // 64 bits: a 32-bit define fails with ORA-01455 beyond 2^31-1 rows.
     int64_t count = 0;
     stmt.define_int(1, &count);
-    if (stmt.execute(1) == OCI_NO_DATA) ora::fail(ora::src_engi, 360);
+    if (stmt.execute(1) == OCI_NO_DATA) tk_fail(tk_where::ora_engi, 360);
     // The count feeds progress only; the reading goes on to the last row whatever it says.
     return static_cast<int>(std::clamp<int64_t>(count, 0, std::numeric_limits<int>::max()));
 }
@@ -199,24 +196,24 @@ unsigned ora_engine::parse_version(const compat::wstring& banner) {
         if (piece.empty() || piece[0] < u'0' || piece[0] > u'9') continue;
         int major = 0, minor = 0, third = 0;
         if (std::sscanf(compat::utf16_to_utf8(piece).c_str(), "%d.%d.%d", &major, &minor, &third) != 3) continue;
-        ora::trace(1, "Got Oracle version: %d,%d,%d", major, minor, third);
+        tk_log::log(1, "Got Oracle version: %d,%d,%d", major, minor, third);
         return static_cast<unsigned>(major) << 16 | static_cast<unsigned>(minor) << 8 | static_cast<unsigned>(third);
     }
     return 0;
 }
 
 unsigned ora_engine::get_version() {
-    ora::trace(2, "ora_engine::get_version");
-    if (!svc_) ora::fail(ora::src_engi, 153);
+    tk_log::log(2, "ora_engine::get_version");
+    if (!svc_) tk_fail(tk_where::ora_engi, 153);
     if (version_known_) return version_;
     ora_stmt stmt;
     stmt.prepare(u"select * from v$version");
     std::vector<compat::wchar> buffer(0x20000 / 2, 0);
     stmt.define_text(1, buffer.data(), static_cast<sb4>(buffer.size() * 2));
-    if (stmt.execute(1) == OCI_NO_DATA) ora::fail(ora::src_engi, 171);
+    if (stmt.execute(1) == OCI_NO_DATA) tk_fail(tk_where::ora_engi, 171);
     buffer.back() = 0;
     compat::wstring banner(buffer.data());
-    ora::trace(1, u"Got versioned string:\n%s", banner);
+    tk_log::log(1, u"Got versioned string:\n%s", banner);
     version_ = parse_version(banner);
     version_known_ = true;
     return version_;

@@ -1,8 +1,8 @@
 #include "ORA/ora_init.h"
 
 #include "ORA/ora_db.h"
-#include "ORA/ora_trace.h"
 #include "ORA/ora_util.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_rule.h"
 
 namespace {
@@ -40,7 +40,7 @@ compat::wstring trigger_name(const compat::wstring& table) {
 ora_schema_initializer::ora_schema_initializer(const compat::wstring& name, const udb_schema& source,
                                                const udb_indexes& indexes, bool upper_case)
     : table_(name), upper_case_(upper_case), validator_(source), indexes_(indexes), source_(source) {
-    ora::trace(1, "ora_schema_initializer::ctor");
+    tk_log::log(1, "ora_schema_initializer::ctor");
     for (const auto& column : source) {
         compat::wstring field = upper_case_ ? compat::to_upper(column->name) : column->name;
         if (!validator_.is_acceptable(field)) field = validator_.get_safe_name(field);
@@ -49,7 +49,7 @@ ora_schema_initializer::ora_schema_initializer(const compat::wstring& name, cons
                                            autonum, autonum ? ole_variant() : column->def_value, column->reserved);
         schema_.push_back(std::move(ftd));
         if (field != column->name) {
-            ora::trace(2, u"Store generated column name '%s'", field);
+            tk_log::log(2, u"Store generated column name '%s'", field);
             validator_.add_existing_name(field);
             validator_.add_mapped_pair(column->name, field);
         }
@@ -68,19 +68,19 @@ compat::wstring ora_schema_initializer::trigger_text(const compat::wstring& tabl
 }
 
 void ora_schema_initializer::build_schema(ora_database& db) {
-    ora::trace(1, "ora_schema_initializer::build_schema( n_columns=%d )", static_cast<int>(schema_.size()));
+    tk_log::log(1, "ora_schema_initializer::build_schema( n_columns=%d )", static_cast<int>(schema_.size()));
     compat::wstring sql = u"CREATE TABLE " + ora_q(table_) + u" (";
     bool first = true;
     for (const auto& column : schema_) {
         if (!first) sql += u", ";
         first = false;
-        ora::trace(1, u"OraField name='%s', type=%d, size=%d", column->name, int{column->vartype}, column->size);
+        tk_log::log(1, u"OraField name='%s', type=%d, size=%d", column->name, int{column->vartype}, column->size);
         sql += ora_q(column->name) + u" ";
         sql += udb_custom_conversion::is_acceptable1(*column) ? udb_custom_conversion::handle1(*column)
                                                               : get_native_type(*column);
         if (ora::takes_default(*column)) {
             compat::wstring def = make_ora_def_val(column.get());
-            ora::trace(1, u"got def value: %s", def);
+            tk_log::log(1, u"got def value: %s", def);
             if (!def.empty()) sql += u" DEFAULT " + def;
         }
         if (column->b_not_null && !ora::is_lob_column(column->vartype, column->size)) sql += u" NOT NULL";
@@ -91,20 +91,20 @@ void ora_schema_initializer::build_schema(ora_database& db) {
     if (auto_column_.empty()) return;
     compat::wstring sequence = create_sequence(db);
     if (sequence.empty()) {
-        ora::trace(2, "Failed to create a sequence");
+        tk_log::log(2, "Failed to create a sequence");
         return;
     }
     try {
         db.query(trigger_text(table_, auto_column_, sequence));
     } catch (const ora_exception& e) {
-        ora::trace(2, "Error while creating index for trigger:\n%s\n", e.message());
-        ora::trace(3, u"Table '%s': auto-numbering of '%s' is not converted:\n%s", table_, auto_column_,
-                   compat::utf8_to_utf16(e.message()));
+        tk_log::log(2, "Error while creating index for trigger:\n%s\n", e.message());
+        tk_log::log(3, u"Table '%s': auto-numbering of '%s' is not converted:\n%s", table_, auto_column_,
+                    compat::utf8_to_utf16(e.message()));
     }
 }
 
 compat::wstring ora_schema_initializer::create_sequence(ora_database& db) {
-    ora::trace(1, "ora_schema_initializer::create_sequence");
+    tk_log::log(1, "ora_schema_initializer::create_sequence");
     for (int n = 0; n < sequence_attempts; ++n) {
         // The suffix and its separator must fit too: names of 28 characters and more lose
         // one more character from the tenth candidate on.
@@ -143,10 +143,10 @@ ora_indexes_initializer::ora_indexes_initializer(const compat::wstring& table, c
         for (const compat::wstring& field : source.fields) {
             const compat::wstring mapped = field_map_.get_mapped_name(field, true);
             const t_ftd& column = schema_.get_field(mapped);
-            ora::trace(1, "ora_indexes_initializer::can_be_part_of_index");
-            ora::trace(1, "GOT FIELD: vt=%d, size=%d", int{column.vartype}, column.size);
+            tk_log::log(1, "ora_indexes_initializer::can_be_part_of_index");
+            tk_log::log(1, "GOT FIELD: vt=%d, size=%d", int{column.vartype}, column.size);
             if (cannot_be_indexed(column)) {
-                ora::trace(2, u"Field '%s' cannot be part of index", mapped);
+                tk_log::log(2, u"Field '%s' cannot be part of index", mapped);
                 indexable = false;
                 break;
             }
@@ -157,7 +157,7 @@ ora_indexes_initializer::ora_indexes_initializer(const compat::wstring& table, c
             if (source.primary) pk_ = static_cast<int>(indexes_.size()) - 1;
         }
         if (!acceptable) {
-            ora::trace(2, u"Store generated index name '%s'", name);
+            tk_log::log(2, u"Store generated index name '%s'", name);
             names.add_existing_name(name);
         }
         names.add_restricted_name(name);
@@ -165,13 +165,13 @@ ora_indexes_initializer::ora_indexes_initializer(const compat::wstring& table, c
 }
 
 void ora_indexes_initializer::build_indexes() {
-    ora::trace(1, "ora_indexes_initializer::build_indexes(n_indexes=%d)", static_cast<int>(indexes_.size()));
+    tk_log::log(1, "ora_indexes_initializer::build_indexes(n_indexes=%d)", static_cast<int>(indexes_.size()));
     for (const udb_index& index : indexes_) {
         compat::wstring sql;
         if (index.primary) {
             sql = u"ALTER TABLE " + ora_q(table_) + u" ADD CONSTRAINT " + ora_q(index.name) + u" PRIMARY KEY (";
         } else if (pk_ >= 0 && index.consists_of_fields(indexes_[static_cast<size_t>(pk_)].fields)) {
-            ora::trace(2, u"Skip index '%s', it is equal to PK", index.name);
+            tk_log::log(2, u"Skip index '%s', it is equal to PK", index.name);
             continue;
         } else if (index.unique) {
             sql = u"ALTER TABLE " + ora_q(table_) + u" ADD CONSTRAINT " + ora_q(index.name) + u" UNIQUE (";
@@ -180,19 +180,19 @@ void ora_indexes_initializer::build_indexes() {
         }
         bool first = true;
         for (const compat::wstring& field : index.fields) {
-            ora::trace(1, u"Process idx.field %s", field);
+            tk_log::log(1, u"Process idx.field %s", field);
             if (!first) sql += u", ";
             first = false;
             sql += ora_q(field);
         }
         sql += u")";
-        ora::trace(3, u"Run SQL query: %s\n", sql);
+        tk_log::log(3, u"Run SQL query: %s\n", sql);
         try {
             ora_stmt stmt;
             stmt.prepare(sql);
             stmt.execute(1);
         } catch (const ora_exception& e) {
-            ora::trace(2, "Got error: %08X", e.code() & 0xFFFF);
+            tk_log::log(2, "Got error: %08X", e.code() & 0xFFFF);
             if (oracle_error(e) == error_already_indexed || oracle_error(e) == error_key_exists) continue;
             throw;
         }

@@ -1,6 +1,6 @@
 #include "ORA/ora_numt.h"
 
-#include "ORA/ora_trace.h"
+#include "TK/tk_trace.h"
 
 namespace ora {
 
@@ -16,7 +16,7 @@ number_type refine_number_vartype(int precision, int scale) {
         if (precision > mysql_max_decimal_digits) return {VT_R8, precision, scale};
         return {VT_DECIMAL, precision, scale};
     }
-    trace(1, "Refine type mapping for int (prec=%d)", precision);
+    tk_log::log(1, "Refine type mapping for int (prec=%d)", precision);
     if (precision <= 2) return {VT_I1, precision, 0};
     if (precision <= 4) return {VT_I2, precision, 0};
     if (precision <= 9) return {VT_I4, precision, 0};

@@ -1,7 +1,7 @@
 #include "ORA/ora_qres.h"
 
 #include "ORA/ora_engi.h"
-#include "ORA/ora_trace.h"
+#include "TK/tk_trace.h"
 
 namespace {
 
@@ -24,35 +24,35 @@ private:
 
 ora_query_results::ora_query_results(int column_count_hint, const compat::wstring& query)
     : udb_recordset(compat::wstring()) {
-    ora::trace(1, "ora_query_results::ctor(1)");
+    tk_log::log(1, "ora_query_results::ctor(1)");
     initialize(column_count_hint, query);
 }
 
 ora_query_results::ora_query_results(const compat::wstring& name, const compat::wstring& query)
     : udb_recordset(name, query) {
-    ora::trace(1, "ora_query_results::ctor(2)");
+    tk_log::log(1, "ora_query_results::ctor(2)");
 }
 
 ora_query_results::~ora_query_results() {
-    ora::trace(1, "ora_query_results::dtor");
+    tk_log::log(1, "ora_query_results::dtor");
     current_.reset();
-    ora::trace(1, "Step #1");
+    tk_log::log(1, "Step #1");
     for (size_t i = 0; i < columns_.size(); ++i) {
         columns_[i].reset();
-        ora::trace(1, "Step #2.%d", static_cast<int>(i));
+        tk_log::log(1, "Step #2.%d", static_cast<int>(i));
     }
-    ora::trace(1, "ora_query_results::dtor - at the END");
+    tk_log::log(1, "ora_query_results::dtor - at the END");
     columns_.clear();
 }
 
 std::unique_ptr<ora_type> ora_query_results::gen_co_by_type(OCIParam* param, int code) {
-    ora::trace(1, "ora_query_results::gen_co_by_type(%d)", code);
+    tk_log::log(1, "ora_query_results::gen_co_by_type(%d)", code);
     return ora_make_column(param, code);
 }
 
 void ora_query_results::initialize(int column_count_hint, const compat::wstring& query) {
-    ora::trace(2, u"ora_query_results::initialize(%d, %s)", column_count_hint, query);
-    if (initialized_) ora::fail(ora::src_qres, 99);
+    tk_log::log(2, u"ora_query_results::initialize(%d, %s)", column_count_hint, query);
+    if (initialized_) tk_fail(tk_where::ora_qres, 99);
     ora_engine& e = ora_engine::instance();
     const compat::oci_functions& f = e.oci();
     column_count_ = column_count_hint;
@@ -67,7 +67,7 @@ void ora_query_results::initialize(int column_count_hint, const compat::wstring&
             column_count_ = static_cast<int>(count);
         }
         for (int position = 1; position <= column_count_; ++position) {
-            ora::trace(1, "Processing column #%d", position);
+            tk_log::log(1, "Processing column #%d", position);
             void* param = nullptr;
             e.check_status(f.OCIParamGet(describe.get(), OCI_HTYPE_STMT, e.err(), &param, static_cast<ub4>(position)));
             // Every descriptor OCIParamGet hands out is the caller's to free, on every path.
@@ -86,25 +86,25 @@ void ora_query_results::initialize(int column_count_hint, const compat::wstring&
 }
 
 void ora_query_results::append_record(const udb_record&) {
-    ora::trace(1, "ora_query_results::append_record");
-    ora::fail(ora::src_qres, 54);
+    tk_log::log(1, "ora_query_results::append_record");
+    tk_fail(tk_where::ora_qres, 54);
 }
 
 sword ora_query_results::fetch_row() { return stmt_.fetch(); }
 
 bool ora_query_results::is_eof() {
-    ora::trace(1, "ora_query_results::is_eof");
-    if (!initialized_) ora::fail(ora::src_qres, 86);
+    tk_log::log(1, "ora_query_results::is_eof");
+    if (!initialized_) tk_fail(tk_where::ora_qres, 86);
     fetched_ = true;
     return fetch_row() == OCI_NO_DATA;
 }
 
 udb_record* ora_query_results::get_item() {
-    ora::trace(1, "ora_query_results::get_item");
+    tk_log::log(1, "ora_query_results::get_item");
     if (!fetched_) {
-        ora::trace(1, "fetch wasn't called yet");
+        tk_log::log(1, "fetch wasn't called yet");
         if (fetch_row() == OCI_NO_DATA) {
-            ora::trace(2, "status == OCI_NO_DATA!");
+            tk_log::log(2, "status == OCI_NO_DATA!");
             return nullptr;
         }
     }

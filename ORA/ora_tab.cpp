@@ -5,7 +5,7 @@
 #include "ORA/ora_db.h"
 #include "ORA/ora_dproc.h"
 #include "ORA/ora_engi.h"
-#include "ORA/ora_trace.h"
+#include "TK/tk_trace.h"
 #include "values/ole_numtext.h"
 
 namespace {
@@ -100,12 +100,12 @@ compat::wstring field_text(const udb_record& record, size_t i) {
 
 // ---- ROWID receiver --------------------------------------------------------------------
 
-ora_get_rowid::ora_get_rowid() { ora::trace(1, "ora_get_rowid::ctor"); }
+ora_get_rowid::ora_get_rowid() { tk_log::log(1, "ora_get_rowid::ctor"); }
 
-ora_get_rowid::~ora_get_rowid() { ora::trace(1, "ora_get_rowid::dtor"); }
+ora_get_rowid::~ora_get_rowid() { tk_log::log(1, "ora_get_rowid::dtor"); }
 
 sb4 ora_get_rowid::cbf_no_data(void*, OCIBind*, ub4, ub4, void** buffer, ub4* length, ub1* piece, void** indicator) {
-    ora::trace(1, "ora_get_rowid::cbf_no_data");
+    tk_log::log(1, "ora_get_rowid::cbf_no_data");
     *buffer = nullptr;
     *length = 0;
     *piece = OCI_ONE_PIECE;
@@ -115,7 +115,7 @@ sb4 ora_get_rowid::cbf_no_data(void*, OCIBind*, ub4, ub4, void** buffer, ub4* le
 
 sb4 ora_get_rowid::cbf_get_data(void* context, OCIBind*, ub4 iteration, ub4, void** buffer, ub4** length, ub1* piece,
                                 void** indicator, ub2** return_code) {
-    ora::trace(1, "ora_get_rowid::cbf_get_data (iter=%d)", iteration);
+    tk_log::log(1, "ora_get_rowid::cbf_get_data (iter=%d)", iteration);
     auto* self = static_cast<ora_get_rowid*>(context);
     *buffer = self->rowid;
     *length = &self->returned_length;
@@ -129,32 +129,32 @@ sb4 ora_get_rowid::cbf_get_data(void* context, OCIBind*, ub4 iteration, ub4, voi
 
 ora_table::ora_table(ora_database* db, const compat::wstring& name, udb_relationships* rel)
     : ora_query_results(name, compat::wstring()), db_(db), rel_(rel) {
-    ora::trace(2, u"ora_table::ora_table(%s)", name);
+    tk_log::log(2, u"ora_table::ora_table(%s)", name);
     init_schema();
     if (schema_.empty()) {
-        ora::trace(2, "Empty table");
+        tk_log::log(2, "Empty table");
         return;
     }
     if (!ora_engine::instance().skip_indexes()) init_indexes();
     record_count_ = ora_engine::instance().get_records_cnt(name);
-    ora::trace(2, "Got %d records", record_count_);
+    tk_log::log(2, "Got %d records", record_count_);
 }
 
 ora_table::ora_table(ora_database* db, const compat::wstring& name, const compat::wstring& query,
                      udb_relationships* rel)
     : ora_query_results(name, query), db_(db), rel_(rel) {
-    ora::trace(2, u"ora_table::ora_table(%s)", name);
+    tk_log::log(2, u"ora_table::ora_table(%s)", name);
     init_schema();
     if (schema_.empty()) {
-        ora::trace(2, "Empty table");
+        tk_log::log(2, "Empty table");
         return;
     }
     record_count_ = query.empty() ? ora_engine::instance().get_records_cnt(name)
                                   : ora_engine::instance().get_records_cnt(query, true);
-    ora::trace(2, "Got %d records", record_count_);
+    tk_log::log(2, "Got %d records", record_count_);
 }
 
-ora_table::~ora_table() { ora::trace(1, "ora_table::dtor"); }
+ora_table::~ora_table() { tk_log::log(1, "ora_table::dtor"); }
 
 int ora_table::find_column(const compat::wstring& name) const {
     for (size_t i = 0; i < columns().size(); ++i)
@@ -163,13 +163,13 @@ int ora_table::find_column(const compat::wstring& name) const {
 }
 
 void ora_table::init_schema() {
-    ora::trace(2, "ora_table::init_schema");
+    tk_log::log(2, "ora_table::init_schema");
     // The described statement tells the column count: the catalog's count may disagree
     // with what SELECT * returns.
     const compat::wstring text = query_.empty() ? table_select(name_) : query_;
-    ora::trace(1, "Right before extract DB structure");
+    tk_log::log(1, "Right before extract DB structure");
     initialize(0, text);
-    ora::trace(2, "Got %d columns", column_count());
+    tk_log::log(2, "Got %d columns", column_count());
     if (query_.empty()) init_defaults();
 }
 
@@ -182,36 +182,36 @@ void ora_table::init_defaults() {
         udb_record* record = rows.get_item();
         if (!record) break;
         compat::wstring column = field_text(*record, 0);
-        ora::trace(1, u"Got field '%s'", column);
+        tk_log::log(1, u"Got field '%s'", column);
         int i = find_column(column);
         if (i < 0) {
-            ora::trace(2, "Field not found in schema");
+            tk_log::log(2, "Field not found in schema");
             ++eye;
             continue;
         }
         t_ftd& ftd = *schema_.at(static_cast<size_t>(i));
         compat::wstring def = field_text(*record, 1);
         if (!def.empty()) {
-            ora::trace(1, u"Got default string: %s (eye=%d, type=%d)", def, eye, ftd.vartype);
+            tk_log::log(1, u"Got default string: %s (eye=%d, type=%d)", def, eye, ftd.vartype);
             ftd.def_value = get_def_value(ftd.vartype, def);
-            ora::trace(1, u"Got default variant: %s", ftd.def_value.to_wstring());
+            tk_log::log(1, u"Got default variant: %s", ftd.def_value.to_wstring());
         }
         compat::wstring type = field_text(*record, 2);
         ora_type& co = *columns().at(static_cast<size_t>(i));
         // A client that describes the length in characters has sized the column already.
         if ((type == u"NVARCHAR2" || type == u"NCHAR") && !co.sized_in_chars()) {
-            ora::trace(1, "Tuning field size for NCHAR/NVARCHAR (eye=%d)", eye);
+            tk_log::log(1, "Tuning field size for NCHAR/NVARCHAR (eye=%d)", eye);
             int n = co.size() != 0 ? co.size() : ftd.size;
             ftd.size = n / 2;
             co.set_size(n / 2);
-            ora::trace(1, "New field size=%d", n / 2);
+            tk_log::log(1, "New field size=%d", n / 2);
         }
         ++eye;
     }
 }
 
 ole_variant ora_table::get_def_value(VARTYPE type, const compat::wstring& src) {
-    ora::trace(1, u"ora_table::get_def_value(type=0x%08X, src=%s)", static_cast<int>(type), src);
+    tk_log::log(1, u"ora_table::get_def_value(type=0x%08X, src=%s)", static_cast<int>(type), src);
     // Oracle keeps the default as typed, trailing newline included.
     compat::wstring text = trim_all(src);
     if (type == VT_DATE) {
@@ -227,9 +227,9 @@ ole_variant ora_table::get_def_value(VARTYPE type, const compat::wstring& src) {
     }
     bool quoted = false;
     if (text.size() > 1 && text.front() == u'\'' && text.back() == u'\'') {
-        ora::trace(1, "Removing quotes");
+        tk_log::log(1, "Removing quotes");
         text = text.substr(1, text.size() - 2);
-        ora::trace(1, u"After removing quotes: %s", text);
+        tk_log::log(1, u"After removing quotes: %s", text);
         quoted = true;
         // one literal only: a quote inside is doubled ('a' || 'b' is an expression)
         for (size_t i = 0; i < text.size(); ++i) {
@@ -238,12 +238,12 @@ ole_variant ora_table::get_def_value(VARTYPE type, const compat::wstring& src) {
                 ++i;
                 continue;
             }
-            ora::trace(1, "Not one literal");
+            tk_log::log(1, "Not one literal");
             return ole_variant();
         }
     }
     if (!quoted && (type == VT_BSTR || compat::equal_nocase(text, u"NULL"))) {
-        ora::trace(1, "Incorrect/empty/null default value for VT_BSTR");
+        tk_log::log(1, "Incorrect/empty/null default value for VT_BSTR");
         return ole_variant();
     }
     compat::wstring unquoted;
@@ -270,7 +270,7 @@ ole_variant ora_table::get_def_value(VARTYPE type, const compat::wstring& src) {
 }
 
 void ora_table::init_indexes() {
-    ora::trace(2, "ora_table::init_indexes");
+    tk_log::log(2, "ora_table::init_indexes");
     const compat::wstring table = ora_quote_literal(name_);
 
     // Primary key.
@@ -289,13 +289,13 @@ void ora_table::init_indexes() {
             if (!record) break;
             if (pk_name.empty()) {
                 pk_name = field_text(*record, 0);
-                ora::trace(2, u"Got primary key '%s'", pk_name);
+                tk_log::log(2, u"Got primary key '%s'", pk_name);
             }
             compat::wstring column = field_text(*record, 1);
             if (find_column(column) >= 0) {
                 pk_columns.push_back(column);
             } else {
-                ora::trace(2, u"PK field '%s' not found - skip it", column);
+                tk_log::log(2, u"PK field '%s' not found - skip it", column);
                 pk_complete = false;
             }
         }
@@ -325,19 +325,19 @@ void ora_table::init_indexes() {
             compat::wstring index_name = field_text(*record, 0);
             bool unique = compat::equal_nocase(field_text(*record, 1), u"UNIQUE");
             compat::wstring column = field_text(*record, 2);
-            ora::trace(2, u"Got index '%s' (unique=%d)", index_name, unique ? 1 : 0);
+            tk_log::log(2, u"Got index '%s' (unique=%d)", index_name, unique ? 1 : 0);
             if (found.empty() || found.back().name != index_name) found.push_back({index_name, unique, {}, true});
             if (find_column(column) >= 0) {
                 found.back().columns.push_back(column);
             } else {
-                ora::trace(2, u"Index field '%s' not found - skip it", column);
+                tk_log::log(2, u"Index field '%s' not found - skip it", column);
                 found.back().complete = false;
             }
         }
     }
     for (const pending& p : found) {
         if (!pk_name.empty() && compat::equal_nocase(p.name, pk_name)) {
-            ora::trace(2, "Skip Primary Key DoubleInitialization");
+            tk_log::log(2, "Skip Primary Key DoubleInitialization");
             continue;
         }
         if (!p.complete || p.columns.empty()) continue;
@@ -367,7 +367,7 @@ void ora_table::init_foreign_keys(const compat::wstring& key_name, const udb_nam
             if (!record) break;
             compat::wstring table = field_text(*record, 0), constraint = field_text(*record, 1),
                             rule = field_text(*record, 2), column = field_text(*record, 3);
-            ora::trace(1, u"GOT FK: %s,%s,%s,%s", table, constraint, column, rule);
+            tk_log::log(1, u"GOT FK: %s,%s,%s,%s", table, constraint, column, rule);
             auto it = keys.begin();
             while (it != keys.end() && it->first != constraint) ++it;
             if (it == keys.end()) {
@@ -380,7 +380,7 @@ void ora_table::init_foreign_keys(const compat::wstring& key_name, const udb_nam
         }
     }
     if (keys.empty()) {
-        ora::trace(2, "No foreign keys found");
+        tk_log::log(2, "No foreign keys found");
         return;
     }
     for (const auto& [constraint, key] : keys) {
@@ -398,14 +398,14 @@ void ora_table::init_foreign_keys(const compat::wstring& key_name, const udb_nam
 }
 
 bool ora_table::is_eof() {
-    ora::trace(1, "ora_table::is_eof(%d,%d)", record_index_, record_count_);
-    if (!is_initialized()) ora::fail(ora::src_tab, 492);
+    tk_log::log(1, "ora_table::is_eof(%d,%d)", record_index_, record_count_);
+    if (!is_initialized()) tk_fail(tk_where::ora_tab, 492);
     // The count was taken before reading and only feeds the progress display: the rows
     // end when the server says so.
     if (at_end_) return true;
-    ora::trace(1, "Step #1");
+    tk_log::log(1, "Step #1");
     sword status = fetch_row();
-    ora::trace(1, "Step #2");
+    tk_log::log(1, "Step #2");
     if (status == OCI_NO_DATA) {
         at_end_ = true;
         return true;
@@ -415,6 +415,6 @@ bool ora_table::is_eof() {
 }
 
 void ora_table::next() {
-    ora::trace(1, "ora_table::next");
+    tk_log::log(1, "ora_table::next");
     ++record_index_;
 }

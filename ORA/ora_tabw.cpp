@@ -9,7 +9,7 @@
 #include "ORA/ora_init.h"
 #include "ORA/ora_lobi.h"
 #include "ORA/ora_tab.h"
-#include "ORA/ora_trace.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_rule.h"
 
 namespace {
@@ -21,29 +21,29 @@ constexpr const char* structure_mismatch = "The structure of data source does no
 // ---- ROWID receiver ----------------------------------------------------------------------
 
 compat::wstring ora_get_rowid::do_insert(const compat::wstring& insert_text) {
-    ora::trace(1, "ora_get_rowid::do_insert");
+    tk_log::log(1, "ora_get_rowid::do_insert");
     const compat::wstring sql = insert_text + u") RETURNING ROWID INTO :1";
-    ora::trace(3, u"Run SQL query: %s\n", sql);
+    tk_log::log(3, u"Run SQL query: %s\n", sql);
     ora_engine& e = ora_engine::instance();
     stmt.prepare(sql);
-    ora::trace(1, "Step #1");
-    ora::trace(1, "Step #1.5");
+    tk_log::log(1, "Step #1");
+    tk_log::log(1, "Step #1.5");
     static const compat::wstring placeholder = u":1";
     bind = nullptr;
     e.check_status(e.oci().OCIBindByName(stmt.get(), &bind, e.err(),
                                          reinterpret_cast<const OraText*>(placeholder.data()),
                                          static_cast<sb4>(placeholder.size() * 2), rowid, sizeof rowid, SQLT_STR,
                                          nullptr, nullptr, nullptr, 0, nullptr, OCI_DATA_AT_EXEC));
-    ora::trace(1, "Step #2");
+    tk_log::log(1, "Step #2");
     e.check_status(e.oci().OCIBindDynamic(bind, e.err(), this, cbf_no_data, this, cbf_get_data));
-    ora::trace(1, "Step #3");
+    tk_log::log(1, "Step #3");
     // The out-bind callback hands this over as the buffer's size; the library writes back
     // the length it returned.
     returned_length = buffer_bytes;
     std::memset(rowid, 0, sizeof rowid);
     stmt.execute(1, OCI_COMMIT_ON_SUCCESS);
-    ora::trace(2, u"GOT ROWID(1): %s, len=%d", compat::wstring(rowid), static_cast<int>(returned_length));
-    if (returned_length >= buffer_bytes) ora::fail(ora::src_tab, 87);
+    tk_log::log(2, u"GOT ROWID(1): %s, len=%d", compat::wstring(rowid), static_cast<int>(returned_length));
+    if (returned_length >= buffer_bytes) tk_fail(tk_where::ora_tab, 87);
     rowid[returned_length / 2] = 0;
     return compat::wstring(rowid);
 }
@@ -69,7 +69,7 @@ compat::wstring ora_table::value_text(int position, const udb_field* field) {
 }
 
 void ora_table::append_record(const udb_record& record) {
-    ora::trace(1, "ora_table::append_record");
+    tk_log::log(1, "ora_table::append_record");
     compat::wstring columns = u"INSERT /*+ APPEND */ INTO " + ora_q(name_) + u" (";
     compat::wstring values = u" VALUES(";
     std::vector<const udb_field*> by_position(schema_.size(), nullptr);
@@ -85,80 +85,80 @@ void ora_table::append_record(const udb_record& record) {
         by_position[static_cast<size_t>(position)] = field;
     };
     if (schema_.size() > record.size()) {
-        ora::trace(1, "Size of record is less than size of schema");
+        tk_log::log(1, "Size of record is less than size of schema");
         ora_fn_validator validator(record);
         for (size_t i = 0; i < record.size(); ++i) {
-            ora::trace(1, "Step #%d", static_cast<int>(i % 6));
+            tk_log::log(1, "Step #%d", static_cast<int>(i % 6));
             const udb_field* field = record.at(i).get();
             const compat::wstring name = destination_name(validator, field->name);
-            ora::trace(1, u"Name=%s, mapped name=%s", field->name, name);
+            tk_log::log(1, u"Name=%s, mapped name=%s", field->name, name);
             const int position = schema_.get_field_idx(name);
             if (position < 0) {
-                ora::trace(1, u"Field %s not found", name);
+                tk_log::log(1, u"Field %s not found", name);
                 throw tk_exception(structure_mismatch, 0);
             }
             add(position, field);
         }
     } else {
-        ora::trace(1, "Size of schema is less or equal to the size of record");
+        tk_log::log(1, "Size of schema is less or equal to the size of record");
         ora_field_finder finder(record, upper_case(), field_map());
         for (size_t c = 0; c < schema_.size(); ++c) {
             const compat::wstring& column = schema_.at(c)->name;
             const int i = finder.get_field_idx(column);
             if (i < 0) {
-                ora::trace(1, u"Field %s not found in appending record", column);
+                tk_log::log(1, u"Field %s not found in appending record", column);
                 throw tk_exception(structure_mismatch, 0);
             }
             add(static_cast<int>(c), record.at(static_cast<size_t>(i)).get());
         }
     }
     const compat::wstring rowid = rowid_.do_insert(columns + u")" + values);
-    ora::trace(1, u"GOT ROWID(2): %s", rowid);
+    tk_log::log(1, u"GOT ROWID(2): %s", rowid);
     {
         ora_lob_insert lobs(name_, schema_);
         lobs.insert(rowid, by_position);
     }
     ++record_count_;
-    ora::trace(1, "ora_table::append_record - at the END");
+    tk_log::log(1, "ora_table::append_record - at the END");
 }
 
 compat::wstring ora_table::get_fld_append_wstr(int position, const udb_field* field, const t_ftd* column) {
-    ora::trace(1, "ora_table::get_fld_append_wstr");
+    tk_log::log(1, "ora_table::get_fld_append_wstr");
     const compat::wstring text = to_oracle_str(field);
-    ora::trace(1, u"Got field #'%d': '%s' (%d, %d)", position, text, int{field->get_type()}, field->size);
-    ora::trace(1, "schema[eye]->size=%d", column->size);
+    tk_log::log(1, u"Got field #'%d': '%s' (%d, %d)", position, text, int{field->get_type()}, field->size);
+    tk_log::log(1, "schema[eye]->size=%d", column->size);
     const bool is_null =
         field->get_type() == VT_NULL || field->is_null() || text.empty() || text == u"''" || text == u"\"\"";
     if (column->vartype == VT_R4 || column->vartype == VT_R8) {
         if (!is_null && ora::out_of_number_range(field->to_double())) {
-            ora::trace(1, "Number is out of range");
+            tk_log::log(1, "Number is out of range");
             return column->b_not_null ? make_ora_def_val(column) : compat::wstring(u"NULL");
         }
     } else if (ora::is_lob_column(column->vartype, column->size) && !field->is_null()) {
         // The value goes in afterwards, through the row's locator; an empty value stays an
         // empty LOB, which is not NULL.
-        ora::trace(1, "Got LOB - put placeholder");
+        tk_log::log(1, "Got LOB - put placeholder");
         return column->vartype == VT_BSTR ? u"EMPTY_CLOB()" : u"EMPTY_BLOB()";
     }
     if (!is_null) return text;
     if (column->b_not_null && !indexes_.is_idx_field(column->name, true)) {
-        ora::trace(1, "Put NULL-field");
+        tk_log::log(1, "Put NULL-field");
         reset_not_null_flag(position);
     }
     return u"NULL";
 }
 
 void ora_table::reset_not_null_flag(int position) {
-    ora::trace(2, "ora_table::reset_not_null_flag(%d)", position);
-    if (position < 0 || static_cast<size_t>(position) >= schema_.size()) ora::fail(ora::src_tab, 789);
+    tk_log::log(2, "ora_table::reset_not_null_flag(%d)", position);
+    if (position < 0 || static_cast<size_t>(position) >= schema_.size()) tk_fail(tk_where::ora_tab, 789);
     t_ftd& column = *schema_.at(static_cast<size_t>(position));
     compat::wstring sql =
         u"ALTER TABLE " + ora_q(name_) + u" MODIFY " + ora_q(column.name) + u" " + get_native_type(column);
     const compat::wstring def = make_ora_def_val(&column);
-    ora::trace(1, u"got def value: %s", def);
+    tk_log::log(1, u"got def value: %s", def);
     if (!def.empty() && ora::takes_default(column)) sql += u" DEFAULT " + def;
     sql += u" NULL";
-    ora::trace(3, u"Run SQL query: %s\n", sql);
+    tk_log::log(3, u"Run SQL query: %s\n", sql);
     ora_stmt stmt;
     stmt.prepare(sql);
     stmt.execute(1, OCI_COMMIT_ON_SUCCESS);
@@ -166,36 +166,36 @@ void ora_table::reset_not_null_flag(int position) {
 }
 
 void ora_table::update(const udb_record& record) {
-    ora::trace(1, "ora_table::update");
+    tk_log::log(1, "ora_table::update");
     ora_fn_validator validator(record);
     const int key = get_pk_index();
     if (key < 0) return;
-    if (static_cast<size_t>(key) >= indexes_.size()) ora::fail(ora::src_tab, 876);
+    if (static_cast<size_t>(key) >= indexes_.size()) tk_fail(tk_where::ora_tab, 876);
     const udb_index& index = indexes_[static_cast<size_t>(key)];
     compat::wstring set, where;
     for (const auto& field : record) {
         const compat::wstring name = destination_name(validator, field->name);
-        ora::trace(1, u"Got mappend fn: %s", name);
+        tk_log::log(1, u"Got mappend fn: %s", name);
         const int position = schema_.get_field_idx(name);
         if (position < 0) {
-            ora::trace(1, u"Field '%s' is not found in schema", name);
+            tk_log::log(1, u"Field '%s' is not found in schema", name);
             continue;
         }
         const compat::wstring& column = schema_.at(static_cast<size_t>(position))->name;
         bool in_key = false;
         for (const compat::wstring& f : index.fields) in_key = in_key || f == column;
         if (!in_key) {
-            ora::trace(1, u"Field %s is NOT a part of UKey", name);
+            tk_log::log(1, u"Field %s is NOT a part of UKey", name);
             set += (set.empty() ? u"" : u", ") + ora_q(column) + u"=" + to_oracle_str(field.get());
         } else {
-            ora::trace(1, u"Field %s is a part of UKey", name);
+            tk_log::log(1, u"Field %s is a part of UKey", name);
             where += (where.empty() ? u"" : u" AND ") + ora_q(column) + u"=" + to_oracle_str(field.get());
         }
     }
     const compat::wstring sql = u"UPDATE " + ora_q(name_) + u" SET " + set + u" WHERE " + where;
-    ora::trace(2, u"UPDATE QUERY: %s", sql);
+    tk_log::log(2, u"UPDATE QUERY: %s", sql);
     if (where.empty()) {
-        ora::trace(1, "Missing primary/unique key");
+        tk_log::log(1, "Missing primary/unique key");
         return;
     }
     // A record of key fields alone has nothing to change.

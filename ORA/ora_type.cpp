@@ -6,8 +6,8 @@
 
 #include "ORA/ora_engi.h"
 #include "ORA/ora_numt.h"
-#include "ORA/ora_trace.h"
 #include "ORA/ora_util.h"
+#include "TK/tk_trace.h"
 #include "compat/oleaut/systemtime.h"
 
 namespace {
@@ -33,8 +33,8 @@ constexpr const char16_t* unsupported_text = u"<unsupported type>";
 // ---- base ------------------------------------------------------------------------------
 
 ora_type::ora_type(OCIParam* param, int code) : code_(code) {
-    ora::trace(1, "ora_type::ctor(%d)", code);
-    ora::trace(1, "Step #1");
+    tk_log::log(1, "ora_type::ctor(%d)", code);
+    tk_log::log(1, "Step #1");
     ora_engine& e = ora_engine::instance();
     void* text = nullptr;
     ub4 length = 0;
@@ -43,13 +43,13 @@ ora_type::ora_type(OCIParam* param, int code) : code_(code) {
         name_.resize(length / 2);
         std::memcpy(name_.data(), text, (length / 2) * 2);
     }
-    ora::trace(1, u"AS WCHAR*: %s", name_);
+    tk_log::log(1, u"AS WCHAR*: %s", name_);
     nullable_ = static_cast<ub1>(param_attr(param, OCI_ATTR_IS_NULL) & 0xFF);
-    ora::trace(1, "Step #3");
+    tk_log::log(1, "Step #3");
 }
 
 ora_type::~ora_type() {
-    ora::trace(1, "ora_type::dtor");
+    tk_log::log(1, "ora_type::dtor");
     if (define_) {
         if (ora_engine* e = ora_engine::try_get(); e && e->is_initialized())
             e->oci().OCIHandleFree(define_, OCI_HTYPE_DEFINE);
@@ -57,7 +57,7 @@ ora_type::~ora_type() {
 }
 
 VARTYPE ora_type::get_vartype() const {
-    ora::trace(1, "ora_type::get_vartype()");
+    tk_log::log(1, "ora_type::get_vartype()");
     switch (code_) {
         case 2:
         case 4:
@@ -85,9 +85,9 @@ VARTYPE ora_type::get_vartype() const {
 }
 
 std::unique_ptr<t_ftd> ora_type::get_ftd() const {
-    ora::trace(1, "ora_type::get_ftd");
+    tk_log::log(1, "ora_type::get_ftd");
     VARTYPE vt = get_vartype();
-    ora::trace(1, u"Got field '%s', type=%d, vartype=%d, lenght=%d, nullable=%d", name_, code_, vt, size_, nullable_);
+    tk_log::log(1, u"Got field '%s', type=%d, vartype=%d, lenght=%d, nullable=%d", name_, code_, vt, size_, nullable_);
     return std::make_unique<t_ftd>(size_, name_, vt, nullable_ == 0, false, ole_variant(), vt == VT_DATE ? 1 : 0);
 }
 
@@ -110,7 +110,7 @@ void ora_type::define_buffer(OCIStmt* stmt, int position, void* buffer, sb4 size
 // ---- text ------------------------------------------------------------------------------
 
 ora_string::ora_string(OCIParam* param, int code) : ora_type(param, code) {
-    ora::trace(1, "ora_string::ctor");
+    tk_log::log(1, "ora_string::ctor");
     read_charset_form(param);
     code_ = SQLT_STR;
     const int bytes = static_cast<int>(param_attr(param, OCI_ATTR_DATA_SIZE) & 0xFFFF);
@@ -130,12 +130,12 @@ ora_string::ora_string(OCIParam* param, int code) : ora_type(param, code) {
 }
 
 void ora_string::define(OCIStmt* stmt, int position) {
-    ora::trace(1, "ora_string::define(%d)", position);
+    tk_log::log(1, "ora_string::define(%d)", position);
     define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_CHR, &length_);
 }
 
 void ora_string::to_variant(ole_variant& out) {
-    if (buffer_.empty()) ora::fail(ora::src_type_h, 70);
+    if (buffer_.empty()) tk_fail(tk_where::ora_type_h, 70);
     const size_t units = std::min<size_t>(length_ / 2, buffer_.size());
     out.attach_wstring(compat::wstring_view(buffer_.data(), units));
 }
@@ -143,11 +143,11 @@ void ora_string::to_variant(ole_variant& out) {
 // ---- numbers ---------------------------------------------------------------------------
 
 ora_number::ora_number(OCIParam* param, int code) : ora_type(param, code) {
-    ora::trace(1, "ora_number::ctor");
+    tk_log::log(1, "ora_number::ctor");
     code_ = SQLT_NUM;
     int precision = static_cast<sb2>(param_attr(param, OCI_ATTR_PRECISION) & 0xFFFF);
     int scale = static_cast<sb1>(param_attr(param, OCI_ATTR_SCALE) & 0xFF);
-    ora::trace(1, "Prec=%d, scale=%d", precision, scale);
+    tk_log::log(1, "Prec=%d, scale=%d", precision, scale);
     ora::number_type t = ora::refine_number_vartype(precision, scale);
     precision_ = t.precision;
     scale_ = t.scale;
@@ -156,13 +156,13 @@ ora_number::ora_number(OCIParam* param, int code) : ora_type(param, code) {
 }
 
 std::unique_ptr<t_ftd> ora_number::get_ftd() const {
-    ora::trace(1, "ora_number::get_ftd");
+    tk_log::log(1, "ora_number::get_ftd");
     int detail = vartype_ == VT_DECIMAL ? (precision_ << 8 | scale_) : 0;
     return std::make_unique<t_ftd>(0, name_, vartype_, nullable_ == 0, false, ole_variant(), detail);
 }
 
 void ora_number::define(OCIStmt* stmt, int position) {
-    ora::trace(1, "ora_number::define(%d)", position);
+    tk_log::log(1, "ora_number::define(%d)", position);
     define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_STR);
 }
 
@@ -174,12 +174,12 @@ void ora_number::to_variant(ole_variant& out) {
 // ---- binary floating point --------------------------------------------------------------
 
 ora_binary_float::ora_binary_float(OCIParam* param, int code) : ora_type(param, code) {
-    ora::trace(1, "ora_binary_float::ctor");
+    tk_log::log(1, "ora_binary_float::ctor");
     code_ = code == SQLT_IBFLOAT || code == SQLT_BFLOAT ? SQLT_BFLOAT : SQLT_BDOUBLE;
 }
 
 void ora_binary_float::define(OCIStmt* stmt, int position) {
-    ora::trace(1, "ora_binary_float::define(%d)", position);
+    tk_log::log(1, "ora_binary_float::define(%d)", position);
     if (is_double())
         define_buffer(stmt, position, &double_, sizeof double_, SQLT_BDOUBLE);
     else
@@ -203,7 +203,7 @@ void ora_binary_float::to_variant(ole_variant& out) {
 // ---- text representations --------------------------------------------------------------
 
 ora_str_repr::ora_str_repr(OCIParam* param, int code, int maximum) : ora_type(param, code) {
-    ora::trace(1, "ora_str_repr::ctor");
+    tk_log::log(1, "ora_str_repr::ctor");
     size_ = maximum;
     if (is_hex()) {
         buffer_.assign(static_cast<size_t>(maximum) * 2 + 2, 0);
@@ -218,7 +218,7 @@ ora_str_repr::ora_str_repr(OCIParam* param, int code, int maximum) : ora_type(pa
 }
 
 void ora_str_repr::define(OCIStmt* stmt, int position) {
-    ora::trace(1, "ora_str_repr::define(%d)", position);
+    tk_log::log(1, "ora_str_repr::define(%d)", position);
     if (is_long()) {
         define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_LVC);
         return;
@@ -246,16 +246,16 @@ void ora_str_repr::to_variant(ole_variant& out) {
 
 // ---- dates -----------------------------------------------------------------------------
 
-ora_date::ora_date(OCIParam* param, int code) : ora_type(param, code) { ora::trace(1, "ora_date::ctor"); }
+ora_date::ora_date(OCIParam* param, int code) : ora_type(param, code) { tk_log::log(1, "ora_date::ctor"); }
 
 void ora_date::define(OCIStmt* stmt, int position) {
-    ora::trace(1, "ora_date::define(%d)", position);
+    tk_log::log(1, "ora_date::define(%d)", position);
     define_buffer(stmt, position, buffer_, sizeof buffer_, SQLT_DAT);
 }
 
 namespace {
 int canon_dt_item(int x) {
-    ora::trace(1, "ora_date::canon_dt_item(%d)", x);
+    tk_log::log(1, "ora_date::canon_dt_item(%d)", x);
     return x > 100 ? x - 100 : 100 - x;
 }
 uint16_t time_item(ub1 b) { return b == 0 ? 0 : static_cast<uint16_t>(b - 1); }
@@ -271,15 +271,15 @@ void ora_date::to_variant(ole_variant& out) {
     st.wHour = time_item(buffer_[4]);
     st.wMinute = time_item(buffer_[5]);
     st.wSecond = time_item(buffer_[6]);
-    ora::trace(1, "Got datetime: %02d/%02d/%04d %02d:%02d:%02d", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
-               st.wSecond);
+    tk_log::log(1, "Got datetime: %02d/%02d/%04d %02d:%02d:%02d", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
+                st.wSecond);
     out = ole_variant(st);
 }
 
 // ---- timestamps ------------------------------------------------------------------------
 
 ora_timestamp::ora_timestamp(OCIParam* param, int code) : ora_type(param, code) {
-    ora::trace(1, "ora_timestamp::ctor");
+    tk_log::log(1, "ora_timestamp::ctor");
     switch (code) {
         case 181:
         case SQLT_TIMESTAMP_TZ:
@@ -313,7 +313,7 @@ ub4 ora_timestamp::descriptor_type() const {
 }
 
 void ora_timestamp::define(OCIStmt* stmt, int position) {
-    ora::trace(1, "ora_timestamp::define(%d)", position);
+    tk_log::log(1, "ora_timestamp::define(%d)", position);
     define_buffer(stmt, position, &datetime_, sizeof datetime_, static_cast<ub2>(code_));
 }
 
@@ -333,27 +333,27 @@ void ora_timestamp::to_variant(ole_variant& out) {
     st.wHour = hour;
     st.wMinute = minute;
     st.wSecond = second;
-    ora::trace(1, "Got datetime: %02d/%02d/%04d %02d:%02d:%02d", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
-               st.wSecond);
+    tk_log::log(1, "Got datetime: %02d/%02d/%04d %02d:%02d:%02d", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
+                st.wSecond);
     out = ole_variant(st);
 }
 
 // ---- RAW -------------------------------------------------------------------------------
 
 ora_binary::ora_binary(OCIParam* param, int code) : ora_type(param, code) {
-    ora::trace(1, "ora_binary::ctor");
+    tk_log::log(1, "ora_binary::ctor");
     code_ = SQLT_BIN;
     size_ = static_cast<int>(param_attr(param, OCI_ATTR_DATA_SIZE) & 0xFFFF);
     buffer_.assign(static_cast<size_t>(std::max(size_, 1)), 0);
 }
 
 void ora_binary::define(OCIStmt* stmt, int position) {
-    ora::trace(1, "ora_binary::define(%d)", position);
+    tk_log::log(1, "ora_binary::define(%d)", position);
     define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size()), SQLT_BIN, &length_);
 }
 
 void ora_binary::to_variant(ole_variant& out) {
-    if (buffer_.empty()) ora::fail(ora::src_type_h, 95);
+    if (buffer_.empty()) tk_fail(tk_where::ora_type_h, 95);
     size_t n = std::min<size_t>(length_, buffer_.size());
     out.attach_binary(n, buffer_.data());
 }
@@ -361,7 +361,7 @@ void ora_binary::to_variant(ole_variant& out) {
 // ---- LOBs ------------------------------------------------------------------------------
 
 ora_lob::ora_lob(OCIParam* param, int code) : ora_type(param, code) {
-    ora::trace(1, "ora_lob::ctor");
+    tk_log::log(1, "ora_lob::ctor");
     if (code == SQLT_CLOB) read_charset_form(param);
     ora_engine& e = ora_engine::instance();
     void* locator = nullptr;
@@ -377,13 +377,13 @@ ora_lob::~ora_lob() {
 }
 
 void ora_lob::define(OCIStmt* stmt, int position) {
-    ora::trace(1, "ora_lob::defind(%d)", position);
+    tk_log::log(1, "ora_lob::defind(%d)", position);
     define_buffer(stmt, position, &locator_, sizeof locator_, static_cast<ub2>(code_));
 }
 
 void ora_lob::to_variant(ole_variant& out) {
-    ora::trace(1, "ora_lob::to_variant");
-    if (code_ != SQLT_CLOB && code_ != SQLT_BLOB) ora::fail(ora::src_type, 404);
+    tk_log::log(1, "ora_lob::to_variant");
+    if (code_ != SQLT_CLOB && code_ != SQLT_BLOB) tk_fail(tk_where::ora_type, 404);
     ora_engine& e = ora_engine::instance();
     const compat::oci_functions& f = e.oci();
     // The length counts characters of a CLOB and bytes of a BLOB, as the reads do.
@@ -392,9 +392,9 @@ void ora_lob::to_variant(ole_variant& out) {
     const bool clob = code_ == SQLT_CLOB;
     ub1 form = SQLCS_IMPLICIT;
     if (clob) {
-        ora::trace(1, "Got SQLT_CLOB!");
+        tk_log::log(1, "Got SQLT_CLOB!");
         e.check_status(f.OCILobCharSetForm(e.env(), e.err(), locator_, &form));
-        ora::trace(1, "Got charset form: %d", form);
+        tk_log::log(1, "Got charset form: %d", form);
     }
     const size_t unit = clob ? 2 : 1;
     std::vector<uint8_t> chunk_buffer(chunk * 2);
@@ -404,13 +404,13 @@ void ora_lob::to_variant(ole_variant& out) {
     ub4 done = 0;
     while (done < length) {
         ub4 amount = std::min(length - done, chunk);
-        ora::trace(1, "ora_lob::read_lob(%d,%d)", offset, amount);
+        tk_log::log(1, "ora_lob::read_lob(%d,%d)", offset, amount);
         sword s = e.check_status(f.OCILobRead(e.svc(), e.err(), locator_, &amount, offset, chunk_buffer.data(),
                                               static_cast<ub4>(chunk_buffer.size()), nullptr, nullptr,
                                               clob ? OCI_UTF16ID : 0, form));
         if (amount == 0 || s == OCI_NO_DATA) break;
         amount = std::min<ub4>(amount, static_cast<ub4>(chunk_buffer.size() / unit));
-        if (clob) ora::trace(1, "bytes_read=%d", amount * 2);
+        if (clob) tk_log::log(1, "bytes_read=%d", amount * 2);
         bytes.insert(bytes.end(), chunk_buffer.begin(),
                      chunk_buffer.begin() + static_cast<std::ptrdiff_t>(amount * unit));
         offset += amount;
@@ -428,7 +428,7 @@ void ora_lob::to_variant(ole_variant& out) {
 // ---- unsupported -----------------------------------------------------------------------
 
 ora_dummy::ora_dummy(OCIParam* param, int code) : ora_type(param, code) {
-    ora::trace(1, "ora_dummy::ctor");
+    tk_log::log(1, "ora_dummy::ctor");
     code_ = SQLT_STR;
     size_ = 18;
     nullable_ = 0;
@@ -492,18 +492,18 @@ std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
 }
 
 ora_record::ora_record(const ora_columns& columns) {
-    ora::trace(1, "ora_record::ctor");
+    tk_log::log(1, "ora_record::ctor");
     for (const auto& column : columns)
         push_back(std::make_unique<udb_field>(column->name(), column->size(), ole_variant(), false, false));
 }
 
 void ora_record::refill(const ora_columns& columns) {
-    ora::trace(1, "ora_record::refill");
+    tk_log::log(1, "ora_record::refill");
     for (size_t k = 0; k < columns.size(); ++k) {
         const ora_type& column = *columns[k];
         ole_variant& value = *at(k);
         if (column.is_null()) {
-            ora::trace(1, "Field #%d has NULL value", static_cast<int>(k));
+            tk_log::log(1, "Field #%d has NULL value", static_cast<int>(k));
             value = ole_variant();
             continue;
         }

@@ -5,14 +5,14 @@
 #include <string>
 
 #include "ORA/ora_engi.h"
-#include "ORA/ora_trace.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_guid.h"
 #include "UDB/udb_sche.h"
 #include "values/ole_date.h"
 
 ora_exception::ora_exception(int oracle_error_code, const std::string& text) : tk_exception(text, 0) {
     set_code(ora_error_code(oracle_error_code));
-    ora::trace(2, "ora_exception::ctor");
+    tk_log::log(2, "ora_exception::ctor");
 }
 
 compat::wstring ora_quote_literal(compat::wstring_view text) {
@@ -26,7 +26,7 @@ compat::wstring ora_quote_literal(compat::wstring_view text) {
 }
 
 ora_stmt::ora_stmt() {
-    ora::trace(1, "ora_stmt::ctor");
+    tk_log::log(1, "ora_stmt::ctor");
     ora_engine& e = ora_engine::instance();
     void* h = nullptr;
     e.check_status(e.oci().OCIHandleAlloc(e.env(), &h, OCI_HTYPE_STMT, 0, nullptr));
@@ -34,11 +34,11 @@ ora_stmt::ora_stmt() {
 }
 
 ora_stmt::~ora_stmt() {
-    ora::trace(1, "ora_stmt::dtor");
+    tk_log::log(1, "ora_stmt::dtor");
     if (handle_) {
         if (ora_engine* e = ora_engine::try_get()) e->oci().OCIHandleFree(handle_, OCI_HTYPE_STMT);
     }
-    ora::trace(1, "ora_stmt::dtor - END");
+    tk_log::log(1, "ora_stmt::dtor - END");
 }
 
 void ora_stmt::prepare(compat::wstring_view text) {
@@ -130,7 +130,7 @@ bool is_binary_text(const compat::wstring& text) {
 // The 32 digits of a GUID in printed order, put into the order of its bytes in memory: the
 // first three groups are little-endian.
 compat::wstring guid_memory_order(const compat::wstring& d) {
-    if (d.size() != 32) ora::fail(ora::src_util, 297);
+    if (d.size() != 32) tk_fail(tk_where::ora_util, 297);
     compat::wstring out;
     for (int i : {6, 4, 2, 0, 10, 8, 14, 12}) out += d.substr(static_cast<size_t>(i), 2);
     out += d.substr(16);
@@ -176,7 +176,7 @@ bool out_of_number_range(double value) { return !(value >= -number_limit && valu
 }  // namespace ora
 
 compat::wstring get_native_type(const t_ftd& ftd) {
-    ora::trace(1, "get_native_type [Oracle]");
+    tk_log::log(1, "get_native_type [Oracle]");
     switch (ftd.vartype) {
         case VT_I2:
         case VT_UI1:
@@ -192,7 +192,7 @@ compat::wstring get_native_type(const t_ftd& ftd) {
         case VT_DATE:
             return u"DATE";
         case VT_BSTR:
-            ora::trace(1, "process as text");
+            tk_log::log(1, "process as text");
             if (ftd.size >= 1 && ftd.size <= ora::max_inline_size) return compat::wformat(u"NVARCHAR2(%d) ", ftd.size);
             return u"CLOB";
         case VT_BOOL:
@@ -206,16 +206,16 @@ compat::wstring get_native_type(const t_ftd& ftd) {
         case VT_UINT:
             return u"NUMBER(19,0)";
         case VT_BLOB:
-            ora::trace(1, "process as binary");
+            tk_log::log(1, "process as binary");
             if (ftd.size >= 1 && ftd.size <= ora::max_inline_size) return compat::wformat(u"RAW(%d)", ftd.size);
             return u"BLOB";
         default:
-            ora::fail(ora::src_util, 126);
+            tk_fail(tk_where::ora_util, 126);
     }
 }
 
 compat::wstring to_oracle_str(const compat::wstring& text, VARTYPE vt) {
-    ora::trace(1, u"to_oracle_str(%s,%d)", text, int{vt});
+    tk_log::log(1, u"to_oracle_str(%s,%d)", text, int{vt});
     if (text.empty()) return u"''";
     if (vt == VT_DATE) {
         ole_date date(text);
@@ -226,7 +226,7 @@ compat::wstring to_oracle_str(const compat::wstring& text, VARTYPE vt) {
                 const compat::wstring zero_date = u"0000-00-00 ";
                 size_t at = printed.find(zero_date);
                 if (at != compat::wstring::npos) {
-                    ora::trace(2, "Null date has been found");
+                    tk_log::log(2, "Null date has been found");
                     printed.erase(at, zero_date.size());
                 }
                 return u"to_date('" + printed + u"', 'HH24-MI-SS')";
@@ -238,9 +238,9 @@ compat::wstring to_oracle_str(const compat::wstring& text, VARTYPE vt) {
         }
     }
     if (is_binary_vartype(vt)) {
-        ora::trace(1, "GOT BLOB");
+        tk_log::log(1, "GOT BLOB");
         if (text.size() < 2 || !is_binary_text(text)) return u"''";
-        ora::trace(1, "BLOB IS VALID");
+        tk_log::log(1, "BLOB IS VALID");
         return u"'" + text.substr(2) + u"'";
     }
     compat::wstring quoted = ora_quote_literal(text);
@@ -249,15 +249,15 @@ compat::wstring to_oracle_str(const compat::wstring& text, VARTYPE vt) {
 }
 
 compat::wstring to_oracle_str(const udb_field* field) {
-    ora::trace(1, "to_oracle_str( const udb_field *  )");
-    if (!field) ora::fail(ora::src_util, 275);
+    tk_log::log(1, "to_oracle_str( const udb_field *  )");
+    if (!field) tk_fail(tk_where::ora_util, 275);
     const VARTYPE vt = field->get_type();
     if (vt == VT_BSTR || vt == VT_BLOB || vt == VT_BYTE_ARRAY) {
         ole_guid_extractor guid(field->to_string());
         if (guid.is_found()) {
-            ora::trace(1, "FIELD IS A GUID!");
+            tk_log::log(1, "FIELD IS A GUID!");
             compat::wstring digits = guid_memory_order(guid.to_wstring());
-            ora::trace(1, u"ora_guid=%s", digits);
+            tk_log::log(1, u"ora_guid=%s", digits);
             return u"HEXTORAW('" + digits + u"')";
         }
     }
@@ -265,11 +265,11 @@ compat::wstring to_oracle_str(const udb_field* field) {
 }
 
 compat::wstring make_ora_def_val(const t_ftd* ftd) {
-    if (!ftd) ora::fail(ora::src_util, 167);
+    if (!ftd) tk_fail(tk_where::ora_util, 167);
     compat::wstring text = ftd->def_value.to_wstring();
-    ora::trace(1, u"make_ora_def_val(%s)", text);
+    tk_log::log(1, u"make_ora_def_val(%s)", text);
     if (text.empty()) {
-        ora::trace(1, "Got empty def value");
+        tk_log::log(1, "Got empty def value");
         return {};
     }
     const VARTYPE vt = ftd->vartype;
@@ -281,20 +281,20 @@ compat::wstring make_ora_def_val(const t_ftd* ftd) {
         case VT_DECIMAL: {
             const double value = leading_double(text);
             if (ora::out_of_number_range(value)) {
-                ora::trace(1, "def value is out of range");
+                tk_log::log(1, "def value is out of range");
                 return u"0";
             }
             if (value == 0) return text == u"0" || only_zero_characters(text) ? text : compat::wstring();
             return text;
         }
         case VT_DATE: {
-            ora::trace(1, "Got DATE def value");
+            tk_log::log(1, "Got DATE def value");
             compat::wstring printed = ole_date(text).to_wstring();
-            ora::trace(1, u"After canonization: %s", printed);
+            tk_log::log(1, u"After canonization: %s", printed);
             return printed.empty() ? compat::wstring() : to_oracle_str(printed, VT_DATE);
         }
         case VT_BSTR:
-            ora::trace(1, u"Got BSTR or DATE def value: %s", text);
+            tk_log::log(1, u"Got BSTR or DATE def value: %s", text);
             if (ftd->size > 0 && text.size() > static_cast<size_t>(ftd->size))
                 text.resize(compat::utf16_safe_prefix(text, static_cast<size_t>(ftd->size)));
             return to_oracle_str(text, VT_BSTR);

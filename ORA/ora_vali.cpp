@@ -1,7 +1,7 @@
 #include "ORA/ora_vali.h"
 
-#include "ORA/ora_trace.h"
 #include "ORA/ora_util.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_word.h"
 
 namespace {
@@ -11,15 +11,15 @@ bool is_name_char(compat::wchar c) { return udb::is_alnum(c) || c == u'_' || c =
 
 }  // namespace
 
-ora_validator::ora_validator() : udb_validator(ora::max_name_length) { ora::trace(2, "ora_validator::ctor"); }
+ora_validator::ora_validator() : udb_validator(ora::max_name_length) { tk_log::log(2, "ora_validator::ctor"); }
 
 bool ora_validator::is_acceptable(const compat::wstring& name) const {
-    ora::trace(1, u"ora_validator::is_acceptable(%s)", name);
+    tk_log::log(1, u"ora_validator::is_acceptable(%s)", name);
     if (name.empty() || name.size() > max_len_) return false;
     if (!is_letter(name[0])) return false;
     for (compat::wchar c : name) {
         if (!is_name_char(c)) {
-            ora::trace(2, u"Name contains invalid symbol: '%s'", compat::wstring(1, c));
+            tk_log::log(2, u"Name contains invalid symbol: '%s'", compat::wstring(1, c));
             return false;
         }
     }
@@ -29,7 +29,7 @@ bool ora_validator::is_acceptable(const compat::wstring& name) const {
 }
 
 compat::wstring ora_validator::get_safe_name(const compat::wstring& name) const {
-    ora::trace(1, u"ora_validator::get_safe_name(%s)", name);
+    tk_log::log(1, u"ora_validator::get_safe_name(%s)", name);
     compat::wstring s = name;
     if (s.empty() || !is_letter(s[0])) s = u"A" + s;
     if (s.size() > max_len_) s.resize(compat::utf16_safe_prefix(s, max_len_ - 1));
@@ -39,16 +39,16 @@ compat::wstring ora_validator::get_safe_name(const compat::wstring& name) const 
 }
 
 ora_fn_validator::ora_fn_validator(const udb_schema& schema) {
-    ora::trace(2, "ora_fn_validator::ctor1");
+    tk_log::log(2, "ora_fn_validator::ctor1");
     for (const auto& column : schema) add_existing_name(column->name);
 }
 
 ora_fn_validator::ora_fn_validator(const udb_record& record) {
-    ora::trace(2, "ora_fn_validator::ctor2");
+    tk_log::log(2, "ora_fn_validator::ctor2");
     for (const auto& field : record) add_existing_name(field->name);
 }
 
 void ora_in_validator::load(const udb_indexes& indexes) {
-    ora::trace(2, "ora_in_validator::load");
+    tk_log::log(2, "ora_in_validator::load");
     for (const udb_index& index : indexes) add_existing_name(index.name);
 }

@@ -2,8 +2,8 @@
 
 #include "SQL/sql_engi.h"
 #include "SQL/sql_field_finder.h"
-#include "SQL/sql_trace.h"
 #include "SQL/sql_util.h"
+#include "TK/tk_trace.h"
 
 #include <cstring>
 
@@ -40,7 +40,7 @@ sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schem
     for (size_t j = 0; j < r; ++j) {
         if (column_of[j] != none) continue;
         const wstring& safe = finder.names()[j];
-        sql::trace(1, u"Name=%s, mapped name=%s", record_names_[j], safe);
+        tk_log::log(1, u"Name=%s, mapped name=%s", record_names_[j], safe);
         claim(j, exact_column(schema, safe));
     }
     // a name equal without case only where it cannot take another field's column

@@ -9,14 +9,13 @@
 #include "SQL/sql_engi.h"
 #include "SQL/sql_esc.h"
 #include "SQL/sql_init.h"
-#include "SQL/sql_live_trace.h"
 #include "SQL/sql_recs.h"
 #include "SQL/sql_tab.h"
 #include "SQL/sql_ver.h"
 #include "SQL/sql_view_converter.h"
+#include "TK/tk_trace.h"
 
 using compat::wstring;
-using sql_live::trace;
 
 namespace {
 
@@ -29,7 +28,7 @@ wstring cell_text(const udb_record& rec, size_t i) { return rec.at(i)->to_wstrin
 
 sql_database::sql_database(const wstring& name, sql::sql_connection& connection, int mode)
     : udb_database(name, mode, false), connection_(&connection) {
-    trace(2, u"sql_database::sql_database(%s, mode=%d)", name, mode);
+    tk_log::log(2, u"sql_database::sql_database(%s, mode=%d)", name, mode);
     read_name_case();
     init_tables();
     if (!(mode & 0x80)) {
@@ -37,7 +36,7 @@ sql_database::sql_database(const wstring& name, sql::sql_connection& connection,
             init_views();
         } catch (const sql_exception& e) {
             // a server without information_schema simply has no views to offer
-            trace(2, "ERROR1:\n%s", e.message());
+            tk_log::log(2, "ERROR1:\n%s", e.message());
         }
     }
 }
@@ -55,13 +54,13 @@ void sql_database::run(const std::string& utf8_sql) {
 }
 
 void sql_database::init_tables() {
-    trace(2, "sql_database::init_tables");
+    tk_log::log(2, "sql_database::init_tables");
     std::unique_ptr<udb_recordset> rs;
     if (sql_engine::instance().version() >= sql::ver_5_0_1) {
-        trace(2, "Extracting tables in new way");
+        tk_log::log(2, "Extracting tables in new way");
         rs = query(u"show full tables where Table_type='BASE TABLE'");
     } else {
-        trace(2, "Extracting tables in old way");
+        tk_log::log(2, "Extracting tables in old way");
         sql_live::result_ptr listed(mysql_list_tables(handle(), nullptr));
         if (!listed) throw sql_exception(*connection_);
         rs = std::make_unique<sql_tmp_recordset>(*this, std::move(listed));
@@ -69,28 +68,28 @@ void sql_database::init_tables() {
     if (!rs) return;
     for (; !rs->is_eof(); rs->next()) {
         const wstring table = cell_text(*rs->get_item(), 0);
-        trace(2, u"Got table name: '%s'", table);
+        tk_log::log(2, u"Got table name: '%s'", table);
         table_names_.push_back(table);
     }
 }
 
 void sql_database::init_views() {
-    trace(2, "sql_database::init_views");
+    tk_log::log(2, "sql_database::init_views");
     auto rs = query(u"SELECT table_name, view_definition FROM information_schema.views WHERE table_schema='" +
                     sql::escape_text(name_) + u"'");
     if (!rs) return;
     for (; !rs->is_eof(); rs->next()) {
         const udb_record& rec = *rs->get_item();
         const wstring view = cell_text(rec, 0);
-        trace(2, u"Got query name: '%s'", view);
+        tk_log::log(2, u"Got query name: '%s'", view);
         const wstring text = cell_text(rec, 1);
-        trace(2, u"Got query SQL: '%s'", text);
+        tk_log::log(2, u"Got query SQL: '%s'", text);
         queries_.emplace(view, refine_view_out(text));
     }
 }
 
 wstring sql_database::refine_view_out(const wstring& text) const {
-    trace(1, u"sql_database::refine_view_out(%s)", text);
+    tk_log::log(1, u"sql_database::refine_view_out(%s)", text);
     wstring out = text;
     const std::ptrdiff_t open = ci_wstring::find(out, u"/*", 0);
     const std::ptrdiff_t close = ci_wstring::find(out, u"*/", 0);
@@ -99,14 +98,14 @@ wstring sql_database::refine_view_out(const wstring& text) const {
     const wstring qualifier = u"`" + name_ + u"`.";
     for (std::ptrdiff_t pos = ci_wstring::find(out, qualifier, 0); pos >= 0;
          pos = ci_wstring::find(out, qualifier, static_cast<size_t>(pos))) {
-        trace(1, "Remove template found at pos=%d", static_cast<int>(pos));
+        tk_log::log(1, "Remove template found at pos=%d", static_cast<int>(pos));
         out.erase(static_cast<size_t>(pos), qualifier.size());
     }
     return sql_view_converter(out).convert_to_ansi();
 }
 
 wstring sql_database::refine_view_in(const wstring& text) const {
-    trace(1, u"sql_database::refine_view_in(%s)", text);
+    tk_log::log(1, u"sql_database::refine_view_in(%s)", text);
     wstring out = text;
     std::replace(out.begin(), out.end(), u'[', u'`');
     std::replace(out.begin(), out.end(), u']', u'`');
@@ -121,9 +120,9 @@ void sql_database::read_name_case() {
         auto rs = query(u"SELECT @@lower_case_table_names");
         if (rs && !rs->is_eof()) case_sensitive_ = rs->get_item()->at(0)->to_string() == "0";
     } catch (const sql_exception& e) {
-        trace(2, "Cannot read lower_case_table_names: %s", e.message());
+        tk_log::log(2, "Cannot read lower_case_table_names: %s", e.message());
     }
-    trace(2, "Table names compare with case: %d", case_sensitive_ ? 1 : 0);
+    tk_log::log(2, "Table names compare with case: %d", case_sensitive_ ? 1 : 0);
 }
 
 wstring sql_database::listed_name(const wstring& name) const {
@@ -137,11 +136,11 @@ wstring sql_database::listed_name(const wstring& name) const {
 
 std::unique_ptr<udb_recordset> sql_database::create_table(const wstring& name, const udb_schema& fields,
                                                           const udb_indexes& indexes) {
-    trace(2, u"sql_database::create_table(%s)", name);
-    if (mode_ & 0x01) sql_live::fail(sql_live::src_db, 324);
+    tk_log::log(2, u"sql_database::create_table(%s)", name);
+    if (mode_ & 0x01) tk_fail(tk_where::sql_db, 324);
     if (is_table_exist(name)) {
         if (mode_ & 0x08) return get_table(name);
-        sql_live::fail(sql_live::src_db, 330);
+        tk_fail(tk_where::sql_db, 330);
     }
     const sql_engine& engine = sql_engine::instance();
     wstring text = u"CREATE TABLE " + sql_engine::quote_name(name) + u" (";
@@ -161,7 +160,7 @@ std::unique_ptr<udb_recordset> sql_database::create_table(const wstring& name, c
     text += u")";
     text += engine.version() > sql::ver_4_0_22 ? u" ENGINE=" : u" TYPE=";
     text += (engine.version() > sql::ver_3_23_34 && engine.use_innodb() == 1) ? u"InnoDB" : u"MyISAM";
-    trace(2, u"Run SQL query: %s\n", text);
+    tk_log::log(2, u"Run SQL query: %s\n", text);
     if (connection_->query(utf8(text)) != 0) throw sql_exception(*connection_);
     { sql_live::result_ptr none(mysql_use_result(handle())); }
     table_names_.push_back(name);
@@ -170,9 +169,9 @@ std::unique_ptr<udb_recordset> sql_database::create_table(const wstring& name, c
 }
 
 bool sql_database::delete_tab(const wstring& name) {
-    trace(2, u"sql_database::delete_tab (%s)", name);
-    if (mode_ & 0x01) sql_live::fail(sql_live::src_db, 408);
-    if (!is_table_exist(name)) sql_live::fail(sql_live::src_db, 409);
+    tk_log::log(2, u"sql_database::delete_tab (%s)", name);
+    if (mode_ & 0x01) tk_fail(tk_where::sql_db, 408);
+    if (!is_table_exist(name)) tk_fail(tk_where::sql_db, 409);
     // the server compares table names by its own rule: drop the table it lists
     const wstring listed = listed_name(name);
     run(utf8(u"DROP TABLE " + sql_engine::quote_name(listed)));
@@ -181,8 +180,8 @@ bool sql_database::delete_tab(const wstring& name) {
 }
 
 std::unique_ptr<udb_recordset> sql_database::get_table(const wstring& name, bool) {
-    trace(2, u"sql_database::get_table (%s)", name);
-    if (!is_table_exist(name)) sql_live::fail(sql_live::src_db, 103);
+    tk_log::log(2, u"sql_database::get_table (%s)", name);
+    if (!is_table_exist(name)) tk_fail(tk_where::sql_db, 103);
     return std::make_unique<sql_table>(*this, listed_name(name), relationships_);
 }
 
@@ -191,14 +190,14 @@ std::unique_ptr<udb_recordset> sql_database::get_table(const wstring& name, cons
 }
 
 bool sql_database::test_query(const wstring& sql) {
-    trace(2, u"sql_database::query(%s)", sql);
+    tk_log::log(2, u"sql_database::query(%s)", sql);
     const int r = connection_->query(utf8(sql));
     sql_live::result_ptr result(mysql_use_result(handle()));
     return r == 0;
 }
 
 std::unique_ptr<udb_recordset> sql_database::query(const wstring& sql) {
-    trace(2, u"sql_database::query(%s)", sql);
+    tk_log::log(2, u"sql_database::query(%s)", sql);
     connection_->query(utf8(sql));
     sql_live::result_ptr result(mysql_use_result(handle()));
     if (mysql_errno(handle()) != 0) throw sql_exception(*connection_);
@@ -207,16 +206,16 @@ std::unique_ptr<udb_recordset> sql_database::query(const wstring& sql) {
 }
 
 void sql_database::query_append(const std::string& sql) {
-    trace(2, "sql_database::query_append( q_len=%d)", static_cast<int>(sql.size()));
-    trace(2, "(%s)", sql);
+    tk_log::log(2, "sql_database::query_append( q_len=%d)", static_cast<int>(sql.size()));
+    tk_log::log(2, "(%s)", sql);
     connection_->query(sql);
     sql_live::result_ptr result(mysql_use_result(handle()));
     check_error();
 }
 
 long long sql_database::query_update(const std::string& sql) {
-    trace(2, "sql_database::query_append( q_len=%d)", static_cast<int>(sql.size()));
-    trace(2, "(%s)", sql);
+    tk_log::log(2, "sql_database::query_append( q_len=%d)", static_cast<int>(sql.size()));
+    tk_log::log(2, "(%s)", sql);
     if (connection_->query(sql) != 0) throw sql_exception(*connection_);
     // "Rows matched: N  Changed: M  Warnings: W"; affected rows count only changed ones
     long long matched = static_cast<long long>(mysql_affected_rows(handle()));
@@ -229,15 +228,15 @@ long long sql_database::query_update(const std::string& sql) {
 }
 
 void sql_database::create_views(const udb_views& queries) {
-    trace(2, "sql_database::create_views");
+    tk_log::log(2, "sql_database::create_views");
     sql_names names;
     for (const auto& q : queries) names.push_back(q.first);
     auto validator = sql_engine::instance().create_tn_validator(names, sql_names());
     for (const auto& [name, text] : queries) {
-        trace(1, u"Processing '%s'", name);
-        trace(1, u"\t'%s'", text);
+        tk_log::log(1, u"Processing '%s'", name);
+        tk_log::log(1, u"\t'%s'", text);
         if (text.size() < 6 || !compat::equal_nocase(compat::wstring_view(text).substr(0, 6), u"select")) {
-            trace(2, "Skip non-select query");
+            tk_log::log(2, "Skip non-select query");
             continue;
         }
         try {
@@ -245,36 +244,37 @@ void sql_database::create_views(const udb_views& queries) {
             if (!validator->is_acceptable(name)) {
                 view = validator->get_safe_name(name);
                 names_map_.add_tn_mapping(name, view);
-                trace(2, u"Store generated column name '%s'", view);
+                tk_log::log(2, u"Store generated column name '%s'", view);
                 validator->add_existing_name(view);
             }
             query(u"CREATE OR REPLACE VIEW " + sql_engine::quote_name(view) + u" AS " + refine_view_in(text));
         } catch (const tk_exception& e) {
-            trace(2, "Error while creating view:\n%s\n", e.message());
-            trace(3, u"View '%s': Can't create view. Please contact technical support with the view's text.", name);
+            tk_log::log(2, "Error while creating view:\n%s\n", e.message());
+            tk_log::log(3, u"View '%s': Can't create view. Please contact technical support with the view's text.",
+                        name);
         }
     }
 }
 
 void sql_database::create_relationships(const udb_relationships& relationships) {
-    trace(2, "sql_database::create_relationships");
-    trace(3, "Converting foreign keys");
+    tk_log::log(2, "sql_database::create_relationships");
+    tk_log::log(3, "Converting foreign keys");
     const sql_engine& engine = sql_engine::instance();
     if (engine.version() <= 0x3172B) {
-        trace(3, "This version of MySQL doesn't support Foreign Keys");
+        tk_log::log(3, "This version of MySQL doesn't support Foreign Keys");
         return;
     }
     if (mode_ == 8) {
-        trace(3, "Foreign keys are not converted in append mode");
+        tk_log::log(3, "Foreign keys are not converted in append mode");
         return;
     }
     try {
         query(u"SET FOREIGN_KEY_CHECKS = 0");
     } catch (const tk_exception& e) {
-        trace(2, "Cannot turn OFF foreign key check: %s", e.message());
+        tk_log::log(2, "Cannot turn OFF foreign key check: %s", e.message());
     }
     for (const udb_relationship& rel : relationships) {
-        trace(3, u"Processing '%s'", rel.name);
+        tk_log::log(3, u"Processing '%s'", rel.name);
         try {
             const wstring child = names_map_.get_tn_mapped_name(rel.child_table, false);
             if (!is_table_exist(child)) throw tk_exception(compat::format("Table '%s' not exists", child), 0);
@@ -294,25 +294,25 @@ void sql_database::create_relationships(const udb_relationships& relationships) 
                   u") REFERENCES " + sql_engine::quote_name(parent) + u"(" + field_list(parent, rel.parent_fields) +
                   u")");
         } catch (const tk_exception& e) {
-            trace(2, "Error while creating FK:\n%s\n", e.message());
-            trace(3, u"Foreign key '%s': Can't create foreign key. Please contact technical support.",
-                  rel.name.empty() ? rel.child_table : rel.name);
+            tk_log::log(2, "Error while creating FK:\n%s\n", e.message());
+            tk_log::log(3, u"Foreign key '%s': Can't create foreign key. Please contact technical support.",
+                        rel.name.empty() ? rel.child_table : rel.name);
         }
     }
     try {
         query(u"SET FOREIGN_KEY_CHECKS = 1");
     } catch (const tk_exception& e) {
-        trace(2, "Cannot turn ON foreign key check: %s", e.message());
+        tk_log::log(2, "Cannot turn ON foreign key check: %s", e.message());
     }
 }
 
 void sql_database::create_fk_index_if(const wstring& table, const udb_names& fields) {
-    trace(2, u"sql_database::create_fk_index_if(%s)", table);
+    tk_log::log(2, u"sql_database::create_fk_index_if(%s)", table);
     auto rs = get_table(table);
-    if (!rs) sql_live::fail(sql_live::src_db, 284);
-    trace(1, "udb_indexes::has_index_on_fields");
+    if (!rs) tk_fail(tk_where::sql_db, 284);
+    tk_log::log(1, "udb_indexes::has_index_on_fields");
     if (rs->get_indexes().has_index_on_fields(fields, false)) {
-        trace(2, u"Child index for table '%s' exists", table);
+        tk_log::log(2, u"Child index for table '%s' exists", table);
         return;
     }
     rs.reset();
@@ -322,7 +322,7 @@ void sql_database::create_fk_index_if(const wstring& table, const udb_names& fie
     try {
         query(u"ALTER TABLE " + sql_engine::quote_name(table) + u" ADD INDEX (" + list + u")");
     } catch (const sql_exception& e) {
-        trace(2, "Error while creating index for FK:\n%s\n", e.message());
+        tk_log::log(2, "Error while creating index for FK:\n%s\n", e.message());
     }
 }
 

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "SQL/sql_trace.h"
+#include "TK/tk_trace.h"
 
 namespace sql {
 
@@ -18,12 +18,12 @@ dmp_file::dmp_file(const std::string& path) : path_(path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         int error = errno;
-        trace(2, "Failed to open file");
+        tk_log::log(2, "Failed to open file");
         failed("open", error);
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         ::close(fd);
-        raise(compat::format("Cannot open the dump file '%s': another program is writing it", path_), 0, 1);
+        tk_raise(compat::format("Cannot open the dump file '%s': another program is writing it", path_), 0, 1);
     }
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
@@ -40,7 +40,7 @@ dmp_file::dmp_file(const std::string& path) : path_(path) {
 }
 
 void dmp_file::failed(const char* what, int error) {
-    raise(compat::format("Cannot %s the dump file '%s': %s", what, path_, std::strerror(error)), 0, 1);
+    tk_raise(compat::format("Cannot %s the dump file '%s': %s", what, path_, std::strerror(error)), 0, 1);
 }
 
 void dmp_file::write(std::string_view text) {

@@ -3,9 +3,9 @@
 #include "SQL/sql_engi.h"
 #include "SQL/sql_esc.h"
 #include "SQL/sql_init.h"
-#include "SQL/sql_trace.h"
 #include "SQL/sql_util.h"
 #include "SQL/sql_ver.h"
+#include "TK/tk_trace.h"
 #include "compat/text/format.h"
 
 #include <cstring>
@@ -36,11 +36,11 @@ dmp_database::dmp_database(const wstring& path, const dmp_options& options, dmp_
       options_(options),
       eol_(options.line_break == 0 ? "\r\n" : "\n"),
       file_(file.empty() ? compat::utf16_to_ansi(path) : file) {
-    sql::trace(2, u"dmp_database::ctor(%s)", path);
+    tk_log::log(2, u"dmp_database::ctor(%s)", path);
     sql_engine& engine = sql_engine::instance();
     engine.set_version(options_.new_version ? sql::ver_4_1_0 : sql::ver_3_20_1);
     engine.set_lock_pending(false);
-    sql::trace(1, "b_new_ver=%d", int(options_.new_version));
+    tk_log::log(1, "b_new_ver=%d", int(options_.new_version));
     write_header(clock());
 }
 
@@ -57,7 +57,7 @@ dmp_database::~dmp_database() {
         write(std::string(incomplete_statement) + eol_);
         file_.close();
     } catch (const std::exception& e) {
-        sql::trace(2, "dmp_database::dtor: %s", e.what());
+        tk_log::log(2, "dmp_database::dtor: %s", e.what());
     }
 }
 
@@ -117,8 +117,8 @@ wstring dmp_database::table_name(const wstring& name) const {
 
 std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, const udb_schema& schema,
                                                           const udb_indexes& indexes) {
-    sql::trace(2, u"dmp_database::create_table(%s)", name);
-    if (find_table(name) >= 0) sql::fail(sql::src_dump, 274);
+    tk_log::log(2, u"dmp_database::create_table(%s)", name);
+    if (find_table(name) >= 0) tk_fail(tk_where::sql_dump, 274);
     unlock_if_pending();
     current_table_ = name;
     const std::string& e = eol_;
@@ -145,15 +145,15 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, c
             if (i > 0) stmt += "," + e;
             stmt += "  " + utf8(chunks[i]);
         }
-        sql::trace(1, "Right before inserting CREATE TABLE statement");
+        tk_log::log(1, "Right before inserting CREATE TABLE statement");
         stmt += e + ")";
         if (options_.new_version) {
-            sql::trace(1, "New version of dump file");
+            tk_log::log(1, "New version of dump file");
             stmt += sql_engine::instance().use_innodb() == 1 ? " ENGINE=InnoDB" : " ENGINE=MyISAM";
             // the text columns' character set on 4.1 to 5.5.2 servers
             stmt += " /*!40101 DEFAULT CHARSET=utf8 */";
         } else {
-            sql::trace(1, "Old version of dump file");
+            tk_log::log(1, "Old version of dump file");
             stmt += " TYPE=MyISAM";
         }
         write(stmt + ";" + e);
@@ -171,11 +171,11 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, c
     table_names_.push_back(name);
     names_map_.add_fn_map(name, columns.get_names_map());
     table_indexes_.emplace(name, indexes);
-    sql::trace(2, u"dmp_recordset::dmp_recordset(%s)", name);
+    tk_log::log(2, u"dmp_recordset::dmp_recordset(%s)", name);
     return std::make_unique<dmp_recordset>(*this, name, columns.get_schema());
 }
 
-std::unique_ptr<udb_recordset> dmp_database::get_table(const wstring&, bool) { sql::fail(sql::src_dump, 117); }
+std::unique_ptr<udb_recordset> dmp_database::get_table(const wstring&, bool) { tk_fail(tk_where::sql_dump, 117); }
 
 std::unique_ptr<udb_recordset> dmp_database::get_table(const wstring&, const wstring&, bool) { return nullptr; }
 
@@ -188,15 +188,15 @@ std::unique_ptr<udb_recordset> dmp_database::query(const wstring& text) {
 }
 
 void dmp_database::create_views(const udb_views& views) {
-    sql::trace(2, "dmp_database::create_views");
+    tk_log::log(2, "dmp_database::create_views");
     sql_names names;
     for (const auto& [n, _] : views) names.push_back(n);
     sql_new_tn_validator validator(names, {});
     for (const auto& [view, definition] : views) {
-        sql::trace(1, u"Processing '%s'", view);
-        sql::trace(1, u"\t'%s'", definition);
+        tk_log::log(1, u"Processing '%s'", view);
+        tk_log::log(1, u"\t'%s'", definition);
         if (!starts_with_select(definition)) {
-            sql::trace(2, "Skip non-select query");
+            tk_log::log(2, "Skip non-select query");
             continue;
         }
         wstring name = view;
@@ -204,7 +204,7 @@ void dmp_database::create_views(const udb_views& views) {
             name = validator.get_safe_name(name);
             names_map_.add_tn_mapping(view, name);
             validator.add_existing_name(name);
-            sql::trace(2, u"Store generated column name '%s'", name);
+            tk_log::log(2, u"Store generated column name '%s'", name);
         }
         wstring text = definition;
         for (auto& c : text)
@@ -216,10 +216,10 @@ void dmp_database::create_views(const udb_views& views) {
 }
 
 void dmp_database::create_relationships(const udb_relationships& relationships) {
-    sql::trace(2, "dmp_database::create_relationships");
+    tk_log::log(2, "dmp_database::create_relationships");
     if (!options_.new_version) {
-        sql::trace(2, "This version of MySQL (%08X) doesn't support Foreign Keys",
-                   int(sql_engine::instance().version()));
+        tk_log::log(2, "This version of MySQL (%08X) doesn't support Foreign Keys",
+                    int(sql_engine::instance().version()));
         return;
     }
     unlock_if_pending();
@@ -236,13 +236,13 @@ void dmp_database::create_relationships(const udb_relationships& relationships) 
     for (const udb_relationship& rel : relationships) {
         wstring child = names_map_.get_tn_mapped_name(rel.child_table, true);
         wstring parent = names_map_.get_tn_mapped_name(rel.parent_table, true);
-        sql::trace(1, u"Processing FK '%s'", child);
+        tk_log::log(1, u"Processing FK '%s'", child);
         std::string child_q = utf8(sql_engine::quote_name(child));
         std::string child_cols = field_list(rel.child_table, rel.child_fields);
         auto it = table_indexes_.find(child);
         bool has_index = it != table_indexes_.end() && it->second.has_index_on_fields(rel.child_fields, false);
         if (has_index)
-            sql::trace(1, u"Child index for table '%s' exists", child);
+            tk_log::log(1, u"Child index for table '%s' exists", child);
         else
             write("ALTER TABLE " + child_q + " ADD INDEX (" + child_cols + ");" + e);
         write("ALTER TABLE " + child_q + " ADD CONSTRAINT " + utf8(sql_engine::quote_name(rel.name)) + " FOREIGN KEY(" +
@@ -260,17 +260,17 @@ dmp_recordset::dmp_recordset(dmp_database& owner, const wstring& name, const udb
 }
 
 dmp_recordset::~dmp_recordset() {
-    sql::trace(2, "dmp_recordset::dtor");
+    tk_log::log(2, "dmp_recordset::dtor");
     try {
         flush();
     } catch (const std::exception& e) {
-        sql::trace(2, "dmp_recordset::dtor: %s", e.what());
+        tk_log::log(2, "dmp_recordset::dtor: %s", e.what());
     }
 }
 
 void dmp_recordset::flush() {
     if (buffer_.empty()) return;
-    sql::trace(2, "Run SQL query: [%s]", buffer_);
+    tk_log::log(2, "Run SQL query: [%s]", buffer_);
     // The buffer keeps its capacity for the next statement; a failed write still drops
     // the statement, so that the destructor does not write it again.
     buffer_ += ';';
@@ -282,7 +282,7 @@ void dmp_recordset::flush() {
         throw;
     }
     buffer_.clear();
-    sql::trace(1, "Cleaning append_buffer...");
+    tk_log::log(1, "Cleaning append_buffer...");
 }
 
 const sql_column_map& dmp_recordset::map_for(const udb_record& row) {
@@ -293,7 +293,7 @@ const sql_column_map& dmp_recordset::map_for(const udb_record& row) {
     const auto it = fields.find(name_);
     auto map = std::make_unique<sql_column_map>(row, schema_, it == fields.end() ? nullptr : &it->second);
     if (!map->complete()) {
-        sql::trace(1, u"Field %s not found", map->missing());
+        tk_log::log(1, u"Field %s not found", map->missing());
         throw tk_exception(
             "Generic error occurred while migrating the data.\n"
             "Please contact the product's technical support with the trace log of this run.",
@@ -305,7 +305,7 @@ const sql_column_map& dmp_recordset::map_for(const udb_record& row) {
 }
 
 void dmp_recordset::append_record(const udb_record& row) {
-    sql::trace(1, "dmp_recordset::append_record");
+    tk_log::log(1, "dmp_recordset::append_record");
     // Every field is found before the statement grows: a missing one leaves it as it was.
     const sql_column_map& map = map_for(row);
     const size_t before = buffer_.size();
@@ -313,7 +313,7 @@ void dmp_recordset::append_record(const udb_record& row) {
     size_t values_at = 0;
     try {
         if (opens_statement) {
-            sql::trace(1, "Initialize new query...");
+            tk_log::log(1, "Initialize new query...");
             buffer_.reserve(flush_size + flush_size / 8);
             buffer_ += insert_head_;
         } else {
@@ -325,7 +325,7 @@ void dmp_recordset::append_record(const udb_record& row) {
         buffer_.resize(before);
         throw;
     }
-    sql::trace(1, "*** FAST INSERT MODE ***");
+    tk_log::log(1, "*** FAST INSERT MODE ***");
     if (!opens_statement && buffer_.size() > flush_size) {
         // The statement is written without this row, which opens the next one: no INSERT
         // grows past the size unless one row alone is larger.

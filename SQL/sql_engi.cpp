@@ -5,8 +5,8 @@
 #include "SQL/sql_dump.h"
 #include "SQL/sql_esc.h"
 #include "SQL/sql_mode.h"
-#include "SQL/sql_trace.h"
 #include "SQL/sql_ver.h"
+#include "TK/tk_trace.h"
 
 using compat::wstring;
 
@@ -17,15 +17,15 @@ std::string utf8(compat::wstring_view s) { return compat::utf16_to_utf8(s); }
 sql_engine::sql_engine() { initialize(); }
 
 void sql_engine::initialize() {
-    sql::trace(2, "sql_engine::initialize");
-    sql::trace(2, "sql_engine::initialize - 1");
+    tk_log::log(2, "sql_engine::initialize");
+    tk_log::log(2, "sql_engine::initialize - 1");
     // A handle that connected before starts again from mysql_init and its options.
     if (connected_) {
         connection_.reset();
         connected_ = false;
     }
-    sql::trace(2, "sql_engine::initialize - 2");
-    sql::trace(2, "sql_engine::initialize - END");
+    tk_log::log(2, "sql_engine::initialize - 2");
+    tk_log::log(2, "sql_engine::initialize - END");
 }
 
 sql_engine::~sql_engine() {
@@ -43,20 +43,21 @@ void sql_engine::run_or_throw(const std::string& statement) {
 
 bool sql_engine::run_logged(const std::string& statement, const char* failure_format) {
     if (connection_.query(statement) == 0) return true;
-    sql::trace(2, failure_format, connection_.error_text());
+    tk_log::log(2, failure_format, connection_.error_text());
     return false;
 }
 
 void sql_engine::connect(const std::string& host, const std::string& user, const std::optional<std::string>& password,
                          unsigned port) {
     // The password never reaches the trace log.
-    sql::trace(2, "sql_engine::connect(%s,%s,%s)", host, user, password && !password->empty() ? "********" : "");
+    tk_log::log(2, "sql_engine::connect(%s,%s,%s)", host, user,
+                password && !password->empty() ? tk_hidden_password : "");
     if (connected_) {
-        sql::trace(2, "Connection was established already - disconnecting...");
+        tk_log::log(2, "Connection was established already - disconnecting...");
         connection_.reset();
         connected_ = false;
     }
-    sql::trace(3, "Connecting to MySQL server...");
+    tk_log::log(3, "Connecting to MySQL server...");
     if (!connection_.connect(host, user, password, port)) {
         sql_exception e(connection_);
         // the failed handle is spent: the next attempt starts from a fresh one
@@ -69,14 +70,14 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
     const char* info = connection_.server_info();
     bool have_version = info && *info;
     if (have_version) {
-        sql::trace(2, "Got MySQL server version: %s", info);
+        tk_log::log(2, "Got MySQL server version: %s", info);
         take_version_text(info, false);
     }
 
-    sql::trace(2, "Setting UTF-8 collation...");
+    tk_log::log(2, "Setting UTF-8 collation...");
     if (!connection_.set_character_set(text_charset())) {
-        sql::trace(3, "Failed");
-        sql::trace(2, "Cannot set UTF-8 collation: %s", connection_.error_text());
+        tk_log::log(3, "Failed");
+        tk_log::log(2, "Cannot set UTF-8 collation: %s", connection_.error_text());
         throw sql_exception(connection_);
     }
     if (!have_version || version_ >= sql::ver_4_1_0) set_session_sql_mode();
@@ -101,7 +102,7 @@ void sql_engine::set_session_sql_mode() {
 void sql_engine::read_max_statement() {
     max_statement_ = 0;
     if (connection_.query("SELECT @@max_allowed_packet") != 0) {
-        sql::trace(2, "Cannot read max_allowed_packet: %s", connection_.error_text());
+        tk_log::log(2, "Cannot read max_allowed_packet: %s", connection_.error_text());
         return;
     }
     if (MYSQL_RES* res = mysql_store_result(connection_.handle())) {
@@ -113,18 +114,18 @@ void sql_engine::read_max_statement() {
         }
         mysql_free_result(res);
     }
-    sql::trace(2, "Largest statement: %d bytes", static_cast<int>(max_statement_));
+    tk_log::log(2, "Largest statement: %d bytes", static_cast<int>(max_statement_));
 }
 
 void sql_engine::take_version_text(const char* text, bool password_given) {
     if (!text || !*text) return;
     auto word = sql::parse_version_word(text);
     if (!word) {
-        sql::trace(3, "Invalid MySQL version: %s", text);
-        sql::fail(sql::src_engi, 112);
+        tk_log::log(3, "Invalid MySQL version: %s", text);
+        tk_fail(tk_where::sql_engi, 112);
     }
     version_ = *word;
-    sql::trace(2, "Hex version: %08X", version_);
+    tk_log::log(2, "Hex version: %08X", version_);
     if (version_ >= sql::ver_3_23_44) use_innodb_ = 1;
     if (version_ == sql::ver_4_1_0 && password_given) throw sql_auth_not_supported_exception();
 }
@@ -148,28 +149,28 @@ int sql_engine::bytes_per_char() const {
 }
 
 bool sql_engine::is_db_exist(const wstring& name) {
-    sql::trace(2, u"sql_engine::is_db_exist(%s)", name);
+    tk_log::log(2, u"sql_engine::is_db_exist(%s)", name);
     return connection_.select_db(utf8(name)) == 0;
 }
 
 std::unique_ptr<udb_database> sql_engine::open_db(const wstring& name, int mode) {
-    sql::trace(2, u"sql_engine::open_db (%s)", name);
-    sql::trace(3, u"Opening MySQL database '%s'", name);
+    tk_log::log(2, u"sql_engine::open_db (%s)", name);
+    tk_log::log(3, u"Opening MySQL database '%s'", name);
     if (connection_.select_db(utf8(name)) != 0) throw sql_exception(connection_);
-    if (!live_factory_) sql::fail(sql::src_engi, 0);
+    if (!live_factory_) tk_fail(tk_where::sql_engi, 0);
     return live_factory_(name, connection_, mode);
 }
 
 std::unique_ptr<udb_database> sql_engine::create_db(const wstring& name) {
-    sql::trace(2, u"sql_engine::create_db (%s)", name);
-    sql::trace(3, u"Creating MySQL database '%s'", name);
+    tk_log::log(2, u"sql_engine::create_db (%s)", name);
+    tk_log::log(3, u"Creating MySQL database '%s'", name);
     run_or_throw("CREATE DATABASE " + utf8(quote_name(name)));
     return open_db(name, 2);
 }
 
 void sql_engine::db_delete(const wstring& name) {
-    sql::trace(2, u"sql_engine::db_delete(%s)", name);
-    sql::trace(3, u"Deleting MySQL database '%s'", name);
+    tk_log::log(2, u"sql_engine::db_delete(%s)", name);
+    tk_log::log(3, u"Deleting MySQL database '%s'", name);
     run_logged("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
     run_or_throw("DROP DATABASE " + utf8(quote_name(name)));
     run_logged("SET FOREIGN_KEY_CHECKS = 1", "Cannot turn on foreign key check: %s");
@@ -177,8 +178,8 @@ void sql_engine::db_delete(const wstring& name) {
 
 std::unique_ptr<udb_database> sql_engine::create_dump(const wstring& name, const dmp_options& options,
                                                       const std::string& file) {
-    sql::trace(2, u"sql_engine::create_dump (%s)", name);
-    sql::trace(3, u"Creating MySQL dump file '%s'", name);
+    tk_log::log(2, u"sql_engine::create_dump (%s)", name);
+    tk_log::log(3, u"Creating MySQL dump file '%s'", name);
     return std::make_unique<dmp_database>(name, options, dmp_local_time, file);
 }
 
@@ -189,19 +190,19 @@ wstring sql_engine::quote_name(compat::wstring_view name) {
 
 std::unique_ptr<udb_validator> sql_engine::create_tn_validator(const sql_names& tables,
                                                                const sql_names& existing) const {
-    sql::trace(2, "sql_engine::create_tn_validator");
+    tk_log::log(2, "sql_engine::create_tn_validator");
     if (version_ >= sql::ver_4_1_0) return std::make_unique<sql_new_tn_validator>(tables, existing);
     return std::make_unique<sql_old_tn_validator>(tables, existing);
 }
 
 std::unique_ptr<udb_validator> sql_engine::create_dn_validator() const {
-    sql::trace(2, "sql_engine::create_dn_validator");
+    tk_log::log(2, "sql_engine::create_dn_validator");
     if (version_ >= sql::ver_4_1_0) return std::make_unique<sql_new_validator>(sql_new_validator::all_illegal);
     return std::make_unique<sql_old_dn_validator>();
 }
 
 std::unique_ptr<udb_validator> sql_engine::create_fn_validator(const udb_schema& schema) const {
-    sql::trace(2, "sql_engine::create_fn_validator( const udb_schema& )");
+    tk_log::log(2, "sql_engine::create_fn_validator( const udb_schema& )");
     if (version_ >= sql::ver_4_1_0) return std::make_unique<sql_new_fn_validator>(schema);
     return std::make_unique<sql_old_fn_validator>(schema);
 }
@@ -212,7 +213,7 @@ std::unique_ptr<udb_validator> sql_engine::create_fn_validator(const udb_record&
 }
 
 std::unique_ptr<udb_validator> sql_engine::create_in_validator(const udb_indexes& indexes) const {
-    sql::trace(2, "sql_engine::create_in_validator");
+    tk_log::log(2, "sql_engine::create_in_validator");
     if (version_ >= sql::ver_4_1_0) return std::make_unique<sql_new_in_validator>(indexes);
     return std::make_unique<sql_old_in_validator>(indexes);
 }

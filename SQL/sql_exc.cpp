@@ -2,12 +2,12 @@
 
 #include "SQL/sql_conn.h"
 #include "SQL/sql_engi.h"
-#include "SQL/sql_trace.h"
+#include "TK/tk_trace.h"
 
 sql_exception::sql_exception(const std::string& message, unsigned mysql_errno)
     : tk_exception(message, code_of(mysql_errno), 0) {
-    sql::trace(2, "sql_exception::sql_exception( msg=%s)", message);
-    sql::trace(2, "Got MySQL error code=%d", code());
+    tk_log::log(2, "sql_exception::sql_exception( msg=%s)", message);
+    tk_log::log(2, "Got MySQL error code=%d", code());
 }
 
 sql_exception::sql_exception(sql::sql_connection& c) : sql_exception(c.error_text(), c.error_number()) {}

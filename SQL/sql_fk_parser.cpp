@@ -1,10 +1,10 @@
 #include "SQL/sql_fk_parser.h"
 
-#include "SQL/sql_live_trace.h"
+#include "TK/tk_trace.h"
 
 sql_fk_parser::sql_fk_parser(const compat::wstring& table_name, std::string_view create_text)
     : table_name_(table_name) {
-    sql_live::trace(2, "sql_fk_parser::ctor(%s)", create_text);
+    tk_log::log(2, "sql_fk_parser::ctor(%s)", create_text);
     const size_t zero = create_text.find('\0');
     if (zero != std::string_view::npos) create_text = create_text.substr(0, zero);
     if (create_text.empty()) return;
@@ -21,6 +21,6 @@ sql_fk_parser::sql_fk_parser(const compat::wstring& table_name, std::string_view
 }
 
 void sql_fk_parser::do_parse(udb_relationships& /*relationships*/) {
-    sql_live::trace(2, "sql_fk_parser::do_parse");
-    sql_live::trace(1, "Got %d chunks", static_cast<int>(chunks_.size()));
+    tk_log::log(2, "sql_fk_parser::do_parse");
+    tk_log::log(1, "Got %d chunks", static_cast<int>(chunks_.size()));
 }

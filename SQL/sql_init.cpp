@@ -1,9 +1,9 @@
 #include "SQL/sql_init.h"
 
 #include "SQL/sql_engi.h"
-#include "SQL/sql_trace.h"
 #include "SQL/sql_util.h"
 #include "SQL/sql_ver.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_rule.h"
 #include "compat/text/format.h"
 
@@ -54,18 +54,18 @@ sql_schema_initializer::sql_schema_initializer(const wstring& table, const udb_s
       indexes_(indexes),
       source_(schema),
       target_(target) {
-    sql::trace(2, "sql_schema_initializer::ctor");
+    tk_log::log(2, "sql_schema_initializer::ctor");
     for (const auto& f : schema) {
         wstring name = f->name;
         if (!validator_->is_acceptable(name)) {
             name = validator_->get_safe_name(name);
-            sql::trace(1, u"Store generated column name '%s'", name);
+            tk_log::log(1, u"Store generated column name '%s'", name);
             validator_->add_existing_name(name);
             validator_->add_mapped_pair(f->name, name);
         }
         auto copy = std::make_unique<t_ftd>(*f);
         copy->name = name;
-        sql::trace(1, u"GOT FIELD: name=%s, type=%d, flags=%d", name, int(copy->vartype), copy->reserved);
+        tk_log::log(1, u"GOT FIELD: name=%s, type=%d, flags=%d", name, int(copy->vartype), copy->reserved);
         schema_.push_back(std::move(copy));
         // no later safe name may take a final name
         validator_->add_restricted_name(name);
@@ -73,17 +73,17 @@ sql_schema_initializer::sql_schema_initializer(const wstring& table, const udb_s
 }
 
 bool sql_schema_initializer::can_have_auto_num(const t_ftd* field) {
-    if (!field) sql::fail(sql::src_init, 65);
-    sql::trace(1, "sql_schema_initializer::can_have_auto_num");
+    if (!field) tk_fail(tk_where::sql_init, 65);
+    tk_log::log(1, "sql_schema_initializer::can_have_auto_num");
     VARTYPE t = field->vartype;
     return t == VT_I2 || t == VT_I4 || t == VT_BOOL || (t >= VT_I1 && t <= VT_UINT);
 }
 
 bool sql_schema_initializer::can_have_def_value(const t_ftd* field) {
-    if (!field) sql::fail(sql::src_init, 79);
-    sql::trace(1, "sql_schema_initializer::can_have_def_value");
+    if (!field) tk_fail(tk_where::sql_init, 79);
+    tk_log::log(1, "sql_schema_initializer::can_have_def_value");
     if (field->b_auto_increment) {
-        sql::trace(1, "WARNING: auto_increment columns cannot have default value!");
+        tk_log::log(1, "WARNING: auto_increment columns cannot have default value!");
         return false;
     }
     return !is_long_text(*field) && !is_blob(*field);
@@ -91,7 +91,7 @@ bool sql_schema_initializer::can_have_def_value(const t_ftd* field) {
 
 wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& source) {
     sql_engine& engine = sql_engine::instance();
-    sql::trace(1, u"Processing field '%s'", field.name);
+    tk_log::log(1, u"Processing field '%s'", field.name);
     wstring chunk = sql_engine::quote_name(field.name) + u" ";
     const bool varying_key = in_unique_key(indexes_, source.name) && keyable_varying(field, target_);
     if (udb_custom_conversion::is_acceptable1(field))
@@ -112,11 +112,11 @@ wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& so
     if (not_null) chunk += u" NOT NULL";
     if (can_have_def_value(&field) || (varying_key && field.vartype == VT_BSTR)) {
         wstring def = make_mysql_def_val(field);
-        sql::trace(1, u"got def value: %s", def);
+        tk_log::log(1, u"got def value: %s", def);
         if (!def.empty()) chunk += u" DEFAULT " + def;
     }
     if (field.b_auto_increment && can_have_auto_num(&field)) {
-        if (!auto_column_.empty()) sql::fail(sql::src_init, 114);
+        if (!auto_column_.empty()) tk_fail(tk_where::sql_init, 114);
         chunk += u" AUTO_INCREMENT";
         auto_column_ = field.name;
     }
@@ -124,7 +124,7 @@ wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& so
 }
 
 void sql_schema_initializer::get_init_chunks(sql_chunks& chunks) {
-    sql::trace(2, "sql_schema_initializer::get_init_chunks(n_columns=%d)", int(schema_.size()));
+    tk_log::log(2, "sql_schema_initializer::get_init_chunks(n_columns=%d)", int(schema_.size()));
     auto_column_.clear();
     for (size_t i = 0; i < schema_.size(); ++i) chunks.push_back(column_chunk(*schema_[i], *source_[i]));
 }
@@ -142,13 +142,13 @@ sql_indexes_initializer::sql_indexes_initializer(const udb_schema& final_schema,
                                                  const wstring& auto_column, const t_names_map& column_map,
                                                  sql_target target)
     : auto_column_(auto_column), schema_(final_schema), source_indexes_(indexes), target_(target) {
-    sql::trace(2, "sql_indexes_initializer::ctor");
+    tk_log::log(2, "sql_indexes_initializer::ctor");
     auto validator = sql_engine::instance().create_in_validator(indexes);
     for (const udb_index& src : indexes) {
         udb_index idx = src;
         if (!validator->is_acceptable(idx.name)) {
             idx.name = validator->get_safe_name(idx.name);
-            sql::trace(1, u"Store generated index name '%s'", idx.name);
+            tk_log::log(1, u"Store generated index name '%s'", idx.name);
             validator->add_existing_name(idx.name);
         }
         validator->add_restricted_name(idx.name);
@@ -217,7 +217,7 @@ int sql_indexes_initializer::key_bytes(const t_ftd& column, sql_target target) {
 }
 
 void sql_indexes_initializer::get_init_chunks(sql_chunks& chunks) {
-    sql::trace(2, "sql_indexes_initializer::get_init_chunks(n_indexes=%d)", int(indexes_.size()));
+    tk_log::log(2, "sql_indexes_initializer::get_init_chunks(n_indexes=%d)", int(indexes_.size()));
     const bool new_server = sql_engine::instance().version() >= sql::ver_4_1_0;
     const int max_indexes = new_server ? max_indexes_new : max_indexes_old;
     const int limit = key_limit_bytes(target_);
@@ -229,9 +229,9 @@ void sql_indexes_initializer::get_init_chunks(sql_chunks& chunks) {
                 dropped_text(idx, compat::wformat(u"the table has the %d indexes a table may have", max_indexes)));
             continue;
         }
-        sql::trace(1, u"Process index '%s'", idx.name);
+        tk_log::log(1, u"Process index '%s'", idx.name);
         if (idx.fields.size() > max_index_columns) {
-            sql::trace(1, "Max number of indexes has been reached");
+            tk_log::log(1, "Max number of indexes has been reached");
             dropped_.push_back(dropped_text(
                 idx, compat::wformat(u"it has more than the %d columns a key may have", int(max_index_columns))));
             continue;
@@ -250,22 +250,22 @@ void sql_indexes_initializer::get_init_chunks(sql_chunks& chunks) {
         int key_length = 0;
         for (size_t i = 0; complete && i < idx.fields.size(); ++i) {
             const wstring& name = idx.fields[i];
-            sql::trace(1, u"Process idx.field %s", name);
+            tk_log::log(1, u"Process idx.field %s", name);
             const t_ftd& column = schema_.get_field(name);
             if (!auto_column_.empty() && compat::equal_nocase(name, auto_column_) && i == 0) {
-                sql::trace(1, "Got index for auto_increment field");
+                tk_log::log(1, "Got index for auto_increment field");
                 names_auto = true;
             }
             if ((is_blob(column) || is_long_text(column)) &&
                 !(in_unique_key(indexes_, name) && keyable_varying(column, target_))) {
-                sql::trace(1, "Indexes on BLOBs are not allowed");
+                tk_log::log(1, "Indexes on BLOBs are not allowed");
                 dropped_.push_back(dropped_text(idx, u"its column " + name + u" is a TEXT or BLOB column"));
                 complete = false;
                 break;
             }
             key_length += key_bytes(column, target_);
             if (key_length > limit) {
-                sql::trace(1, "Index is too big");
+                tk_log::log(1, "Index is too big");
                 dropped_.push_back(dropped_text(
                     idx, compat::wformat(u"its key is longer than the %d bytes the table's engine takes", limit)));
                 complete = false;
@@ -280,7 +280,7 @@ void sql_indexes_initializer::get_init_chunks(sql_chunks& chunks) {
         chunks.push_back(chunk + u")");
     }
     if (!auto_column_.empty() && !auto_covered) {
-        sql::trace(1, "Creating index for auto-field");
+        tk_log::log(1, "Creating index for auto-field");
         auto validator = sql_engine::instance().create_in_validator(source_indexes_);
         for (const udb_index& idx : indexes_) validator->add_existing_name(idx.name);
         wstring name = auto_column_;

@@ -1,13 +1,13 @@
 // sql_database::sql_limited_query: one page of a table or one statement's first rows.
 #include "SQL/sql_db.h"
 #include "SQL/sql_engi.h"
-#include "SQL/sql_live_trace.h"
 #include "SQL/sql_rec.h"
+#include "TK/tk_trace.h"
 
 sql_database::sql_limited_query::sql_limited_query(sql_database& db, const compat::wstring& text, long offset,
                                                    long count, bool is_statement)
     : db_(db) {
-    sql_live::trace(1, "sql_database::sql_limited_query::sql_limited_query");
+    tk_log::log(1, "sql_database::sql_limited_query::sql_limited_query");
     const compat::wstring statement =
         is_statement ? text
                      : compat::wformat(u"SELECT * FROM %s LIMIT %ld,%ld", sql_engine::quote_name(text),
@@ -29,8 +29,8 @@ const MYSQL_FIELD* sql_database::sql_limited_query::fields() const {
 }
 
 void sql_database::sql_limited_query::store_to(page_type* page) {
-    sql_live::trace(1, "sql_database::sql_limited_query::store_to");
-    if (!page) sql_live::fail(sql_live::src_db, 45);
+    tk_log::log(1, "sql_database::sql_limited_query::store_to");
+    if (!page) tk_fail(tk_where::sql_db, 45);
     for (auto& slot : *page) slot.reset();
     if (!result_) return;
     const unsigned n = mysql_num_fields(result_.get());

@@ -6,12 +6,11 @@
 #include "SQL/sql_batch_exc.h"
 #include "SQL/sql_engi.h"
 #include "SQL/sql_fk_parser.h"
-#include "SQL/sql_live_trace.h"
 #include "SQL/sql_util.h"
 #include "TK/tk_excep.h"
+#include "TK/tk_trace.h"
 
 using compat::wstring;
-using sql_live::trace;
 
 namespace {
 
@@ -34,21 +33,21 @@ bool is_zero_date(const wstring& text) {
 
 sql_table::sql_table(sql_database& db, const wstring& name, udb_relationships& relationships)
     : sql_recordset(db, name, relationships), quoted_name_(quoted_utf8(name)) {
-    trace(2, "sql_table::ctor");
+    tk_log::log(2, "sql_table::ctor");
     initialize();
 }
 
 sql_table::~sql_table() {
-    trace(2, "sql_table::dtor");
+    tk_log::log(2, "sql_table::dtor");
     try {
         flush();
     } catch (const std::exception& e) {
-        trace(3, "Error:\n%s", e.what());
+        tk_log::log(3, "Error:\n%s", e.what());
     }
 }
 
 void sql_table::initialize() {
-    trace(2, "sql_table::initialize");
+    tk_log::log(2, "sql_table::initialize");
     read_columns();
     read_indexes();
     if (sql_engine::instance().version() > ver_fk) read_foreign_keys();
@@ -61,26 +60,26 @@ void sql_table::read_columns() {
         const udb_record& row = *rs->get_item();
         t_ftd& column = *schema_[i];
         const std::string type = row.at(1)->to_string();
-        trace(2, "Got type: %s", type);
+        tk_log::log(2, "Got type: %s", type);
         int size = 0;
         int precision = 0;
         int scale = 0;
         if (std::sscanf(type.c_str(), "varchar(%d)", &size) == 1) {
-            trace(2, "Refining size for varchar: %d", size);
+            tk_log::log(2, "Refining size for varchar: %d", size);
             column.size = size;
         } else if (std::sscanf(type.c_str(), "float(%d,%d)", &precision, &scale) == 2) {
-            trace(2, "Refining type for FLOAT(%d,%d)", precision, scale);
+            tk_log::log(2, "Refining type for FLOAT(%d,%d)", precision, scale);
             if (precision && scale && scale < precision) {
                 column.vartype = VT_DECIMAL;
                 column.reserved = scale | (precision << 8);
             }
         }
         const wstring def = row.at(row.size() - 2)->to_wstring();
-        trace(2, u"Got default value: %s", def);
+        tk_log::log(2, u"Got default value: %s", def);
         if (!column.b_not_null && def.empty()) continue;
-        trace(2, "Default value's type: %08X", static_cast<unsigned>(column.vartype));
+        tk_log::log(2, "Default value's type: %08X", static_cast<unsigned>(column.vartype));
         if (column.vartype == VT_DATE && is_zero_date(def)) {
-            trace(2, "Skip empty def.values for date column");
+            tk_log::log(2, "Skip empty def.values for date column");
             column.b_not_null = false;
             continue;
         }
@@ -97,7 +96,7 @@ void sql_table::read_indexes() {
         const wstring key = row.at(2)->to_wstring();
         const bool primary = key == u"PRIMARY";
         const wstring field = row.at(4)->to_wstring();
-        trace(2, u"Got index '%s' (primary=%d, unique=%d)", key, primary ? 1 : 0, unique ? 1 : 0);
+        tk_log::log(2, u"Got index '%s' (primary=%d, unique=%d)", key, primary ? 1 : 0, unique ? 1 : 0);
         if (indexes_.is_acceptable_name(key))
             add_index(udb_index(key, unique, primary, {field}));
         else
@@ -106,7 +105,7 @@ void sql_table::read_indexes() {
 }
 
 void sql_table::read_foreign_keys() {
-    trace(2, "Extracting foreign keys");
+    tk_log::log(2, "Extracting foreign keys");
     auto rs = database().query(u"SHOW CREATE TABLE " + sql_engine::quote_name(name_));
     if (!rs) return;
     for (; !rs->is_eof(); rs->next()) {
@@ -128,12 +127,12 @@ const sql_column_map& sql_table::map_for(const udb_record& record) {
 }
 
 void sql_table::structure_error(const sql_column_map& map) const {
-    trace(1, u"Field %s not found", map.missing());
+    tk_log::log(1, u"Field %s not found", map.missing());
     throw tk_exception(structure_text, 0);
 }
 
 void sql_table::append_record(const udb_record& record) {
-    trace(1, "sql_table::append_record");
+    tk_log::log(1, "sql_table::append_record");
     ++received_;
     if (sql_engine::instance().fast_insert())
         fast_append(record);
@@ -143,12 +142,12 @@ void sql_table::append_record(const udb_record& record) {
 }
 
 void sql_table::fast_append(const udb_record& record) {
-    trace(1, "sql_table::fast_append");
+    tk_log::log(1, "sql_table::fast_append");
     const sql_column_map& map = map_for(record);
     if (record.size() < schema_.size())
-        trace(1, "Size of record is less than size of schema");
+        tk_log::log(1, "Size of record is less than size of schema");
     else
-        trace(1, "Size of schema is less or equal to the size of record");
+        tk_log::log(1, "Size of schema is less or equal to the size of record");
     if (!map.complete()) structure_error(map);
     // The row is written straight into the statement; a value that raises, or a row that
     // the server could never take, takes the statement back to what it was.
@@ -157,7 +156,7 @@ void sql_table::fast_append(const udb_record& record) {
     size_t offset = 0;
     try {
         if (opens_statement) {
-            trace(1, "Initialize new query...");
+            tk_log::log(1, "Initialize new query...");
             buffer_.reserve(batch_bytes + batch_bytes / 8);
             buffer_ = head_;
         } else {
@@ -171,15 +170,15 @@ void sql_table::fast_append(const udb_record& record) {
         throw;
     }
     const size_t length = buffer_.size() - offset;
-    trace(1, "*** FAST INSERT MODE ***");
-    trace(1, "sql_query=[%s]", std::string_view(buffer_).substr(offset, length));
+    tk_log::log(1, "*** FAST INSERT MODE ***");
+    tk_log::log(1, "sql_query=[%s]", std::string_view(buffer_).substr(offset, length));
     const size_t limit = statement_limit();
     if (!opens_statement && buffer_.size() > limit) {
         // The statement goes without this row, which opens the next one: no statement
         // grows past the limit unless one row alone is larger.
         std::string row = buffer_.substr(offset);
         buffer_.resize(before);
-        trace(2, "Run SQL query: [%s]", buffer_);
+        tk_log::log(2, "Run SQL query: [%s]", buffer_);
         try {
             send_batch();
         } catch (...) {
@@ -191,7 +190,7 @@ void sql_table::fast_append(const udb_record& record) {
         rows_.push_back({offset, length, received_});
     }
     if (buffer_.size() > limit) {
-        trace(2, "Run SQL query: [%s]", buffer_);
+        tk_log::log(2, "Run SQL query: [%s]", buffer_);
         send_batch();
     }
 }
@@ -217,19 +216,19 @@ void sql_table::check_fits(size_t statement_bytes) const {
 }
 
 void sql_table::slow_append(const udb_record& record) {
-    trace(1, "sql_table::slow_append");
+    tk_log::log(1, "sql_table::slow_append");
     const sql_column_map& map = map_for(record);
     if (!map.complete()) structure_error(map);
     std::string text = map.insert_head(name_, schema_) + " ";
     map.append_row(text, record, schema_);
-    trace(2, "Run SQL query: %s", text);
+    tk_log::log(2, "Run SQL query: %s", text);
     check_fits(text.size());
     database().query_append(text);
 }
 
 void sql_table::flush() {
     if (rows_.empty()) return;
-    trace(2, "Run SQL query: [%s]", buffer_);
+    tk_log::log(2, "Run SQL query: [%s]", buffer_);
     send_batch();
 }
 
@@ -246,7 +245,7 @@ void sql_table::send_batch() {
         const unsigned err = static_cast<unsigned>(e.code() & 0xFFFF);
         if (err == cr_server_gone || err == cr_server_lost) throw;
         if (rows.size() == 1) throw sql_batch_exception({{rows[0].number, err, e.message()}});
-        trace(2, "The batch was refused (%s); sending its rows one by one", e.message());
+        tk_log::log(2, "The batch was refused (%s); sending its rows one by one", e.message());
     }
     std::vector<sql_row_error> failed;
     for (const pending_row& row : rows) {
@@ -262,53 +261,53 @@ void sql_table::send_batch() {
 }
 
 void sql_table::update(const udb_record& record) {
-    trace(1, "sql_table::update");
+    tk_log::log(1, "sql_table::update");
     flush();
     if (pk_index_ < 0) {
-        trace(1, "There's no primary/unique key");
+        tk_log::log(1, "There's no primary/unique key");
         return;
     }
-    trace(1, "Step #1");
-    if (static_cast<size_t>(pk_index_) >= indexes_.size()) sql_live::fail(sql_live::src_tab, 404);
+    tk_log::log(1, "Step #1");
+    if (static_cast<size_t>(pk_index_) >= indexes_.size()) tk_fail(tk_where::sql_tab, 404);
     const udb_index& key = indexes_[static_cast<size_t>(pk_index_)];
-    trace(1, "Step #2");
+    tk_log::log(1, "Step #2");
     const std::string head = "UPDATE " + quoted_name_ + " SET ";
-    trace(1, "Step #3");
+    tk_log::log(1, "Step #3");
     const sql_column_map& map = map_for(record);
     if (!map.complete()) structure_error(map);
     std::string set_part;
     std::string where_part;
     std::vector<bool> key_given(key.fields.size(), false);
     for (const auto& [field, column] : map.pairs()) {
-        trace(1, "Step #4");
+        tk_log::log(1, "Step #4");
         const t_ftd& col = *schema_[column];
-        trace(1, u"Got mappend fn: %s", col.name);
+        tk_log::log(1, u"Got mappend fn: %s", col.name);
         const std::string assignment = quoted_utf8(col.name) + "=" + get_fld_append_str(*record[field], col);
         size_t k = 0;
         while (k < key.fields.size() && !compat::equal_nocase(key.fields[k], col.name)) ++k;
         if (k < key.fields.size()) {
-            trace(1, u"Field %s is a part of UKey", col.name);
+            tk_log::log(1, u"Field %s is a part of UKey", col.name);
             key_given[k] = true;
             where_part += (where_part.empty() ? "" : " AND ") + assignment;
         } else {
-            trace(1, u"Field %s is NOT a part of UKey", col.name);
+            tk_log::log(1, u"Field %s is NOT a part of UKey", col.name);
             set_part += (set_part.empty() ? "" : ", ") + assignment;
         }
     }
     for (bool given : key_given) {
         if (!given) {
             // part of a composite key would match other rows too
-            trace(1, "Missing primary/unique key");
+            tk_log::log(1, "Missing primary/unique key");
             return;
         }
     }
     if (set_part.empty()) {
         // every column is part of the key: the row that holds it is already this record
-        trace(1, "Nothing to update: every column belongs to the key");
+        tk_log::log(1, "Nothing to update: every column belongs to the key");
         return;
     }
     const std::string text = head + set_part + " WHERE " + where_part;
-    trace(2, "UPDATE QUERY: %s", text);
+    tk_log::log(2, "UPDATE QUERY: %s", text);
     check_fits(text.size());
     if (database().query_update(text) == 0)
         throw tk_exception("The record to update was not found in the destination table.", 0);

@@ -9,7 +9,7 @@
 
 #include "SQL/sql_engi.h"
 #include "SQL/sql_esc.h"
-#include "SQL/sql_trace.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_guid.h"
 #include "UDB/udb_rule.h"
 #include "values/ole_date.h"
@@ -113,7 +113,7 @@ std::string hex_literal(std::string_view bytes) {
 }
 
 std::string blob_text_literal(const std::string& text) {
-    sql::trace(1, "GOT BLOB");
+    tk_log::log(1, "GOT BLOB");
     if (text.size() == 1) return hex_literal(text);
     ole_guid_extractor guid(text);
     std::string digits = guid.to_string();
@@ -122,7 +122,7 @@ std::string blob_text_literal(const std::string& text) {
         for (char c : digits) hex = hex && is_hex(c);
         // the extractor takes the characters as they stand: only hex digits may go bare
         if (hex) {
-            sql::trace(1, "BLOB IS AN GUID");
+            tk_log::log(1, "BLOB IS AN GUID");
             return "0x" + digits;
         }
     }
@@ -135,7 +135,7 @@ std::string blob_text_literal(const std::string& text) {
         for (size_t i = 2; i < text.size(); ++i) valid = valid && is_dec(text[i]);
     }
     if (valid) {
-        sql::trace(1, "BLOB IS VALID");
+        tk_log::log(1, "BLOB IS VALID");
         // The server reads only "0x" as a hex prefix; "0X1F" would be a column name.
         if (text[1] == 'X') return "0x" + text.substr(2);
         return text;
@@ -174,7 +174,7 @@ bool append_float_literal(std::string& out, const ole_variant& value) {
 // ---- column types -------------------------------------------------------------------
 
 wstring get_native_type(VARTYPE type, unsigned size, int flags) {
-    sql::trace(1, "get_native_type(%d,%d,%d)", int(type), int(size), flags);
+    tk_log::log(1, "get_native_type(%d,%d,%d)", int(type), int(size), flags);
     switch (type) {
         case VT_I2:
             return u"SMALLINT";
@@ -199,7 +199,7 @@ wstring get_native_type(VARTYPE type, unsigned size, int flags) {
                     return u"CHAR(19)";
             }
         case VT_BSTR: {
-            sql::trace(1, "process as text");
+            tk_log::log(1, "process as text");
             if (size == 0 || size > 0xFFFFFF) return u"LONGTEXT";
             if (size > 0xFFFF) return u"MEDIUMTEXT";
             if (size > 255) return u"TEXT";
@@ -214,7 +214,7 @@ wstring get_native_type(VARTYPE type, unsigned size, int flags) {
         case VT_DECIMAL: {
             int scale = flags & 0xFF;
             int precision = (flags >> 8) & 0xFF;
-            sql::trace(1, "Scale/precision for decimal column: (%d, %d)", scale, precision);
+            tk_log::log(1, "Scale/precision for decimal column: (%d, %d)", scale, precision);
             if (precision == 0) return u"DOUBLE";
             // MySQL refuses a scale that is not below the precision
             if (scale >= precision) precision = scale + 1;
@@ -232,13 +232,13 @@ wstring get_native_type(VARTYPE type, unsigned size, int flags) {
         case VT_UI8:
             return u"BIGINT UNSIGNED";
         case VT_BLOB:
-            sql::trace(1, "process as blob");
+            tk_log::log(1, "process as blob");
             if (size == 0 || size > 0xFFFFFF) return u"LONGBLOB";
             if (size <= 255) return u"TINYBLOB";
             if (size > 0xFFFF) return u"MEDIUMBLOB";
             return u"BLOB";
         default:
-            sql::fail(sql::src_util, 378);
+            tk_fail(tk_where::sql_util, 378);
     }
 }
 
@@ -285,17 +285,17 @@ VARTYPE mysql_type_to_vartype(unsigned t, unsigned flags) {
 // ---- values from text ---------------------------------------------------------------
 
 ole_variant get_variant(VARTYPE type, const char* text) {
-    sql::trace(1, "get_variant(char)");
+    tk_log::log(1, "get_variant(char)");
     if (!text) return ole_variant();
-    sql::trace(1, "Type=%d, src=%s", int(type), text);
+    tk_log::log(1, "Type=%d, src=%s", int(type), text);
     if (type == VT_BOOL) return ole_variant(text[0] != 0);
     return ole_variant::from_string(text, type);
 }
 
 ole_variant get_variant(VARTYPE type, const char16_t* text) {
-    sql::trace(1, "get_variant(wchar_t)");
+    tk_log::log(1, "get_variant(wchar_t)");
     if (!text) return ole_variant();
-    sql::trace(1, u"Type=%d, src=%s", int(type), text);
+    tk_log::log(1, u"Type=%d, src=%s", int(type), text);
     if (type == VT_BOOL) return ole_variant(text[0] != 0);
     return ole_variant::from_wstring(text, type);
 }
@@ -305,21 +305,21 @@ namespace {
 template <class C>
 ole_variant cell_variant(unsigned mysql_type, unsigned flags, unsigned length, const C* cell) {
     namespace ft = sql_field_type;
-    sql::trace(1, "get_variant(2), type=%d, lenght=%d", int(mysql_type), int(length));
+    tk_log::log(1, "get_variant(2), type=%d, lenght=%d", int(mysql_type), int(length));
     if (!cell) {
-        sql::trace(1, "process NULL-values");
+        tk_log::log(1, "process NULL-values");
         return ole_variant();
     }
     std::basic_string<C> text(cell, length);
     if (mysql_type < ft::tiny_blob || mysql_type > ft::blob)
         return get_variant(mysql_type_to_vartype(mysql_type, flags), text.c_str());
     if ((flags & ft::binary_flag) && !sql_engine::instance().blob_as_text()) {
-        sql::trace(1, "Extract BINARY value");
+        tk_log::log(1, "Extract BINARY value");
         std::vector<uint8_t> bytes(length);
         for (unsigned i = 0; i < length; ++i) bytes[i] = uint8_t(cell[i] & 0xFF);
         return ole_variant(bytes);
     }
-    sql::trace(1, "Extract TEXT value");
+    tk_log::log(1, "Extract TEXT value");
     if constexpr (std::is_same_v<C, char>)
         return ole_variant(compat::ansi_to_utf16(text));
     else
@@ -339,9 +339,9 @@ ole_variant get_variant(unsigned mysql_type, unsigned flags, unsigned length, co
 // ---- literals -----------------------------------------------------------------------
 
 std::string to_mysql_str(const std::string& text, VARTYPE type) {
-    sql::trace(1, "to_mysql_str(%s)", text);
+    tk_log::log(1, "to_mysql_str(%s)", text);
     if (type == VT_NULL || type == VT_EMPTY) {
-        sql::trace(1, "******* NULL VALUE ******");
+        tk_log::log(1, "******* NULL VALUE ******");
         return "NULL";
     }
     if (text.empty()) return sql_empty_token;
@@ -350,23 +350,23 @@ std::string to_mysql_str(const std::string& text, VARTYPE type) {
 }
 
 wstring to_mysql_wstr(const wstring& text, VARTYPE type) {
-    sql::trace(1, u"to_mysql_wstr(%s)", text);
+    tk_log::log(1, u"to_mysql_wstr(%s)", text);
     if (type == VT_NULL || type == VT_EMPTY) {
-        sql::trace(1, "******* NULL VALUE ******");
+        tk_log::log(1, "******* NULL VALUE ******");
         return u"NULL";
     }
     if (text.empty()) return u"\"\"";
     if (is_blob_type(type)) {
-        sql::trace(1, "Don't process BLOBs here!");
-        sql::fail(sql::src_util, 688);
+        tk_log::log(1, "Don't process BLOBs here!");
+        tk_fail(tk_where::sql_util, 688);
     }
     return plain_literal(text, type);
 }
 
 std::string to_mysql_str(const ole_variant& value) {
-    sql::trace(1, "to_mysql_str");
+    tk_log::log(1, "to_mysql_str");
     if (value.get_type() == vt_bytes) {
-        sql::trace(1, "special processing for BLOBs");
+        tk_log::log(1, "special processing for BLOBs");
         const void* data = nullptr;
         size_t n = value.get_bytes(&data);
         std::string_view bytes(static_cast<const char*>(data), data ? n : 0);
@@ -378,9 +378,9 @@ std::string to_mysql_str(const ole_variant& value) {
 
 wstring make_mysql_def_val(const t_ftd& column) {
     wstring text = column.def_value.to_wstring();
-    sql::trace(1, u"make_mysql_def_val(%d,%s)", int(column.vartype), text);
+    tk_log::log(1, u"make_mysql_def_val(%d,%s)", int(column.vartype), text);
     if (text.empty()) {
-        sql::trace(1, "Got empty def value");
+        tk_log::log(1, "Got empty def value");
         return text;
     }
     switch (column.vartype) {
@@ -399,7 +399,7 @@ wstring make_mysql_def_val(const t_ftd& column) {
             // column cannot hold gives no default
             const std::string n = ole_whole_number(text);
             if (n.empty() || !fits_integer(n, column.vartype)) return {};
-            sql::trace(1, "Int/long default value is correct");
+            tk_log::log(1, "Int/long default value is correct");
             return compat::utf8_to_utf16(n);
         }
         case VT_R4:
@@ -420,14 +420,14 @@ wstring make_mysql_def_val(const t_ftd& column) {
             return text;
         }
         case VT_DATE: {
-            sql::trace(1, "Got DATE def value");
+            tk_log::log(1, "Got DATE def value");
             wstring canon = ole_date(text).to_wstring();
-            sql::trace(1, u"After canonization: %s", canon);
+            tk_log::log(1, u"After canonization: %s", canon);
             if (canon.empty()) return canon;
             return u"\"" + canon + u"\"";
         }
         case VT_BSTR:
-            sql::trace(1, u"Got BSTR def value: %s", text);
+            tk_log::log(1, u"Got BSTR def value: %s", text);
             return to_mysql_wstr(text, VT_BSTR);
         default:
             return {};
@@ -473,7 +473,7 @@ bool prints_bare(VARTYPE t) {
 }  // namespace
 
 void append_fld_str(std::string& out, const udb_field& value, const t_ftd& column) {
-    sql::trace(1, "get_fld_append_str");
+    tk_log::log(1, "get_fld_append_str");
     if (rule_applies(value)) {
         out += compat::utf16_to_utf8(udb_custom_conversion::handle2(value));
         return;
@@ -482,7 +482,7 @@ void append_fld_str(std::string& out, const udb_field& value, const t_ftd& colum
     if (type == VT_BSTR) {
         compat::wstring_view text = value.get_variant().bstrVal.view();
         static constexpr compat::wstring_view value_line = u"Got BSTR value: %s";
-        sql::trace(1, value_line, text);
+        tk_log::log(1, value_line, text);
         if (text.empty()) {
             out += sql_empty_token;
             return;
@@ -508,13 +508,13 @@ void append_fld_str(std::string& out, const udb_field& value, const t_ftd& colum
         out.resize(at);
     }
     std::string s = to_mysql_str(static_cast<const ole_variant&>(value));
-    sql::trace(1, "Got field: %s, type=%08X", s, int(type));
+    tk_log::log(1, "Got field: %s, type=%08X", s, int(type));
     bool is_null = type == VT_EMPTY || type == VT_NULL || (type != VT_BLOB && type != vt_bytes && s == sql_empty_token);
     if (!is_null) {
         out += s;
         return;
     }
-    sql::trace(1, "Put NULL-field");
+    tk_log::log(1, "Put NULL-field");
     if (column.b_not_null)
         out += to_mysql_str(column.def_value.to_string(), column.def_value.get_type());
     else

@@ -1,6 +1,6 @@
 #include "SQL/sql_vali.h"
 
-#include "SQL/sql_trace.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_word.h"
 
 using compat::wstring;
@@ -194,23 +194,23 @@ const std::vector<const char16_t*>& sql_old_validator::reserved_words() {
 }
 
 sql_old_validator::sql_old_validator() : udb_validator(max_name_len) {
-    sql::trace(2, "sql_old_validator::ctor");
+    tk_log::log(2, "sql_old_validator::ctor");
     for (const char16_t* w : reserved_words()) add_restricted_name(w);
 }
 
 bool sql_old_validator::is_acceptable(const wstring& name) const {
-    sql::trace(1, u"sql_old_validator::is_acceptable(%s)", name);
+    tk_log::log(1, u"sql_old_validator::is_acceptable(%s)", name);
     if (!udb_validator::is_acceptable(name)) return false;
     // A bare name needs at least one character to stay a name.
     if (name.empty()) return false;
     for (auto c : name) {
         if (!old_rule_char(c)) {
-            sql::trace(1, u"Name contains invalid symbol: '%s'", wstring(1, c));
+            tk_log::log(1, u"Name contains invalid symbol: '%s'", wstring(1, c));
             return false;
         }
     }
     if (all_digits(name)) {
-        sql::trace(1, "Name consists of digits only");
+        tk_log::log(1, "Name consists of digits only");
         return false;
     }
     return true;
@@ -229,7 +229,7 @@ wstring sql_old_validator::replace_symbols(const wstring& name) const {
 }
 
 wstring sql_old_validator::get_safe_name(const wstring& name) const {
-    sql::trace(1, u"sql_old_validator::get_safe_name(%s)", name);
+    tk_log::log(1, u"sql_old_validator::get_safe_name(%s)", name);
     wstring s = replace_symbols(name);
     if (is_acceptable(s) && !is_duplicated(s)) return s;
     // Numbering cuts a long base to make room for its digits; a base whose kept part is
@@ -239,10 +239,10 @@ wstring sql_old_validator::get_safe_name(const wstring& name) const {
     return udb_validator::get_safe_name(s);
 }
 
-sql_old_dn_validator::sql_old_dn_validator() { sql::trace(2, "sql_old_dn_validator::ctor"); }
+sql_old_dn_validator::sql_old_dn_validator() { tk_log::log(2, "sql_old_dn_validator::ctor"); }
 
 bool sql_old_dn_validator::is_acceptable(const wstring& name) const {
-    sql::trace(1, u"sql_old_dn_validator::is_acceptable(%s)", name);
+    tk_log::log(1, u"sql_old_dn_validator::is_acceptable(%s)", name);
     if (name.empty() || is_digit(name[0])) return false;
     return sql_old_validator::is_acceptable(name);
 }
@@ -255,30 +255,30 @@ wstring sql_old_dn_validator::get_safe_name(const wstring& name) const {
 }
 
 sql_old_tn_validator::sql_old_tn_validator(const sql_names& tables, const sql_names& existing) {
-    sql::trace(2, "sql_old_tn_validator::ctor");
+    tk_log::log(2, "sql_old_tn_validator::ctor");
     for (const auto& n : tables) add_existing_name(n);
     for (const auto& n : existing) add_existing_name(n);
 }
 
 sql_old_fn_validator::sql_old_fn_validator(const udb_schema& schema) {
-    sql::trace(2, "sql_old_fn_validator::ctor( const udb_schema& )");
+    tk_log::log(2, "sql_old_fn_validator::ctor( const udb_schema& )");
     for (size_t i = 0; i < schema.size(); ++i) add_existing_name(schema[i]->name);
 }
 
 sql_old_fn_validator::sql_old_fn_validator(const udb_record& record) {
-    sql::trace(2, "sql_old_fn_validator::ctor( const udb_schema& )");
+    tk_log::log(2, "sql_old_fn_validator::ctor( const udb_schema& )");
     for (size_t i = 0; i < record.size(); ++i) add_existing_name(record[i]->name);
 }
 
 sql_old_in_validator::sql_old_in_validator(const udb_indexes& indexes) {
-    sql::trace(2, "sql_old_in_validator::ctor");
+    tk_log::log(2, "sql_old_in_validator::ctor");
     for (const auto& idx : indexes) add_existing_name(idx.name);
 }
 
 // ---- new family ---------------------------------------------------------------------
 
 sql_new_validator::sql_new_validator(size_t n_illegal) : udb_validator(max_name_len) {
-    sql::trace(2, "sql_new_validator::ctor");
+    tk_log::log(2, "sql_new_validator::ctor");
     for (size_t i = 0; i < n_illegal && i < all_illegal; ++i) add_illegal_char(illegal_chars[i]);
 }
 
@@ -288,7 +288,7 @@ bool server_refuses(char16_t c) { return c == 0 || (c >= 0xD800 && c <= 0xDFFF);
 }  // namespace
 
 bool sql_new_validator::is_acceptable(const wstring& name) const {
-    sql::trace(1, u"sql_new_validator::is_acceptable(%s)", name);
+    tk_log::log(1, u"sql_new_validator::is_acceptable(%s)", name);
     if (name.empty() || name.size() > max_name_len) return false;
     if (name.front() == u' ' || name.back() == u' ') return false;
     for (auto c : name)
@@ -297,7 +297,7 @@ bool sql_new_validator::is_acceptable(const wstring& name) const {
 }
 
 wstring sql_new_validator::get_safe_name(const wstring& name) const {
-    sql::trace(1, u"sql_new_validator::get_safe_name(%s)", name);
+    tk_log::log(1, u"sql_new_validator::get_safe_name(%s)", name);
     wstring s = udb::trim_blanks(name);
     for (auto& c : s)
         if (server_refuses(c)) c = u'_';
@@ -306,33 +306,33 @@ wstring sql_new_validator::get_safe_name(const wstring& name) const {
 
 sql_new_tn_validator::sql_new_tn_validator(const sql_names& tables, const sql_names& existing)
     : sql_new_validator(all_illegal) {
-    sql::trace(2, "sql_new_tn_validator::ctor");
+    tk_log::log(2, "sql_new_tn_validator::ctor");
     for (const auto& n : tables) add_existing_name(n);
     for (const auto& n : existing) add_existing_name(n);
 }
 
 sql_new_fn_validator::sql_new_fn_validator(const udb_schema& schema) : sql_new_validator(field_illegal) {
-    sql::trace(2, "sql_new_fn_validator::ctor( const udb_schema& )");
-    sql::trace(1, "Schema size=%d", int(schema.size()));
+    tk_log::log(2, "sql_new_fn_validator::ctor( const udb_schema& )");
+    tk_log::log(1, "Schema size=%d", int(schema.size()));
     for (size_t i = 0; i < schema.size(); ++i) {
-        sql::trace(1, "Process schema[%d]", int(i));
+        tk_log::log(1, "Process schema[%d]", int(i));
         add_existing_name(schema[i]->name);
     }
-    sql::trace(2, "sql_new_fn_validator::ctor - end");
+    tk_log::log(2, "sql_new_fn_validator::ctor - end");
 }
 
 sql_new_fn_validator::sql_new_fn_validator(const udb_record& record) : sql_new_validator(field_illegal) {
-    sql::trace(2, "sql_new_fn_validator::ctor( const udb_record& )");
-    sql::trace(1, "Record size=%d", int(record.size()));
+    tk_log::log(2, "sql_new_fn_validator::ctor( const udb_record& )");
+    tk_log::log(1, "Record size=%d", int(record.size()));
     for (size_t i = 0; i < record.size(); ++i) {
-        sql::trace(1, "Process record[%d]", int(i));
+        tk_log::log(1, "Process record[%d]", int(i));
         add_existing_name(record[i]->name);
     }
-    sql::trace(2, "sql_new_fn_validator::ctor - end");
+    tk_log::log(2, "sql_new_fn_validator::ctor - end");
 }
 
 sql_new_in_validator::sql_new_in_validator(const udb_indexes& indexes) : sql_new_validator(field_illegal) {
-    sql::trace(2, "sql_new_in_validator::ctor");
+    tk_log::log(2, "sql_new_in_validator::ctor");
     // MySQL keeps the name PRIMARY, in any case, for the primary key
     add_restricted_name(u"PRIMARY");
     for (const auto& idx : indexes) add_existing_name(idx.name);

@@ -1,7 +1,7 @@
 #include "SQL/sql_view_converter.h"
 
 #include "SQL/ci_wstring.h"
-#include "SQL/sql_live_trace.h"
+#include "TK/tk_trace.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ bool whole_word_in_code(const wstring& text, const text_map& m, size_t pos, size
 }  // namespace
 
 sql_view_converter::sql_view_converter(const wstring& text) : text_(text) {
-    sql_live::trace(2, u"sql_view_converter::ctor(%s)", text_);
+    tk_log::log(2, u"sql_view_converter::ctor(%s)", text_);
     bool in_string = false;
     bool in_ident = false;
     for (char16_t c : text_) {
@@ -69,11 +69,11 @@ sql_view_converter::sql_view_converter(const wstring& text) : text_(text) {
             skeleton_ += c;
         }
     }
-    sql_live::trace(2, u"Skeleton=%s", skeleton_);
+    tk_log::log(2, u"Skeleton=%s", skeleton_);
 }
 
 wstring sql_view_converter::convert_to_ansi() const {
-    sql_live::trace(2, "sql_view_converter::convert_to_ansi");
+    tk_log::log(2, "sql_view_converter::convert_to_ansi");
     wstring out = text_;
     {
         // only an ORDER BY of the view itself: one inside a literal, a quoted name or a
@@ -87,9 +87,9 @@ wstring sql_view_converter::convert_to_ansi() const {
             for (size_t k = p; k < p + pattern.size(); ++k)
                 if (!m.code[k] || m.depth[k] != 0) top = false;
             if (!top) continue;
-            sql_live::trace(2, "'ORDER BY' is found in view, length=%d", static_cast<int>(out.size() - p));
+            tk_log::log(2, "'ORDER BY' is found in view, length=%d", static_cast<int>(out.size() - p));
             out.erase(p);
-            sql_live::trace(2, u"After removing 'ORDER BY':\n%s", out);
+            tk_log::log(2, u"After removing 'ORDER BY':\n%s", out);
             break;
         }
     }

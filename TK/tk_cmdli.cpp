@@ -4,12 +4,6 @@
 
 #include "TK/tk_excep.h"
 
-namespace {
-// Where the iterator's internal errors say they come from.
-constexpr const char* where_short = "tk_cmdli";
-constexpr const char* where_long = "../..\\TK/tk_cmdli";
-}  // namespace
-
 void tk_cmdli::init(int argc, const char* const* argv, const tk_cmd_option* options) {
     options_ = options;
     unrecognised_.clear();
@@ -22,7 +16,7 @@ void tk_cmdli::init(int argc, const char* const* argv, const tk_cmd_option* opti
 }
 
 void tk_cmdli::classify() {
-    if (left_ <= 0 || !cursor_ || !*cursor_) throw tk_mail_assertion(where_short, 19);
+    if (left_ <= 0 || !cursor_ || !*cursor_) throw tk_mail_assertion(tk_where::cmdli, 19);
     const char* arg = *cursor_;
     for (const tk_cmd_option* row = options_; row && row->prefix && row->prefix[0]; ++row) {
         size_t n = std::strlen(row->prefix);
@@ -39,7 +33,7 @@ void tk_cmdli::classify() {
 }
 
 void tk_cmdli::next() {
-    if (left_ <= 0) throw tk_mail_assertion(where_short, 60);
+    if (left_ <= 0) throw tk_mail_assertion(tk_where::cmdli, 60);
     ++cursor_;
     --left_;
     if (left_ > 0) {
@@ -51,11 +45,11 @@ void tk_cmdli::next() {
 }
 
 int tk_cmdli::get_id() const {
-    if (left_ <= 0) throw tk_mail_assertion(where_long, 140);
+    if (left_ <= 0) throw tk_mail_assertion(tk_where::cmdli_long, 140);
     return id_;
 }
 
 const char* tk_cmdli::get_value() const {
-    if (left_ <= 0) throw tk_mail_assertion(where_long, 147);
+    if (left_ <= 0) throw tk_mail_assertion(tk_where::cmdli_long, 147);
     return value_;
 }

@@ -9,19 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "TK/tk_where.h"
 #include "compat/text/text.h"
-
-// Source locations as the assertion texts spell them. The digits of an internal-error
-// message encode these strings, so each module's spelling lives here, once.
-namespace tk_where {
-inline constexpr const char* singl = "..\\TK/tk_singl";
-inline constexpr const char* log = "..\\TK/tk_log";
-inline constexpr const char* utils = "tk_utils";
-inline constexpr const char* fname = "tk_fname";
-inline constexpr const char* regk = "tk_regk";
-inline constexpr const char* errco = "tk_errco";
-inline constexpr const char* threa = "tk_threa";
-}  // namespace tk_where
 
 class tk_exception : public std::exception {
 public:

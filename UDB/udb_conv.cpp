@@ -1,6 +1,6 @@
 #include "UDB/udb_conv.h"
 
-#include "UDB/udb_trace.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_word.h"
 
 using compat::wstring;
@@ -24,12 +24,12 @@ void load_flag(const udb_profile& profile, const wstring& key, bool& flag) {
 
 }  // namespace
 
-udb_converter::udb_converter() { udb::trace(2, "udb_converter::ctor"); }
+udb_converter::udb_converter() { tk_log::log(2, "udb_converter::ctor"); }
 
 udb_converter::~udb_converter() = default;
 
 void udb_converter::set_mode(int mode) {
-    udb::trace(2, "udb_converter::set_mode(%d)", mode);
+    tk_log::log(2, "udb_converter::set_mode(%d)", mode);
     mode_ = mode;
 }
 
@@ -44,13 +44,13 @@ wstring udb_converter::get_current_table() const {
 }
 
 bool udb_converter::store_profile(udb_profile& profile) const {
-    udb::trace(2, "udb_converter::store_profile");
+    tk_log::log(2, "udb_converter::store_profile");
     for (const auto& [name, sql] : available_queries) {
-        udb::trace(1, u"Available Query: (%s,%s)", name, sql);
+        tk_log::log(1, u"Available Query: (%s,%s)", name, sql);
         profile.set_value(udb_sec_queries, name, sql);
     }
     for (const auto& [table, sql] : table_map) {
-        udb::trace(1, u"Selected Query: (%s,%s)", table, sql);
+        tk_log::log(1, u"Selected Query: (%s,%s)", table, sql);
         profile.set_value(udb_sec_tables, table, sql);
     }
     profile.set_value(udb_sec_generic, key_src, source_name());
@@ -64,11 +64,11 @@ bool udb_converter::store_profile(udb_profile& profile) const {
 }
 
 bool udb_converter::load_profile(const udb_profile& profile) {
-    udb::trace(2, "udb_converter::load_profile");
+    tk_log::log(2, "udb_converter::load_profile");
     for (const auto& [table, sql] : profile.get_selected_tables()) {
         table_map.emplace(table, sql);
         if (sql.empty()) {
-            udb::trace(1, u"Push back table '%s'", table);
+            tk_log::log(1, u"Push back table '%s'", table);
             selected_tables.push_back(table);
         }
     }
@@ -87,8 +87,8 @@ bool udb_converter::load_profile(const udb_profile& profile) {
     if (v.size() == 1 && v[0] >= u'0' && v[0] <= u'4') {
         set_mode(v[0] - u'0');
     } else if (!v.empty()) {
-        udb::trace(3, u"Profile mode '%s' is not valid", v);
-        udb::raise(compat::utf16_to_utf8(u"Invalid merge/overwrite mode '" + v + u"' (0 to 4 are valid)"), 1);
+        tk_log::log(3, u"Profile mode '%s' is not valid", v);
+        tk_raise(compat::utf16_to_utf8(u"Invalid merge/overwrite mode '" + v + u"' (0 to 4 are valid)"), 1);
     }
     load_flag(profile, key_skip_idx, skip_idx);
     return true;

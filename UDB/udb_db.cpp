@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "UDB/udb_trace.h"
+#include "TK/tk_trace.h"
 
 using compat::wstring;
 
@@ -14,7 +14,7 @@ udb_recordset::udb_recordset(const wstring& name, const wstring& query) : query_
 
 udb_recordset::udb_recordset(const wstring& name) : name_(name) {}
 
-void udb_recordset::update(const udb_record&) { udb::trace(1, "udb_recordset::update"); }
+void udb_recordset::update(const udb_record&) { tk_log::log(1, "udb_recordset::update"); }
 
 udb_record* udb_recordset::get_item() { return nullptr; }
 
@@ -29,13 +29,13 @@ void udb_recordset::prev() {}
 void udb_recordset::reset() {}
 
 void udb_recordset::add_index(const udb_index& index, bool exact_name) {
-    udb::trace(1, "udb_recordset::add_index");
+    tk_log::log(1, "udb_recordset::add_index");
     if (exact_name
             ? std::any_of(indexes_.begin(), indexes_.end(), [&](const udb_index& i) { return i.name == index.name; })
             : !indexes_.is_acceptable_name(index.name))
         return;
     if (pk_index_ == -1 && (index.primary || index.unique)) {
-        udb::trace(1, "Store primary/unique key");
+        tk_log::log(1, "Store primary/unique key");
         pk_index_ = static_cast<int>(indexes_.size());
     }
     indexes_.push_back(index);
@@ -43,15 +43,15 @@ void udb_recordset::add_index(const udb_index& index, bool exact_name) {
 
 udb_database::udb_database(const wstring& name, int mode, bool case_sensitive)
     : mode_(mode), name_(name), case_sensitive_(case_sensitive) {
-    udb::trace(2, u"udb_database::ctor(%s)", name);
+    tk_log::log(2, u"udb_database::ctor(%s)", name);
 }
 
-udb_database::~udb_database() { udb::trace(2, "udb_database::dtor"); }
+udb_database::~udb_database() { tk_log::log(2, "udb_database::dtor"); }
 
 int udb_database::find_table(const wstring& name) const {
     for (size_t i = 0; i < table_names_.size(); ++i) {
         const wstring& t = table_names_[i];
-        udb::trace(1, u"Compare with %s", t);
+        tk_log::log(1, u"Compare with %s", t);
         if (case_sensitive_ ? t == name : compat::equal_nocase(t, name)) {
             return static_cast<int>(i);
         }
@@ -60,32 +60,32 @@ int udb_database::find_table(const wstring& name) const {
 }
 
 bool udb_database::delete_tab(const wstring& name) {
-    udb::trace(2, u"udb_database::delete_tab (%s)", name);
+    tk_log::log(2, u"udb_database::delete_tab (%s)", name);
     int i = find_table(name);
-    if (i < 0) udb::fail(udb::src_db, 44);
+    if (i < 0) tk_fail(tk_where::udb_db, 44);
     table_names_.erase(table_names_.begin() + i);
     return true;
 }
 
-std::unique_ptr<udb_recordset> udb_database::query(const wstring&) { udb::fail(udb::src_db, 70); }
+std::unique_ptr<udb_recordset> udb_database::query(const wstring&) { tk_fail(tk_where::udb_db, 70); }
 
 void udb_database::create_views(const udb_views&) {}
 
 void udb_database::create_relationships(const udb_relationships&) {}
 
 bool udb_database::is_table_exist(const wstring& name) {
-    udb::trace(2, u"udb_database::is_table_exist(%s)", name);
+    tk_log::log(2, u"udb_database::is_table_exist(%s)", name);
     if (find_table(name) >= 0) {
-        udb::trace(1, "table exists");
+        tk_log::log(1, "table exists");
         return true;
     }
-    udb::trace(1, "table not found");
+    tk_log::log(1, "table not found");
     return false;
 }
 
 void udb_engine::db_delete(const wstring& name) {
     const std::string file = compat::utf16_to_ansi(name);
-    if (::unlink(file.c_str()) != 0) udb::raise_system(errno);
+    if (::unlink(file.c_str()) != 0) tk_raise_system(errno);
 }
 
 bool udb_engine::is_db_exist(const wstring& name) {

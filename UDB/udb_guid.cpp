@@ -1,6 +1,6 @@
 #include "UDB/udb_guid.h"
 
-#include "UDB/udb_trace.h"
+#include "TK/tk_trace.h"
 
 using compat::wstring;
 
@@ -26,7 +26,7 @@ bool is_braced_guid(const wstring& t, size_t pos) {
 }  // namespace
 
 ole_guid_extractor::ole_guid_extractor(const wstring& text) : text_(text) {
-    udb::trace(1, u"ole_guid_extractor::ctor(%s)", text);
+    tk_log::log(1, u"ole_guid_extractor::ctor(%s)", text);
     locate();
 }
 
@@ -36,8 +36,8 @@ void ole_guid_extractor::locate() {
     if (text_.size() < min_text) return;
     size_t lower = text_.find(u"guid");
     size_t upper = text_.find(u"GUID");
-    udb::trace(1, "Locating 'guid' (%d : %d)", lower == wstring::npos ? -1 : int(lower),
-               upper == wstring::npos ? -1 : int(upper));
+    tk_log::log(1, "Locating 'guid' (%d : %d)", lower == wstring::npos ? -1 : int(lower),
+                upper == wstring::npos ? -1 : int(upper));
     size_t p = lower != wstring::npos ? lower : upper;
     if (p == wstring::npos) return;
     size_t brace = text_.find(u'{', p + 4);

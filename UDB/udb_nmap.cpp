@@ -1,6 +1,6 @@
 #include "UDB/udb_nmap.h"
 
-#include "UDB/udb_trace.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_word.h"
 
 using compat::wstring;
@@ -33,15 +33,15 @@ char32_t point_at(const wstring& text, size_t pos) {
 }  // namespace
 
 void t_names_map::add(const wstring& source, const wstring& mapped) {
-    udb::trace(1, u"t_names_map::add(%s,%s)", source, mapped);
+    tk_log::log(1, u"t_names_map::add(%s,%s)", source, mapped);
     map_.emplace(source, mapped);
 }
 
 wstring t_names_map::get_mapped_name(const wstring& name, bool exact) const {
-    udb::trace(1, u"t_names_map::get_mapped_name(%s)", name);
+    tk_log::log(1, u"t_names_map::get_mapped_name(%s)", name);
     for (const auto& [source, mapped] : map_) {
         if (names_equal(source, name, exact)) {
-            udb::trace(1, u"Got mapped name: %s", mapped);
+            tk_log::log(1, u"Got mapped name: %s", mapped);
             return mapped;
         }
     }
@@ -51,7 +51,7 @@ wstring t_names_map::get_mapped_name(const wstring& name, bool exact) const {
 wstring t_names_map::get_orig_name(const wstring& mapped, bool exact) const {
     for (const auto& [source, target] : map_) {
         if (names_equal(target, mapped, exact)) {
-            udb::trace(1, u"Got orignal name: %s", source);
+            tk_log::log(1, u"Got orignal name: %s", source);
             return source;
         }
     }
@@ -59,20 +59,20 @@ wstring t_names_map::get_orig_name(const wstring& mapped, bool exact) const {
 }
 
 void udb_names_map::add_tn_mapping(const wstring& source, const wstring& mapped) {
-    udb::trace(2, u"udb_names_map::add_tn_mapping(%s,%s)", source, mapped);
+    tk_log::log(2, u"udb_names_map::add_tn_mapping(%s,%s)", source, mapped);
     tables_.add(source, mapped);
 }
 
 void udb_names_map::add_fn_map(const wstring& table, const t_names_map& fields) {
-    udb::trace(2, u"udb_names_map::add_fn_map(%s)", table);
+    tk_log::log(2, u"udb_names_map::add_fn_map(%s)", table);
     fields_.emplace(table, fields);
 }
 
 wstring udb_names_map::get_tn_mapped_name(const wstring& name, bool exact) const {
     for (const auto& [source, mapped] : tables_) {
-        udb::trace(1, u"Comparing with (%s,%s)", source, mapped);
+        tk_log::log(1, u"Comparing with (%s,%s)", source, mapped);
         if (names_equal(source, name, exact)) {
-            udb::trace(1, u"Got mapped name: %s", mapped);
+            tk_log::log(1, u"Got mapped name: %s", mapped);
             return mapped;
         }
     }
@@ -82,7 +82,7 @@ wstring udb_names_map::get_tn_mapped_name(const wstring& name, bool exact) const
 wstring udb_names_map::get_fn_mapped_name(const wstring& table, const wstring& field, bool exact) const {
     auto it = fields_.find(table);
     if (it == fields_.end()) {
-        udb::trace(1, u"Table '%s' not found", table);
+        tk_log::log(1, u"Table '%s' not found", table);
         return field;
     }
     return it->second.get_mapped_name(field, exact);
@@ -91,7 +91,7 @@ wstring udb_names_map::get_fn_mapped_name(const wstring& table, const wstring& f
 wstring udb_names_map::get_fn_orig_name(const wstring& table, const wstring& mapped, bool exact) const {
     auto it = fields_.find(table);
     if (it == fields_.end()) {
-        udb::trace(1, u"Table '%s' not found", table);
+        tk_log::log(1, u"Table '%s' not found", table);
         return mapped;
     }
     return it->second.get_orig_name(mapped, exact);
@@ -99,14 +99,14 @@ wstring udb_names_map::get_fn_orig_name(const wstring& table, const wstring& map
 
 wstring udb_names_map::do_global_replace2(const wstring& text, const t_names_map& map, const wstring& before,
                                           const wstring& after) {
-    udb::trace(2, u"udb_names_map::do_global_replace2(%s)", text);
+    tk_log::log(2, u"udb_names_map::do_global_replace2(%s)", text);
     wstring result = text;
     for (const auto& [source, mapped] : map) {
-        udb::trace(1, u"Testing pair ('%s','%s')", source, mapped);
+        tk_log::log(1, u"Testing pair ('%s','%s')", source, mapped);
         if (source.empty()) continue;
         size_t pos = result.find(source);
         while (pos != wstring::npos) {
-            udb::trace(1, u"'%s' was found at pos=%d", source, static_cast<int>(pos));
+            tk_log::log(1, u"'%s' was found at pos=%d", source, static_cast<int>(pos));
             size_t end = pos + source.size();
             // '_', '$' and '#' belong to identifiers: ID inside A_ID is part of a longer word.
             bool inside_word = (pos > 0 && udb::is_word_char(point_before(result, pos))) ||
@@ -124,7 +124,7 @@ wstring udb_names_map::do_global_replace2(const wstring& text, const t_names_map
 }
 
 wstring udb_names_map::do_global_replace1(const wstring& text, const wstring& before, const wstring& after) const {
-    udb::trace(2, u"udb_names_map::do_global_replace1(%s)", text);
+    tk_log::log(2, u"udb_names_map::do_global_replace1(%s)", text);
     wstring result = do_global_replace2(text, tables_, before, after);
     for (const auto& [table, fields] : fields_) {
         result = do_global_replace2(result, fields, before, after);

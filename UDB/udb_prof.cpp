@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "UDB/udb_trace.h"
+#include "TK/tk_trace.h"
 #include "UDB/udb_word.h"
 #include "compat/file/atomic_replace.h"
 #include "compat/text/format.h"
@@ -105,12 +105,12 @@ udb_profile::udb_profile() {
 }
 
 bool udb_profile::load(const wstring& path) {
-    udb::trace(2, u"udb_profile::load(%s)", path);
+    tk_log::log(2, u"udb_profile::load(%s)", path);
     load_error_.clear();
     const std::string file = compat::utf16_to_ansi(path);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
-        udb::raise("Profile does not exist. Please verify the correct path/name was given.", 1);
+        tk_raise("Profile does not exist. Please verify the correct path/name was given.", 1);
     }
     if (std::filesystem::is_directory(file, ec)) {
         load_error_ = "it is a folder";
@@ -195,7 +195,7 @@ bool holds_password(const udb_profile::section_map& sections) {
 }  // namespace
 
 bool udb_profile::store(const wstring& path) const {
-    udb::trace(2, "udb_profile::store)");
+    tk_log::log(2, "udb_profile::store)");
     std::string text;
     for (const auto& [name, pairs] : sections_) {
         text += "[" + compat::utf16_to_utf8(name) + "]\r\n";
@@ -240,7 +240,7 @@ void udb_profile::add_section(const wstring& section_name) { sections_[section_n
 
 const udb_profile::section& udb_profile::get_section(const wstring& name) const {
     auto s = sections_.find(name);
-    if (s == sections_.end()) udb::raise_system(ENOENT);
+    if (s == sections_.end()) tk_raise_system(ENOENT);
     return s->second;
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "UDB/udb_trace.h"
+#include "TK/tk_trace.h"
 
 bool udb_relationships::is_acceptable_name(const compat::wstring& name) const {
     return std::none_of(list_.begin(), list_.end(),
@@ -13,5 +13,5 @@ const udb_relationship& udb_relationships::get_index(const compat::wstring& name
     for (const udb_relationship& r : list_) {
         if (compat::equal_nocase(r.name, name)) return r;
     }
-    udb::fail(udb::src_rel, 122);
+    tk_fail(tk_where::udb_rel, 122);
 }

@@ -1,6 +1,6 @@
 #include "UDB/udb_rule.h"
 
-#include "UDB/udb_trace.h"
+#include "TK/tk_trace.h"
 
 using compat::wstring;
 
@@ -9,7 +9,7 @@ void udb_custom_conversion::add_rule(std::unique_ptr<udb_rule> rule) {
 }
 
 bool udb_custom_conversion::is_acceptable1(const t_ftd& column) {
-    udb::trace(1, "udb_custom_conversion::is_acceptable1");
+    tk_log::log(1, "udb_custom_conversion::is_acceptable1");
     udb_custom_conversion* self = try_get();
     if (!self) return false;
     for (const auto& r : self->rules_) {
@@ -19,7 +19,7 @@ bool udb_custom_conversion::is_acceptable1(const t_ftd& column) {
 }
 
 bool udb_custom_conversion::is_acceptable2(const udb_field& value) {
-    udb::trace(1, "udb_custom_conversion::is_acceptable2");
+    tk_log::log(1, "udb_custom_conversion::is_acceptable2");
     udb_custom_conversion* self = try_get();
     if (!self) return false;
     for (const auto& r : self->rules_) {
@@ -29,7 +29,7 @@ bool udb_custom_conversion::is_acceptable2(const udb_field& value) {
 }
 
 wstring udb_custom_conversion::handle1(const t_ftd& column) {
-    udb::trace(1, "udb_custom_conversion::handle1");
+    tk_log::log(1, "udb_custom_conversion::handle1");
     udb_custom_conversion* self = try_get();
     if (!self) return {};
     for (const auto& r : self->rules_) {
@@ -39,11 +39,11 @@ wstring udb_custom_conversion::handle1(const t_ftd& column) {
 }
 
 wstring udb_custom_conversion::handle2(const udb_field& value) {
-    udb::trace(1, "udb_custom_conversion::handle2");
+    tk_log::log(1, "udb_custom_conversion::handle2");
     udb_custom_conversion* self = try_get();
     if (!self || self->rules_.empty()) return {};
     for (const auto& r : self->rules_) {
         if (r->accepts_value(value)) return r->value_text(value);
     }
-    udb::fail(udb::src_rule, 88);
+    tk_fail(tk_where::udb_rule, 88);
 }

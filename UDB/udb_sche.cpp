@@ -1,6 +1,6 @@
 #include "UDB/udb_sche.h"
 
-#include "UDB/udb_trace.h"
+#include "TK/tk_trace.h"
 
 using compat::wstring;
 
@@ -13,9 +13,9 @@ t_ftd::t_ftd(int size_, const wstring& name_, VARTYPE vartype_, bool not_null, b
       b_not_null(not_null),
       def_value(def),
       reserved(reserved_) {
-    udb::trace(1, "t_ftd::ctor2");
-    udb::trace(1, u"\tfield name='%s', vartype=%d, size=%d, b_not_null=%d, reserved=%d", name, int(vartype), size,
-               int(b_not_null), reserved);
+    tk_log::log(1, "t_ftd::ctor2");
+    tk_log::log(1, u"\tfield name='%s', vartype=%d, size=%d, b_not_null=%d, reserved=%d", name, int(vartype), size,
+                int(b_not_null), reserved);
 }
 
 t_ftd::t_ftd(const t_ftd& other)
@@ -30,16 +30,16 @@ t_ftd::t_ftd(const t_ftd& other)
 void udb_schema::push_back(std::unique_ptr<t_ftd> field) { fields_.push_back(std::move(field)); }
 
 bool udb_schema::find_field(const wstring& name) const {
-    udb::trace(1, u"udb_schema::find_field(%s)", name);
+    tk_log::log(1, u"udb_schema::find_field(%s)", name);
     for (const auto& f : fields_) {
-        udb::trace(1, u"Processing %s", f->name);
+        tk_log::log(1, u"Processing %s", f->name);
         if (compat::equal_nocase(f->name, name)) return true;
     }
     return false;
 }
 
 int udb_schema::get_field_idx(const wstring& name) const {
-    udb::trace(1, u"udb_schema::get_field_idx(%s)", name);
+    tk_log::log(1, u"udb_schema::get_field_idx(%s)", name);
     for (size_t i = 0; i < fields_.size(); ++i) {
         if (compat::equal_nocase(fields_[i]->name, name)) return static_cast<int>(i);
     }
@@ -47,33 +47,33 @@ int udb_schema::get_field_idx(const wstring& name) const {
 }
 
 t_ftd& udb_schema::get_field(const wstring& name) const {
-    udb::trace(1, u"udb_schema::find_field(%s)", name);
+    tk_log::log(1, u"udb_schema::find_field(%s)", name);
     for (const auto& f : fields_) {
         if (compat::equal_nocase(f->name, name)) return *f;
     }
-    udb::fail(udb::src_sche, 309);
+    tk_fail(tk_where::udb_sche, 309);
 }
 
 int udb_schema::get_field_size(const wstring& name) const {
-    udb::trace(1, u"udb_schema::get_field_size(%s)", name);
+    tk_log::log(1, u"udb_schema::get_field_size(%s)", name);
     for (const auto& f : fields_) {
         if (compat::equal_nocase(f->name, name)) return f->size;
     }
-    udb::fail(udb::src_sche, 339);
+    tk_fail(tk_where::udb_sche, 339);
 }
 
 VARTYPE udb_schema::get_field_type(const wstring& name) const {
-    udb::trace(1, u"udb_schema::get_field_type(%s)", name);
+    tk_log::log(1, u"udb_schema::get_field_type(%s)", name);
     for (const auto& f : fields_) {
         if (compat::equal_nocase(f->name, name)) return f->vartype;
     }
-    udb::fail(udb::src_sche, 355);
+    tk_fail(tk_where::udb_sche, 355);
 }
 
 udb_field::udb_field(const wstring& name_, int size_, const ole_variant& value, bool f1, bool f2)
     : ole_variant(value), size(size_), name(name_), flag1(f1), flag2(f2) {
-    udb::trace(1, "udb_field::ctor #2");
-    udb::trace(1, u"name=%s, size=%d", name, size);
+    tk_log::log(1, "udb_field::ctor #2");
+    tk_log::log(1, u"name=%s, size=%d", name, size);
 }
 
 VARTYPE udb_field::get_type() const { return ole_variant::get_type(); }
@@ -81,9 +81,9 @@ VARTYPE udb_field::get_type() const { return ole_variant::get_type(); }
 void udb_record::push_back(std::unique_ptr<udb_field> field) { fields_.push_back(std::move(field)); }
 
 bool udb_record::find_field(const wstring& name) const {
-    udb::trace(1, u"udb_record::find_field(%s)", name);
+    tk_log::log(1, u"udb_record::find_field(%s)", name);
     for (const auto& f : fields_) {
-        udb::trace(1, u"Processing %s", f->name);
+        tk_log::log(1, u"Processing %s", f->name);
         if (compat::equal_nocase(f->name, name)) return true;
     }
     return false;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "UDB/udb_trace.h"
+#include "TK/tk_trace.h"
 
 using compat::wstring;
 
@@ -13,23 +13,23 @@ wstring cut(const wstring& s, size_t n) { return s.substr(0, compat::utf16_safe_
 
 }  // namespace
 
-udb_validator::udb_validator(unsigned max_len) : max_len_(max_len) { udb::trace(2, "udb_validator::ctor"); }
+udb_validator::udb_validator(unsigned max_len) : max_len_(max_len) { tk_log::log(2, "udb_validator::ctor"); }
 
 bool udb_validator::is_acceptable(const wstring& name) const {
-    udb::trace(1, u"udb_validator::is_acceptable(%s)", name);
+    tk_log::log(1, u"udb_validator::is_acceptable(%s)", name);
     if (max_len_ != 0 && name.size() > max_len_) {
-        udb::trace(1, "The name is too long");
+        tk_log::log(1, "The name is too long");
         return false;
     }
     for (const wstring& word : restricted_) {
         if (compat::equal_nocase(word, name)) {
-            udb::trace(1, "The name is restricted");
+            tk_log::log(1, "The name is restricted");
             return false;
         }
     }
     for (compat::wchar c : illegal_) {
         if (name.find(c) != wstring::npos) {
-            udb::trace(1, u"The name contains illegal: %s", wstring(1, c));
+            tk_log::log(1, u"The name contains illegal: %s", wstring(1, c));
             return false;
         }
     }
@@ -37,16 +37,16 @@ bool udb_validator::is_acceptable(const wstring& name) const {
 }
 
 bool udb_validator::is_duplicated(const wstring& name) const {
-    udb::trace(1, u"udb_validator::is_duplicated(%s)", name);
+    tk_log::log(1, u"udb_validator::is_duplicated(%s)", name);
     for (const wstring& taken : existing_) {
-        udb::trace(1, u"Processing %s", taken);
+        tk_log::log(1, u"Processing %s", taken);
         if (compat::equal_nocase(taken, name)) return true;
     }
     return false;
 }
 
 wstring udb_validator::get_safe_name(const wstring& name) const {
-    udb::trace(1, u"udb_validator::get_safe_name(%s)", name);
+    tk_log::log(1, u"udb_validator::get_safe_name(%s)", name);
     const size_t limit = max_len_;
     wstring s = name;
     // One less than the limit that is_acceptable admits.
@@ -63,11 +63,11 @@ wstring udb_validator::get_safe_name(const wstring& name) const {
         wstring candidate = s + compat::wformat(u"%05d", i);
         if (is_acceptable(candidate) && !is_duplicated(candidate)) return candidate;
     }
-    udb::fail(udb::src_vali, 54);
+    tk_fail(tk_where::udb_vali, 54);
 }
 
 void udb_validator::add_existing_name(const wstring& name) {
-    udb::trace(1, u"udb_validator::add_existing_name(%s)", name);
+    tk_log::log(1, u"udb_validator::add_existing_name(%s)", name);
     existing_.push_back(name);
 }
 
@@ -76,6 +76,6 @@ void udb_validator::add_restricted_name(const wstring& name) { restricted_.push_
 void udb_validator::add_illegal_char(compat::wchar c) { illegal_.push_back(c); }
 
 void udb_validator::add_mapped_pair(const wstring& source, const wstring& mapped) {
-    udb::trace(1, u"udb_validator::add_mapped_pair(%s,%s)", source, mapped);
+    tk_log::log(1, u"udb_validator::add_mapped_pair(%s,%s)", source, mapped);
     mapped_.add(source, mapped);
 }

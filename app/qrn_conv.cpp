@@ -1,7 +1,7 @@
 #include "app/qrn_conv.h"
 
+#include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
-#include "app/qrn_trace.h"
 #include "compat/text/format.h"
 
 using compat::wstring;
@@ -18,7 +18,7 @@ void load_exact_one(const udb_profile& p, const char16_t* key, bool& flag) {
 
 quarnel_convertor::quarnel_convertor(qrn_front_end& front)
     : front_(front), key_(qrn_registry_key), program_(front.program()) {
-    qrn::trace(2, "quarnel_convertor::ctor");
+    tk_log::log(2, "quarnel_convertor::ctor");
     if (program_ == qrn_program::console) {
         serialize_dump_options(false);
         mysql_direct_ = true;
@@ -29,13 +29,13 @@ quarnel_convertor::quarnel_convertor(qrn_front_end& front)
 }
 
 quarnel_convertor::~quarnel_convertor() {
-    qrn::trace(2, "quarnel_convertor::dtor");
+    tk_log::log(2, "quarnel_convertor::dtor");
     if (program_ == qrn_program::wizard) {
         try {
             serialize(true);
         } catch (const std::exception& e) {
             // a destructor never throws; the settings of this session are lost
-            qrn::trace(3, "Cannot store the settings: %s", e.what());
+            tk_log::log(3, "Cannot store the settings: %s", e.what());
         }
     }
     key_.close();
@@ -80,19 +80,19 @@ wstring quarnel_convertor::get_title() {
 }
 
 std::vector<wstring> quarnel_convertor::get_all_tables() const {
-    qrn::trace(2, "quarnel_convertor::get_all_tables");
-    if (!source_db_) qrn::fail(qrn::src_conv, 91);
+    tk_log::log(2, "quarnel_convertor::get_all_tables");
+    if (!source_db_) tk_fail(tk_where::qrn_conv, 91);
     return source_db_->get_table_names();
 }
 
 void quarnel_convertor::get_all_views(udb_views& views) const {
-    qrn::trace(2, "quarnel_converter::get_all_views");
-    if (!source_db_) qrn::fail(qrn::src_conv, 91);
+    tk_log::log(2, "quarnel_converter::get_all_views");
+    if (!source_db_) tk_fail(tk_where::qrn_conv, 91);
     views = source_db_->get_queries();
 }
 
 bool quarnel_convertor::can_create_views() {
-    qrn::trace(2, "quarnel_converter::can_create_views");
+    tk_log::log(2, "quarnel_converter::can_create_views");
     if (!mysql_direct_) return true;
     return sql_engine_.version() > 0x50000;
 }

@@ -2,10 +2,10 @@
 // differs from its created type is altered to DATE, TIME, DATETIME or CHAR(19).
 #include "SQL/sql_exc.h"
 #include "SQL/sql_util.h"
+#include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
 #include "app/qrn_errh.h"
 #include "app/qrn_sql_impl.h"
-#include "app/qrn_trace.h"
 #include "common/type_map.h"
 #include "values/ole_date.h"
 
@@ -58,7 +58,7 @@ wstring qrn_date_alter_statement(const wstring& table, const wstring& column_nam
 
 void mysql_converter_impl::date_post_process(udb_database& database, const udb_schema& dest_schema,
                                              const udb_schema& source_schema, const dates_map& dates) {
-    qrn::trace(2, "mysql_converter_impl::date_post_process(map size=%d)", static_cast<int>(dates.size()));
+    tk_log::log(2, "mysql_converter_impl::date_post_process(map size=%d)", static_cast<int>(dates.size()));
     for (size_t i = 0; i < dates.size(); ++i) {
         const types_map_entry& e = dates.entry(i);
         int kind = e.kind;
@@ -68,13 +68,13 @@ void mysql_converter_impl::date_post_process(udb_database& database, const udb_s
         const wstring& column = dest_schema.at(at)->name;
         try {
             const wstring statement = qrn_date_alter_statement(dates.table_name(), column, *source_schema.at(at), kind);
-            qrn::trace(3, u"Run SQL query: %s\n", statement);
+            tk_log::log(3, u"Run SQL query: %s\n", statement);
             database.query(statement);
         } catch (const sql_exception& ex) {
             if (is_connection_lost(ex)) throw;
             // The column keeps its created type; the records are already in place, but the
             // user must know that the column is not what the run meant it to be.
-            qrn::trace(3, "Got exception: %s", ex.what());
+            tk_log::log(3, "Got exception: %s", ex.what());
             error_handler& handler = error_handler::instance();
             handler.set_context_text(tk_to_narrow(dates.table_name() + u", column " + column));
             handler.handle(ex, false);

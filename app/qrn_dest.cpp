@@ -9,9 +9,9 @@
 #include <filesystem>
 
 #include "SQL/sql_vali.h"
+#include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
 #include "app/qrn_conv.h"
-#include "app/qrn_trace.h"
 #include "compat/text/format.h"
 
 using compat::wstring;
@@ -70,7 +70,7 @@ bool common_dest_exists(const wstring& path) { return is_replaced_by_dump(tk_to_
 void common_remove_dest(const wstring& path) { remove_dump(tk_to_narrow(path)); }
 
 void common_check_dest(const wstring& path) {
-    qrn::trace(1, u"common_check_dest(%s)", path);
+    tk_log::log(1, u"common_check_dest(%s)", path);
     check_dump_path(tk_to_narrow(path));
 }
 
@@ -106,12 +106,12 @@ void quarnel_convertor::check_not_server_database() const {
 
 void quarnel_convertor::check_dest() {
     const wstring& dest = destination_name();
-    qrn::trace(1, u"quarnel_convertor::check_dest(%s)", dest);
+    tk_log::log(1, u"quarnel_convertor::check_dest(%s)", dest);
     check_mode();
     check_not_server_database();
     if (!mysql_direct_) {
         const std::string file = destination_file();
-        qrn::trace(1, "common_check_dest(%s)", file);
+        tk_log::log(1, "common_check_dest(%s)", file);
         check_dump_path(file);
         if (is_replaced_by_dump(file)) remove_dump(file);
         return;
@@ -121,7 +121,7 @@ void quarnel_convertor::check_dest() {
 }
 
 std::unique_ptr<udb_database> quarnel_convertor::get_dest_base() {
-    qrn::trace(2, "quarnel_convertor::get_dest_base");
+    tk_log::log(2, "quarnel_convertor::get_dest_base");
     const wstring& dest = destination_name();
     check_not_server_database();
     if (mysql_direct_) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
-#include "app/qrn_trace.h"
 #include "compat/text/format.h"
 
 namespace {
@@ -99,13 +99,13 @@ std::span<const tk_error_row> qrn_mysql_errors() { return mysql_rows; }
 
 error_handler::error_handler(qrn_front_end& front, int count, const tk_error_row* rows)
     : front_(front), messages_(count, rows) {
-    qrn::trace(2, "error_handler::ctor");
+    tk_log::log(2, "error_handler::ctor");
 }
 
 error_handler::~error_handler() = default;
 
 void error_handler::load_err_map(int count, const tk_error_row* rows) {
-    qrn::trace(2, "error_handler::load_err_map");
+    tk_log::log(2, "error_handler::load_err_map");
     messages_.load_map(count, rows);
 }
 
@@ -140,15 +140,15 @@ std::vector<std::string> error_handler::kept_errors() const {
 }
 
 void error_handler::handle(const tk_exception& e, bool at_top) {
-    qrn::trace(2, "error_handler::handle");
+    tk_log::log(2, "error_handler::handle");
     if (e.level() == 2) {
-        qrn::trace(3, "Internal error:\n%s", e.message());
+        tk_log::log(3, "Internal error:\n%s", e.message());
         front_.show_internal_error(e.message());
         front_.exit_process(-1);
     }
     if (e.level() == 0 && !at_top) losses_.fetch_add(1, std::memory_order_acq_rel);
     std::string message = message_for(e);
-    qrn::trace(3, "Error:\n%s", message);
+    tk_log::log(3, "Error:\n%s", message);
     message = one_line(message);
     if (front_.program() == qrn_program::console)
         handle_console(e, message);
@@ -159,10 +159,10 @@ void error_handler::handle(const tk_exception& e, bool at_top) {
 void error_handler::handle_console(const tk_exception& e, const std::string& message) {
     if (!is_silent()) front_.show_error(message);
     if (e.level() == 1) {
-        qrn::trace(1, "Got 1-level error");
+        tk_log::log(1, "Got 1-level error");
         front_.exit_process(-1);
     }
-    qrn::trace(1, "Got 0-level error");
+    tk_log::log(1, "Got 0-level error");
 }
 
 void error_handler::handle_wizard(const tk_exception& e, const std::string& message, bool at_top) {
@@ -177,17 +177,17 @@ void error_handler::handle_wizard(const tk_exception& e, const std::string& mess
     if (keep) front_.keep_error(message);
 
     if (e.level() == 1) {
-        qrn::trace(1, "Got 1-level error");
+        tk_log::log(1, "Got 1-level error");
         if (!is_silent()) {
-            qrn::trace(1, "Step 1");
+            tk_log::log(1, "Step 1");
             front_.show_error(message);
         }
         // No help topic is ever registered for an error code, so none is opened here.
-        qrn::trace(1, "Step 2");
+        tk_log::log(1, "Step 2");
         if (at_top) return;
         throw tk_final_exception();
     }
-    qrn::trace(1, "Got 0-level error");
+    tk_log::log(1, "Got 0-level error");
     if (is_silent()) return;
     const qrn_continue_answer answer = front_.ask_continue(message);
     if (answer.abort && !at_top) throw tk_final_exception();

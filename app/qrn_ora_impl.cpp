@@ -2,7 +2,7 @@
 
 #include "app/qrn_port.h"
 
-#include "app/qrn_trace.h"
+#include "TK/tk_trace.h"
 
 using compat::wstring;
 
@@ -20,17 +20,16 @@ void load_non_empty(const udb_profile& p, const char16_t* key, wstring& field) {
 }
 }  // namespace
 
-oracle_converter_impl::oracle_converter_impl() { qrn::trace(2, "oracle_converter_impl::ctor"); }
+oracle_converter_impl::oracle_converter_impl() { tk_log::log(2, "oracle_converter_impl::ctor"); }
 
 oracle_converter_impl::~oracle_converter_impl() {
-    qrn::trace(2, "oracle_converter_impl::dtor");
+    tk_log::log(2, "oracle_converter_impl::dtor");
     source_db_.reset();
 }
 
 void oracle_converter_impl::store_oracle_settings(const wstring& host, const wstring& user, const wstring& password,
                                                   const wstring& port) {
-    qrn::trace(2, u"oracle_converter_impl::store_oracle_settings(%s,%s,%s,%s)", host, user, qrn::hidden_wpassword,
-               port);
+    tk_log::log(2, u"oracle_converter_impl::store_oracle_settings(%s,%s,%s,%s)", host, user, tk_hidden_wpassword, port);
     ora_host_ = host;
     ora_user_ = user;
     ora_password_ = password;
@@ -38,7 +37,7 @@ void oracle_converter_impl::store_oracle_settings(const wstring& host, const wst
 }
 
 void oracle_converter_impl::connect_oracle_server(const wstring& service) {
-    qrn::trace(2, u"oracle_converter_impl::connect_oracle_server(%s)", service);
+    tk_log::log(2, u"oracle_converter_impl::connect_oracle_server(%s)", service);
     // A profile's port too: a wrapped or half-read number would reach another listener.
     if (!ora_port_.empty() && !qrn_parse_port(compat::utf16_to_utf8(ora_port_)))
         throw tk_exception("Invalid port number", 1);
@@ -63,7 +62,7 @@ bool oracle_converter_impl::test_query(const wstring& database, const wstring& u
 }
 
 bool oracle_converter_impl::load_profile(const udb_profile& profile) {
-    qrn::trace(2, "oracle_converter_impl::load_profile");
+    tk_log::log(2, "oracle_converter_impl::load_profile");
     wstring host = profile.get_value(qrn_sec_oracle, key_host);
     if (host.empty()) host = profile.get_value(qrn_sec_oracle, key_host_old);
     if (!host.empty()) ora_host_ = std::move(host);
@@ -74,7 +73,7 @@ bool oracle_converter_impl::load_profile(const udb_profile& profile) {
 }
 
 bool oracle_converter_impl::store_profile(udb_profile& profile) const {
-    qrn::trace(2, "oracle_converter_impl::store_profile");
+    tk_log::log(2, "oracle_converter_impl::store_profile");
     profile.set_value(qrn_sec_oracle, key_host, ora_host_);
     profile.set_value(qrn_sec_oracle, key_user, ora_user_);
     profile.set_value(qrn_sec_oracle, key_password, ora_password_);

@@ -6,10 +6,10 @@
 #include "SQL/sql_batch_exc.h"
 #include "SQL/sql_dump.h"
 #include "SQL/sql_tab.h"
+#include "TK/tk_trace.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
 #include "app/qrn_init.h"
-#include "app/qrn_trace.h"
 #include "common/type_map.h"
 #include "values/ole_type_exception.h"
 
@@ -36,7 +36,7 @@ bool is_connection_lost(const tk_exception& e) {
 }  // namespace
 
 void quarnel_convertor::operator()() {
-    qrn::trace(2, "quarnel_convertor::operator()");
+    tk_log::log(2, "quarnel_convertor::operator()");
     run_failed_.store(false, std::memory_order_release);
     const int losses_before = error_handler::instance().losses();
     init_conversion scope(*this, front_, true);
@@ -53,16 +53,16 @@ void quarnel_convertor::operator()() {
 
         ora_date_processor date_processor;
         std::unique_ptr<udb_database> dest = get_dest_base();
-        qrn::trace(2, "After initializing DBs");
+        tk_log::log(2, "After initializing DBs");
         sql_engine_.set_create_indexes(!skip_idx);
-        if (!source_db_) qrn::fail(qrn::src_conv, 240);
+        if (!source_db_) tk_fail(tk_where::qrn_conv, 240);
 
         if (program_ == qrn_program::console && selected_tables.empty() && table_map.empty())
             selected_tables = source_db_->get_table_names();
         for (const wstring& name : selected_tables) table_map.emplace(name, wstring());
         // Every entry of the map is converted, stored queries included.
         table_count.store(static_cast<int32_t>(table_map.size()), std::memory_order_relaxed);
-        qrn::trace(3, u"Converting database %s (%d tables)", ora_db_name_, static_cast<int>(table_map.size()));
+        tk_log::log(3, u"Converting database %s (%d tables)", ora_db_name_, static_cast<int>(table_map.size()));
         if (!is_silent()) front_.database_started(ora_db_name_, static_cast<int>(table_map.size()));
 
         // Generated names avoid the source's names only, not the destination's tables: a rerun
@@ -73,7 +73,7 @@ void quarnel_convertor::operator()() {
         convert_tables(*dest, *validator);
         // A stopped run is not a success, but what it wrote so far is kept and completed.
         if (stop_requested()) {
-            qrn::trace(3, "Conversion stopped by the user");
+            tk_log::log(3, "Conversion stopped by the user");
             run_failed_.store(true, std::memory_order_release);
         }
 
@@ -92,7 +92,7 @@ void quarnel_convertor::operator()() {
         error_handler::instance().handle(e, true);
     } catch (const std::exception& e) {
         run_failed_.store(true, std::memory_order_release);
-        qrn::trace(3, "ERROR:\n%s", e.what());
+        tk_log::log(3, "ERROR:\n%s", e.what());
         if (!is_silent()) front_.run_error(e.what());
     }
     run_losses_.store(error_handler::instance().losses() - losses_before, std::memory_order_release);
@@ -142,8 +142,8 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
     // The name is taken whether the table is made, skipped or merged into: a later source
     // name equal to it without case must get the same generated name on every run.
     if (generated) {
-        qrn::trace(2, u"Store generated table name '%s'", dest_name);
-        qrn::trace(1, u"udb_validator::add_existing_name(%s)", dest_name);
+        tk_log::log(2, u"Store generated table name '%s'", dest_name);
+        tk_log::log(1, u"udb_validator::add_existing_name(%s)", dest_name);
         validator.add_existing_name(dest_name);
         dest.get_names_map().add_tn_mapping(name, dest_name);
     }
@@ -179,10 +179,10 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
 
     const int count = source->get_record_count();
     records_in_table.store(static_cast<uint32_t>(count), std::memory_order_relaxed);
-    qrn::trace(3, u"Converting table %s (%d records)", name, count);
+    tk_log::log(3, u"Converting table %s (%d records)", name, count);
     if (!is_silent()) front_.table_started(name, count);
     if (count == 0 || tab_def) {
-        qrn::trace(1, "No records to convert");
+        tk_log::log(1, "No records to convert");
         return;
     }
 
@@ -199,11 +199,11 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
 void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table, dates_map* dates) {
     while (!source.is_eof() && !stop_requested()) {
         const int number = static_cast<int>(record_index.load(std::memory_order_relaxed)) + 1;
-        qrn::trace(1, "Converting record #%d", number);
+        tk_log::log(1, "Converting record #%d", number);
         udb_record* record = nullptr;
         try {
             record = source.get_item();
-            if (!record) qrn::fail(qrn::src_conv, 286);
+            if (!record) tk_fail(tk_where::qrn_conv, 286);
             table.append_record(*record);
             if (dates) dates->add_rec_stat(*record);
         } catch (const sql_exception& e) {
@@ -216,7 +216,7 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
             // The source could not carry a value of this record; its later records can be read.
             report_record_error(e, number);
         }
-        qrn::trace(1, "Record %d processed", number);
+        tk_log::log(1, "Record %d processed", number);
         source.next();
         record_index.fetch_add(1, std::memory_order_relaxed);
     }
@@ -243,10 +243,10 @@ void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordse
         for (const sql_row_error& row : batch->rows()) {
             if (is_connection_lost(row.code())) throw sql_exception(row.message, row.mysql_errno);
             if (keeps_existing_rows(mode_) && row.code() == code_duplicate) {
-                qrn::trace(1, "Duplicate key of record %d skipped", row.record_number);
+                tk_log::log(1, "Duplicate key of record %d skipped", row.record_number);
                 continue;
             }
-            qrn::trace(1, "** MODE=%d", mode_);
+            tk_log::log(1, "** MODE=%d", mode_);
             handler.set_context(table_name, row.record_number);
             handler.handle(sql_exception(row.message, row.mysql_errno), false);
         }
@@ -272,7 +272,7 @@ void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordse
 }
 
 void quarnel_convertor::report_record_error(const tk_exception& e, int number) {
-    qrn::trace(1, "** MODE=%d", mode_);
+    tk_log::log(1, "** MODE=%d", mode_);
     error_handler& handler = error_handler::instance();
     handler.set_context(get_current_table(), number);
     handler.handle(e, false);

@@ -3,8 +3,8 @@
 // source refuses the run instead of converting nothing (or, from an empty file, everything).
 #include <optional>
 
+#include "TK/tk_trace.h"
 #include "app/qrn_conv.h"
-#include "app/qrn_trace.h"
 
 using compat::wstring;
 
@@ -27,7 +27,7 @@ std::optional<wstring> source_table(const std::vector<wstring>& tables, const ws
 }  // namespace
 
 void quarnel_convertor::check_selection() {
-    qrn::trace(2, "quarnel_convertor::check_selection");
+    tk_log::log(2, "quarnel_convertor::check_selection");
     if (!selection_given_ && selected_tables.empty() && table_map.empty()) return;  // every table
     const std::vector<wstring> tables = get_all_tables();
     bool any = false;
@@ -35,7 +35,7 @@ void quarnel_convertor::check_selection() {
         std::optional<wstring> t = source_table(tables, name);
         if (!t) return name;
         any = true;
-        if (*t != name) qrn::trace(2, u"Selected table '%s' is the source table '%s'", name, *t);
+        if (*t != name) tk_log::log(2, u"Selected table '%s' is the source table '%s'", name, *t);
         return *t;
     };
     for (wstring& name : selected_tables) name = resolve(name);

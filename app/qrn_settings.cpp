@@ -1,8 +1,8 @@
 // The converter's registry settings, in the order in which they are read and written.
 #include <filesystem>
 
+#include "TK/tk_trace.h"
 #include "app/qrn_conv.h"
-#include "app/qrn_trace.h"
 
 using compat::wstring;
 
@@ -70,7 +70,7 @@ void dump_values(reg_pass& pass, dmp_options& d) {
 }  // namespace
 
 bool quarnel_convertor::serialize(bool store) {
-    qrn::trace(1, "serialize( %d )", store ? 1 : 0);
+    tk_log::log(1, "serialize( %d )", store ? 1 : 0);
     if (!open_key(key_)) return false;
     reg_pass pass(key_, store);
     dump_values(pass, dump_opts_);
@@ -98,7 +98,7 @@ bool quarnel_convertor::serialize(bool store) {
 }
 
 bool quarnel_convertor::serialize_dump_options(bool store) {
-    qrn::trace(1, "serialize( %d )", store ? 1 : 0);
+    tk_log::log(1, "serialize( %d )", store ? 1 : 0);
     // Reading must not create the store: the console program only reads it, and a missing
     // store leaves every dump setting at its default.
     std::error_code ec;

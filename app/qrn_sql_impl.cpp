@@ -1,9 +1,9 @@
 #include "app/qrn_sql_impl.h"
 
 #include "SQL/sql_db.h"
+#include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
 #include "app/qrn_port.h"
-#include "app/qrn_trace.h"
 
 using compat::wstring;
 
@@ -35,15 +35,15 @@ std::string narrow(const wstring& text) { return compat::utf16_to_utf8(text); }
 }  // namespace
 
 mysql_converter_impl::mysql_converter_impl() {
-    qrn::trace(2, "mysql_converter_impl::ctor");
+    tk_log::log(2, "mysql_converter_impl::ctor");
     install_live_databases(sql_engine_);
 }
 
-mysql_converter_impl::~mysql_converter_impl() { qrn::trace(2, "mysql_converter_impl::dtor"); }
+mysql_converter_impl::~mysql_converter_impl() { tk_log::log(2, "mysql_converter_impl::dtor"); }
 
 void mysql_converter_impl::store_mysql_settings(const std::string& host, const std::string& user,
                                                 const std::string& password, const std::string& port) {
-    qrn::trace(1, "mysql_converter_impl::store_mysql_settings(%s,%s,%s,%s)", host, user, qrn::hidden_password, port);
+    tk_log::log(1, "mysql_converter_impl::store_mysql_settings(%s,%s,%s,%s)", host, user, tk_hidden_password, port);
     my_host_ = tk_trim(host);
     my_user_ = tk_trim(user);
     my_password_ = tk_trim(password);
@@ -53,7 +53,7 @@ void mysql_converter_impl::store_mysql_settings(const std::string& host, const s
 }
 
 void mysql_converter_impl::connect_mysql_server() {
-    qrn::trace(2, "mysql_converter_impl::connect_mysql_server");
+    tk_log::log(2, "mysql_converter_impl::connect_mysql_server");
     // A wrapped or half-read number would connect to some other port.
     const std::optional<unsigned> port = qrn_parse_port(my_port_);
     if (!port) throw tk_exception("Invalid port number", 1);
@@ -62,17 +62,17 @@ void mysql_converter_impl::connect_mysql_server() {
 }
 
 bool mysql_converter_impl::is_mysql_base_exist(const wstring& name) {
-    qrn::trace(2, u"mysql_converter_impl::is_mysql_base_exist( %s )", name);
+    tk_log::log(2, u"mysql_converter_impl::is_mysql_base_exist( %s )", name);
     return sql_engine_.is_db_exist(name);
 }
 
 void mysql_converter_impl::del_mysql_base(const wstring& name) {
-    qrn::trace(2, u"mysql_converter_impl::del_mysql_base (%s)", name);
+    tk_log::log(2, u"mysql_converter_impl::del_mysql_base (%s)", name);
     sql_engine_.db_delete(name);
 }
 
 void mysql_converter_impl::check_mysql_db_name(const wstring& name) {
-    qrn::trace(2, u"mysql_converter_impl::check_mysql_db_name(%s)", name);
+    tk_log::log(2, u"mysql_converter_impl::check_mysql_db_name(%s)", name);
     const std::unique_ptr<udb_validator> validator = sql_engine_.create_dn_validator();
     if (validator->is_acceptable(name)) return;
     if (sql_engine_.version() < ver_4_1_0)
@@ -88,7 +88,7 @@ void mysql_converter_impl::check_mysql_db_name(const wstring& name) {
 }
 
 bool mysql_converter_impl::load_profile(const udb_profile& profile) {
-    qrn::trace(2, "mysql_converter_impl::load_profile");
+    tk_log::log(2, "mysql_converter_impl::load_profile");
     my_host_ = narrow(value(profile, key_host));
     if (wstring v = value(profile, key_user); !v.empty()) my_user_ = narrow(v);
     my_password_ = narrow(value(profile, key_password));
@@ -104,7 +104,7 @@ bool mysql_converter_impl::load_profile(const udb_profile& profile) {
 }
 
 bool mysql_converter_impl::store_profile(udb_profile& profile) const {
-    qrn::trace(2, "mysql_converter_impl::store_profile");
+    tk_log::log(2, "mysql_converter_impl::store_profile");
     profile.set_value(qrn_sec_mysql, key_host, widen(my_host_));
     profile.set_value(qrn_sec_mysql, key_user, widen(my_user_));
     profile.set_value(qrn_sec_mysql, key_password, widen(my_password_));

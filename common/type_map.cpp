@@ -6,7 +6,6 @@
 #include "values/ole_date.h"
 
 namespace {
-constexpr const char* src_type_map = "type_map";
 
 bool is_leap(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -29,12 +28,12 @@ types_map::types_map(const compat::wstring& table_name) : table_name_(table_name
 }
 
 types_map_entry& types_map::entry(size_t position) {
-    if (position >= entries_.size()) throw tk_mail_assertion(src_type_map, 49);
+    if (position >= entries_.size()) throw tk_mail_assertion(tk_where::type_map, 49);
     return entries_[position];
 }
 
 const types_map_entry& types_map::entry(size_t position) const {
-    if (position >= entries_.size()) throw tk_mail_assertion(src_type_map, 49);
+    if (position >= entries_.size()) throw tk_mail_assertion(tk_where::type_map, 49);
     return entries_[position];
 }
 

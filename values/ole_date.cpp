@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr const char* k_source = "ole_date";
-
 std::string_view trim_blanks(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -217,7 +215,7 @@ bool ole_date::import_from_string(const char* text, std::size_t length) {
 }
 
 bool ole_date::process_milliseconds(const char* seconds) {
-    if (!seconds) throw tk_mail_assertion(k_source, 356);
+    if (!seconds) throw tk_mail_assertion(tk_where::ole_date, 356);
     tk_log::log(1, "Got row sec: '%s'", seconds);
     double x = compat::c_atof(seconds);
     // A count of seconds that no field can hold is no time of day.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "TK/tk_log.h"
+#include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
 #include "app/console/con_opts.h"
 #include "app/console/con_out.h"
@@ -41,7 +41,7 @@ void check_port(const char* option, const char* value) {
 // A password never reaches the trace log, not even from the raw argument list.
 std::string loggable_argument(const char* arg) {
     for (const char* prefix : {"--mysqlp=", "--oraclp="})
-        if (std::strncmp(arg, prefix, std::strlen(prefix)) == 0) return std::string(prefix) + "********";
+        if (std::strncmp(arg, prefix, std::strlen(prefix)) == 0) return std::string(prefix) + tk_hidden_password;
     return arg;
 }
 
