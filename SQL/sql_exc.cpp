@@ -1,8 +1,17 @@
 #include "SQL/sql_exc.h"
 
+#include <errmsg.h>
+#include <mysqld_error.h>
+
 #include "SQL/sql_conn.h"
 #include "SQL/sql_engi.h"
 #include "TK/tk_trace.h"
+
+bool sql_exception::is_connection_lost(int code) {
+    return code == code_of(CR_SERVER_GONE_ERROR) || code == code_of(CR_SERVER_LOST);
+}
+
+bool sql_exception::is_duplicate_key(int code) { return code == code_of(ER_DUP_ENTRY); }
 
 sql_exception::sql_exception(const std::string& message, unsigned mysql_errno)
     : tk_exception(message, code_of(mysql_errno), 0) {

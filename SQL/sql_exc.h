@@ -16,6 +16,14 @@ public:
     static constexpr int code_base = 0x400000;
     static int code_of(unsigned mysql_errno) { return code_base | int(mysql_errno & 0xFFFF); }
 
+    // The MySQL errors the program acts on, asked by code, so that any exception's code may
+    // be asked (only this class's codes carry code_base).
+    // The server has gone away or the connection was lost during a statement: nothing more
+    // can be sent on that connection.
+    static bool is_connection_lost(int code);
+    // A row with the same key is there already.
+    static bool is_duplicate_key(int code);
+
     // Reads the last error of the engine's connection.
     sql_exception();
     explicit sql_exception(sql::sql_connection& connection);

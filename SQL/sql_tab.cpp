@@ -14,8 +14,6 @@ using compat::wstring;
 
 namespace {
 
-constexpr unsigned cr_server_gone = 2006;
-constexpr unsigned cr_server_lost = 2013;
 constexpr unsigned ver_fk = 0x3172B;
 constexpr unsigned er_packet_too_large = 1153;
 
@@ -242,8 +240,8 @@ void sql_table::send_batch() {
         database().query_append(text);
         return;
     } catch (const sql_exception& e) {
+        if (sql_exception::is_connection_lost(e.code())) throw;
         const unsigned err = static_cast<unsigned>(e.code() & 0xFFFF);
-        if (err == cr_server_gone || err == cr_server_lost) throw;
         if (rows.size() == 1) throw sql_batch_exception({{rows[0].number, err, e.message()}});
         tk_log::log(2, "The batch was refused (%s); sending its rows one by one", e.message());
     }
@@ -252,9 +250,8 @@ void sql_table::send_batch() {
         try {
             database().query_append(head_ + text.substr(row.offset, row.length));
         } catch (const sql_exception& e) {
-            const unsigned err = static_cast<unsigned>(e.code() & 0xFFFF);
-            if (err == cr_server_gone || err == cr_server_lost) throw;
-            failed.push_back({row.number, err, e.message()});
+            if (sql_exception::is_connection_lost(e.code())) throw;
+            failed.push_back({row.number, static_cast<unsigned>(e.code() & 0xFFFF), e.message()});
         }
     }
     if (!failed.empty()) throw sql_batch_exception(std::move(failed));

@@ -106,6 +106,7 @@ private:
                        const compat::wstring& query, bool run_fast_insert);
     void copy_records(udb_recordset& source, udb_recordset& dest, class dates_map* dates);
     void flush_table(udb_recordset& dest);
+    void handle_batch_error(const class sql_batch_exception& e);
     void handle_record_error(const class sql_exception& e, udb_recordset& dest, const udb_record* record,
                              int record_number);
     // A record that did not arrive: reported under its table and number; the run goes on.

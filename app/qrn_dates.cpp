@@ -39,11 +39,6 @@ wstring narrowed_default(const t_ftd& column, int kind) {
     return u"\"" + compat::utf8_to_utf16(text.substr(11)) + u"\"";
 }
 
-bool is_connection_lost(const sql_exception& e) {
-    const int number = e.code() & 0xFFFF;
-    return number == 2006 || number == 2013;
-}
-
 }  // namespace
 
 wstring qrn_date_alter_statement(const wstring& table, const wstring& column_name, const t_ftd& source_column,
@@ -71,7 +66,7 @@ void mysql_converter_impl::date_post_process(udb_database& database, const udb_s
             tk_log::log(3, u"Run SQL query: %s\n", statement);
             database.query(statement);
         } catch (const sql_exception& ex) {
-            if (is_connection_lost(ex)) throw;
+            if (sql_exception::is_connection_lost(ex.code())) throw;
             // The column keeps its created type; the records are already in place, but the
             // user must know that the column is not what the run meant it to be.
             tk_log::log(3, "Got exception: %s", ex.what());

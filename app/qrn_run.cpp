@@ -4,8 +4,6 @@
 #include "ORA/ora_dproc.h"
 #include "ORA/ora_util.h"
 #include "SQL/sql_batch_exc.h"
-#include "SQL/sql_dump.h"
-#include "SQL/sql_tab.h"
 #include "TK/tk_trace.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
@@ -16,23 +14,12 @@
 using compat::wstring;
 
 namespace {
-constexpr int code_server_gone = 0x4007d6;  // MySQL 2006
-constexpr int code_server_lost = 0x4007dd;  // MySQL 2013, lost during a query
-constexpr int code_duplicate = 0x400426;    // MySQL 1062
 constexpr uint32_t dump_new_version = 0x40100;
 constexpr uint32_t dump_old_version = 0x31401;
 
 constexpr const char* value_misfit_text = "A value of this record does not fit the type of its column.";
 
 bool keeps_existing_rows(int mode) { return mode == 3 || mode == 4; }
-
-bool is_connection_lost(int code) { return code == code_server_gone || code == code_server_lost; }
-
-// The connection to the destination server is closed after these errors, so no later table
-// can be written either.
-bool is_connection_lost(const tk_exception& e) {
-    return dynamic_cast<const sql_exception*>(&e) && is_connection_lost(e.code());
-}
 }  // namespace
 
 void quarnel_convertor::operator()() {
@@ -83,7 +70,7 @@ void quarnel_convertor::operator()() {
         validator.reset();
         // A dump is completed here, so that a failure to write its end reaches the handler.
         // A stopped run's dump is not complete: its destructor writes where it stopped.
-        if (auto* dump = dynamic_cast<dmp_database*>(dest.get()); dump && !run_failed()) dump->close();
+        if (!run_failed()) dest->close();
         dest.reset();
     } catch (const tk_final_exception&) {
         run_failed_.store(true, std::memory_order_release);  // the user saw the error already
@@ -112,7 +99,7 @@ void quarnel_convertor::convert_tables(udb_database& dest, udb_validator& valida
             handler.set_context(name);
             // A lost server ends the run as an error: going on would only fail every later
             // table, and the run must not end as a success with the destination cut.
-            if (is_connection_lost(e))
+            if (sql_exception::is_connection_lost(e.code()))
                 handler.handle(tk_exception(e.message(), e.code(), 1), false);
             else
                 handler.handle(e, false);
@@ -206,6 +193,8 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
             if (!record) tk_fail(tk_where::qrn_conv, 286);
             table.append_record(*record);
             if (dates) dates->add_rec_stat(*record);
+        } catch (const sql_batch_exception& e) {
+            handle_batch_error(e);
         } catch (const sql_exception& e) {
             handle_record_error(e, table, record, number);
         } catch (const ole_type_exception&) {
@@ -224,42 +213,39 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
 
 void quarnel_convertor::flush_table(udb_recordset& table) {
     try {
-        if (auto* live = dynamic_cast<sql_table*>(&table))
-            live->flush();
-        else if (auto* dump = dynamic_cast<dmp_recordset*>(&table))
-            dump->flush();
+        table.flush();
     } catch (const sql_batch_exception& e) {
-        handle_record_error(e, table, nullptr, 0);
+        handle_batch_error(e);
+    }
+}
+
+void quarnel_convertor::handle_batch_error(const sql_batch_exception& e) {
+    // A batch of earlier records was refused: each row that failed alone is reported under
+    // its own number; the other rows of the batch have arrived.
+    error_handler& handler = error_handler::instance();
+    const wstring table_name = get_current_table();
+    for (const sql_row_error& row : e.rows()) {
+        if (sql_exception::is_connection_lost(row.code())) throw sql_exception(row.message, row.mysql_errno);
+        if (keeps_existing_rows(mode_) && sql_exception::is_duplicate_key(row.code())) {
+            tk_log::log(1, "Duplicate key of record %d skipped", row.record_number);
+            continue;
+        }
+        tk_log::log(1, "** MODE=%d", mode_);
+        handler.set_context(table_name, row.record_number);
+        handler.handle(sql_exception(row.message, row.mysql_errno), false);
     }
 }
 
 void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordset& table, const udb_record* record,
                                             int number) {
-    error_handler& handler = error_handler::instance();
-    const wstring table_name = get_current_table();
-    if (const auto* batch = dynamic_cast<const sql_batch_exception*>(&e)) {
-        // A batch of earlier records was refused: each row that failed alone is reported
-        // under its own number; the other rows of the batch have arrived.
-        for (const sql_row_error& row : batch->rows()) {
-            if (is_connection_lost(row.code())) throw sql_exception(row.message, row.mysql_errno);
-            if (keeps_existing_rows(mode_) && row.code() == code_duplicate) {
-                tk_log::log(1, "Duplicate key of record %d skipped", row.record_number);
-                continue;
-            }
-            tk_log::log(1, "** MODE=%d", mode_);
-            handler.set_context(table_name, row.record_number);
-            handler.handle(sql_exception(row.message, row.mysql_errno), false);
-        }
-        return;
-    }
-    if (is_connection_lost(e.code())) throw;
-    if (mode_ == 4 && e.code() == code_duplicate && record) {
+    if (sql_exception::is_connection_lost(e.code())) throw;
+    if (mode_ == 4 && sql_exception::is_duplicate_key(e.code()) && record) {
         // The row is there: an UPDATE that matches nothing or that the server refuses (a
         // duplicate on another unique key) loses this record only.
         try {
             table.update(*record);
         } catch (const sql_exception& u) {
-            if (is_connection_lost(u.code())) throw;
+            if (sql_exception::is_connection_lost(u.code())) throw;
             report_record_error(u, number);
         } catch (const tk_exception& u) {
             if (u.level() != 0) throw;
@@ -267,7 +253,7 @@ void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordse
         }
         return;
     }
-    if (mode_ == 3 && e.code() == code_duplicate) return;
+    if (mode_ == 3 && sql_exception::is_duplicate_key(e.code())) return;
     report_record_error(e, number);
 }
 
