@@ -222,7 +222,7 @@ compat::wstring to_oracle_str(const compat::wstring& text, VARTYPE vt) {
         if (!date.is_valid()) return {};
         compat::wstring printed = date.to_wstring();
         switch (date.get_kind()) {
-            case ole_date::kind_time: {
+            case date_kind::time: {
                 const compat::wstring zero_date = u"0000-00-00 ";
                 size_t at = printed.find(zero_date);
                 if (at != compat::wstring::npos) {
@@ -231,7 +231,7 @@ compat::wstring to_oracle_str(const compat::wstring& text, VARTYPE vt) {
                 }
                 return u"to_date('" + printed + u"', 'HH24-MI-SS')";
             }
-            case ole_date::kind_date:
+            case date_kind::date:
                 return u"to_date('" + printed + u"', 'YYYY-MM-DD')";
             default:
                 return u"to_date('" + printed + u"', 'YYYY-MM-DD HH24:MI:SS')";

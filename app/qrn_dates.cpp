@@ -12,13 +12,13 @@
 using compat::wstring;
 
 namespace {
-const char16_t* type_word(int kind) {
+const char16_t* type_word(date_kind kind) {
     switch (kind) {
-        case kind_datetime:
+        case date_kind::datetime:
             return u"DATETIME";
-        case kind_date:
+        case date_kind::date:
             return u"DATE";
-        case kind_time:
+        case date_kind::time:
             return u"TIME";
         default:
             return u"CHAR(19)";
@@ -26,23 +26,23 @@ const char16_t* type_word(int kind) {
 }
 // A date default as the narrowed column can hold it: the date part on a DATE column, the
 // time part on a TIME column; none where the default lacks that part.
-wstring narrowed_default(const t_ftd& column, int kind) {
+wstring narrowed_default(const t_ftd& column, date_kind kind) {
     const wstring def = make_mysql_def_val(column);
-    if (def.empty() || column.vartype != VT_DATE || (kind != kind_date && kind != kind_time)) return def;
+    if (def.empty() || column.vartype != VT_DATE || (kind != date_kind::date && kind != date_kind::time)) return def;
     const ole_date value(column.def_value.to_wstring());
     const std::string text = value.to_string();
-    if (kind == kind_date) {
-        if (value.get_kind() == ole_date::kind_time || text.size() < 10) return {};
+    if (kind == date_kind::date) {
+        if (value.get_kind() == date_kind::time || text.size() < 10) return {};
         return u"\"" + compat::utf8_to_utf16(text.substr(0, 10)) + u"\"";
     }
-    if (value.get_kind() == ole_date::kind_date || text.size() < 19) return {};
+    if (value.get_kind() == date_kind::date || text.size() < 19) return {};
     return u"\"" + compat::utf8_to_utf16(text.substr(11)) + u"\"";
 }
 
 }  // namespace
 
 wstring qrn_date_alter_statement(const wstring& table, const wstring& column_name, const t_ftd& source_column,
-                                 int kind) {
+                                 date_kind kind) {
     wstring text = u"ALTER TABLE " + sql_engine::quote_name(table) + u" MODIFY " + sql_engine::quote_name(column_name) +
                    u" " + type_word(kind);
     if (source_column.b_not_null) text += u" NOT NULL";
@@ -56,8 +56,8 @@ void mysql_converter_impl::date_post_process(udb_database& database, const udb_s
     tk_log::log(2, "mysql_converter_impl::date_post_process(map size=%d)", static_cast<int>(dates.size()));
     for (size_t i = 0; i < dates.size(); ++i) {
         const types_map_entry& e = dates.entry(i);
-        int kind = e.kind;
-        if (!e.seen && kind == kind_char19) kind = kind_datetime;  // nothing seen: as created
+        date_kind kind = e.kind;
+        if (!e.seen && kind == date_kind::none) kind = date_kind::datetime;  // nothing seen: as created
         if (kind == e.created_kind) continue;
         const size_t at = static_cast<size_t>(e.field_index);
         const wstring& column = dest_schema.at(at)->name;

@@ -10,6 +10,7 @@
 #include "UDB/udb_db.h"
 #include "UDB/udb_prof.h"
 #include "compat/text/text.h"
+#include "values/ole_date.h"
 
 class dates_map;
 
@@ -65,6 +66,6 @@ protected:
     std::string my_port_ = "3306";
 };
 
-// The ALTER statement that gives a column the type of a date kind (0 to 3).
+// The ALTER statement that gives a column the type of a date kind (none: CHAR(19)).
 compat::wstring qrn_date_alter_statement(const compat::wstring& table, const compat::wstring& column_name,
-                                         const t_ftd& source_column, int kind);
+                                         const t_ftd& source_column, date_kind kind);

@@ -50,28 +50,28 @@ dates_map::dates_map(const compat::wstring& table_name, const udb_schema& schema
             continue;
         }
         tk_log::log(1, "Add map entry for field #%d", n);
-        entries_.push_back({n, f.name, kind_char19, is_date ? kind_datetime : kind_char19, false});
+        entries_.push_back({n, f.name, date_kind::none, is_date ? date_kind::datetime : date_kind::none, false});
     }
 }
 
-int32_t dates_map::next_kind(int32_t before, int k) {
-    if (before == kind_char19) return kind_char19;  // final
-    int32_t kind = before;
-    if (((kind == kind_datetime || kind == kind_date) && k == ole_date::kind_time) ||
-        (kind == kind_time && k != ole_date::kind_time))
-        kind = kind_char19;
-    if (kind == kind_date && k == ole_date::kind_datetime) kind = kind_datetime;
+date_kind dates_map::next_kind(date_kind before, date_kind k) {
+    if (before == date_kind::none) return date_kind::none;  // final: CHAR(19)
+    date_kind kind = before;
+    if (((kind == date_kind::datetime || kind == date_kind::date) && k == date_kind::time) ||
+        (kind == date_kind::time && k != date_kind::time))
+        kind = date_kind::none;
+    if (kind == date_kind::date && k == date_kind::datetime) kind = date_kind::datetime;
     return kind;
 }
 
-int dates_map::value_kind(const ole_variant& value) {
+std::optional<date_kind> dates_map::value_kind(const ole_variant& value) {
     if (value.get_variant().vt == VT_DATE && is_plain_date(value.get_systemtime())) {
         if (tk_log::wants(1)) tk_log::log(1, u"Got string representation: '%s'", value.to_wstring());
         return ole_date(value.get_systemtime()).get_kind();
     }
     const compat::wstring text = value.to_wstring();
     tk_log::log(1, u"Got string representation: '%s'", text);
-    if (text.empty()) return -1;
+    if (text.empty()) return std::nullopt;
     return ole_date(compat::wstring_view(text)).get_kind();
 }
 
@@ -80,36 +80,36 @@ void dates_map::add_rec_stat(const udb_record& record) {
     for (size_t i = 0; i < entries_.size(); ++i) {
         types_map_entry& e = entries_[i];
         tk_log::log(1, "Process %d item, n_field=%d", static_cast<int>(i), e.field_index);
-        const int k = value_kind(*record.at(static_cast<size_t>(e.field_index)));
-        if (k < 0) continue;  // NULL
+        const std::optional<date_kind> k = value_kind(*record.at(static_cast<size_t>(e.field_index)));
+        if (!k) continue;  // NULL
         if (!e.seen) {
             e.seen = true;
-            switch (k) {
-                case ole_date::kind_datetime:
-                    e.kind = kind_datetime;
+            switch (*k) {
+                case date_kind::datetime:
+                    e.kind = date_kind::datetime;
                     tk_log::log(1, "got datetime");
                     break;
-                case ole_date::kind_date:
-                    e.kind = kind_date;
+                case date_kind::date:
+                    e.kind = date_kind::date;
                     tk_log::log(1, "got date");
                     break;
-                case ole_date::kind_time:
-                    e.kind = kind_time;
+                case date_kind::time:
+                    e.kind = date_kind::time;
                     tk_log::log(1, "got time");
                     break;
-                default:
+                case date_kind::none:
                     break;  // not a date: the kind stays CHAR(19)
             }
             continue;
         }
-        if (e.kind == kind_char19) {
+        if (e.kind == date_kind::none) {
             tk_log::log(1, "skip mapping CHAR(19)");
             continue;
         }
-        const int32_t after = next_kind(e.kind, k);
-        if (after == kind_char19)
+        const date_kind after = next_kind(e.kind, *k);
+        if (after == date_kind::none)
             tk_log::log(1, "switch to char(19)");
-        else if (after == kind_datetime && e.kind == kind_date)
+        else if (after == date_kind::datetime && e.kind == date_kind::date)
             tk_log::log(1, "switch to datetime");
         e.kind = after;
     }

@@ -5,25 +5,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "UDB/udb_sche.h"
 #include "compat/text/text.h"
+#include "values/ole_date.h"
 
-// Kinds of a watched column, in the order the destination types are numbered.
-enum types_map_kind : int32_t {
-    kind_char19 = 0,
-    kind_datetime = 1,
-    kind_date = 2,
-    kind_time = 3,
-};
-
+// A column's kind is a date_kind; none means CHAR(19).
 struct types_map_entry {
     int32_t field_index;  // position in the schema and in every record
     compat::wstring field_name;
-    int32_t kind;          // the verdict so far
-    int32_t created_kind;  // the kind the destination column was created with
-    bool seen;             // a non-empty value has been looked at
+    date_kind kind;          // the verdict so far
+    date_kind created_kind;  // the kind the destination column was created with
+    bool seen;               // a non-empty value has been looked at
 };
 
 class types_map {
@@ -52,11 +47,9 @@ public:
     // Updates every entry from one appended record.
     void add_rec_stat(const udb_record& record);
 
-    // The ole_date kind of one value as its text reads (0 for no date), or -1 for NULL and
-    // empty text.
-    static int value_kind(const ole_variant& value);
+    // The kind of one value as its text reads; nothing for NULL and empty text.
+    static std::optional<date_kind> value_kind(const ole_variant& value);
 
-    // The verdict after a value of kind k (a parsed date's kind, 0 for no date) for an
-    // entry that has already seen a value.
-    static int32_t next_kind(int32_t before, int k);
+    // The verdict after a value of kind k for an entry that has already seen a value.
+    static date_kind next_kind(date_kind before, date_kind k);
 };

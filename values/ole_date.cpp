@@ -57,7 +57,7 @@ private:
 
 }  // namespace
 
-ole_date::ole_date(const SYSTEMTIME& st) : kind_(kind_datetime), st_(st) {
+ole_date::ole_date(const SYSTEMTIME& st) : kind_(date_kind::datetime), st_(st) {
     tk_log::log(2, "ole_date::ole_date(SYSTEMTIME)");
     refine_type();
 }
@@ -112,7 +112,7 @@ void ole_date::parse(std::string_view original) {
     bool next_day = import_from_string(buffer.c_str(), buffer.size());
 
     // Day-first texts (31.12.2004) are read as year 31, day 2004: swap them back.
-    if ((kind_ == kind_datetime || kind_ == kind_date) && st_.wDay > 31 && st_.wYear < 32)
+    if ((kind_ == date_kind::datetime || kind_ == date_kind::date) && st_.wDay > 31 && st_.wYear < 32)
         std::swap(st_.wYear, st_.wDay);
     if (next_day) compat::add_one_day(st_);
 
@@ -121,7 +121,7 @@ void ole_date::parse(std::string_view original) {
     // 12 AM is the first hour of the day; a date at 12 AM sharp is a date alone.
     if (am && !pm && st_.wHour == 12) {
         st_.wHour = 0;
-        if (kind_ == kind_datetime) refine_type();
+        if (kind_ == date_kind::datetime) refine_type();
     }
 }
 
@@ -138,11 +138,11 @@ bool ole_date::import_from_string(const char* text, std::size_t length) {
             st_.wHour = static_cast<uint16_t>(h);
             st_.wMinute = static_cast<uint16_t>(mi);
             st_.wSecond = static_cast<uint16_t>(s);
-            kind_ = kind_datetime;
+            kind_ = date_kind::datetime;
             // No carry runs on this form, so its time must already be a time of day.
             if (is_valid() && h < 24 && mi < 60 && s < 60) {
                 // "00000000101112" holds no date: it is a time of day, as it prints.
-                if (!has_date()) kind_ = kind_time;
+                if (!has_date()) kind_ = date_kind::time;
                 return false;
             }
         }
@@ -155,7 +155,7 @@ bool ole_date::import_from_string(const char* text, std::size_t length) {
             st_.wYear = static_cast<uint16_t>(y);
             st_.wMonth = static_cast<uint16_t>(mo);
             st_.wDay = static_cast<uint16_t>(d);
-            kind_ = kind_date;
+            kind_ = date_kind::date;
             if (is_valid()) return false;
         }
         // Whatever the outcome, nothing of this reading may reach the later forms:
@@ -167,7 +167,7 @@ bool ole_date::import_from_string(const char* text, std::size_t length) {
     tk_log::log(1, "Trying pure time format...");
     if (std::sscanf(text, "%hd:%hd:%63s", reinterpret_cast<short*>(&st_.wHour), reinterpret_cast<short*>(&st_.wMinute),
                     seconds) == 3) {
-        kind_ = kind_time;
+        kind_ = date_kind::time;
         if (is_valid()) {
             process_milliseconds(seconds);
             return false;
@@ -180,7 +180,7 @@ bool ole_date::import_from_string(const char* text, std::size_t length) {
     if (SUCCEEDED(VarDateFromStr(std::string_view(text, length), LCID_ENGLISH_US, 0, &date)) &&
         VariantTimeToSystemTime(date, &st)) {
         st_ = st;
-        kind_ = kind_datetime;
+        kind_ = date_kind::datetime;
         refine_type();
         tk_log::log(1, "Got datetime using Microsoft API");
         return false;
@@ -194,22 +194,22 @@ bool ole_date::import_from_string(const char* text, std::size_t length) {
                                 reinterpret_cast<short*>(&st_.wMonth), reinterpret_cast<short*>(&st_.wDay),
                                 reinterpret_cast<short*>(&st_.wHour), reinterpret_cast<short*>(&st_.wMinute), seconds);
         if (items == 3) {
-            kind_ = kind_date;
+            kind_ = date_kind::date;
             tk_log::log(1, "Format #%d succeeded (3 items)", f);
             if (is_valid()) return false;
         } else if (items == 6) {
-            kind_ = kind_datetime;
+            kind_ = date_kind::datetime;
             tk_log::log(1, "Format #%d succeeded (6 items)", f);
             if (is_valid()) {
                 bool next_day = process_milliseconds(seconds);
-                if (kind_ == kind_invalid) return false;
+                if (kind_ == date_kind::none) return false;
                 refine_type();
                 return next_day;
             }
         }
     }
 
-    kind_ = kind_invalid;
+    kind_ = date_kind::none;
     tk_log::log(2, "Invalid date/time format: '%s'", text);
     return false;
 }
@@ -220,7 +220,7 @@ bool ole_date::process_milliseconds(const char* seconds) {
     double x = compat::c_atof(seconds);
     // A count of seconds that no field can hold is no time of day.
     if (!(x >= 0.0 && x < 65536.0)) {
-        kind_ = kind_invalid;
+        kind_ = date_kind::none;
         return false;
     }
     unsigned second = static_cast<unsigned>(x);
@@ -248,7 +248,7 @@ bool ole_date::process_milliseconds(const char* seconds) {
     // One carry per field: a count of seconds of two minutes or more (":120") is still no
     // second of a minute, and printing it would hand the server a time it refuses.
     if (second >= 60 || minute >= 60 || hour >= 24) {
-        kind_ = kind_invalid;
+        kind_ = date_kind::none;
         return false;
     }
     st_.wSecond = static_cast<uint16_t>(second);
@@ -262,16 +262,16 @@ void ole_date::refine_type() {
     tk_log::log(2, "ole_date::refine_type(%d,%d,%d,%d,%d,%d)", int{st_.wYear}, int{st_.wMonth}, int{st_.wDay},
                 int{st_.wHour}, int{st_.wMinute}, int{st_.wSecond});
     if (!has_date()) {
-        kind_ = kind_time;
+        kind_ = date_kind::time;
     } else if (st_.wHour == 0 && st_.wMinute == 0 && st_.wSecond == 0 && st_.wYear != 0 && st_.wMonth != 0 &&
                st_.wDay != 0) {
-        kind_ = kind_date;
+        kind_ = date_kind::date;
     }
 }
 
 bool ole_date::is_valid() const {
     tk_log::log(2, "ole_date::is_valid");
-    if (kind_ == kind_invalid) return false;
+    if (kind_ == date_kind::none) return false;
     if (!has_date()) {
         tk_log::log(1, "DATETIME is a pute time");
     } else {
@@ -316,7 +316,7 @@ void ole_date::append_string(std::string& out) const {
         p = put_number(p, st_.wSecond, 2);
     };
     switch (kind_) {
-        case kind_datetime:
+        case date_kind::datetime:
             tk_log::log(1, "printing datetime...");
             put_date();
             if (!(print_date_alone_ && st_.wHour == 0 && st_.wMinute == 0 && st_.wSecond == 0)) {
@@ -324,11 +324,11 @@ void ole_date::append_string(std::string& out) const {
                 put_time();
             }
             break;
-        case kind_date:
+        case date_kind::date:
             tk_log::log(1, "printing date...");
             put_date();
             break;
-        case kind_time:
+        case date_kind::time:
             tk_log::log(1, "printing time...");
             std::memcpy(p, "0000-00-00 ", 11);
             p += 11;

@@ -3,23 +3,27 @@
 // checked, and printed in the one form the MySQL side writes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "compat/oleaut/systemtime.h"
 #include "compat/text/text.h"
 
+// What a date value holds: a date and a time, a date alone or a time alone; none for a text
+// that no form reads. A watched date column takes the same kinds (none: only CHAR(19) can
+// hold its values); the numbers are those of the destination types.
+enum class date_kind : int32_t { none = 0, datetime = 1, date = 2, time = 3 };
+
 class ole_date {
 public:
-    enum kind_t { kind_invalid = 0, kind_datetime = 1, kind_date = 2, kind_time = 3 };
-
     explicit ole_date(const SYSTEMTIME& st);
     // Parsing never throws: a text that no form accepts gives an invalid value.
     explicit ole_date(std::string_view text);
     explicit ole_date(compat::wstring_view text);
 
     bool is_valid() const;
-    int get_kind() const { return kind_; }
+    date_kind get_kind() const { return kind_; }
     const SYSTEMTIME& get_systemtime() const { return st_; }
 
     // "YYYY-MM-DD HH:MM:SS", "YYYY-MM-DD" or "0000-00-00 HH:MM:SS"; empty when invalid.
@@ -38,6 +42,6 @@ private:
     void clear() { st_ = SYSTEMTIME{}; }
 
     bool print_date_alone_ = true;
-    int kind_ = kind_invalid;
+    date_kind kind_ = date_kind::none;
     SYSTEMTIME st_{};
 };
