@@ -9,7 +9,7 @@
 #include "ORA/ora_vali.h"
 #include "TK/tk_trace.h"
 
-ora_database::ora_database(const compat::wstring& name, int mode) : udb_database(name, mode, true) {
+ora_database::ora_database(const compat::wstring& name, udb_open_mode mode) : udb_database(name, mode, true) {
     tk_log::log(2, u"ora_database::ctor(%s)", name);
     ensure_index_names();
     init_tables();

@@ -14,7 +14,7 @@ class ora_database : public udb_database {
 public:
     // Reads the table list (its errors propagate) and the view list (its errors are logged
     // and dropped).
-    ora_database(const compat::wstring& name, int mode);
+    ora_database(const compat::wstring& name, udb_open_mode mode);
     ~ora_database() override;
 
     // ---- destination side (no run makes an Oracle database its destination) ----

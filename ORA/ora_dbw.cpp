@@ -63,7 +63,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const compat::wstring&
 void ora_database::create_relationships(const udb_relationships& relationships) {
     tk_log::log(2, "ora_database::create_relationships");
     tk_log::log(3, "Converting foreign keys");
-    if (mode_ == 8) {
+    if (mode_ == udb_open_mode::append) {
         tk_log::log(3, "Foreign Keys are not converted in append mode");
         return;
     }

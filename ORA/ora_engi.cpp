@@ -154,7 +154,7 @@ std::unique_ptr<ora_database> ora_engine::open_db(const compat::wstring& db, con
     database_ = db;
     user_ = user;
     password_ = password;
-    return std::make_unique<ora_database>(db, 1);
+    return std::make_unique<ora_database>(db, udb_open_mode::read_only);
 }
 
 compat::wstring ora_engine::make_connect_string(const compat::wstring& host, const compat::wstring& port,

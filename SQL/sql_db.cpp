@@ -26,12 +26,12 @@ wstring cell_text(const udb_record& rec, size_t i) { return rec.at(i)->to_wstrin
 
 }  // namespace
 
-sql_database::sql_database(const wstring& name, sql::sql_connection& connection, int mode)
+sql_database::sql_database(const wstring& name, sql::sql_connection& connection, udb_open_mode mode)
     : udb_database(name, mode, false), connection_(&connection) {
-    tk_log::log(2, u"sql_database::sql_database(%s, mode=%d)", name, mode);
+    tk_log::log(2, u"sql_database::sql_database(%s, mode=%d)", name, static_cast<int>(mode));
     read_name_case();
     init_tables();
-    if (!(mode & 0x80)) {
+    if (!udb_has_flag(mode, udb_open_mode::skip_views)) {
         try {
             init_views();
         } catch (const sql_exception& e) {
@@ -137,9 +137,9 @@ wstring sql_database::listed_name(const wstring& name) const {
 std::unique_ptr<udb_recordset> sql_database::create_table(const wstring& name, const udb_schema& fields,
                                                           const udb_indexes& indexes) {
     tk_log::log(2, u"sql_database::create_table(%s)", name);
-    if (mode_ & 0x01) tk_fail(tk_where::sql_db, 324);
+    if (udb_has_flag(mode_, udb_open_mode::read_only)) tk_fail(tk_where::sql_db, 324);
     if (is_table_exist(name)) {
-        if (mode_ & 0x08) return get_table(name);
+        if (udb_has_flag(mode_, udb_open_mode::append)) return get_table(name);
         tk_fail(tk_where::sql_db, 330);
     }
     const sql_engine& engine = sql_engine::instance();
@@ -170,7 +170,7 @@ std::unique_ptr<udb_recordset> sql_database::create_table(const wstring& name, c
 
 bool sql_database::delete_tab(const wstring& name) {
     tk_log::log(2, u"sql_database::delete_tab (%s)", name);
-    if (mode_ & 0x01) tk_fail(tk_where::sql_db, 408);
+    if (udb_has_flag(mode_, udb_open_mode::read_only)) tk_fail(tk_where::sql_db, 408);
     if (!is_table_exist(name)) tk_fail(tk_where::sql_db, 409);
     // the server compares table names by its own rule: drop the table it lists
     const wstring listed = listed_name(name);
@@ -264,7 +264,7 @@ void sql_database::create_relationships(const udb_relationships& relationships) 
         tk_log::log(3, "This version of MySQL doesn't support Foreign Keys");
         return;
     }
-    if (mode_ == 8) {
+    if (mode_ == udb_open_mode::append) {
         tk_log::log(3, "Foreign keys are not converted in append mode");
         return;
     }
@@ -328,7 +328,7 @@ void sql_database::create_fk_index_if(const wstring& table, const udb_names& fie
 
 void install_live_databases(sql_engine& engine) {
     engine.set_live_db_factory(
-        [](const wstring& name, sql::sql_connection& connection, int mode) -> std::unique_ptr<udb_database> {
+        [](const wstring& name, sql::sql_connection& connection, udb_open_mode mode) -> std::unique_ptr<udb_database> {
             return std::make_unique<sql_database>(name, connection, mode);
         });
 }

@@ -44,7 +44,7 @@ public:
     };
 
     // The connection is the engine's; it is borrowed, never closed here.
-    sql_database(const compat::wstring& name, sql::sql_connection& connection, int mode);
+    sql_database(const compat::wstring& name, sql::sql_connection& connection, udb_open_mode mode);
     ~sql_database() override = default;
 
     std::unique_ptr<udb_recordset> create_table(const compat::wstring& name, const udb_schema& fields,

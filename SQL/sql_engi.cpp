@@ -153,7 +153,7 @@ bool sql_engine::is_db_exist(const wstring& name) {
     return connection_.select_db(utf8(name)) == 0;
 }
 
-std::unique_ptr<udb_database> sql_engine::open_db(const wstring& name, int mode) {
+std::unique_ptr<udb_database> sql_engine::open_db(const wstring& name, udb_open_mode mode) {
     tk_log::log(2, u"sql_engine::open_db (%s)", name);
     tk_log::log(3, u"Opening MySQL database '%s'", name);
     if (connection_.select_db(utf8(name)) != 0) throw sql_exception(connection_);
@@ -165,7 +165,7 @@ std::unique_ptr<udb_database> sql_engine::create_db(const wstring& name) {
     tk_log::log(2, u"sql_engine::create_db (%s)", name);
     tk_log::log(3, u"Creating MySQL database '%s'", name);
     run_or_throw("CREATE DATABASE " + utf8(quote_name(name)));
-    return open_db(name, 2);
+    return open_db(name, udb_open_mode::created);
 }
 
 void sql_engine::db_delete(const wstring& name) {

@@ -22,8 +22,8 @@ class sql_engine : public udb_engine, public singleton<sql_engine> {
 public:
     // Builds the live database object over the open connection once the database is
     // selected (the live-server classes install it).
-    using live_db_factory =
-        std::function<std::unique_ptr<udb_database>(const compat::wstring& name, sql::sql_connection&, int mode)>;
+    using live_db_factory = std::function<std::unique_ptr<udb_database>(const compat::wstring& name,
+                                                                        sql::sql_connection&, udb_open_mode mode)>;
 
     sql_engine();
     ~sql_engine() override;
@@ -34,7 +34,7 @@ public:
                  unsigned port);
 
     std::unique_ptr<udb_database> create_db(const compat::wstring& name) override;
-    std::unique_ptr<udb_database> open_db(const compat::wstring& name, int mode) override;
+    std::unique_ptr<udb_database> open_db(const compat::wstring& name, udb_open_mode mode) override;
     void db_delete(const compat::wstring& name) override;
     bool is_db_exist(const compat::wstring& name) override;
 

@@ -41,7 +41,7 @@ void udb_recordset::add_index(const udb_index& index, bool exact_name) {
     indexes_.push_back(index);
 }
 
-udb_database::udb_database(const wstring& name, int mode, bool case_sensitive)
+udb_database::udb_database(const wstring& name, udb_open_mode mode, bool case_sensitive)
     : mode_(mode), name_(name), case_sensitive_(case_sensitive) {
     tk_log::log(2, u"udb_database::ctor(%s)", name);
 }

@@ -67,11 +67,29 @@ protected:
 
 using udb_views = std::map<compat::wstring, compat::wstring>;
 
+// How the opener opened a database: one of the first four, to which the live MySQL database
+// also takes skip_views. The trace log prints the number.
+enum class udb_open_mode : int {
+    read_only = 0x01,   // the source: creating or dropping a table is an internal error
+    created = 0x02,     // a destination made for this run
+    existing = 0x04,    // an existing destination
+    append = 0x08,      // an existing destination whose tables are kept and written into
+    skip_views = 0x80,  // the views are not read
+};
+
+constexpr udb_open_mode operator|(udb_open_mode a, udb_open_mode b) {
+    return static_cast<udb_open_mode>(static_cast<int>(a) | static_cast<int>(b));
+}
+
+// The mode carries the flag.
+constexpr bool udb_has_flag(udb_open_mode mode, udb_open_mode flag) {
+    return (static_cast<int>(mode) & static_cast<int>(flag)) != 0;
+}
+
 class udb_database {
 public:
-    // mode: how the opener opened it (8 or 4 an existing MySQL database, 2 a new one, 1 the
-    // Oracle source). case_sensitive: table names compare exactly.
-    udb_database(const compat::wstring& name, int mode, bool case_sensitive);
+    // case_sensitive: table names compare exactly.
+    udb_database(const compat::wstring& name, udb_open_mode mode, bool case_sensitive);
     virtual ~udb_database();
     udb_database(const udb_database&) = delete;
     udb_database& operator=(const udb_database&) = delete;
@@ -93,7 +111,7 @@ public:
     // since destructors must not throw.
     virtual void close() {}
 
-    int get_mode() const { return mode_; }
+    udb_open_mode get_mode() const { return mode_; }
     const compat::wstring& get_name() const { return name_; }
     bool is_case_sensitive() const { return case_sensitive_; }
     udb_views& get_queries() { return queries_; }
@@ -115,7 +133,7 @@ protected:
     // Position of the first table name matching by the database's case rule, or -1.
     int find_table(const compat::wstring& name) const;
 
-    int mode_;
+    udb_open_mode mode_;
     compat::wstring name_;
     bool case_sensitive_;
     udb_views queries_;  // stored queries: name -> SQL text
@@ -134,7 +152,7 @@ public:
     udb_engine& operator=(const udb_engine&) = delete;
 
     virtual std::unique_ptr<udb_database> create_db(const compat::wstring& name) = 0;
-    virtual std::unique_ptr<udb_database> open_db(const compat::wstring& name, int mode) = 0;
+    virtual std::unique_ptr<udb_database> open_db(const compat::wstring& name, udb_open_mode mode) = 0;
     // Deletes the file; failure raises the toolkit's system error.
     virtual void db_delete(const compat::wstring& name);
     // The file exists and can be read.

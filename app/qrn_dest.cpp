@@ -126,7 +126,8 @@ std::unique_ptr<udb_database> quarnel_convertor::get_dest_base() {
     check_not_server_database();
     if (mysql_direct_) {
         check_mysql_db_name(dest);
-        if (is_mysql_base_exist(dest)) return sql_engine_.open_db(dest, mode_ != 0 ? 8 : 4);
+        if (is_mysql_base_exist(dest))
+            return sql_engine_.open_db(dest, mode_ != 0 ? udb_open_mode::append : udb_open_mode::existing);
         return sql_engine_.create_db(dest);
     }
     dump_opts_.created_by = get_title();

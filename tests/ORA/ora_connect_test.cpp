@@ -176,7 +176,7 @@ TEST_F(OraConnect, FetchErrorInTheTableListIsRaised) {
     engine_->get_version();  // asked once per connection, so the list is the next reader
     inject_error("fetch", 1, 3113);
     try {
-        ora_database again(u"ORCL", 1);
+        ora_database again(u"ORCL", udb_open_mode::read_only);
         inject_error("none", 0, 0);
         FAIL() << "listed " << again.get_table_names().size() << " tables despite the fetch error";
     } catch (const ora_exception& e) {

@@ -216,7 +216,7 @@ TEST_F(OraWriter, ForeignKeysWithTheirDeleteRules) {
 }
 
 TEST_F(OraWriter, NoForeignKeysInAppendMode) {
-    auto appending = std::make_unique<ora_database>(u"DEST", 8);
+    auto appending = std::make_unique<ora_database>(u"DEST", udb_open_mode::append);
     udb_relationships rels;
     rels.push_back({u"FK", u"", u"A", u"B", u"", {u"X"}, {u"Y"}});
     appending->create_relationships(rels);  // nothing is asked of the server

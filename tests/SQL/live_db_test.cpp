@@ -33,12 +33,11 @@ TEST_F(LiveDb, ListsBaseTablesAndReadsViews) {
     // the rewritten text is still a query the server takes
     EXPECT_TRUE(db.test_query(view));
 
-    // mode 0x80: views are not read
-    EXPECT_TRUE(open(8 | 0x80).get_queries().empty());
+    EXPECT_TRUE(open(udb_open_mode::append | udb_open_mode::skip_views).get_queries().empty());
 }
 
 TEST_F(LiveDb, CreatesTestsQueriesAndDropsTables) {
-    sql_database& db = open(2);
+    sql_database& db = open(udb_open_mode::created);
     udb_schema schema;
     schema.push_back(std::make_unique<t_ftd>(0, u"id", VT_I4, true, false));
     schema.push_back(
@@ -78,7 +77,7 @@ TEST_F(LiveDb, CreatesTestsQueriesAndDropsTables) {
 TEST_F(LiveDb, ExistingTableInAppendModeIsReturned) {
     exec("CREATE TABLE t (a INT)");
     exec("INSERT INTO t VALUES (1), (2)");
-    sql_database& db = open(8);
+    sql_database& db = open(udb_open_mode::append);
     udb_schema schema;
     schema.push_back(std::make_unique<t_ftd>(0, u"a", VT_I4, false, false));
     auto table = db.create_table(u"t", schema, udb_indexes());
@@ -90,7 +89,7 @@ TEST_F(LiveDb, TableUnderAnotherCaseIsAnotherTable) {
     if (scalar("SELECT @@lower_case_table_names") != "0") GTEST_SKIP() << "server folds table names";
     exec("CREATE TABLE Emp (id INT)");
     exec("INSERT INTO Emp VALUES (5)");
-    sql_database& db = open(8);
+    sql_database& db = open(udb_open_mode::append);
     // the server compares with case: a user's Emp is not the source's EMP
     EXPECT_FALSE(db.is_table_exist(u"EMP"));
     EXPECT_EQ(db.listed_name(u"EMP"), u"EMP");
@@ -109,7 +108,7 @@ TEST_F(LiveDb, TableUnderAnotherCaseIsAnotherTable) {
     exec("CREATE TABLE Ab (x INT)");
     exec("CREATE TABLE ab (x INT)");
     exec("INSERT INTO ab VALUES (1), (2)");
-    sql_database& db2 = open(8);
+    sql_database& db2 = open(udb_open_mode::append);
     EXPECT_EQ(db2.get_table(u"ab", true)->get_record_count(), 2);
     EXPECT_EQ(db2.get_table(u"Ab", true)->get_record_count(), 0);
 }

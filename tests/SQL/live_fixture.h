@@ -56,7 +56,7 @@ protected:
     }
 
     // Opens the test's database as the run opens an existing one.
-    sql_database& open(int mode = 8) {
+    sql_database& open(udb_open_mode mode = udb_open_mode::append) {
         db_.reset();
         db_ = engine_->open_db(compat::utf8_to_utf16(db_name_), mode);
         auto* live = dynamic_cast<sql_database*>(db_.get());

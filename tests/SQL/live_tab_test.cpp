@@ -111,7 +111,7 @@ TEST_F(LiveTab, RefusedRowsOfABatchAreReportedAloneAndTheRestArrives) {
 }
 
 TEST_F(LiveTab, ColumnsDifferingOnlyInCaseGetTheirOwnValues) {
-    sql_database& db = open(2);
+    sql_database& db = open(udb_open_mode::created);
     udb_schema schema;
     schema.push_back(std::make_unique<t_ftd>(0, u"ID", VT_I4, false, false));
     schema.push_back(std::make_unique<t_ftd>(0, u"id", VT_I4, false, false));

@@ -102,7 +102,7 @@ protected:
         ::setenv("HOME", home.c_str(), 1);
         engine_test::SetUp();
         ASSERT_TRUE(client.ok());
-        eng().set_live_db_factory([](const wstring& name, sql::sql_connection&, int mode) {
+        eng().set_live_db_factory([](const wstring& name, sql::sql_connection&, udb_open_mode mode) {
             return std::unique_ptr<udb_database>(std::make_unique<stub_database>(name, mode, false));
         });
     }
@@ -161,14 +161,14 @@ TEST_F(SqlServer, CreateOpenTestAndDropDatabases) {
     EXPECT_FALSE(eng().is_db_exist(name));
     auto created = eng().create_db(name);
     ASSERT_NE(created, nullptr);
-    EXPECT_EQ(created->get_mode(), 2);
+    EXPECT_EQ(created->get_mode(), udb_open_mode::created);
     EXPECT_TRUE(eng().is_db_exist(name));
-    EXPECT_NE(eng().open_db(name, 8), nullptr);
+    EXPECT_NE(eng().open_db(name, udb_open_mode::append), nullptr);
     EXPECT_THROW(eng().create_db(name), sql_exception);
     eng().db_delete(name);
     EXPECT_FALSE(eng().is_db_exist(name));
     try {
-        eng().open_db(name, 8);
+        eng().open_db(name, udb_open_mode::append);
         FAIL() << "no exception";
     } catch (const sql_exception& e) {
         EXPECT_EQ(e.code(), 0x400000 | 1049);

@@ -20,7 +20,8 @@ public:
 
 class plain_database : public udb_database {
 public:
-    plain_database(bool case_sensitive, std::vector<wstring> tables) : udb_database(u"db", 1, case_sensitive) {
+    plain_database(bool case_sensitive, std::vector<wstring> tables)
+        : udb_database(u"db", udb_open_mode::read_only, case_sensitive) {
         table_names_ = std::move(tables);
     }
     std::unique_ptr<udb_recordset> create_table(const wstring& name, const udb_schema&, const udb_indexes&) override {
@@ -38,7 +39,7 @@ public:
 class plain_engine : public udb_engine {
 public:
     std::unique_ptr<udb_database> create_db(const wstring&) override { return nullptr; }
-    std::unique_ptr<udb_database> open_db(const wstring&, int) override { return nullptr; }
+    std::unique_ptr<udb_database> open_db(const wstring&, udb_open_mode) override { return nullptr; }
 };
 
 template <class F>
