@@ -146,7 +146,7 @@ int sel_file_page::check_server_dest(const wstring& name) {
                           u"The destination database already exists. Select one of the\noptions below. Click 'Help' "
                           u"button for more information.");
     if (dialog.show(ui::application::active_window()) != ui::id_ok) return -1;
-    if (dialog.mode() == 0) conv.del_mysql_base(name);
+    if (dialog.mode() == udb_overwrite_mode::replace_database) conv.del_mysql_base(name);
     conv.set_mode(dialog.mode());
     return 0;
 }

@@ -28,8 +28,8 @@ udb_converter::udb_converter() { tk_log::log(2, "udb_converter::ctor"); }
 
 udb_converter::~udb_converter() = default;
 
-void udb_converter::set_mode(int mode) {
-    tk_log::log(2, "udb_converter::set_mode(%d)", mode);
+void udb_converter::set_mode(udb_overwrite_mode mode) {
+    tk_log::log(2, "udb_converter::set_mode(%d)", static_cast<int>(mode));
     mode_ = mode;
 }
 
@@ -58,8 +58,9 @@ bool udb_converter::store_profile(udb_profile& profile) const {
     profile.set_value(udb_sec_generic, key_logfile, compat::ansi_to_utf16(log_file()));
     profile.set_value(udb_sec_generic, key_skip_idx, flag_text(skip_idx));
     profile.set_value(udb_sec_generic, key_tab_def, flag_text(tab_def));
+    const int mode = static_cast<int>(mode_);
     profile.set_value(udb_sec_generic, key_mode,
-                      mode_ >= 0 && mode_ <= 9 ? wstring(1, char16_t(u'0' + mode_)) : compat::wformat(u"%d", mode_));
+                      mode >= 0 && mode <= 9 ? wstring(1, char16_t(u'0' + mode)) : compat::wformat(u"%d", mode));
     return true;
 }
 
@@ -85,7 +86,7 @@ bool udb_converter::load_profile(const udb_profile& profile) {
     // Only a known mode is taken, and any other value refuses the profile: falling back to
     // mode 0 would replace the whole destination database.
     if (v.size() == 1 && v[0] >= u'0' && v[0] <= u'4') {
-        set_mode(v[0] - u'0');
+        set_mode(static_cast<udb_overwrite_mode>(v[0] - u'0'));
     } else if (!v.empty()) {
         tk_log::log(3, u"Profile mode '%s' is not valid", v);
         tk_raise(compat::utf16_to_utf8(u"Invalid merge/overwrite mode '" + v + u"' (0 to 4 are valid)"), 1);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "TK/tk_threa.h"
+#include "UDB/udb_overwrite.h"
 #include "UDB/udb_prof.h"
 #include "compat/text/text.h"
 
@@ -23,8 +24,8 @@ public:
     // Whether the source accepts the text as a query; given by the product converter.
     virtual bool test_query(const compat::wstring& text) = 0;
 
-    void set_mode(int mode);
-    int get_mode() const { return mode_; }
+    void set_mode(udb_overwrite_mode mode);
+    udb_overwrite_mode get_mode() const { return mode_; }
 
     // Adds the generic keys; a key the profile already holds keeps its value. True.
     bool store_profile(udb_profile& profile) const;
@@ -60,7 +61,7 @@ public:
     compat::wstring aux_text;
 
 protected:
-    int mode_ = 0;
+    udb_overwrite_mode mode_ = udb_overwrite_mode::replace_database;
 
 private:
     mutable std::mutex current_mutex_;

@@ -87,7 +87,8 @@ void quarnel_convertor::set_destination_file(const std::string& bytes) {
 void quarnel_convertor::check_mode() const {
     // Checked before anything is dropped: a mode from an old or edited profile must not
     // decide what happens to an existing database.
-    if (mode_ < 0 || mode_ > 4) throw tk_exception("Invalid merge/overwrite mode", 1);
+    if (mode_ < udb_overwrite_mode::replace_database || mode_ > udb_overwrite_mode::synchronize)
+        throw tk_exception("Invalid merge/overwrite mode", 1);
 }
 
 void quarnel_convertor::check_not_server_database() const {
@@ -117,7 +118,7 @@ void quarnel_convertor::check_dest() {
         return;
     }
     check_mysql_db_name(dest);
-    if (is_mysql_base_exist(dest) && mode_ == 0) del_mysql_base(dest);
+    if (is_mysql_base_exist(dest) && mode_ == udb_overwrite_mode::replace_database) del_mysql_base(dest);
 }
 
 std::unique_ptr<udb_database> quarnel_convertor::get_dest_base() {
@@ -127,7 +128,8 @@ std::unique_ptr<udb_database> quarnel_convertor::get_dest_base() {
     if (mysql_direct_) {
         check_mysql_db_name(dest);
         if (is_mysql_base_exist(dest))
-            return sql_engine_.open_db(dest, mode_ != 0 ? udb_open_mode::append : udb_open_mode::existing);
+            return sql_engine_.open_db(
+                dest, mode_ != udb_overwrite_mode::replace_database ? udb_open_mode::append : udb_open_mode::existing);
         return sql_engine_.create_db(dest);
     }
     dump_opts_.created_by = get_title();

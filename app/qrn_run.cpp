@@ -19,7 +19,9 @@ constexpr uint32_t dump_old_version = 0x31401;
 
 constexpr const char* value_misfit_text = "A value of this record does not fit the type of its column.";
 
-bool keeps_existing_rows(int mode) { return mode == 3 || mode == 4; }
+bool keeps_existing_rows(udb_overwrite_mode mode) {
+    return mode == udb_overwrite_mode::merge || mode == udb_overwrite_mode::synchronize;
+}
 }  // namespace
 
 void quarnel_convertor::operator()() {
@@ -138,13 +140,13 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
 
     if (dest.is_table_exist(dest_name)) {
         switch (mode_) {
-            case 2:
+            case udb_overwrite_mode::skip_tables:
                 return;
-            case 1:
+            case udb_overwrite_mode::replace_tables:
                 dest.delete_tab(dest_name);
                 break;
-            case 3:
-            case 4:
+            case udb_overwrite_mode::merge:
+            case udb_overwrite_mode::synchronize:
                 // Each record on its own, so that a duplicate key fails for that record alone.
                 sql_engine_.set_fast_insert(false);
                 break;
@@ -230,7 +232,7 @@ void quarnel_convertor::handle_batch_error(const sql_batch_exception& e) {
             tk_log::log(1, "Duplicate key of record %d skipped", row.record_number);
             continue;
         }
-        tk_log::log(1, "** MODE=%d", mode_);
+        tk_log::log(1, "** MODE=%d", static_cast<int>(mode_));
         handler.set_context(table_name, row.record_number);
         handler.handle(sql_exception(row.message, row.mysql_errno), false);
     }
@@ -239,7 +241,7 @@ void quarnel_convertor::handle_batch_error(const sql_batch_exception& e) {
 void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordset& table, const udb_record* record,
                                             int number) {
     if (sql_exception::is_connection_lost(e.code())) throw;
-    if (mode_ == 4 && sql_exception::is_duplicate_key(e.code()) && record) {
+    if (mode_ == udb_overwrite_mode::synchronize && sql_exception::is_duplicate_key(e.code()) && record) {
         // The row is there: an UPDATE that matches nothing or that the server refuses (a
         // duplicate on another unique key) loses this record only.
         try {
@@ -253,12 +255,12 @@ void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordse
         }
         return;
     }
-    if (mode_ == 3 && sql_exception::is_duplicate_key(e.code())) return;
+    if (mode_ == udb_overwrite_mode::merge && sql_exception::is_duplicate_key(e.code())) return;
     report_record_error(e, number);
 }
 
 void quarnel_convertor::report_record_error(const tk_exception& e, int number) {
-    tk_log::log(1, "** MODE=%d", mode_);
+    tk_log::log(1, "** MODE=%d", static_cast<int>(mode_));
     error_handler& handler = error_handler::instance();
     handler.set_context(get_current_table(), number);
     handler.handle(e, false);

@@ -45,11 +45,11 @@ bool overwrite_dlg2::on_init() {
     return true;
 }
 
-int overwrite_dlg2::read_mode() const {
+udb_overwrite_mode overwrite_dlg2::read_mode() const {
     // The radios in mode order.
     static constexpr int ids[] = {id_entire, id_tables, id_skip, id_merge, id_sync};
     for (int mode = 0; mode < mode_count(); ++mode)
-        if (is_checked(ids[mode])) return mode;
+        if (is_checked(ids[mode])) return static_cast<udb_overwrite_mode>(mode);
     throw tk_mail_assertion(tk_where::over_dlg, unchecked_line());
 }
 

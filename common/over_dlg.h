@@ -1,9 +1,9 @@
 // The dialogs that ask what happens to a destination database that exists already
-// (dialog 133). overwrite_dlg2 knows the modes 0 to 3; overwrite_dlg3, the one the wizard
-// shows, adds mode 4. Modes: 0 overwrite the entire database, 1 overwrite existing tables
-// only, 2 skip existing tables, 3 merge, 4 synchronize.
+// (dialog 133). overwrite_dlg2 knows the modes replace_database to merge; overwrite_dlg3,
+// the one the wizard shows, adds synchronize. The radios stand in the modes' order.
 #pragma once
 
+#include "UDB/udb_overwrite.h"
 #include "compat/text/text.h"
 #include "compat/ui/ui.h"
 
@@ -21,7 +21,7 @@ public:
 
     // Shows the dialog owned by the window: id_ok (1) or id_cancel (2).
     int show(compat::ui::window owner) { return run_modal(owner); }
-    int mode() const { return mode_; }
+    udb_overwrite_mode mode() const { return mode_; }
 
     void on_command(int id, compat::ui::notify what) override;
 
@@ -34,9 +34,9 @@ protected:
     virtual int mode_count() const { return 4; }
     virtual int unchecked_line() const { return 156; }
     // The mode of the first checked radio; none checked is an internal error.
-    int read_mode() const;
+    udb_overwrite_mode read_mode() const;
 
-    int mode_ = 0;
+    udb_overwrite_mode mode_ = udb_overwrite_mode::replace_database;
 
 private:
     int help_topic_;

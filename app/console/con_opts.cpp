@@ -24,9 +24,9 @@ const tk_cmd_option con_option_table[] = {
     {0, ""},
 };
 
-std::optional<int> con_parse_mode(std::string_view text) {
+std::optional<udb_overwrite_mode> con_parse_mode(std::string_view text) {
     // Synchronize (4) is refused from the command line; a single digit is the only exact
     // decimal form of 0 to 3.
     if (text.size() != 1 || text[0] < '0' || text[0] > '3') return std::nullopt;
-    return text[0] - '0';
+    return static_cast<udb_overwrite_mode>(text[0] - '0');
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "TK/tk_cmdli.h"
+#include "UDB/udb_overwrite.h"
 
 enum con_option_id {
     OPT_CASE_SENSE = 0,
@@ -34,4 +35,4 @@ extern const tk_cmd_option con_option_table[];
 
 // "--mode=": exactly the decimal form of a value 0 to 3 (no sign, blank, leading zero or
 // trailing character); anything else, the empty text included, is no mode.
-std::optional<int> con_parse_mode(std::string_view text);
+std::optional<udb_overwrite_mode> con_parse_mode(std::string_view text);

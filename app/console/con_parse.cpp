@@ -2,13 +2,13 @@
 
 #include <cstring>
 
+#include "TK/tk_cmdli.h"
 #include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
 #include "app/console/con_opts.h"
 #include "app/console/con_out.h"
 #include "app/console/con_tabf.h"
 #include "app/console/con_usage.h"
-#include "TK/tk_cmdli.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
 #include "app/qrn_port.h"
@@ -72,7 +72,7 @@ void apply_option(tk_cmdli& it, connection_settings& c, bool& profile_loaded) {
             auto mode = con_parse_mode(value);
             if (!mode) tk_console_fatal("Invalid merge/overwrite mode");
             conv.set_mode(*mode);
-            tk_log::log(2, "\tgot mode %d", *mode);
+            tk_log::log(2, "\tgot mode %d", static_cast<int>(*mode));
             break;
         }
         case OPT_MYSQLH:

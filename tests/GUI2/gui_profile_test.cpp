@@ -197,7 +197,7 @@ TEST_F(WizardProfile, ServerProfileInModeZeroDropsOnlyTheNamedDatabase) {
         c.set_destination_name(tk_to_wide(db));
         c.set_mysql_direct(true);
         c.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
-        c.set_mode(0);
+        c.set_mode(udb_overwrite_mode::replace_database);
         c.table_map[u"EMP"] = u"";
     };
     // The same settings as the last-used ones: a missing profile leaves that database alone.

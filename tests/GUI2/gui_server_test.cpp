@@ -109,18 +109,18 @@ TEST_F(WizardServer, OverwriteDialogSetsTheModeAndModeZeroDropsAtOnce) {
             app_test::server().exec("CREATE DATABASE IF NOT EXISTS `" + db + "`");
             shell_->sheet().select_page(sel_file_page::dialog_id);
             dest_.set_text(sel_file_page::id_dest, tk_to_wide(db));
-            conv_.set_mode(9);
+            conv_.set_mode(static_cast<udb_overwrite_mode>(9));
             wizard_test::answer_overwrite("Marrowgate Test Warning", r.radio, ui::id_ok);
             next();
-            modes.push_back(conv_.get_mode());
+            modes.push_back(static_cast<int>(conv_.get_mode()));
             exists_after.push_back(database_exists(db));
         }
         // Cancel: the page stays and nothing changes.
         shell_->sheet().select_page(sel_file_page::dialog_id);
-        conv_.set_mode(2);
+        conv_.set_mode(udb_overwrite_mode::skip_tables);
         wizard_test::answer_overwrite("Marrowgate Test Warning", overwrite_dlg2::id_entire, ui::id_cancel);
         next();
-        modes.push_back(current_id() == sel_file_page::dialog_id ? conv_.get_mode() : -1);
+        modes.push_back(current_id() == sel_file_page::dialog_id ? static_cast<int>(conv_.get_mode()) : -1);
         exists_after.push_back(database_exists(db));
         shell_->sheet().close();
     });
@@ -143,7 +143,7 @@ TEST_F(WizardServer, OverwriteDialogLooksAsItShould) {
                                                   click(d.control(ui::id_ok));
                                               });
     EXPECT_EQ(result, ui::id_ok);
-    EXPECT_EQ(d.mode(), 0);
+    EXPECT_EQ(d.mode(), udb_overwrite_mode::replace_database);
     EXPECT_EQ(caption, "Marrowgate Test Warning");
     EXPECT_EQ(text, "The destination database already exists.");
     EXPECT_TRUE(entire_checked);

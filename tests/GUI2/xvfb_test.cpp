@@ -87,7 +87,7 @@ TEST_F(WizardUnderX, ProfileModeRunsToTheFinishPageAndEndsOnFinish) {
             c.set_destination_name(compat::utf8_to_utf16(db));
             c.set_mysql_direct(true);
             c.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
-            c.set_mode(0);
+            c.set_mode(udb_overwrite_mode::replace_database);
             c.table_map[u"EMP"] = u"";
         },
         "saved");

@@ -34,7 +34,7 @@ TEST(udb_converter_test, mode_values) {
     };
     for (const auto& c : cases) {
         test_converter conv;
-        conv.set_mode(2);
+        conv.set_mode(udb_overwrite_mode::skip_tables);
         if (c.expected < 0) {
             try {
                 conv.load_profile(generic({{u"mode", c.value}}));
@@ -44,10 +44,10 @@ TEST(udb_converter_test, mode_values) {
                 EXPECT_NE(e.message().find("'" + compat::utf16_to_utf8(c.value) + "'"), std::string::npos)
                     << e.message();
             }
-            EXPECT_EQ(conv.get_mode(), 2);
+            EXPECT_EQ(conv.get_mode(), udb_overwrite_mode::skip_tables);
         } else {
             conv.load_profile(generic({{u"mode", c.value}}));
-            EXPECT_EQ(conv.get_mode(), c.expected) << compat::utf16_to_utf8(c.value);
+            EXPECT_EQ(static_cast<int>(conv.get_mode()), c.expected) << compat::utf16_to_utf8(c.value);
         }
     }
 }
@@ -98,7 +98,7 @@ TEST(udb_converter_test, store_writes_every_generic_key) {
     test_converter conv;
     conv.set_source_name(u"ORCL");
     conv.set_destination_name(u"dump.sql");
-    conv.set_mode(3);
+    conv.set_mode(udb_overwrite_mode::merge);
     conv.skip_idx = true;
     conv.table_map = {{u"EMP", u""}, {u"emp", u"SELECT * FROM emp"}};
     conv.available_queries = {{u"Q", u"SELECT 1"}};
@@ -118,7 +118,7 @@ TEST(udb_converter_test, round_trip_through_a_file) {
     test_converter conv;
     conv.set_source_name(u"ORCL");
     conv.set_destination_name(u"target");
-    conv.set_mode(4);
+    conv.set_mode(udb_overwrite_mode::synchronize);
     conv.tab_def = true;
     conv.selected_tables = {u"EMP"};
     conv.table_map = {{u"EMP", u""}, {u"V", u"SELECT a\r\n  FROM b"}};
@@ -134,7 +134,7 @@ TEST(udb_converter_test, round_trip_through_a_file) {
     back.load_profile(in);
     EXPECT_EQ(back.source_name(), u"ORCL");
     EXPECT_EQ(back.destination_name(), u"target");
-    EXPECT_EQ(back.get_mode(), 4);
+    EXPECT_EQ(back.get_mode(), udb_overwrite_mode::synchronize);
     EXPECT_TRUE(back.tab_def);
     EXPECT_FALSE(back.skip_idx);
     EXPECT_EQ(back.selected_tables, conv.selected_tables);
@@ -151,23 +151,23 @@ TEST(udb_converter_test, hand_written_profile_with_blanks) {
     test_converter conv;
     conv.tab_def = true;
     conv.load_profile(in);
-    EXPECT_EQ(conv.get_mode(), 3);
+    EXPECT_EQ(conv.get_mode(), udb_overwrite_mode::merge);
     EXPECT_FALSE(conv.tab_def);
     EXPECT_EQ(conv.source_name(), u"ORCL");
 }
 
 TEST(udb_converter_test, refused_logfile_raises_and_stops_the_load) {
     test_converter conv;
-    conv.set_mode(1);
+    conv.set_mode(udb_overwrite_mode::replace_tables);
     udb_profile p = generic({{u"logfile", u"/nonexistent-folder/x.log"}, {u"mode", u"3"}});
     EXPECT_THROW(conv.load_profile(p), tk_exception);
-    EXPECT_EQ(conv.get_mode(), 1);
+    EXPECT_EQ(conv.get_mode(), udb_overwrite_mode::replace_tables);
     EXPECT_EQ(conv.log_file(), "");
 }
 
 TEST(udb_converter_test, current_table_and_counters) {
     test_converter conv;
-    EXPECT_EQ(conv.get_mode(), 0);
+    EXPECT_EQ(conv.get_mode(), udb_overwrite_mode::replace_database);
     EXPECT_EQ(conv.get_current_table(), u"");
     conv.set_current_table(u"EMP");
     EXPECT_EQ(conv.get_current_table(), u"EMP");

@@ -97,7 +97,7 @@ TEST_F(Run, EveryModeOnADestinationHoldingSomeTables) {
         {
             driver d(qrn_program::console);
             connect(d);
-            d.conv.set_mode(c.mode);
+            d.conv.set_mode(static_cast<udb_overwrite_mode>(c.mode));
             d.conv.selected_tables = {u"A", u"B"};
             run(d);
             EXPECT_FALSE(d.conv.run_failed());
@@ -268,7 +268,7 @@ TEST_F(Run, RecordErrorsReachTheHandlerWithTheirNumbers) {
         srv_->exec("INSERT INTO `" + db_ + "`.A VALUES (1, 'old')");
         driver d(c.program);
         connect(d);
-        d.conv.set_mode(3);
+        d.conv.set_mode(udb_overwrite_mode::merge);
         d.front.answer.abort = c.abort;
         d.conv.selected_tables = {u"A", u"B"};
         run(d);
@@ -364,7 +364,7 @@ TEST_F(Run, InvalidModeOrDatabaseNameStopsBeforeAnythingIsDropped) {
     {
         driver d(qrn_program::wizard);
         connect(d);
-        d.conv.set_mode(5);
+        d.conv.set_mode(static_cast<udb_overwrite_mode>(5));
         EXPECT_THROW(d.conv.check_dest(), tk_exception);
         d.conv();  // also when the run is started without the check
         EXPECT_TRUE(d.conv.run_failed());

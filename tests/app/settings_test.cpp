@@ -110,7 +110,7 @@ TEST_F(Settings, ProfileRoundTripAndDirectModeRule) {
         d.conv.set_mysql_direct(false);
         d.conv.set_case_sensitive(true);
         d.conv.dump_options().comments = false;
-        d.conv.set_mode(3);
+        d.conv.set_mode(udb_overwrite_mode::merge);
         ASSERT_TRUE(d.conv.store_profile(path));
     }
     {
@@ -119,7 +119,7 @@ TEST_F(Settings, ProfileRoundTripAndDirectModeRule) {
         ASSERT_TRUE(d.conv.load_profile(path));
         EXPECT_FALSE(d.conv.is_mysql_direct());
         EXPECT_TRUE(d.conv.is_case_sensitive());
-        EXPECT_EQ(d.conv.get_mode(), 3);
+        EXPECT_EQ(d.conv.get_mode(), udb_overwrite_mode::merge);
         EXPECT_EQ(d.conv.mysql_host(), "myhost");
         EXPECT_EQ(d.conv.mysql_port(), "3307");
         EXPECT_EQ(d.conv.mysql_password(), "secret");
@@ -189,7 +189,7 @@ TEST_F(Settings, ModeOutsideZeroToFourIsRefusedBeforeAnything) {
     const std::string old = temp_dir() + "/keep.sql";
     std::ofstream(old) << "keep";
     d.conv.set_destination_name(compat::utf8_to_utf16(old));
-    d.conv.set_mode(7);
+    d.conv.set_mode(static_cast<udb_overwrite_mode>(7));
     try {
         d.conv.check_dest();
         FAIL();

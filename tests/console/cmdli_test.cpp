@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "TK/tk_cmdli.h"
 #include "TK/tk_excep.h"
 #include "app/console/con_opts.h"
-#include "TK/tk_cmdli.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ TEST(ModeRule, AcceptsOnlyTheExactDecimalFormOfZeroToThree) {
     };
     for (const auto& c : cases) {
         auto mode = con_parse_mode(c.text);
-        EXPECT_EQ(mode.value_or(-1), c.expected) << '"' << c.text << '"';
+        EXPECT_EQ(mode ? static_cast<int>(*mode) : -1, c.expected) << '"' << c.text << '"';
     }
 }
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "TK/tk_cmdli.h"
 #include "app/console/con_opts.h"
 #include "app/console/con_out.h"
 #include "app/console/con_parse.h"
-#include "TK/tk_cmdli.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
 #include "app/qrn_front.h"
@@ -82,7 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (parse_cmd_line(argc, argv.data())) {
             MG_FUZZ_CHECK(!conv.source_name().empty(), "complete line has a source");
             MG_FUZZ_CHECK(!conv.destination_name().empty(), "complete line has a destination");
-            MG_FUZZ_CHECK(conv.get_mode() >= 0 && conv.get_mode() <= 3, "mode 0 to 3");
+            MG_FUZZ_CHECK(
+                conv.get_mode() >= udb_overwrite_mode::replace_database && conv.get_mode() <= udb_overwrite_mode::merge,
+                "mode 0 to 3");
         }
     } catch (const qrn_exit_request& r) {
         MG_FUZZ_CHECK(r.code == -1, "the fatal exit is -1");
