@@ -39,7 +39,7 @@ std::unique_ptr<udb_recordset> ora_database::create_table(const compat::wstring&
     tk_log::log(2, u"ora_database::create_table(%s)", name);
     if (is_table_exist(name)) tk_fail(tk_where::ora_db, 127);
     ensure_index_names();
-    ora_schema_initializer columns(name, schema, indexes, upper_case_names_);
+    ora_schema_initializer columns(name, schema, upper_case_names_);
     // A store user without the right to create sequences still gets the table, its keys and
     // its records; the refusal is raised once the table stands.
     std::optional<tk_exception> auto_number_lost;

@@ -37,9 +37,8 @@ compat::wstring trigger_name(const compat::wstring& table) {
 
 // ---- column builder ----------------------------------------------------------------------
 
-ora_schema_initializer::ora_schema_initializer(const compat::wstring& name, const udb_schema& source,
-                                               const udb_indexes& indexes, bool upper_case)
-    : table_(name), upper_case_(upper_case), validator_(source), indexes_(indexes), source_(source) {
+ora_schema_initializer::ora_schema_initializer(const compat::wstring& name, const udb_schema& source, bool upper_case)
+    : table_(name), upper_case_(upper_case), validator_(source) {
     tk_log::log(1, "ora_schema_initializer::ctor");
     for (const auto& column : source) {
         compat::wstring field = upper_case_ ? compat::to_upper(column->name) : column->name;

@@ -12,8 +12,7 @@ class ora_database;
 
 class ora_schema_initializer {
 public:
-    ora_schema_initializer(const compat::wstring& name, const udb_schema& source, const udb_indexes& indexes,
-                           bool upper_case);
+    ora_schema_initializer(const compat::wstring& name, const udb_schema& source, bool upper_case);
     void build_schema(ora_database& db);
     // The created sequence's name; empty when every candidate name was taken.
     compat::wstring create_sequence(ora_database& db);
@@ -32,8 +31,6 @@ private:
     udb_schema schema_;
     compat::wstring auto_column_;
     ora_fn_validator validator_;
-    const udb_indexes& indexes_;
-    const udb_schema& source_;
 };
 
 class ora_indexes_initializer {

@@ -4,8 +4,7 @@
 #include "ORA/ora_init.h"
 #include "TK/tk_trace.h"
 
-ora_lob_insert::ora_lob_insert(const compat::wstring& table, const udb_schema& schema)
-    : table_(table), schema_(schema) {
+ora_lob_insert::ora_lob_insert(const compat::wstring& table, const udb_schema& schema) : table_(table) {
     tk_log::log(1, "ora_lob_insert::ctor");
     for (size_t i = 0; i < schema.size(); ++i) {
         const t_ftd& column = *schema[i];

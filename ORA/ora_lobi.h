@@ -32,5 +32,4 @@ private:
     std::vector<lob_column> columns_;
     std::vector<OCILobLocator*> locators_;
     std::vector<sb2> indicators_;
-    const udb_schema& schema_;
 };

@@ -21,7 +21,9 @@ TEST_F(LiveDb, ListsBaseTablesAndReadsViews) {
     EXPECT_TRUE(db.is_table_exist(u"emp"));
     EXPECT_TRUE(db.is_table_exist(u"dept"));
     // a server that compares table names with case (Linux's default) has no table EMP
-    if (scalar("SELECT @@lower_case_table_names") == "0") EXPECT_FALSE(db.is_table_exist(u"EMP"));
+    if (scalar("SELECT @@lower_case_table_names") == "0") {
+        EXPECT_FALSE(db.is_table_exist(u"EMP"));
+    }
     EXPECT_FALSE(db.is_table_exist(u"v_emp"));
 
     ASSERT_EQ(db.get_queries().count(u"v_emp"), 1u);
