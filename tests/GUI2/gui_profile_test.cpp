@@ -90,7 +90,7 @@ TEST_F(WizardProfile, DumpProfileConnectsOnlyTheOracleSideAndWritesTheDump) {
     const std::string text = test_support::read_file(dump);
     EXPECT_EQ(text.find("old"), std::string::npos) << "the destination check replaces the old dump";
     EXPECT_NE(text.find("CREATE TABLE"), std::string::npos) << text;
-    if (!app_test::sandbox_port()) return;
+    MG_NEED_SANDBOX();
     // What the stock client makes of it.
     const std::string db = app_test::test_db_name("wizprofdump");
     app_test::server srv;
@@ -185,7 +185,7 @@ TEST_F(WizardProfile, MissingOrUnreadableProfileRunsNothing) {
 }
 
 TEST_F(WizardProfile, ServerProfileInModeZeroDropsOnlyTheNamedDatabase) {
-    if (!app_test::sandbox_port()) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
+    MG_NEED_SANDBOX();
     app_test::build_store("PROFSRV", schema);
     const std::string db = app_test::test_db_name("wizprof");
     app_test::server srv;

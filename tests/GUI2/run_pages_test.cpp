@@ -21,12 +21,14 @@
 #include "tests/GUI2/pages_fixture.h"
 #include "tests/GUI2/wizard_driver.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/files.h"
 
 namespace ui = compat::ui;
 namespace fs = std::filesystem;
 using compat::wstring;
 using test_support::box_answerer;
 using test_support::click;
+using test_support::read_file;
 using test_support::wait_until;
 using test_support::when_modal;
 
@@ -78,11 +80,6 @@ class UnconnectedRunPages : public RunPages {
 protected:
     void SetUp() override { add_run_pages(); }
 };
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Presses Save Settings and types the name into the file dialog.
 void save_as(qrn_finish_page& page, const std::string& path, std::string* title = nullptr,

@@ -10,6 +10,7 @@
 #include "app/qrn_conv.h"
 #include "tests/GUI2/gui_fixture.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/files.h"
 #include "tests/support/proc_run.h"
 
 class wizard_fixture : public gui_fixture {

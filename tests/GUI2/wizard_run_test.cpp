@@ -58,7 +58,7 @@ const std::vector<std::string> query_rows{"10|Sales"};
 class WizardRun : public wizard_fixture {
 protected:
     void SetUp() override {
-        if (!app_test::sandbox_port()) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
+        MG_NEED_SANDBOX();
         wizard_fixture::SetUp();
         db_ = app_test::test_db_name("wizrun");
         service_ = "S" + std::to_string(::getpid());

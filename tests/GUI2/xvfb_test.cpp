@@ -58,7 +58,7 @@ private:
 class WizardUnderX : public wizard_fixture {
 protected:
     void SetUp() override {
-        if (!app_test::sandbox_port()) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
+        MG_NEED_SANDBOX();
         wizard_fixture::SetUp();
     }
     // xdotool on the display; its standard output.

@@ -11,21 +11,21 @@ protected:
     static void SetUpTestSuite() {
         build_store("CAT", "schema.sql");
         // Oracle names a constraint's index as the constraint; the index row may say so.
-        store_exec("CAT",
-                   "UPDATE USER_INDEXES SET GENERATED = 'N' WHERE INDEX_NAME = 'PK_EMP';"
-                   // A function-based index lists a hidden column SELECT * does not show.
-                   "INSERT INTO USER_INDEXES (INDEX_NAME, TABLE_OWNER, TABLE_NAME, UNIQUENESS, GENERATED) "
-                   "VALUES ('IX_EMP_FUNC', 'SCOTT', 'EMP', 'NONUNIQUE', 'N');"
-                   "INSERT INTO USER_IND_COLUMNS (INDEX_NAME, TABLE_NAME, COLUMN_NAME, COLUMN_POSITION) "
-                   "VALUES ('IX_EMP_FUNC', 'EMP', 'ENAME', 1), ('IX_EMP_FUNC', 'EMP', 'SYS_NC00010$', 2);"
-                   // The dictionary keeps a default as typed, newline included.
-                   "UPDATE USER_TAB_COLUMNS SET DATA_DEFAULT = '''NY''' || char(10) "
-                   "WHERE TABLE_NAME = 'DEPT' AND COLUMN_NAME = 'LOC';"
-                   "UPDATE USER_TAB_COLUMNS SET DATA_DEFAULT = 'SYSDATE' "
-                   "WHERE TABLE_NAME = 'EMP' AND COLUMN_NAME = 'DEPTNO';"
-                   // A dictionary row the described columns lack must not shift the others.
-                   "INSERT INTO USER_TAB_COLUMNS (TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_LENGTH, NULLABLE, "
-                   "COLUMN_ID, DATA_DEFAULT) VALUES ('DEPT', 'SYS_GHOST', 'NVARCHAR2', 40, 'Y', 0, '''zz''');");
+        stores().exec("CAT",
+                      "UPDATE USER_INDEXES SET GENERATED = 'N' WHERE INDEX_NAME = 'PK_EMP';"
+                      // A function-based index lists a hidden column SELECT * does not show.
+                      "INSERT INTO USER_INDEXES (INDEX_NAME, TABLE_OWNER, TABLE_NAME, UNIQUENESS, GENERATED) "
+                      "VALUES ('IX_EMP_FUNC', 'SCOTT', 'EMP', 'NONUNIQUE', 'N');"
+                      "INSERT INTO USER_IND_COLUMNS (INDEX_NAME, TABLE_NAME, COLUMN_NAME, COLUMN_POSITION) "
+                      "VALUES ('IX_EMP_FUNC', 'EMP', 'ENAME', 1), ('IX_EMP_FUNC', 'EMP', 'SYS_NC00010$', 2);"
+                      // The dictionary keeps a default as typed, newline included.
+                      "UPDATE USER_TAB_COLUMNS SET DATA_DEFAULT = '''NY''' || char(10) "
+                      "WHERE TABLE_NAME = 'DEPT' AND COLUMN_NAME = 'LOC';"
+                      "UPDATE USER_TAB_COLUMNS SET DATA_DEFAULT = 'SYSDATE' "
+                      "WHERE TABLE_NAME = 'EMP' AND COLUMN_NAME = 'DEPTNO';"
+                      // A dictionary row the described columns lack must not shift the others.
+                      "INSERT INTO USER_TAB_COLUMNS (TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_LENGTH, NULLABLE, "
+                      "COLUMN_ID, DATA_DEFAULT) VALUES ('DEPT', 'SYS_GHOST', 'NVARCHAR2', 40, 'Y', 0, '''zz''');");
     }
     void SetUp() override {
         client::SetUp();

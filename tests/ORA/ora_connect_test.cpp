@@ -6,6 +6,7 @@
 #include "ORA/ora_util.h"
 #include "TK/tk_log.h"
 #include "tests/ORA/ora_fixture.h"
+#include "tests/support/files.h"
 
 namespace ora_test {
 namespace {
@@ -122,15 +123,14 @@ TEST_F(OraConnect, SecondLogonReplacesTheFirst) {
 }
 
 TEST_F(OraConnect, PasswordNeverReachesTheTraceLog) {
-    std::string path = data_dir() + "/trace.log";
+    std::string path = stores().file("trace.log");
     tk_log log(path, true, 1, false);
     auto db = connect("ORCL", u"scott", u"tiger");
     EXPECT_THROW(connect("ORCL", u"scott", u"S3cretPw"), ora_exception);
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    EXPECT_NE(text.str().find("ora_engine::open_db"), std::string::npos);
-    EXPECT_EQ(text.str().find("tiger"), std::string::npos);
-    EXPECT_EQ(text.str().find("S3cretPw"), std::string::npos);
+    const std::string text = test_support::read_file(path);
+    EXPECT_NE(text.find("ora_engine::open_db"), std::string::npos);
+    EXPECT_EQ(text.find("tiger"), std::string::npos);
+    EXPECT_EQ(text.find("S3cretPw"), std::string::npos);
 }
 
 TEST_F(OraConnect, StatusCheck) {
@@ -187,7 +187,7 @@ TEST_F(OraConnect, FetchErrorInTheTableListIsRaised) {
 
 TEST_F(OraConnect, OldServerUsesTheOlderCatalogQueries) {
     build_store("OLD7", "schema.sql");
-    store_exec("OLD7", "UPDATE \"V$VERSION\" SET BANNER = 'Oracle7 Server Release 7.3.4.0.0 - Production'");
+    stores().exec("OLD7", "UPDATE \"V$VERSION\" SET BANNER = 'Oracle7 Server Release 7.3.4.0.0 - Production'");
     auto db = connect("OLD7");
     EXPECT_EQ(engine_->get_version(), 7u << 16 | 3u << 8 | 4u);
     EXPECT_TRUE(db->is_table_exist(u"EMP"));

@@ -12,25 +12,14 @@
 #include "ORA/ora_dproc.h"
 #include "ORA/ora_engi.h"
 #include "UDB/udb_db.h"
+#include "tests/support/stores.h"
 
 namespace ora_test {
 
-// The store folder of this process (created once), set as OCILITE_DATA.
-const std::string& data_dir();
+// The stores of this process (created once), which the client fixture points the client at.
+const test_support::store_folder& stores();
 // Builds SERVICE.sqlite from a fixture script (file name under tests/fixtures/ora).
 void build_store(const std::string& service, const std::string& script);
-// Builds SERVICE.sqlite from script text.
-void build_store_text(const std::string& service, const std::string& sql);
-// Runs SQLite statements on a store, to set up what scripts cannot express.
-void store_exec(const std::string& service, const std::string& sqlite_sql);
-// Rows of an SQLite query on a store, each value as text ("NULL" for a NULL).
-std::vector<std::vector<std::string>> store_rows(const std::string& service, const std::string& sqlite_sql);
-// The store's SQLite names of an Oracle table and column, as "t3" and "c2".
-std::string store_table(const std::string& service, const std::string& table);
-std::string store_column(const std::string& service, const std::string& table, const std::string& column);
-
-// Points the loader at libocilite and the stores at data_dir().
-void use_ocilite();
 
 // The library's test hooks, found through the engine's loader.
 unsigned long long round_trips();

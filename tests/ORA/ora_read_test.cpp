@@ -159,12 +159,12 @@ std::vector<int> failing_rows(udb_recordset& t, std::vector<std::vector<ole_vari
 
 TEST_F(OraRead, TooLongLongFailsItsRecordOnly) {
     db_.reset();
-    const std::string tab = store_table("VALS", "T_LONG"), id = store_column("VALS", "T_LONG", "ID"),
-                      txt = store_column("VALS", "T_LONG", "TXT");
+    const std::string tab = stores().table_name("VALS", "T_LONG"), id = stores().column_name("VALS", "T_LONG", "ID"),
+                      txt = stores().column_name("VALS", "T_LONG", "TXT");
     // 999,999 characters fit the buffer with its terminator; one more does not.
-    store_exec("VALS", "UPDATE " + tab + " SET " + txt + " = replace(hex(zeroblob(999999)), '00', 'a') WHERE " + id +
-                           " = 1;" + "UPDATE " + tab + " SET " + txt +
-                           " = replace(hex(zeroblob(1000000)), '00', 'b') WHERE " + id + " = 2;");
+    stores().exec("VALS", "UPDATE " + tab + " SET " + txt + " = replace(hex(zeroblob(999999)), '00', 'a') WHERE " + id +
+                              " = 1;" + "UPDATE " + tab + " SET " + txt +
+                              " = replace(hex(zeroblob(1000000)), '00', 'b') WHERE " + id + " = 2;");
     db_ = connect("VALS");
     auto t = db_->get_table(u"T_LONG", true);
     std::vector<std::vector<ole_variant>> rows;
@@ -176,9 +176,9 @@ TEST_F(OraRead, TooLongLongFailsItsRecordOnly) {
 
 TEST_F(OraRead, TooLongLongRawFailsItsRecordOnly) {
     db_.reset();
-    const std::string tab = store_table("VALS", "T_LRAW"), id = store_column("VALS", "T_LRAW", "ID"),
-                      bin = store_column("VALS", "T_LRAW", "BIN");
-    store_exec("VALS", "UPDATE " + tab + " SET " + bin + " = zeroblob(1000000) WHERE " + id + " = 1");
+    const std::string tab = stores().table_name("VALS", "T_LRAW"), id = stores().column_name("VALS", "T_LRAW", "ID"),
+                      bin = stores().column_name("VALS", "T_LRAW", "BIN");
+    stores().exec("VALS", "UPDATE " + tab + " SET " + bin + " = zeroblob(1000000) WHERE " + id + " = 1");
     db_ = connect("VALS");
     auto t = db_->get_table(u"T_LRAW", true);
     std::vector<std::vector<ole_variant>> rows;
@@ -189,14 +189,14 @@ TEST_F(OraRead, TooLongLongRawFailsItsRecordOnly) {
 
 TEST_F(OraRead, TextsKeepZeroCharactersAndCountLengthsInCharacters) {
     db_.reset();
-    build_store_text("ZEROS",
-                     "CREATE USER scott IDENTIFIED BY tiger;\n"
-                     "CREATE TABLE T_Z (ID NUMBER(5) NOT NULL, VC VARCHAR2(20), CH CHAR(4), NVC NVARCHAR2(6), "
-                     "VCC VARCHAR2(5 CHAR), CHC CHAR(3 CHAR), L LONG);\n"
-                     "INSERT INTO T_Z VALUES (1, 'a' || CHR(0) || 'b', CHR(0) || 'x', N'n' || CHR(0), "
-                     "'\xF0\x9F\x98\x80' || CHR(0) || '\xE6\x9D\xB1', '\xC3\xA9', 'l' || CHR(0) || CHR(0) || 'g');\n"
-                     "INSERT INTO T_Z VALUES (2, CHR(0), CHR(0), CHR(0), CHR(0), CHR(0), CHR(0));\n"
-                     "COMMIT;\n");
+    stores().build_text("ZEROS",
+                        "CREATE USER scott IDENTIFIED BY tiger;\n"
+                        "CREATE TABLE T_Z (ID NUMBER(5) NOT NULL, VC VARCHAR2(20), CH CHAR(4), NVC NVARCHAR2(6), "
+                        "VCC VARCHAR2(5 CHAR), CHC CHAR(3 CHAR), L LONG);\n"
+                        "INSERT INTO T_Z VALUES (1, 'a' || CHR(0) || 'b', CHR(0) || 'x', N'n' || CHR(0), "
+                        "'\xF0\x9F\x98\x80' || CHR(0) || '\xE6\x9D\xB1', '\xC3\xA9', 'l' || CHR(0) || CHR(0) || 'g');\n"
+                        "INSERT INTO T_Z VALUES (2, CHR(0), CHR(0), CHR(0), CHR(0), CHR(0), CHR(0));\n"
+                        "COMMIT;\n");
     db_ = connect("ZEROS");
     auto t = db_->get_table(u"T_Z", true);
     // VARCHAR2(5 CHAR) describes 20 bytes in an AL32UTF8 database: the column is 5 characters.
@@ -218,18 +218,19 @@ TEST_F(OraRead, TextsKeepZeroCharactersAndCountLengthsInCharacters) {
 
 TEST_F(OraRead, BinaryFloatsArriveAsTheirValues) {
     db_.reset();
-    build_store_text("BINF",
-                     "CREATE USER scott IDENTIFIED BY tiger;\n"
-                     "CREATE TABLE T_BF (ID NUMBER(5) NOT NULL, BF BINARY_FLOAT, BD BINARY_DOUBLE, "
-                     "FL FLOAT, NF NUMBER);\n"
-                     "INSERT INTO T_BF VALUES (1, 1.1, 0.30000000000000004, 0.30000000000000004, 1E+125);\n"
-                     "INSERT INTO T_BF VALUES (2, NULL, NULL, NULL, NULL);\n"
-                     "INSERT INTO T_BF VALUES (3, 2, 3, 4, 5);\n"
-                     "INSERT INTO T_BF VALUES (4, -3.4028234663852886E+38, 1.7976931348623157E+308, -.5, .1);\n"
-                     "COMMIT;\n");
+    stores().build_text("BINF",
+                        "CREATE USER scott IDENTIFIED BY tiger;\n"
+                        "CREATE TABLE T_BF (ID NUMBER(5) NOT NULL, BF BINARY_FLOAT, BD BINARY_DOUBLE, "
+                        "FL FLOAT, NF NUMBER);\n"
+                        "INSERT INTO T_BF VALUES (1, 1.1, 0.30000000000000004, 0.30000000000000004, 1E+125);\n"
+                        "INSERT INTO T_BF VALUES (2, NULL, NULL, NULL, NULL);\n"
+                        "INSERT INTO T_BF VALUES (3, 2, 3, 4, 5);\n"
+                        "INSERT INTO T_BF VALUES (4, -3.4028234663852886E+38, 1.7976931348623157E+308, -.5, .1);\n"
+                        "COMMIT;\n");
     // An infinity, which the SQL scripts cannot write.
-    store_exec("BINF", "UPDATE " + store_table("BINF", "T_BF") + " SET " + store_column("BINF", "T_BF", "BD") +
-                           " = 9e999 WHERE " + store_column("BINF", "T_BF", "ID") + " = 3");
+    stores().exec("BINF", "UPDATE " + stores().table_name("BINF", "T_BF") + " SET " +
+                              stores().column_name("BINF", "T_BF", "BD") + " = 9e999 WHERE " +
+                              stores().column_name("BINF", "T_BF", "ID") + " = 3");
     db_ = connect("BINF");
     auto t = db_->get_table(u"T_BF", true);
     const auto& schema = t->get_schema();
@@ -265,14 +266,14 @@ TEST_F(OraRead, BinaryFloatsArriveAsTheirValues) {
 
 TEST_F(OraRead, TimestampsOfEveryKindKeepTheirTimeOfDay) {
     db_.reset();
-    build_store_text("STAMPS",
-                     "CREATE USER scott IDENTIFIED BY tiger;\n"
-                     "CREATE TABLE T_TS (ID NUMBER(5) NOT NULL, TS TIMESTAMP(9), TZ TIMESTAMP WITH TIME ZONE, "
-                     "LTZ TIMESTAMP WITH LOCAL TIME ZONE);\n"
-                     "INSERT INTO T_TS VALUES (1, TIMESTAMP '2005-03-15 23:59:58.999999999', "
-                     "TIMESTAMP '2005-03-15 23:59:58.5 +02:00', TIMESTAMP '2005-03-15 23:59:58');\n"
-                     "INSERT INTO T_TS VALUES (2, TIMESTAMP '0001-01-01 00:00:01', NULL, NULL);\n"
-                     "COMMIT;\n");
+    stores().build_text("STAMPS",
+                        "CREATE USER scott IDENTIFIED BY tiger;\n"
+                        "CREATE TABLE T_TS (ID NUMBER(5) NOT NULL, TS TIMESTAMP(9), TZ TIMESTAMP WITH TIME ZONE, "
+                        "LTZ TIMESTAMP WITH LOCAL TIME ZONE);\n"
+                        "INSERT INTO T_TS VALUES (1, TIMESTAMP '2005-03-15 23:59:58.999999999', "
+                        "TIMESTAMP '2005-03-15 23:59:58.5 +02:00', TIMESTAMP '2005-03-15 23:59:58');\n"
+                        "INSERT INTO T_TS VALUES (2, TIMESTAMP '0001-01-01 00:00:01', NULL, NULL);\n"
+                        "COMMIT;\n");
     db_ = connect("STAMPS");
     auto t = db_->get_table(u"T_TS", true);
     for (size_t i = 1; i < 4; ++i) {
@@ -297,10 +298,10 @@ TEST_F(OraRead, LobsLongerThanOneChunkArriveWhole) {
     for (int i = 0; i < 100000; ++i) blob.push_back(static_cast<uint8_t>(i * 7 + 3));
     static const char digits[] = "0123456789ABCDEF";
     for (uint8_t b : blob) hex += {digits[b >> 4], digits[b & 15]};
-    const std::string tab = store_table("VALS", "T_LOBS"), id = store_column("VALS", "T_LOBS", "ID");
-    store_exec("VALS", "UPDATE " + tab + " SET " + store_column("VALS", "T_LOBS", "CL") + " = '" +
-                           compat::utf16_to_utf8(text) + "', " + store_column("VALS", "T_LOBS", "BL") + " = X'" + hex +
-                           "' WHERE " + id + " = 1");
+    const std::string tab = stores().table_name("VALS", "T_LOBS"), id = stores().column_name("VALS", "T_LOBS", "ID");
+    stores().exec("VALS", "UPDATE " + tab + " SET " + stores().column_name("VALS", "T_LOBS", "CL") + " = '" +
+                              compat::utf16_to_utf8(text) + "', " + stores().column_name("VALS", "T_LOBS", "BL") +
+                              " = X'" + hex + "' WHERE " + id + " = 1");
     db_ = connect("VALS");
     auto t = db_->get_table(u"T_LOBS", true);
     auto rows = read_all(*t);
@@ -318,16 +319,16 @@ TEST_F(OraRead, EachRowReplacesTheValuesOfTheRowBefore) {
     // One record serves every row: longer and shorter texts and byte strings, NULLs
     // between values and values after NULLs must each arrive as that row holds them.
     db_.reset();
-    build_store_text("SHAPES",
-                     "CREATE USER scott IDENTIFIED BY tiger;\n"
-                     "CREATE TABLE T_SHAPES (ID NUMBER(9) NOT NULL, TXT VARCHAR2(60), AMT NUMBER(12,2), "
-                     "D DATE, BIN RAW(16));\n"
-                     "INSERT INTO T_SHAPES VALUES (1, 'a rather longer text than the next one holds', 12345.67, "
-                     "TO_DATE('2020-02-29 23:59:59', 'YYYY-MM-DD HH24:MI:SS'), HEXTORAW('00112233445566778899'));\n"
-                     "INSERT INTO T_SHAPES VALUES (2, 'short', NULL, NULL, HEXTORAW('AB'));\n"
-                     "INSERT INTO T_SHAPES VALUES (3, NULL, -0.5, DATE '2021-05-06', NULL);\n"
-                     "INSERT INTO T_SHAPES VALUES (4, 'after NULL', 7, NULL, HEXTORAW('CDEF'));\n"
-                     "COMMIT;\n");
+    stores().build_text("SHAPES",
+                        "CREATE USER scott IDENTIFIED BY tiger;\n"
+                        "CREATE TABLE T_SHAPES (ID NUMBER(9) NOT NULL, TXT VARCHAR2(60), AMT NUMBER(12,2), "
+                        "D DATE, BIN RAW(16));\n"
+                        "INSERT INTO T_SHAPES VALUES (1, 'a rather longer text than the next one holds', 12345.67, "
+                        "TO_DATE('2020-02-29 23:59:59', 'YYYY-MM-DD HH24:MI:SS'), HEXTORAW('00112233445566778899'));\n"
+                        "INSERT INTO T_SHAPES VALUES (2, 'short', NULL, NULL, HEXTORAW('AB'));\n"
+                        "INSERT INTO T_SHAPES VALUES (3, NULL, -0.5, DATE '2021-05-06', NULL);\n"
+                        "INSERT INTO T_SHAPES VALUES (4, 'after NULL', 7, NULL, HEXTORAW('CDEF'));\n"
+                        "COMMIT;\n");
     db_ = connect("SHAPES");
     auto t = db_->get_table(u"T_SHAPES", true);
     auto rows = read_all(*t);
@@ -375,13 +376,14 @@ TEST_F(OraRead, EachRowReplacesTheValuesOfTheRowBefore) {
 
 TEST_F(OraRead, RowsAreReadUntilTheServerHasNoMoreWithFewRoundTrips) {
     db_.reset();
-    build_store_text("MANY",
-                     "CREATE USER scott IDENTIFIED BY tiger;\n"
-                     "CREATE TABLE T_MANY (ID NUMBER(9) NOT NULL, TXT VARCHAR2(20));\nCOMMIT;\n");
-    const std::string tab = store_table("MANY", "T_MANY");
-    store_exec("MANY", "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 5000) INSERT INTO " +
-                           tab + " (" + store_column("MANY", "T_MANY", "ID") + ", " +
-                           store_column("MANY", "T_MANY", "TXT") + ") SELECT x, 'row ' || x FROM n");
+    stores().build_text("MANY",
+                        "CREATE USER scott IDENTIFIED BY tiger;\n"
+                        "CREATE TABLE T_MANY (ID NUMBER(9) NOT NULL, TXT VARCHAR2(20));\nCOMMIT;\n");
+    const std::string tab = stores().table_name("MANY", "T_MANY");
+    stores().exec("MANY",
+                  "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 5000) INSERT INTO " + tab +
+                      " (" + stores().column_name("MANY", "T_MANY", "ID") + ", " +
+                      stores().column_name("MANY", "T_MANY", "TXT") + ") SELECT x, 'row ' || x FROM n");
     db_ = connect("MANY");
     auto t = db_->get_table(u"T_MANY", true);
     EXPECT_EQ(t->get_record_count(), 5000);

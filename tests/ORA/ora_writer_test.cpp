@@ -10,18 +10,21 @@
 #include "TK/tk_excep.h"
 #include "compat/text/format.h"
 #include "tests/ORA/ora_fixture.h"
+#include "tests/support/records.h"
 
 namespace ora_test {
 namespace {
 
-using rows_t = std::vector<std::vector<std::string>>;
+using test_support::record;
+using test_support::rows_t;
+using test_support::schema;
 
 // A destination store with one user and nothing else, new for every test.
 class OraWriter : public client {
 protected:
     void SetUp() override {
         client::SetUp();
-        build_store_text("DEST", "CREATE USER scott IDENTIFIED BY tiger;\n");
+        stores().build_text("DEST", "CREATE USER scott IDENTIFIED BY tiger;\n");
         db_ = connect("DEST");
     }
     void TearDown() override {
@@ -29,64 +32,40 @@ protected:
         client::TearDown();
     }
     rows_t columns_of(const std::string& table) {
-        return store_rows("DEST",
-                          "SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE, "
-                          "DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME='" +
-                              table + "' ORDER BY COLUMN_ID");
+        return stores().rows("DEST",
+                             "SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE, "
+                             "DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME='" +
+                                 table + "' ORDER BY COLUMN_ID");
     }
     rows_t data_of(const std::string& table, const std::string& columns = "*") {
-        return store_rows("DEST", "SELECT " + columns + " FROM " + store_table("DEST", table) + " ORDER BY rowid");
+        return stores().rows("DEST",
+                             "SELECT " + columns + " FROM " + stores().table_name("DEST", table) + " ORDER BY rowid");
     }
     std::unique_ptr<ora_database> db_;
 };
 
-// A schema built from a table of column descriptions.
-struct column {
-    const char16_t* name;
-    VARTYPE vt;
-    int size;
-    bool not_null = false;
-    ole_variant def = ole_variant();
-    int reserved = 0;
-    bool autonum = false;
-};
-
-std::unique_ptr<udb_schema> make_schema(std::initializer_list<column> columns) {
-    auto s = std::make_unique<udb_schema>();
-    for (const column& c : columns)
-        s->push_back(std::make_unique<t_ftd>(c.size, c.name, c.vt, c.not_null, c.autonum, c.def, c.reserved));
-    return s;
-}
-
-// A record of (name, value) fields.
-std::unique_ptr<udb_record> make_record(std::initializer_list<std::pair<const char16_t*, ole_variant>> fields) {
-    auto r = std::make_unique<udb_record>();
-    for (const auto& [name, value] : fields) r->push_back(std::make_unique<udb_field>(name, 0, value));
-    return r;
-}
-
 ole_variant bytes(std::initializer_list<uint8_t> b) { return ole_variant(std::vector<uint8_t>(b)); }
 
 TEST_F(OraWriter, NativeTypesDefaultsAndNotNull) {
-    auto s = make_schema({
-        {u"T2000", VT_BSTR, 2000, true, ole_variant(u"it's")},
-        {u"T2001", VT_BSTR, 2001, true, ole_variant(u"x")},
+    auto s = schema({
+        {u"T2000", VT_BSTR, 2000, true, false, ole_variant(u"it's")},
+        {u"T2001", VT_BSTR, 2001, true, false, ole_variant(u"x")},
         {u"T4000", VT_BSTR, 4000, false},
         {u"T4001", VT_BSTR, 4001, false},
         {u"T0", VT_BSTR, 0, true},
-        {u"SHORT", VT_BSTR, 3, false, ole_variant(u"abcdef")},
+        {u"SHORT", VT_BSTR, 3, false, false, ole_variant(u"abcdef")},
         {u"R16", VT_BLOB, 16, false},
         {u"R2000", VT_BLOB, 2000, false},
         {u"R2001", VT_BLOB, 2001, false},
         {u"B0", VT_BLOB, 0, true},
-        {u"I2", VT_I2, 0, true, ole_variant(u"007")},
-        {u"I4", VT_I4, 0, false, ole_variant(u"42")},
+        {u"I2", VT_I2, 0, true, false, ole_variant(u"007")},
+        {u"I4", VT_I4, 0, false, false, ole_variant(u"42")},
         {u"I8", VT_I8, 0, false},
         {u"BOOL", VT_BOOL, 0, false},
-        {u"DEC", VT_DECIMAL, 0, false, ole_variant(u"0.00"), 0x0A02},
-        {u"R8", VT_R8, 0, false, ole_variant(u"1e200")},
-        {u"R8ABC", VT_R8, 0, false, ole_variant(u"abc")},
-        {u"D", VT_DATE, 0, false, ole_variant(u"2004-05-06")},
+        {u"DEC", VT_DECIMAL, 0, false, false, ole_variant(u"0.00"), 0x0A02},
+        {u"R8", VT_R8, 0, false, false, ole_variant(u"1e200")},
+        {u"R8ABC", VT_R8, 0, false, false, ole_variant(u"abc")},
+        {u"D", VT_DATE, 0, false, false, ole_variant(u"2004-05-06")},
     });
     udb_indexes none;
     auto table = db_->create_table(u"T", *s, none);
@@ -115,36 +94,36 @@ TEST_F(OraWriter, NativeTypesDefaultsAndNotNull) {
 }
 
 TEST_F(OraWriter, CaseOnlyColumnClashGetsASafeNameAndMappedPair) {
-    auto s = make_schema({{u"Id", VT_I4, 0}, {u"ID", VT_I4, 0}, {u"my-col", VT_BSTR, 5}});
+    auto s = schema({{u"Id", VT_I4, 0}, {u"ID", VT_I4, 0}, {u"my-col", VT_BSTR, 5}});
     udb_indexes none;
     db_->create_table(u"Mixed", *s, none);
     rows_t names =
-        store_rows("DEST", "SELECT COLUMN_NAME FROM USER_TAB_COLUMNS WHERE TABLE_NAME='Mixed' ORDER BY COLUMN_ID");
+        stores().rows("DEST", "SELECT COLUMN_NAME FROM USER_TAB_COLUMNS WHERE TABLE_NAME='Mixed' ORDER BY COLUMN_ID");
     EXPECT_EQ(names, (rows_t{{"Id"}, {"ID00000"}, {"my_col"}}));
     EXPECT_EQ(db_->get_fn_mapped_name_ex(u"Mixed", u"ID"), u"ID00000");
     EXPECT_EQ(db_->get_fn_mapped_name_ex(u"Mixed", u"my-col"), u"my_col");
 
     // Records name their fields as the source does; they land in the renamed columns.
     auto t = db_->get_table(u"Mixed", true);
-    t->append_record(*make_record({{u"Id", ole_variant(1)}, {u"ID", ole_variant(2)}, {u"my-col", ole_variant(u"ab")}}));
+    t->append_record(*record({{u"Id", ole_variant(1)}, {u"ID", ole_variant(2)}, {u"my-col", ole_variant(u"ab")}}));
     EXPECT_EQ(data_of("Mixed"), (rows_t{{"1", "2", "ab"}}));
 }
 
 TEST_F(OraWriter, UpperCaseNamesWhenAsked) {
     db_->set_upper_case_names(true);
-    auto s = make_schema({{u"id", VT_I4, 0, true}, {u"Name", VT_BSTR, 10}});
+    auto s = schema({{u"id", VT_I4, 0, true}, {u"Name", VT_BSTR, 10}});
     udb_indexes pk;
     pk.push_back(udb_index(u"pk_up", true, true, {u"id"}));
     auto t = db_->create_table(u"UP", *s, pk);
     EXPECT_EQ(columns_of("UP")[0][0], "ID");
     EXPECT_EQ(columns_of("UP")[1][0], "NAME");
-    t->append_record(*make_record({{u"Name", ole_variant(u"n")}, {u"id", ole_variant(1)}}));
-    t->update(*make_record({{u"id", ole_variant(1)}, {u"Name", ole_variant(u"m")}}));
+    t->append_record(*record({{u"Name", ole_variant(u"n")}, {u"id", ole_variant(1)}}));
+    t->update(*record({{u"id", ole_variant(1)}, {u"Name", ole_variant(u"m")}}));
     EXPECT_EQ(read_all(*db_->get_table(u"UP", true))[0][1].to_wstring(), u"m");
 }
 
 TEST_F(OraWriter, KeysAndIndexes) {
-    auto s = make_schema({{u"A", VT_I4, 0, true}, {u"B", VT_I4, 0, true}, {u"C", VT_BSTR, 10}, {u"L", VT_BSTR, 0}});
+    auto s = schema({{u"A", VT_I4, 0, true}, {u"B", VT_I4, 0, true}, {u"C", VT_BSTR, 10}, {u"L", VT_BSTR, 0}});
     udb_indexes idx;
     idx.push_back(udb_index(u"PK_T", true, true, {u"A", u"B"}));
     idx.push_back(udb_index(u"U_SAME_AS_PK", true, false, {u"B", u"A"}));
@@ -157,17 +136,17 @@ TEST_F(OraWriter, KeysAndIndexes) {
     idx.push_back(udb_index(u"U_PREFIX_AGAIN", true, false, {u"A"}));
     idx.push_back(udb_index(u"I_LAST", false, false, {u"C", u"B"}));
     db_->create_table(u"KT", *s, idx);
-    EXPECT_EQ(store_rows("DEST",
-                         "SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE FROM USER_CONSTRAINTS WHERE TABLE_NAME='KT' "
-                         "ORDER BY CONSTRAINT_NAME"),
+    EXPECT_EQ(stores().rows("DEST",
+                            "SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE FROM USER_CONSTRAINTS WHERE TABLE_NAME='KT' "
+                            "ORDER BY CONSTRAINT_NAME"),
               (rows_t{{"PK_T", "P"}, {"U_PREFIX", "U"}}));
-    EXPECT_EQ(
-        store_rows("DEST", "SELECT INDEX_NAME, UNIQUENESS FROM USER_INDEXES WHERE TABLE_NAME='KT' ORDER BY INDEX_NAME"),
-        (rows_t{{"A1BAD_NAME", "NONUNIQUE"},
-                {"I_C", "NONUNIQUE"},
-                {"I_LAST", "NONUNIQUE"},
-                {"PK_T", "UNIQUE"},
-                {"U_PREFIX", "UNIQUE"}}));
+    EXPECT_EQ(stores().rows(
+                  "DEST", "SELECT INDEX_NAME, UNIQUENESS FROM USER_INDEXES WHERE TABLE_NAME='KT' ORDER BY INDEX_NAME"),
+              (rows_t{{"A1BAD_NAME", "NONUNIQUE"},
+                      {"I_C", "NONUNIQUE"},
+                      {"I_LAST", "NONUNIQUE"},
+                      {"PK_T", "UNIQUE"},
+                      {"U_PREFIX", "UNIQUE"}}));
 
     // The reader sees the keys it would convert.
     auto t = db_->get_table(u"KT", true);
@@ -178,16 +157,16 @@ TEST_F(OraWriter, KeysAndIndexes) {
 TEST_F(OraWriter, IndexNamesOutliveTheDatabaseThatMadeThem) {
     auto second = connect("DEST");
     db_.reset();  // the first database of the process goes first
-    auto s = make_schema({{u"A", VT_I4, 0, true}});
+    auto s = schema({{u"A", VT_I4, 0, true}});
     udb_indexes idx;
     idx.push_back(udb_index(u"PK_ONE", true, true, {u"A"}));
     second->create_table(u"ONE", *s, idx);
-    EXPECT_EQ(store_rows("DEST", "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS"), (rows_t{{"PK_ONE"}}));
+    EXPECT_EQ(stores().rows("DEST", "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS"), (rows_t{{"PK_ONE"}}));
 }
 
 TEST_F(OraWriter, ForeignKeysWithTheirDeleteRules) {
-    auto parent = make_schema({{u"ID", VT_I4, 0, true}, {u"CODE", VT_I4, 0}});
-    auto child = make_schema({{u"ID", VT_I4, 0, true}, {u"P", VT_I4, 0}, {u"Q", VT_I4, 0}, {u"R", VT_I4, 0}});
+    auto parent = schema({{u"ID", VT_I4, 0, true}, {u"CODE", VT_I4, 0}});
+    auto child = schema({{u"ID", VT_I4, 0, true}, {u"P", VT_I4, 0}, {u"Q", VT_I4, 0}, {u"R", VT_I4, 0}});
     udb_indexes pk;
     pk.push_back(udb_index(u"PK_PARENT", true, true, {u"ID"}));
     udb_indexes none;
@@ -203,13 +182,13 @@ TEST_F(OraWriter, ForeignKeysWithTheirDeleteRules) {
         reported.push_back(compat::utf16_to_utf8(context) + ": " + e.message());
     });
     db_->create_relationships(rels);
-    EXPECT_EQ(store_rows("DEST",
-                         "SELECT c.CONSTRAINT_TYPE, c.DELETE_RULE, k.COLUMN_NAME FROM USER_CONSTRAINTS c JOIN "
-                         "USER_CONS_COLUMNS k ON k.CONSTRAINT_NAME = c.CONSTRAINT_NAME WHERE c.TABLE_NAME='CHILD' "
-                         "ORDER BY k.COLUMN_NAME"),
+    EXPECT_EQ(stores().rows("DEST",
+                            "SELECT c.CONSTRAINT_TYPE, c.DELETE_RULE, k.COLUMN_NAME FROM USER_CONSTRAINTS c JOIN "
+                            "USER_CONS_COLUMNS k ON k.CONSTRAINT_NAME = c.CONSTRAINT_NAME WHERE c.TABLE_NAME='CHILD' "
+                            "ORDER BY k.COLUMN_NAME"),
               (rows_t{{"R", "CASCADE", "P"}, {"R", "NO ACTION", "Q"}}));
     // The referenced column without a key got one.
-    EXPECT_EQ(store_rows("DEST", "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE CONSTRAINT_TYPE='U'"),
+    EXPECT_EQ(stores().rows("DEST", "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE CONSTRAINT_TYPE='U'"),
               (rows_t{{"PARENT_UI"}}));
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_EQ(reported[0].rfind("Foreign key 'FK_BAD': ORA-00904", 0), 0u) << reported[0];
@@ -220,21 +199,21 @@ TEST_F(OraWriter, NoForeignKeysInAppendMode) {
     udb_relationships rels;
     rels.push_back({u"FK", u"", u"A", u"B", u"", {u"X"}, {u"Y"}});
     appending->create_relationships(rels);  // nothing is asked of the server
-    EXPECT_TRUE(store_rows("DEST", "SELECT 1 FROM USER_CONSTRAINTS").empty());
+    EXPECT_TRUE(stores().rows("DEST", "SELECT 1 FROM USER_CONSTRAINTS").empty());
 }
 
 class OraRecords : public OraWriter {
 protected:
     void SetUp() override {
         OraWriter::SetUp();
-        auto s = make_schema({{u"ID", VT_I4, 0, true},
-                              {u"NAME", VT_BSTR, 20, true, ole_variant(u"none")},
-                              {u"AMOUNT", VT_R8, 0, true, ole_variant(u"1.5")},
-                              {u"RATIO", VT_R8, 0, false},
-                              {u"BORN", VT_DATE, 0, false},
-                              {u"NOTE", VT_BSTR, 0, false},
-                              {u"PIC", VT_BLOB, 0, false},
-                              {u"TAG", VT_BLOB, 8, false}});
+        auto s = schema({{u"ID", VT_I4, 0, true},
+                         {u"NAME", VT_BSTR, 20, true, false, ole_variant(u"none")},
+                         {u"AMOUNT", VT_R8, 0, true, false, ole_variant(u"1.5")},
+                         {u"RATIO", VT_R8, 0, false},
+                         {u"BORN", VT_DATE, 0, false},
+                         {u"NOTE", VT_BSTR, 0, false},
+                         {u"PIC", VT_BLOB, 0, false},
+                         {u"TAG", VT_BLOB, 8, false}});
         udb_indexes pk;
         pk.push_back(udb_index(u"PK_REC", true, true, {u"ID"}));
         table_ = db_->create_table(u"REC", *s, pk);
@@ -247,22 +226,22 @@ protected:
 };
 
 TEST_F(OraRecords, FieldsInAnotherOrderAndFewerFields) {
-    table_->append_record(*make_record({{u"TAG", bytes({0xAB, 0x01})},
-                                        {u"PIC", ole_variant()},
-                                        {u"NOTE", ole_variant(u"n")},
-                                        {u"BORN", ole_variant::from_wstring(u"2005-03-15 10:20:30", VT_DATE)},
-                                        {u"RATIO", ole_variant(0.25)},
-                                        {u"AMOUNT", ole_variant(2.0)},
-                                        {u"NAME", ole_variant(u"O'Brien")},
-                                        {u"ID", ole_variant(1)}}));
-    table_->append_record(*make_record({{u"NAME", ole_variant(u"two")}, {u"ID", ole_variant(2)}}));
+    table_->append_record(*record({{u"TAG", bytes({0xAB, 0x01})},
+                                   {u"PIC", ole_variant()},
+                                   {u"NOTE", ole_variant(u"n")},
+                                   {u"BORN", ole_variant::from_wstring(u"2005-03-15 10:20:30", VT_DATE)},
+                                   {u"RATIO", ole_variant(0.25)},
+                                   {u"AMOUNT", ole_variant(2.0)},
+                                   {u"NAME", ole_variant(u"O'Brien")},
+                                   {u"ID", ole_variant(1)}}));
+    table_->append_record(*record({{u"NAME", ole_variant(u"two")}, {u"ID", ole_variant(2)}}));
     EXPECT_EQ(data_of("REC", "c1, c2, c3, c4, c5, c6, quote(c7), quote(c8)"),
               (rows_t{{"1", "O'Brien", "2", ".25", "2005-03-15 10:20:30", "n", "NULL", "X'AB01'"},
                       {"2", "two", "1.5", "NULL", "NULL", "NULL", "NULL", "NULL"}}));
     EXPECT_EQ(table_->get_record_count(), 2);
     // A field no column takes stops the record before anything is sent.
     try {
-        table_->append_record(*make_record({{u"ID", ole_variant(3)}, {u"OTHER", ole_variant(1)}}));
+        table_->append_record(*record({{u"ID", ole_variant(3)}, {u"OTHER", ole_variant(1)}}));
         FAIL() << "a field without a column was accepted";
     } catch (const tk_exception& e) {
         EXPECT_EQ(e.message(), "The structure of data source does not conform to the destination table.");
@@ -272,16 +251,16 @@ TEST_F(OraRecords, FieldsInAnotherOrderAndFewerFields) {
 }
 
 TEST_F(OraRecords, NullIntoNotNullDropsTheConstraintKeepingTheDefault) {
-    auto r = make_record({{u"ID", ole_variant(1)}, {u"NAME", ole_variant()}, {u"AMOUNT", ole_variant(3.0)}});
+    auto r = record({{u"ID", ole_variant(1)}, {u"NAME", ole_variant()}, {u"AMOUNT", ole_variant(3.0)}});
     table_->append_record(*r);
     EXPECT_EQ(data_of("REC", "c1, c2"), (rows_t{{"1", "NULL"}}));
-    EXPECT_EQ(store_rows("DEST",
-                         "SELECT NULLABLE, DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME='REC' AND "
-                         "COLUMN_NAME='NAME'"),
+    EXPECT_EQ(stores().rows("DEST",
+                            "SELECT NULLABLE, DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME='REC' AND "
+                            "COLUMN_NAME='NAME'"),
               (rows_t{{"Y", "'none'"}}));
     // The key column keeps NOT NULL: the server refuses the row.
     try {
-        table_->append_record(*make_record({{u"ID", ole_variant()}, {u"NAME", ole_variant(u"x")}}));
+        table_->append_record(*record({{u"ID", ole_variant()}, {u"NAME", ole_variant(u"x")}}));
         FAIL() << "a NULL key went in";
     } catch (const ora_exception& e) {
         EXPECT_EQ(e.code(), ora_error_code(1400));
@@ -292,9 +271,9 @@ TEST_F(OraRecords, NullIntoNotNullDropsTheConstraintKeepingTheDefault) {
 
 TEST_F(OraRecords, OutOfRangeDoubles) {
     table_->append_record(
-        *make_record({{u"ID", ole_variant(1)}, {u"AMOUNT", ole_variant(1e300)}, {u"RATIO", ole_variant(-1e300)}}));
-    table_->append_record(*make_record(
-        {{u"ID", ole_variant(2)}, {u"AMOUNT", ole_variant(std::nan(""))}, {u"RATIO", ole_variant(1.5e125)}}));
+        *record({{u"ID", ole_variant(1)}, {u"AMOUNT", ole_variant(1e300)}, {u"RATIO", ole_variant(-1e300)}}));
+    table_->append_record(
+        *record({{u"ID", ole_variant(2)}, {u"AMOUNT", ole_variant(std::nan(""))}, {u"RATIO", ole_variant(1.5e125)}}));
     EXPECT_EQ(data_of("REC", "c1, c3, c4"), (rows_t{{"1", "1.5", "NULL"}, {"2", "1.5", "1.5E+125"}}));
 }
 
@@ -302,9 +281,8 @@ TEST_F(OraRecords, LargeTextAndBinaryGoThroughTheLocators) {
     compat::wstring text;
     while (text.size() < 10000) text += u"Grüße, 世界! ";
     text.resize(10000);
-    table_->append_record(
-        *make_record({{u"ID", ole_variant(1)}, {u"NOTE", ole_variant(text)}, {u"PIC", bytes({1, 2, 3})}}));
-    table_->append_record(*make_record({{u"ID", ole_variant(2)}, {u"NOTE", ole_variant(u"")}, {u"PIC", bytes({})}}));
+    table_->append_record(*record({{u"ID", ole_variant(1)}, {u"NOTE", ole_variant(text)}, {u"PIC", bytes({1, 2, 3})}}));
+    table_->append_record(*record({{u"ID", ole_variant(2)}, {u"NOTE", ole_variant(u"")}, {u"PIC", bytes({})}}));
     rows_t rows = data_of("REC", "c1, c6, quote(c7), length(c6)");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][1], compat::utf16_to_utf8(text));
@@ -325,10 +303,10 @@ TEST_F(OraRecords, LargeTextAndBinaryGoThroughTheLocators) {
 }
 
 TEST_F(OraRecords, UpdateByKey) {
-    table_->append_record(*make_record({{u"ID", ole_variant(1)}, {u"NAME", ole_variant(u"old")}}));
-    table_->append_record(*make_record({{u"ID", ole_variant(2)}, {u"NAME", ole_variant(u"other")}}));
+    table_->append_record(*record({{u"ID", ole_variant(1)}, {u"NAME", ole_variant(u"old")}}));
+    table_->append_record(*record({{u"ID", ole_variant(2)}, {u"NAME", ole_variant(u"other")}}));
     table_->update(
-        *make_record({{u"NAME", ole_variant(u"new")}, {u"ID", ole_variant(1)}, {u"NOT_A_COLUMN", ole_variant(5)}}));
+        *record({{u"NAME", ole_variant(u"new")}, {u"ID", ole_variant(1)}, {u"NOT_A_COLUMN", ole_variant(5)}}));
     // The UPDATE commits nothing itself: the session sees it, others once it is committed.
     auto mine = read_all(*db_->get_table(u"REC", true));
     ASSERT_EQ(mine.size(), 2u);
@@ -336,7 +314,7 @@ TEST_F(OraRecords, UpdateByKey) {
     EXPECT_EQ(data_of("REC", "c1, c2"), (rows_t{{"1", "old"}, {"2", "other"}}));
     // A failing UPDATE is the record's error.
     try {
-        table_->update(*make_record({{u"ID", ole_variant(2)}, {u"NAME", ole_variant(u"much too long for twenty")}}));
+        table_->update(*record({{u"ID", ole_variant(2)}, {u"NAME", ole_variant(u"much too long for twenty")}}));
         FAIL() << "an UPDATE failure was swallowed";
     } catch (const ora_exception& e) {
         EXPECT_EQ(e.code(), ora_error_code(12899));
@@ -349,23 +327,23 @@ TEST_F(OraRecords, UpdateByKey) {
 }
 
 TEST_F(OraWriter, UpdateWithoutKeySendsNothing) {
-    auto s = make_schema({{u"A", VT_I4, 0}, {u"B", VT_I4, 0}});
+    auto s = schema({{u"A", VT_I4, 0}, {u"B", VT_I4, 0}});
     udb_indexes none;
     auto t = db_->create_table(u"NK", *s, none);
-    t->append_record(*make_record({{u"A", ole_variant(1)}, {u"B", ole_variant(1)}}));
-    t->update(*make_record({{u"A", ole_variant(1)}, {u"B", ole_variant(2)}}));
+    t->append_record(*record({{u"A", ole_variant(1)}, {u"B", ole_variant(1)}}));
+    t->update(*record({{u"A", ole_variant(1)}, {u"B", ole_variant(2)}}));
     EXPECT_EQ(data_of("NK"), (rows_t{{"1", "1"}}));
 }
 
 TEST_F(OraRecords, ServerErrorsReachTheCaller) {
-    table_->append_record(*make_record({{u"ID", ole_variant(1)}}));
+    table_->append_record(*record({{u"ID", ole_variant(1)}}));
     struct {
         std::unique_ptr<udb_record> record;
         int oracle_error;
     } cases[] = {
-        {make_record({{u"ID", ole_variant(1)}}), 1},
-        {make_record({{u"ID", ole_variant(2)}, {u"NAME", ole_variant(u"twenty-one characters")}}), 12899},
-        {make_record({{u"ID", ole_variant(u"x")}}), 1722},
+        {record({{u"ID", ole_variant(1)}}), 1},
+        {record({{u"ID", ole_variant(2)}, {u"NAME", ole_variant(u"twenty-one characters")}}), 12899},
+        {record({{u"ID", ole_variant(u"x")}}), 1722},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.oracle_error);
@@ -379,7 +357,7 @@ TEST_F(OraRecords, ServerErrorsReachTheCaller) {
     EXPECT_EQ(data_of("REC", "c1"), (rows_t{{"1"}}));
     // A table the server has although the database object did not list it.
     auto other = connect("DEST");
-    auto s = make_schema({{u"A", VT_I4, 0}});
+    auto s = schema({{u"A", VT_I4, 0}});
     udb_indexes none;
     other->create_table(u"TWICE", *s, none);
     try {
@@ -396,41 +374,41 @@ TEST_F(OraWriter, SequenceNamesFitForEverySuffix) {
     const compat::wstring table(30, u'Q');
     const compat::wstring base(28, u'Q');
     for (int n = 0; n < 10; ++n) db_->query(u"CREATE SEQUENCE \"" + base + compat::wformat(u"_%d", n) + u"\"");
-    auto s = make_schema({{u"ID", VT_I4, 0, true, ole_variant(), 0, true}});
+    auto s = schema({{u"ID", VT_I4, 0, true, true}});
     udb_indexes none;
     auto t = db_->create_table(table, *s, none);
-    rows_t names = store_rows("DEST", "SELECT SEQUENCE_NAME FROM USER_SEQUENCES WHERE SEQUENCE_NAME LIKE '%_10'");
+    rows_t names = stores().rows("DEST", "SELECT SEQUENCE_NAME FROM USER_SEQUENCES WHERE SEQUENCE_NAME LIKE '%_10'");
     ASSERT_EQ(names.size(), 1u);
     EXPECT_EQ(names[0][0], std::string(27, 'Q') + "_10");
-    t->append_record(*make_record({{u"ID", ole_variant()}}));
+    t->append_record(*record({{u"ID", ole_variant()}}));
     EXPECT_EQ(data_of(compat::utf16_to_utf8(table)), (rows_t{{"1"}}));
 }
 
 TEST_F(OraWriter, AutoNumberThroughSequenceAndTrigger) {
     // A sequence of the first candidate's name exists already: the next suffix is taken.
     db_->query(u"CREATE SEQUENCE \"Orders_0\"");
-    auto s = make_schema({{u"id", VT_I4, 0, true, ole_variant(u"5"), 0, true}, {u"Item", VT_BSTR, 10}});
+    auto s = schema({{u"id", VT_I4, 0, true, true, ole_variant(u"5")}, {u"Item", VT_BSTR, 10}});
     udb_indexes pk;
     pk.push_back(udb_index(u"PK_Orders", true, true, {u"id"}));
     auto t = db_->create_table(u"Orders", *s, pk);
-    EXPECT_EQ(store_rows("DEST",
-                         "SELECT SEQUENCE_NAME, MIN_VALUE, INCREMENT_BY, CYCLE_FLAG, ORDER_FLAG, CACHE_SIZE "
-                         "FROM USER_SEQUENCES ORDER BY SEQUENCE_NAME"),
+    EXPECT_EQ(stores().rows("DEST",
+                            "SELECT SEQUENCE_NAME, MIN_VALUE, INCREMENT_BY, CYCLE_FLAG, ORDER_FLAG, CACHE_SIZE "
+                            "FROM USER_SEQUENCES ORDER BY SEQUENCE_NAME"),
               (rows_t{{"Orders_0", "1", "1", "N", "N", "20"}, {"Orders_1", "1", "1", "N", "Y", "0"}}));
-    EXPECT_EQ(store_rows("DEST", "SELECT TRIGGER_NAME, TABLE_NAME, STATUS FROM USER_TRIGGERS"),
+    EXPECT_EQ(stores().rows("DEST", "SELECT TRIGGER_NAME, TABLE_NAME, STATUS FROM USER_TRIGGERS"),
               (rows_t{{"Orders__TRIGGER", "Orders", "ENABLED"}}));
     // The auto-number column gets neither NOT NULL nor its source default.
-    EXPECT_EQ(store_rows("DEST", "SELECT NULLABLE, DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE COLUMN_NAME='id'"),
+    EXPECT_EQ(stores().rows("DEST", "SELECT NULLABLE, DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE COLUMN_NAME='id'"),
               (rows_t{{"N", "NULL"}}));
-    t->append_record(*make_record({{u"Item", ole_variant(u"first")}}));
-    t->append_record(*make_record({{u"id", ole_variant()}, {u"Item", ole_variant(u"second")}}));
-    t->append_record(*make_record({{u"id", ole_variant(10)}, {u"Item", ole_variant(u"given")}}));
+    t->append_record(*record({{u"Item", ole_variant(u"first")}}));
+    t->append_record(*record({{u"id", ole_variant()}, {u"Item", ole_variant(u"second")}}));
+    t->append_record(*record({{u"id", ole_variant(10)}, {u"Item", ole_variant(u"given")}}));
     EXPECT_EQ(data_of("Orders"), (rows_t{{"1", "first"}, {"2", "second"}, {"10", "given"}}));
 }
 
 TEST_F(OraWriter, WithoutTheRightToCreateSequencesTheTableStaysWithoutAutoNumber) {
     db_->query(u"REVOKE CREATE SEQUENCE FROM scott");
-    auto s = make_schema({{u"ID", VT_I4, 0, true, ole_variant(), 0, true}, {u"V", VT_I4, 0}});
+    auto s = schema({{u"ID", VT_I4, 0, true, true}, {u"V", VT_I4, 0}});
     udb_indexes pk;
     pk.push_back(udb_index(u"PK_A", true, true, {u"ID"}));
     try {
@@ -444,12 +422,12 @@ TEST_F(OraWriter, WithoutTheRightToCreateSequencesTheTableStaysWithoutAutoNumber
     }
     // The table stands with its key and takes records.
     EXPECT_TRUE(db_->is_table_exist(u"A"));
-    EXPECT_EQ(store_rows("DEST", "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME='A'"),
+    EXPECT_EQ(stores().rows("DEST", "SELECT CONSTRAINT_NAME FROM USER_CONSTRAINTS WHERE TABLE_NAME='A'"),
               (rows_t{{"PK_A"}}));
     auto t = db_->get_table(u"A", true);
-    t->append_record(*make_record({{u"ID", ole_variant(7)}, {u"V", ole_variant(1)}}));
+    t->append_record(*record({{u"ID", ole_variant(7)}, {u"V", ole_variant(1)}}));
     EXPECT_EQ(data_of("A"), (rows_t{{"7", "1"}}));
-    EXPECT_TRUE(store_rows("DEST", "SELECT 1 FROM USER_SEQUENCES").empty());
+    EXPECT_TRUE(stores().rows("DEST", "SELECT 1 FROM USER_SEQUENCES").empty());
 }
 
 // Every type the reader maps, read from one store, written by the writer into another, and

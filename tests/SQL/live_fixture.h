@@ -13,35 +13,23 @@
 #include "SQL/sql_engi.h"
 #include "UDB/udb_sche.h"
 #include "compat/text/text.h"
+#include "tests/support/records.h"
+#include "tests/support/sandbox.h"
 #include "values/ole_var.h"
 
 namespace live_test {
 
-// Field values for building records.
-inline udb_field field(const char16_t* name, const ole_variant& value) {
-    return udb_field(name, 0, value, false, false);
-}
-
-// A record holding copies of the given fields.
-inline std::unique_ptr<udb_record> record(std::initializer_list<udb_field> fields) {
-    auto r = std::make_unique<udb_record>();
-    for (const udb_field& f : fields) r->push_back(std::make_unique<udb_field>(f));
-    return r;
-}
+using test_support::field;
+using test_support::record;
 
 class LiveDb : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* port = std::getenv("MG_MYSQL_PORT");
-        if (!port) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
+        MG_NEED_SANDBOX();
         engine_ = std::make_unique<sql_engine>();
         install_live_databases(*engine_);
-        engine_->connect("127.0.0.1", "root", "", static_cast<unsigned>(std::atoi(port)));
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        db_name_ = "live_" + std::string(info->test_suite_name()) + "_" + info->name();
-        for (char& c : db_name_)
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        if (db_name_.size() > 60) db_name_.resize(60);
+        engine_->connect("127.0.0.1", "root", "", test_support::sandbox_port());
+        db_name_ = test_support::test_db_name("live");
         exec("DROP DATABASE IF EXISTS `" + db_name_ + "`");
         exec("CREATE DATABASE `" + db_name_ + "`");
         exec("USE `" + db_name_ + "`");

@@ -8,9 +8,12 @@
 #include "SQL/sql_dump.h"
 #include "TK/tk_excep.h"
 #include "sql_engine_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 using compat::wstring;
 using namespace sql_test;
+using test_support::read_file;
 namespace fs = std::filesystem;
 
 namespace {
@@ -23,13 +26,6 @@ std::tm fixed_clock() {
     return t;
 }
 
-std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 size_t count(const std::string& text, const std::string& what) {
     size_t n = 0;
     for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
@@ -40,14 +36,7 @@ class SqlDump : public engine_test {
 protected:
     void SetUp() override {
         engine_test::SetUp();
-        dir = fs::temp_directory_path() / ("sql_dump_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
         path = dir / "dump.sql";
-    }
-    void TearDown() override {
-        fs::remove_all(dir);
-        engine_test::TearDown();
     }
     wstring wpath() const { return compat::utf8_to_utf16(path.string()); }
 
@@ -59,7 +48,8 @@ protected:
         static_cast<dmp_recordset&>(*rs).flush();
     }
 
-    fs::path dir, path;
+    test_support::temp_dir tmp{"sql-dump"};
+    fs::path dir{tmp.path()}, path;
 };
 
 }  // namespace
@@ -84,7 +74,7 @@ TEST_F(SqlDump, DefaultLayoutByteForByte) {
                            "# Dumping data for table 't'" + e + "#" + e + e + "LOCK TABLES `t` WRITE;" + e +
                            "INSERT INTO `t`(`a`, `b`) VALUES(1, 2), (3, 4);" + e + "UNLOCK TABLES;" + e +
                            "/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;" + e + "# Dump complete" + e;
-    EXPECT_EQ(slurp(path), expected);
+    EXPECT_EQ(read_file(path), expected);
 }
 
 TEST_F(SqlDump, OldVersionWritesBareNamesAndTypeClause) {
@@ -102,7 +92,7 @@ TEST_F(SqlDump, OldVersionWritesBareNamesAndTypeClause) {
         db.create_relationships(rels);
         db.close();
     }
-    EXPECT_EQ(slurp(path),
+    EXPECT_EQ(read_file(path),
               "/*!40101 SET NAMES utf8 */;\n/*!50503 SET NAMES utf8mb4 */;\n"
               "/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='' */;\n"
               "DROP TABLE IF EXISTS t;\nCREATE TABLE t (\n  a INT,\n  b INT\n) TYPE=MyISAM;\n"
@@ -118,7 +108,7 @@ TEST_F(SqlDump, DatabaseBlockNeedsCreateTableAndUsesTheBaseName) {
         dmp_database db(wpath(), o, fixed_clock);
         db.close();
     }
-    std::string text = slurp(path);
+    std::string text = read_file(path);
     EXPECT_NE(text.find("\r\nDROP DATABASE IF EXISTS `my-dump_x`;\r\nCREATE DATABASE `my-dump_x`;\r\n"
                         "USE `my-dump_x`;\r\n"),
               std::string::npos)
@@ -129,7 +119,7 @@ TEST_F(SqlDump, DatabaseBlockNeedsCreateTableAndUsesTheBaseName) {
         dmp_database db(wpath(), o, fixed_clock);
         db.close();
     }
-    EXPECT_EQ(slurp(path).find("DATABASE"), std::string::npos);
+    EXPECT_EQ(read_file(path).find("DATABASE"), std::string::npos);
 }
 
 TEST_F(SqlDump, TableWithoutRowsWritesNoInsert) {
@@ -139,7 +129,7 @@ TEST_F(SqlDump, TableWithoutRowsWritesNoInsert) {
         write_table(db, {});
         db.close();
     }
-    std::string text = slurp(path);
+    std::string text = read_file(path);
     EXPECT_EQ(count(text, "INSERT"), 0u);
     EXPECT_NE(text.find("LOCK TABLES `t` WRITE;\r\nUNLOCK TABLES;\r\n"), std::string::npos);
 }
@@ -151,7 +141,7 @@ TEST_F(SqlDump, ADumpNotClosedSaysWhereItStoppedAndFailsItsLoad) {
         dmp_database db(wpath(), o, fixed_clock);
         write_table(db, {{1, 2}});
     }
-    std::string text = slurp(path);
+    std::string text = read_file(path);
     EXPECT_TRUE(
         text.ends_with("INSERT INTO `t`(`a`, `b`) VALUES(1, 2);\nUNLOCK TABLES;\n\n"
                        "# INCOMPLETE DUMP: the conversion stopped while table 't' was written.\n"
@@ -159,7 +149,7 @@ TEST_F(SqlDump, ADumpNotClosedSaysWhereItStoppedAndFailsItsLoad) {
         << text;
     EXPECT_EQ(text.find("# Dump complete"), std::string::npos);
     { dmp_database db(wpath(), o, fixed_clock); }
-    EXPECT_NE(slurp(path).find("stopped before its first table."), std::string::npos);
+    EXPECT_NE(read_file(path).find("stopped before its first table."), std::string::npos);
 }
 
 TEST_F(SqlDump, SameTableTwiceIsAnInternalError) {
@@ -183,7 +173,7 @@ TEST_F(SqlDump, LongInsertIsSplitBeforeTheRowThatWouldPassTheLimit) {
         static_cast<dmp_recordset&>(*rs).flush();
         db.close();
     }
-    std::string text = slurp(path);
+    std::string text = read_file(path);
     std::vector<std::string> inserts;
     for (size_t at = text.find("INSERT INTO"); at != std::string::npos; at = text.find("INSERT INTO", at + 1))
         inserts.push_back(text.substr(at, text.find(";\r\n", at) - at));
@@ -203,7 +193,7 @@ TEST_F(SqlDump, CommentsCannotCarrySql) {
         db.create_table(u"x\r\nDROP DATABASE d;", *s, {});
         db.close();
     }
-    std::string text = slurp(path);
+    std::string text = read_file(path);
     // the name stays inside its backquotes; the comment lines keep it on one line
     EXPECT_NE(text.find("DROP TABLE IF EXISTS `x\r\nDROP DATABASE d;`;"), std::string::npos);
     EXPECT_NE(text.find("# Table structure for table 'x  DROP DATABASE d;'\r\n"), std::string::npos);
@@ -221,7 +211,7 @@ TEST_F(SqlDump, ColumnsDifferingOnlyInCaseKeepTheirOwnValues) {
         static_cast<dmp_recordset&>(*rs).flush();
         db.close();
     }
-    const std::string text = slurp(path);
+    const std::string text = read_file(path);
     EXPECT_NE(text.find("(`Col`, `COL00000`) VALUES(5, 6);"), std::string::npos) << text;
 }
 

@@ -1,5 +1,5 @@
 // A MySQL engine for one test (the engine is a single instance), and small builders of
-// columns, schemas, indexes and records.
+// columns, schemas, indexes and records (the shared ones of tests/support).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include "SQL/sql_engi.h"
 #include "UDB/udb_idx.h"
 #include "UDB/udb_sche.h"
+#include "tests/support/records.h"
 #include "values/ole_var.h"
 
 namespace sql_test {
@@ -23,16 +24,10 @@ protected:
     std::unique_ptr<sql_engine> engine;
 };
 
-inline t_ftd column(const char16_t* name, VARTYPE type, int size = 0, bool not_null = false, bool auto_inc = false,
-                    const ole_variant& def = ole_variant(), int reserved = 0) {
-    return t_ftd(size, name, type, not_null, auto_inc, def, reserved);
-}
-
-inline std::unique_ptr<udb_schema> schema(std::initializer_list<t_ftd> columns) {
-    auto s = std::make_unique<udb_schema>();
-    for (const t_ftd& c : columns) s->push_back(std::make_unique<t_ftd>(c));
-    return s;
-}
+using test_support::column;
+using test_support::field;
+using test_support::record;
+using test_support::schema;
 
 inline udb_index index(const char16_t* name, bool unique, bool primary, std::initializer_list<const char16_t*> fields) {
     udb_index i;
@@ -41,16 +36,6 @@ inline udb_index index(const char16_t* name, bool unique, bool primary, std::ini
     i.primary = primary;
     for (auto f : fields) i.fields.push_back(f);
     return i;
-}
-
-inline udb_field field(const char16_t* name, const ole_variant& value) {
-    return udb_field(name, 0, value, false, false);
-}
-
-inline std::unique_ptr<udb_record> record(std::initializer_list<udb_field> fields) {
-    auto r = std::make_unique<udb_record>();
-    for (const udb_field& f : fields) r->push_back(std::make_unique<udb_field>(f));
-    return r;
 }
 
 }  // namespace sql_test

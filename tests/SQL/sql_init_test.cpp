@@ -126,7 +126,7 @@ TEST_F(SqlIndexes, AtMostSixteenColumns) {
     udb_index wide{u"wide", false, false, {}}, fits{u"fits", false, false, {}};
     for (int i = 0; i < 17; ++i) {
         wstring n = compat::wformat(u"c%d", i);
-        s->push_back(std::make_unique<t_ftd>(column(n.c_str(), VT_I4)));
+        s->push_back(std::make_unique<t_ftd>(0, n, VT_I4, false, false));
         wide.fields.push_back(n);
         if (i < 16) fits.fields.push_back(n);
     }

@@ -10,18 +10,16 @@
 #include "SQL/sql_dump.h"
 #include "SQL/sql_ver.h"
 #include "sql_engine_fixture.h"
+#include "tests/support/sandbox.h"
+#include "tests/support/temp_dir.h"
 
 using compat::wstring;
 using namespace sql_test;
 using namespace std::string_literals;
+using test_support::sandbox_port;
 namespace fs = std::filesystem;
 
 namespace {
-
-unsigned sandbox_port() {
-    const char* p = std::getenv("MG_MYSQL_PORT");
-    return p ? unsigned(std::atoi(p)) : 0;
-}
 
 // A plain client connection for checking what the engine did.
 class raw_client {
@@ -88,14 +86,12 @@ std::string hex(std::string_view bytes) {
 class SqlServer : public engine_test {
 protected:
     void SetUp() override {
-        if (sandbox_port() == 0) GTEST_SKIP() << "MG_MYSQL_PORT is not set: start scripts/mariadb-sandbox";
+        MG_NEED_SANDBOX();
         std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         db = "sqlt_" + std::to_string(::getpid()) + "_" + test;
         for (auto& c : db) c = char(std::tolower(static_cast<unsigned char>(c)));
         // An empty home of the test's own, whose option file asks for the quoting modes
         // and the character set that the engine must undo.
-        home = fs::temp_directory_path() / (db + "_home");
-        fs::create_directories(home);
         std::ofstream(home / ".my.cnf") << "[QZ MySQL Lib]\n"
                                         << "init-command=SET SESSION sql_mode='NO_BACKSLASH_ESCAPES,ANSI_QUOTES'\n"
                                         << "default-character-set=latin1\n";
@@ -110,12 +106,12 @@ protected:
         if (sandbox_port() == 0) return;
         client.run("DROP DATABASE IF EXISTS `" + db + "`");
         engine_test::TearDown();
-        fs::remove_all(home);
     }
     void connect() { eng().connect("127.0.0.1", "root", "", sandbox_port()); }
 
     std::string db;
-    fs::path home;
+    test_support::temp_dir home_dir{"sql-server-home"};
+    fs::path home{home_dir.path()};
     raw_client client;
 };
 

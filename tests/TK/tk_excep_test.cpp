@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "TK/tk_log.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 #include "tk_test_util.h"
 
 namespace {
@@ -36,14 +38,14 @@ TEST(Exceptions, MessagesCodesAndLevels) {
 }
 
 TEST(Exceptions, ExCarriesErrnoTakenBeforeTheLogWrites) {
-    tk_test::temp_dir dir;
-    tk_log log((dir / "trace.log").c_str(), true, 1, false);
-    ASSERT_EQ(::open((dir / "missing.txt").c_str(), O_RDONLY), -1);
+    test_support::temp_dir dir;
+    tk_log log(dir.file("trace.log").c_str(), true, 1, false);
+    ASSERT_EQ(::open(dir.file("missing.txt").c_str(), O_RDONLY), -1);
     tk_exception_ex e;
     EXPECT_EQ(e.level(), 1);
     EXPECT_EQ(e.code(), ENOENT);
     EXPECT_EQ(e.message(), std::strerror(ENOENT));
-    EXPECT_EQ(tk_test::read_file(dir / "trace.log"),
+    EXPECT_EQ(test_support::read_file(dir.file("trace.log")),
               std::string("tk_exception_ex::ctor\r\nGetLastError: ") + std::strerror(ENOENT) + "\r\n");
     EXPECT_STREQ(tk_exception_ex(0).what(), "Unknown exception");
 }

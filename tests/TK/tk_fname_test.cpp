@@ -1,6 +1,7 @@
 #include "TK/tk_fname.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,8 @@
 
 #include "TK/tk_excep.h"
 #include "TK/tk_utils.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 #include "tk_test_util.h"
 
 namespace {
@@ -81,13 +84,13 @@ TEST(FileName, NullPathsAreInternalErrors) {
 
 class ExistTest : public ::testing::Test {
 protected:
-    tk_test::temp_dir dir_;
+    test_support::temp_dir dir_;
 };
 
 TEST_F(ExistTest, FileExistenceByMode) {
-    std::string file = dir_ / "f.txt", ro = dir_ / "ro.txt", fifo = dir_ / "fifo";
-    tk_test::write_file(file, "x");
-    tk_test::write_file(ro, "x");
+    std::string file = dir_.file("f.txt"), ro = dir_.file("ro.txt"), fifo = dir_.file("fifo");
+    test_support::write_file(file, "x");
+    test_support::write_file(ro, "x");
     ASSERT_EQ(::chmod(ro.c_str(), 0444), 0);
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     struct Case {
@@ -97,9 +100,9 @@ TEST_F(ExistTest, FileExistenceByMode) {
     const Case cases[] = {
         {file, true, true},
         {ro, true, false},  // also when the tests run as root
-        {dir_.path().string(), false, false},
+        {dir_.path(), false, false},
         {fifo, false, false},  // and no blocking open of the pipe
-        {dir_ / "missing", false, false},
+        {dir_.file("missing"), false, false},
         {"", false, false},
     };
     for (const Case& c : cases) {
@@ -112,11 +115,11 @@ TEST_F(ExistTest, FileExistenceByMode) {
 
 TEST_F(ExistTest, PathExistenceLeavesTheCurrentDirectory) {
     const std::string before = cwd();
-    std::string file = dir_ / "f.txt";
-    tk_test::write_file(file, "x");
-    EXPECT_TRUE(tk_is_path_exist(dir_.path().string()));
-    EXPECT_TRUE(tk_is_path_exist(compat::utf8_to_utf16(dir_.path().string() + "/")));
-    EXPECT_FALSE(tk_is_path_exist(dir_ / "missing"));
+    std::string file = dir_.file("f.txt");
+    test_support::write_file(file, "x");
+    EXPECT_TRUE(tk_is_path_exist(dir_.path()));
+    EXPECT_TRUE(tk_is_path_exist(compat::utf8_to_utf16(dir_.path() + "/")));
+    EXPECT_FALSE(tk_is_path_exist(dir_.file("missing")));
     EXPECT_FALSE(tk_is_path_exist(file));
     EXPECT_FALSE(tk_is_path_exist(""));
     EXPECT_EQ(cwd(), before);
@@ -125,13 +128,13 @@ TEST_F(ExistTest, PathExistenceLeavesTheCurrentDirectory) {
 TEST_F(ExistTest, CurDirChangesAndChangesBack) {
     const std::string before = cwd();
     {
-        tk_cur_dir d(dir_.path().string());
+        tk_cur_dir d(dir_.path());
         EXPECT_TRUE(d.changed());
         EXPECT_EQ(cwd(), std::filesystem::canonical(dir_.path()).string());
     }
     EXPECT_EQ(cwd(), before);
     {
-        tk_cur_dir d((dir_ / "missing"));
+        tk_cur_dir d(dir_.file("missing"));
         EXPECT_FALSE(d.changed());
         EXPECT_EQ(cwd(), before);
     }

@@ -1,21 +1,24 @@
 #include "TK/tk_log.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
 
 #include <cctype>
 
 #include "TK/tk_utils.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 #include "tk_test_util.h"
 
-using tk_test::read_file;
-using tk_test::write_file;
+using test_support::read_file;
+using test_support::write_file;
 
 namespace {
 
 class LogTest : public ::testing::Test {
 protected:
-    tk_test::temp_dir dir_;
-    std::string path_ = dir_ / "run.log";
+    test_support::temp_dir dir_;
+    std::string path_ = dir_.file("run.log");
 };
 
 TEST_F(LogTest, FirstMessageAfterSwitchOnEmptiesOnceEvenBelowMinimum) {
@@ -34,7 +37,7 @@ TEST_F(LogTest, FirstMessageAfterSwitchOnEmptiesOnceEvenBelowMinimum) {
     EXPECT_EQ(read_file(path_), "Converting table EMP (14 records)\r\nError:\nx\r\n");
 
     // A new path later is appended to, not emptied.
-    std::string second = dir_ / "second.log";
+    std::string second = dir_.file("second.log");
     write_file(second, "kept\r\n");
     log.set_file(second);
     tk_log::log(3, "more");
@@ -118,7 +121,7 @@ TEST_F(LogTest, WithoutALogNothingHappensAndTheAccessorRaises) {
 }
 
 TEST_F(LogTest, BadFormatsUnopenableFilesAndErrnoAreHarmless) {
-    tk_log log((dir_ / "missing/folder.log").c_str(), true, 1, false);
+    tk_log log(dir_.file("missing/folder.log").c_str(), true, 1, false);
     errno = EEXIST;
     EXPECT_NO_THROW(tk_log::log(3, "lost"));
     EXPECT_EQ(errno, EEXIST);

@@ -13,7 +13,8 @@
 #include "TK/tk_log.h"
 #include "TK/tk_mail.h"
 #include "compat/desktop/desktop.h"
-#include "tests/TK/tk_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -33,20 +34,20 @@ protected:
 
     // A launcher named like the desktop's that writes its arguments to a file.
     void fake_launcher() {
-        const std::string script = dir_ / "xdg-open";
-        tk_test::write_file(script, "#!/bin/sh\nprintf '%s' \"$*\" > '" + (dir_ / "opened.tmp") + "' && mv '" +
-                                        (dir_ / "opened.tmp") + "' '" + (dir_ / "opened") + "'\n");
+        const std::string script = dir_.file("xdg-open");
+        test_support::write_file(script, "#!/bin/sh\nprintf '%s' \"$*\" > '" + dir_.file("opened.tmp") + "' && mv '" +
+                                             dir_.file("opened.tmp") + "' '" + dir_.file("opened") + "'\n");
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-        qputenv("PATH", QByteArray::fromStdString(dir_.path().string() + ":/usr/bin:/bin"));
+        qputenv("PATH", QByteArray::fromStdString(dir_.path() + ":/usr/bin:/bin"));
     }
     std::string wait_opened() {
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!std::filesystem::exists(dir_ / "opened") && std::chrono::steady_clock::now() < until)
+        while (!std::filesystem::exists(dir_.file("opened")) && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        return tk_test::read_file(dir_ / "opened");
+        return test_support::read_file(dir_.file("opened"));
     }
 
-    tk_test::temp_dir dir_;
+    test_support::temp_dir dir_;
 
 private:
     int argc_ = 1;
@@ -57,18 +58,18 @@ private:
 };
 
 TEST_F(desktop, clipboard_holds_exactly_the_message) {
-    const std::string log_path = dir_ / "trace.log";
+    const std::string log_path = dir_.file("trace.log");
     tk_log log(log_path.c_str(), true, 1, false);
     const compat::wstring message = u"Internal error:\n\xD83D\xDE00 line 7\r\n\"quoted\"\tand \u00E9";
     tk_copy_to_clipboard2(message);
     EXPECT_EQ(compat::desktop::clipboard_text(), message);
-    const std::string trace = tk_test::read_file(log_path);
+    const std::string trace = test_support::read_file(log_path);
     EXPECT_NE(trace.find("OpenClipboard succeeded"), std::string::npos) << trace;
 }
 
 TEST_F(desktop, bug_report_opens_a_new_message_to_support) {
     fake_launcher();
-    const std::string log_path = dir_ / "trace.log";
+    const std::string log_path = dir_.file("trace.log");
     tk_log log(log_path.c_str(), true, 1, false);
     const std::string before = current_dir();
     tk_send_bug("Marrowgate 5.1", "Internal error at g_wiz_sh line 223\nsee & check 100%?");
@@ -76,31 +77,31 @@ TEST_F(desktop, bug_report_opens_a_new_message_to_support) {
               "mailto:support@marrowgate.example?subject=Bug%20report%20on%20Marrowgate%205.1"
               "&body=Internal%20error%20at%20g_wiz_sh%20line%20223%0Asee%20%26%20check%20100%25%3F");
     EXPECT_EQ(current_dir(), before);
-    const std::string trace = tk_test::read_file(log_path);
+    const std::string trace = test_support::read_file(log_path);
     EXPECT_NE(trace.find("tk_send_bug(Marrowgate 5.1|Internal error"), std::string::npos) << trace;
     EXPECT_NE(trace.find("lpfnMAPISendMail returns 0"), std::string::npos) << trace;
 }
 
 TEST_F(desktop, without_a_mail_program_only_the_failure_is_logged) {
-    qputenv("PATH", QByteArray::fromStdString(dir_.path().string()));  // no launcher anywhere
-    const std::string log_path = dir_ / "trace.log";
+    qputenv("PATH", QByteArray::fromStdString(dir_.path()));  // no launcher anywhere
+    const std::string log_path = dir_.file("trace.log");
     tk_log log(log_path.c_str(), true, 1, false);
     const std::string before = current_dir();
     tk_send_bug("Marrowgate 5.1", "report");
     EXPECT_EQ(current_dir(), before);
-    const std::string trace = tk_test::read_file(log_path);
+    const std::string trace = test_support::read_file(log_path);
     EXPECT_NE(trace.find("Failed to locate MAPI32.DLL"), std::string::npos) << trace;
     EXPECT_EQ(trace.find("lpfnMAPISendMail"), std::string::npos) << trace;
 }
 
 TEST(desktop_without_gui, clipboard_and_mail_fail_quietly) {
-    tk_test::temp_dir dir;
-    const std::string log_path = dir / "trace.log";
+    test_support::temp_dir dir;
+    const std::string log_path = dir.file("trace.log");
     tk_log log(log_path.c_str(), true, 1, false);
     tk_copy_to_clipboard2(u"text");
     tk_send_bug("title", "report");
     EXPECT_EQ(compat::desktop::clipboard_text(), u"");
-    const std::string trace = tk_test::read_file(log_path);
+    const std::string trace = test_support::read_file(log_path);
     EXPECT_NE(trace.find("GetLastError() returns 000005B3"), std::string::npos) << trace;
     EXPECT_NE(trace.find("Failed to locate MAPI32.DLL"), std::string::npos) << trace;
 }

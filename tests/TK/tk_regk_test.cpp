@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "TK/tk_excep.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 #include "tk_test_util.h"
 
 using namespace compat;
@@ -18,7 +20,7 @@ protected:
     }
     void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
 
-    tk_test::temp_dir dir_;
+    test_support::temp_dir dir_;
     tk_reg_key key_{"Software\\Quarnel\\Marrowgate"};
 };
 
@@ -31,7 +33,7 @@ TEST_F(RegKeyTest, ExchangeStoresAndLoadsEveryKind) {
     EXPECT_TRUE(key_.exchange("Fast", fast, true));
     EXPECT_TRUE(key_.exchange("Host", host, true));
     EXPECT_TRUE(key_.exchange(u"Name", name, true));
-    EXPECT_TRUE(std::filesystem::exists(dir_.path() / "marrowgate/registry/Software/Quarnel/Marrowgate.reg"));
+    EXPECT_TRUE(std::filesystem::exists(dir_.file("marrowgate/registry/Software/Quarnel/Marrowgate.reg")));
 
     tk_reg_key other("Software\\Quarnel\\Marrowgate");
     ASSERT_EQ(other.open(reg_current_user(), other.key_path()), ERROR_SUCCESS);
@@ -105,7 +107,7 @@ TEST_F(RegKeyTest, TypedReadsReportSizes) {
 }
 
 TEST_F(RegKeyTest, FailedOpenKeepsThePreviousKey) {
-    tk_test::write_file(dir_ / "marrowgate/registry/Blocked", "a file, not a folder");
+    test_support::write_file(dir_.file("marrowgate/registry/Blocked"), "a file, not a folder");
     EXPECT_NE(key_.open(reg_current_user(), "Blocked\\Sub"), ERROR_SUCCESS);
     ASSERT_TRUE(key_.is_open());
     int v = 9;

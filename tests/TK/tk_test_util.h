@@ -1,43 +1,9 @@
-// Small helpers shared by the toolkit tests: a private temporary folder and file access.
+// A helper of the toolkit tests: an assertion's location spelled out for comparison.
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace tk_test {
-
-class temp_dir {
-public:
-    temp_dir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "tktest.XXXXXX").string();
-        if (::mkdtemp(tmpl.data())) path_ = tmpl;
-    }
-    temp_dir(const temp_dir&) = delete;
-    temp_dir& operator=(const temp_dir&) = delete;
-    ~temp_dir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-inline void write_file(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // The assertion message for a location, spelled out for comparison.
 inline std::string hex_of(const std::string& text) {

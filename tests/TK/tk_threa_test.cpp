@@ -12,6 +12,8 @@
 #include "TK/tk_errco.h"
 #include "TK/tk_excep.h"
 #include "TK/tk_log.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 #include "tk_test_util.h"
 
 namespace {
@@ -198,8 +200,8 @@ TEST(Thread, AnExceptionOfTheRunnableReachesTheJoiningCall) {
 
 // Nobody joins: the destructor cannot raise the error and writes it to the log instead.
 TEST(Thread, AnUncollectedExceptionIsLogged) {
-    tk_test::temp_dir dir;
-    const std::string path = dir / "run.log";
+    test_support::temp_dir dir;
+    const std::string path = dir.file("run.log");
     tk_log log(path, true, 3, false);
     struct throws_int : tk_functor {
         void step() override { throw 42; }
@@ -209,7 +211,7 @@ TEST(Thread, AnUncollectedExceptionIsLogged) {
         t.start();
         wait_until_returned(t);
     }
-    EXPECT_EQ(tk_test::read_file(path),
+    EXPECT_EQ(test_support::read_file(path),
               "A worker thread ended with an error that nobody collected: an exception of an unknown type\r\n");
 }
 
@@ -251,20 +253,20 @@ TEST(Thread, ThreadThatCannotStartRaisesLevelOne) {
 
 class LogfileTest : public ::testing::Test {
 protected:
-    tk_test::temp_dir dir_;
+    test_support::temp_dir dir_;
     tk_converter conv_;
 };
 
 TEST_F(LogfileTest, GoodPathSwitchesTheLogOn) {
     tk_log log(nullptr, false, 3, false);
-    std::string path = dir_ / "run.log";
-    tk_test::write_file(path, "old");
+    std::string path = dir_.file("run.log");
+    test_support::write_file(path, "old");
     conv_.set_logfile(path);
     EXPECT_EQ(conv_.log_file(), path);
     EXPECT_TRUE(log.is_enabled());
     EXPECT_EQ(log.file(), path);
     tk_log::log(3, "first");
-    EXPECT_EQ(tk_test::read_file(path), "first\r\n");
+    EXPECT_EQ(test_support::read_file(path), "first\r\n");
 }
 
 TEST_F(LogfileTest, EmptyPathLeavesTheLogAlone) {
@@ -278,8 +280,8 @@ TEST_F(LogfileTest, EmptyPathLeavesTheLogAlone) {
 
 TEST_F(LogfileTest, BadPathsRaiseLevelOneAndChangeNothing) {
     tk_log log(nullptr, false, 3, false);
-    std::string ro = dir_ / "ro.log";
-    tk_test::write_file(ro, "x");
+    std::string ro = dir_.file("ro.log");
+    test_support::write_file(ro, "x");
     ASSERT_EQ(::chmod(ro.c_str(), 0444), 0);
     struct Case {
         std::string path;
@@ -287,9 +289,9 @@ TEST_F(LogfileTest, BadPathsRaiseLevelOneAndChangeNothing) {
     };
     const Case cases[] = {
         {ro, TK_MSG_LOGFILE_READ_ONLY},
-        {dir_ / "missing/run.log", TK_MSG_LOGFILE_NO_PATH},
-        {dir_.path().string(), TK_MSG_LOGFILE_NO_PATH},
-        {dir_.path().string() + "/", TK_MSG_LOGFILE_NO_PATH},
+        {dir_.file("missing/run.log"), TK_MSG_LOGFILE_NO_PATH},
+        {dir_.path(), TK_MSG_LOGFILE_NO_PATH},
+        {dir_.path() + "/", TK_MSG_LOGFILE_NO_PATH},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -306,7 +308,7 @@ TEST_F(LogfileTest, BadPathsRaiseLevelOneAndChangeNothing) {
 }
 
 TEST_F(LogfileTest, WithoutALogThePathIsStored) {
-    std::string path = dir_ / "run.log";
+    std::string path = dir_.file("run.log");
     conv_.set_logfile(path);
     EXPECT_EQ(conv_.log_file(), path);
     EXPECT_EQ(tk_log::try_get(), nullptr);

@@ -1,9 +1,12 @@
 #include "TK/tk_utils.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
 
 #include "TK/tk_excep.h"
 #include "TK/tk_log.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 #include "tk_test_util.h"
 
 namespace {
@@ -22,10 +25,10 @@ TEST(Strings, TrimRemovesOnlyOuterBlanks) {
 }
 
 TEST(Strings, AllBlankTrimLogsItsSpecialCase) {
-    tk_test::temp_dir dir;
-    tk_log log((dir / "t.log").c_str(), true, 1, false);
+    test_support::temp_dir dir;
+    tk_log log(dir.file("t.log").c_str(), true, 1, false);
     EXPECT_EQ(tk_wtrim(u"   "), u"");
-    EXPECT_EQ(tk_test::read_file(dir / "t.log"), "Special processing for all-spaces-string\r\n");
+    EXPECT_EQ(test_support::read_file(dir.file("t.log")), "Special processing for all-spaces-string\r\n");
 }
 
 TEST(Strings, CompareNocase) {

@@ -6,6 +6,7 @@
 
 #include "TK/tk_excep.h"
 #include "UDB/udb_conv.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using compat::wstring;
@@ -114,7 +115,8 @@ TEST(udb_converter_test, store_writes_every_generic_key) {
 }
 
 TEST(udb_converter_test, round_trip_through_a_file) {
-    const fs::path file = fs::temp_directory_path() / ("udb_conv_" + std::to_string(::getpid()) + ".qrn");
+    const test_support::temp_dir dir("udb-conv");
+    const fs::path file = dir.file("p.qrn");
     test_converter conv;
     conv.set_source_name(u"ORCL");
     conv.set_destination_name(u"target");
@@ -129,7 +131,6 @@ TEST(udb_converter_test, round_trip_through_a_file) {
 
     udb_profile in;
     ASSERT_TRUE(in.load(compat::utf8_to_utf16(file.string())));
-    fs::remove(file);
     test_converter back;
     back.load_profile(in);
     EXPECT_EQ(back.source_name(), u"ORCL");
@@ -143,11 +144,11 @@ TEST(udb_converter_test, round_trip_through_a_file) {
 }
 
 TEST(udb_converter_test, hand_written_profile_with_blanks) {
-    const fs::path file = fs::temp_directory_path() / ("udb_conv_hand_" + std::to_string(::getpid()) + ".qrn");
+    const test_support::temp_dir dir("udb-conv");
+    const fs::path file = dir.file("hand.qrn");
     std::ofstream(file, std::ios::binary) << "[Generic settings]\r\nmode = 3\r\nonly definitions = 0\r\nsrc = ORCL\r\n";
     udb_profile in;
     ASSERT_TRUE(in.load(compat::utf8_to_utf16(file.string())));
-    fs::remove(file);
     test_converter conv;
     conv.tab_def = true;
     conv.load_profile(in);

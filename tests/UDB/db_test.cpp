@@ -6,6 +6,7 @@
 
 #include "TK/tk_excep.h"
 #include "UDB/udb_db.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using compat::wstring;
@@ -124,7 +125,8 @@ TEST(udb_database_test, query_of_the_base_is_an_internal_error) {
 }
 
 TEST(udb_engine_test, databases_as_files) {
-    const fs::path file = fs::temp_directory_path() / ("udb_db_" + std::to_string(::getpid()));
+    const test_support::temp_dir dir("udb-db");
+    const fs::path file = dir.file("db");
     const wstring name = compat::utf8_to_utf16(file.string());
     std::unique_ptr<udb_engine> engine = std::make_unique<plain_engine>();
     EXPECT_FALSE(engine->is_db_exist(name));

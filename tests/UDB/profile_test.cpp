@@ -8,6 +8,8 @@
 
 #include "TK/tk_excep.h"
 #include "UDB/udb_prof.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using compat::wstring;
@@ -18,28 +20,14 @@ namespace {
 
 class profile_file : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("udb_prof_" + std::to_string(::getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir_, fs::perms::owner_all, ec);
-        fs::remove_all(dir_, ec);
-    }
-    wstring path(const std::string& name = "p.qrn") const { return compat::utf8_to_utf16((dir_ / name).string()); }
+    wstring path(const std::string& name = "p.qrn") const { return compat::utf8_to_utf16(tmp_.file(name)); }
     void write(const std::string& bytes, const std::string& name = "p.qrn") const {
-        std::ofstream(dir_ / name, std::ios::binary) << bytes;
+        test_support::write_file(tmp_.file(name), bytes);
     }
-    std::string read(const std::string& name = "p.qrn") const {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    fs::path dir_;
+    std::string read(const std::string& name = "p.qrn") const { return test_support::read_file(tmp_.file(name)); }
+
+    test_support::temp_dir tmp_{"udb-prof"};
+    fs::path dir_{tmp_.path()};
 };
 
 section_map fresh() { return udb_profile().get_sections(); }

@@ -10,8 +10,9 @@
 #include "UDB/udb_guid.h"
 #include "UDB/udb_prof.h"
 #include "UDB/udb_vali.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
-namespace fs = std::filesystem;
 using compat::wstring;
 
 namespace {
@@ -24,9 +25,8 @@ public:
 
 // With the log on at level 1 every trace line of the data model is formatted and written.
 TEST(udb_trace_test, lines_reach_the_log) {
-    const fs::path dir = fs::temp_directory_path() / ("udb_trace_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string file = (dir / "t.log").string();
+    const test_support::temp_dir dir("udb-trace");
+    const std::string file = dir.file("t.log");
     {
         tk_log log(file, true, 1, false);
         udb_validator v(64);
@@ -45,15 +45,11 @@ TEST(udb_trace_test, lines_reach_the_log) {
         rs.add_index(udb_index(u"PK", true, true, {u"Id"}));
 
         udb_profile p;
-        EXPECT_TRUE(p.store(compat::utf8_to_utf16((dir / "p.qrn").string())));
+        EXPECT_TRUE(p.store(compat::utf8_to_utf16(dir.file("p.qrn"))));
         ole_guid_extractor g(wstring(50, u'x'));
         EXPECT_FALSE(g.is_found());
     }
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string text = ss.str();
-    fs::remove_all(dir);
+    const std::string text = test_support::read_file(file);
     for (const char* line : {
              "udb_validator::ctor\r\n",
              "The name contains illegal: /\r\n",

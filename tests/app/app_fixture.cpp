@@ -23,23 +23,13 @@ void test_front::table_missing(const compat::wstring& table) { events.push_back(
 std::string utf8(const compat::wstring& text) { return compat::utf16_to_utf8(text); }
 
 namespace {
-struct temp_folder {
-    std::string path;
-    temp_folder() {
-        path = (fs::temp_directory_path() / "app-test-XXXXXX").string();
-        if (!mkdtemp(path.data())) throw std::runtime_error("mkdtemp failed");
-    }
-    ~temp_folder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-};
+const test_support::store_folder& stores() {
+    static const test_support::store_folder folder("app-test");
+    return folder;
+}
 }  // namespace
 
-const std::string& temp_dir() {
-    static const temp_folder folder;
-    return folder.path;
-}
+const std::string& temp_dir() { return stores().path(); }
 
 void private_settings() {
     static int n = 0;
@@ -50,15 +40,8 @@ void private_settings() {
 }
 
 void build_store(const std::string& service, const std::string& oracle_sql) {
-    const std::string store = temp_dir() + "/" + service + ".sqlite";
-    const std::string script = temp_dir() + "/" + service + ".sql";
-    fs::remove(store);
-    std::ofstream(script) << oracle_sql;
-    const std::string cmd = std::string("'") + MG_OCILITE_LOAD + "' '" + store + "' < '" + script + "'";
-    if (std::system(cmd.c_str()) != 0) throw std::runtime_error("ocilite-load failed for " + service);
-    const char* other = std::getenv("MG_TEST_OCILITE_LIB");
-    setenv("MARROWGATE_OCI_LIB", other && *other ? other : MG_OCILITE_LIB, 1);
-    setenv("OCILITE_DATA", temp_dir().c_str(), 1);
+    stores().build_text(service, oracle_sql);
+    stores().use_in_process();
 }
 
 server::server() : sql_client(sandbox_port()) {}
@@ -79,14 +62,5 @@ driver::driver(qrn_program program)
     : front(program),
       handler(front, static_cast<int>(qrn_oracle_errors().size()), qrn_oracle_errors().data()),
       conv((handler.load_err_map(static_cast<int>(qrn_mysql_errors().size()), qrn_mysql_errors().data()), front)) {}
-
-std::string test_db_name(const char* prefix) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(prefix) + "_" + info->test_suite_name() + "_" + info->name();
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    if (name.size() > 60) name.resize(60);
-    return name;
-}
 
 }  // namespace app_test

@@ -15,7 +15,9 @@
 #include "app/qrn_errh.h"
 #include "app/qrn_front.h"
 #include "compat/text/text.h"
+#include "tests/support/sandbox.h"
 #include "tests/support/sql_client.h"
+#include "tests/support/stores.h"
 
 namespace app_test {
 
@@ -57,7 +59,7 @@ private:
     qrn_program program_;
 };
 
-// A fresh folder per process, removed at exit.
+// A fresh folder per process, removed at exit; it holds the stores too.
 const std::string& temp_dir();
 // Points the settings store (XDG_CONFIG_HOME) and HOME at a new empty folder.
 void private_settings();
@@ -85,7 +87,6 @@ struct driver {
     quarnel_convertor conv;
 };
 
-// A database name unique to the running test.
-std::string test_db_name(const char* prefix);
+using test_support::test_db_name;
 
 }  // namespace app_test

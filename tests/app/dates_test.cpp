@@ -5,6 +5,7 @@
 #include "SQL/sql_engi.h"
 #include "app/qrn_sql_impl.h"
 #include "common/type_map.h"
+#include "tests/support/records.h"
 #include "values/ole_date.h"
 
 namespace {
@@ -28,10 +29,9 @@ TEST(DatesMap, VerdictTableOfASeenColumn) {
             EXPECT_EQ(dates_map::next_kind(kinds[before], kinds[k]), table[before][k]) << before << "," << k;
 }
 
-udb_schema& schema_of(udb_schema& s) {
-    s.push_back(std::make_unique<t_ftd>(0, u"ID", VT_I4, true, false));
-    s.push_back(std::make_unique<t_ftd>(0, u"D", VT_DATE, false, false, ole_variant(), 1));
-    return s;
+// ID, and the date column D created as a date-time.
+std::unique_ptr<udb_schema> id_and_date() {
+    return test_support::schema({{u"ID", VT_I4, 0, true}, {u"D", VT_DATE, 0, false, false, ole_variant(), 1}});
 }
 
 struct sequence_case {
@@ -52,16 +52,15 @@ TEST(DatesMap, ColumnVerdictFromItsValues) {
         {{nullptr, u"2020-01-01"}, date, true},
     };
     for (const auto& c : cases) {
-        udb_schema s;
-        dates_map dates(u"T", schema_of(s), true);
+        const auto s = id_and_date();
+        dates_map dates(u"T", *s, true);
         ASSERT_EQ(dates.size(), 1u);  // only the date column is watched
         EXPECT_EQ(dates.entry(0).field_index, 1);
         EXPECT_EQ(dates.entry(0).created_kind, datetime);
         for (const char16_t* v : c.values) {
-            udb_record r;
-            r.push_back(std::make_unique<udb_field>(u"ID", 0, ole_variant(1)));
-            r.push_back(std::make_unique<udb_field>(u"D", 0, v ? ole_variant(compat::wstring(v)) : ole_variant()));
-            dates.add_rec_stat(r);
+            const auto r =
+                test_support::record({{u"ID", 1}, {u"D", v ? ole_variant(compat::wstring(v)) : ole_variant()}});
+            dates.add_rec_stat(*r);
         }
         EXPECT_EQ(dates.entry(0).kind, c.kind) << compat::utf16_to_utf8(c.values[0] ? c.values[0] : u"NULL");
         EXPECT_EQ(dates.entry(0).seen, c.seen);
@@ -101,8 +100,8 @@ TEST(DatesMap, KindOfADateValueIsTheKindItsTextReads) {
 }
 
 TEST(DatesMap, PositionOutOfRangeIsInternalError) {
-    udb_schema s;
-    dates_map dates(u"T", schema_of(s), true);
+    const auto s = id_and_date();
+    dates_map dates(u"T", *s, true);
     try {
         dates.entry(1);
         FAIL();

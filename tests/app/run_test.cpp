@@ -33,7 +33,7 @@ COMMIT;
 class Run : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!sandbox_port()) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
+        MG_NEED_SANDBOX();
         private_settings();
         db_ = test_db_name("run");
         service_ = db_;

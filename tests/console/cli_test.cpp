@@ -94,7 +94,7 @@ TEST_F(CommandLine, OneTableOfArguments) {
                 EXPECT_EQ(r.out, "") << c.what;
                 break;
             case out_rule::error_line:
-                EXPECT_EQ(lines(r.out).size(), 2u) << c.what << "\n" << r.out;
+                EXPECT_EQ(lines_of(r.out).size(), 2u) << c.what << "\n" << r.out;
                 EXPECT_TRUE(r.out.starts_with("Error:\n")) << c.what << "\n" << r.out;
                 break;
             case out_rule::any:
@@ -108,7 +108,7 @@ TEST_F(CommandLine, OneTableOfArguments) {
 
 TEST_F(CommandLine, UsageShowsRealQuotes) {
     proc_result r = tollspar({});
-    auto l = lines(r.err);
+    auto l = lines_of(r.err);
     ASSERT_FALSE(l.empty());
     EXPECT_EQ(l.front(), "tollspar v5.1");
     EXPECT_EQ(l.back(), "      quotes (for example --dest=\"my database\")");

@@ -1,7 +1,5 @@
 #include "tests/console/con_fixture.h"
 
-#include <sstream>
-
 #include "tests/support/isolated_run.h"
 
 namespace con_test {
@@ -24,9 +22,7 @@ COMMIT;
 )";
 
 void tollspar_test::SetUp() {
-    write_file(file("store.sql"), store_sql);
-    proc_result load = test_support::load_store(MG_OCILITE_LOAD, file("CONS.sqlite"), file("store.sql"));
-    ASSERT_EQ(load.code, 0) << load.err;
+    dir_.build_text("CONS", store_sql);
     options_ = test_support::isolated_options(dir_.path(), MG_OCILITE_LIB);
 }
 
@@ -42,14 +38,6 @@ proc_result tollspar_test::tollspar(const std::vector<std::string>& args, const 
 
 std::vector<std::string> tollspar_test::source_args() const {
     return {"--src=CONS", "--oraclu=scott", "--oraclp=tiger"};
-}
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) out.push_back(line);
-    return out;
 }
 
 }  // namespace con_test

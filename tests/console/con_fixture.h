@@ -7,15 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
 #include "tests/support/proc_run.h"
+#include "tests/support/stores.h"
 
 namespace con_test {
 
+using test_support::lines_of;
 using test_support::proc_options;
 using test_support::proc_result;
 using test_support::read_file;
 using test_support::run_process;
-using test_support::temp_dir;
 using test_support::write_file;
 
 // Service CONS, user scott/tiger: DEPT (3 rows), EMP (5 rows, dates only), "Café" (1 row).
@@ -31,11 +33,9 @@ protected:
     std::vector<std::string> source_args() const;
     std::string file(const std::string& name) const { return dir_.file(name); }
 
-    temp_dir dir_;
+    // The test's folder: its stores (SERVICE.sqlite), home and files.
+    test_support::store_folder dir_{"tollspar-test"};
     proc_options options_;
 };
-
-// Lines of a text, without their line feeds.
-std::vector<std::string> lines(const std::string& text);
 
 }  // namespace con_test

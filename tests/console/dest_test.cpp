@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "tests/console/con_fixture.h"
+#include "tests/support/sandbox.h"
 
 namespace con_test {
 namespace {
@@ -84,10 +85,10 @@ TEST_F(DumpDestination, AFifoIsAStreamAndThePasswordsAreOffTheProcessList) {
 }
 
 TEST_F(DumpDestination, ALinkToStandardOutputPipesIntoTheStockClient) {
-    const char* port = std::getenv("MG_MYSQL_PORT");
-    if (!port || !*port) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
+    MG_NEED_SANDBOX();
     const std::string db = "pipe_" + std::to_string(::getpid());
-    const std::string client = std::string("/usr/bin/mariadb --no-defaults -h 127.0.0.1 -P ") + port + " -u root";
+    const std::string client =
+        "/usr/bin/mariadb --no-defaults -h 127.0.0.1 -P " + std::to_string(test_support::sandbox_port()) + " -u root";
     // A link of the test's own to this process's standard output, as /dev/stdout is.
     fs::create_symlink("/proc/self/fd/1", file("stdout"));
     // Silent or not: without --silent the progress lines go to standard error, not into the SQL.

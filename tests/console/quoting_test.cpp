@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "tests/console/con_fixture.h"
-#include "tests/support/isolated_run.h"
+#include "tests/support/sandbox.h"
 
 namespace con_test {
 namespace {
@@ -22,13 +22,10 @@ const std::string fixture_dir = std::string(MG_SOURCE_DIR) + "/tests/fixtures/qu
 class Quoting : public tollspar_test {
 protected:
     void SetUp() override {
-        const char* port = std::getenv("MG_MYSQL_PORT");
-        if (!port || !*port) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
-        port_ = port;
+        MG_NEED_SANDBOX();
+        port_ = std::to_string(test_support::sandbox_port());
         tollspar_test::SetUp();
-        proc_result load =
-            test_support::load_store(MG_OCILITE_LOAD, file("HOSTILE.sqlite"), fixture_dir + "hostile_values.sql");
-        ASSERT_EQ(load.code, 0) << load.err;
+        dir_.build("HOSTILE", fixture_dir + "hostile_values.sql");
         expected_rows_ = read_file(fixture_dir + "hostile_values.expected");
         db_ =
             "quo_" + std::to_string(::getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();

@@ -46,12 +46,12 @@ TEST_F(DumpRun, EmptySelectionConvertsEveryTable) {
     proc_result r = tollspar(dump_args());
     ASSERT_EQ(r.code, 0) << r.out << r.err;
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(lines(r.out), (std::vector<std::string>{
-                                "Converting database CONS(3 tables)",
-                                "Converting table Café(1 records)",
-                                "Converting table DEPT(3 records)",
-                                "Converting table EMP(5 records)",
-                            }));
+    EXPECT_EQ(lines_of(r.out), (std::vector<std::string>{
+                                   "Converting database CONS(3 tables)",
+                                   "Converting table Café(1 records)",
+                                   "Converting table DEPT(3 records)",
+                                   "Converting table EMP(5 records)",
+                               }));
     std::string d = dump();
     EXPECT_TRUE(has_table(d, "DEPT")) << d;
     EXPECT_TRUE(has_table(d, "EMP"));
@@ -102,7 +102,7 @@ TEST_F(DumpRun, TableNamesFiles) {
         }
         proc_result r = tollspar(dump_args(extra));
         EXPECT_EQ(r.code, 0) << c.what << "\n" << r.out << r.err;
-        EXPECT_EQ(lines(r.out), c.out) << c.what;
+        EXPECT_EQ(lines_of(r.out), c.out) << c.what;
         EXPECT_EQ(r.err, c.err) << c.what;
     }
 }
@@ -155,7 +155,7 @@ TEST_F(DumpRun, Profiles) {
         std::filesystem::remove(file("out.sql"));
         proc_result r = tollspar(c.args);
         EXPECT_EQ(r.code, c.code) << c.what << "\n" << r.out << r.err;
-        auto l = lines(r.out);
+        auto l = lines_of(r.out);
         EXPECT_EQ(l.empty() ? "" : l.front(), c.first_line) << c.what << "\n" << r.out;
         EXPECT_EQ(r.err, c.err) << c.what;
     }
@@ -217,7 +217,7 @@ TEST_F(DumpRun, AFailedWriteEndsTheRunThroughItsNormalEnd) {
     // the log has the run's end line and every progress line was printed.
     proc_result r = tollspar(dump_args({"--logfile=" + file("run.log")}), with_file_size_limit(1024));
     EXPECT_EQ(r.code, 255) << r.out << r.err;
-    auto l = lines(r.out);
+    auto l = lines_of(r.out);
     ASSERT_GE(l.size(), 3u) << r.out;
     EXPECT_EQ(l[0], "Converting database CONS(3 tables)");
     EXPECT_EQ(l[l.size() - 2], "Error:");

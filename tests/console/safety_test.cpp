@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "tests/console/con_fixture.h"
-#include "tests/support/isolated_run.h"
 
 namespace con_test {
 namespace {
@@ -29,9 +28,7 @@ class Safety : public tollspar_test {
 protected:
     void SetUp() override {
         tollspar_test::SetUp();
-        write_file(file("mixed.sql"), mixed_store_sql);
-        proc_result load = test_support::load_store(MG_OCILITE_LOAD, file("MIXED.sqlite"), file("mixed.sql"));
-        ASSERT_EQ(load.code, 0) << load.err;
+        dir_.build_text("MIXED", mixed_store_sql);
     }
     std::vector<std::string> dump_args(std::vector<std::string> extra = {}) const {
         std::vector<std::string> a = source_args();
@@ -165,7 +162,7 @@ TEST_F(Safety, NamesInAnotherLetterCaseSelectTheOneTableTheyMean) {
         proc_result r = tollspar({"--src=MIXED", "--oraclu=scott", "--oraclp=tiger", "--dump",
                                   "--dest=" + file("out.sql"), "--tab_file=" + file("t.txt")});
         EXPECT_EQ(r.code, 0) << c.what << "\n" << said(r);
-        EXPECT_EQ(lines(r.out), c.out) << c.what;
+        EXPECT_EQ(lines_of(r.out), c.out) << c.what;
         EXPECT_EQ(r.err, c.err) << c.what;
     }
     EXPECT_NE(read_file(file("out.sql")).find("CREATE TABLE `ORDERS`"), std::string::npos);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "tests/console/con_fixture.h"
+#include "tests/support/sandbox.h"
 
 namespace con_test {
 namespace {
@@ -12,9 +13,8 @@ namespace {
 class ServerRun : public tollspar_test {
 protected:
     void SetUp() override {
-        const char* port = std::getenv("MG_MYSQL_PORT");
-        if (!port || !*port) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
-        port_ = port;
+        MG_NEED_SANDBOX();
+        port_ = std::to_string(test_support::sandbox_port());
         tollspar_test::SetUp();
         // Every test has databases of its own: ctest runs them side by side.
         db_ = "con_" + std::to_string(getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -62,12 +62,12 @@ TEST_F(ServerRun, ConvertsEveryTableIntoTheDatabase) {
     proc_result r = tollspar(server_args());
     ASSERT_EQ(r.code, 0) << r.out << r.err;
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(lines(r.out), (std::vector<std::string>{
-                                "Converting database CONS(3 tables)",
-                                "Converting table Café(1 records)",
-                                "Converting table DEPT(3 records)",
-                                "Converting table EMP(5 records)",
-                            }));
+    EXPECT_EQ(lines_of(r.out), (std::vector<std::string>{
+                                   "Converting database CONS(3 tables)",
+                                   "Converting table Café(1 records)",
+                                   "Converting table DEPT(3 records)",
+                                   "Converting table EMP(5 records)",
+                               }));
     EXPECT_EQ(count("DEPT"), "3\n");
     EXPECT_EQ(count("EMP"), "5\n");
     // Mode 2 keeps what is there and succeeds.
@@ -91,7 +91,7 @@ TEST_F(ServerRun, RecordErrorsAreReportedAndTheRunGoesOn) {
     // the run finished, with a record lost
     EXPECT_EQ(r.code, 1) << r.out << r.err;
     // Tables go in name order: DEPT, then EMP with its one refused record.
-    auto l = lines(r.out);
+    auto l = lines_of(r.out);
     ASSERT_EQ(l.size(), 5u) << r.out;
     EXPECT_EQ(l[2], "Converting table EMP(5 records)");
     EXPECT_EQ(l[3], "Error:");
@@ -131,7 +131,7 @@ TEST_F(ServerRun, EveryServerFailureExitsWith255) {
     // run finishes, with those tables lost (exit 1).
     proc_result r = tollspar(plus(server_args(reader, "pw"), {"--mode=1"}));
     EXPECT_EQ(r.code, 1) << r.out << r.err;
-    auto l = lines(r.out);
+    auto l = lines_of(r.out);
     ASSERT_EQ(l.size(), 7u) << r.out;
     EXPECT_EQ(l[1], "Error:");
     EXPECT_TRUE(l[2].starts_with("Café: CREATE command denied")) << l[2];

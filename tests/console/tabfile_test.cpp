@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/console/con_tabf.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -64,17 +65,13 @@ TEST(TableNamesFile, LongLinesStayWhole) {
 
 TEST(TableNamesFile, MissingOrUnreadableFileGivesNothing) {
     EXPECT_FALSE(con_read_table_names(std::string("/nonexistent/tables.txt")).has_value());
-    char dir[] = "/tmp/tabfile-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::string folder = dir;
-    EXPECT_FALSE(con_read_table_names(folder).has_value());  // a folder is no file
-    std::string path = folder + "/t.txt";
+    test_support::temp_dir dir("tabfile");
+    EXPECT_FALSE(con_read_table_names(dir.path()).has_value());  // a folder is no file
+    const std::string path = dir.file("t.txt");
     std::ofstream(path) << "EMP\n";
     auto got = con_read_table_names(path);
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(*got, (names{u"EMP"}));
-    unlink(path.c_str());
-    rmdir(dir);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "tests/faults/fault_fixture.h"
+#include "tests/support/sandbox.h"
 
 namespace fault_test {
 namespace {
@@ -50,7 +51,7 @@ TEST_F(DumpFaults, ADumpThatCannotBeWrittenFailsTheRun) {
         limited.file_size_limit = c.limit;
         proc_result r = tollspar(dump_args(dump), limited);
         EXPECT_EQ(r.code, 255) << c.what << "\n" << r.out << r.err;
-        auto l = lines(r.out);
+        auto l = lines_of(r.out);
         ASSERT_GE(l.size(), 2u) << c.what << "\n" << r.out;
         EXPECT_EQ(l[l.size() - 2], "Error:") << c.what;
         EXPECT_NE(l.back().find("Cannot write the dump file '" + dump + "': File too large"), std::string::npos)
@@ -104,7 +105,7 @@ TEST_F(DumpFaults, AnInjectedSourceErrorEndsThatTableOnly) {
         inject.env["OCILITE_FAIL_AT"] = c.fail_at;
         proc_result r = tollspar(dump_args(dump), inject);
         EXPECT_EQ(r.code, c.code) << c.fail_at << "\n" << r.out << r.err;
-        auto l = lines(r.out);
+        auto l = lines_of(r.out);
         bool reported = false;
         for (size_t i = 1; i < l.size(); ++i)
             if (l[i - 1] == "Error:" && l[i].starts_with(c.report)) reported = true;
@@ -185,9 +186,9 @@ TEST_F(DumpFaults, AStoppedRunLeavesADumpThatSaysSoAndStopsTheClient) {
     EXPECT_TRUE(dump.ends_with("The conversion stopped before the end: this dump is INCOMPLETE;\r\n"))
         << dump.substr(dump.size() - 300);
 
-    const char* port = std::getenv("MG_MYSQL_PORT");
-    if (!port || !*port) GTEST_SKIP() << "MG_MYSQL_PORT is not set: the load is not tried";
-    const std::string db = unique_name("stop_");
+    MG_NEED_SANDBOX();
+    const std::string port = std::to_string(test_support::sandbox_port());
+    const std::string db = test_support::test_db_name("stop");
     ASSERT_EQ(mariadb(port, "DROP DATABASE IF EXISTS " + db + "; CREATE DATABASE " + db).code, 0);
     test_support::write_file(file("stopped.sql"), dump);
     proc_options load;

@@ -3,11 +3,9 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -17,7 +15,6 @@ namespace fault_test {
 
 using test_support::read_file;
 using test_support::run_process;
-using test_support::write_file;
 using namespace std::chrono_literals;
 
 namespace {
@@ -42,24 +39,12 @@ std::string store_sql() {
            "COMMIT;\n";
 }
 
-// A word for /bin/sh (paths here hold no quote).
-std::string sh_quoted(const std::string& s) { return "'" + s + "'"; }
-
-// The state letter of /proc/PID/stat ('T' stopped, 'Z' zombie), 0 when there is no such process.
-char process_state(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto close = stat.rfind(')');
-    return close == std::string::npos || close + 2 >= stat.size() ? 0 : stat[close + 2];
-}
-
 // The child of this process running the program called comm, -1 when there is none.
 pid_t child_named(const std::string& comm) {
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         const std::string name = entry.path().filename().string();
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream in(entry.path() / "stat");
-        std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string stat = read_file(entry.path() / "stat");
         const auto open = stat.find('(');
         const auto close = stat.rfind(')');
         if (open == std::string::npos || close == std::string::npos) continue;
@@ -72,29 +57,7 @@ pid_t child_named(const std::string& comm) {
     return -1;
 }
 
-std::atomic<int> server_counter{0};
-
 }  // namespace
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) out.push_back(line);
-    return out;
-}
-
-bool has_line(const std::string& text, const std::string& line) {
-    for (const auto& l : lines(text))
-        if (l == line) return true;
-    return false;
-}
-
-bool has_line_starting(const std::string& text, const std::string& start) {
-    for (const auto& l : lines(text))
-        if (l.starts_with(start)) return true;
-    return false;
-}
 
 // --- background_run ---
 
@@ -126,7 +89,8 @@ void background_run::hold() {
     const pid_t pid = child_pid();
     if (pid < 0 || kill(pid, SIGSTOP) != 0) return;
     // Stopped for certain before the caller looks at what it has written.
-    while (!finished() && process_state(pid) != 'T' && process_state(pid) != 'Z') std::this_thread::sleep_for(100us);
+    while (!finished() && test_support::process_state(pid) != 'T' && test_support::process_state(pid) != 'Z')
+        std::this_thread::sleep_for(100us);
 }
 
 void background_run::let_go() {
@@ -146,52 +110,6 @@ proc_result background_run::wait() {
     return result_.get();
 }
 
-// --- own_server ---
-
-// Runs scripts/mariadb-sandbox on this server's folder. Output goes to a file: the server
-// started in the background keeps the script's streams.
-proc_result own_server::sandbox(const char* command, const std::string& server_options) const {
-    const std::string script = std::string(MG_SOURCE_DIR) + "/scripts/mariadb-sandbox";
-    return run_process({"/bin/sh", "-c",
-                        "MG_SANDBOX_DIR=" + sh_quoted(dir_) +
-                            " MG_SANDBOX_SERVER_OPTIONS=" + sh_quoted(server_options) + " " + sh_quoted(script) + " " +
-                            command + " >>" + sh_quoted(dir_ + ".log") + " 2>&1 </dev/null"});
-}
-
-own_server::own_server(const std::string& server_options) {
-    dir_ = "/tmp/sb-faults-" + std::to_string(getpid()) + "-" + std::to_string(server_counter++);
-    proc_result r = sandbox("start", server_options);
-    std::string port = read_file(dir_ + "/port");
-    while (!port.empty() && (port.back() == '\n' || port.back() == '\r')) port.pop_back();
-    if (r.code != 0 || port.empty())
-        failure_ = "mariadb-sandbox start failed: " + read_file(dir_ + ".log");
-    else
-        port_ = port;
-}
-
-own_server::~own_server() {
-    sandbox("stop");
-    std::error_code ignored;
-    std::filesystem::remove(dir_ + ".log", ignored);
-}
-
-void own_server::shut_down() {
-    const pid_t pid = std::atoi(read_file(dir_ + "/pid").c_str());
-    if (pid <= 0) return;
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 600; ++i) {
-        const char state = process_state(pid);
-        if (state == 0 || state == 'Z') return;
-        std::this_thread::sleep_for(50ms);
-    }
-    kill(pid, SIGKILL);
-}
-
-void own_server::start_again() {
-    // The same server again, on the data and the port it left.
-    sandbox("resume");
-}
-
 proc_result mariadb(const std::string& port, const std::string& statements) {
     return run_process({"/usr/bin/mariadb", "--no-defaults", "-h", "127.0.0.1", "-P", port, "-u", "root", "-N", "-B",
                         "-e", statements});
@@ -200,9 +118,7 @@ proc_result mariadb(const std::string& port, const std::string& statements) {
 // --- fault_run ---
 
 void fault_run::SetUp() {
-    write_file(file("store.sql"), store_sql());
-    proc_result load = test_support::load_store(MG_OCILITE_LOAD, file("FLT.sqlite"), file("store.sql"));
-    ASSERT_EQ(load.code, 0) << load.err;
+    dir_.build_text("FLT", store_sql());
     options_ = test_support::isolated_options(dir_.path(), MG_OCILITE_LIB);
 }
 
@@ -226,14 +142,6 @@ std::vector<std::string> fault_run::dump_args(const std::string& dump) const {
 std::vector<std::string> fault_run::server_args(const std::string& port, const std::string& db) const {
     return {"--src=FLT",        "--oraclu=scott", "--oraclp=tiger", "--mysqlh=127.0.0.1",
             "--myport=" + port, "--mysqlu=root",  "--mysqlp=",      "--dest=" + db};
-}
-
-std::string fault_run::unique_name(const std::string& prefix) const {
-    std::string name =
-        prefix + std::to_string(getpid()) + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return name;
 }
 
 std::vector<long> dumped_big_ids(const std::string& dump) {

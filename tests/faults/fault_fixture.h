@@ -1,6 +1,7 @@
 // Runs of the built tollspar against a store with a table large enough to be cut in the
 // middle, with the helpers that fault tests need: a run in the background that can be held
-// and let go, and a MariaDB server of the test's own that can be shut down and started again.
+// and let go, and (tests/support) a MariaDB server of the test's own that can be shut down
+// and started again.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+#include "tests/support/own_server.h"
 #include "tests/support/proc_run.h"
+#include "tests/support/stores.h"
 
 namespace fault_test {
 
@@ -21,10 +25,10 @@ using test_support::proc_result;
 constexpr long big_rows = 50000;
 constexpr long small_rows = 10;
 
-// Lines of a text, without their line feeds.
-std::vector<std::string> lines(const std::string& text);
-bool has_line(const std::string& text, const std::string& line);
-bool has_line_starting(const std::string& text, const std::string& start);
+using test_support::has_line;
+using test_support::has_line_starting;
+using test_support::lines_of;
+using test_support::own_server;
 
 // tollspar started on a thread of its own; the child can be held (SIGSTOP) and let go.
 class background_run {
@@ -49,33 +53,6 @@ private:
     bool waited_ = false;
 };
 
-// A MariaDB server for one test (scripts/mariadb-sandbox in a folder of its own), so that
-// stopping it never touches the server the other tests share.
-class own_server {
-public:
-    // server_options: given to the server after the sandbox's defaults (they win).
-    explicit own_server(const std::string& server_options = "");
-    ~own_server();
-    own_server(const own_server&) = delete;
-    own_server& operator=(const own_server&) = delete;
-
-    bool started() const { return !port_.empty(); }
-    const std::string& port() const { return port_; }
-    const std::string& failure() const { return failure_; }
-
-    // A clean shutdown; the data folder stays.
-    void shut_down();
-    // The same data folder on the same port.
-    void start_again();
-
-private:
-    proc_result sandbox(const char* command, const std::string& server_options = "") const;
-
-    std::string dir_;
-    std::string port_;
-    std::string failure_;
-};
-
 // Statements run as root on the server at port; standard output (tab-separated, no headers).
 proc_result mariadb(const std::string& port, const std::string& statements);
 
@@ -89,10 +66,9 @@ protected:
     std::vector<std::string> dump_args(const std::string& dump) const;
     std::vector<std::string> server_args(const std::string& port, const std::string& db) const;
     std::string file(const std::string& name) const { return dir_.file(name); }
-    // A name of its own per test and process: ctest runs test cases side by side.
-    std::string unique_name(const std::string& prefix) const;
 
-    test_support::temp_dir dir_;
+    // The test's folder: its stores (SERVICE.sqlite), home and files.
+    test_support::store_folder dir_{"tollspar-test"};
     proc_options options_;
 };
 

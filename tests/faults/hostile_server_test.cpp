@@ -6,7 +6,6 @@
 #include <string>
 
 #include "tests/faults/fault_fixture.h"
-#include "tests/support/isolated_run.h"
 
 namespace fault_test {
 namespace {
@@ -20,9 +19,7 @@ class HostileServer : public fault_run {
 protected:
     void SetUp() override {
         fault_run::SetUp();
-        proc_result load =
-            test_support::load_store(MG_OCILITE_LOAD, file("HOSTILE.sqlite"), fixture_dir + "hostile_values.sql");
-        ASSERT_EQ(load.code, 0) << load.err;
+        dir_.build("HOSTILE", fixture_dir + "hostile_values.sql");
     }
     static std::vector<std::string> hostile_source() { return {"--src=HOSTILE", "--oraclu=scott", "--oraclp=tiger"}; }
     static std::string rows(const std::string& port, const std::string& db) {

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "tests/faults/fault_fixture.h"
+#include "tests/support/sandbox.h"
 
 namespace fault_test {
 namespace {
@@ -32,11 +33,10 @@ long hold_in_big(background_run& run, const std::string& port, const std::string
 class server_faults : public fault_run {
 protected:
     void SetUp() override {
-        const char* port = std::getenv("MG_MYSQL_PORT");
-        if (!port || !*port) GTEST_SKIP() << "MG_MYSQL_PORT is not set (no MariaDB sandbox)";
-        shared_port_ = port;
+        MG_NEED_SANDBOX();
+        shared_port_ = std::to_string(test_support::sandbox_port());
         fault_run::SetUp();
-        db_ = unique_name("flt_");
+        db_ = test_support::test_db_name("flt");
     }
     void TearDown() override {
         if (!db_.empty() && !shared_port_.empty()) mariadb(shared_port_, "DROP DATABASE IF EXISTS `" + db_ + "`");
@@ -71,7 +71,7 @@ TEST_P(ServerStopped, MidTableEndsTheRunAndARerunCompletesIt) {
     // The lost server is reported under the table and ends the run as a failure; no later
     // table is started against a server that is gone.
     EXPECT_EQ(r.code, 255) << r.out << r.err;
-    auto l = lines(r.out);
+    auto l = lines_of(r.out);
     ASSERT_GE(l.size(), 5u) << r.out << r.err;
     EXPECT_EQ(l[2], "Converting table BIG(" + std::to_string(big_rows) + " records)");
     EXPECT_EQ(l[3], "Error:");

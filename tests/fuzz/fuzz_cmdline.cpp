@@ -16,6 +16,7 @@
 #include "app/qrn_errh.h"
 #include "app/qrn_front.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -35,14 +36,11 @@ bool opens_files(const std::string& arg) {
 
 // The settings store goes to a folder of its own, never the user's.
 void private_settings() {
+    // Under TMPDIR, which scripts/fuzz points into its work folder and removes.
     static const bool done = [] {
-        // Under TMPDIR, which scripts/fuzz points into its work folder and removes.
-        const char* base = std::getenv("TMPDIR");
-        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/mg-fuzz-cmdline-XXXXXX";
-        const char* d = ::mkdtemp(tmpl.data());
-        if (!d) std::abort();
-        ::setenv("XDG_CONFIG_HOME", d, 1);
-        ::setenv("HOME", d, 1);
+        static const test_support::temp_dir dir("mg-fuzz-cmdline");
+        ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+        ::setenv("HOME", dir.path().c_str(), 1);
         return true;
     }();
     (void)done;

@@ -1,7 +1,8 @@
 // The dump's literal writer on arbitrary values (the first byte picks the road): every
 // literal is exactly one token; byte arrays and texts give back their bytes. With
 // MG_MYSQL_PORT set, each byte-array and text literal also goes through the server
-// (SELECT HEX(...)) and must come back as the same bytes without a warning.
+// (SELECT HEX(...)) and must come back as the same bytes without a warning; with
+// MG_REQUIRE_SANDBOX=1 and no MG_MYSQL_PORT the target fails.
 #include <mysql.h>
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "compat/text/text.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/mysql_literal.h"
+#include "tests/support/sandbox.h"
 #include "values/ole_var.h"
 
 namespace {
@@ -35,11 +37,13 @@ std::string hex_of(const std::string& bytes) {
 class server_check {
 public:
     server_check() {
-        const char* port = std::getenv("MG_MYSQL_PORT");
-        if (!port || !*port) return;
+        const unsigned port = test_support::sandbox_port();
+        if (port == 0) {
+            if (test_support::sandbox_required()) mg_fuzz::fail("server connection", test_support::no_sandbox);
+            return;
+        }
         mysql_ = mysql_init(nullptr);
-        if (!mysql_real_connect(mysql_, "127.0.0.1", "root", "", nullptr, static_cast<unsigned>(std::atoi(port)),
-                                nullptr, 0) ||
+        if (!mysql_real_connect(mysql_, "127.0.0.1", "root", "", nullptr, port, nullptr, 0) ||
             mysql_set_character_set(mysql_, "utf8mb4") != 0)
             mg_fuzz::fail("server connection", mysql_error(mysql_));
     }

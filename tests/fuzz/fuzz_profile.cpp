@@ -10,19 +10,14 @@
 #include "UDB/udb_prof.h"
 #include "compat/text/text.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
+// Under TMPDIR, which scripts/fuzz points into its work folder and removes.
 const std::string& work_dir() {
-    static const std::string dir = [] {
-        // Under TMPDIR, which scripts/fuzz points into its work folder and removes.
-        const char* base = std::getenv("TMPDIR");
-        std::string tmpl = std::string(base && *base ? base : "/tmp") + "/mg-fuzz-profile-XXXXXX";
-        const char* d = ::mkdtemp(tmpl.data());
-        if (!d) std::abort();
-        return std::string(d);
-    }();
-    return dir;
+    static const test_support::temp_dir dir("mg-fuzz-profile");
+    return dir.path();
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 
 #include <filesystem>
 
-#include "tests/support/proc_run.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -53,7 +53,7 @@ TEST(loader, the_tool_reports_errors_on_stderr_with_a_nonzero_status) {
     int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_NE(WEXITSTATUS(status), 0);
-    EXPECT_EQ(ocilite_test::read_file(s.dir() + "/err.txt"),
+    EXPECT_EQ(test_support::read_file(s.dir() + "/err.txt"),
               "ocilite-load: <stdin>: line 3: ORA-00955: name is already used by an existing object\n");
     std::string ok =
         std::string(MG_OCILITE_LOAD) + " " + s.dir() + "/NEW.sqlite " + std::string(MG_SOURCE_DIR) + "/demo/schema.sql";

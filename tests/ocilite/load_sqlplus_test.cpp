@@ -5,6 +5,7 @@
 #include "ocilite/sql_translate.h"
 #include "tests/ocilite/store_fixture.h"
 #include "tests/support/proc_run.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -25,15 +26,7 @@ proc_result load(const std::string& dir, std::vector<std::string> args, const st
 
 rows_t query(const std::string& store, const std::string& sql) {
     ocilite::sqlite_db db(store, false);
-    rows_t out;
-    ocilite::sqlite_stmt st(db.get(), sql);
-    while (st.step()) {
-        std::vector<std::string> row;
-        for (int i = 0; i < sqlite3_column_count(st.get()); ++i)
-            row.push_back(ocilite_test::temp_store::value(st.get(), i));
-        out.push_back(std::move(row));
-    }
-    return out;
+    return test_support::sqlite_rows(db.get(), sql);
 }
 
 TEST(sqlplus, an_install_script_calling_its_create_and_populate_scripts_runs_as_shipped) {

@@ -17,6 +17,7 @@
 
 #include "compat/oci/oci_loader.h"
 #include "compat/text/text.h"
+#include "tests/support/stores.h"
 
 namespace oci_test {
 
@@ -43,45 +44,10 @@ inline std::string narrow(const std::u16string& text) { return compat::utf16_to_
 inline const OraText* ot(const std::u16string& s) { return reinterpret_cast<const OraText*>(s.data()); }
 inline ub4 bytes(const std::u16string& s) { return static_cast<ub4>(s.size() * 2); }
 
-// Runs SQL on a store file directly (for bulk rows the script language need not express).
-inline void store_exec(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-    EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "") << "\n" << sql;
-    sqlite3_free(error);
-    sqlite3_close(db);
-}
-
-// The SQLite names of an Oracle table and column in a store.
-inline std::string store_name(const std::string& path, const std::string& sql_of_name) {
-    sqlite3* db = nullptr;
-    std::string out;
-    if (sqlite3_open(path.c_str(), &db) == SQLITE_OK) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, sql_of_name.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW) {
-            out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-        }
-        sqlite3_finalize(st);
-    }
-    sqlite3_close(db);
-    return out;
-}
-inline std::string table_of(const std::string& path, const std::string& table) {
-    return store_name(path, "SELECT sqlite_name FROM ocilite_tables WHERE table_name = '" + table + "'");
-}
-inline std::string column_of(const std::string& path, const std::string& table, const std::string& column) {
-    return store_name(path, "SELECT sqlite_name FROM ocilite_columns WHERE table_name = '" + table +
-                                "' AND column_name = '" + column + "'");
-}
-
-// The folder of this process's stores (OCILITE_DATA), with OCITEST built from the fixture
-// script, a 100-row table and a CLOB and a BLOB larger than one read chunk.
+// The stores of this process (OCILITE_DATA), with OCITEST built from the fixture script, a
+// 100-row table and a CLOB and a BLOB larger than one read chunk.
 struct fixture_store {
-    std::string folder;
-    std::string path;  // OCITEST.sqlite
+    test_support::store_folder stores{"ocilite-oci"};
 
     static const fixture_store& get() {
         static fixture_store instance;
@@ -103,48 +69,34 @@ struct fixture_store {
         return bytes;
     }
 
-    ~fixture_store() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-
 private:
     fixture_store() {
-        char pattern[] = "/tmp/ocilite-oci-XXXXXX";
-        if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
-        folder = pattern;
-        ::setenv("OCILITE_DATA", folder.c_str(), 1);
-        path = folder + "/OCITEST.sqlite";
-        const std::string command = std::string(MG_OCILITE_LOAD) + " " + path + " < " + MG_SOURCE_DIR +
-                                    "/tests/fixtures/ocilite/oci_client.sql";
-        if (std::system(command.c_str()) != 0) {
-            throw std::runtime_error("ocilite-load failed: " + command);
-        }
+        ::setenv("OCILITE_DATA", stores.path().c_str(), 1);
+        stores.build("OCITEST", std::string(MG_SOURCE_DIR) + "/tests/fixtures/ocilite/oci_client.sql");
+        const auto column = [this](const char* table, const char* name) {
+            return stores.column_name("OCITEST", table, name);
+        };
         // 100 rows for the prefetch cases.
-        const std::string many = table_of(path, "MANY");
-        store_exec(path,
-                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
-                   "INSERT INTO " +
-                       many + " (" + column_of(path, "MANY", "ID") + ", " + column_of(path, "MANY", "TXT") +
-                       ") SELECT i, 'row ' || i FROM n");
-        // Row 3 of ALLTYPES gets LOBs longer than one chunk.
-        sqlite3* db = nullptr;
-        sqlite3_open(path.c_str(), &db);
-        const std::string sql = "UPDATE " + table_of(path, "ALLTYPES") + " SET " + column_of(path, "ALLTYPES", "CL") +
-                                " = ?1, " + column_of(path, "ALLTYPES", "NCL") + " = ?1, " +
-                                column_of(path, "ALLTYPES", "BL") + " = ?2 WHERE " + column_of(path, "ALLTYPES", "ID") +
-                                " = 3";
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
-        const std::string clob = narrow(big_clob());
-        const std::string blob = big_blob();
-        sqlite3_bind_text(st, 1, clob.data(), static_cast<int>(clob.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(st, 2, blob.data(), static_cast<int>(blob.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(st) != SQLITE_DONE || sqlite3_changes(db) != 1) {
-            throw std::runtime_error("cannot store the big LOBs: " + std::string(sqlite3_errmsg(db)));
+        stores.exec("OCITEST",
+                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) INSERT INTO " +
+                        stores.table_name("OCITEST", "MANY") + " (" + column("MANY", "ID") + ", " +
+                        column("MANY", "TXT") + ") SELECT i, 'row ' || i FROM n");
+        // Row 3 of ALLTYPES gets LOBs longer than one chunk (the text holds no quote).
+        static const char digits[] = "0123456789ABCDEF";
+        std::string blob_hex;
+        for (unsigned char c : big_blob()) {
+            blob_hex += digits[c >> 4];
+            blob_hex += digits[c & 15];
         }
-        sqlite3_finalize(st);
-        sqlite3_close(db);
+        const std::string clob = narrow(big_clob());
+        const std::string alltypes = stores.table_name("OCITEST", "ALLTYPES");
+        stores.exec("OCITEST", "UPDATE " + alltypes + " SET " + column("ALLTYPES", "CL") + " = '" + clob + "', " +
+                                   column("ALLTYPES", "NCL") + " = '" + clob + "', " + column("ALLTYPES", "BL") +
+                                   " = X'" + blob_hex + "' WHERE " + column("ALLTYPES", "ID") + " = 3");
+        if (stores.value("OCITEST", "SELECT COUNT(*) FROM " + alltypes + " WHERE " + column("ALLTYPES", "ID") +
+                                        " = 3 AND length(" + column("ALLTYPES", "BL") + ") = 100000") != "1") {
+            throw std::runtime_error("cannot store the big LOBs");
+        }
     }
 };
 

@@ -10,20 +10,15 @@ using namespace oci_test;
 // A store of its own in the fixture folder, so the shared fixture's table list stays.
 void build_lengths_store() {
     static const bool built = [] {
-        const std::string folder = fixture_store::get().folder;
-        const std::string script = folder + "/LENGTHS.sql";
-        FILE* f = std::fopen(script.c_str(), "w");
-        std::fputs(
+        fixture_store::get().stores.build_text(
+            "LENGTHS",
             "CREATE USER scott IDENTIFIED BY tiger;\n"
             "CREATE TABLE T (ID NUMBER(5), VCC VARCHAR2(10 CHAR), CHC CHAR(3 CHAR), VB VARCHAR2(10 BYTE), "
             "NVC NVARCHAR2(10), L LONG, DS INTERVAL DAY(9) TO SECOND(9));\n"
             "INSERT INTO T VALUES (1, 'a', 'b', 'c', N'd', 'l' || CHR(0) || 'g', "
             "INTERVAL '123456789 23:59:59.123456789' DAY(9) TO SECOND(9));\n"
-            "COMMIT;\n",
-            f);
-        std::fclose(f);
-        const std::string command = std::string(MG_OCILITE_LOAD) + " " + folder + "/LENGTHS.sqlite < " + script;
-        return std::system(command.c_str()) == 0;
+            "COMMIT;\n");
+        return true;
     }();
     ASSERT_TRUE(built);
 }

@@ -15,12 +15,7 @@ using rows = std::vector<std::vector<std::string>>;
 class OciWrite : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string folder = fixture_store::get().folder;
-        path_ = folder + "/WRITE.sqlite";
-        std::filesystem::remove(path_);
-        const std::string script = folder + "/write.sql";
-        std::ofstream(script) << "CREATE USER scott IDENTIFIED BY tiger;\nCREATE USER other IDENTIFIED BY pw;\n";
-        ASSERT_EQ(std::system((std::string(MG_OCILITE_LOAD) + " " + path_ + " < " + script).c_str()), 0);
+        stores().build_text("WRITE", "CREATE USER scott IDENTIFIED BY tiger;\nCREATE USER other IDENTIFIED BY pw;\n");
         ASSERT_EQ(s.logon("scott", "tiger", "WRITE"), OCI_SUCCESS) << s.error().text;
         ok("CREATE TABLE \"W\" (\"ID\" NUMBER(11,0) NOT NULL, \"NAME\" NVARCHAR2(5) , \"D\" DATE, \"R\" RAW(4), "
            "\"CL\" CLOB, \"BL\" BLOB, CONSTRAINT \"PK_W\" PRIMARY KEY (\"ID\"))");
@@ -43,8 +38,8 @@ protected:
         EXPECT_EQ(other.logon("other", "pw", "WRITE"), OCI_SUCCESS) << other.error().text;
         return rows_as_text(other, sql);
     }
+    static const test_support::store_folder& stores() { return fixture_store::get().stores; }
 
-    std::string path_;
     session s;
 };
 
@@ -243,8 +238,8 @@ protected:
                                  nullptr, nullptr, csid, SQLCS_IMPLICIT);
     }
     std::string stored(const char* column) {
-        return store_name(
-            path_, std::string("SELECT quote(") + column_of(path_, "W", column) + ") FROM " + table_of(path_, "W"));
+        return stores().value("WRITE", std::string("SELECT quote(") + stores().column_name("WRITE", "W", column) +
+                                           ") FROM " + stores().table_name("WRITE", "W"));
     }
     OCILobLocator* cl = nullptr;
     OCILobLocator* bl = nullptr;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/reliability/rel_env.h"
+#include "tests/support/own_server.h"
 
 namespace rel_test {
 namespace {
@@ -24,17 +25,11 @@ int count_lines(const std::string& out, const std::string& line) {
     return n;
 }
 
-bool has_line_starting(const std::string& out, const std::string& start) {
-    for (const auto& l : lines_of(out))
-        if (l.rfind(start, 0) == 0) return true;
-    return false;
-}
-
 class Arrival : public ::testing::Test {
 protected:
     void SetUp() override {
+        MG_NEED_SANDBOX();
         port_ = sandbox_port();
-        if (port_ == 0) GTEST_SKIP() << "MG_MYSQL_PORT is not set";
         db_ = test_db_name("arr");
         conn_ = std::make_unique<connection>(port_);
         conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
@@ -44,7 +39,7 @@ protected:
     }
 
     void store(const std::string& sql) {
-        ws_.build_store_from_text("ARR", "CREATE USER scott IDENTIFIED BY tiger;\n" + sql);
+        ws_.stores().build_text("ARR", "CREATE USER scott IDENTIFIED BY tiger;\n" + sql);
     }
     proc_result live(const std::vector<std::string>& extra = {}) {
         std::vector<std::string> args = workspace::live_args(db_, port_);
@@ -365,47 +360,18 @@ TEST_F(Arrival, ErrorLinesCarryNoCarriageReturnOrTrailingBlank) {
 
 // ---- a server of the test's own, set as users' servers are ------------------------------
 
-// One MariaDB server for the tests below (scripts/mariadb-sandbox in its own folder), so that
-// its global settings never reach the server the other tests share.
-class own_server {
-public:
-    own_server() : dir_("/tmp/mg-arr-" + std::to_string(getpid())) {
-        if (sandbox("start").code != 0) return;
-        std::string text = read_file(dir_ + "/port");
-        port_ = static_cast<unsigned>(std::atoi(text.c_str()));
-    }
-    ~own_server() {
-        sandbox("stop");
-        std::error_code ignored;
-        std::filesystem::remove(dir_ + ".log", ignored);
-    }
-    unsigned port() const { return port_; }
-    std::string log() const { return read_file(dir_ + ".log"); }
-
-private:
-    proc_result sandbox(const std::string& command) const {
-        proc_spec s;
-        s.argv = {"/bin/sh", "-c",
-                  "MG_SANDBOX_DIR='" + dir_ + "' '" + std::string(MG_SOURCE_DIR) + "/scripts/mariadb-sandbox' " +
-                      command + " >>'" + dir_ + ".log' 2>&1"};
-        return run(s, "/tmp");
-    }
-    std::string dir_;
-    unsigned port_ = 0;
-};
-
+// One MariaDB server of its own for the tests below, so that its global settings never reach
+// the server the other tests share.
 class HostileServer : public Arrival {
 protected:
-    static void SetUpTestSuite() { server_ = new own_server(); }
-    static void TearDownTestSuite() {
-        delete server_;
-        server_ = nullptr;
-    }
+    static void SetUpTestSuite() { server_ = std::make_unique<test_support::own_server>(); }
+    static void TearDownTestSuite() { server_.reset(); }
+    static unsigned own_port() { return static_cast<unsigned>(std::stoul(server_->port())); }
     void SetUp() override {
         Arrival::SetUp();
-        if (IsSkipped()) return;
-        ASSERT_NE(server_->port(), 0u) << server_->log();
-        own_ = std::make_unique<connection>(server_->port());
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_TRUE(server_->started()) << server_->failure();
+        own_ = std::make_unique<connection>(own_port());
         own_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
     }
     void TearDown() override {
@@ -413,16 +379,16 @@ protected:
         Arrival::TearDown();
     }
     proc_result live_on_own(const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> args = workspace::live_args(db_, server_->port());
+        std::vector<std::string> args = workspace::live_args(db_, own_port());
         args.insert(args.end(), extra.begin(), extra.end());
         return run(ws_.tollspar("ARR", args), ws_.dir());
     }
 
-    static own_server* server_;
+    static std::unique_ptr<test_support::own_server> server_;
     std::unique_ptr<connection> own_;
 };
 
-own_server* HostileServer::server_ = nullptr;
+std::unique_ptr<test_support::own_server> HostileServer::server_;
 
 const char* const large_rows =
     "CREATE TABLE BLOBS (ID NUMBER(5) NOT NULL, C CLOB, CONSTRAINT PK_BLOBS PRIMARY KEY (ID));\n"
@@ -475,8 +441,9 @@ TEST_F(Arrival, DumpInsertsStayUnderAMillionBytesUnlessOneRowIsLarger) {
     EXPECT_EQ(r.code, 0) << r.out << r.err;
     const std::string dump = read_file(ws_.file("arr.sql"));
     int inserts = 0;
-    for (const auto& line : lines_of(dump)) {
+    for (std::string line : lines_of(dump)) {
         if (line.rfind("INSERT INTO `BLOBS`", 0) != 0) continue;
+        if (line.ends_with('\r')) line.pop_back();
         ++inserts;
         const bool one_row = line.find("), (") == std::string::npos;
         EXPECT_TRUE(line.size() <= 1000000 || one_row) << line.size();

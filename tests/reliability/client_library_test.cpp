@@ -28,21 +28,19 @@ proc_spec without_variable(const workspace& ws, const std::string& dir, const st
 
 TEST(ClientLibrary, AVersionedInstantClientNameIsFound) {
     workspace ws;
-    ws.build_store_from_text("LIBS", store_sql);
+    ws.stores().build_text("LIBS", store_sql);
     const std::string dir = ws.file("instantclient_19_20");
     std::filesystem::create_directories(dir);
     std::filesystem::create_symlink(MG_OCILITE_LIB, dir + "/libclntsh.so.19.1");
     const std::string dump = ws.file("libs.sql");
     proc_result conv = run(without_variable(ws, dir, dump), ws.dir());
     ASSERT_EQ(conv.code, 0) << conv.out << conv.err;
-    std::ifstream in(dump);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("'found'"), std::string::npos);
+    EXPECT_NE(read_file(dump).find("'found'"), std::string::npos);
 }
 
 TEST(ClientLibrary, NoClientNamesEveryFileTriedAndTheVariable) {
     workspace ws;
-    ws.build_store_from_text("LIBS", store_sql);
+    ws.stores().build_text("LIBS", store_sql);
     const std::string dir = ws.file("empty");
     std::filesystem::create_directories(dir);
     proc_result conv = run(without_variable(ws, dir, ws.file("libs.sql")), ws.dir());

@@ -47,9 +47,9 @@ bool has_error_report(const std::string& out) {
 class Fidelity : public ::testing::Test {
 protected:
     void SetUp() override {
+        MG_NEED_SANDBOX();
         port_ = sandbox_port();
-        if (port_ == 0) GTEST_SKIP() << "MG_MYSQL_PORT is not set";
-        ws_.build_store("FIDELITY", fixture_dir + "fidelity.sql");
+        ws_.stores().build("FIDELITY", fixture_dir + "fidelity.sql");
         db_ = test_db_name("fid");
         conn_ = std::make_unique<connection>(port_);
         conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");

@@ -10,29 +10,8 @@
 
 namespace rel_test {
 
-std::string test_db_name(const char* prefix) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name =
-        std::string(prefix) + "_" + info->test_suite_name() + "_" + info->name() + "_" + std::to_string(::getpid());
-    for (auto& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return name.substr(0, 64);
-}
-
-workspace::workspace() : home_(dir_.file("home")) { std::filesystem::create_directories(home_ + "/.config"); }
-
-void workspace::build_store(const std::string& service, const std::string& sql_file) const {
-    proc_spec s;
-    s.argv = {MG_OCILITE_LOAD, file(service + ".sqlite")};
-    s.stdin_file = sql_file;
-    proc_result r = run(s, dir());
-    ASSERT_EQ(r.code, 0) << r.err;
-}
-
-void workspace::build_store_from_text(const std::string& service, const std::string& sql) const {
-    const std::string path = file(service + ".sql");
-    std::ofstream(path, std::ios::binary) << sql;
-    build_store(service, path);
+workspace::workspace() : stores_("mg-rel"), home_(stores_.file("home")) {
+    std::filesystem::create_directories(home_ + "/.config");
 }
 
 proc_spec workspace::tollspar(const std::string& service, const std::vector<std::string>& args) const {
@@ -97,20 +76,6 @@ std::vector<std::string> connection::snapshot(const std::string& db) {
                           "), CONCAT('len:', LENGTH(" + b + "), ' md5:', MD5(" + b + ")))) FROM " + quoted_name(db) +
                           "." + quoted_name(t) + " ORDER BY ID");
         for (const auto& cell : cells) out.push_back("cell\t" + t + "\t" + col + "\t" + cell[0] + "\t" + cell[1]);
-    }
-    return out;
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> out;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        out.push_back(line);
-        start = end + 1;
     }
     return out;
 }

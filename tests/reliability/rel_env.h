@@ -9,25 +9,26 @@
 #include <vector>
 
 #include "tests/reliability/rel_proc.h"
+#include "tests/support/files.h"
+#include "tests/support/sandbox.h"
 #include "tests/support/sql_client.h"
+#include "tests/support/stores.h"
 
 namespace rel_test {
 
-// The sandbox port from MG_MYSQL_PORT, or 0 without a sandbox.
+using test_support::has_line_starting;
+using test_support::lines_of;
+using test_support::read_file;
 using test_support::sandbox_port;
-// A database name unique to the running test.
-std::string test_db_name(const char* prefix);
+using test_support::test_db_name;
 
 class workspace {
 public:
     workspace();
-    const std::string& dir() const { return dir_.path(); }
-    std::string file(const std::string& name) const { return dir_.file(name); }
-
-    // Builds SERVICE.sqlite in the folder from an Oracle SQL file; fails the test when
-    // the loader refuses it.
-    void build_store(const std::string& service, const std::string& sql_file) const;
-    void build_store_from_text(const std::string& service, const std::string& sql) const;
+    const std::string& dir() const { return stores_.path(); }
+    std::string file(const std::string& name) const { return stores_.file(name); }
+    // The Oracle stores (SERVICE.sqlite) in the folder.
+    const test_support::store_folder& stores() const { return stores_; }
 
     // tollspar with the options that reach SERVICE as scott/tiger, then `args`.
     proc_spec tollspar(const std::string& service, const std::vector<std::string>& args) const;
@@ -37,7 +38,7 @@ public:
     proc_spec mariadb_client(const std::string& db, unsigned port, const std::string& script) const;
 
 private:
-    temp_dir dir_;
+    test_support::store_folder stores_;
     std::string home_;
 };
 
@@ -54,8 +55,5 @@ public:
     // Every table is expected to have an ID column to order its rows.
     std::vector<std::string> snapshot(const std::string& db);
 };
-
-// Lines of a text, without their line feeds (and without a trailing CR).
-std::vector<std::string> lines_of(const std::string& text);
 
 }  // namespace rel_test

@@ -12,7 +12,6 @@
 namespace rel_test {
 
 using test_support::proc_result;
-using test_support::read_file;
 
 struct proc_spec {
     std::vector<std::string> argv;           // argv[0] is the program's path
@@ -27,10 +26,5 @@ public:
 };
 
 proc_result run(const proc_spec& spec, const std::string& work_dir);
-
-class temp_dir : public test_support::temp_dir {
-public:
-    temp_dir() : test_support::temp_dir("mg-rel") {}
-};
 
 }  // namespace rel_test

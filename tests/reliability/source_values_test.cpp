@@ -28,9 +28,9 @@ constexpr const char* store_sql =
 class SourceValues : public ::testing::Test {
 protected:
     void SetUp() override {
+        MG_NEED_SANDBOX();
         port_ = sandbox_port();
-        if (port_ == 0) GTEST_SKIP() << "MG_MYSQL_PORT is not set";
-        ws_.build_store_from_text("VALS", store_sql);
+        ws_.stores().build_text("VALS", store_sql);
         db_ = test_db_name("src");
         conn_ = std::make_unique<connection>(port_);
         conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");

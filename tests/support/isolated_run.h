@@ -11,7 +11,4 @@ namespace test_support {
 
 proc_options isolated_options(const std::string& dir, const std::string& oci_lib);
 
-// Builds `store` from the Oracle SQL file `script` with the ocilite loader at `loader`.
-proc_result load_store(const std::string& loader, const std::string& store, const std::string& script);
-
 }  // namespace test_support

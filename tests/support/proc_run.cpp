@@ -14,6 +14,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "tests/support/files.h"
+
 extern char** environ;
 
 namespace test_support {
@@ -186,23 +188,12 @@ proc_result child::wait() {
 
 std::string child::out_so_far() const { return read_file(out_path_); }
 
-temp_dir::temp_dir(const std::string& prefix) {
-    path_ = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-    if (!::mkdtemp(path_.data())) throw std::runtime_error("mkdtemp failed");
+char process_state(pid_t pid) {
+    const std::string stat = read_file("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
+    return close == std::string::npos || close + 2 >= stat.size() ? 0 : stat[close + 2];
 }
 
-temp_dir::~temp_dir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write_file(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+std::string sh_quoted(const std::string& s) { return "'" + s + "'"; }
 
 }  // namespace test_support

@@ -51,21 +51,10 @@ private:
     int status_ = 0;
 };
 
-// A folder of its own, removed at destruction.
-class temp_dir {
-public:
-    explicit temp_dir(const std::string& prefix = "tollspar-test");
-    ~temp_dir();
-    temp_dir(const temp_dir&) = delete;
-    temp_dir& operator=(const temp_dir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+// The state letter of /proc/PID/stat ('T' stopped, 'Z' zombie), 0 when there is no such process.
+char process_state(pid_t pid);
 
-private:
-    std::string path_;
-};
-
-std::string read_file(const std::string& path);
-void write_file(const std::string& path, const std::string& bytes);
+// A word for /bin/sh (paths here hold no quote).
+std::string sh_quoted(const std::string& s);
 
 }  // namespace test_support

@@ -5,11 +5,6 @@
 
 namespace test_support {
 
-unsigned sandbox_port() {
-    const char* p = std::getenv("MG_MYSQL_PORT");
-    return p && *p ? static_cast<unsigned>(std::atoi(p)) : 0u;
-}
-
 sql_client::sql_client(unsigned port) : mysql_(mysql_init(nullptr)) {
     if (!mysql_) throw std::runtime_error("mysql_init failed");
     if (!mysql_real_connect(mysql_, "127.0.0.1", "root", "", nullptr, port, nullptr, 0)) {

@@ -10,9 +10,6 @@
 
 namespace test_support {
 
-// The sandbox's port from MG_MYSQL_PORT; 0 when unset.
-unsigned sandbox_port();
-
 class sql_client {
 public:
     explicit sql_client(unsigned port);

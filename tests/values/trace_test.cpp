@@ -6,6 +6,8 @@
 #include <string>
 
 #include "TK/tk_log.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 #include "values/ole_date.h"
 #include "values/ole_var.h"
 
@@ -13,16 +15,10 @@ namespace {
 
 class TraceLog : public testing::Test {
 protected:
-    std::string path = testing::TempDir() + "values_trace_" + std::to_string(getpid()) + ".log";
+    test_support::temp_dir dir{"values-trace"};
+    std::string path = dir.file("trace.log");
 
-    void TearDown() override { std::remove(path.c_str()); }
-
-    std::string contents() const {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string contents() const { return test_support::read_file(path); }
 };
 
 TEST_F(TraceLog, ValuesWriteTheirTraceLines) {

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
-#include "tests/TK/tk_test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -15,8 +17,8 @@ namespace {
 size_t entries(const fs::path& dir) { return std::distance(fs::directory_iterator(dir), fs::directory_iterator()); }
 
 TEST(ReplaceFile, WritesTheWholeFileWithTheModeAsGiven) {
-    tk_test::temp_dir dir;
-    const std::string file = dir / "a.txt";
+    test_support::temp_dir dir;
+    const std::string file = dir.file("a.txt");
     const mode_t old_umask = ::umask(077);
     struct {
         const char* text;
@@ -25,7 +27,7 @@ TEST(ReplaceFile, WritesTheWholeFileWithTheModeAsGiven) {
     for (const auto& s : steps) {
         SCOPED_TRACE(s.text);
         ASSERT_EQ(compat::replace_file(file, s.text, s.mode), 0);
-        EXPECT_EQ(tk_test::read_file(file), s.text);
+        EXPECT_EQ(test_support::read_file(file), s.text);
         struct stat st {};
         ASSERT_EQ(::stat(file.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, s.mode);
@@ -35,15 +37,15 @@ TEST(ReplaceFile, WritesTheWholeFileWithTheModeAsGiven) {
 }
 
 TEST(ReplaceFile, AFailureKeepsTheOldFileAndSaysWhy) {
-    tk_test::temp_dir dir;
-    tk_test::write_file(dir / "kept.txt", "old");
-    fs::create_directories(dir.path() / "folder" / "x");
+    test_support::temp_dir dir;
+    test_support::write_file(dir.file("kept.txt"), "old");
+    fs::create_directories(dir.file("folder/x"));
     struct {
         std::string target;
         int error;
     } cases[] = {
-        {dir / "missing/a.txt", ENOENT},
-        {dir / "folder", EISDIR},
+        {dir.file("missing/a.txt"), ENOENT},
+        {dir.file("folder"), EISDIR},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.target);
@@ -52,10 +54,10 @@ TEST(ReplaceFile, AFailureKeepsTheOldFileAndSaysWhy) {
     }
     if (::geteuid() != 0) {  // root writes into read-only folders
         fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_EQ(compat::replace_file(dir / "kept.txt", "new", 0600), EACCES);
+        EXPECT_EQ(compat::replace_file(dir.file("kept.txt"), "new", 0600), EACCES);
         fs::permissions(dir.path(), fs::perms::owner_all);
     }
-    EXPECT_EQ(tk_test::read_file(dir / "kept.txt"), "old");
+    EXPECT_EQ(test_support::read_file(dir.file("kept.txt")), "old");
     EXPECT_EQ(entries(dir.path()), 2u);
 }
 

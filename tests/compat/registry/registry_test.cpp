@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -21,24 +24,13 @@ namespace {
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "regtest.XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl;
         root_ = std::make_unique<reg_root>(dir_ / "root");
         ASSERT_EQ(key_.create(*root_, "Software\\Vendor\\Product"), ERROR_SUCCESS);
     }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
-    }
-    std::string file_text() const {
-        std::ifstream in(key_.file(), std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string file_text() const { return test_support::read_file(key_.file()); }
 
-    fs::path dir_;
+    test_support::temp_dir tmp_{"regtest"};
+    fs::path dir_{tmp_.path()};
     std::unique_ptr<reg_root> root_;
     reg_key key_;
 };

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "compat/ui/ui.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/ui_driver.h"
 
 namespace ui = compat::ui;
@@ -158,8 +159,8 @@ TEST(UiSurface, PicturesAndScreenshotsSaveAsPng) {
     EXPECT_EQ(f.position(150), 40);
     const ui::image shot = ui::grab(f.native());
     ASSERT_FALSE(shot.empty());
-    const auto path = std::filesystem::temp_directory_path() / "ui_surface_shot.png";
-    ASSERT_TRUE(shot.save_png(path.string()));
+    const test_support::temp_dir dir("ui-surface");
+    const std::string path = dir.file("shot.png");
+    ASSERT_TRUE(shot.save_png(path));
     EXPECT_GT(std::filesystem::file_size(path), 100u);
-    std::filesystem::remove(path);
 }
