@@ -31,6 +31,15 @@ bool sheet_showing() {
     return shell && shell->sheet().running() && shell->sheet().native()->isVisible();
 }
 
+// The sheet is showing and no dialog stands over it. A script started inside a dialog that
+// the run's thread raised would sit within that dialog's modal loop, which could not end
+// before the script did: a script waiting for a later page would wait for ever.
+bool sheet_on_top() {
+    if (!sheet_showing()) return false;
+    QWidget* top = QApplication::activeModalWidget();
+    return !top || top == wizard_shell::instance().sheet().native();
+}
+
 }  // namespace
 
 void set_failure_handler(std::function<void(const std::string&)> handler) { failure_handler = std::move(handler); }
@@ -46,14 +55,18 @@ int run_wizard(qrn_front_end& front, const std::string& command_line, const std:
     // Polls for the sheet while the wizard runs; the script runs inside the sheet's event
     // loop.
     QPointer<QTimer> poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [p = poll.data(), script] {
-        if (!sheet_showing()) return;
-        p->stop();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, script] {
+        if (!sheet_on_top()) return;
+        poll->stop();
         // Run from the queue of posted events, not inside the timer's tick: waits inside a
         // tick were seen not to receive what the run's thread posts (its questions).
         QMetaObject::invokeMethod(
             qApp,
-            [script] {
+            [poll, script] {
+                if (!sheet_on_top()) {
+                    if (poll) poll->start(5);
+                    return;
+                }
                 script();
                 if (sheet_showing()) {
                     fail("the wizard was still open when the script ended; closing it");

@@ -1,6 +1,7 @@
-// The sandbox's two rules: scripts/mariadb-sandbox deletes and stops only what its own
-// "start" made, whatever MG_SANDBOX_DIR names; and a server test that finds no sandbox is
-// skipped, or fails when the run demands the sandbox (MG_REQUIRE_SANDBOX=1, scripts/test).
+// The scripts' folder rules: scripts/mariadb-sandbox deletes and stops only what its own
+// "start" made, whatever MG_SANDBOX_DIR names, and scripts/screenshots empties no folder of
+// the user's; and a server test that finds no sandbox is skipped, or fails when the run
+// demands the sandbox (MG_REQUIRE_SANDBOX=1, scripts/test).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -57,6 +58,18 @@ TEST(SandboxScript, StopRemovesTheFolderStartMade) {
     const char state = test_support::process_state(std::stoi(pid));
     EXPECT_TRUE(state == 0 || state == 'Z') << "the server still runs";
     EXPECT_EQ(sandbox("stop", dir, work).code, 0) << "stopping what is gone is no error";
+}
+
+// scripts/screenshots clears only a folder it made: a folder of the user's own is refused
+// before anything is built or written, and keeps what it held.
+TEST(ScreenshotsScript, RefusesAFolderItDidNotMake) {
+    test_support::temp_dir folder("not-screenshots");
+    test_support::write_file(folder.file("keep.png"), "mine");
+    const proc_result r =
+        test_support::run_process({std::string(MG_SOURCE_DIR) + "/scripts/screenshots", folder.path()}, {});
+    EXPECT_EQ(r.code, 2) << r.out << r.err;
+    EXPECT_NE(r.err.find("did not write"), std::string::npos) << r.err;
+    EXPECT_EQ(test_support::read_file(folder.file("keep.png")), "mine");
 }
 
 TEST(SandboxRule, AServerTestWithoutTheSandboxFailsWhenTheRunDemandsIt) {

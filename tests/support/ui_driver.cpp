@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -75,9 +76,51 @@ void press(QWidget* button) {
 
 void key(QWidget* w, int qt_key) { QTest::keyClick(w, static_cast<Qt::Key>(qt_key)); }
 
+namespace {
+
+// The window at the bottom of the modal stack above `below`: a dialog raised over the run's
+// window (a question from a worker thread) is owned by it.
+QWidget* modal_root(QWidget* top, QWidget* below) {
+    QWidget* root = top;
+    while (root->parentWidget()) {
+        QWidget* owner = root->parentWidget()->window();
+        if (owner == below || !owner->isModal()) break;
+        root = owner;
+    }
+    return root;
+}
+
+}  // namespace
+
 int run_with(const std::function<int()>& run, const std::function<void()>& script) {
-    QTimer::singleShot(0, script);
-    return run();
+    // The script starts only while the run's own window is the top modal one. Started
+    // inside a dialog that another thread raised first, it would sit within that dialog's
+    // modal loop, and that loop could not end before the script did: a script waiting for
+    // what follows the dialog would wait for ever.
+    QWidget* const before = QApplication::activeModalWidget();
+    QPointer<QTimer> poll = new QTimer;
+    const auto run_window_on_top = [before] {
+        QWidget* top = QApplication::activeModalWidget();
+        return top && top != before && modal_root(top, before) == top;
+    };
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, script, run_window_on_top] {
+        if (!run_window_on_top()) return;
+        poll->stop();
+        QMetaObject::invokeMethod(
+            qApp,
+            [poll, script, run_window_on_top] {
+                if (!run_window_on_top()) {
+                    if (poll) poll->start(5);
+                    return;
+                }
+                script();
+            },
+            Qt::QueuedConnection);
+    });
+    poll->start(5);
+    const int result = run();
+    delete poll.data();
+    return result;
 }
 
 void pump(int ms) {
