@@ -1,6 +1,7 @@
 #include "ocilite/statement_exec.h"
 
 #include <memory>
+#include <utility>
 
 #include "compat/text/text.h"
 #include "ocilite/catalog_writer.h"
@@ -26,49 +27,27 @@ void skip_to_end(sql_parser& p) {
     while (!p.at_end()) p.next();
 }
 
-// The computed kind of a described query column, to read its stored values back.
+// The computed kind of a described query column, to read its stored values back; other codes
+// are read as text.
 ora_column_type type_of(const column_desc& d) {
+    static constexpr std::pair<int, ora_kind> kinds[] = {
+        {type_code::number, ora_kind::number},
+        {type_code::date, ora_kind::date},
+        {type_code::timestamp, ora_kind::timestamp},
+        {type_code::timestamp_tz, ora_kind::timestamp_tz},
+        {type_code::timestamp_ltz, ora_kind::timestamp_ltz},
+        {type_code::interval_ym, ora_kind::interval_ym},
+        {type_code::interval_ds, ora_kind::interval_ds},
+        {type_code::raw, ora_kind::raw},
+        {type_code::long_raw, ora_kind::raw},
+        {type_code::blob, ora_kind::blob},
+        {type_code::clob, ora_kind::clob},
+        {type_code::binary_double, ora_kind::binary_double},
+        {type_code::binary_float, ora_kind::binary_double},
+    };
     ora_column_type t;
-    switch (d.type_code) {
-        case type_code::number:
-            t.kind = ora_kind::number;
-            break;
-        case type_code::date:
-            t.kind = ora_kind::date;
-            break;
-        case type_code::timestamp:
-            t.kind = ora_kind::timestamp;
-            break;
-        case type_code::timestamp_tz:
-            t.kind = ora_kind::timestamp_tz;
-            break;
-        case type_code::timestamp_ltz:
-            t.kind = ora_kind::timestamp_ltz;
-            break;
-        case type_code::interval_ym:
-            t.kind = ora_kind::interval_ym;
-            break;
-        case type_code::interval_ds:
-            t.kind = ora_kind::interval_ds;
-            break;
-        case type_code::raw:
-        case type_code::long_raw:
-            t.kind = ora_kind::raw;
-            break;
-        case type_code::blob:
-            t.kind = ora_kind::blob;
-            break;
-        case type_code::clob:
-            t.kind = ora_kind::clob;
-            break;
-        case type_code::binary_double:
-        case type_code::binary_float:
-            t.kind = ora_kind::binary_double;
-            break;
-        default:
-            t.kind = ora_kind::varchar2;
-            break;
-    }
+    for (const auto& [code, kind] : kinds)
+        if (d.type_code == code) t.kind = kind;
     return t;
 }
 
@@ -141,6 +120,39 @@ prepared_query query_text(const std::vector<token>& t, std::string_view source, 
     }
     return q;
 }
+
+// A query the translator runs: prepared with the PL/SQL variables it names bound, its rows read
+// back as the computed kinds of its columns.
+class translated_query {
+public:
+    translated_query(sqlite3* db, const std::vector<token>& query, std::string_view source, const value_scope* scope)
+        : q_(query_text(query, source, scope)),
+          tr_(translate(db, compat::utf8_to_utf16(q_.text))),
+          st_(db, tr_.sqlite_sql) {
+        for (const auto& [name, value] : q_.binds) {
+            int i = sqlite3_bind_parameter_index(st_.get(), name.c_str());
+            if (i > 0) bind_value(st_.get(), i, value);
+        }
+        for (const auto& c : tr_.columns) types_.push_back(type_of(c));
+    }
+
+    const std::vector<column_desc>& columns() const { return tr_.columns; }
+
+    // The next row; false after the last.
+    bool next(std::vector<ora_value>& row) {
+        if (!st_.step()) return false;
+        row.clear();
+        for (size_t i = 0; i < types_.size(); ++i)
+            row.push_back(value_from_store(st_.get(), static_cast<int>(i), types_[i]));
+        return true;
+    }
+
+private:
+    prepared_query q_;
+    translated tr_;
+    sqlite_stmt st_;
+    std::vector<ora_column_type> types_;
+};
 
 class statement_run {
 public:
@@ -711,20 +723,10 @@ void statement_executor::execute(const std::vector<token>& statement, std::strin
 std::vector<std::vector<ora_value>> statement_executor::query_rows_of(const std::vector<token>& query,
                                                                       std::string_view source, const value_scope* scope,
                                                                       size_t limit) {
-    prepared_query q = query_text(query, source, scope);
-    translated tr = translate(db_, compat::utf8_to_utf16(q.text));
-    sqlite_stmt st(db_, tr.sqlite_sql);
-    for (const auto& [name, value] : q.binds) {
-        int i = sqlite3_bind_parameter_index(st.get(), name.c_str());
-        if (i > 0) bind_value(st.get(), i, value);
-    }
-    std::vector<ora_column_type> types;
-    for (const auto& c : tr.columns) types.push_back(type_of(c));
+    translated_query tq(db_, query, source, scope);
     std::vector<std::vector<ora_value>> out;
-    while (st.step()) {
-        std::vector<ora_value> row;
-        for (size_t i = 0; i < types.size(); ++i)
-            row.push_back(value_from_store(st.get(), static_cast<int>(i), types[i]));
+    std::vector<ora_value> row;
+    while (tq.next(row)) {
         out.push_back(std::move(row));
         if (limit && out.size() >= limit) break;
     }
@@ -761,23 +763,14 @@ std::vector<ora_value> statement_executor::query_row(const std::vector<token>& q
 }
 
 void statement_executor::run_query(const std::vector<token>& query, std::string_view source, const value_scope* scope) {
-    prepared_query q = query_text(query, source, scope);
-    translated tr = translate(db_, compat::utf8_to_utf16(q.text));
-    sqlite_stmt st(db_, tr.sqlite_sql);
-    for (const auto& [name, value] : q.binds) {
-        int i = sqlite3_bind_parameter_index(st.get(), name.c_str());
-        if (i > 0) bind_value(st.get(), i, value);
-    }
+    translated_query tq(db_, query, source, scope);
     last_query_ = {};
-    for (const auto& c : tr.columns) last_query_.columns.push_back(compat::utf16_to_utf8(c.name));
-    std::vector<ora_column_type> types;
-    for (const auto& c : tr.columns) types.push_back(type_of(c));
-    while (st.step()) {
+    for (const auto& c : tq.columns()) last_query_.columns.push_back(compat::utf16_to_utf8(c.name));
+    std::vector<ora_value> values;
+    while (tq.next(values)) {
         std::vector<std::optional<std::string>> row;
-        for (size_t i = 0; i < types.size(); ++i) {
-            ora_value v = value_from_store(st.get(), static_cast<int>(i), types[i]);
+        for (const ora_value& v : values)
             row.push_back(v.is_null() ? std::nullopt : std::optional<std::string>(value_to_text(v)));
-        }
         last_query_.rows.push_back(std::move(row));
     }
 }
