@@ -54,6 +54,36 @@ std::vector<std::string> constraint_columns(sqlite3* db, const std::string& name
     return out;
 }
 
+constexpr const char* insert_tab_column =
+    "INSERT INTO USER_TAB_COLUMNS(TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION,"
+    " DATA_SCALE, NULLABLE, COLUMN_ID, DATA_DEFAULT, CHAR_LENGTH, CHAR_USED)"
+    " VALUES(?,?,?,?,?,?,?,?,?,?,?)";
+
+// The column's USER_TAB_COLUMNS row, through a statement prepared from insert_tab_column.
+void add_tab_column(sqlite_stmt& col, const std::string& table, const column_def& c, int id) {
+    col.bind(1, table).bind(2, c.name).bind(3, c.type.data_type()).bind(4, static_cast<int64_t>(c.type.data_length()));
+    col.bind_opt(5, c.type.data_precision()).bind_opt(6, c.type.data_scale()).bind(7, c.not_null ? "N" : "Y");
+    col.bind(8, static_cast<int64_t>(id))
+        .bind_opt(9, c.default_text)
+        .bind(10, static_cast<int64_t>(c.type.char_length()));
+    col.bind_opt(11, c.type.char_used());
+    col.step();
+}
+
+// True when a row of the child table has a key (its columns cols, none NULL) that no row of the
+// parent table has in pcols.
+bool has_orphans(sqlite3* db, const std::string& child, const std::vector<std::string>& cols, const std::string& parent,
+                 const std::vector<std::string>& pcols) {
+    std::string not_null, match;
+    for (size_t i = 0; i < cols.size() && i < pcols.size(); ++i) {
+        not_null += (i ? " AND " : "") + std::string("c.") + cols[i] + " IS NOT NULL";
+        match += (i ? " AND " : "") + std::string("p.") + pcols[i] + " = c." + cols[i];
+    }
+    sqlite_stmt orphans(db, "SELECT 1 FROM " + child + " c WHERE " + not_null + " AND NOT EXISTS (SELECT 1 FROM " +
+                                parent + " p WHERE " + match + ") LIMIT 1");
+    return orphans.step();
+}
+
 }  // namespace
 
 bool catalog_writer::index_exists(const std::string& name) {
@@ -116,26 +146,14 @@ void catalog_writer::create_table(const table_def& t) {
         .step();
     sqlite_stmt map(db_,
                     "INSERT INTO ocilite_columns(table_name, column_name, sqlite_name, column_id) VALUES(?,?,?,?)");
-    sqlite_stmt col(db_,
-                    "INSERT INTO USER_TAB_COLUMNS(TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION,"
-                    " DATA_SCALE, NULLABLE, COLUMN_ID, DATA_DEFAULT, CHAR_LENGTH, CHAR_USED)"
-                    " VALUES(?,?,?,?,?,?,?,?,?,?,?)");
+    sqlite_stmt col(db_, insert_tab_column);
     for (size_t i = 0; i < t.columns.size(); ++i) {
         const column_def& c = t.columns[i];
         int id = static_cast<int>(i + 1);
         map.bind(1, t.name).bind(2, c.name).bind(3, "c" + std::to_string(id)).bind(4, static_cast<int64_t>(id));
         map.step();
         map.reset();
-        col.bind(1, t.name)
-            .bind(2, c.name)
-            .bind(3, c.type.data_type())
-            .bind(4, static_cast<int64_t>(c.type.data_length()));
-        col.bind_opt(5, c.type.data_precision()).bind_opt(6, c.type.data_scale()).bind(7, c.not_null ? "N" : "Y");
-        col.bind(8, static_cast<int64_t>(id))
-            .bind_opt(9, c.default_text)
-            .bind(10, static_cast<int64_t>(c.type.char_length()));
-        col.bind_opt(11, c.type.char_used());
-        col.step();
+        add_tab_column(col, t.name, c, id);
         col.reset();
     }
     // Keys first, so that a foreign key may reference a key of the same table.
@@ -229,17 +247,8 @@ void catalog_writer::add_column(const std::string& table, const column_def& c) {
         .bind(3, sqlite_name)
         .bind(4, static_cast<int64_t>(id))
         .step();
-    sqlite_stmt col(db_,
-                    "INSERT INTO USER_TAB_COLUMNS(TABLE_NAME, COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION,"
-                    " DATA_SCALE, NULLABLE, COLUMN_ID, DATA_DEFAULT, CHAR_LENGTH, CHAR_USED)"
-                    " VALUES(?,?,?,?,?,?,?,?,?,?,?)");
-    col.bind(1, table).bind(2, c.name).bind(3, c.type.data_type()).bind(4, static_cast<int64_t>(c.type.data_length()));
-    col.bind_opt(5, c.type.data_precision()).bind_opt(6, c.type.data_scale()).bind(7, c.not_null ? "N" : "Y");
-    col.bind(8, static_cast<int64_t>(id))
-        .bind_opt(9, c.default_text)
-        .bind(10, static_cast<int64_t>(c.type.char_length()));
-    col.bind_opt(11, c.type.char_used());
-    col.step();
+    sqlite_stmt col(db_, insert_tab_column);
+    add_tab_column(col, table, c, id);
     if (c.identity) add_identity(table, c.name, *c.identity, c.line);
 }
 
@@ -260,15 +269,7 @@ void catalog_writer::set_constraint_status(const std::string& table, const std::
         if (pk.step()) {
             auto parent = find_table(db_, pk.text(0));
             std::vector<std::string> pcols = sqlite_columns(*parent, constraint_columns(db_, parent_key), line);
-            std::string not_null, match;
-            for (size_t i = 0; i < cols.size() && i < pcols.size(); ++i) {
-                not_null += (i ? " AND " : "") + std::string("c.") + cols[i] + " IS NOT NULL";
-                match += (i ? " AND " : "") + std::string("p.") + pcols[i] + " = c." + cols[i];
-            }
-            sqlite_stmt orphans(db_, "SELECT 1 FROM " + t->sqlite_name + " c WHERE " + not_null +
-                                         " AND NOT EXISTS (SELECT 1 FROM " + parent->sqlite_name + " p WHERE " + match +
-                                         ") LIMIT 1");
-            if (orphans.step())
+            if (has_orphans(db_, t->sqlite_name, cols, parent->sqlite_name, pcols))
                 raise_ora(2298, "cannot validate (" + qualified(db_, name) + ") - parent keys not found", line);
         }
     }
@@ -531,15 +532,7 @@ void catalog_writer::add_constraint(const std::string& table, const constraint_d
             raise_ora(2256, "number of referencing columns must match referenced columns", line);
         std::vector<std::string> pcols = sqlite_columns(*parent, ref_cols, line);
         // Rows already there must have their parents.
-        std::string not_null, match;
-        for (size_t i = 0; i < cols.size(); ++i) {
-            not_null += (i ? " AND " : "") + std::string("c.") + cols[i] + " IS NOT NULL";
-            match += (i ? " AND " : "") + std::string("p.") + pcols[i] + " = c." + cols[i];
-        }
-        sqlite_stmt orphans(db_, "SELECT 1 FROM " + t->sqlite_name + " c WHERE " + not_null +
-                                     " AND NOT EXISTS (SELECT 1 FROM " + parent->sqlite_name + " p WHERE " + match +
-                                     ") LIMIT 1");
-        if (orphans.step())
+        if (has_orphans(db_, t->sqlite_name, cols, parent->sqlite_name, pcols))
             raise_ora(2298, "cannot validate (" + qualified(db_, name) + ") - parent keys not found", line);
     }
 
@@ -581,17 +574,47 @@ void catalog_writer::create_index(const index_def& d) {
     add_index_rows(d.name, d.table, d.unique, false, d.columns);
 }
 
-void catalog_writer::create_view(const view_def& v, int line) {
+// A view's name must be free unless it replaces a view; whatever was kept of the old one goes.
+void catalog_writer::clear_view(const view_def& v, int line) {
     {
         sqlite_stmt st(db_, "SELECT 1 FROM ocilite_tables WHERE table_name=?");
         st.bind(1, v.name);
         if (st.step() || (!v.or_replace && object_name_used(db_, v.name)))
             raise_ora(955, "name is already used by an existing object", line);
     }
-    sqlite_stmt(db_, "DELETE FROM ALL_VIEWS WHERE VIEW_NAME=?").bind(1, v.name).step();
-    sqlite_stmt(db_, "DELETE FROM USER_VIEWS WHERE VIEW_NAME=?").bind(1, v.name).step();
-    sqlite_stmt(db_, "DELETE FROM ocilite_unrunnable_views WHERE view_name=?").bind(1, v.name).step();
-    sqlite_stmt(db_, "DELETE FROM ocilite_columns WHERE table_name=?").bind(1, v.name).step();
+    for (const char* sql :
+         {"DELETE FROM ALL_VIEWS WHERE VIEW_NAME=?", "DELETE FROM USER_VIEWS WHERE VIEW_NAME=?",
+          "DELETE FROM ocilite_unrunnable_views WHERE view_name=?", "DELETE FROM ocilite_columns WHERE table_name=?"})
+        sqlite_stmt(db_, sql).bind(1, v.name).step();
+}
+
+void catalog_writer::add_view_rows(const view_def& v) {
+    sqlite_stmt(db_, "INSERT INTO ALL_VIEWS(OWNER, VIEW_NAME, TEXT_LENGTH, TEXT) VALUES(?,?,?,?)")
+        .bind(1, schema_owner(db_))
+        .bind(2, v.name)
+        .bind(3, static_cast<int64_t>(v.text.size()))
+        .bind(4, v.text)
+        .step();
+    sqlite_stmt(db_, "INSERT INTO USER_VIEWS(VIEW_NAME, TEXT_LENGTH, TEXT) VALUES(?,?,?)")
+        .bind(1, v.name)
+        .bind(2, static_cast<int64_t>(v.text.size()))
+        .bind(3, v.text)
+        .step();
+}
+
+// The view's column names, for the translator (sqlite_name stays empty: a view has no table).
+void catalog_writer::add_view_columns(const std::string& view, const std::vector<std::string>& names) {
+    sqlite_stmt map(db_,
+                    "INSERT INTO ocilite_columns(table_name, column_name, sqlite_name, column_id) VALUES(?,?,'',?)");
+    for (size_t i = 0; i < names.size(); ++i) {
+        map.bind(1, view).bind(2, names[i]).bind(3, static_cast<int64_t>(i + 1));
+        map.step();
+        map.reset();
+    }
+}
+
+void catalog_writer::create_view(const view_def& v, int line) {
+    clear_view(v, line);
     // Oracle compiles the view now: its query must translate.
     translated tr;
     try {
@@ -608,64 +631,18 @@ void catalog_writer::create_view(const view_def& v, int line) {
     if (names.empty())
         for (const auto& c : tr.columns) names.push_back(compat::utf16_to_utf8(c.name));
     check_duplicates(names, line);
-    sqlite_stmt(db_, "INSERT INTO ALL_VIEWS(OWNER, VIEW_NAME, TEXT_LENGTH, TEXT) VALUES(?,?,?,?)")
-        .bind(1, schema_owner(db_))
-        .bind(2, v.name)
-        .bind(3, static_cast<int64_t>(v.text.size()))
-        .bind(4, v.text)
-        .step();
-    sqlite_stmt(db_, "INSERT INTO USER_VIEWS(VIEW_NAME, TEXT_LENGTH, TEXT) VALUES(?,?,?)")
-        .bind(1, v.name)
-        .bind(2, static_cast<int64_t>(v.text.size()))
-        .bind(3, v.text)
-        .step();
-    // The view's column names, for the translator (sqlite_name stays empty: a view has no table).
-    sqlite_stmt map(db_,
-                    "INSERT INTO ocilite_columns(table_name, column_name, sqlite_name, column_id) VALUES(?,?,'',?)");
-    for (size_t i = 0; i < names.size(); ++i) {
-        map.bind(1, v.name).bind(2, names[i]).bind(3, static_cast<int64_t>(i + 1));
-        map.step();
-        map.reset();
-    }
+    add_view_rows(v);
+    add_view_columns(v.name, names);
 }
 
-}  // namespace ocilite
-
-namespace ocilite {
-
 void catalog_writer::create_unrunnable_view(const view_def& v, const std::string& reason, int line) {
-    {
-        sqlite_stmt st(db_, "SELECT 1 FROM ocilite_tables WHERE table_name=?");
-        st.bind(1, v.name);
-        if (st.step() || (!v.or_replace && object_name_used(db_, v.name)))
-            raise_ora(955, "name is already used by an existing object", line);
-    }
-    for (const char* sql :
-         {"DELETE FROM ALL_VIEWS WHERE VIEW_NAME=?", "DELETE FROM USER_VIEWS WHERE VIEW_NAME=?",
-          "DELETE FROM ocilite_unrunnable_views WHERE view_name=?", "DELETE FROM ocilite_columns WHERE table_name=?"})
-        sqlite_stmt(db_, sql).bind(1, v.name).step();
-    sqlite_stmt(db_, "INSERT INTO ALL_VIEWS(OWNER, VIEW_NAME, TEXT_LENGTH, TEXT) VALUES(?,?,?,?)")
-        .bind(1, schema_owner(db_))
-        .bind(2, v.name)
-        .bind(3, static_cast<int64_t>(v.text.size()))
-        .bind(4, v.text)
-        .step();
-    sqlite_stmt(db_, "INSERT INTO USER_VIEWS(VIEW_NAME, TEXT_LENGTH, TEXT) VALUES(?,?,?)")
-        .bind(1, v.name)
-        .bind(2, static_cast<int64_t>(v.text.size()))
-        .bind(3, v.text)
-        .step();
+    clear_view(v, line);
+    add_view_rows(v);
     sqlite_stmt(db_, "INSERT INTO ocilite_unrunnable_views(view_name, reason) VALUES(?,?)")
         .bind(1, v.name)
         .bind(2, reason)
         .step();
-    sqlite_stmt map(db_,
-                    "INSERT INTO ocilite_columns(table_name, column_name, sqlite_name, column_id) VALUES(?,?,'',?)");
-    for (size_t i = 0; i < v.columns.size(); ++i) {
-        map.bind(1, v.name).bind(2, v.columns[i]).bind(3, static_cast<int64_t>(i + 1));
-        map.step();
-        map.reset();
-    }
+    add_view_columns(v.name, v.columns);
 }
 
 }  // namespace ocilite

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ocilite/ddl.h"
 
@@ -42,6 +43,9 @@ private:
     std::string find_index_on(const std::string& table, const std::vector<std::string>& columns);
     bool index_exists(const std::string& name);
     bool constraint_exists(const std::string& name);
+    void clear_view(const view_def& v, int line);
+    void add_view_rows(const view_def& v);
+    void add_view_columns(const std::string& view, const std::vector<std::string>& names);
 
     sqlite3* db_;
 };
