@@ -95,8 +95,8 @@ int call_out_binds(OCIStmt* s, const returning_clause& r, const dml_outcome& out
             const std::string bytes = text_out(s->env->utf16, compat::utf8_to_utf16(out.rowids[row]));
             const size_t unit = s->env->utf16 ? 2 : 1;
             // The callback's length holds the buffer's size, or the bind's size when it left it.
-            size_t capacity = length && *length ? *length : static_cast<size_t>(std::max(b->value_sz, 0));
-            const bool terminated = b->dty == SQLT_STR;
+            size_t capacity = length && *length ? *length : static_cast<size_t>(std::max(b->var.value_sz, 0));
+            const bool terminated = b->var.dty == SQLT_STR;
             size_t n = bytes.size();
             ub2 code = 0;
             if (n + (terminated ? unit : 0) > capacity) {
@@ -198,6 +198,17 @@ int rollback_transaction(store_session& s, OCIError* err) {
     return 0;
 }
 
+sword end_transaction(OCISvcCtx* svchp, OCIError* errhp, bool commit) {
+    OCISvcCtx* svc = as_handle<OCISvcCtx>(svchp, OCI_HTYPE_SVCCTX);
+    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
+    if (!svc || !err) return OCI_INVALID_HANDLE;
+    clear(err);
+    if (!svc->session) return fail(err, 1012);
+    round_trip();
+    const int rc = commit ? commit_transaction(*svc->session, err) : rollback_transaction(*svc->session, err);
+    return rc ? OCI_ERROR : OCI_SUCCESS;
+}
+
 sword execute_client_statement(OCISvcCtx* svc, OCIStmt* s, OCIError* err, ub4 iters, ub4 mode) {
     if (iters == 0) return fail(err, 24333);
     const client_statement kind = classify_statement(compat::utf16_to_utf8(s->text));
@@ -249,12 +260,7 @@ OCILITE_EXPORT sword OCIBindByName(OCIStmt* stmtp, OCIBind** bindpp, OCIError* e
     b->out_callback = nullptr;
     b->rows_returned = 0;
     b->name = name;
-    b->valuep = valuep;
-    b->value_sz = value_sz;
-    b->dty = dty;
-    b->indp = indp;
-    b->alenp = alenp;
-    b->rcodep = rcodep;
+    b->var = {valuep, value_sz, dty, indp, alenp, rcodep};
     b->mode = mode;
     *bindpp = b;
     return OCI_SUCCESS;
@@ -272,21 +278,6 @@ OCILITE_EXPORT sword OCIBindDynamic(OCIBind* bindp, OCIError* errhp, void* ictxp
     b->out_callback = ocbfp;
     return OCI_SUCCESS;
 }
-
-namespace {
-
-sword end_transaction(OCISvcCtx* svchp, OCIError* errhp, bool commit) {
-    OCISvcCtx* svc = as_handle<OCISvcCtx>(svchp, OCI_HTYPE_SVCCTX);
-    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
-    if (!svc || !err) return OCI_INVALID_HANDLE;
-    clear(err);
-    if (!svc->session) return fail(err, 1012);
-    round_trip();
-    const int rc = commit ? commit_transaction(*svc->session, err) : rollback_transaction(*svc->session, err);
-    return rc ? OCI_ERROR : OCI_SUCCESS;
-}
-
-}  // namespace
 
 OCILITE_EXPORT sword OCITransCommit(OCISvcCtx* svchp, OCIError* errhp, ub4) {
     return end_transaction(svchp, errhp, true);

@@ -82,6 +82,16 @@ struct store_session {
     uint64_t transaction = 0;
 };
 
+// A caller's program variable as OCIDefineByPos and OCIBindByName take it.
+struct program_variable {
+    void* valuep = nullptr;
+    sb4 value_sz = 0;
+    ub2 dty = 0;
+    void* indp = nullptr;
+    ub2* lenp = nullptr;
+    ub2* rcodep = nullptr;
+};
+
 }  // namespace ocilite
 
 struct OCIEnv : ocilite::handle {
@@ -134,12 +144,7 @@ struct OCIDefine : ocilite::handle {
     OCIDefine() : handle(OCI_HTYPE_DEFINE) {}
     OCIStmt* stmt = nullptr;
     ub4 position = 0;
-    void* valuep = nullptr;
-    sb4 value_sz = 0;
-    ub2 dty = 0;
-    sb2* indp = nullptr;
-    ub2* rlenp = nullptr;
-    ub2* rcodep = nullptr;
+    ocilite::program_variable var;      // lenp: the returned lengths
     ub1 charset_form = SQLCS_IMPLICIT;  // OCI_ATTR_CHARSET_FORM as the client set it
 };
 
@@ -167,13 +172,8 @@ struct OCILobLocator : ocilite::handle {
 // A placeholder's program variable; with OCI_DATA_AT_EXEC its data comes from callbacks.
 struct OCIBind : ocilite::handle {
     OCIBind() : handle(OCI_HTYPE_BIND) {}
-    std::string name;  // upper case, without the colon
-    void* valuep = nullptr;
-    sb4 value_sz = 0;
-    ub2 dty = 0;
-    void* indp = nullptr;
-    ub2* alenp = nullptr;
-    ub2* rcodep = nullptr;
+    std::string name;               // upper case, without the colon
+    ocilite::program_variable var;  // lenp: the actual lengths
     ub4 mode = OCI_DEFAULT;
     void* in_context = nullptr;
     OCICallbackInBind in_callback = nullptr;

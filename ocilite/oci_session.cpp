@@ -173,15 +173,10 @@ OCILITE_EXPORT sword OCILogon(OCIEnv* envhp, OCIError* errhp, OCISvcCtx** svchp,
 }
 
 OCILITE_EXPORT sword OCILogoff(OCISvcCtx* svchp, OCIError* errhp) {
-    OCISvcCtx* svc = as_handle<OCISvcCtx>(svchp, OCI_HTYPE_SVCCTX);
-    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
-    if (!svc || !err) return OCI_INVALID_HANDLE;
-    clear(err);
-    if (!svc->session) return fail(err, 1012);
-    round_trip();
     // Ending a session commits its open transaction, as Oracle documents for session end.
-    if (commit_transaction(*svc->session, err)) return OCI_ERROR;
+    if (const sword rc = end_transaction(svchp, errhp, true); rc != OCI_SUCCESS) return rc;
     // Logging off ends the session and releases the service context OCILogon made.
+    OCISvcCtx* svc = as_handle<OCISvcCtx>(svchp, OCI_HTYPE_SVCCTX);
     svc->env->release(svc);
     return OCI_SUCCESS;
 }

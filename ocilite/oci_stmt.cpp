@@ -100,14 +100,16 @@ int put_row(OCIStmt* s, ub4 row) {
         const OCIDefine* d = s->defines[i].get();
         if (!d) continue;
         if (i >= s->sql.columns.size()) return 1007;
-        const bool locator = d->dty == SQLT_CLOB || d->dty == SQLT_BLOB;
-        const size_t stride = locator ? sizeof(void*) : static_cast<size_t>(std::max(d->value_sz, 0));
-        fetch_slot slot{static_cast<unsigned char*>(d->valuep) + stride * row,
-                        d->value_sz,
-                        d->dty,
-                        d->indp ? d->indp + row : nullptr,
-                        d->rlenp ? d->rlenp + row : nullptr,
-                        d->rcodep ? d->rcodep + row : nullptr,
+        const program_variable& v = d->var;
+        const bool locator = v.dty == SQLT_CLOB || v.dty == SQLT_BLOB;
+        const size_t stride = locator ? sizeof(void*) : static_cast<size_t>(std::max(v.value_sz, 0));
+        sb2* indicators = static_cast<sb2*>(v.indp);
+        fetch_slot slot{static_cast<unsigned char*>(v.valuep) + stride * row,
+                        v.value_sz,
+                        v.dty,
+                        indicators ? indicators + row : nullptr,
+                        v.lenp ? v.lenp + row : nullptr,
+                        v.rcodep ? v.rcodep + row : nullptr,
                         utf16};
         const int rc = fetch_value(st, static_cast<int>(i), s->kinds[i], s->sql.columns[i], slot);
         if (rc == 0 && locator && s->sql.for_update && !s->sql.lock_columns[i].empty()) {
@@ -265,12 +267,7 @@ OCILITE_EXPORT sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnpp, OCIError
     OCIDefine* d = slot.get();
     d->stmt = s;
     d->position = position;
-    d->valuep = valuep;
-    d->value_sz = value_sz;
-    d->dty = dty;
-    d->indp = static_cast<sb2*>(indp);
-    d->rlenp = rlenp;
-    d->rcodep = rcodep;
+    d->var = {valuep, value_sz, dty, indp, rlenp, rcodep};
     *defnpp = d;
     return OCI_SUCCESS;
 }
