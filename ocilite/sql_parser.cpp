@@ -176,13 +176,10 @@ expr_ptr sql_parser::comparison() {
         e->negated = negated;
         e->args.push_back(std::move(l));
         expect_symbol("(");
-        if (peek().is_word("SELECT")) {
+        if (peek().is_word("SELECT"))
             e->sub = select();
-        } else {
-            do {
-                e->args.push_back(expression());
-            } while (accept_symbol(","));
-        }
+        else
+            expression_list(e->args);
         expect_symbol(")");
         return finish(std::move(e), first);
     }
@@ -374,6 +371,12 @@ expr_ptr sql_parser::primary() {
     return finish(std::move(e), first);
 }
 
+void sql_parser::expression_list(std::vector<expr_ptr>& out) {
+    do {
+        out.push_back(expression());
+    } while (accept_symbol(","));
+}
+
 expr_ptr sql_parser::function_call(std::string name, size_t first) {
     auto e = std::make_unique<expr>(expr_kind::function);
     e->text = std::move(name);
@@ -387,9 +390,7 @@ expr_ptr sql_parser::function_call(std::string name, size_t first) {
         size_t star = pos_ - 1;
         e->args.push_back(finish(std::make_unique<expr>(expr_kind::star), star));
     } else {
-        do {
-            e->args.push_back(expression());
-        } while (accept_symbol(","));
+        expression_list(e->args);
     }
     expect_symbol(")");
     return finish(std::move(e), first);
@@ -496,9 +497,7 @@ select_core sql_parser::core() {
     }
     if (accept_word("GROUP")) {
         expect_word("BY");
-        do {
-            c.group_by.push_back(expression());
-        } while (accept_symbol(","));
+        expression_list(c.group_by);
     }
     if (accept_word("HAVING")) c.having = expression();
     return c;

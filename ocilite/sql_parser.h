@@ -49,6 +49,7 @@ private:
     expr_ptr primary();
     expr_ptr function_call(std::string name, size_t first);
     expr_ptr case_expr(size_t first);
+    void expression_list(std::vector<expr_ptr>& out);  // expr {, expr}
     std::string interval_qualifier();
     select_core core();
     void from_clause(select_core& c);
