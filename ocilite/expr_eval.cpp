@@ -6,6 +6,7 @@
 #include <limits>
 #include <unordered_map>
 
+#include "compat/oleaut/oledate.h"
 #include "compat/text/text.h"
 #include "ocilite/ora_errors.h"
 #include "ocilite/sequences.h"
@@ -400,8 +401,7 @@ ora_value f_add_months(const std::vector<ora_value>& a, const eval_context&) {
     int64_t m = d.year * 12LL + (d.month - 1) + to_int(a[1]);
     d.year = static_cast<int>(m / 12);
     d.month = static_cast<int>(m % 12) + 1;
-    static constexpr int dim[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    int last = dim[d.month - 1] + (d.month == 2 && ((d.year % 4 == 0 && d.year % 100 != 0) || d.year % 400 == 0));
+    int last = compat::days_in_month(d.year, d.month);
     if (d.day > last) d.day = last;
     if (d.year < 1 || d.year > 9999) raise_ora(1841, "(full) year must be between -4713 and +9999, and not be 0");
     return ora_value::from_date(d, false);
@@ -633,8 +633,7 @@ ora_value f_last_day(const std::vector<ora_value>& a, const eval_context&) {
     if (a[0].is_null()) return {};
     if (!is_datetime(a[0])) inconsistent("DATE", kind_name(a[0]));
     ora_datetime d = a[0].dt;
-    static constexpr int dim[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    d.day = dim[d.month - 1] + (d.month == 2 && ((d.year % 4 == 0 && d.year % 100 != 0) || d.year % 400 == 0));
+    d.day = compat::days_in_month(d.year, d.month);
     return ora_value::from_date(d, false);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "compat/oleaut/oledate.h"
 #include "compat/text/text.h"
 #include "ocilite/ora_errors.h"
 
@@ -18,39 +19,10 @@ constexpr std::array<std::string_view, 12> month_full = {"JANUARY",   "FEBRUARY"
                                                          "MAY",       "JUNE",     "JULY",     "AUGUST",
                                                          "SEPTEMBER", "OCTOBER",  "NOVEMBER", "DECEMBER"};
 
-bool leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-int days_in_month(int y, int m) {
-    static constexpr int d[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && leap(y) ? 29 : d[m - 1];
-}
-
-// Days from civil (proleptic Gregorian), after H. Hinnant's algorithm.
-int64_t days_from_civil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void civil_from_days(int64_t z, int& y, int& m, int& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t yy = static_cast<int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yy + (m <= 2));
-}
-
 void validate(const ora_datetime& d) {
     if (d.year < 1 || d.year > 9999) raise_ora(1841, "(full) year must be between -4713 and +9999, and not be 0");
     if (d.month < 1 || d.month > 12) raise_ora(1843, "not a valid month");
-    if (d.day < 1 || d.day > days_in_month(d.year, d.month))
+    if (d.day < 1 || d.day > compat::days_in_month(d.year, d.month))
         raise_ora(1847, "day of month must be between 1 and last day of month");
     if (d.hour < 0 || d.hour > 23) raise_ora(1850, "hour must be between 0 and 23");
     if (d.minute < 0 || d.minute > 59) raise_ora(1851, "minutes must be between 0 and 59");
@@ -269,7 +241,7 @@ ora_datetime ora_datetime::now(bool with_fraction) {
 }
 
 double ora_datetime::to_days() const {
-    return static_cast<double>(days_from_civil(year, month, day)) +
+    return static_cast<double>(compat::days_from_civil(year, month, day)) +
            (hour * 3600 + minute * 60 + second + nanos / 1e9) / 86400.0;
 }
 
@@ -282,8 +254,13 @@ ora_datetime ora_datetime::from_days(double days) {
         secs -= 86400;
         ++z;
     }
+    int64_t y;
+    unsigned m, dd;
+    compat::civil_from_days(z, y, m, dd);
     ora_datetime d;
-    civil_from_days(z, d.year, d.month, d.day);
+    d.year = static_cast<int>(y);
+    d.month = static_cast<int>(m);
+    d.day = static_cast<int>(dd);
     d.hour = static_cast<int>(secs / 3600);
     d.minute = static_cast<int>(secs / 60 % 60);
     d.second = static_cast<int>(secs % 60);
@@ -292,7 +269,7 @@ ora_datetime ora_datetime::from_days(double days) {
 
 ora_datetime ora_datetime::plus_days(double days) const {
     ora_datetime d =
-        from_days(days_from_civil(year, month, day) + (hour * 3600 + minute * 60 + second) / 86400.0 + days);
+        from_days(compat::days_from_civil(year, month, day) + (hour * 3600 + minute * 60 + second) / 86400.0 + days);
     if (d.year < 1 || d.year > 9999) raise_ora(1841, "(full) year must be between -4713 and +9999, and not be 0");
     return d;
 }
