@@ -20,43 +20,6 @@ namespace {
 
 constexpr int64_t max_text_bytes = 256LL * 1024 * 1024;  // a generated value never exceeds this
 
-[[noreturn]] void inconsistent(const char* expected, const char* got) {
-    raise_ora(932, std::string("inconsistent datatypes: expected ") + expected + " got " + got);
-}
-
-const char* kind_name(const ora_value& v) {
-    switch (v.k) {
-        case kind::number:
-            return "NUMBER";
-        case kind::binary_double:
-            return "BINARY_DOUBLE";
-        case kind::text:
-            return "CHAR";
-        case kind::date:
-            return "DATE";
-        case kind::timestamp:
-            return "TIMESTAMP";
-        case kind::interval:
-            return "INTERVAL";
-        case kind::raw:
-            return "BINARY";
-        case kind::empty_clob:
-            return "CLOB";
-        case kind::empty_blob:
-            return "BLOB";
-        case kind::null:
-            return "NULL";
-    }
-    return "?";
-}
-
-size_t utf8_chars(std::string_view s) {
-    size_t n = 0;
-    for (unsigned char c : s)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
 // Byte offset of the first byte of character `chars` (0-based), or s.size().
 size_t utf8_offset(std::string_view s, size_t chars) {
     size_t i = 0;
@@ -97,7 +60,7 @@ ora_value arith(char op, const ora_value& a, const ora_value& b) {
         if (op == '-' && is_datetime(a) && !is_datetime(b))
             return ora_value::from_date(a.dt.plus_days(-to_double(b)), false);
         if (op == '-' && is_datetime(a) && is_datetime(b)) return number_result(a.dt.to_days() - b.dt.to_days());
-        inconsistent("NUMBER", "DATE");
+        raise_inconsistent("NUMBER", "DATE");
     }
     if (a.k == kind::binary_double || b.k == kind::binary_double) {
         double x = to_double(a), y = to_double(b), r = 0;
@@ -396,7 +359,7 @@ ora_value f_systimestamp(const std::vector<ora_value>&, const eval_context& c) {
 
 ora_value f_add_months(const std::vector<ora_value>& a, const eval_context&) {
     if (a[0].is_null() || a[1].is_null()) return {};
-    if (!is_datetime(a[0])) inconsistent("DATE", kind_name(a[0]));
+    if (!is_datetime(a[0])) raise_inconsistent("DATE", kind_name(a[0]));
     ora_datetime d = a[0].dt;
     int64_t m = d.year * 12LL + (d.month - 1) + to_int(a[1]);
     d.year = static_cast<int>(m / 12);
@@ -586,20 +549,21 @@ ora_value f_unistr(const std::vector<ora_value>& a, const eval_context&) {
     return r;
 }
 
-ora_value f_to_yminterval(const std::vector<ora_value>& a, const eval_context&) {
-    if (a[0].is_null()) return {};
+// TO_YMINTERVAL / TO_DSINTERVAL: the text read as an interval of that form.
+ora_value interval_from_text(const ora_value& text, const char* form) {
+    if (text.is_null()) return {};
     ora_value r;
     r.k = kind::interval;
-    r.iv = parse_interval(value_to_text(a[0]), "YEAR(9) TO MONTH");
+    r.iv = parse_interval(value_to_text(text), form);
     return r;
 }
 
+ora_value f_to_yminterval(const std::vector<ora_value>& a, const eval_context&) {
+    return interval_from_text(a[0], "YEAR(9) TO MONTH");
+}
+
 ora_value f_to_dsinterval(const std::vector<ora_value>& a, const eval_context&) {
-    if (a[0].is_null()) return {};
-    ora_value r;
-    r.k = kind::interval;
-    r.iv = parse_interval(value_to_text(a[0]), "DAY(9) TO SECOND(9)");
-    return r;
+    return interval_from_text(a[0], "DAY(9) TO SECOND(9)");
 }
 
 ora_value f_cast_to_raw(const std::vector<ora_value>& a, const eval_context&) {
@@ -631,7 +595,7 @@ ora_value f_sys_guid(const std::vector<ora_value>&, const eval_context&) {
 
 ora_value f_last_day(const std::vector<ora_value>& a, const eval_context&) {
     if (a[0].is_null()) return {};
-    if (!is_datetime(a[0])) inconsistent("DATE", kind_name(a[0]));
+    if (!is_datetime(a[0])) raise_inconsistent("DATE", kind_name(a[0]));
     ora_datetime d = a[0].dt;
     d.day = compat::days_in_month(d.year, d.month);
     return ora_value::from_date(d, false);
@@ -707,6 +671,43 @@ const std::unordered_map<std::string, fn_info>& functions() {
 }
 
 }  // namespace
+
+size_t utf8_chars(std::string_view s) {
+    size_t n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+[[noreturn]] void raise_inconsistent(const std::string& expected, const char* got) {
+    raise_ora(932, "inconsistent datatypes: expected " + expected + " got " + got);
+}
+
+const char* kind_name(const ora_value& v) {
+    switch (v.k) {
+        case kind::number:
+            return "NUMBER";
+        case kind::binary_double:
+            return "BINARY_DOUBLE";
+        case kind::text:
+            return "CHAR";
+        case kind::date:
+            return "DATE";
+        case kind::timestamp:
+            return "TIMESTAMP";
+        case kind::interval:
+            return "INTERVAL";
+        case kind::raw:
+            return "BINARY";
+        case kind::empty_clob:
+            return "CLOB";
+        case kind::empty_blob:
+            return "BLOB";
+        case kind::null:
+            return "NULL";
+    }
+    return "?";
+}
 
 enum class op {
     constant,
@@ -1118,7 +1119,7 @@ ora_number value_to_number(const ora_value& v) {
             return *n;
         }
         default:
-            inconsistent("NUMBER", kind_name(v));
+            raise_inconsistent("NUMBER", kind_name(v));
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ocilite/ora_value.h"
@@ -63,5 +64,11 @@ std::string hex_to_raw(std::string_view hex);    // ORA-01465 invalid hex number
 std::string raw_to_hex(std::string_view raw);
 // Deterministic pseudo-random bytes (OCILITE_RANDOM_BYTES): the same seed gives the same bytes.
 std::string random_bytes(int64_t n, int64_t seed);
+
+size_t utf8_chars(std::string_view s);  // characters, as Oracle counts them in CHAR semantics
+// A value's type as ORA-00932 names it ("CHAR", "BINARY", ...).
+const char* kind_name(const ora_value& v);
+// ORA-00932 inconsistent datatypes: expected <expected> got <got>.
+[[noreturn]] void raise_inconsistent(const std::string& expected, const char* got);
 
 }  // namespace ocilite

@@ -42,50 +42,13 @@ stored_value text_value(std::string s) {
     return r;
 }
 
-size_t utf8_chars(std::string_view s) {
-    size_t n = 0;
-    for (unsigned char c : s)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
-[[noreturn]] void inconsistent(const std::string& expected, const char* got) {
-    raise_ora(932, "inconsistent datatypes: expected " + expected + " got " + got);
-}
-
-const char* got_name(const ora_value& v) {
-    switch (v.k) {
-        case vk::number:
-            return "NUMBER";
-        case vk::binary_double:
-            return "BINARY_DOUBLE";
-        case vk::text:
-            return "CHAR";
-        case vk::date:
-            return "DATE";
-        case vk::timestamp:
-            return "TIMESTAMP";
-        case vk::interval:
-            return "INTERVAL";
-        case vk::raw:
-            return "BINARY";
-        case vk::empty_clob:
-            return "CLOB";
-        case vk::empty_blob:
-            return "BLOB";
-        case vk::null:
-            return "NULL";
-    }
-    return "?";
-}
-
 ora_datetime to_datetime(const ora_value& v, bool timestamp) {
     if (v.k == vk::date || v.k == vk::timestamp) return v.dt;
     if (v.k == vk::text) {
         return timestamp ? parse_datetime(v.bytes, "DD-MON-RR HH24:MI:SS.FF")
                          : parse_datetime(v.bytes, "DD-MON-RR HH24:MI:SS");
     }
-    inconsistent(timestamp ? "TIMESTAMP" : "DATE", got_name(v));
+    raise_inconsistent(timestamp ? "TIMESTAMP" : "DATE", kind_name(v));
 }
 
 stored_value number_value(const ora_number& n) {
@@ -118,7 +81,7 @@ stored_value convert_for_column(const ora_value& v, const stored_column& col, co
         case ora_kind::nvarchar2:
         case ora_kind::fixed_char:
         case ora_kind::nchar: {
-            if (v.k == vk::raw) inconsistent(t.data_type(), got_name(v));
+            if (v.k == vk::raw) raise_inconsistent(t.data_type(), kind_name(v));
             std::string s = v.k == vk::empty_clob ? std::string() : value_to_text(v);
             if (s.empty()) {
                 if (!col.nullable) raise_ora(1400, "cannot insert NULL into (" + column_text() + ")");
@@ -135,10 +98,10 @@ stored_value convert_for_column(const ora_value& v, const stored_column& col, co
         case ora_kind::nclob:
         case ora_kind::rowid:
         case ora_kind::bfile: {
-            if (v.k == vk::raw || v.k == vk::empty_blob) inconsistent(t.data_type(), got_name(v));
+            if (v.k == vk::raw || v.k == vk::empty_blob) raise_inconsistent(t.data_type(), kind_name(v));
             if (v.k == vk::empty_clob) {
                 if (t.kind == ora_kind::clob || t.kind == ora_kind::nclob) return text_value("");
-                inconsistent(t.data_type(), got_name(v));
+                raise_inconsistent(t.data_type(), kind_name(v));
             }
             return text_value(value_to_text(v));
         }
@@ -202,11 +165,11 @@ stored_value convert_for_column(const ora_value& v, const stored_column& col, co
             ora_interval iv;
             if (v.k == vk::interval) {
                 iv = v.iv;
-                if (iv.year_to_month != ym) inconsistent(t.data_type(), got_name(v));
+                if (iv.year_to_month != ym) raise_inconsistent(t.data_type(), kind_name(v));
             } else if (v.k == vk::text) {
                 iv = parse_interval(v.bytes, ym ? "YEAR TO MONTH" : "DAY TO SECOND");
             } else {
-                inconsistent(t.data_type(), got_name(v));
+                raise_inconsistent(t.data_type(), kind_name(v));
             }
             int lead = t.precision.value_or(2);
             const auto leading = static_cast<int64_t>(ym ? (iv.months < 0 ? -iv.months : iv.months) / 12
@@ -236,7 +199,7 @@ stored_value convert_for_column(const ora_value& v, const stored_column& col, co
             else if (v.k == vk::empty_blob && t.kind == ora_kind::blob)
                 return r;
             else
-                inconsistent(t.data_type(), got_name(v));
+                raise_inconsistent(t.data_type(), kind_name(v));
             if (r.bytes.empty()) {
                 if (!col.nullable) raise_ora(1400, "cannot insert NULL into (" + column_text() + ")");
                 return {};
