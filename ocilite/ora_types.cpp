@@ -1,5 +1,8 @@
 #include "ocilite/ora_types.h"
 
+#include <iterator>
+#include <string_view>
+
 #include "compat/text/text.h"
 #include "ocilite/ora_errors.h"
 
@@ -10,6 +13,55 @@ constexpr int bytes_per_char = 4;   // AL32UTF8 database character set
 constexpr int nbytes_per_char = 2;  // AL16UTF16 national character set
 
 int opt_or(std::optional<int> v, int d) { return v ? *v : d; }
+
+// Each kind's DATA_TYPE (also its describe name; timestamps and intervals add their precisions
+// in the catalog), describe's type code and the DATA_LENGTH of the kinds of one size.
+struct kind_row {
+    ora_kind kind;
+    std::string_view name;
+    int code;
+    int length;
+};
+constexpr kind_row kinds[] = {
+    {ora_kind::varchar2, "VARCHAR2", type_code::varchar2, 0},
+    {ora_kind::nvarchar2, "NVARCHAR2", type_code::varchar2, 0},
+    {ora_kind::fixed_char, "CHAR", type_code::fixed_char, 0},
+    {ora_kind::nchar, "NCHAR", type_code::fixed_char, 0},
+    {ora_kind::number, "NUMBER", type_code::number, 22},
+    {ora_kind::float_number, "FLOAT", type_code::number, 22},
+    {ora_kind::date, "DATE", type_code::date, 7},
+    {ora_kind::timestamp, "TIMESTAMP", type_code::timestamp, 11},
+    {ora_kind::timestamp_tz, "TIMESTAMP WITH TIME ZONE", type_code::timestamp_tz, 13},
+    {ora_kind::timestamp_ltz, "TIMESTAMP WITH LOCAL TIME ZONE", type_code::timestamp_ltz, 11},
+    {ora_kind::interval_ym, "INTERVAL YEAR TO MONTH", type_code::interval_ym, 5},
+    {ora_kind::interval_ds, "INTERVAL DAY TO SECOND", type_code::interval_ds, 11},
+    {ora_kind::raw, "RAW", type_code::raw, 0},
+    {ora_kind::long_text, "LONG", type_code::long_text, 0},
+    {ora_kind::long_raw, "LONG RAW", type_code::long_raw, 0},
+    {ora_kind::rowid, "ROWID", type_code::rowid, 10},
+    {ora_kind::clob, "CLOB", type_code::clob, 4000},
+    {ora_kind::nclob, "NCLOB", type_code::clob, 4000},
+    {ora_kind::blob, "BLOB", type_code::blob, 4000},
+    {ora_kind::bfile, "BFILE", type_code::bfile, 530},
+    {ora_kind::binary_double, "BINARY_DOUBLE", type_code::binary_double, 8},
+    {ora_kind::binary_float, "BINARY_FLOAT", type_code::binary_float, 4},
+};
+
+constexpr bool in_kind_order() {
+    for (size_t i = 0; i < std::size(kinds); ++i)
+        if (static_cast<size_t>(kinds[i].kind) != i) return false;
+    return std::size(kinds) == static_cast<size_t>(ora_kind::binary_float) + 1;
+}
+static_assert(in_kind_order(), "one row per kind, in the order of ora_kind");
+
+const kind_row& row_of(ora_kind k) { return kinds[static_cast<size_t>(k)]; }
+
+// The kind whose DATA_TYPE is name, for the names that stand alone.
+std::optional<ora_kind> kind_named(std::string_view name) {
+    for (const kind_row& r : kinds)
+        if (name == r.name) return r.kind;
+    return std::nullopt;
+}
 }  // namespace
 
 bool ora_column_type::is_text() const {
@@ -29,20 +81,6 @@ bool ora_column_type::is_binary() const {
 
 std::string ora_column_type::data_type() const {
     switch (kind) {
-        case ora_kind::varchar2:
-            return "VARCHAR2";
-        case ora_kind::nvarchar2:
-            return "NVARCHAR2";
-        case ora_kind::fixed_char:
-            return "CHAR";
-        case ora_kind::nchar:
-            return "NCHAR";
-        case ora_kind::number:
-            return "NUMBER";
-        case ora_kind::float_number:
-            return "FLOAT";
-        case ora_kind::date:
-            return "DATE";
         case ora_kind::timestamp:
             return "TIMESTAMP(" + std::to_string(opt_or(scale, 6)) + ")";
         case ora_kind::timestamp_tz:
@@ -54,28 +92,9 @@ std::string ora_column_type::data_type() const {
         case ora_kind::interval_ds:
             return "INTERVAL DAY(" + std::to_string(opt_or(precision, 2)) + ") TO SECOND(" +
                    std::to_string(opt_or(scale, 6)) + ")";
-        case ora_kind::raw:
-            return "RAW";
-        case ora_kind::long_text:
-            return "LONG";
-        case ora_kind::long_raw:
-            return "LONG RAW";
-        case ora_kind::rowid:
-            return "ROWID";
-        case ora_kind::clob:
-            return "CLOB";
-        case ora_kind::nclob:
-            return "NCLOB";
-        case ora_kind::blob:
-            return "BLOB";
-        case ora_kind::bfile:
-            return "BFILE";
-        case ora_kind::binary_double:
-            return "BINARY_DOUBLE";
-        case ora_kind::binary_float:
-            return "BINARY_FLOAT";
+        default:
+            return std::string(row_of(kind).name);
     }
-    return "VARCHAR2";
 }
 
 int ora_column_type::data_length() const {
@@ -89,37 +108,9 @@ int ora_column_type::data_length() const {
             return length * nbytes_per_char;
         case ora_kind::raw:
             return length;
-        case ora_kind::number:
-        case ora_kind::float_number:
-            return 22;
-        case ora_kind::date:
-            return 7;
-        case ora_kind::timestamp:
-        case ora_kind::timestamp_ltz:
-            return 11;
-        case ora_kind::timestamp_tz:
-            return 13;
-        case ora_kind::interval_ym:
-            return 5;
-        case ora_kind::interval_ds:
-            return 11;
-        case ora_kind::long_text:
-        case ora_kind::long_raw:
-            return 0;
-        case ora_kind::rowid:
-            return 10;
-        case ora_kind::clob:
-        case ora_kind::nclob:
-        case ora_kind::blob:
-            return 4000;
-        case ora_kind::bfile:
-            return 530;
-        case ora_kind::binary_double:
-            return 8;
-        case ora_kind::binary_float:
-            return 4;
+        default:
+            return row_of(kind).length;
     }
-    return 0;
 }
 
 std::optional<int> ora_column_type::data_precision() const {
@@ -163,89 +154,37 @@ column_desc ora_column_type::describe(const std::u16string& name, bool nullable)
     column_desc d{name, type_code::varchar2, u"VARCHAR2", data_length(), 0, 0, nullable, 1};
     d.char_size = char_length();
     d.char_used = is_text() && char_semantics;
-    auto set = [&](int code, const char16_t* type_name) {
-        d.type_code = code;
-        d.type_name = type_name;
-    };
+    const kind_row& row = row_of(kind);
+    d.type_code = row.code;
+    d.type_name.assign(row.name.begin(), row.name.end());
     switch (kind) {
-        case ora_kind::varchar2:
-            break;
         case ora_kind::nvarchar2:
-            set(type_code::varchar2, u"NVARCHAR2");
-            d.charset_form = 2;
-            break;
-        case ora_kind::fixed_char:
-            set(type_code::fixed_char, u"CHAR");
-            break;
         case ora_kind::nchar:
-            set(type_code::fixed_char, u"NCHAR");
+        case ora_kind::nclob:
             d.charset_form = 2;
             break;
         case ora_kind::number:
-            set(type_code::number, u"NUMBER");
             // NUMBER describes as precision 0 / scale -127; INTEGER (NUMBER(*,0)) as 38 / 0.
             d.precision = precision ? *precision : (scale ? 38 : 0);
             d.scale = precision || scale ? opt_or(scale, 0) : -127;
             break;
         case ora_kind::float_number:
-            set(type_code::number, u"FLOAT");
             d.precision = opt_or(precision, 126);
             d.scale = -127;
             break;
-        case ora_kind::date:
-            set(type_code::date, u"DATE");
-            break;
         case ora_kind::timestamp:
-            set(type_code::timestamp, u"TIMESTAMP");
-            d.scale = opt_or(scale, 6);
-            break;
         case ora_kind::timestamp_tz:
-            set(type_code::timestamp_tz, u"TIMESTAMP WITH TIME ZONE");
-            d.scale = opt_or(scale, 6);
-            break;
         case ora_kind::timestamp_ltz:
-            set(type_code::timestamp_ltz, u"TIMESTAMP WITH LOCAL TIME ZONE");
             d.scale = opt_or(scale, 6);
             break;
         case ora_kind::interval_ym:
-            set(type_code::interval_ym, u"INTERVAL YEAR TO MONTH");
             d.precision = opt_or(precision, 2);
             break;
         case ora_kind::interval_ds:
-            set(type_code::interval_ds, u"INTERVAL DAY TO SECOND");
             d.precision = opt_or(precision, 2);
             d.scale = opt_or(scale, 6);
             break;
-        case ora_kind::raw:
-            set(type_code::raw, u"RAW");
-            break;
-        case ora_kind::long_text:
-            set(type_code::long_text, u"LONG");
-            break;
-        case ora_kind::long_raw:
-            set(type_code::long_raw, u"LONG RAW");
-            break;
-        case ora_kind::rowid:
-            set(type_code::rowid, u"ROWID");
-            break;
-        case ora_kind::clob:
-            set(type_code::clob, u"CLOB");
-            break;
-        case ora_kind::nclob:
-            set(type_code::clob, u"NCLOB");
-            d.charset_form = 2;
-            break;
-        case ora_kind::blob:
-            set(type_code::blob, u"BLOB");
-            break;
-        case ora_kind::bfile:
-            set(type_code::bfile, u"BFILE");
-            break;
-        case ora_kind::binary_double:
-            set(type_code::binary_double, u"BINARY_DOUBLE");
-            break;
-        case ora_kind::binary_float:
-            set(type_code::binary_float, u"BINARY_FLOAT");
+        default:
             break;
     }
     return d;
@@ -258,21 +197,7 @@ ora_column_type ora_column_type::from_catalog(const std::string& dt, int data_le
     t.precision = data_precision;
     t.scale = data_scale;
     auto starts = [&](const char* p) { return dt.rfind(p, 0) == 0; };
-    if (dt == "VARCHAR2")
-        t.kind = ora_kind::varchar2;
-    else if (dt == "NVARCHAR2")
-        t.kind = ora_kind::nvarchar2;
-    else if (dt == "CHAR")
-        t.kind = ora_kind::fixed_char;
-    else if (dt == "NCHAR")
-        t.kind = ora_kind::nchar;
-    else if (dt == "NUMBER")
-        t.kind = ora_kind::number;
-    else if (dt == "FLOAT")
-        t.kind = ora_kind::float_number;
-    else if (dt == "DATE")
-        t.kind = ora_kind::date;
-    else if (starts("TIMESTAMP") && dt.find("LOCAL") != std::string::npos)
+    if (starts("TIMESTAMP") && dt.find("LOCAL") != std::string::npos)
         t.kind = ora_kind::timestamp_ltz;
     else if (starts("TIMESTAMP") && dt.find("ZONE") != std::string::npos)
         t.kind = ora_kind::timestamp_tz;
@@ -282,26 +207,8 @@ ora_column_type ora_column_type::from_catalog(const std::string& dt, int data_le
         t.kind = ora_kind::interval_ym;
     else if (starts("INTERVAL DAY"))
         t.kind = ora_kind::interval_ds;
-    else if (dt == "RAW")
-        t.kind = ora_kind::raw;
-    else if (dt == "LONG")
-        t.kind = ora_kind::long_text;
-    else if (dt == "LONG RAW")
-        t.kind = ora_kind::long_raw;
-    else if (dt == "ROWID")
-        t.kind = ora_kind::rowid;
-    else if (dt == "CLOB")
-        t.kind = ora_kind::clob;
-    else if (dt == "NCLOB")
-        t.kind = ora_kind::nclob;
-    else if (dt == "BLOB")
-        t.kind = ora_kind::blob;
-    else if (dt == "BFILE")
-        t.kind = ora_kind::bfile;
-    else if (dt == "BINARY_DOUBLE")
-        t.kind = ora_kind::binary_double;
-    else if (dt == "BINARY_FLOAT")
-        t.kind = ora_kind::binary_float;
+    else
+        t.kind = kind_named(dt).value_or(ora_kind::varchar2);
     t.char_semantics = char_used == "C";
     if (t.is_text())
         t.length = char_length;
@@ -444,18 +351,9 @@ ora_column_type parse_column_type(sql_parser& p) {
     } else if (w == "ROWID" || w == "UROWID") {
         t.kind = ora_kind::rowid;
         paren_int(p);
-    } else if (w == "CLOB") {
-        t.kind = ora_kind::clob;
-    } else if (w == "NCLOB") {
-        t.kind = ora_kind::nclob;
-    } else if (w == "BLOB") {
-        t.kind = ora_kind::blob;
-    } else if (w == "BFILE") {
-        t.kind = ora_kind::bfile;
-    } else if (w == "BINARY_DOUBLE") {
-        t.kind = ora_kind::binary_double;
-    } else if (w == "BINARY_FLOAT") {
-        t.kind = ora_kind::binary_float;
+    } else if (w == "CLOB" || w == "NCLOB" || w == "BLOB" || w == "BFILE" || w == "BINARY_DOUBLE" ||
+               w == "BINARY_FLOAT") {
+        t.kind = *kind_named(w);
     } else {
         raise_ora(902, "invalid datatype", line);
     }
