@@ -87,14 +87,7 @@ vclass class_of(const column_desc& d) {
     }
 }
 
-std::string sql_string(std::string_view s) {
-    std::string out = "'";
-    for (char c : s) {
-        if (c == '\'') out += '\'';
-        out += c;
-    }
-    return out + "'";
-}
+std::string sql_string(std::string_view s) { return sqlite_quote(s, '\''); }
 
 bool is_aggregate_name(const std::string& n) {
     return n == "COUNT" || n == "SUM" || n == "MIN" || n == "MAX" || n == "AVG";

@@ -115,14 +115,16 @@ std::string store_file_for(std::string_view cs) {
     return path + std::string(service) + ".sqlite";
 }
 
-std::string sqlite_quote_name(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
+std::string sqlite_quote(std::string_view text, char quote) {
+    std::string out(1, quote);
+    for (char c : text) {
+        if (c == quote) out += quote;
         out += c;
     }
-    return out + "\"";
+    return out + quote;
 }
+
+std::string sqlite_quote_name(std::string_view name) { return sqlite_quote(name, '"'); }
 
 namespace {
 std::string sqlite_type(const ora_column_type& t) { return t.kind == ora_kind::number ? "INTEGER" : "TEXT"; }

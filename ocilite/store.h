@@ -117,6 +117,8 @@ std::string next_system_name(sqlite3* db);
 // namespace for them; constraints, indexes and triggers have their own, checked separately).
 bool object_name_used(sqlite3* db, const std::string& name);
 
+// Quotes text for SQLite between two quote characters, doubling any inside.
+std::string sqlite_quote(std::string_view text, char quote);
 // Quotes a name for SQLite: "name" with " doubled.
 std::string sqlite_quote_name(std::string_view name);
 
