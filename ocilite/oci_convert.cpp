@@ -371,6 +371,11 @@ int fetch_integer(sqlite3_stmt* st, int col, const fetch_slot& s) {
     return ok;
 }
 
+// Numbers, binary floats and text can be fetched into a numeric variable; the rest is ORA-00932.
+bool reads_as_number(source_kind kind) {
+    return kind == source_kind::number || kind == source_kind::binary_num || kind == source_kind::text;
+}
+
 int fetch_float(sqlite3_stmt* st, int col, const fetch_slot& s) {
     double v;
     const num_status status = column_double(st, col, v);
@@ -646,16 +651,12 @@ int fetch_value(sqlite3_stmt* st, int col, source_kind kind, const column_desc& 
     switch (s.dty) {
         case SQLT_INT:
         case SQLT_UIN:
-            if (kind != source_kind::number && kind != source_kind::binary_num && kind != source_kind::text) {
-                return 932;
-            }
+            if (!reads_as_number(kind)) return 932;
             return fetch_integer(st, col, s);
         case SQLT_FLT:
         case SQLT_BDOUBLE:
         case SQLT_BFLOAT:
-            if (kind != source_kind::number && kind != source_kind::binary_num && kind != source_kind::text) {
-                return 932;
-            }
+            if (!reads_as_number(kind)) return 932;
             return fetch_float(st, col, s);
         case SQLT_DAT:
             return fetch_date(st, col, kind, s);
