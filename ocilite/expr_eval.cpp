@@ -974,21 +974,16 @@ ora_value eval_node(const node& n, const eval_context& c) {
                            : o == ">"  ? r > 0
                                        : r >= 0);
         }
-        case op::and_: {
-            int a = truth(eval_node(n.kids[0], c));
-            if (a == 0) return boolean(false);
-            int b = truth(eval_node(n.kids[1], c));
-            if (b == 0) return boolean(false);
-            if (a < 0 || b < 0) return {};
-            return boolean(true);
-        }
+        case op::and_:
         case op::or_: {
+            // Three-valued logic: one side FALSE decides AND, one side TRUE decides OR.
+            const int decides = n.o == op::and_ ? 0 : 1;
             int a = truth(eval_node(n.kids[0], c));
-            if (a == 1) return boolean(true);
+            if (a == decides) return boolean(decides == 1);
             int b = truth(eval_node(n.kids[1], c));
-            if (b == 1) return boolean(true);
+            if (b == decides) return boolean(decides == 1);
             if (a < 0 || b < 0) return {};
-            return boolean(false);
+            return boolean(decides == 0);
         }
         case op::not_: {
             int a = truth(eval_node(n.kids[0], c));
