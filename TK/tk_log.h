@@ -59,16 +59,25 @@ public:
 
     // Literal formats take their length from the array and every test runs before any
     // conversion, so a call into a missing or off log, or below the minimum level, costs
-    // a few loads and branches. A call that writes only packs its arguments here; the
-    // formatting is out of line.
+    // a few loads and branches. The length too is found only for a message that is
+    // written: the compiler does not fold its loop, which would walk the format at every
+    // call. A call that writes only packs its arguments here; the formatting is out of line.
     template <std::size_t N, class... A>
     static void log(int level, const char (&format)[N], const A&... args) {
-        log(level, std::string_view(format, literal_length(format, N)), args...);
+        if (tk_log* l = writer(level)) [[unlikely]] {
+            errno_keeper keep;
+            l->write(level, std::string_view(format, literal_length(format, N)),
+                     fmt::make_printf_args(compat::printf_arg(args)...));
+        }
     }
 
     template <std::size_t N, class... A>
     static void log(int level, const char16_t (&format)[N], const A&... args) {
-        log(level, compat::wstring_view(format, literal_length(format, N)), args...);
+        if (tk_log* l = writer(level)) [[unlikely]] {
+            errno_keeper keep;
+            l->write_wide(level, compat::wstring_view(format, literal_length(format, N)),
+                          fmt::make_printf_args(compat::printf_arg(args)...));
+        }
     }
 
     template <class... A>
