@@ -332,7 +332,9 @@ void dmp_recordset::append_record(const udb_record& row) {
         std::string values = buffer_.substr(values_at);
         buffer_.resize(before);
         flush();
-        buffer_ = insert_head_ + values;
+        // appended, not assigned: the buffer keeps the capacity reserved for a statement
+        buffer_ += insert_head_;
+        buffer_ += values;
     }
     if (buffer_.size() > flush_size) flush();
 }
