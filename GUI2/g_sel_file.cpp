@@ -1,6 +1,9 @@
 #include "GUI2/g_sel_file.h"
 
+#include <iterator>
+
 #include "GUI2/g_err_text.h"
+#include "GUI2/g_f_dlg.h"
 #include "GUI2/g_wiz_sh.h"
 #include "TK/tk_fname.h"
 #include "TK/tk_log.h"
@@ -92,18 +95,11 @@ void sel_file_page::on_command(int id, ui::notify what) {
 }
 
 void sel_file_page::on_browse() {
-    ui::file_request request;
-    request.owner = native();
-    request.title = u"Select Dump File";
-    request.filters = {{u"MySQL Dump Files (.sql)", u"*.sql"}, {u"All Files (*.*)", u"*.*"}};
-    const wstring initial = get_wide(id_dest);
-    if (!initial.empty()) {
-        const tk_file_wname parts(initial);
-        request.folder = parts.get_path();
-        request.name = parts.name();
-    }
-    const std::optional<wstring> path = ui::save_file(request, u"sql");
-    if (path) set_text(id_dest, *path);
+    // Each text ended by a NUL, the list by the literal's own.
+    static constexpr char16_t filter[] = u"MySQL Dump Files (.sql)\0*.sql\0All Files (*.*)\0*.*\0";
+    save_file_dialog dialog(native(), wstring(filter, std::size(filter)), u"Select Dump File", get_wide(id_dest),
+                            u"sql");
+    if (dialog.show()) set_text(id_dest, dialog.get_path());
 }
 
 void sel_file_page::store_file_info() {

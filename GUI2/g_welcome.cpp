@@ -1,5 +1,6 @@
 #include "GUI2/g_welcome.h"
 
+#include "GUI2/g_f_dlg.h"
 #include "GUI2/g_wiz_sh.h"
 #include "TK/tk_excep.h"
 #include "TK/tk_log.h"
@@ -50,13 +51,10 @@ void welcome_page::on_command(int id, ui::notify what) {
 }
 
 void welcome_page::on_load_settings() {
+    // Reported under the finish page's source, whose profile-file code this button shares.
     if (extension_.size() != 3) throw tk_mail_assertion(tk_where::g_finish, 253);
-    ui::file_request request;
-    request.owner = native();
-    request.title = u"Select Profile File";
-    request.filters = {{u"Profile Files (." + extension_ + u")", u"*." + extension_}, {u"All Files (*.*)", u"*.*"}};
-    const std::optional<compat::wstring> path = ui::open_file(request, true);
-    if (!path) return;
-    quarnel_convertor::instance().load_profile(*path);
+    open_file_dialog dialog(native(), profile_filter(extension_), u"Select Profile File", compat::wstring());
+    if (!dialog.show()) return;
+    quarnel_convertor::instance().load_profile(dialog.get_path());
     show_direct_mode();
 }

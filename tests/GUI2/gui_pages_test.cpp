@@ -85,13 +85,17 @@ TEST_F(WizardPages, LoadSettingsFlipsTheRadiosAtOnce) {
     conv_.set_mysql_direct(true);
     add_all_pages();
     bool direct_before = false, dump_after = false;
+    std::string title;
+    QStringList filters;
     run_sheet([&] {
         direct_before = welcome_.is_checked(welcome_page::id_direct);
-        wizard_test::answer_file_dialog(profile);
+        wizard_test::answer_file_dialog(profile, &title, &filters);
         click(welcome_.control(welcome_page::id_load));
         dump_after = welcome_.is_checked(welcome_page::id_dump);
         shell_->sheet().close();
     });
+    EXPECT_EQ(title, "Select Profile File");
+    EXPECT_EQ(filters, (QStringList{"Profile Files (.qrn) (*.qrn)", "All Files (*.*) (*.*)"}));
     EXPECT_TRUE(direct_before);
     EXPECT_TRUE(dump_after);
     EXPECT_FALSE(conv_.is_mysql_direct());
@@ -204,16 +208,20 @@ TEST_F(WizardPages, BrowseOpensAtTheBoxPathAndTakesTheChosenFile) {
                                  });
         click(dest_.control(sel_file_page::id_browse));
         box.push_back(tk_to_narrow(dest_.get_text(sel_file_page::id_dest)));  // Cancel: unchanged
-        wizard_test::answer_file_dialog(dir + "/other");
-        click(dest_.control(sel_file_page::id_browse));
-        box.push_back(tk_to_narrow(dest_.get_text(sel_file_page::id_dest)));
+        // ".sql" is added unless the chosen path holds it somewhere already.
+        for (const char* chosen : {"other", "other.txt", "other.sql.old"}) {
+            wizard_test::answer_file_dialog(dir + "/" + chosen);
+            click(dest_.control(sel_file_page::id_browse));
+            box.push_back(tk_to_narrow(dest_.get_text(sel_file_page::id_dest)));
+        }
         shell_->sheet().close();
     });
     EXPECT_EQ(folder, dir);
     EXPECT_EQ(name, "orcl");
     EXPECT_EQ(title, "Select Dump File");
     EXPECT_EQ(filters, (QStringList{"MySQL Dump Files (.sql) (*.sql)", "All Files (*.*) (*.*)"}));
-    EXPECT_EQ(box, (std::vector<std::string>{dir + "/orcl.sql", dir + "/other.sql"}));
+    EXPECT_EQ(box, (std::vector<std::string>{dir + "/orcl.sql", dir + "/other.sql", dir + "/other.txt.sql",
+                                             dir + "/other.sql.old"}));
 }
 
 TEST_F(WizardPages, ExistingDumpFileIsReplacedOnlyAfterYes) {
