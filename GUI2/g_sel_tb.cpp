@@ -102,34 +102,37 @@ void sel_tables_page::after_move(int from, int index, int to) {
     list_set_current(from, std::min(index, count - 1));
 }
 
+void sel_tables_page::move_current(int from, int to) {
+    const int at = list_current(from);
+    if (at < 0) return;
+    move_entry(from, at, to);
+    after_move(from, at, to);
+}
+
+void sel_tables_page::move_all(int from, int to) {
+    while (list_count(from) > 0) move_entry(from, 0, to);
+    set_focus(to);
+    if (list_count(to) > 0) list_set_current(to, 0);
+}
+
 void sel_tables_page::on_add() {
     tk_log::log(2, "sel_tables_page::on_add");
-    const int at = list_current(id_available);
-    if (at < 0) return;
-    move_entry(id_available, at, id_selected);
-    after_move(id_available, at, id_selected);
+    move_current(id_available, id_selected);
 }
 
 void sel_tables_page::on_add_all() {
     tk_log::log(2, "sel_tables_page::on_add_all");
-    while (list_count(id_available) > 0) move_entry(id_available, 0, id_selected);
-    set_focus(id_selected);
-    if (list_count(id_selected) > 0) list_set_current(id_selected, 0);
+    move_all(id_available, id_selected);
 }
 
 void sel_tables_page::on_delete() {
     tk_log::log(2, "sel_tables_page::on_delete");
-    const int at = list_current(id_selected);
-    if (at < 0) return;
-    move_entry(id_selected, at, id_available);
-    after_move(id_selected, at, id_available);
+    move_current(id_selected, id_available);
 }
 
 void sel_tables_page::on_del_all() {
     tk_log::log(2, "sel_tables_page::on_del_all");
-    while (list_count(id_selected) > 0) move_entry(id_selected, 0, id_available);
-    set_focus(id_available);
-    if (list_count(id_available) > 0) list_set_current(id_available, 0);
+    move_all(id_selected, id_available);
 }
 
 void sel_tables_page::on_command(int id, ui::notify what) {

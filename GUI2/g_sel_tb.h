@@ -70,6 +70,10 @@ private:
     // Removing at a position leaves the next entry (or the last one) current; an emptied
     // list hands the focus to the other one.
     void after_move(int from, int index, int to);
+    // One button's move: the current entry, or every entry, to the other list; moving all
+    // hands the focus and the first entry to the other list.
+    void move_current(int from, int to);
+    void move_all(int from, int to);
 
     compat::wstring question_;
     int extent_[2] = {0, 0};
