@@ -30,14 +30,23 @@ void arrow(canvas& c, double x, double y, double length, double thickness) {
     c.polygon({{x + length - head, y - head}, {x + length, y}, {x + length - head, y + head}}, amber);
 }
 
-image program_icon() {
-    image picture(48, 48);
+// The program's emblem at a small size: two drums side by side with the arrow across them.
+struct emblem_layout {
+    int side;
+    double left, top, width, height, second_left;
+    double arrow_x, arrow_y, arrow_length, arrow_thickness;
+};
+
+image emblem(const emblem_layout& l) {
+    image picture(l.side, l.side);
     canvas c(picture);
-    drum(c, 3, 10, 20, 30, deep_blue, pale_blue);
-    drum(c, 25, 10, 20, 30, mid_blue, pale_blue);
-    arrow(c, 12, 26, 26, 5);
+    drum(c, l.left, l.top, l.width, l.height, deep_blue, pale_blue);
+    drum(c, l.second_left, l.top, l.width, l.height, mid_blue, pale_blue);
+    arrow(c, l.arrow_x, l.arrow_y, l.arrow_length, l.arrow_thickness);
     return picture;
 }
+
+image program_icon() { return emblem({48, 3, 10, 20, 30, 25, 12, 26, 26, 5}); }
 
 image watermark() {
     image picture(164, 314);
@@ -50,14 +59,7 @@ image watermark() {
     return picture;
 }
 
-image header() {
-    image picture(49, 49);
-    canvas c(picture);
-    drum(c, 4, 8, 18, 30, deep_blue, pale_blue);
-    drum(c, 27, 8, 18, 30, mid_blue, pale_blue);
-    arrow(c, 12, 24, 24, 4);
-    return picture;
-}
+image header() { return emblem({49, 4, 8, 18, 30, 27, 12, 24, 24, 4}); }
 
 // Eight dots on a ring; the bright one moves a step clockwise each frame, with a fading
 // tail behind it.
