@@ -24,6 +24,9 @@ std::optional<text> run(QFileDialog& d, const file_request& request) {
     d.setWindowTitle(to_q(request.title));
     // The toolkit's own dialog: the same on every desktop, and tests can drive it.
     d.setOption(QFileDialog::DontUseNativeDialog, true);
+    // The descriptions name their patterns already ("Profile Files (.qrn)"): the patterns
+    // are not shown a second time behind them.
+    d.setOption(QFileDialog::HideNameFilterDetails, true);
     d.setNameFilters(name_filters(request.filters));
     d.setDirectory(request.folder.empty() ? QDir::currentPath() : to_q(request.folder));
     if (!request.name.empty()) d.selectFile(to_q(request.name));
