@@ -118,6 +118,8 @@ sheet::sheet() : impl_(std::make_unique<impl>()) {
     m.subtitle = new QLabel;
     m.subtitle->setObjectName("header_subtitle");
     m.subtitle->setIndent(16);
+    m.title->setTextFormat(Qt::PlainText);
+    m.subtitle->setTextFormat(Qt::PlainText);
     header_texts->addWidget(m.title);
     header_texts->addWidget(m.subtitle);
     header_row->addLayout(header_texts, 1);

@@ -68,6 +68,13 @@ QString label_text(const text& t) {
     return s;
 }
 
+// Labels show their text as it stands: a table name with a '<' is not taken for markup.
+QLabel* plain_label(const QString& t) {
+    auto* label = new QLabel(t);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
 }  // namespace
 
 struct surface::impl {
@@ -150,21 +157,21 @@ void surface::set_size_du(int width, int height) {
 }
 
 void surface::add_text(int id, const text& t) {
-    auto* label = new QLabel(label_text(t));
+    auto* label = plain_label(label_text(t));
     label->setWordWrap(t.find(u'\n') == text::npos && t.size() > 60);
     impl_->place(*this, id, label);
     if (t.find(u'&') != text::npos) impl_->pending_buddy = label;
 }
 
 void surface::add_label(int id, const text& t) {
-    auto* label = new QLabel(label_text(t));
+    auto* label = plain_label(label_text(t));
     impl_->place(*this, id, label);
     impl_->pending_buddy = label;
 }
 
 void surface::add_labeled_edit(int label_id, const text& label, int edit_id, int flags) {
     begin_row();
-    auto* l = new QLabel(to_q(label));
+    auto* l = plain_label(to_q(label));
     l->setMinimumWidth(impl_->du_to_pixels(110, 0).width());
     impl_->form_labels.push_back(l);
     impl_->place(*this, label_id, l);

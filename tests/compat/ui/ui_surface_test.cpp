@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTest>
 #include <filesystem>
 
 #include "compat/ui/ui.h"
@@ -63,6 +64,16 @@ TEST(UiSurface, ControlsByIdKeepTheirTextsAndMnemonics) {
     EXPECT_EQ(static_cast<QLabel*>(f.control(160))->buddy(), f.control(131));
     EXPECT_EQ(static_cast<QLabel*>(f.control(100))->buddy(), nullptr);
     EXPECT_EQ(f.get_text(100), u"Fixed text");
+    // A text that looks like markup (a table name with '<') is shown as it stands, tags and
+    // all, and a mnemonic label still reaches its edit.
+    const char16_t* markup = u"Processing table '<b>T</b>'";
+    f.set_text(100, markup);
+    auto* fixed = static_cast<QLabel*>(f.control(100));
+    EXPECT_GE(fixed->sizeHint().width(), QFontMetrics(fixed->font()).horizontalAdvance(QString::fromUtf16(markup)));
+    f.native()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.native()));
+    QTest::keyClick(f.native(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(f.control(102)->hasFocus());
     EXPECT_THROW(f.get_text(999), std::logic_error);
     f.show(102, false);
     EXPECT_FALSE(f.is_shown(102));
