@@ -108,13 +108,16 @@ std::string wizard_shell::help_file() {
 void wizard_shell::open_help(const std::string& fragment) {
     const std::string path = help_file();
     if (!tk_is_file_exist(path, TK_FILE_READABLE)) return error(std::string(missing_help));
+    const std::string url = compat::desktop::file_url(path, fragment);
     // The desktop is reached from the user-interface thread, whoever asks.
-    ui::application::invoke([&] { compat::desktop::open_url("file://" + path + fragment); });
+    bool opened = false;
+    ui::application::invoke([&] { opened = compat::desktop::open_url(url); });
+    if (!opened) tk_log::log(1, "No program could open %s", url.c_str());
 }
 
 void wizard_shell::display_help(int topic) {
     tk_log::log(1, "wizard_shell::display_help(%d)", topic);
-    open_help("#topic-" + std::to_string(topic));
+    open_help("topic-" + std::to_string(topic));
 }
 
 void wizard_shell::display_help() {

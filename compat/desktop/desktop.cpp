@@ -62,6 +62,12 @@ bool open_url(const std::string& url) {
     return !launcher.isEmpty() && QProcess::startDetached(launcher, {target.toString(QUrl::FullyEncoded)});
 }
 
+std::string file_url(const std::string& path, const std::string& fragment) {
+    QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
+    if (!fragment.empty()) url.setFragment(QString::fromStdString(fragment));
+    return url.toString(QUrl::FullyEncoded).toStdString();
+}
+
 std::string mailto_url(std::string_view recipient, std::string_view subject, std::string_view body) {
     constexpr std::string_view scheme = "mailto:";
     if (recipient.substr(0, scheme.size()) == scheme) recipient.remove_prefix(scheme.size());

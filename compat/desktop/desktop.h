@@ -20,6 +20,10 @@ wstring clipboard_text();
 // started (no GUI application, or the desktop has no launcher at all).
 bool open_url(const std::string& url);
 
+// The file: URL of a local file with an optional fragment ("topic-1012", without the '#'):
+// blanks, '#' and '%' in the path are encoded, so any path the system allows opens.
+std::string file_url(const std::string& path, const std::string& fragment);
+
 // A mailto: URL (RFC 6068) for one recipient with a subject and a body, every text
 // percent-encoded as UTF-8. A recipient that already starts with "mailto:" keeps it once.
 std::string mailto_url(std::string_view recipient, std::string_view subject, std::string_view body);

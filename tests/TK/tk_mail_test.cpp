@@ -94,6 +94,19 @@ TEST_F(desktop, without_a_mail_program_only_the_failure_is_logged) {
     EXPECT_EQ(trace.find("lpfnMAPISendMail"), std::string::npos) << trace;
 }
 
+TEST_F(desktop, a_local_file_opens_whatever_its_folder_is_called) {
+    // The help file beside a program installed in a folder with a blank, '#' and '%'.
+    const std::string folder = dir_.file("My Tools #2 (100%)");
+    std::filesystem::create_directories(folder);
+    test_support::write_file(folder + "/marrowgate.html", "<html></html>");
+    fake_launcher();
+    const std::string url = compat::desktop::file_url(folder + "/marrowgate.html", "topic-1012");
+    EXPECT_EQ(url, "file://" + dir_.path() + "/My%20Tools%20%232%20(100%25)/marrowgate.html#topic-1012");
+    EXPECT_TRUE(compat::desktop::open_url(url));
+    EXPECT_EQ(wait_opened(), url);
+    EXPECT_EQ(compat::desktop::file_url("/opt/mg/marrowgate.html", ""), "file:///opt/mg/marrowgate.html");
+}
+
 TEST(desktop_without_gui, clipboard_and_mail_fail_quietly) {
     test_support::temp_dir dir;
     const std::string log_path = dir.file("trace.log");
