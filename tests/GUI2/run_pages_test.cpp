@@ -246,12 +246,18 @@ TEST_F(RunPages, CancelDuringARunStopsItAndWaits) {
     conv_.selected_tables = {u"BIG"};
     box_answerer boxes({QMessageBox::Yes});
     bool running_at_cancel = false;
+    std::string table_text;
     int result = -1;
     {
         const held_fifo fifo(dump_, [&] { return conv_.stop_requested(); });
         ASSERT_TRUE(fifo.ready());
         result = run_sheet([&] {
             wait_until([&] { return conv_.record_index.load() > 0; }, 20000);
+            // The next tick names the table being written.
+            wait_until([&] {
+                table_text = utf8(progress_.get_text(progress_page::id_table));
+                return !table_text.empty();
+            });
             running_at_cancel = progress_.is_running();
             shell_->sheet().press(ui::id_cancel);
         });
@@ -259,6 +265,7 @@ TEST_F(RunPages, CancelDuringARunStopsItAndWaits) {
     }
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(running_at_cancel);
+    EXPECT_EQ(table_text, "Processing table 'BIG'");
     EXPECT_FALSE(progress_.is_running());
     EXPECT_TRUE(conv_.is_finished());
     EXPECT_TRUE(conv_.run_failed());

@@ -127,16 +127,32 @@ TEST_F(WizardUnderX, ProfileModeRunsToTheFinishPageAndEndsOnFinish) {
         [&] { return srv.scalar(count) == "1" && srv.scalar("SELECT COUNT(*) FROM `" + db + "`.EMP") == "2"; }, 60s))
         << "the run did not convert the table";
     // Enter presses the sheet's default button: nothing on the progress page (its buttons
-    // are disabled), Finish on the finish page. Pressed until the wizard has ended.
+    // are disabled), Finish on the finish page. Pressed until the wizard has ended, and
+    // only while the sheet is the wizard's one window: a message box would take the key
+    // and hide that the run stopped to ask something.
+    std::string other_window;
+    bool sheet_listed = false;  // the search does see the wizard's windows
     EXPECT_TRUE(poll_until(
         [&] {
             if (!wizard.running()) return true;
+            const std::string shown =
+                xdotool({"search", "--onlyvisible", "--pid", std::to_string(wizard.pid()), "--name", "."});
+            for (size_t at = 0, end; (end = shown.find('\n', at)) != std::string::npos; at = end + 1) {
+                const std::string id = shown.substr(at, end - at);
+                if (id == window)
+                    sheet_listed = true;
+                else
+                    other_window = xdotool({"getwindowname", id});
+            }
+            if (!other_window.empty()) return true;
             xdotool({"windowfocus", "--sync", window});
             xdotool({"key", "--clearmodifiers", "Return"});
             return !wizard.running();
         },
         60s))
         << "the wizard did not end on Finish";
+    EXPECT_TRUE(sheet_listed);
+    ASSERT_EQ(other_window, "") << "a window besides the sheet came up";
     const proc_result r = wizard.wait();
     EXPECT_EQ(r.code, 1) << "Finish ends the wizard with the sheet's result 1\n" << r.err;
 
