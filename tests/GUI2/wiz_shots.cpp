@@ -38,6 +38,7 @@
 #include "common/over_dlg.h"
 #include "common/sql_dump.h"
 #include "tests/GUI2/wizard_driver.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/ui_driver.h"
 
 namespace fs = std::filesystem;
@@ -154,6 +155,9 @@ void prepare_source(const std::string& work) {
 // the way, the finish page with the error, and the dialogs reached from there.
 void dump_road(shots_front& front, const std::string& work) {
     shoot_sheet("103-welcome");
+    shoot_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; }, "103-load-settings",
+                [](QWidget* w) { QMetaObject::invokeMethod(w, "reject", Qt::DirectConnection); });
+    click_control(welcome_page::id_load);
     welcome_and_oracle(welcome_page::id_dump, "DEMO", "demo", "demo");
     shoot_sheet("104-oracle");
     // The wait dialog as Next shows it while connecting (the store here answers at once).
@@ -279,8 +283,9 @@ int main(int argc, char** argv) {
     }
     out_dir = fs::absolute(argv[1]).string();
     fs::create_directories(out_dir);
-    char pattern[] = "/tmp/wiz-shots-XXXXXX";
-    const std::string work = mkdtemp(pattern);
+    // Static: removed also when the program ends early through exit().
+    static const test_support::temp_dir work_dir("wiz-shots");
+    const std::string& work = work_dir.path();
     prepare_source(work);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
 
@@ -296,16 +301,15 @@ int main(int argc, char** argv) {
     run_wizard(front, "", [] { server_road(); });
     profile_run(front, work);
 
-    const char* expected[] = {
-        "103-welcome",         "104-oracle",         "101-wait",     "102-dump-options",   "106-destination",
-        "106-browse",          "106-overwrite-file", "127-tables",   "128-query",          "128-query-filled",
-        "127-tables-selected", "127-views",          "107-progress", "115-error-continue", "116-finish-errors",
-        "116-save-settings",   "114-internal-error", "123-mysql",    "133-overwrite",      "box-cancel",
-        "116-finish"};
+    const char* expected[] = {"103-welcome",       "103-load-settings",  "104-oracle",         "101-wait",
+                              "102-dump-options",  "106-destination",    "106-browse",         "106-overwrite-file",
+                              "127-tables",        "128-query",          "128-query-filled",   "127-tables-selected",
+                              "127-views",         "107-progress",       "115-error-continue", "116-finish-errors",
+                              "116-save-settings", "114-internal-error", "123-mysql",          "133-overwrite",
+                              "box-cancel",        "116-finish"};
     for (const char* name : expected)
         if (!written.count(name) && std::find(failures.begin(), failures.end(), name) == failures.end())
             failures.push_back(std::string(name) + " (never shown)");
-    fs::remove_all(work);
     for (const std::string& name : failures) std::fprintf(stderr, "wiz_shots: could not render %s\n", name.c_str());
     return failures.empty() ? 0 : 1;
 }
