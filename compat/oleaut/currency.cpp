@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string>
 
+#include "compat/oleaut/ascii_text.h"
 #include "compat/oleaut/number_text.h"
 
 namespace compat {
@@ -42,10 +43,7 @@ HRESULT VarCyFromStr(std::string_view text, LCID, uint32_t, CY* out) {
 }
 
 HRESULT VarCyFromStr(compat::wstring_view text, LCID lcid, uint32_t flags, CY* out) {
-    std::string narrow;
-    narrow.reserve(text.size());
-    for (compat::wchar c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return VarCyFromStr(std::string_view(narrow), lcid, flags, out);
+    return VarCyFromStr(std::string_view(compat::narrow_ascii(text)), lcid, flags, out);
 }
 
 HRESULT VarBstrFromCy(CY value, LCID, uint32_t, compat::bstr* out) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "compat/oleaut/ascii_text.h"
 #include "compat/oleaut/oledate.h"
 
 namespace compat {
@@ -266,8 +267,5 @@ HRESULT VarDateFromStr(std::string_view text, LCID, uint32_t, DATE* out) {
 }
 
 HRESULT VarDateFromStr(compat::wstring_view text, LCID lcid, uint32_t flags, DATE* out) {
-    std::string narrow;
-    narrow.reserve(text.size());
-    for (compat::wchar c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return VarDateFromStr(std::string_view(narrow), lcid, flags, out);
+    return VarDateFromStr(std::string_view(compat::narrow_ascii(text)), lcid, flags, out);
 }

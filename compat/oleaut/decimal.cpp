@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "compat/oleaut/ascii_text.h"
 #include "compat/oleaut/number_text.h"
 
 namespace compat {
@@ -79,13 +80,9 @@ HRESULT VarDecFromStr(std::string_view text, LCID, uint32_t, DECIMAL* out) {
 HRESULT VarDecFromStr(compat::wstring_view text, LCID lcid, uint32_t flags, DECIMAL* out) {
     // Number texts are ASCII; any other character makes the text unreadable.
     char buffer[128];
-    if (text.size() > sizeof buffer) {
-        std::string narrow;
-        narrow.reserve(text.size());
-        for (compat::wchar c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-        return VarDecFromStr(std::string_view(narrow), lcid, flags, out);
-    }
-    for (std::size_t k = 0; k < text.size(); ++k) buffer[k] = text[k] < 0x80 ? static_cast<char>(text[k]) : '?';
+    if (text.size() > sizeof buffer)
+        return VarDecFromStr(std::string_view(compat::narrow_ascii(text)), lcid, flags, out);
+    compat::narrow_ascii(text, buffer);
     return VarDecFromStr(std::string_view(buffer, text.size()), lcid, flags, out);
 }
 

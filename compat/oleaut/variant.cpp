@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "compat/oleaut/ascii_text.h"
 #include "compat/oleaut/date_parse.h"
 #include "compat/oleaut/number_text.h"
 
@@ -42,23 +43,42 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* source) {
 
 namespace {
 
-bool is_numeric(VARTYPE vt) {
+bool is_numeric(VARTYPE vt) { return compat::vt_is_number(vt) || vt == VT_BOOL; }
+
+// Calls f with the member of v that holds a whole number of type vt; false for any other
+// type (VT_BOOL among them).
+template <class V, class F>
+bool with_integer(V& v, VARTYPE vt, F&& f) {
     switch (vt) {
         case VT_I1:
+            f(v.cVal);
+            return true;
         case VT_UI1:
+            f(v.bVal);
+            return true;
         case VT_I2:
+            f(v.iVal);
+            return true;
         case VT_UI2:
+            f(v.uiVal);
+            return true;
         case VT_I4:
+            f(v.lVal);
+            return true;
         case VT_UI4:
-        case VT_I8:
-        case VT_UI8:
+            f(v.ulVal);
+            return true;
         case VT_INT:
+            f(v.intVal);
+            return true;
         case VT_UINT:
-        case VT_R4:
-        case VT_R8:
-        case VT_CY:
-        case VT_DECIMAL:
-        case VT_BOOL:
+            f(v.uintVal);
+            return true;
+        case VT_I8:
+            f(v.llVal);
+            return true;
+        case VT_UI8:
+            f(v.ullVal);
             return true;
         default:
             return false;
@@ -70,37 +90,9 @@ std::string exact_text(const VARIANT& v) {
     char buffer[64];
     char* end = buffer + sizeof buffer;
     std::to_chars_result r{buffer, std::errc{}};
+    if (with_integer(v, v.vt, [&](auto value) { r = std::to_chars(buffer, end, value); }))
+        return std::string(buffer, r.ptr);
     switch (v.vt) {
-        case VT_I1:
-            r = std::to_chars(buffer, end, int{v.cVal});
-            break;
-        case VT_UI1:
-            r = std::to_chars(buffer, end, unsigned{v.bVal});
-            break;
-        case VT_I2:
-            r = std::to_chars(buffer, end, int{v.iVal});
-            break;
-        case VT_UI2:
-            r = std::to_chars(buffer, end, unsigned{v.uiVal});
-            break;
-        case VT_I4:
-            r = std::to_chars(buffer, end, v.lVal);
-            break;
-        case VT_UI4:
-            r = std::to_chars(buffer, end, v.ulVal);
-            break;
-        case VT_INT:
-            r = std::to_chars(buffer, end, v.intVal);
-            break;
-        case VT_UINT:
-            r = std::to_chars(buffer, end, v.uintVal);
-            break;
-        case VT_I8:
-            r = std::to_chars(buffer, end, v.llVal);
-            break;
-        case VT_UI8:
-            r = std::to_chars(buffer, end, v.ullVal);
-            break;
         case VT_BOOL:
             r = std::to_chars(buffer, end, int{v.boolVal});
             break;
@@ -184,61 +176,19 @@ HRESULT from_text(std::string_view text, VARTYPE vt, VARIANT& out) {
     compat::number_text n;
     if (!compat::parse_number_text(text, n)) return DISP_E_TYPEMISMATCH;
     HRESULT hr = S_OK;
-    switch (vt) {
-        case VT_I1:
-            hr = integer_from(n, out.cVal);
-            break;
-        case VT_UI1:
-            hr = integer_from(n, out.bVal);
-            break;
-        case VT_I2:
-            hr = integer_from(n, out.iVal);
-            break;
-        case VT_UI2:
-            hr = integer_from(n, out.uiVal);
-            break;
-        case VT_I4:
-            hr = integer_from(n, out.lVal);
-            break;
-        case VT_UI4:
-            hr = integer_from(n, out.ulVal);
-            break;
-        case VT_INT:
-            hr = integer_from(n, out.intVal);
-            break;
-        case VT_UINT:
-            hr = integer_from(n, out.uintVal);
-            break;
-        case VT_I8:
-            hr = integer_from(n, out.llVal);
-            break;
-        case VT_UI8:
-            hr = integer_from(n, out.ullVal);
-            break;
-        case VT_R4:
-        case VT_R8: {
-            compat::double_read d = compat::read_double(text);
-            if (d.overflow) return DISP_E_OVERFLOW;
-            if (vt == VT_R8) {
-                out.dblVal = d.value;
-            } else {
-                if (std::fabs(d.value) > std::numeric_limits<float>::max()) return DISP_E_OVERFLOW;
-                out.fltVal = static_cast<float>(d.value);
-            }
-            break;
+    if (!with_integer(out, vt, [&](auto& member) { hr = integer_from(n, member); })) {
+        if (vt != VT_R4 && vt != VT_R8) return DISP_E_TYPEMISMATCH;
+        compat::double_read d = compat::read_double(text);
+        if (d.overflow) return DISP_E_OVERFLOW;
+        if (vt == VT_R8) {
+            out.dblVal = d.value;
+        } else {
+            if (std::fabs(d.value) > std::numeric_limits<float>::max()) return DISP_E_OVERFLOW;
+            out.fltVal = static_cast<float>(d.value);
         }
-        default:
-            return DISP_E_TYPEMISMATCH;
     }
     if (SUCCEEDED(hr)) out.vt = vt;
     return hr;
-}
-
-std::string narrow_ascii(compat::wstring_view text) {
-    std::string narrow;
-    narrow.reserve(text.size());
-    for (compat::wchar c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return narrow;
 }
 
 }  // namespace
@@ -253,7 +203,7 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* source, uint16_t, VARTYP
         if (vt == VT_EMPTY || vt == VT_NULL) {
             result.vt = vt;
         } else {
-            hr = from_text(narrow_ascii(source->bstrVal.view()), vt, result);
+            hr = from_text(compat::narrow_ascii(source->bstrVal.view()), vt, result);
         }
     } else if (vt == VT_BSTR && (source->vt == VT_EMPTY || is_numeric(source->vt))) {
         std::string text = source->vt == VT_EMPTY ? std::string() : display_text(*source);

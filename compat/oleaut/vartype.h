@@ -50,3 +50,31 @@ inline constexpr VARTYPE VT_VECTOR = 0x1000;
 inline constexpr VARTYPE VT_ARRAY = 0x2000;
 inline constexpr VARTYPE VT_BYREF = 0x4000;
 inline constexpr VARTYPE VT_TYPEMASK = 0x0FFF;
+
+namespace compat {
+
+// The whole-number types.
+constexpr bool vt_is_integer(VARTYPE vt) {
+    switch (vt) {
+        case VT_I1:
+        case VT_I2:
+        case VT_I4:
+        case VT_I8:
+        case VT_UI1:
+        case VT_UI2:
+        case VT_UI4:
+        case VT_UI8:
+        case VT_INT:
+        case VT_UINT:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The number types: the whole ones, the floating ones, currency and decimal.
+constexpr bool vt_is_number(VARTYPE vt) {
+    return vt_is_integer(vt) || vt == VT_R4 || vt == VT_R8 || vt == VT_CY || vt == VT_DECIMAL;
+}
+
+}  // namespace compat
