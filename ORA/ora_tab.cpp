@@ -25,70 +25,11 @@ compat::wstring trim_all(const compat::wstring& text) {
 
 bool is_digit(compat::wchar c) { return c >= u'0' && c <= u'9'; }
 
-bool is_integer_type(VARTYPE t) {
-    switch (t) {
-        case VT_I1:
-        case VT_I2:
-        case VT_I4:
-        case VT_I8:
-        case VT_UI1:
-        case VT_UI2:
-        case VT_UI4:
-        case VT_UI8:
-        case VT_INT:
-        case VT_UINT:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// Optional sign, digits with an optional point (".5" as Oracle writes it), optional exponent.
-bool is_number_literal(const compat::wstring& t) {
-    size_t i = 0, n = t.size();
-    if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
-    size_t digits = 0;
-    while (i < n && is_digit(t[i])) ++i, ++digits;
-    if (i < n && t[i] == u'.') {
-        ++i;
-        while (i < n && is_digit(t[i])) ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < n && (t[i] == u'e' || t[i] == u'E')) {
-        ++i;
-        if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
-        size_t exp = 0;
-        while (i < n && is_digit(t[i])) ++i, ++exp;
-        if (exp == 0) return false;
-    }
-    return i == n;
-}
-
 bool is_hex_literal(const compat::wstring& t) {
     if (t.empty() || t.size() % 2) return false;
     for (compat::wchar c : t)
         if (!is_digit(c) && !(c >= u'a' && c <= u'f') && !(c >= u'A' && c <= u'F')) return false;
     return true;
-}
-
-bool is_numeric_type(VARTYPE t) {
-    switch (t) {
-        case VT_I1:
-        case VT_UI1:
-        case VT_I2:
-        case VT_UI2:
-        case VT_I4:
-        case VT_UI4:
-        case VT_I8:
-        case VT_UI8:
-        case VT_R4:
-        case VT_R8:
-        case VT_CY:
-        case VT_DECIMAL:
-            return true;
-        default:
-            return false;
-    }
 }
 
 compat::wstring field_text(const udb_record& record, size_t i) {
@@ -254,8 +195,8 @@ ole_variant ora_table::get_def_value(VARTYPE type, const compat::wstring& src) {
     }
     // An expression (SYSDATE, a function call, a sequence) is no literal of a number or of
     // binary data, and must not become 0.
-    if (is_numeric_type(type) && !is_number_literal(unquoted)) return ole_variant();
-    if (is_integer_type(type)) {
+    if (compat::vt_is_number(type) && !ole_is_number(unquoted)) return ole_variant();
+    if (compat::vt_is_integer(type)) {
         // read as a number: 1e3 is 1000, and 1.5 is no default of an integer column
         const std::string whole = ole_whole_number(unquoted);
         if (whole.empty()) return ole_variant();

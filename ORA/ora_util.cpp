@@ -95,21 +95,9 @@ bool is_hex_digit(compat::wchar c) {
 }
 bool is_dec_digit(compat::wchar c) { return c >= u'0' && c <= u'9'; }
 
+// The types whose default is written when it prints back as a 32-bit integer.
 bool is_integer_vartype(VARTYPE vt) {
-    switch (vt) {
-        case VT_I2:
-        case VT_I4:
-        case VT_BOOL:
-        case VT_I1:
-        case VT_UI1:
-        case VT_UI2:
-        case VT_UI4:
-        case VT_INT:
-        case VT_UINT:
-            return true;
-        default:
-            return false;
-    }
+    return (compat::vt_is_integer(vt) && vt != VT_I8 && vt != VT_UI8) || vt == VT_BOOL;
 }
 
 bool is_binary_vartype(VARTYPE vt) { return vt == VT_BLOB || vt == VT_BLOB_OBJECT || vt == VT_BYTE_ARRAY; }

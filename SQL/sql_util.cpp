@@ -25,29 +25,6 @@ bool is_blob_type(VARTYPE t) { return t == VT_BLOB || t == VT_BLOB_OBJECT || t =
 bool is_dec(char32_t c) { return c >= '0' && c <= '9'; }
 bool is_hex(char32_t c) { return is_dec(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
-// A number the server reads as one token: [sign] digits [. digits] [e [sign] digits], a
-// leading or trailing point allowed (Oracle writes ".5").
-template <class V>
-bool is_number_literal(V s) {
-    size_t i = 0, n = s.size();
-    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
-    size_t digits = 0;
-    while (i < n && is_dec(s[i])) ++i, ++digits;
-    if (i < n && s[i] == '.') {
-        ++i;
-        while (i < n && is_dec(s[i])) ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
-        size_t exp = 0;
-        while (i < n && is_dec(s[i])) ++i, ++exp;
-        if (exp == 0) return false;
-    }
-    return i == n;
-}
-
 // Whether a whole number in plain digits fits the integer column type.
 bool fits_integer(const std::string& n, VARTYPE type) {
     if (n.size() > 21) return false;
@@ -94,7 +71,7 @@ S plain_literal(S text, VARTYPE type) {
             text = ole_date(text).to_wstring();
     }
     // A number stays bare only when it is one; anything else is a text literal.
-    if (type != VT_DATE && type != VT_BSTR && is_number_literal(text)) return text;
+    if (type != VT_DATE && type != VT_BSTR && ole_is_number(text)) return text;
     const std::string_view introducer = sql_engine::current_text_introducer();
     if constexpr (std::is_same_v<S, std::string>) {
         std::string out;
@@ -383,25 +360,15 @@ wstring make_mysql_def_val(const t_ftd& column) {
         tk_log::log(1, "Got empty def value");
         return text;
     }
+    if (compat::vt_is_integer(column.vartype) || column.vartype == VT_BOOL) {
+        // the text read as a number, never a prefix of it; a fraction or a value the
+        // column cannot hold gives no default
+        const std::string n = ole_whole_number(text);
+        if (n.empty() || !fits_integer(n, column.vartype)) return {};
+        tk_log::log(1, "Int/long default value is correct");
+        return compat::utf8_to_utf16(n);
+    }
     switch (column.vartype) {
-        case VT_I2:
-        case VT_I4:
-        case VT_BOOL:
-        case VT_I1:
-        case VT_UI1:
-        case VT_UI2:
-        case VT_UI4:
-        case VT_INT:
-        case VT_UINT:
-        case VT_I8:
-        case VT_UI8: {
-            // the text read as a number, never a prefix of it; a fraction or a value the
-            // column cannot hold gives no default
-            const std::string n = ole_whole_number(text);
-            if (n.empty() || !fits_integer(n, column.vartype)) return {};
-            tk_log::log(1, "Int/long default value is correct");
-            return compat::utf8_to_utf16(n);
-        }
         case VT_R4:
         case VT_R8:
         case VT_CY:
@@ -414,7 +381,7 @@ wstring make_mysql_def_val(const t_ftd& column) {
                 return compat::utf8_to_utf16(n);
             }
             // the value goes into the statement bare, so it must be one number token
-            if (!is_number_literal(compat::wstring_view(text))) return {};
+            if (!ole_is_number(compat::wstring_view(text))) return {};
             if (std::string number; append_float_literal(number, column.def_value))
                 return compat::utf8_to_utf16(number);
             return text;
@@ -449,26 +416,7 @@ bool prints_as_read(const SYSTEMTIME& st) {
 }
 
 // The number types, whose text the literal writer keeps bare when it is one number token.
-bool prints_bare(VARTYPE t) {
-    switch (t) {
-        case VT_I1:
-        case VT_I2:
-        case VT_I4:
-        case VT_I8:
-        case VT_UI1:
-        case VT_UI2:
-        case VT_UI4:
-        case VT_UI8:
-        case VT_R4:
-        case VT_R8:
-        case VT_CY:
-        case VT_DECIMAL:
-        case VT_BOOL:
-            return true;
-        default:
-            return false;
-    }
-}
+bool prints_bare(VARTYPE t) { return compat::vt_is_number(t) || t == VT_BOOL; }
 
 }  // namespace
 
@@ -504,7 +452,7 @@ void append_fld_str(std::string& out, const udb_field& value, const t_ftd& colum
         const size_t at = out.size();
         value.append_string(out);
         std::string_view body(out.data() + at, out.size() - at);
-        if (is_number_literal(body)) return;
+        if (ole_is_number(body)) return;
         out.resize(at);
     }
     std::string s = to_mysql_str(static_cast<const ole_variant&>(value));

@@ -4,21 +4,22 @@
 
 namespace {
 
-bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool is_digit(char32_t c) { return c >= u'0' && c <= u'9'; }
 
-bool is_number(compat::wstring_view s) {
+template <class V>
+bool is_number(V s) {
     size_t i = 0, n = s.size();
-    if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
+    if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
     size_t digits = 0;
     while (i < n && is_digit(s[i])) ++i, ++digits;
-    if (i < n && s[i] == u'.') {
+    if (i < n && s[i] == '.') {
         ++i;
         while (i < n && is_digit(s[i])) ++i, ++digits;
     }
     if (digits == 0) return false;
-    if (i < n && (s[i] == u'e' || s[i] == u'E')) {
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
         ++i;
-        if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
+        if (i < n && (s[i] == '+' || s[i] == '-')) ++i;
         size_t exp = 0;
         while (i < n && is_digit(s[i])) ++i, ++exp;
         if (exp == 0) return false;
@@ -28,8 +29,12 @@ bool is_number(compat::wstring_view s) {
 
 }  // namespace
 
+bool ole_is_number(compat::wstring_view text) { return is_number(text); }
+
+bool ole_is_number(std::string_view text) { return is_number(text); }
+
 std::string ole_whole_number(compat::wstring_view t) {
-    if (!is_number(t)) return {};
+    if (!ole_is_number(t)) return {};
     size_t i = 0;
     bool negative = false;
     if (t[i] == u'+' || t[i] == u'-') negative = t[i++] == u'-';
