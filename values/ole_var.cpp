@@ -70,6 +70,22 @@ private:
     std::string_view view_;
 };
 
+// A currency or decimal text, read by its converter: an overflow is a type fault, any other
+// failure gives no value.
+template <class T>
+ole_variant read_exact(std::string_view text, HRESULT (*convert)(std::string_view, LCID, uint32_t, T*),
+                       const char* converter) {
+    point_text number(text);
+    T value{};
+    HRESULT hr = convert(number.view(), LCID_ENGLISH_US, 0, &value);
+    if (FAILED(hr)) {
+        tk_log::log(3, "%s failed: %08X", converter, static_cast<uint32_t>(hr));
+        if (hr == DISP_E_OVERFLOW) throw ole_type_exception();
+        return ole_variant();
+    }
+    return ole_variant(value);
+}
+
 int hex_value(unsigned c) {
     if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
     if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
@@ -654,30 +670,12 @@ ole_variant ole_variant::from_string(std::string_view text, VARTYPE type) {
                 throw ole_type_exception();
             return ole_variant(static_cast<float>(d.value));
         }
-        case VT_CY: {
+        case VT_CY:
             tk_log::log(1, "GOT VT_CY");
-            point_text number(text);
-            CY cy{};
-            HRESULT hr = VarCyFromStr(number.view(), LCID_ENGLISH_US, 0, &cy);
-            if (FAILED(hr)) {
-                tk_log::log(3, "VarCyFromStr failed: %08X", static_cast<uint32_t>(hr));
-                if (hr == DISP_E_OVERFLOW) throw ole_type_exception();
-                return ole_variant();
-            }
-            return ole_variant(cy);
-        }
-        case VT_DECIMAL: {
+            return read_exact<CY>(text, VarCyFromStr, "VarCyFromStr");
+        case VT_DECIMAL:
             tk_log::log(1, "GOT VT_DECIMAL");
-            point_text number(text);
-            DECIMAL dec{};
-            HRESULT hr = VarDecFromStr(number.view(), LCID_ENGLISH_US, 0, &dec);
-            if (FAILED(hr)) {
-                tk_log::log(3, "VarDecFromStr failed: %08X", static_cast<uint32_t>(hr));
-                if (hr == DISP_E_OVERFLOW) throw ole_type_exception();
-                return ole_variant();
-            }
-            return ole_variant(dec);
-        }
+            return read_exact<DECIMAL>(text, VarDecFromStr, "VarDecFromStr");
         case VT_DATE: {
             tk_log::log(1, "GOT VT_DATE");
             ole_date date(text);
