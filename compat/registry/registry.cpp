@@ -126,6 +126,42 @@ const reg_value* find_value(const std::vector<reg_value>& values, std::string_vi
     return nullptr;
 }
 
+// The string value of that name from a key file, its type told once it is found. A DWORD is
+// no string: size 0 and ERROR_UNSUPPORTED_TYPE.
+reg_status read_string_value(const fs::path& file, std::string_view name, reg_value& out, uint32_t& size,
+                             uint32_t* type) {
+    std::vector<reg_value> values;
+    if (reg_status s = read_values(file, values, false)) return s;
+    const reg_value* v = find_value(values, name);
+    if (!v) return ERROR_FILE_NOT_FOUND;
+    if (type) *type = v->kind == value_kind::dword ? REG_DWORD : REG_SZ;
+    if (v->kind == value_kind::dword) {
+        size = 0;
+        return ERROR_UNSUPPORTED_TYPE;
+    }
+    out = *v;
+    return ERROR_SUCCESS;
+}
+
+// A text and its terminator into the caller's buffer, the registry's way: without a buffer
+// the size it needs, with too small a one that size and ERROR_MORE_DATA.
+template <class C>
+reg_status copy_text(const std::basic_string<C>& text, C* data, uint32_t& size) {
+    auto needed = static_cast<uint32_t>((text.size() + 1) * sizeof(C));
+    if (!data) {
+        size = needed;
+        return ERROR_SUCCESS;
+    }
+    if (size < needed) {
+        size = needed;
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(data, text.data(), text.size() * sizeof(C));
+    data[text.size()] = C{};
+    size = needed;
+    return ERROR_SUCCESS;
+}
+
 // A component as a file name: '%' and NUL escaped, a leading '.' escaped (no "..", no
 // hidden files) and a trailing ".reg" escaped (no folder named like a key file).
 std::string component_name(std::string_view part) {
@@ -248,56 +284,18 @@ reg_status reg_key::query_dword(std::string_view name, uint32_t& value, uint32_t
 
 reg_status reg_key::query_string(std::string_view name, char* data, uint32_t& size, uint32_t* type) const {
     if (!is_open()) return ERROR_INVALID_HANDLE;
-    std::vector<reg_value> values;
-    if (reg_status s = read_values(file_, values, false)) return s;
-    const reg_value* v = find_value(values, name);
-    if (!v) return ERROR_FILE_NOT_FOUND;
-    if (type) *type = v->kind == value_kind::dword ? REG_DWORD : REG_SZ;
-    if (v->kind == value_kind::dword) {
-        size = 0;
-        return ERROR_UNSUPPORTED_TYPE;
-    }
-    std::string bytes = v->kind == value_kind::narrow ? v->text : utf16_to_ansi(utf8_to_utf16(v->text));
-    auto needed = static_cast<uint32_t>(bytes.size() + 1);
-    if (!data) {
-        size = needed;
-        return ERROR_SUCCESS;
-    }
-    if (size < needed) {
-        size = needed;
-        return ERROR_MORE_DATA;
-    }
-    std::memcpy(data, bytes.data(), bytes.size());
-    data[bytes.size()] = '\0';
-    size = needed;
-    return ERROR_SUCCESS;
+    reg_value v;
+    if (reg_status s = read_string_value(file_, name, v, size, type)) return s;
+    std::string bytes = v.kind == value_kind::narrow ? v.text : utf16_to_ansi(utf8_to_utf16(v.text));
+    return copy_text(bytes, data, size);
 }
 
 reg_status reg_key::query_wstring(wstring_view name, wchar* data, uint32_t& size, uint32_t* type) const {
     if (!is_open()) return ERROR_INVALID_HANDLE;
-    std::vector<reg_value> values;
-    if (reg_status s = read_values(file_, values, false)) return s;
-    const reg_value* v = find_value(values, utf16_to_utf8(name));
-    if (!v) return ERROR_FILE_NOT_FOUND;
-    if (type) *type = v->kind == value_kind::dword ? REG_DWORD : REG_SZ;
-    if (v->kind == value_kind::dword) {
-        size = 0;
-        return ERROR_UNSUPPORTED_TYPE;
-    }
-    wstring text = v->kind == value_kind::narrow ? ansi_to_utf16(v->text) : utf8_to_utf16(v->text);
-    auto needed = static_cast<uint32_t>((text.size() + 1) * sizeof(wchar));
-    if (!data) {
-        size = needed;
-        return ERROR_SUCCESS;
-    }
-    if (size < needed) {
-        size = needed;
-        return ERROR_MORE_DATA;
-    }
-    std::memcpy(data, text.data(), text.size() * sizeof(wchar));
-    data[text.size()] = u'\0';
-    size = needed;
-    return ERROR_SUCCESS;
+    reg_value v;
+    if (reg_status s = read_string_value(file_, utf16_to_utf8(name), v, size, type)) return s;
+    wstring text = v.kind == value_kind::narrow ? ansi_to_utf16(v.text) : utf8_to_utf16(v.text);
+    return copy_text(text, data, size);
 }
 
 reg_status reg_key::query_string(std::string_view name, std::string& value) const {
