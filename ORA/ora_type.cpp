@@ -28,6 +28,22 @@ constexpr int interval_maximum = 64;
 
 constexpr const char16_t* unsupported_text = u"<unsupported type>";
 
+// The TIMESTAMP kinds: 180, 181 and 231 as a select list describes them, 187, 188 and 232
+// as their external types.
+bool is_timestamp_code(int code) {
+    switch (code) {
+        case 180:
+        case 181:
+        case 187:
+        case 188:
+        case 231:
+        case 232:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 // ---- base ------------------------------------------------------------------------------
@@ -58,6 +74,7 @@ ora_type::~ora_type() {
 
 VARTYPE ora_type::get_vartype() const {
     tk_log::log(1, "ora_type::get_vartype()");
+    if (is_timestamp_code(code_)) return VT_DATE;
     switch (code_) {
         case 2:
         case 4:
@@ -67,12 +84,6 @@ VARTYPE ora_type::get_vartype() const {
         case 3:
             return VT_I4;
         case 12:
-        case 180:
-        case 181:
-        case 187:
-        case 188:
-        case 231:
-        case 232:
             return VT_DATE;
         case 23:
         case 24:
@@ -440,6 +451,7 @@ void ora_dummy::to_variant(ole_variant& out) { out = compat::wstring(unsupported
 // ---- factory and record ----------------------------------------------------------------
 
 std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
+    if (is_timestamp_code(code)) return std::make_unique<ora_timestamp>(param, code);
     switch (code) {
         case 1:
         case 5:
@@ -468,14 +480,6 @@ std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
             return std::make_unique<ora_str_repr>(param, code, interval_maximum);
         case 12:
             return std::make_unique<ora_date>(param, code);
-        // 180, 181 and 231 are the TIMESTAMP kinds as a select list describes them.
-        case 180:
-        case 181:
-        case 187:
-        case 188:
-        case 231:
-        case 232:
-            return std::make_unique<ora_timestamp>(param, code);
         case 23:
             return std::make_unique<ora_binary>(param, code);
         case 21:
