@@ -15,11 +15,17 @@ constexpr const char16_t* key_user = u"user";
 constexpr const char16_t* key_password = u"password";
 constexpr const char16_t* key_port = u"port";
 constexpr const char16_t* key_line_break = u"dump line break";
-constexpr const char16_t* key_new_version = u"dump new version";
-constexpr const char16_t* key_lock = u"dump add lock to insert";
-constexpr const char16_t* key_comments = u"dump insert comments";
-constexpr const char16_t* key_create_db = u"dump create database";
-constexpr const char16_t* key_create_table = u"dump create table";
+
+// The dump options kept as "1" or "0", in the order they are written.
+struct dump_flag {
+    const char16_t* key;
+    bool dmp_options::*option;
+};
+constexpr dump_flag dump_flags[] = {
+    {u"dump new version", &dmp_options::new_version},   {u"dump add lock to insert", &dmp_options::lock_tables},
+    {u"dump insert comments", &dmp_options::comments},  {u"dump create database", &dmp_options::create_database},
+    {u"dump create table", &dmp_options::create_table},
+};
 
 wstring value(const udb_profile& p, const char16_t* key) { return p.get_value(qrn_sec_mysql, key); }
 
@@ -95,11 +101,7 @@ bool mysql_converter_impl::load_profile(const udb_profile& profile) {
     my_password_given_ = !my_password_.empty();
     if (wstring v = value(profile, key_port); !v.empty()) my_port_ = narrow(v);
     if (wstring v = value(profile, key_line_break); !v.empty()) dump_opts_.line_break = v == u"1" ? 1 : 0;
-    load_flag(profile, key_new_version, dump_opts_.new_version);
-    load_flag(profile, key_lock, dump_opts_.lock_tables);
-    load_flag(profile, key_comments, dump_opts_.comments);
-    load_flag(profile, key_create_db, dump_opts_.create_database);
-    load_flag(profile, key_create_table, dump_opts_.create_table);
+    for (const dump_flag& f : dump_flags) load_flag(profile, f.key, dump_opts_.*f.option);
     return true;
 }
 
@@ -110,10 +112,6 @@ bool mysql_converter_impl::store_profile(udb_profile& profile) const {
     profile.set_value(qrn_sec_mysql, key_password, widen(my_password_));
     profile.set_value(qrn_sec_mysql, key_port, widen(my_port_));
     store_flag(profile, key_line_break, dump_opts_.line_break != 0);
-    store_flag(profile, key_new_version, dump_opts_.new_version);
-    store_flag(profile, key_lock, dump_opts_.lock_tables);
-    store_flag(profile, key_comments, dump_opts_.comments);
-    store_flag(profile, key_create_db, dump_opts_.create_database);
-    store_flag(profile, key_create_table, dump_opts_.create_table);
+    for (const dump_flag& f : dump_flags) store_flag(profile, f.key, dump_opts_.*f.option);
     return true;
 }
