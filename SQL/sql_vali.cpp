@@ -1,5 +1,7 @@
 #include "SQL/sql_vali.h"
 
+#include <string_view>
+
 #include "TK/tk_trace.h"
 #include "UDB/udb_word.h"
 
@@ -311,23 +313,30 @@ sql_new_tn_validator::sql_new_tn_validator(const sql_names& tables, const sql_na
     for (const auto& n : existing) add_existing_name(n);
 }
 
+namespace {
+
+// The name of every column of a schema or a record as an existing name, each one traced.
+template <class Columns>
+void add_column_names(udb_validator& validator, const Columns& columns, std::string_view size_line,
+                      std::string_view column_line) {
+    tk_log::log(1, size_line, int(columns.size()));
+    for (size_t i = 0; i < columns.size(); ++i) {
+        tk_log::log(1, column_line, int(i));
+        validator.add_existing_name(columns[i]->name);
+    }
+}
+
+}  // namespace
+
 sql_new_fn_validator::sql_new_fn_validator(const udb_schema& schema) : sql_new_validator(field_illegal) {
     tk_log::log(2, "sql_new_fn_validator::ctor( const udb_schema& )");
-    tk_log::log(1, "Schema size=%d", int(schema.size()));
-    for (size_t i = 0; i < schema.size(); ++i) {
-        tk_log::log(1, "Process schema[%d]", int(i));
-        add_existing_name(schema[i]->name);
-    }
+    add_column_names(*this, schema, "Schema size=%d", "Process schema[%d]");
     tk_log::log(2, "sql_new_fn_validator::ctor - end");
 }
 
 sql_new_fn_validator::sql_new_fn_validator(const udb_record& record) : sql_new_validator(field_illegal) {
     tk_log::log(2, "sql_new_fn_validator::ctor( const udb_record& )");
-    tk_log::log(1, "Record size=%d", int(record.size()));
-    for (size_t i = 0; i < record.size(); ++i) {
-        tk_log::log(1, "Process record[%d]", int(i));
-        add_existing_name(record[i]->name);
-    }
+    add_column_names(*this, record, "Record size=%d", "Process record[%d]");
     tk_log::log(2, "sql_new_fn_validator::ctor - end");
 }
 
