@@ -96,9 +96,7 @@ bool is_hex_digit(compat::wchar c) {
 bool is_dec_digit(compat::wchar c) { return c >= u'0' && c <= u'9'; }
 
 // The types whose default is written when it prints back as a 32-bit integer.
-bool is_integer_vartype(VARTYPE vt) {
-    return (compat::vt_is_integer(vt) && vt != VT_I8 && vt != VT_UI8) || vt == VT_BOOL;
-}
+bool is_integer_vartype(VARTYPE vt) { return compat::vt_is_integer(vt) || vt == VT_BOOL; }
 
 bool is_binary_vartype(VARTYPE vt) { return vt == VT_BLOB || vt == VT_BLOB_OBJECT || vt == VT_BYTE_ARRAY; }
 
@@ -131,12 +129,28 @@ double leading_double(const compat::wstring& text) {
     return std::strtod(narrow.c_str(), nullptr);
 }
 
-// A text that equals the decimal form of the 32-bit integer it starts with.
-bool prints_back_as_integer(const compat::wstring& text) {
-    std::string narrow = compat::utf16_to_utf8(text);
-    int32_t value = 0;
+// A text that equals the decimal form of the integer it reads as: 32 bits wide, as a long
+// reads, and wide enough for the 32-bit unsigned and the 64-bit types, whose defaults a long
+// would drop.
+template <typename T>
+bool prints_back_as(const std::string& narrow) {
+    T value = 0;
     auto r = std::from_chars(narrow.data(), narrow.data() + narrow.size(), value);
     return r.ec == std::errc() && r.ptr == narrow.data() + narrow.size() && std::to_string(value) == narrow;
+}
+
+bool prints_back_as_integer(const compat::wstring& text, VARTYPE vt) {
+    const std::string narrow = compat::utf16_to_utf8(text);
+    switch (vt) {
+        case VT_UI8:
+            return prints_back_as<uint64_t>(narrow);
+        case VT_I8:
+        case VT_UI4:
+        case VT_UINT:
+            return prints_back_as<int64_t>(narrow);
+        default:
+            return prints_back_as<int32_t>(narrow);
+    }
 }
 
 bool only_zero_characters(const compat::wstring& text) {
@@ -261,7 +275,7 @@ compat::wstring make_ora_def_val(const t_ftd* ftd) {
         return {};
     }
     const VARTYPE vt = ftd->vartype;
-    if (is_integer_vartype(vt)) return prints_back_as_integer(text) ? text : compat::wstring();
+    if (is_integer_vartype(vt)) return prints_back_as_integer(text, vt) ? text : compat::wstring();
     switch (vt) {
         case VT_R4:
         case VT_R8:
