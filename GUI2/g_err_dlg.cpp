@@ -1,5 +1,9 @@
 #include "GUI2/g_err_dlg.h"
 
+#include <memory>
+#include <optional>
+#include <type_traits>
+
 #include "GUI2/g_wiz_sh.h"
 #include "TK/tk_log.h"
 #include "TK/tk_mail.h"
@@ -10,25 +14,23 @@ using compat::wstring;
 
 namespace {
 
-// Runs the dialog where widgets live; a caller on another thread waits for the answer.
-template <class Dialog>
-int run_on_ui_thread(Dialog& d) {
-    int result = -1;
-    auto show = [&] { result = d.run_modal(ui::application::active_window()); };
+// Builds, runs and destroys the dialog where widgets live, and reads its answer there; a
+// caller on another thread waits. Nothing (no answer) when the interface is closing. The
+// call and its answer are shared with the queued call, which may outlive a caller that
+// a closing interface has released.
+template <class Dialog, class Read>
+std::optional<std::invoke_result_t<Read, Dialog&, int>> run_on_ui_thread(const wstring& message, Read read) {
+    auto answer = std::make_shared<std::optional<std::invoke_result_t<Read, Dialog&, int>>>();
+    auto show = [message, read, answer] {
+        Dialog d(message);
+        const int button = d.run_modal(ui::application::active_window());
+        *answer = read(d, button);
+    };
     if (ui::application::on_ui_thread())
         show();
     else if (!ui::application::invoke(show))
-        return -1;
-    return result;
-}
-
-// The message row: the system's error picture beside the text.
-void build_message(ui::surface& s, int message_id) {
-    s.begin_row();
-    s.add_icon(0, ui::icon::error);
-    s.add_text(message_id, u"");
-    s.add_stretch();
-    s.end_row();
+        return std::nullopt;
+    return *answer;
 }
 
 }  // namespace
@@ -37,32 +39,43 @@ wstring error_dialog_caption() {
     return wizard_shell::is_initialized() ? wizard_shell::instance().title() + u" Error" : wstring(u"Error");
 }
 
-dlg_error_ex::dlg_error_ex(wstring message) : message_(std::move(message)) { tk_log::log(1, "dlg_error_ex::ctor"); }
+error_dialog::error_dialog(const char* name, wstring message) : name_(name), message_(std::move(message)) {
+    tk_log::log(1, "%s::ctor", name_);
+}
+
+void error_dialog::build_message(int height_du) {
+    set_size_du(264, height_du);
+    begin_row();
+    add_icon(0, ui::icon::error);
+    add_text(id_message, u"");
+    add_stretch();
+    end_row();
+}
+
+bool error_dialog::on_init() {
+    tk_log::log(1, "%s::on_init", name_);
+    set_caption(error_dialog_caption());
+    set_text(id_message, message_);
+    center_on_owner();
+    bring_to_top();
+    return true;
+}
+
+dlg_error_ex::dlg_error_ex(wstring message) : error_dialog("dlg_error_ex", std::move(message)) {}
 
 int dlg_error_ex::show(const wstring& message) {
-    dlg_error_ex d(message);
-    const int result = run_on_ui_thread(d);
-    return result < 0 ? ui::id_ok : result;
+    const auto read = [](dlg_error_ex&, int button) { return button; };
+    return run_on_ui_thread<dlg_error_ex>(message, read).value_or(ui::id_ok);
 }
 
 void dlg_error_ex::build() {
-    set_size_du(264, 58);
-    build_message(*this, id_message);
+    build_message(58);
     begin_row();
     add_stretch();
     add_button(ui::id_ok, u"OK");
     add_button(id_copy, u"Copy to clipboard");
     add_button(id_send_bug, u"Send bug", true);
     end_row();
-}
-
-bool dlg_error_ex::on_init() {
-    tk_log::log(1, "dlg_error_ex::on_init");
-    set_caption(error_dialog_caption());
-    set_text(id_message, message_);
-    center_on_owner();
-    bring_to_top();
-    return true;
 }
 
 void dlg_error_ex::on_command(int id, ui::notify what) {
@@ -73,7 +86,7 @@ void dlg_error_ex::on_command(int id, ui::notify what) {
             end(ui::id_ok);
             break;
         case id_copy:
-            tk_copy_to_clipboard2(message_);
+            tk_copy_to_clipboard2(message());
             end(id_copy);
             break;
         case id_send_bug:
@@ -87,38 +100,24 @@ void dlg_error_ex::on_command(int id, ui::notify what) {
 
 void dlg_error_ex::on_send_bug() {
     const std::string title = wizard_shell::is_initialized() ? tk_to_narrow(wizard_shell::instance().title()) : "";
-    tk_send_bug(title, tk_to_narrow(message_));
+    tk_send_bug(title, tk_to_narrow(message()));
 }
 
-dlg_error_continue::dlg_error_continue(wstring message) : message_(std::move(message)) {
-    tk_log::log(1, "dlg_error_continue::ctor");
-}
+dlg_error_continue::dlg_error_continue(wstring message) : error_dialog("dlg_error_continue", std::move(message)) {}
 
 dlg_error_continue::answer dlg_error_continue::ask(const wstring& message) {
-    dlg_error_continue d(message);
-    const int result = run_on_ui_thread(d);
-    if (result < 0) return {id_abort, false};
-    return {result, d.dont_show()};
+    const auto read = [](dlg_error_continue& d, int button) { return answer{button, d.dont_show()}; };
+    return run_on_ui_thread<dlg_error_continue>(message, read).value_or(answer{id_abort, false});
 }
 
 void dlg_error_continue::build() {
-    set_size_du(264, 76);
-    build_message(*this, id_message);
+    build_message(76);
     add_check(id_dont_show, u"&Do not show this dialog box again", ui::check_mode::by_command);
     begin_row();
     add_stretch();
     add_button(id_abort, u"Abort");
     add_button(id_continue, u"Continue", true);
     end_row();
-}
-
-bool dlg_error_continue::on_init() {
-    tk_log::log(1, "dlg_error_continue::on_init");
-    set_caption(error_dialog_caption());
-    set_text(id_message, message_);
-    center_on_owner();
-    bring_to_top();
-    return true;
 }
 
 void dlg_error_continue::on_command(int id, ui::notify what) {

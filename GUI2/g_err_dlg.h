@@ -6,36 +6,51 @@
 #include "compat/text/text.h"
 #include "compat/ui/ui.h"
 
-// Dialog 114.
-class dlg_error_ex : public compat::ui::dialog {
+// What both dialogs share: the message beside the system's error picture, the caption,
+// and the placement over the owner.
+class error_dialog : public compat::ui::dialog {
 public:
     static constexpr int id_message = 1320;
+
+protected:
+    // name: the class name the trace log uses.
+    error_dialog(const char* name, compat::wstring message);
+
+    const compat::wstring& message() const { return message_; }
+    // The dialog's size, then the message row.
+    void build_message(int height_du);
+    bool on_init() override;
+
+private:
+    const char* name_;
+    compat::wstring message_;
+};
+
+// Dialog 114.
+class dlg_error_ex : public error_dialog {
+public:
     static constexpr int id_copy = 1108;
     static constexpr int id_send_bug = 1112;
 
     explicit dlg_error_ex(compat::wstring message);
 
-    // Shows the dialog on the user-interface thread, owned by the active window; from
-    // another thread the caller waits. Returns 1, 1108 or 1112 (1 when the interface is
-    // closing).
+    // Builds, shows and destroys the dialog on the user-interface thread, owned by the
+    // active window; from another thread the caller waits. Returns 1, 1108 or 1112 (1 when
+    // the interface is closing).
     static int show(const compat::wstring& message);
 
     void on_command(int id, compat::ui::notify what) override;
 
 protected:
     void build() override;
-    bool on_init() override;
 
 private:
     void on_send_bug();
-
-    compat::wstring message_;
 };
 
 // Dialog 115.
-class dlg_error_continue : public compat::ui::dialog {
+class dlg_error_continue : public error_dialog {
 public:
-    static constexpr int id_message = 1320;
     static constexpr int id_abort = 1;
     static constexpr int id_continue = 2;
     static constexpr int id_dont_show = 1222;
@@ -55,10 +70,8 @@ public:
 
 protected:
     void build() override;
-    bool on_init() override;
 
 private:
-    compat::wstring message_;
     bool dont_show_ = false;
 };
 

@@ -1,10 +1,12 @@
 // The error dialogs and the file dialogs with real widgets: captions before and after the
 // shell shows its title, Copy to clipboard holding exactly the message, Send bug opening a
-// new mail to support, the continue-or-abort dialog asked from the conversion thread, and
-// the file dialogs' filters, titles, initial folder and default-extension rule.
+// new mail to support, the continue-or-abort dialog asked from the conversion thread, both
+// dialogs living and dying on the UI thread when a worker raises them, and the file
+// dialogs' filters, titles, initial folder and default-extension rule.
 #include <QFileDialog>
 #include <QLabel>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "GUI2/g_err_dlg.h"
@@ -105,6 +107,38 @@ TEST_F(Dialogs, ContinueDialogAskedFromTheConversionThread) {
         EXPECT_EQ(ticked, r.tick);
         EXPECT_EQ(answer.button, r.answer);
         EXPECT_EQ(answer.dont_show, r.tick);
+    }
+}
+
+// Widgets live on the user-interface thread only: a dialog raised by the conversion or the
+// connect thread is built, run and destroyed there, while the worker waits for the answer.
+TEST_F(Dialogs, ErrorDialogsRaisedFromAWorkerLiveAndDieOnTheUiThread) {
+    const std::function<int()> raise[] = {
+        [] { return dlg_error_ex::show(u"Internal error in module \"g_wiz_sh\" at line 223."); },
+        [] { return dlg_error_continue::ask(u"A: ORA-00942: table or view does not exist").button; },
+    };
+    for (const auto& raise_one : raise) {
+        std::atomic<int> destroyed_on_ui_thread{-1};
+        when_modal(
+            [](QWidget* w) {
+                return qobject_cast<QDialog*>(w) && w->findChild<QLabel*>("1320", Qt::FindDirectChildrenOnly);
+            },
+            [&](QWidget* w) {
+                QObject::connect(w, &QObject::destroyed, [&destroyed_on_ui_thread] {
+                    destroyed_on_ui_thread = ui::application::on_ui_thread() ? 1 : 0;
+                });
+                click(w->findChild<QWidget*>("1"));  // OK, and Abort
+            });
+        std::atomic<bool> done{false};
+        int answer = 0;
+        std::thread worker([&] {
+            answer = raise_one();
+            done = true;
+        });
+        EXPECT_TRUE(wait_until([&] { return done.load(); }, 10000));
+        worker.join();
+        EXPECT_EQ(answer, 1);
+        EXPECT_EQ(destroyed_on_ui_thread.load(), 1) << "1: destroyed on the UI thread, 0: on the worker";
     }
 }
 
