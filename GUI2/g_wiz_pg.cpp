@@ -63,14 +63,11 @@ void wizard_page::set_title_font(int id) { set_font(id, ui::font_spec{"Verdana",
 
 bool wizard_page::not_in_list(const compat::wstring& name, int list_id) const {
     const int count = list_count(list_id);
-    for (int i = 0; i < count; ++i) {
-        compat::wstring entry = list_entry(list_id, i);
-        if (entry.size() > wizard_text_max) entry.resize(wizard_text_max);
-        if (tk_compare_nocase(entry, name) == 0) return false;
-    }
+    for (int i = 0; i < count; ++i)
+        if (tk_compare_nocase(list_entry(list_id, i), name) == 0) return false;
     return true;
 }
 
-std::string wizard_page::get_narrow(int id) const { return tk_to_narrow(get_text(id, wizard_text_max)); }
+std::string wizard_page::get_narrow(int id) const { return tk_to_narrow(get_text(id)); }
 
-compat::wstring wizard_page::get_wide(int id) const { return get_text(id, wizard_text_max); }
+compat::wstring wizard_page::get_wide(int id) const { return get_text(id); }

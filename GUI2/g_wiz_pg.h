@@ -58,8 +58,8 @@ public:
     // True when no entry of the list box equals the name (case-insensitive).
     bool not_in_list(const compat::wstring& name, int list_id) const;
 
-    // Narrow text of a control in the ANSI code page, at most 259 characters (a
-    // 260-character buffer).
+    // The whole text of a control (narrow: in the ANSI code page). Never cut: a longer
+    // path or name must not silently become another one.
     std::string get_narrow(int id) const;
     compat::wstring get_wide(int id) const;
 
@@ -75,6 +75,3 @@ private:
 
     wizard_page_kind kind_;
 };
-
-// The longest text a page reads from a control (a 260-character buffer with its NUL).
-inline constexpr size_t wizard_text_max = 259;

@@ -127,8 +127,13 @@ TEST_F(WizardBase, ControlHelpersToggleEnableShowAndFindEntries) {
     p.set_title_font(1337);
     EXPECT_TRUE(p.control(1337)->font().bold());
     EXPECT_EQ(p.control(1337)->font().pointSize(), 10);
+    // Texts are read whole, never cut at a buffer's length.
     p.set_text(1014, std::u16string(300, u'h'));
-    EXPECT_EQ(p.get_narrow(1014).size(), wizard_text_max);
+    EXPECT_EQ(p.get_narrow(1014), std::string(300, 'h'));
+    EXPECT_EQ(p.get_wide(1014), std::u16string(300, u'h'));
+    p.list_add(1317, std::u16string(300, u'x'));
+    EXPECT_TRUE(p.not_in_list(std::u16string(259, u'x'), 1317)) << "a name is compared whole";
+    EXPECT_FALSE(p.not_in_list(std::u16string(300, u'X'), 1317));
 }
 
 TEST_F(WizardBase, BoxesSayErrorBeforeTheShellShowsAndTheTitleAfter) {

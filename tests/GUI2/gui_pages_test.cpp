@@ -253,6 +253,37 @@ TEST_F(WizardPages, ExistingDumpFileIsReplacedOnlyAfterYes) {
     EXPECT_EQ(answers.seen()[0].title, "Marrowgate Test Question");
 }
 
+// A dump path longer than the 259 characters of a classic path buffer is the user's path:
+// the page asks about, deletes and hands on that file, not one whose name is cut short.
+TEST_F(WizardPages, ALongDumpPathIsCheckedAndReplacedWhole) {
+    const std::string dir = app_test::temp_dir() + "/" + std::string(120, 'd') + "/" + std::string(120, 'e');
+    fs::create_directories(dir);
+    const std::string path = dir + "/" + std::string(100, 'f') + ".sql";
+    ASSERT_GT(path.size(), 259u);
+    const std::string cut = path.substr(0, 259);
+    std::ofstream(path) << "old dump";
+    std::ofstream(cut) << "another file";
+    ASSERT_TRUE(fs::exists(cut));
+    conv_.set_mysql_direct(false);
+    conv_.set_source_name(u"XE");
+    shell_->add_page(dest_);
+    shell_->add_page(mysql_);
+    box_answerer answers({QMessageBox::Yes});
+    int after = 0;
+    run_sheet([&] {
+        dest_.set_text(sel_file_page::id_dest, tk_to_wide(path));
+        next();
+        after = current_id();
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(after, 123);
+    ASSERT_EQ(answers.seen().size(), 1u);
+    EXPECT_EQ(answers.seen()[0].text, "Destination file already exists. Overwrite?");
+    EXPECT_FALSE(fs::exists(path)) << "the named file is the one deleted";
+    EXPECT_TRUE(fs::exists(cut)) << "a file named by the cut path is left alone";
+    EXPECT_EQ(tk_to_narrow(conv_.destination_name()), path);
+}
+
 TEST_F(WizardPages, DestinationErrorsAndEmptyNamesKeepThePage) {
     conv_.set_mysql_direct(false);
     conv_.set_source_name(u"");
