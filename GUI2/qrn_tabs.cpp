@@ -24,12 +24,16 @@ bool qrn_sel_tables_page::page_init() {
     names_ = conv.get_all_tables();
     do_page_init();
     show_ctrl(id_add_query, true);
+    // The lists are filled anew from what the converter holds, and so are the query maps:
+    // a query added and then left with Back, or replaced by loaded settings, would be in
+    // no list and yet converted by the next Next.
+    selected_queries_.clear();
+    available_queries_.clear();
     // The stored queries and the plain tables chosen before (an earlier visit keeps plain
     // tables apart from the map) come back selected.
     name_map chosen = conv.table_map;
     for (const wstring& table : conv.selected_tables) chosen.emplace(table, wstring());
     preselect(chosen);
-    available_queries_.clear();
     for (const auto& [name, query] : conv.available_queries) {
         if (query.empty() || selected_queries_.count(name)) continue;
         if (find_entry(id_available, name) < 0 && find_entry(id_selected, name) < 0) add_entry(id_available, name);

@@ -79,6 +79,20 @@ protected:
     stub_page progress_{107};
 };
 
+// The tables page behind a page it goes Back to.
+class SelectionPagesAfterAnother : public SelectionPages {
+protected:
+    void SetUp() override {
+        connect_source(schema);
+        conv_.set_mysql_direct(false);
+        conv_.convert_views = false;
+        for (ui::page* p : std::initializer_list<ui::page*>{&before_, &tables_, &views_, &progress_})
+            shell_->add_page(*p);
+    }
+
+    stub_page before_{106};
+};
+
 constexpr int avail = sel_tables_page::id_available;
 constexpr int chosen = sel_tables_page::id_selected;
 
@@ -309,4 +323,33 @@ TEST_F(SelectionPages, TablesViewsAndQueryDialogOpenTheirHelpTopics) {
     const std::string file = "file://" + wizard_shell::help_file() + "#topic-";
     ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 3; }, 10000));
     EXPECT_EQ(opened_urls(), (strings{file + "1017", file + "1025", file + "1024"}));
+}
+
+// Back hands nothing to the converter: a query added and then left with Back is gone from
+// both lists when the page comes again, and so it must not be converted either.
+TEST_F(SelectionPagesAfterAnother, AQueryLeftWithBackIsNeitherListedNorConverted) {
+    box_answerer boxes;
+    strings added, selected_again, available_again;
+    run_sheet([&] {
+        shell_->sheet().press(ui::id_next);
+        query_dialogs({type_and_ok("Q1", "select * from C")});
+        click(tables_.control(sel_tables_page::id_add_query));
+        added = entries(tables_, chosen);
+        shell_->sheet().press(ui::id_back);
+        shell_->sheet().press(ui::id_next);
+        selected_again = entries(tables_, chosen);
+        available_again = entries(tables_, avail);
+        tables_.list_set_current(avail, 2);  // C
+        click(tables_.control(sel_tables_page::id_add));
+        shell_->sheet().press(ui::id_next);
+        shell_->sheet().close();
+    });
+    EXPECT_TRUE(boxes.seen().empty());
+    EXPECT_EQ(added, (strings{"Q1"}));
+    EXPECT_EQ(selected_again, strings{});
+    EXPECT_EQ(available_again, (strings{"a_tab", "B_TAB", "C", "d"}));
+    EXPECT_EQ(progress_.activations, 1);
+    EXPECT_EQ(conv_.selected_tables, (std::vector<wstring>{u"C"}));
+    EXPECT_TRUE(conv_.table_map.empty()) << "what runs is what the lists showed";
+    EXPECT_TRUE(conv_.available_queries.empty());
 }
