@@ -11,6 +11,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
+#include <iterator>
 
 #include "compat/ui/ui_app.h"
 #include "compat/ui/ui_image_impl.h"
@@ -56,6 +58,20 @@ QPushButton* make_button(const char* label, int id) {
     return b;
 }
 
+// The sheet's buttons in their order on screen.
+struct button_spec {
+    int id;
+    const char* label;
+};
+constexpr button_spec button_specs[] = {
+    {id_back, "< &Back"}, {id_next, "&Next >"}, {id_finish, "Finish"}, {id_cancel, "Cancel"}, {id_help, "Help"}};
+constexpr size_t button_count = std::size(button_specs);
+
+// What set_buttons changes, so that a move that shows no page can put it back.
+struct button_state {
+    bool hidden, enabled, is_default;
+};
+
 QFrame* make_rule() {
     auto* line = new QFrame;
     line->setFrameShape(QFrame::HLine);
@@ -74,14 +90,29 @@ struct sheet::impl {
     QLabel* header_picture = nullptr;
     QFrame* header_rule = nullptr;
     QStackedWidget* stack = nullptr;
-    QPushButton* back = nullptr;
-    QPushButton* next = nullptr;
-    QPushButton* finish = nullptr;
-    QPushButton* cancel = nullptr;
-    QPushButton* help = nullptr;
+    std::array<QPushButton*, button_count> buttons{};
     int result = 0;
     int page_width_du = 0;
     int page_height_du = 0;
+
+    QPushButton* button(int id) const {
+        for (size_t i = 0; i < button_count; ++i)
+            if (button_specs[i].id == id) return buttons[i];
+        return nullptr;
+    }
+    std::array<button_state, button_count> button_states() const {
+        std::array<button_state, button_count> states{};
+        for (size_t i = 0; i < button_count; ++i)
+            states[i] = {buttons[i]->isHidden(), buttons[i]->isEnabled(), buttons[i]->isDefault()};
+        return states;
+    }
+    void restore(const std::array<button_state, button_count>& states) {
+        for (size_t i = 0; i < button_count; ++i) {
+            buttons[i]->setHidden(states[i].hidden);
+            buttons[i]->setEnabled(states[i].enabled);
+            buttons[i]->setDefault(states[i].is_default);
+        }
+    }
 };
 
 sheet::sheet() : impl_(std::make_unique<impl>()) {
@@ -139,18 +170,14 @@ sheet::sheet() : impl_(std::make_unique<impl>()) {
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(11, 8, 11, 11);
     buttons->addStretch(1);
-    m.back = make_button("< &Back", id_back);
-    m.next = make_button("&Next >", id_next);
-    m.finish = make_button("Finish", id_finish);
-    m.cancel = make_button("Cancel", id_cancel);
-    m.help = make_button("Help", id_help);
-    m.next->setDefault(true);
-    for (QPushButton* b : {m.back, m.next, m.finish, m.cancel, m.help}) {
+    for (size_t i = 0; i < button_count; ++i) {
+        const int id = button_specs[i].id;
+        QPushButton* b = m.buttons[i] = make_button(button_specs[i].label, id);
         buttons->addWidget(b);
-        const int id = b->objectName().toInt();
         QObject::connect(b, &QPushButton::clicked, b, [this, id] { guarded([&] { dispatch(id); }); });
     }
-    m.finish->hide();
+    m.button(id_next)->setDefault(true);
+    m.button(id_finish)->hide();
     outer->addLayout(buttons);
 }
 
@@ -212,6 +239,9 @@ page* sheet::current() const { return current_ >= 0 ? pages_[current_] : nullptr
 
 bool sheet::go_to(int index, int direction) {
     impl& m = *impl_;
+    // Activating a page sets the buttons for it; a move that shows no page leaves the
+    // buttons of the page the user stays on.
+    const auto buttons_before = m.button_states();
     while (index >= 0 && index < static_cast<int>(pages_.size())) {
         page* p = pages_[index];
         QWidget* w = p->native();
@@ -223,7 +253,12 @@ bool sheet::go_to(int index, int direction) {
         const int previous = current_;
         current_ = index;
         bool shown = true;
-        guarded([&] { shown = p->on_set_active(); });
+        // A page that could not be filled is not shown half-filled: the error has been
+        // reported and the user stays where they were.
+        if (!guarded([&] { shown = p->on_set_active(); })) {
+            current_ = previous;
+            break;
+        }
         if (shown) {
             const bool hide_header = p->style() & page_hide_header;
             m.header->setVisible(!hide_header);
@@ -231,14 +266,15 @@ bool sheet::go_to(int index, int direction) {
             m.watermark->setVisible(hide_header);
             m.title->setText(to_q(p->header_title()));
             m.subtitle->setText(to_q(p->header_subtitle()));
-            m.help->setVisible(p->style() & page_has_help);
+            m.button(id_help)->setVisible(p->style() & page_has_help);
             m.stack->setCurrentWidget(w);
             return true;
         }
         current_ = previous;
-        if (direction == 0) return false;
+        if (direction == 0) break;
         index += direction;
     }
+    m.restore(buttons_before);
     return false;
 }
 
@@ -260,14 +296,14 @@ void sheet::dispatch(int id) {
     };
     switch (id) {
         case id_next: {
-            if (!impl_->next->isVisible() || !impl_->next->isEnabled()) return;
+            if (!impl_->button(id_next)->isVisible() || !impl_->button(id_next)->isEnabled()) return;
             int answer = -1;
             guarded([&] { answer = p->on_wizard_next(); });
             travel(answer, +1);
             return;
         }
         case id_back: {
-            if (!impl_->back->isEnabled()) return;
+            if (!impl_->button(id_back)->isEnabled()) return;
             int answer = -1;
             guarded([&] { answer = p->on_wizard_back(); });
             travel(answer, -1);
@@ -283,7 +319,7 @@ void sheet::dispatch(int id) {
             return;
         }
         case id_cancel: {
-            if (!impl_->cancel->isEnabled()) return;
+            if (!impl_->button(id_cancel)->isEnabled()) return;
             bool may_cancel = false;
             guarded([&] { may_cancel = p->on_query_cancel(); });
             if (may_cancel) close();
@@ -316,31 +352,28 @@ int sheet::run_modal(window owner) {
 
 void sheet::set_buttons(int flags) {
     impl& m = *impl_;
-    m.back->setEnabled(flags & button_back);
+    QPushButton* next = m.button(id_next);
+    QPushButton* finish = m.button(id_finish);
+    m.button(id_back)->setEnabled(flags & button_back);
     if (flags & button_finish) {
-        m.next->hide();
-        m.finish->show();
-        m.finish->setEnabled(true);
-        m.finish->setDefault(true);
+        next->hide();
+        finish->show();
+        finish->setEnabled(true);
+        finish->setDefault(true);
     } else {
-        m.finish->hide();
-        m.next->show();
-        m.next->setEnabled(flags & button_next);
-        m.next->setDefault(true);
+        finish->hide();
+        next->show();
+        next->setEnabled(flags & button_next);
+        next->setDefault(true);
     }
 }
 
 void sheet::enable_button(int id, bool on) {
-    if (id == id_cancel) impl_->cancel->setEnabled(on);
-    if (id == id_help) impl_->help->setEnabled(on);
+    if (id == id_cancel || id == id_help) impl_->button(id)->setEnabled(on);
 }
 
 void sheet::focus_button(int id) {
-    impl& m = *impl_;
-    QPushButton* buttons[] = {m.back, m.next, m.finish, m.cancel, m.help};
-    const int ids[] = {id_back, id_next, id_finish, id_cancel, id_help};
-    for (int i = 0; i < 5; ++i)
-        if (ids[i] == id) buttons[i]->setFocus(Qt::OtherFocusReason);
+    if (QPushButton* b = impl_->button(id)) b->setFocus(Qt::OtherFocusReason);
 }
 
 void sheet::press(int id) {

@@ -5,9 +5,11 @@
 // Navigation: Next asks the page's on_wizard_next(): -1 stays, 0 goes to the next page in
 // the order added, any other value goes to the first page with that dialog id; Back does
 // the same with on_wizard_back() and the previous page. A page whose on_set_active()
-// returns false is passed over in the direction of travel. Before a page is left its
-// on_kill_active() may refuse. Cancel, Escape and the close box ask on_query_cancel();
-// Finish asks on_wizard_finish(). Help and F1 call on_help(). Handlers run guarded.
+// returns false is passed over in the direction of travel; one whose on_set_active()
+// throws is not shown either, and the sheet stays on the page it showed, buttons and all
+// (the error goes to the error sink). Before a page is left its on_kill_active() may
+// refuse. Cancel, Escape and the close box ask on_query_cancel(); Finish asks
+// on_wizard_finish(). Help and F1 call on_help(). Handlers run guarded.
 #pragma once
 
 #include <memory>

@@ -9,6 +9,9 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <exception>
+
+#include "compat/ui/ui_app.h"
 
 namespace test_support {
 
@@ -142,5 +145,19 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
     }
     return true;
 }
+
+caught_errors::caught_errors() {
+    compat::ui::set_error_sink([this](std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& x) {
+            texts_.push_back(x.what());
+        } catch (...) {
+            texts_.push_back("(not a std::exception)");
+        }
+    });
+}
+
+caught_errors::~caught_errors() { compat::ui::set_error_sink(nullptr); }
 
 }  // namespace test_support

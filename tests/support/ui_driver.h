@@ -38,6 +38,21 @@ private:
     class QTimer* timer_;
 };
 
+// Collects the texts of the exceptions that reach the interface layer's error sink during
+// its life; then the default sink is back.
+class caught_errors {
+public:
+    caught_errors();
+    ~caught_errors();
+    caught_errors(const caught_errors&) = delete;
+    caught_errors& operator=(const caught_errors&) = delete;
+
+    const std::vector<std::string>& texts() const { return texts_; }
+
+private:
+    std::vector<std::string> texts_;
+};
+
 // Runs `action` once a visible top-level widget that `match` accepts appears
 // (polled every few milliseconds while an event loop runs).
 void when_modal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> action);

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QStackedWidget>
 #include <map>
+#include <stdexcept>
 
 #include "compat/ui/ui.h"
 #include "tests/support/ui_driver.h"
@@ -19,10 +21,16 @@ public:
         : page(id, u"Title " + std::u16string(1, u'0' + id % 10), u"Sub", style) {}
     int next = 0, back = 0;
     bool show_me = true, may_leave = true, may_cancel = true;
+    // Activation sets the page's buttons and then fails, as a page that cannot be filled.
+    int fail_with_buttons = -1;
     int helps = 0, activations = 0;
 
     bool on_set_active() override {
         ++activations;
+        if (fail_with_buttons >= 0) {
+            owner_sheet()->set_buttons(fail_with_buttons);
+            throw std::runtime_error("cannot fill page " + std::to_string(dialog_id()));
+        }
         return show_me;
     }
     bool on_kill_active() override { return may_leave; }
@@ -159,4 +167,43 @@ TEST(UiSheet, NoShowablePageMeansNoRun) {
     ui::sheet s;
     s.add_page(a);
     EXPECT_EQ(s.run_modal(nullptr), 0);
+}
+
+TEST(UiSheet, APageThatCannotBeFilledIsReportedAndNotShownAndTheSheetStays) {
+    scripted_page a(101), b(102), c(103);
+    b.fail_with_buttons = ui::button_finish;
+    ui::sheet s;
+    for (auto* p : {&a, &b, &c}) s.add_page(*p);
+    const test_support::caught_errors caught;
+    struct seen {
+        int current;
+        bool a_on_screen, b_on_screen, next_shown, next_enabled, finish_shown;
+    };
+    std::vector<seen> states;
+    test_support::run_with(
+        [&] { return s.run_modal(nullptr); },
+        [&] {
+            auto note = [&] {
+                states.push_back({current_id(s), a.native()->isVisible(), b.native()->isVisible(),
+                                  !button(s, ui::id_next)->isHidden(), button(s, ui::id_next)->isEnabled(),
+                                  !button(s, ui::id_finish)->isHidden()});
+            };
+            s.set_buttons(ui::button_next);
+            click(button(s, ui::id_next));  // b fails: not passed over to c
+            note();
+            EXPECT_FALSE(s.select_page(102));
+            note();
+            s.close();
+        });
+    EXPECT_EQ(caught.texts(), (std::vector<std::string>{"cannot fill page 102", "cannot fill page 102"}));
+    ASSERT_EQ(states.size(), 2u);
+    for (const seen& st : states) {
+        EXPECT_EQ(st.current, 101);
+        EXPECT_TRUE(st.a_on_screen);
+        EXPECT_FALSE(st.b_on_screen) << "a half-filled page stays off the screen";
+        EXPECT_TRUE(st.next_shown) << "the buttons stay those of the page shown";
+        EXPECT_TRUE(st.next_enabled);
+        EXPECT_FALSE(st.finish_shown);
+    }
+    EXPECT_EQ(c.activations, 0);
 }

@@ -141,17 +141,13 @@ TEST(UiSurface, MissingFontFamilyFallsBackToSansSerifAtTheAskedSize) {
 
 TEST(UiSurface, ExceptionsOfHandlersGoToTheErrorSink) {
     std::vector<std::string> caught;
-    ui::set_error_sink([&](std::exception_ptr e) {
-        try {
-            std::rethrow_exception(e);
-        } catch (const std::exception& x) {
-            caught.push_back(x.what());
-        }
-    });
     form f;
-    f.native()->show();
-    click(f.control(140));
-    ui::set_error_sink(nullptr);
+    {
+        const test_support::caught_errors errors;
+        f.native()->show();
+        click(f.control(140));
+        caught = errors.texts();
+    }
     EXPECT_EQ(caught, std::vector<std::string>{"handler failed"});
     EXPECT_TRUE(f.native()->isVisible()) << "the window survives the failed handler";
 }
