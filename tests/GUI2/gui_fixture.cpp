@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "app/qrn_conv.h"
 #include "tests/GUI2/wizard_driver.h"
+#include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -15,15 +15,13 @@ gui_fixture::gui_fixture()
     shell_ = std::make_unique<wizard_shell>(u"Marrowgate Test", wizard_shell::icon_resource,
                                             wizard_shell::watermark_resource, wizard_shell::header_resource);
     // The desktop's launcher, as a script that notes what it was asked to open.
-    char pattern[] = "/tmp/mg-gui-XXXXXX";
-    launcher_dir_ = mkdtemp(pattern);
-    url_log_ = launcher_dir_ + "/urls";
-    const std::string script = launcher_dir_ + "/xdg-open";
-    std::ofstream(script) << "#!/bin/sh\necho \"$1\" >> '" << url_log_ << "'\n";
+    url_log_ = launcher_dir_.file("urls");
+    const std::string script = launcher_dir_.file("xdg-open");
+    test_support::write_file(script, "#!/bin/sh\necho \"$1\" >> '" + url_log_ + "'\n");
     fs::permissions(script, fs::perms::owner_all);
     const char* path = std::getenv("PATH");
     old_path_ = path ? path : "";
-    setenv("PATH", (launcher_dir_ + ":" + old_path_).c_str(), 1);
+    setenv("PATH", (launcher_dir_.path() + ":" + old_path_).c_str(), 1);
     compat::ui::set_error_sink(&wizard_shell::report_exception);
     wizard_test::set_failure_handler([](const std::string& what) { ADD_FAILURE() << what; });
 }
@@ -32,17 +30,12 @@ gui_fixture::~gui_fixture() {
     compat::ui::set_error_sink(nullptr);
     setenv("PATH", old_path_.c_str(), 1);
     shell_.reset();
-    std::error_code ignored;
-    fs::remove_all(launcher_dir_, ignored);
 }
 
 std::vector<std::string> gui_fixture::opened_urls() const {
     // The launcher runs detached: give it a moment.
-    std::vector<std::string> urls;
     test_support::wait_until([&] { return fs::exists(url_log_); }, 2000);
-    std::ifstream in(url_log_);
-    for (std::string line; std::getline(in, line);) urls.push_back(line);
-    return urls;
+    return test_support::lines_of(test_support::read_file(url_log_));
 }
 
 QPushButton* gui_fixture::sheet_button(int id) {

@@ -14,6 +14,7 @@
 #include "GUI2/g_wiz_sh.h"
 #include "TK/tk_log.h"
 #include "app/qrn_errh.h"
+#include "tests/support/temp_dir.h"
 #include "tests/support/ui_driver.h"
 
 class gui_fixture : public testing::Test {
@@ -33,7 +34,7 @@ protected:
     std::unique_ptr<wizard_shell> shell_;
 
 private:
-    std::string launcher_dir_;
+    test_support::temp_dir launcher_dir_{"mg-gui"};
     std::string url_log_;
     std::string old_path_;
 };

@@ -2,10 +2,9 @@
 // standard error and exits with 255, and its help file stands beside it.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string>
 
+#include "tests/support/files.h"
 #include "tests/support/proc_run.h"
 
 namespace {
@@ -30,10 +29,8 @@ TEST(WizardProgram, AnUnreachableDisplayFailsTheSameWay) {
 }
 
 TEST(WizardProgram, HelpFileStandsBesideTheProgramWithASectionPerTopic) {
-    std::ifstream in(program + ".html");
-    ASSERT_TRUE(in) << "no help file beside " << program;
-    std::stringstream text;
-    text << in.rdbuf();
+    const std::string text = test_support::read_file(program + ".html");
+    ASSERT_FALSE(text.empty()) << "no help file beside " << program;
     for (int topic : {1011, 1012, 1013, 1014, 1016, 1017, 1018, 1022, 1024, 1025})
-        EXPECT_NE(text.str().find("id=\"topic-" + std::to_string(topic) + "\""), std::string::npos) << topic;
+        EXPECT_NE(text.find("id=\"topic-" + std::to_string(topic) + "\""), std::string::npos) << topic;
 }
