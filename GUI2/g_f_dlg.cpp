@@ -1,8 +1,7 @@
 #include "GUI2/g_f_dlg.h"
-#include "TK/tk_where.h"
 
-#include "TK/tk_excep.h"
 #include "TK/tk_fname.h"
+#include "TK/tk_trace.h"
 #include "compat/text/format.h"
 
 namespace ui = compat::ui;
@@ -67,7 +66,7 @@ std::optional<wstring> open_file_dialog::run() { return ui::open_file(request_, 
 save_file_dialog::save_file_dialog(ui::window owner, const wstring& filter, wstring title, const wstring& initial_path,
                                    const wstring& extension)
     : file_dialog(owner, filter, std::move(title), initial_path) {
-    if (extension.empty()) throw tk_mail_assertion(tk_where::g_f_dlg, 111);
+    if (extension.empty()) tk_fail(tk_where::g_f_dlg, 111);
     default_extension_ = extension.front() == u'.' ? extension : u"." + extension;
 }
 

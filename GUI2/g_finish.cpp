@@ -4,10 +4,8 @@
 
 #include "GUI2/g_f_dlg.h"
 #include "GUI2/g_wiz_sh.h"
-#include "TK/tk_excep.h"
-#include "TK/tk_log.h"
+#include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
-#include "TK/tk_where.h"
 #include "app/qrn_conv.h"
 
 namespace ui = compat::ui;
@@ -75,7 +73,7 @@ qrn_finish_page::qrn_finish_page(wstring success_text, wstring error_text, wstri
       profile_extension_(std::move(profile_extension)) {}
 
 void qrn_finish_page::on_save_settings() {
-    if (profile_extension_.size() != 3) throw tk_mail_assertion(tk_where::g_finish, 137);
+    if (profile_extension_.size() != 3) tk_fail(tk_where::g_finish, 137);
     save_file_dialog dialog(native(), profile_filter(profile_extension_), u"Select Profile File", wstring(),
                             profile_extension_);
     if (!dialog.show()) return;

@@ -2,9 +2,7 @@
 
 #include "GUI2/g_f_dlg.h"
 #include "GUI2/g_wiz_sh.h"
-#include "TK/tk_excep.h"
-#include "TK/tk_log.h"
-#include "TK/tk_where.h"
+#include "TK/tk_trace.h"
 #include "app/qrn_conv.h"
 
 namespace ui = compat::ui;
@@ -52,7 +50,7 @@ void welcome_page::on_command(int id, ui::notify what) {
 
 void welcome_page::on_load_settings() {
     // Reported under the finish page's source, whose profile-file code this button shares.
-    if (extension_.size() != 3) throw tk_mail_assertion(tk_where::g_finish, 253);
+    if (extension_.size() != 3) tk_fail(tk_where::g_finish, 253);
     open_file_dialog dialog(native(), profile_filter(extension_), u"Select Profile File", compat::wstring());
     if (!dialog.show()) return;
     quarnel_convertor::instance().load_profile(dialog.get_path());

@@ -5,9 +5,8 @@
 #include "GUI2/g_art.h"
 #include "TK/tk_excep.h"
 #include "TK/tk_fname.h"
-#include "TK/tk_log.h"
+#include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
-#include "TK/tk_where.h"
 #include "app/qrn_errh.h"
 #include "app/qrn_front.h"
 #include "compat/desktop/desktop.h"
@@ -39,7 +38,7 @@ wizard_shell::~wizard_shell() {
 int wizard_shell::run() { return sheet_.run_modal(ui::application::active_window()); }
 
 void wizard_shell::start_timer(int interval_ms) {
-    if (timer_.running()) throw tk_mail_assertion(tk_where::g_wiz_sh, 223);
+    if (timer_.running()) tk_fail(tk_where::g_wiz_sh, 223);
     timer_.start(interval_ms);
 }
 

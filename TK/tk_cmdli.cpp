@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "TK/tk_excep.h"
+#include "TK/tk_trace.h"
 
 void tk_cmdli::init(int argc, const char* const* argv, const tk_cmd_option* options) {
     options_ = options;
@@ -16,7 +16,7 @@ void tk_cmdli::init(int argc, const char* const* argv, const tk_cmd_option* opti
 }
 
 void tk_cmdli::classify() {
-    if (left_ <= 0 || !cursor_ || !*cursor_) throw tk_mail_assertion(tk_where::cmdli, 19);
+    if (left_ <= 0 || !cursor_ || !*cursor_) tk_fail(tk_where::cmdli, 19);
     const char* arg = *cursor_;
     for (const tk_cmd_option* row = options_; row && row->prefix && row->prefix[0]; ++row) {
         size_t n = std::strlen(row->prefix);
@@ -33,7 +33,7 @@ void tk_cmdli::classify() {
 }
 
 void tk_cmdli::next() {
-    if (left_ <= 0) throw tk_mail_assertion(tk_where::cmdli, 60);
+    if (left_ <= 0) tk_fail(tk_where::cmdli, 60);
     ++cursor_;
     --left_;
     if (left_ > 0) {
@@ -45,11 +45,11 @@ void tk_cmdli::next() {
 }
 
 int tk_cmdli::get_id() const {
-    if (left_ <= 0) throw tk_mail_assertion(tk_where::cmdli_long, 140);
+    if (left_ <= 0) tk_fail(tk_where::cmdli_long, 140);
     return id_;
 }
 
 const char* tk_cmdli::get_value() const {
-    if (left_ <= 0) throw tk_mail_assertion(tk_where::cmdli_long, 147);
+    if (left_ <= 0) tk_fail(tk_where::cmdli_long, 147);
     return value_;
 }

@@ -2,8 +2,7 @@
 
 #include <vector>
 
-#include "TK/tk_excep.h"
-#include "TK/tk_log.h"
+#include "TK/tk_trace.h"
 
 using compat::ERROR_SUCCESS;
 using compat::reg_status;
@@ -11,7 +10,7 @@ using compat::reg_status;
 tk_reg_key::tk_reg_key(std::string key_path) : key_path_(std::move(key_path)) {}
 
 reg_status tk_reg_key::open(const compat::reg_root* root, std::string_view sub_key, uint32_t* disposition) {
-    if (!root) throw tk_mail_assertion(tk_where::regk, 64);
+    if (!root) tk_fail(tk_where::regk, 64);
     compat::reg_key fresh;
     uint32_t how = 0;
     reg_status status = fresh.create(*root, sub_key, &how);
@@ -24,7 +23,7 @@ reg_status tk_reg_key::open(const compat::reg_root* root, std::string_view sub_k
 reg_status tk_reg_key::close() { return key_.is_open() ? key_.close() : ERROR_SUCCESS; }
 
 reg_status tk_reg_key::get_value(uint32_t& value, const char* name) {
-    if (!name) throw tk_mail_assertion(tk_where::regk, 98);
+    if (!name) tk_fail(tk_where::regk, 98);
     tk_log::log(2, "tk_reg_key::get_value(ulong, %s)", name);
     uint32_t type = compat::REG_NONE, size = 0;
     reg_status status = key_.query_dword(name, value, &type, &size);
@@ -33,8 +32,8 @@ reg_status tk_reg_key::get_value(uint32_t& value, const char* name) {
 }
 
 reg_status tk_reg_key::get_value(char* buffer, const char* name, uint32_t* size) {
-    if (!size) throw tk_mail_assertion(tk_where::regk, 115);
-    if (!name) throw tk_mail_assertion(tk_where::regk, 116);
+    if (!size) tk_fail(tk_where::regk, 115);
+    if (!name) tk_fail(tk_where::regk, 116);
     tk_log::log(2, "tk_reg_key::get_value(LPSTR, %s)", name);
     uint32_t type = compat::REG_NONE;
     reg_status status = key_.query_string(name, buffer, *size, &type);
@@ -43,8 +42,8 @@ reg_status tk_reg_key::get_value(char* buffer, const char* name, uint32_t* size)
 }
 
 reg_status tk_reg_key::get_value(compat::wchar* buffer, const compat::wchar* name, uint32_t* size) {
-    if (!size) throw tk_mail_assertion(tk_where::regk, 132);
-    if (!name) throw tk_mail_assertion(tk_where::regk, 133);
+    if (!size) tk_fail(tk_where::regk, 132);
+    if (!name) tk_fail(tk_where::regk, 133);
     tk_log::log(2, u"tk_reg_key::get_value(LPWSTR, %s)", name);
     uint32_t type = compat::REG_NONE;
     reg_status status = key_.query_wstring(name, buffer, *size, &type);
@@ -73,17 +72,17 @@ reg_status tk_reg_key::get_value(const compat::wchar* name, compat::wstring& val
 }
 
 reg_status tk_reg_key::set_value(uint32_t value, const char* name) {
-    if (!key_.is_open()) throw tk_mail_assertion(tk_where::regk, 149);
+    if (!key_.is_open()) tk_fail(tk_where::regk, 149);
     return key_.set_dword(name ? name : "", value);
 }
 
 reg_status tk_reg_key::set_value(std::string_view text, const char* name) {
-    if (!key_.is_open()) throw tk_mail_assertion(tk_where::regk, 157);
+    if (!key_.is_open()) tk_fail(tk_where::regk, 157);
     return key_.set_string(name ? name : "", text);
 }
 
 reg_status tk_reg_key::set_value(compat::wstring_view text, const compat::wchar* name) {
-    if (!key_.is_open()) throw tk_mail_assertion(tk_where::regk, 165);
+    if (!key_.is_open()) tk_fail(tk_where::regk, 165);
     return key_.set_wstring(name ? compat::wstring_view(name) : compat::wstring_view(), text);
 }
 

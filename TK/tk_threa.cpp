@@ -6,7 +6,7 @@
 #include "TK/tk_errco.h"
 #include "TK/tk_excep.h"
 #include "TK/tk_fname.h"
-#include "TK/tk_log.h"
+#include "TK/tk_trace.h"
 
 #include <sys/stat.h>
 
@@ -83,11 +83,11 @@ tk_thread::~tk_thread() {
 bool tk_thread::is_running() const { return thread_.joinable() && !returned_.load(std::memory_order_acquire); }
 
 void tk_thread::start() {
-    if (is_running()) throw tk_mail_assertion(tk_where::threa, 92);
+    if (is_running()) tk_fail(tk_where::threa, 92);
     cleanup();
-    if (functor_) throw tk_mail_assertion(tk_where::threa, 100);
+    if (functor_) tk_fail(tk_where::threa, 100);
     tk_functor* f = get_functor();
-    if (!f) throw tk_mail_assertion(tk_where::threa, 105);
+    if (!f) tk_fail(tk_where::threa, 105);
     f->clear_stop();
     returned_.store(false, std::memory_order_release);
     try {
@@ -101,7 +101,7 @@ void tk_thread::start() {
 }
 
 void tk_thread::terminate() {
-    if (!is_running()) throw tk_mail_assertion(tk_where::threa, 55);
+    if (!is_running()) tk_fail(tk_where::threa, 55);
     stop_and_join();
     cleanup();
 }
@@ -112,7 +112,7 @@ void tk_thread::wait() {
 }
 
 void tk_thread::cleanup() {
-    if (is_running()) throw tk_mail_assertion(tk_where::threa, 71);
+    if (is_running()) tk_fail(tk_where::threa, 71);
     if (thread_.joinable()) thread_.join();  // returned already: this does not block
     functor_ = nullptr;
     owned_.reset();
@@ -126,7 +126,7 @@ tk_functor* tk_thread::get_functor() {
 
 void tk_thread::thread_proc(tk_functor* functor, std::atomic<bool>* returned, std::exception_ptr* error) {
     try {
-        if (!functor) throw tk_mail_assertion(tk_where::threa, 149);
+        if (!functor) tk_fail(tk_where::threa, 149);
         (*functor)();
     } catch (...) {
         // Left on its own, the exception would end the process (std::terminate).

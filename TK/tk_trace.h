@@ -1,5 +1,4 @@
-// The trace layer every module above the toolkit uses, so that all of them log, assert and
-// raise the same way:
+// The trace layer every module uses, so that all of them log, assert and raise the same way:
 //   tk_log::log(level, format, args...)  a line of the trace log (nothing is formatted
 //                                        while no log wants the level);
 //   tk_fail(tk_where::x, line)           the internal-error assertion of a failed invariant,
@@ -7,7 +6,9 @@
 //   tk_raise(message, [code,] level)     the toolkit's exception;
 //   tk_raise_system(error)               the exception of a failed system call (error: the
 //                                        errno value, captured before anything could log).
-// The raising helpers are out of line, so that a test at a call site stays small.
+// The raising helpers are out of line, so that a test at a call site stays small. The
+// toolkit parts this layer is built on (exceptions, error texts, log, singletons, file names,
+// utilities) throw tk_mail_assertion themselves, so that the layer does not depend on itself.
 #pragma once
 
 #include <string_view>

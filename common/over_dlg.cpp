@@ -1,9 +1,7 @@
 #include "common/over_dlg.h"
 
 #include "GUI2/g_wiz_sh.h"
-#include "TK/tk_excep.h"
-#include "TK/tk_log.h"
-#include "TK/tk_where.h"
+#include "TK/tk_trace.h"
 
 namespace ui = compat::ui;
 
@@ -50,7 +48,7 @@ udb_overwrite_mode overwrite_dlg2::read_mode() const {
     static constexpr int ids[] = {id_entire, id_tables, id_skip, id_merge, id_sync};
     for (int mode = 0; mode < mode_count(); ++mode)
         if (is_checked(ids[mode])) return static_cast<udb_overwrite_mode>(mode);
-    throw tk_mail_assertion(tk_where::over_dlg, unchecked_line());
+    tk_fail(tk_where::over_dlg, unchecked_line());
 }
 
 void overwrite_dlg2::on_command(int id, ui::notify what) {

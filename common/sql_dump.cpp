@@ -1,9 +1,7 @@
 #include "common/sql_dump.h"
 
 #include "GUI2/g_wiz_sh.h"
-#include "TK/tk_excep.h"
-#include "TK/tk_log.h"
-#include "TK/tk_where.h"
+#include "TK/tk_trace.h"
 #include "app/qrn_conv.h"
 
 namespace ui = compat::ui;
@@ -72,7 +70,7 @@ void sql_dump_page::sync_radio_groups(int clicked) {
     else if (clicked == id_windows_breaks || clicked == id_unix_breaks)
         breaks = clicked;
     else
-        throw tk_mail_assertion(tk_where::common_sql_dump, 151);
+        tk_fail(tk_where::common_sql_dump, 151);
     set_checked(version, true);
     set_checked(version == id_new_version ? id_old_version : id_new_version, false);
     set_checked(breaks, true);

@@ -1,7 +1,6 @@
 #include "common/type_map.h"
 
-#include "TK/tk_excep.h"
-#include "TK/tk_log.h"
+#include "TK/tk_trace.h"
 #include "compat/oleaut/vartype.h"
 #include "values/ole_date.h"
 
@@ -28,12 +27,12 @@ types_map::types_map(const compat::wstring& table_name) : table_name_(table_name
 }
 
 types_map_entry& types_map::entry(size_t position) {
-    if (position >= entries_.size()) throw tk_mail_assertion(tk_where::type_map, 49);
+    if (position >= entries_.size()) tk_fail(tk_where::type_map, 49);
     return entries_[position];
 }
 
 const types_map_entry& types_map::entry(size_t position) const {
-    if (position >= entries_.size()) throw tk_mail_assertion(tk_where::type_map, 49);
+    if (position >= entries_.size()) tk_fail(tk_where::type_map, 49);
     return entries_[position];
 }
 

@@ -4,8 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "TK/tk_excep.h"
-#include "TK/tk_log.h"
+#include "TK/tk_trace.h"
 #include "compat/oleaut/date_parse.h"
 #include "compat/oleaut/number_text.h"
 #include "compat/oleaut/oledate.h"
@@ -215,7 +214,7 @@ bool ole_date::import_from_string(const char* text, std::size_t length) {
 }
 
 bool ole_date::process_milliseconds(const char* seconds) {
-    if (!seconds) throw tk_mail_assertion(tk_where::ole_date, 356);
+    if (!seconds) tk_fail(tk_where::ole_date, 356);
     tk_log::log(1, "Got row sec: '%s'", seconds);
     double x = compat::c_atof(seconds);
     // A count of seconds that no field can hold is no time of day.

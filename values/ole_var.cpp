@@ -7,8 +7,7 @@
 #include <new>
 #include <utility>
 
-#include "TK/tk_excep.h"
-#include "TK/tk_log.h"
+#include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
 #include "compat/oleaut/number_text.h"
 #include "compat/oleaut/oledate.h"
@@ -350,7 +349,7 @@ VARTYPE ole_variant::get_type() const {
 }
 
 void ole_variant::attach_binary(std::size_t length, const void* bytes) {
-    if (!bytes && length != 0) throw tk_mail_assertion(tk_where::ole_var, 735);
+    if (!bytes && length != 0) tk_fail(tk_where::ole_var, 735);
     allocate_safe_array(length);
     if (length != 0) std::memcpy(var_.parray->bytes.data(), bytes, length);
 }
@@ -364,7 +363,7 @@ void ole_variant::attach_string(std::string_view text) {
     try {
         var_.bstrVal.assign(compat::ansi_to_utf16(text));
     } catch (const std::bad_alloc&) {
-        throw tk_mail_assertion(tk_where::ole_var, 812);
+        tk_fail(tk_where::ole_var, 812);
     }
     var_.vt = VT_BSTR;
 }
@@ -375,7 +374,7 @@ void ole_variant::attach_wstring(compat::wstring_view text) {
         try {
             var_.bstrVal.assign(text);
         } catch (const std::bad_alloc&) {
-            throw tk_mail_assertion(tk_where::ole_var, 831);
+            tk_fail(tk_where::ole_var, 831);
         }
         return;
     }
@@ -383,32 +382,32 @@ void ole_variant::attach_wstring(compat::wstring_view text) {
     try {
         var_.bstrVal.assign(text);
     } catch (const std::bad_alloc&) {
-        throw tk_mail_assertion(tk_where::ole_var, 831);
+        tk_fail(tk_where::ole_var, 831);
     }
     var_.vt = VT_BSTR;
 }
 
 void ole_variant::allocate_safe_array(std::size_t n) {
     tk_log::log(2, "ole_variant::allocate_safe_array (size=%d)", static_cast<int64_t>(n));
-    if (n > std::numeric_limits<uint32_t>::max()) throw tk_mail_assertion(tk_where::ole_var, 764);
+    if (n > std::numeric_limits<uint32_t>::max()) tk_fail(tk_where::ole_var, 764);
     if (var_.vt == VT_BYTE_ARRAY && var_.parray) {
         // An empty array (upper bound one below the lower) is resized like any other.
         if (var_.parray->bytes.size() == n) return;
         tk_log::log(1, "Redimension array");
         SAFEARRAYBOUND bound{static_cast<uint32_t>(n), var_.parray->lower_bound};
-        if (FAILED(SafeArrayRedim(var_.parray.get(), &bound))) throw tk_mail_assertion(tk_where::ole_var, 776);
+        if (FAILED(SafeArrayRedim(var_.parray.get(), &bound))) tk_fail(tk_where::ole_var, 776);
         return;
     }
     release();
     var_.parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<uint32_t>(n));
-    if (!var_.parray) throw tk_mail_assertion(tk_where::ole_var, 764);
+    if (!var_.parray) tk_fail(tk_where::ole_var, 764);
     var_.vt = VT_BYTE_ARRAY;
 }
 
 std::size_t ole_variant::get_bytes(const void** data) const {
     tk_log::log(2, "ole_variant::get_bytes(%d)", int{var_.vt});
     if (var_.vt == VT_EMPTY || var_.vt == VT_NULL) return 0;
-    if (var_.vt != VT_BYTE_ARRAY || !data) throw tk_mail_assertion(tk_where::ole_var, 669);
+    if (var_.vt != VT_BYTE_ARRAY || !data) tk_fail(tk_where::ole_var, 669);
     if (!var_.parray) return 0;
     *data = var_.parray->bytes.data();
     return var_.parray->bytes.size();
@@ -451,7 +450,7 @@ bool ole_variant::to_bool() const {
             return v != 0;
         }
         default:
-            throw tk_mail_assertion(tk_where::ole_var, 446);
+            tk_fail(tk_where::ole_var, 446);
     }
 }
 
@@ -495,7 +494,7 @@ double ole_variant::to_double() const {
             return r;
         }
         default:
-            throw tk_mail_assertion(tk_where::ole_var, 519);
+            tk_fail(tk_where::ole_var, 519);
     }
 }
 
@@ -541,7 +540,7 @@ int32_t ole_variant::to_long() const {
         case VT_UI8:
             return static_cast<int32_t>(static_cast<uint32_t>(ui8_));
         default:
-            throw tk_mail_assertion(tk_where::ole_var, 478);
+            tk_fail(tk_where::ole_var, 478);
     }
 }
 
