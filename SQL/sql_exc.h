@@ -23,6 +23,12 @@ public:
     static bool is_connection_lost(int code);
     // A row with the same key is there already.
     static bool is_duplicate_key(int code);
+    // The server asks for an authentication protocol the program cannot speak.
+    static bool is_auth_protocol_refused(int code);
+
+    // The error the server gives for a statement over its max_allowed_packet, raised before
+    // such a statement is sent.
+    static sql_exception packet_too_large();
 
     // Reads the last error of the engine's connection.
     sql_exception();

@@ -5,6 +5,7 @@
 
 #include "SQL/sql_batch_exc.h"
 #include "SQL/sql_engi.h"
+#include "SQL/sql_exc.h"
 #include "SQL/sql_fk_parser.h"
 #include "SQL/sql_util.h"
 #include "TK/tk_excep.h"
@@ -15,7 +16,6 @@ using compat::wstring;
 namespace {
 
 constexpr unsigned ver_fk = 0x3172B;
-constexpr unsigned er_packet_too_large = 1153;
 
 const char* const structure_text =
     "The structure of data source does not conform to the destination table. For more "
@@ -209,8 +209,7 @@ void sql_table::check_fits(size_t statement_bytes) const {
     const size_t largest = sql_engine::instance().max_statement();
     // Sent, such a statement would make the server close the connection, and every later
     // table would be lost with it.
-    if (largest != 0 && statement_bytes > largest)
-        throw sql_exception("Got a packet bigger than 'max_allowed_packet' bytes", er_packet_too_large);
+    if (largest != 0 && statement_bytes > largest) throw sql_exception::packet_too_large();
 }
 
 void sql_table::slow_append(const udb_record& record) {

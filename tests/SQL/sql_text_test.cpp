@@ -145,3 +145,28 @@ TEST(SqlException, CodeCarriesTheMySqlError) {
     EXPECT_EQ(e.level(), 0);
     EXPECT_EQ(e.message(), "Access denied");
 }
+
+TEST(SqlException, PredicatesKnowTheirErrorsAndOnlyMySqlCodes) {
+    const int other_side = 0x100000;  // an Oracle code with the same low bits is no MySQL error
+    const struct {
+        int code;
+        bool lost, duplicate, auth;
+    } cases[] = {
+        {sql_exception::code_of(2006), true, false, false},
+        {sql_exception::code_of(2013), true, false, false},
+        {sql_exception::code_of(1062), false, true, false},
+        {sql_exception::code_of(1249), false, false, true},
+        {sql_exception::code_of(1250), false, false, true},
+        {sql_exception::code_of(1251), false, false, false},
+        {sql_exception::code_of(1153), false, false, false},
+        {other_side | 2006, false, false, false},
+        {other_side | 1062, false, false, false},
+        {other_side | 1249, false, false, false},
+        {1250, false, false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sql_exception::is_connection_lost(c.code), c.lost) << std::hex << c.code;
+        EXPECT_EQ(sql_exception::is_duplicate_key(c.code), c.duplicate) << std::hex << c.code;
+        EXPECT_EQ(sql_exception::is_auth_protocol_refused(c.code), c.auth) << std::hex << c.code;
+    }
+}
