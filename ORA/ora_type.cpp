@@ -99,7 +99,8 @@ std::unique_ptr<t_ftd> ora_type::get_ftd() const {
     tk_log::log(1, "ora_type::get_ftd");
     VARTYPE vt = get_vartype();
     tk_log::log(1, u"Got field '%s', type=%d, vartype=%d, lenght=%d, nullable=%d", name_, code_, vt, size_, nullable_);
-    return std::make_unique<t_ftd>(size_, name_, vt, nullable_ == 0, false, ole_variant(), vt == VT_DATE ? 1 : 0);
+    return std::make_unique<t_ftd>(size_, name_, vt, nullable_ == 0, false, ole_variant(),
+                                   vt == VT_DATE ? udb_date_reserved(date_kind::datetime) : 0);
 }
 
 bool ora_type::is_truncated() const { return indicator_ == -2 || indicator_ > 0 || return_code_ == 1406; }

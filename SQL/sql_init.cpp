@@ -176,11 +176,11 @@ int sql_indexes_initializer::key_bytes(const t_ftd& column, sql_target target) {
         case VT_BSTR:
             return column.size * bpc;
         case VT_DATE:
-            switch (column.reserved & 3) {
-                case 1:
+            switch (udb_date_kind_of(column.reserved)) {
+                case date_kind::datetime:
                     return 8;
-                case 2:
-                case 3:
+                case date_kind::date:
+                case date_kind::time:
                     return 3;
                 default:
                     return 19 * bpc;

@@ -165,12 +165,12 @@ wstring get_native_type(VARTYPE type, unsigned size, int flags) {
         case VT_CY:
             return u"DECIMAL(19,4)";
         case VT_DATE:
-            switch (flags & 3) {
-                case 1:
+            switch (udb_date_kind_of(flags)) {
+                case date_kind::datetime:
                     return u"DATETIME";
-                case 2:
+                case date_kind::date:
                     return u"DATE";
-                case 3:
+                case date_kind::time:
                     return u"TIME";
                 default:
                     return u"CHAR(19)";

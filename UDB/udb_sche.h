@@ -7,6 +7,7 @@
 
 #include "compat/oleaut/vartype.h"
 #include "compat/text/text.h"
+#include "values/ole_date.h"
 #include "values/ole_var.h"
 
 // One column.
@@ -26,9 +27,14 @@ public:
     bool b_not_null;
     ole_variant def_value;  // VT_EMPTY = no default
     // Type detail: VT_DECIMAL precision << 8 | scale; VT_DATE the date kind in bits 0-1
-    // (0 text, 1 date and time, 2 date only, 3 time only).
+    // (see udb_date_kind_of).
     int reserved;
 };
+
+// The date kind a VT_DATE column keeps in bits 0-1 of its reserved detail (none: CHAR(19)),
+// and the detail that keeps a kind.
+inline date_kind udb_date_kind_of(int reserved) { return static_cast<date_kind>(reserved & 3); }
+inline int udb_date_reserved(date_kind kind) { return static_cast<int>(kind); }
 
 // A table's columns in order; it owns its descriptors.
 class udb_schema {
