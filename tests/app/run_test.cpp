@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "TK/tk_log.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/files.h"
 
 using namespace app_test;
 using compat::wstring;
@@ -399,10 +397,8 @@ TEST_F(Run, PasswordsNeverReachTheTraceLog) {
         EXPECT_THROW(d.conv.connect_mysql_server(), tk_exception);
         d.conv.serialize(true);
     }
-    std::ifstream in(log_path);
-    std::string line;
     bool store_logged = false;
-    while (std::getline(in, line)) {
+    for (const std::string& line : test_support::lines_of(test_support::read_file(log_path))) {
         store_logged = store_logged || line.find("store_mysql_settings") != std::string::npos;
         if (line.find("tiger-secret") == std::string::npos && line.find("mysql-secret") == std::string::npos) continue;
         ADD_FAILURE() << "password in the trace log: " << line;
