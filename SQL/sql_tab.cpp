@@ -155,8 +155,7 @@ void sql_table::fast_append(const udb_record& record) {
     try {
         if (opens_statement) {
             tk_log::log(1, "Initialize new query...");
-            buffer_.reserve(batch_bytes + batch_bytes / 8);
-            buffer_ = head_;
+            start_statement();
         } else {
             buffer_ += ", ";
         }
@@ -193,8 +192,15 @@ void sql_table::fast_append(const udb_record& record) {
     }
 }
 
-void sql_table::open_with(const std::string& row) {
+void sql_table::start_statement() {
+    // The batch just sent took the buffer with it: room for a whole statement at once, or
+    // each statement would grow by doubling, copying and touching new pages on the way.
+    buffer_.reserve(batch_bytes + batch_bytes / 8);
     buffer_ = head_;
+}
+
+void sql_table::open_with(const std::string& row) {
+    start_statement();
     const size_t offset = buffer_.size();
     buffer_ += row;
     rows_.push_back({offset, row.size(), received_});

@@ -50,6 +50,8 @@ private:
     void fast_append(const udb_record& record);
     void slow_append(const udb_record& record);
     void send_batch();
+    // An empty statement of the next rows: the INSERT head in a buffer with room for a batch.
+    void start_statement();
     // A statement of the next rows, opened with this row's value list.
     void open_with(const std::string& row);
     // The size past which a batch is sent: the batch size, or less on a server that takes
