@@ -150,6 +150,19 @@ bool append_float_literal(std::string& out, const ole_variant& value) {
 
 // ---- column types -------------------------------------------------------------------
 
+const char16_t* mysql_date_type(date_kind kind) {
+    switch (kind) {
+        case date_kind::datetime:
+            return u"DATETIME";
+        case date_kind::date:
+            return u"DATE";
+        case date_kind::time:
+            return u"TIME";
+        default:
+            return u"CHAR(19)";
+    }
+}
+
 wstring get_native_type(VARTYPE type, unsigned size, int flags) {
     tk_log::log(1, "get_native_type(%d,%d,%d)", int(type), int(size), flags);
     switch (type) {
@@ -165,16 +178,7 @@ wstring get_native_type(VARTYPE type, unsigned size, int flags) {
         case VT_CY:
             return u"DECIMAL(19,4)";
         case VT_DATE:
-            switch (udb_date_kind_of(flags)) {
-                case date_kind::datetime:
-                    return u"DATETIME";
-                case date_kind::date:
-                    return u"DATE";
-                case date_kind::time:
-                    return u"TIME";
-                default:
-                    return u"CHAR(19)";
-            }
+            return mysql_date_type(udb_date_kind_of(flags));
         case VT_BSTR: {
             tk_log::log(1, "process as text");
             if (size == 0 || size > 0xFFFFFF) return u"LONGTEXT";

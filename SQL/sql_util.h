@@ -20,6 +20,8 @@ inline constexpr unsigned unsigned_flag = 0x20, binary_flag = 0x80;
 
 // The column type text of CREATE TABLE ("INT", "VARCHAR(50)", "DECIMAL(10,2)", ...).
 compat::wstring get_native_type(VARTYPE type, unsigned size, int flags);
+// The column type for dates of one kind: DATETIME, DATE, TIME, or CHAR(19) for any other.
+const char16_t* mysql_date_type(date_kind kind);
 
 VARTYPE mysql_type_to_vartype(unsigned mysql_type, unsigned field_flags);
 

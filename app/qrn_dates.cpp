@@ -12,18 +12,6 @@
 using compat::wstring;
 
 namespace {
-const char16_t* type_word(date_kind kind) {
-    switch (kind) {
-        case date_kind::datetime:
-            return u"DATETIME";
-        case date_kind::date:
-            return u"DATE";
-        case date_kind::time:
-            return u"TIME";
-        default:
-            return u"CHAR(19)";
-    }
-}
 // A date default as the narrowed column can hold it: the date part on a DATE column, the
 // time part on a TIME column; none where the default lacks that part.
 wstring narrowed_default(const t_ftd& column, date_kind kind) {
@@ -44,7 +32,7 @@ wstring narrowed_default(const t_ftd& column, date_kind kind) {
 wstring qrn_date_alter_statement(const wstring& table, const wstring& column_name, const t_ftd& source_column,
                                  date_kind kind) {
     wstring text = u"ALTER TABLE " + sql_engine::quote_name(table) + u" MODIFY " + sql_engine::quote_name(column_name) +
-                   u" " + type_word(kind);
+                   u" " + mysql_date_type(kind);
     if (source_column.b_not_null) text += u" NOT NULL";
     const wstring def = narrowed_default(source_column, kind);
     if (!def.empty()) text += u" DEFAULT " + def;
