@@ -110,8 +110,8 @@ void wizard_shell::open_help(const std::string& fragment) {
     const std::string url = compat::desktop::file_url(path, fragment);
     // The desktop is reached from the user-interface thread, whoever asks.
     bool opened = false;
-    ui::application::invoke([&] { opened = compat::desktop::open_url(url); });
-    if (!opened) tk_log::log(1, "No program could open %s", url.c_str());
+    const bool ran = ui::application::invoke([&] { opened = compat::desktop::open_url(url); });
+    if (ran && !opened) tk_log::log(1, "No program could open %s", url.c_str());
 }
 
 void wizard_shell::display_help(int topic) {
