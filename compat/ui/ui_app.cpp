@@ -148,9 +148,10 @@ void application::set_window_icon(const image& picture) {
     if (app) QApplication::setWindowIcon(QIcon(QPixmap::fromImage(image_access::get(picture))));
 }
 
-void set_error_sink(std::function<void(std::exception_ptr)> sink) {
+std::function<void(std::exception_ptr)> set_error_sink(std::function<void(std::exception_ptr)> sink) {
     std::lock_guard<std::mutex> lock(sink_mutex);
-    error_sink = std::move(sink);
+    std::swap(error_sink, sink);
+    return sink;
 }
 
 bool guarded(const std::function<void()>& fn) {

@@ -58,8 +58,9 @@ public:
     static void set_window_icon(const class image& picture);
 };
 
-// Where exceptions of handlers go. The default writes what() to standard error.
-void set_error_sink(std::function<void(std::exception_ptr)> sink);
+// Where exceptions of handlers go. The default writes what() to standard error. Returns the
+// sink it replaces, so that a temporary one can put it back.
+std::function<void(std::exception_ptr)> set_error_sink(std::function<void(std::exception_ptr)> sink);
 // Runs fn; any exception goes to the error sink. True when fn returned normally.
 bool guarded(const std::function<void()>& fn);
 

@@ -5,11 +5,11 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <filesystem>
-#include <fstream>
 
 #include "GUI2/g_art.h"
 #include "tests/GUI2/gui_pages.h"
 #include "tests/GUI2/wizard_driver.h"
+#include "tests/support/files.h"
 
 namespace ui = compat::ui;
 namespace fs = std::filesystem;
@@ -226,7 +226,7 @@ TEST_F(WizardPages, BrowseOpensAtTheBoxPathAndTakesTheChosenFile) {
 
 TEST_F(WizardPages, ExistingDumpFileIsReplacedOnlyAfterYes) {
     const std::string path = app_test::temp_dir() + "/existing.sql";
-    std::ofstream(path) << "kept";
+    test_support::write_file(path, "kept");
     conv_.set_mysql_direct(false);
     conv_.set_source_name(u"XE");
     conv_.set_destination_name(tk_to_wide(path));
@@ -261,8 +261,8 @@ TEST_F(WizardPages, ALongDumpPathIsCheckedAndReplacedWhole) {
     const std::string path = dir + "/" + std::string(100, 'f') + ".sql";
     ASSERT_GT(path.size(), 259u);
     const std::string cut = path.substr(0, 259);
-    std::ofstream(path) << "old dump";
-    std::ofstream(cut) << "another file";
+    test_support::write_file(path, "old dump");
+    test_support::write_file(cut, "another file");
     ASSERT_TRUE(fs::exists(cut));
     conv_.set_mysql_direct(false);
     conv_.set_source_name(u"XE");

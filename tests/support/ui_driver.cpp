@@ -147,7 +147,7 @@ bool wait_until(const std::function<bool()>& condition, int timeout_ms) {
 }
 
 caught_errors::caught_errors() {
-    compat::ui::set_error_sink([this](std::exception_ptr e) {
+    previous_ = compat::ui::set_error_sink([this](std::exception_ptr e) {
         try {
             std::rethrow_exception(e);
         } catch (const std::exception& x) {
@@ -158,6 +158,6 @@ caught_errors::caught_errors() {
     });
 }
 
-caught_errors::~caught_errors() { compat::ui::set_error_sink(nullptr); }
+caught_errors::~caught_errors() { compat::ui::set_error_sink(std::move(previous_)); }
 
 }  // namespace test_support

@@ -5,6 +5,7 @@
 
 #include <QMessageBox>
 #include <QWidget>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -51,6 +52,7 @@ public:
 
 private:
     std::vector<std::string> texts_;
+    std::function<void(std::exception_ptr)> previous_;  // put back on destruction
 };
 
 // Runs `action` once a visible top-level widget that `match` accepts appears
