@@ -224,17 +224,13 @@ void quarnel_convertor::flush_table(udb_recordset& table) {
 void quarnel_convertor::handle_batch_error(const sql_batch_exception& e) {
     // A batch of earlier records was refused: each row that failed alone is reported under
     // its own number; the other rows of the batch have arrived.
-    error_handler& handler = error_handler::instance();
-    const wstring table_name = get_current_table();
     for (const sql_row_error& row : e.rows()) {
         if (sql_exception::is_connection_lost(row.code())) throw sql_exception(row.message, row.mysql_errno);
         if (keeps_existing_rows(mode_) && sql_exception::is_duplicate_key(row.code())) {
             tk_log::log(1, "Duplicate key of record %d skipped", row.record_number);
             continue;
         }
-        tk_log::log(1, "** MODE=%d", static_cast<int>(mode_));
-        handler.set_context(table_name, row.record_number);
-        handler.handle(sql_exception(row.message, row.mysql_errno), false);
+        report_record_error(sql_exception(row.message, row.mysql_errno), row.record_number);
     }
 }
 
