@@ -58,9 +58,7 @@ bool udb_converter::store_profile(udb_profile& profile) const {
     profile.set_value(udb_sec_generic, key_logfile, compat::ansi_to_utf16(log_file()));
     profile.set_value(udb_sec_generic, key_skip_idx, flag_text(skip_idx));
     profile.set_value(udb_sec_generic, key_tab_def, flag_text(tab_def));
-    const int mode = static_cast<int>(mode_);
-    profile.set_value(udb_sec_generic, key_mode,
-                      mode >= 0 && mode <= 9 ? wstring(1, char16_t(u'0' + mode)) : compat::wformat(u"%d", mode));
+    profile.set_value(udb_sec_generic, key_mode, compat::wformat(u"%d", static_cast<int>(mode_)));
     return true;
 }
 
