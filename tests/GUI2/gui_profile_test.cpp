@@ -90,7 +90,6 @@ TEST_F(WizardProfile, DumpProfileConnectsOnlyTheOracleSideAndWritesTheDump) {
     const std::string text = test_support::read_file(dump);
     EXPECT_EQ(text.find("old"), std::string::npos) << "the destination check replaces the old dump";
     EXPECT_NE(text.find("CREATE TABLE"), std::string::npos) << text;
-    MG_NEED_SANDBOX();
     // What the stock client makes of it.
     const std::string db = app_test::test_db_name("wizprofdump");
     app_test::server srv;
@@ -185,7 +184,6 @@ TEST_F(WizardProfile, MissingOrUnreadableProfileRunsNothing) {
 }
 
 TEST_F(WizardProfile, ServerProfileInModeZeroDropsOnlyTheNamedDatabase) {
-    MG_NEED_SANDBOX();
     app_test::build_store("PROFSRV", schema);
     const std::string db = app_test::test_db_name("wizprof");
     app_test::server srv;

@@ -17,7 +17,6 @@ namespace {
 
 class WizardServer : public gui_pages {
 protected:
-    void SetUp() override { MG_NEED_SANDBOX(); }
     void fill_mysql(const std::u16string& password = u"", unsigned port = app_test::sandbox_port()) {
         click(mysql_.control(sql_settings_page2::id_remote));
         mysql_.set_text(sql_settings_page2::id_host, u"127.0.0.1");

@@ -58,16 +58,13 @@ const std::vector<std::string> query_rows{"10|Sales"};
 class WizardRun : public wizard_fixture {
 protected:
     void SetUp() override {
-        MG_NEED_SANDBOX();
         wizard_fixture::SetUp();
         db_ = app_test::test_db_name("wizrun");
         service_ = "S" + std::to_string(::getpid());
         app_test::build_store(service_, schema);
         srv_.exec("DROP DATABASE IF EXISTS `" + db_ + "`");
     }
-    void TearDown() override {
-        if (app_test::sandbox_port()) srv_.exec("DROP DATABASE IF EXISTS `" + db_ + "`");
-    }
+    void TearDown() override { srv_.exec("DROP DATABASE IF EXISTS `" + db_ + "`"); }
 
     // The welcome page's road, then the Oracle page filled in and connected.
     void welcome_and_oracle(int road) {

@@ -57,10 +57,6 @@ private:
 
 class WizardUnderX : public wizard_fixture {
 protected:
-    void SetUp() override {
-        MG_NEED_SANDBOX();
-        wizard_fixture::SetUp();
-    }
     // xdotool on the display; its standard output.
     std::string xdotool(const std::vector<std::string>& args) {
         std::vector<std::string> argv{"/usr/bin/xdotool"};

@@ -25,7 +25,6 @@ using test_support::record;
 class LiveDb : public ::testing::Test {
 protected:
     void SetUp() override {
-        MG_NEED_SANDBOX();
         engine_ = std::make_unique<sql_engine>();
         install_live_databases(*engine_);
         engine_->connect("127.0.0.1", "root", "", test_support::sandbox_port());

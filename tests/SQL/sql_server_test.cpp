@@ -86,7 +86,6 @@ std::string hex(std::string_view bytes) {
 class SqlServer : public engine_test {
 protected:
     void SetUp() override {
-        MG_NEED_SANDBOX();
         std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         db = "sqlt_" + std::to_string(::getpid()) + "_" + test;
         for (auto& c : db) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -103,7 +102,6 @@ protected:
         });
     }
     void TearDown() override {
-        if (sandbox_port() == 0) return;
         client.run("DROP DATABASE IF EXISTS `" + db + "`");
         engine_test::TearDown();
     }

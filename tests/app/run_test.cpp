@@ -31,7 +31,6 @@ COMMIT;
 class Run : public ::testing::Test {
 protected:
     void SetUp() override {
-        MG_NEED_SANDBOX();
         private_settings();
         db_ = test_db_name("run");
         service_ = db_;

@@ -22,7 +22,6 @@ const std::string fixture_dir = std::string(MG_SOURCE_DIR) + "/tests/fixtures/qu
 class Quoting : public tollspar_test {
 protected:
     void SetUp() override {
-        MG_NEED_SANDBOX();
         port_ = std::to_string(test_support::sandbox_port());
         tollspar_test::SetUp();
         dir_.build("HOSTILE", fixture_dir + "hostile_values.sql");

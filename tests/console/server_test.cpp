@@ -13,7 +13,6 @@ namespace {
 class ServerRun : public tollspar_test {
 protected:
     void SetUp() override {
-        MG_NEED_SANDBOX();
         port_ = std::to_string(test_support::sandbox_port());
         tollspar_test::SetUp();
         // Every test has databases of its own: ctest runs them side by side.

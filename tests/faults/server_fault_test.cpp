@@ -33,7 +33,6 @@ long hold_in_big(background_run& run, const std::string& port, const std::string
 class server_faults : public fault_run {
 protected:
     void SetUp() override {
-        MG_NEED_SANDBOX();
         shared_port_ = std::to_string(test_support::sandbox_port());
         fault_run::SetUp();
         db_ = test_support::test_db_name("flt");

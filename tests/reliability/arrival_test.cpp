@@ -28,7 +28,6 @@ int count_lines(const std::string& out, const std::string& line) {
 class Arrival : public ::testing::Test {
 protected:
     void SetUp() override {
-        MG_NEED_SANDBOX();
         port_ = sandbox_port();
         db_ = test_db_name("arr");
         conn_ = std::make_unique<connection>(port_);

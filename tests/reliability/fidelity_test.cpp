@@ -47,7 +47,6 @@ bool has_error_report(const std::string& out) {
 class Fidelity : public ::testing::Test {
 protected:
     void SetUp() override {
-        MG_NEED_SANDBOX();
         port_ = sandbox_port();
         ws_.stores().build("FIDELITY", fixture_dir + "fidelity.sql");
         db_ = test_db_name("fid");

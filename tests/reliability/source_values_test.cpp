@@ -28,7 +28,6 @@ constexpr const char* store_sql =
 class SourceValues : public ::testing::Test {
 protected:
     void SetUp() override {
-        MG_NEED_SANDBOX();
         port_ = sandbox_port();
         ws_.stores().build_text("VALS", store_sql);
         db_ = test_db_name("src");

@@ -1,7 +1,7 @@
 // The scripts' folder rules: scripts/mariadb-sandbox deletes and stops only what its own
 // "start" made, whatever MG_SANDBOX_DIR names, and scripts/screenshots empties no folder of
 // the user's; and a server test that finds no sandbox is skipped, or fails when the run
-// demands the sandbox (MG_REQUIRE_SANDBOX=1, scripts/test).
+// demands the sandbox (MG_REQUIRE_SANDBOX=1, scripts/test), before its fixture is built.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -72,22 +72,40 @@ TEST(ScreenshotsScript, RefusesAFolderItDidNotMake) {
     EXPECT_EQ(test_support::read_file(folder.file("keep.png")), "mine");
 }
 
-TEST(SandboxRule, AServerTestWithoutTheSandboxFailsWhenTheRunDemandsIt) {
+// Each case runs one probe test with MG_MYSQL_PORT and MG_REQUIRE_SANDBOX as given. ctest
+// counts a test as skipped whenever its output holds "[  SKIPPED ]", whatever its exit
+// code, so a failure must not print it.
+TEST(SandboxRule, ServerTestsSkipOrFailBeforeTheirFixtureAndOthersOnlyBehindTheRule) {
     const struct {
+        const char* probe;
+        const char* test;
+        const char* port;
         const char* required;
         int code;
         const char* says;
     } cases[] = {
-        {"1", 1, "MG_REQUIRE_SANDBOX demands it"},
-        {"", 0, "[  SKIPPED ]"},
+        {MG_SERVER_RULE_PROBE, "ServerProbe.ConnectsInItsFixture", "", "1", 1,
+         "[  FAILED  ] ServerProbe.ConnectsInItsFixture: MG_MYSQL_PORT is not set"},
+        {MG_SERVER_RULE_PROBE, "ServerProbe.ConnectsInItsFixture", "", "", 0,
+         "[  SKIPPED ] ServerProbe.ConnectsInItsFixture: MG_MYSQL_PORT is not set"},
+        {MG_SERVER_RULE_PROBE, "ServerProbe.ConnectsInItsFixture", "1", "1", 0, "[  PASSED  ] 1 test"},
+        {MG_UNIT_RULE_PROBE, "UnitProbe.NeedsTheSandboxPartway", "", "1", 1, "MG_REQUIRE_SANDBOX demands it"},
+        {MG_UNIT_RULE_PROBE, "UnitProbe.NeedsTheSandboxPartway", "", "", 0, "[  SKIPPED ] UnitProbe"},
+        {MG_UNIT_RULE_PROBE, "UnitProbe.NeedsTheSandboxPartway", "1", "1", 0, "[  PASSED  ] 1 test"},
+        {MG_UNIT_RULE_PROBE, "UnitProbe.ReadsThePortPastTheRule", "1", "1", 1, "past the sandbox rule"},
+        {MG_UNIT_RULE_PROBE, "UnitProbe.ReadsThePortPastTheRule", "", "", 1, "past the sandbox rule"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.test) + " port=" + c.port + " required=" + c.required);
         test_support::proc_options o;
-        o.env["MG_MYSQL_PORT"] = "";
+        o.env["MG_MYSQL_PORT"] = c.port;
         o.env["MG_REQUIRE_SANDBOX"] = c.required;
-        const proc_result r = test_support::run_process({MG_NEED_SANDBOX_PROBE}, o);
+        const proc_result r = test_support::run_process({c.probe, std::string("--gtest_filter=") + c.test}, o);
         EXPECT_EQ(r.code, c.code) << r.out << r.err;
         EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+        if (c.code != 0) {
+            EXPECT_EQ(r.out.find("[  SKIPPED ]"), std::string::npos) << r.out;
+        }
     }
 }
 

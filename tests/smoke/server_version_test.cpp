@@ -7,10 +7,10 @@
 #include "tests/support/sandbox.h"
 
 TEST(SandboxServer, AnswersSelectVersion) {
-    MG_NEED_SANDBOX();
     MYSQL* db = mysql_init(nullptr);
     ASSERT_NE(db, nullptr);
-    ASSERT_NE(mysql_real_connect(db, "127.0.0.1", "root", "", nullptr, test_support::sandbox_port(), nullptr, 0), nullptr)
+    ASSERT_NE(mysql_real_connect(db, "127.0.0.1", "root", "", nullptr, test_support::sandbox_port(), nullptr, 0),
+              nullptr)
         << mysql_error(db);
     ASSERT_EQ(mysql_query(db, "SELECT VERSION()"), 0) << mysql_error(db);
     MYSQL_RES* res = mysql_store_result(db);

@@ -9,9 +9,25 @@
 
 namespace test_support {
 
-unsigned sandbox_port() {
+namespace {
+
+// Constant-initialized, so server_gate may set it from its own static initializer.
+bool whole_program_guarded = false;
+const ::testing::TestInfo* guarded_test = nullptr;
+
+unsigned port_from_environment() {
     const char* p = std::getenv("MG_MYSQL_PORT");
     return p && *p ? static_cast<unsigned>(std::atoi(p)) : 0u;
+}
+
+}  // namespace
+
+unsigned sandbox_port() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    if (test && !whole_program_guarded && test != guarded_test)
+        ADD_FAILURE() << "this test reads the sandbox's port past the sandbox rule: put it into a program of server "
+                         "tests (mg_test ... SERVER), or call MG_NEED_SANDBOX() before it";
+    return port_from_environment();
 }
 
 bool sandbox_required() {
@@ -26,5 +42,16 @@ std::string test_db_name(const std::string& prefix) {
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return name.substr(0, 64);
 }
+
+namespace detail {
+
+bool sandbox_guard() {
+    guarded_test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return port_from_environment() != 0;
+}
+
+void guard_whole_program() { whole_program_guarded = true; }
+
+}  // namespace detail
 
 }  // namespace test_support
