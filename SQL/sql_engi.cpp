@@ -94,7 +94,7 @@ void sql_engine::set_session_sql_mode() {
         if (MYSQL_ROW row = mysql_fetch_row(res); row && row[0]) mode = row[0];
         mysql_free_result(res);
     }
-    std::string wanted = sql::sql_mode_for_literals(mode);
+    std::string wanted = sql::sql_mode_for_literals(mode, version_ == 0 || version_ > sql::ver_4_1_0);
     if (wanted == mode) return;
     run_or_throw("SET SESSION sql_mode = '" + sql::escape_text(wanted) + "'");
 }

@@ -82,13 +82,29 @@ TEST(SqlEscape, BackquotesDoubleInsideNames) {
 
 TEST(SqlEscape, CommentTextKeepsToOneLine) { EXPECT_EQ(sql::comment_text("a\r\nDROP TABLE t;"), "a  DROP TABLE t;"); }
 
-TEST(SqlMode, DropsTheModesThatChangeQuoting) {
-    EXPECT_EQ(sql::sql_mode_for_literals("STRICT_TRANS_TABLES,NO_BACKSLASH_ESCAPES,ANSI_QUOTES"),
-              "STRICT_TRANS_TABLES");
-    EXPECT_EQ(sql::sql_mode_for_literals("REAL_AS_FLOAT,PIPES_AS_CONCAT,ANSI_QUOTES,IGNORE_SPACE,ANSI"),
-              "REAL_AS_FLOAT,PIPES_AS_CONCAT,IGNORE_SPACE");
-    EXPECT_EQ(sql::sql_mode_for_literals("ORACLE,no_backslash_escapes"), "");
-    EXPECT_EQ(sql::sql_mode_for_literals(""), "");
+TEST(SqlMode, DropsTheModesThatChangeQuotingOrStoredValues) {
+    struct mode_case {
+        const char* server;
+        const char* session;
+    };
+    const mode_case cases[] = {
+        {"STRICT_TRANS_TABLES,NO_BACKSLASH_ESCAPES,ANSI_QUOTES", "STRICT_TRANS_TABLES,NO_AUTO_VALUE_ON_ZERO"},
+        {"REAL_AS_FLOAT,PIPES_AS_CONCAT,ANSI_QUOTES,IGNORE_SPACE,ANSI",
+         "REAL_AS_FLOAT,PIPES_AS_CONCAT,IGNORE_SPACE,NO_AUTO_VALUE_ON_ZERO"},
+        {"ORACLE,no_backslash_escapes", "NO_AUTO_VALUE_ON_ZERO"},
+        {"", "NO_AUTO_VALUE_ON_ZERO"},
+        // TRADITIONAL as the server lists it: set again, the name would bring the zero-date modes back
+        {"STRICT_TRANS_TABLES,STRICT_ALL_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,ERROR_FOR_DIVISION_BY_ZERO,TRADITIONAL,"
+         "NO_ENGINE_SUBSTITUTION",
+         "STRICT_TRANS_TABLES,STRICT_ALL_TABLES,ERROR_FOR_DIVISION_BY_ZERO,NO_ENGINE_SUBSTITUTION,NO_AUTO_VALUE_ON_"
+         "ZERO"},
+        {"EMPTY_STRING_IS_NULL,PAD_CHAR_TO_FULL_LENGTH,SIMULTANEOUS_ASSIGNMENT",
+         "SIMULTANEOUS_ASSIGNMENT,NO_AUTO_VALUE_ON_ZERO"},
+        {"NO_AUTO_VALUE_ON_ZERO,STRICT_ALL_TABLES", "STRICT_ALL_TABLES,NO_AUTO_VALUE_ON_ZERO"},
+    };
+    for (const mode_case& c : cases) EXPECT_EQ(sql::sql_mode_for_literals(c.server, true), c.session) << c.server;
+    // 4.1.0 does not know NO_AUTO_VALUE_ON_ZERO
+    EXPECT_EQ(sql::sql_mode_for_literals("ANSI_QUOTES,STRICT_TRANS_TABLES", false), "STRICT_TRANS_TABLES");
 }
 
 using SqlQuoteName = sql_test::engine_test;

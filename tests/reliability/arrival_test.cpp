@@ -434,6 +434,44 @@ TEST_F(HostileServer, ZeroDateModesDoNotRefuseWhatTheRunWritesOnPurpose) {
               "time");
 }
 
+TEST_F(HostileServer, ModesThatChangeStoredValuesDoNotReachTheRowsOnEitherRoad) {
+    store(
+        "CREATE TABLE EMPTIES (ID NUMBER(5) NOT NULL, C CLOB NOT NULL, B BLOB, CH CHAR(4), T DATE,\n"
+        "  CONSTRAINT PK_EMPTIES PRIMARY KEY (ID));\n"
+        "INSERT INTO EMPTIES VALUES (1, EMPTY_CLOB(), EMPTY_BLOB(), 'ab', OCILITE_TIME('08:30:00'));\n"
+        "INSERT INTO EMPTIES VALUES (2, 'x', HEXTORAW('00'), NULL, NULL);\n");
+    const rows_t expected{{"1", "0", "0", "ab  ", "08:30:00"}, {"2", "1", "1", "NULL", "NULL"}};
+    const std::string select = "SELECT ID, LENGTH(C), LENGTH(B), CH, T FROM `" + db_ + "`.`EMPTIES` ORDER BY ID";
+    // TRADITIONAL as a name brings the zero-date modes back whenever it is set again
+    own_->exec("SET GLOBAL sql_mode = 'EMPTY_STRING_IS_NULL,PAD_CHAR_TO_FULL_LENGTH,TRADITIONAL'");
+    proc_result r = live_on_own();
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(own_->rows(select), expected);
+
+    own_->exec("DROP DATABASE `" + db_ + "`");
+    own_->exec("CREATE DATABASE `" + db_ + "`");
+    const std::string dump = ws_.file("modes.sql");
+    r = run(ws_.tollspar("ARR", {"--dump", "--dest=" + dump}), ws_.dir());
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    const proc_result load = run(ws_.mariadb_client(db_, own_port(), dump), ws_.dir());
+    own_->exec("SET GLOBAL sql_mode = DEFAULT");
+    EXPECT_EQ(load.code, 0) << load.err;
+    EXPECT_EQ(own_->rows(select), expected);
+}
+
+TEST_F(HostileServer, AZeroMergedIntoAnAutoIncrementKeyStaysZero) {
+    store(
+        "CREATE TABLE COUNTED (ID NUMBER(5) NOT NULL, V VARCHAR2(5), CONSTRAINT PK_COUNTED PRIMARY KEY (ID));\n"
+        "INSERT INTO COUNTED VALUES (0, 'zero');\n"
+        "INSERT INTO COUNTED VALUES (7, 'seven');\n");
+    own_->exec("CREATE DATABASE `" + db_ + "`");
+    own_->exec("CREATE TABLE `" + db_ + "`.`COUNTED` (ID INT NOT NULL AUTO_INCREMENT PRIMARY KEY, V VARCHAR(5))");
+    proc_result r = live_on_own({"--mode=3"});
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(own_->rows("SELECT ID, V FROM `" + db_ + "`.`COUNTED` ORDER BY ID"),
+              (rows_t{{"0", "zero"}, {"7", "seven"}}));
+}
+
 TEST_F(Arrival, DumpInsertsStayUnderAMillionBytesUnlessOneRowIsLarger) {
     store(large_rows);
     proc_result r = dump_and_load();
