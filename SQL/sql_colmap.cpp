@@ -77,13 +77,14 @@ std::string sql_column_map::insert_head(const wstring& table, const udb_schema& 
     return head + ") VALUES";
 }
 
-void sql_column_map::append_row(std::string& out, const udb_record& record, const udb_schema& schema) const {
+void sql_column_map::append_row(std::string& out, const udb_record& record, const udb_schema& schema,
+                                const sql::value_writer& values) const {
     out += '(';
     bool first = true;
     for (const auto& [field, column] : pairs_) {
         if (!first) out += ", ";
         first = false;
-        append_fld_str(out, *record[field], *schema[column]);
+        append_fld_str(out, *record[field], *schema[column], values);
     }
     out += ')';
 }

@@ -16,6 +16,10 @@
 #include "UDB/udb_sche.h"
 #include "compat/text/text.h"
 
+namespace sql {
+class value_writer;
+}
+
 class sql_column_map {
 public:
     // fields: the table's field-name map from its creation (source -> column name), or
@@ -34,9 +38,11 @@ public:
     const std::vector<std::pair<size_t, size_t>>& pairs() const { return pairs_; }
 
     // What both roads write for the pairs: the head "INSERT INTO `T`(`A`, `B`) VALUES",
-    // and a record's "(1, 'x')", each value a literal of its column's type.
+    // and a record's "(1, 'x')", each value a literal of its column's type, its texts and
+    // bytes as values writes them.
     std::string insert_head(const compat::wstring& table, const udb_schema& schema) const;
-    void append_row(std::string& out, const udb_record& record, const udb_schema& schema) const;
+    void append_row(std::string& out, const udb_record& record, const udb_schema& schema,
+                    const sql::value_writer& values) const;
 
 private:
     std::vector<compat::wstring> record_names_;

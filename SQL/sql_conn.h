@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "compat/text/text.h"
+
 namespace sql {
 
 class sql_connection {
@@ -35,6 +37,12 @@ public:
     // The server's version text, or null.
     const char* server_info();
 
+    // Bytes, or text as UTF-8, in the connection's escaped form appended to out, as the
+    // client library's mysql_real_escape_string writes it: backslash escapes, or apostrophes
+    // doubled while the server reports NO_BACKSLASH_ESCAPES.
+    void append_escaped(std::string& out, std::string_view bytes);
+    void append_escaped(std::string& out, compat::wstring_view text);
+
     unsigned error_number();
     std::string error_text();
     MYSQL* handle() { return handle_.get(); }
@@ -44,6 +52,7 @@ private:
         void operator()(MYSQL* h) const { mysql_close(h); }
     };
     void init();
+    bool backslash_escapes() const;
 
     std::unique_ptr<MYSQL, closer> handle_;
 };

@@ -70,6 +70,7 @@ public:
     void read_name_case();
 
     MYSQL* handle() const;
+    sql::sql_connection& connection() { return *connection_; }
     // Raises the connection's last error when there is one.
     void check_error() const;
 

@@ -4,6 +4,7 @@
 #include "SQL/sql_esc.h"
 #include "SQL/sql_init.h"
 #include "SQL/sql_util.h"
+#include "SQL/sql_valw.h"
 #include "SQL/sql_ver.h"
 #include "TK/tk_trace.h"
 #include "compat/text/format.h"
@@ -320,7 +321,7 @@ void dmp_recordset::append_record(const udb_record& row) {
             buffer_ += ", ";
         }
         values_at = buffer_.size();
-        map.append_row(buffer_, row, schema_);
+        map.append_row(buffer_, row, schema_, sql::hex_values());
     } catch (...) {
         buffer_.resize(before);
         throw;

@@ -56,6 +56,25 @@ S escape_impl(V text) {
 
 std::string escape_text(std::string_view text) { return escape_impl<std::string>(text); }
 
+void append_escaped(std::string& out, std::string_view bytes) {
+    static constexpr auto letters = [] {
+        std::array<char, 256> t{};
+        for (char32_t c = 0; c < 256; ++c) t[c] = escape_letter(c);
+        return t;
+    }();
+    // Runs without a byte to escape are copied whole: in binary data most bytes need none.
+    size_t run = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char e = letters[static_cast<unsigned char>(bytes[i])];
+        if (!e) continue;
+        out.append(bytes.data() + run, i - run);
+        out += '\\';
+        out += e;
+        run = i + 1;
+    }
+    out.append(bytes.data() + run, bytes.size() - run);
+}
+
 compat::wstring escape_text(compat::wstring_view text) { return escape_impl<compat::wstring>(text); }
 
 namespace {

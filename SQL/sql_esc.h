@@ -15,6 +15,8 @@ namespace sql {
 // sequences hold no ASCII byte.
 std::string escape_text(std::string_view text);
 compat::wstring escape_text(compat::wstring_view text);
+// The same escaping of bytes appended to out: the body of a literal built in place.
+void append_escaped(std::string& out, std::string_view bytes);
 // The same escaping of UTF-16 text, converted to UTF-8 and appended to out: the writers of
 // INSERT texts build their values in place instead of in temporaries.
 void append_escaped_utf8(std::string& out, compat::wstring_view text);

@@ -30,7 +30,7 @@ bool is_zero_date(const wstring& text) {
 }  // namespace
 
 sql_table::sql_table(sql_database& db, const wstring& name, udb_relationships& relationships)
-    : sql_recordset(db, name, relationships), quoted_name_(quoted_utf8(name)) {
+    : sql_recordset(db, name, relationships), values_(db.connection()), quoted_name_(quoted_utf8(name)) {
     tk_log::log(2, "sql_table::ctor");
     initialize();
 }
@@ -160,7 +160,7 @@ void sql_table::fast_append(const udb_record& record) {
             buffer_ += ", ";
         }
         offset = buffer_.size();
-        map.append_row(buffer_, record, schema_);
+        map.append_row(buffer_, record, schema_, values_);
         check_fits(head_.size() + buffer_.size() - offset);
     } catch (...) {
         buffer_.resize(before);
@@ -223,7 +223,7 @@ void sql_table::slow_append(const udb_record& record) {
     const sql_column_map& map = map_for(record);
     if (!map.complete()) structure_error(map);
     std::string text = map.insert_head(name_, schema_) + " ";
-    map.append_row(text, record, schema_);
+    map.append_row(text, record, schema_, values_);
     tk_log::log(2, "Run SQL query: %s", text);
     check_fits(text.size());
     database().query_append(text);
@@ -284,7 +284,8 @@ void sql_table::update(const udb_record& record) {
         tk_log::log(1, "Step #4");
         const t_ftd& col = *schema_[column];
         tk_log::log(1, u"Got mappend fn: %s", col.name);
-        const std::string assignment = quoted_utf8(col.name) + "=" + get_fld_append_str(*record[field], col);
+        std::string assignment = quoted_utf8(col.name) + "=";
+        append_fld_str(assignment, *record[field], col, values_);
         size_t k = 0;
         while (k < key.fields.size() && !compat::equal_nocase(key.fields[k], col.name)) ++k;
         if (k < key.fields.size()) {

@@ -9,6 +9,7 @@
 
 #include "SQL/sql_colmap.h"
 #include "SQL/sql_recs.h"
+#include "SQL/sql_valw.h"
 
 class sql_table : public sql_recordset {
 public:
@@ -60,6 +61,7 @@ private:
     // Raises the server's packet error for a statement it could not take.
     void check_fits(size_t statement_bytes) const;
 
+    sql::escaped_value_writer values_;
     std::unique_ptr<sql_column_map> map_;
     std::string quoted_name_;
     std::string head_;    // INSERT INTO `t`(`a`, `b`) VALUES

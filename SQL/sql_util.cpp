@@ -9,6 +9,7 @@
 
 #include "SQL/sql_engi.h"
 #include "SQL/sql_esc.h"
+#include "SQL/sql_valw.h"
 #include "TK/tk_trace.h"
 #include "UDB/udb_guid.h"
 #include "UDB/udb_rule.h"
@@ -424,7 +425,7 @@ bool prints_bare(VARTYPE t) { return compat::vt_is_number(t) || t == VT_BOOL; }
 
 }  // namespace
 
-void append_fld_str(std::string& out, const udb_field& value, const t_ftd& column) {
+void append_fld_str(std::string& out, const udb_field& value, const t_ftd& column, const sql::value_writer& values) {
     tk_log::log(1, "get_fld_append_str");
     if (rule_applies(value)) {
         out += compat::utf16_to_utf8(udb_custom_conversion::handle2(value));
@@ -439,7 +440,13 @@ void append_fld_str(std::string& out, const udb_field& value, const t_ftd& colum
             out += sql_empty_token;
             return;
         }
-        sql::append_text_literal(out, text, sql_engine::current_text_introducer());
+        values.append_text(out, text);
+        return;
+    }
+    if (type == vt_bytes) {
+        const void* data = nullptr;
+        const size_t n = value.get_bytes(&data);
+        values.append_bytes(out, std::string_view(static_cast<const char*>(data), data ? n : 0));
         return;
     }
     if (type == VT_DATE && prints_as_read(value.get_systemtime())) {
@@ -475,6 +482,6 @@ void append_fld_str(std::string& out, const udb_field& value, const t_ftd& colum
 
 std::string get_fld_append_str(const udb_field& value, const t_ftd& column) {
     std::string out;
-    append_fld_str(out, value, column);
+    append_fld_str(out, value, column, sql::hex_values());
     return out;
 }

@@ -10,6 +10,10 @@
 #include "compat/text/text.h"
 #include "values/ole_var.h"
 
+namespace sql {
+class value_writer;
+}
+
 // MySQL result field type codes and flags (client-library values).
 namespace sql_field_type {
 inline constexpr unsigned decimal = 0, tiny = 1, short_ = 2, long_ = 3, float_ = 4, double_ = 5, timestamp = 7,
@@ -45,8 +49,9 @@ std::string to_mysql_str(const ole_variant& value);
 // The DEFAULT literal of a column's default value; empty = no DEFAULT clause.
 compat::wstring make_mysql_def_val(const t_ftd& column);
 
-// The UTF-8 literal of one value for an INSERT or UPDATE text; a NULL in a NOT NULL
-// column becomes the column's default.
+// The UTF-8 literal of one value for an INSERT or UPDATE text, appended to out; texts and
+// bytes are written as values writes them. A NULL in a NOT NULL column becomes the
+// column's default.
+void append_fld_str(std::string& out, const udb_field& value, const t_ftd& column, const sql::value_writer& values);
+// The same literal with hexadecimal texts and bytes, as a dump has them.
 std::string get_fld_append_str(const udb_field& value, const t_ftd& column);
-// The same literal appended to out.
-void append_fld_str(std::string& out, const udb_field& value, const t_ftd& column);

@@ -54,6 +54,46 @@ TEST_F(LiveTab, FastModeBatchesStayUnderOneMillionBytes) {
     EXPECT_EQ(count("t"), id);
 }
 
+std::string hex_of(std::string_view bytes) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char b : bytes) out += {digits[b >> 4], digits[b & 15]};
+    return out;
+}
+
+// Values go in the connection's escaped form: backslash escapes, or doubled apostrophes while
+// the session keeps NO_BACKSLASH_ESCAPES (the client library follows the server's flag).
+TEST_F(LiveTab, HostileValuesArriveInTheConnectionsEscapedFormUnderEitherMode) {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+    bytes += "\xBF\x5C\x27\xBF'\\";
+    const compat::wstring text = u"\u00BF\\'\"" + compat::wstring(1, u'\0') + u"\u6F22\r\n\x1A\U0001F600'";
+    const std::string text_hex = hex_of(compat::utf16_to_utf8(text));
+    auto row = [&](int id, const compat::wstring& s, const std::string& b) {
+        return record(
+            {field(u"id", ole_variant(id)), field(u"s", ole_variant(s)), field(u"b", ole_variant(b.size(), b.data()))});
+    };
+    for (const std::string mode : {"", "NO_BACKSLASH_ESCAPES"}) {
+        for (const bool fast : {true, false}) {
+            SCOPED_TRACE(mode + (fast ? " fast" : " slow"));
+            exec("SET SESSION sql_mode = '" + mode + "'");
+            exec("DROP TABLE IF EXISTS t");
+            exec("CREATE TABLE t (id INT PRIMARY KEY, s LONGTEXT, b LONGBLOB) DEFAULT CHARSET=utf8mb4");
+            open();
+            engine_->set_fast_insert(fast);
+            sql_table& t = table(u"t");
+            t.append_record(*row(1, text, bytes));
+            t.append_record(*row(2, u"x", "y"));
+            t.update(*row(2, text, bytes));
+            table_.reset();
+            EXPECT_EQ(scalar("SELECT @@SESSION.sql_mode"), mode);
+            EXPECT_EQ(scalar("SELECT GROUP_CONCAT(id, ':', HEX(s) = '" + text_hex + "', ':', HEX(b) = '" +
+                             hex_of(bytes) + "' ORDER BY id) FROM t"),
+                      "1:1:1,2:1:1");
+        }
+    }
+}
+
 TEST_F(LiveTab, SlowModeSendsEachRecord) {
     exec("CREATE TABLE t (id INT PRIMARY KEY, s VARCHAR(10))");
     open();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "SQL/sql_util.h"
+#include "SQL/sql_valw.h"
 #include "TK/tk_excep.h"
 #include "sql_engine_fixture.h"
 
@@ -283,7 +284,7 @@ TEST_F(SqlLiteral, AppendedLiteralsMatchTheGeneralWriter) {
         std::string general = to_mysql_str(v);
         if (general == sql_empty_token) general = "NULL";
         std::string out = "(1, ";
-        append_fld_str(out, field, column);
+        append_fld_str(out, field, column, sql::hex_values());
         EXPECT_EQ(out, "(1, " + general) << general;
         EXPECT_EQ(get_fld_append_str(field, column), general);
     }

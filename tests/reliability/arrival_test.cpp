@@ -472,6 +472,39 @@ TEST_F(HostileServer, AZeroMergedIntoAnAutoIncrementKeyStaysZero) {
               (rows_t{{"0", "zero"}, {"7", "seven"}}));
 }
 
+TEST_F(HostileServer, NineMegabyteValuesFitASixteenMegabytePacketOnTheLiveRoad) {
+    // ¿\'" NUL 漢: 6 characters, 9 bytes of UTF-8 holding 0xBF 0x5C, which gbk reads as one
+    // character; 1,000,000 of them make 9,000,000 bytes, beyond half the packet
+    const std::string pattern = "'\xC2\xBF\\''\"' || CHR(0) || '\xE6\xBC\xA2'";
+    store(
+        "CREATE TABLE BIG (ID NUMBER(5) NOT NULL, B BLOB, C CLOB, CONSTRAINT PK_BIG PRIMARY KEY (ID));\n"
+        "INSERT INTO BIG VALUES (1, OCILITE_RANDOM_BYTES(9000000, 11), NULL);\n"
+        "INSERT INTO BIG VALUES (2, HEXTORAW('BF5C2700225C1A0D0A'), RPAD(" +
+        pattern + ", 6000000, " + pattern + "));\n");
+    own_->exec("SET GLOBAL max_allowed_packet = 16777216");
+    own_->exec("SET GLOBAL sql_mode = 'NO_BACKSLASH_ESCAPES,STRICT_ALL_TABLES'");
+    proc_result r = live_on_own();
+    own_->exec("SET GLOBAL max_allowed_packet = 268435456");
+    own_->exec("SET GLOBAL sql_mode = DEFAULT");
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+
+    // The source's bytes beside them, through a connection that takes the larger packet.
+    const test_support::store_folder& stores = ws_.stores();
+    const std::string blob = stores.value("ARR", "SELECT hex(" + stores.column_name("ARR", "BIG", "B") + ") FROM " +
+                                                     stores.table_name("ARR", "BIG") + " WHERE " +
+                                                     stores.column_name("ARR", "BIG", "ID") + " = 1");
+    ASSERT_EQ(blob.size(), 18000000u);
+    connection check(own_port());
+    check.exec("CREATE TABLE `" + db_ + "`.`SOURCE` (B LONGBLOB)");
+    check.exec("INSERT INTO `" + db_ + "`.`SOURCE` VALUES (X'" + blob + "')");
+    EXPECT_EQ(
+        check.rows("SELECT ID, LENGTH(B), B = (SELECT B FROM `" + db_ +
+                   "`.`SOURCE`), IF(LENGTH(B) < 100, HEX(B), '-'), "
+                   "LENGTH(C), CAST(C AS BINARY) = REPEAT(0xC2BF5C272200E6BCA2, 1000000) FROM `" +
+                   db_ + "`.`BIG` ORDER BY ID"),
+        (rows_t{{"1", "9000000", "1", "-", "NULL", "NULL"}, {"2", "9", "0", "BF5C2700225C1A0D0A", "9000000", "1"}}));
+}
+
 TEST_F(Arrival, DumpInsertsStayUnderAMillionBytesUnlessOneRowIsLarger) {
     store(large_rows);
     proc_result r = dump_and_load();

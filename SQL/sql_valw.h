@@ -1,0 +1,49 @@
+// How a statement writes its text and byte values. A dump writes them as hexadecimal
+// literals, which read the same whatever character set the loading client takes the file
+// in; a live connection takes them in its own escaped form, about half that size, so that
+// one value may fill nearly the whole packet the server accepts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "compat/text/text.h"
+
+namespace sql {
+
+class sql_connection;
+
+class value_writer {
+public:
+    virtual ~value_writer() = default;
+    // The literal of a text that is not empty (an empty one is the writers' empty-string
+    // token), appended to out.
+    virtual void append_text(std::string& out, compat::wstring_view text) const = 0;
+    // The literal of bytes, '' for none.
+    virtual void append_bytes(std::string& out, std::string_view bytes) const = 0;
+};
+
+// Hexadecimal literals: bytes as 0x..., text beyond ASCII behind the engine's introducer
+// (ASCII text stays quoted, where no character set can misread it).
+class hex_value_writer final : public value_writer {
+public:
+    void append_text(std::string& out, compat::wstring_view text) const override;
+    void append_bytes(std::string& out, std::string_view bytes) const override;
+};
+
+// The connection's escaped form: text quoted in the connection's character set, bytes
+// quoted behind _binary (servers before 4.1 know no introducer).
+class escaped_value_writer final : public value_writer {
+public:
+    explicit escaped_value_writer(sql_connection& connection) : connection_(connection) {}
+    void append_text(std::string& out, compat::wstring_view text) const override;
+    void append_bytes(std::string& out, std::string_view bytes) const override;
+
+private:
+    sql_connection& connection_;
+};
+
+// The hexadecimal writer, for writers that have no connection.
+const value_writer& hex_values();
+
+}  // namespace sql
