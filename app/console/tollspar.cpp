@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstring>
 #include <exception>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -34,9 +35,10 @@ std::vector<std::string> take_arguments(int argc, char** argv) {
     return args;
 }
 
-// The run that an interrupt (Ctrl-C) or a termination request stops between two records: it
-// then ends as a failure and what it wrote says where it stopped. A second signal ends the
-// process at once.
+// The run that an interrupt (Ctrl-C), a termination request or a closed terminal (SIGHUP)
+// stops between two records: it then ends as a failure and what it wrote says where it
+// stopped. A second signal ends the process at once. A signal the program was started with
+// ignored (nohup, a background job) stays ignored.
 std::atomic<tk_functor*> interruptible{nullptr};
 
 extern "C" void on_stop_signal(int sig) {
@@ -44,19 +46,28 @@ extern "C" void on_stop_signal(int sig) {
     if (tk_functor* run = interruptible.load()) run->request_stop_from_signal();
 }
 
+constexpr int stop_signals[] = {SIGINT, SIGTERM, SIGHUP};
+
 struct stop_on_signals {
     explicit stop_on_signals(tk_functor& run) {
         interruptible.store(&run);
-        std::signal(SIGINT, on_stop_signal);
-        std::signal(SIGTERM, on_stop_signal);
+        for (size_t i = 0; i < std::size(stop_signals); ++i) {
+            struct sigaction stop {};
+            stop.sa_handler = on_stop_signal;
+            sigemptyset(&stop.sa_mask);
+            ::sigaction(stop_signals[i], nullptr, &before_[i]);
+            if (before_[i].sa_handler != SIG_IGN) ::sigaction(stop_signals[i], &stop, nullptr);
+        }
     }
     ~stop_on_signals() {
-        std::signal(SIGINT, SIG_DFL);
-        std::signal(SIGTERM, SIG_DFL);
+        for (size_t i = 0; i < std::size(stop_signals); ++i) ::sigaction(stop_signals[i], &before_[i], nullptr);
         interruptible.store(nullptr);
     }
     stop_on_signals(const stop_on_signals&) = delete;
     stop_on_signals& operator=(const stop_on_signals&) = delete;
+
+private:
+    struct sigaction before_[std::size(stop_signals)]{};
 };
 
 // The dump goes where standard output goes (/dev/stdout, or the file it is redirected to).

@@ -159,38 +159,70 @@ TEST_F(DumpFaults, ASecondRunOnTheSameDumpFileIsRefused) {
     EXPECT_EQ(again.code, 0) << again.out << again.err;
 }
 
-TEST_F(DumpFaults, AStoppedRunLeavesADumpThatSaysSoAndStopsTheClient) {
-    // The dump goes into a FIFO, so the run waits on this reader: it is stopped (as Ctrl-C
-    // or a termination request stops it) in the middle of BIG.
-    const std::string fifo = file("stream.sql");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    test_support::child run(tollspar_argv(dump_args(fifo)), options_, dir_.path());
+// The dump written into a FIFO, so that the run waits on this reader; the signal is sent
+// once the INSERTs of BIG have begun. Returns what the run wrote.
+std::string read_signalled_dump(test_support::child& run, const std::string& fifo, int sig, bool& signalled) {
     std::ifstream in(fifo, std::ios::binary);
     std::string dump;
     char buf[4096];
-    bool signalled = false;
+    signalled = false;
     while (in.read(buf, sizeof buf) || in.gcount() > 0) {
         dump.append(buf, static_cast<size_t>(in.gcount()));
         if (!signalled && dump.find("INSERT INTO `BIG`") != std::string::npos) {
-            run.signal(SIGTERM);
+            run.signal(sig);
             signalled = true;
         }
     }
+    return dump;
+}
+
+TEST_F(DumpFaults, AStoppedRunLeavesADumpThatSaysSoAndStopsTheClient) {
+    // Ctrl-C, a termination request and a closed terminal stop the run alike, in the
+    // middle of BIG.
+    const struct {
+        const char* what;
+        int sig;
+    } cases[] = {{"SIGINT", SIGINT}, {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}};
+    std::string stopped;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string fifo = file(std::string("stream-") + c.what + ".sql");
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        test_support::child run(tollspar_argv(dump_args(fifo)), options_, dir_.path());
+        bool signalled = false;
+        const std::string dump = read_signalled_dump(run, fifo, c.sig, signalled);
+        proc_result r = run.wait();
+        ASSERT_TRUE(signalled) << dump.substr(0, 2000);
+        EXPECT_EQ(r.code, 255) << r.out << r.err;
+        EXPECT_NE(r.err.find("stopped before its end"), std::string::npos) << r.err;
+        EXPECT_EQ(dump.find("# Dump complete"), std::string::npos);
+        EXPECT_EQ(dump.find("Z_AFTER"), std::string::npos) << "the run went on after the stop";
+        EXPECT_NE(dump.find("# INCOMPLETE DUMP: the conversion stopped while table 'BIG' was written."),
+                  std::string::npos);
+        EXPECT_TRUE(dump.ends_with("The conversion stopped before the end: this dump is INCOMPLETE;\r\n"))
+            << dump.substr(dump.size() > 300 ? dump.size() - 300 : 0);
+        stopped = dump;
+    }
+
+    // Started with hangups ignored (nohup), the run is not stopped by one.
+    const std::string fifo = file("stream-nohup.sql");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string command = "trap '' HUP; exec";
+    for (const std::string& a : tollspar_argv(dump_args(fifo))) command += " " + test_support::sh_quoted(a);
+    test_support::child run({"/bin/sh", "-c", command}, options_, dir_.path());
+    bool signalled = false;
+    const std::string whole = read_signalled_dump(run, fifo, SIGHUP, signalled);
     proc_result r = run.wait();
-    ASSERT_TRUE(signalled) << dump.substr(0, 2000);
-    EXPECT_EQ(r.code, 255) << r.out << r.err;
-    EXPECT_NE(r.err.find("stopped before its end"), std::string::npos) << r.err;
-    EXPECT_EQ(dump.find("# Dump complete"), std::string::npos);
-    EXPECT_EQ(dump.find("Z_AFTER"), std::string::npos) << "the run went on after the stop";
-    EXPECT_NE(dump.find("# INCOMPLETE DUMP: the conversion stopped while table 'BIG' was written."), std::string::npos);
-    EXPECT_TRUE(dump.ends_with("The conversion stopped before the end: this dump is INCOMPLETE;\r\n"))
-        << dump.substr(dump.size() - 300);
+    EXPECT_TRUE(signalled);
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_NE(whole.find("# Dump complete"), std::string::npos);
+    EXPECT_EQ(dumped_big_ids(whole).size(), static_cast<size_t>(big_rows));
 
     MG_NEED_SANDBOX();
     const std::string port = std::to_string(test_support::sandbox_port());
     const std::string db = test_support::test_db_name("stop");
     ASSERT_EQ(mariadb(port, "DROP DATABASE IF EXISTS " + db + "; CREATE DATABASE " + db).code, 0);
-    test_support::write_file(file("stopped.sql"), dump);
+    test_support::write_file(file("stopped.sql"), stopped);
     proc_options load;
     load.stdin_file = file("stopped.sql");
     proc_result loaded = test_support::run_process(

@@ -97,6 +97,11 @@ void background_run::let_go() {
     if (pid_ > 0 && !finished()) kill(pid_, SIGCONT);
 }
 
+void background_run::signal(int sig) {
+    const pid_t pid = child_pid();
+    if (pid > 0 && !finished()) kill(pid, sig);
+}
+
 proc_result background_run::wait() {
     waited_ = true;
     let_go();

@@ -40,6 +40,8 @@ public:
 
     void hold();
     void let_go();
+    // Sends the signal to the run (a held run takes it when let go).
+    void signal(int sig);
     bool finished() const;
     // Waits for the exit; a run that has not ended after a minute is killed and reported as
     // hung (code -1000 and "hung" in err), so that a hang fails the test instead of the suite.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <thread>
 
@@ -114,6 +115,24 @@ TEST_F(ServerFaults, AnInjectedSourceErrorEndsThatTableOnly) {
     EXPECT_GT(rows, 0);
     EXPECT_LT(rows, big_rows);
     EXPECT_EQ(mariadb(shared_port_, big_summary_query(db_)).out, big_summary(rows));
+}
+
+TEST_F(ServerFaults, AClosedTerminalStopsTheRunBetweenTwoRecords) {
+    background_run run(tollspar_argv(server_args(shared_port_, db_)), options_);
+    const long cut = hold_in_big(run, shared_port_, db_);
+    ASSERT_FALSE(run.finished()) << "the run ended before BIG was written";
+    run.signal(SIGHUP);
+    run.let_go();
+    proc_result r = run.wait();
+    EXPECT_EQ(r.code, 255) << r.out << r.err;
+    EXPECT_NE(r.err.find("stopped before its end"), std::string::npos) << r.err;
+    EXPECT_FALSE(has_line(r.out, "Converting table Z_AFTER(10 records)")) << r.out;
+    // What was sent before the stop is there, the last batch included; nothing after it.
+    const long rows = count_rows(shared_port_, db_, "BIG");
+    EXPECT_GE(rows, cut);
+    EXPECT_LT(rows, big_rows);
+    EXPECT_EQ(mariadb(shared_port_, big_summary_query(db_)).out, big_summary(rows));
+    EXPECT_EQ(mariadb(shared_port_, "SHOW TABLES FROM `" + db_ + "` LIKE 'Z_AFTER'").out, "");
 }
 
 TEST_F(ServerFaults, ASecondRunOnTheSameDatabaseIsNotSilent) {
