@@ -113,8 +113,10 @@ compat::wstring ora_schema_initializer::create_sequence(ora_database& db) {
         if (base.size() > room) base.resize(compat::utf16_safe_prefix(base, room));
         const compat::wstring name = base + suffix;
         try {
+            // The largest MAXVALUE Oracle takes: 28 digits (1.0E28 has 29 and is refused).
             db.query(u"CREATE SEQUENCE " + ora_q(name) +
-                     u" INCREMENT BY 1 START WITH 1 MAXVALUE 1.0E28 MINVALUE 1 NOCYCLE NOCACHE ORDER");
+                     u" INCREMENT BY 1 START WITH 1 MAXVALUE 9999999999999999999999999999 MINVALUE 1 NOCYCLE "
+                     u"NOCACHE ORDER");
             return name;
         } catch (const ora_exception& e) {
             if (oracle_error(e) == error_name_used) continue;
