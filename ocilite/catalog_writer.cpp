@@ -99,7 +99,8 @@ bool catalog_writer::constraint_exists(const std::string& name) {
 }
 
 void catalog_writer::create_user(const std::string& name, const std::string& password, int line) {
-    if (is_user(db_, name)) raise_ora(1920, "user name '" + name + "' conflicts with another user or role name", line);
+    if (is_user(db_, name) || is_role(db_, name))
+        raise_ora(1920, "user name '" + name + "' conflicts with another user or role name", line);
     sqlite_stmt st(db_, "INSERT INTO ocilite_users(username, password) VALUES(?, ?)");
     st.bind(1, name).bind(2, password);
     st.step();
@@ -115,6 +116,17 @@ void catalog_writer::create_user(const std::string& name, const std::string& pas
         sqlite_stmt(db_, "UPDATE USER_CONS_COLUMNS SET OWNER=?1 WHERE OWNER=''").bind(1, name).step();
         sqlite_stmt(db_, "UPDATE USER_INDEXES SET TABLE_OWNER=?1 WHERE TABLE_OWNER=''").bind(1, name).step();
     }
+}
+
+void catalog_writer::create_role(const std::string& name, int line) {
+    if (is_grantee(db_, name))
+        raise_ora(1921, "role name '" + name + "' conflicts with another user or role name", line);
+    sqlite_stmt(db_, "INSERT INTO ocilite_roles(role) VALUES(?)").bind(1, name).step();
+}
+
+void catalog_writer::drop_role(const std::string& name, int line) {
+    if (!is_role(db_, name)) raise_ora(1919, "role '" + name + "' does not exist", line);
+    sqlite_stmt(db_, "DELETE FROM ocilite_roles WHERE role=?").bind(1, name).step();
 }
 
 void catalog_writer::create_table(const table_def& t) {

@@ -17,6 +17,9 @@ public:
     explicit catalog_writer(sqlite3* db) : db_(db) {}
 
     void create_user(const std::string& name, const std::string& password, int line);
+    // CREATE ROLE / DROP ROLE: a role holds nothing here but its name, which GRANT accepts.
+    void create_role(const std::string& name, int line);
+    void drop_role(const std::string& name, int line);
     void create_table(const table_def& t);
     void add_constraint(const std::string& table, const constraint_def& c);
     void create_index(const index_def& d);

@@ -123,7 +123,7 @@ void change_privileges(sqlite3* db, const std::vector<token>& t, bool grant) {
     do {
         const int line = p.peek().line;
         users.push_back(p.identifier());
-        if (!is_user(db, users.back())) raise_ora(1917, "user or role '" + users.back() + "' does not exist", line);
+        if (!is_grantee(db, users.back())) raise_ora(1917, "user or role '" + users.back() + "' does not exist", line);
     } while (p.accept_symbol(","));
     sqlite_stmt(db, "CREATE TABLE IF NOT EXISTS ocilite_revoked(username TEXT, privilege TEXT)").step();
     for (const std::string& user : users) {
@@ -161,6 +161,17 @@ client_statement classify_statement(std::string_view text) {
         w.is_word("COMMENT") || w.is_word("TRUNCATE") || w.is_word("RENAME"))
         return client_statement::ddl;
     return client_statement::query;
+}
+
+void check_literal_lengths(std::string_view text) {
+    std::vector<token> t;
+    try {
+        t = tokenize(text);
+    } catch (const lex_error&) {
+        return;
+    }
+    if (starts_plsql(t, 0)) return;
+    if (const token* literal = overlong_literal(t)) raise_ora(1704, "string literal too long", literal->line);
 }
 
 std::optional<returning_clause> split_returning(std::string_view text) {

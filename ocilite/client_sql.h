@@ -21,6 +21,10 @@ enum class client_statement { query, ddl, insert, update, delete_rows, commit, r
 // By the statement's first words; query for anything the translator reads.
 client_statement classify_statement(std::string_view text);
 
+// ORA-01704 when a text literal of a SQL statement is longer than Oracle takes; unreadable text
+// and PL/SQL are left to the statement's own run.
+void check_literal_lengths(std::string_view text);
+
 // "... RETURNING items INTO :a, :b" at the statement's end, split off.
 struct returning_clause {
     std::string statement;           // the text before RETURNING

@@ -70,6 +70,8 @@ column_def column_definition(sql_parser& p, std::string_view source, std::vector
     column_def col;
     col.line = p.peek().line;
     col.name = p.identifier();
+    // The pseudo-column's name: no column takes ROWID in upper case, quoted or not.
+    if (col.name == "ROWID") raise_invalid_identifier(col.name, col.line);
     col.type = parse_column_type(p);
     while (!p.at_end() && !p.peek().is_symbol(",") && !p.peek().is_symbol(")")) {
         if (p.accept_word("GENERATED")) {

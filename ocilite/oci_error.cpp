@@ -64,6 +64,8 @@ std::string ora_message(int code) {
             return "ORA-01008: not all variables bound";
         case 22920:
             return "ORA-22920: row containing the LOB value is not locked";
+        case 22993:
+            return "ORA-22993: specified input amount is greater than actual source amount";
         case 24343:
             return "ORA-24343: user defined callback error";
         case 24369:
@@ -84,6 +86,8 @@ std::string ora_message(int code) {
             return "ORA-24391: invalid fetch operation";
         case 24801:
             return "ORA-24801: illegal parameter value in OCI lob function";
+        case 24811:
+            return "ORA-24811: less data provided for writing than indicated";
         default:
             break;
     }

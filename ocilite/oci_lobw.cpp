@@ -58,8 +58,11 @@ OCILITE_EXPORT sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocato
     const uint64_t at = offset - 1;
     std::string stored;
     ub4 written = 0;
+    // One piece carries the whole amount: a buffer that holds less is refused, never cut.
+    constexpr int short_buffer = 24811;
     if (loc->blob) {
-        const ub4 n = std::min(*amtp, buflen);
+        if (*amtp > buflen) return fail(err, short_buffer);
+        const ub4 n = *amtp;
         std::string bytes(static_cast<const char*>(bufp), n);
         splice(loc->bytes, at, bytes, '\0');
         stored = loc->bytes;
@@ -68,15 +71,19 @@ OCILITE_EXPORT sword OCILobWrite(OCISvcCtx* svchp, OCIError* errhp, OCILobLocato
         std::u16string text;
         switch (encoding_of(csid, loc->env)) {
             case buffer_encoding::utf16: {
-                // A fixed-width buffer: the amount counts characters.
-                const ub4 n = std::min(*amtp, buflen / 2);
+                // A fixed-width buffer: the amount counts characters, the length bytes, so
+                // an odd length ends inside a character.
+                if (buflen % 2) return fail(err, 22993);
+                if (*amtp > buflen / 2) return fail(err, short_buffer);
+                const ub4 n = *amtp;
                 text.resize(n);
                 std::memcpy(text.data(), bufp, static_cast<size_t>(n) * 2);
                 break;
             }
             case buffer_encoding::utf8:
                 // A varying-width buffer: the amount counts bytes.
-                text = compat::utf8_to_utf16(std::string_view(static_cast<const char*>(bufp), std::min(*amtp, buflen)));
+                if (*amtp > buflen) return fail(err, short_buffer);
+                text = compat::utf8_to_utf16(std::string_view(static_cast<const char*>(bufp), *amtp));
                 break;
             case buffer_encoding::unsupported:
                 return fail(err, 1482, "ORA-01482: unsupported character set");

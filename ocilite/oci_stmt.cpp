@@ -223,6 +223,11 @@ OCILITE_EXPORT sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* 
     if (!s->prepared) return fail(err, 24337);
     round_trip();
     if (const int code = injected_error(call_kind::execute)) return fail(err, code);
+    try {
+        check_literal_lengths(compat::utf16_to_utf8(s->text));
+    } catch (const ora_error& e) {
+        return fail(err, e.code, e.message);
+    }
     if (classify_statement(compat::utf16_to_utf8(s->text)) != client_statement::query) {
         s->executed = false;
         s->finished = false;

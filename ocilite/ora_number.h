@@ -24,6 +24,9 @@ public:
     int integer_digits() const;
     bool is_integral() const;
     std::optional<int64_t> to_int64() const;  // when integral and within int64
+    // Oracle's NUMBER holds magnitudes from 1E-130 up to, not including, 1E126.
+    bool overflows_number() const { return !digits_.empty() && exponent_ > 126; }
+    bool underflows_number() const { return !digits_.empty() && exponent_ < -129; }
     double to_double() const;
 
     // Rounds half away from zero to `scale` digits after the point (negative: left of it).

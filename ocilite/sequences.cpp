@@ -30,6 +30,19 @@ ora_number signed_number(sql_parser& p) {
     return negative ? n->negated() : *n;
 }
 
+// Oracle keeps a sequence's numbers in 28 digits (27 for negative ones): ORA-04003 beyond.
+ora_number sequence_parameter(sql_parser& p, const char* parameter) {
+    const int line = p.peek().line;
+    ora_number n = signed_number(p);
+    const int digits = n.negative() ? 27 : 28;
+    if (n.integer_digits() > digits)
+        raise_ora(4003,
+                  std::string("sequence parameter ") + parameter + " exceeds maximum size allowed (" +
+                      std::to_string(digits) + " digits)",
+                  line);
+    return n;
+}
+
 struct working {
     int64_t next = 1, increment = 1, min = 1, max = std::numeric_limits<int64_t>::max();
     bool cycle = false;
@@ -43,14 +56,14 @@ sequence_options parse_sequence_options(sql_parser& p) {
         int line = p.peek().line;
         if (p.accept_word("INCREMENT")) {
             p.expect_word("BY");
-            o.increment = signed_number(p);
+            o.increment = sequence_parameter(p, "INCREMENT BY");
         } else if (p.accept_word("START")) {
             p.expect_word("WITH");
-            o.start = signed_number(p);
+            o.start = sequence_parameter(p, "START WITH");
         } else if (p.accept_word("MAXVALUE")) {
-            o.max_value = signed_number(p);
+            o.max_value = sequence_parameter(p, "MAXVALUE");
         } else if (p.accept_word("MINVALUE")) {
-            o.min_value = signed_number(p);
+            o.min_value = sequence_parameter(p, "MINVALUE");
         } else if (p.accept_word("NOMAXVALUE")) {
             o.no_max = true;
         } else if (p.accept_word("NOMINVALUE")) {

@@ -98,6 +98,8 @@ private:
             t.kind = token_kind::quoted_identifier;
             t.text = read_quoted('"', 1740, "ORA-01740: missing double quote in identifier");
             if (t.text.empty()) fail(1741, "ORA-01741: illegal zero-length identifier");
+            // No name holds the null character, quoted or not.
+            if (t.text.find('\0') != std::string::npos) fail(911, "ORA-00911: invalid character");
         } else if (is_digit(static_cast<char>(c)) || (c == '.' && is_digit(peek(1)))) {
             t.kind = token_kind::number;
             t.text = read_number();
@@ -204,6 +206,13 @@ private:
 }  // namespace
 
 std::vector<token> tokenize(std::string_view sql) { return lexer(sql).run(); }
+
+const token* overlong_literal(const std::vector<token>& tokens) {
+    for (const token& t : tokens)
+        if ((t.kind == token_kind::string || t.kind == token_kind::nstring) && t.text.size() > max_literal_bytes)
+            return &t;
+    return nullptr;
+}
 
 std::vector<token> tokenize_prefix(std::string_view sql, lex_error* error, bool* failed) {
     std::vector<token> out;

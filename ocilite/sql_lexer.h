@@ -41,6 +41,13 @@ struct lex_error {
     int line;
 };
 
+// Oracle's limit on a text literal of a SQL statement, in bytes of the database character set
+// (AL32UTF8 here); PL/SQL allows longer ones.
+inline constexpr size_t max_literal_bytes = 4000;
+
+// The first text literal of tokens longer than max_literal_bytes, or null.
+const token* overlong_literal(const std::vector<token>& tokens);
+
 // Cuts the whole text into tokens, the last one of kind end. Comments (-- and /* */) are dropped.
 std::vector<token> tokenize(std::string_view sql);
 // As above, but stops at unreadable text instead of throwing: the tokens before it are returned

@@ -183,10 +183,13 @@ public:
             p_.accept_word("WORK");
         } else if (p_.accept_word("COMMENT")) {
             comment(line);
-        } else if (p_.peek().is_word("GRANT") || p_.peek().is_word("REVOKE") || p_.peek().is_word("AUDIT") ||
-                   p_.peek().is_word("NOAUDIT") || p_.peek().is_word("ANALYZE") || p_.peek().is_word("PURGE") ||
-                   p_.peek().is_word("SET")) {
-            skip_to_end(p_);  // privileges, statistics and roles mean nothing in a one-schema store
+        } else if (p_.accept_word("GRANT")) {
+            check_grantees("TO");
+        } else if (p_.accept_word("REVOKE")) {
+            check_grantees("FROM");
+        } else if (p_.peek().is_word("AUDIT") || p_.peek().is_word("NOAUDIT") || p_.peek().is_word("ANALYZE") ||
+                   p_.peek().is_word("PURGE") || p_.peek().is_word("SET")) {
+            skip_to_end(p_);  // auditing, statistics and roles mean nothing in a one-schema store
         } else if (p_.peek().is_word("SELECT") || p_.peek().is_word("WITH") || p_.peek().is_symbol("(")) {
             query(line);
             return 0;
@@ -203,6 +206,19 @@ public:
     }
 
 private:
+    // GRANT ... TO grantee, ... and REVOKE ... FROM grantee, ...: privileges mean nothing in a
+    // one-schema store, but the users and roles named must exist (ORA-01917).
+    void check_grantees(const char* to) {
+        while (!p_.at_end() && !p_.peek().is_word(to)) p_.next();
+        p_.expect_word(to);
+        do {
+            const int line = p_.peek().line;
+            const std::string grantee = p_.identifier();
+            if (!is_grantee(db_, grantee)) raise_ora(1917, "user or role '" + grantee + "' does not exist", line);
+        } while (p_.accept_symbol(","));
+        skip_to_end(p_);  // IDENTIFIED BY, WITH ADMIN OPTION, CASCADE CONSTRAINTS, ...
+    }
+
     long long block() {
         plsql_program program = plsql_program::parse(p_.tokens(), p_.position(), p_.tokens().size() - 1, source_);
         while (p_.peek().kind != token_kind::end) p_.next();
@@ -254,8 +270,11 @@ private:
             size_t end = p_.tokens().size() - 1;
             create_stored_code(db_, p_.tokens(), p_.position(), end, source_, or_replace, line, names_);
             while (p_.peek().kind != token_kind::end) p_.next();
-        } else if (p_.peek().is_word("ROLE") || p_.peek().is_word("PROFILE") || p_.peek().is_word("DIRECTORY") ||
-                   p_.peek().is_word("TABLESPACE")) {
+        } else if (p_.accept_word("ROLE")) {
+            const std::string role = p_.identifier();
+            skip_to_end(p_);  // NOT IDENTIFIED, IDENTIFIED BY ...
+            writer_.create_role(role, line);
+        } else if (p_.peek().is_word("PROFILE") || p_.peek().is_word("DIRECTORY") || p_.peek().is_word("TABLESPACE")) {
             skip_to_end(p_);  // security and storage objects: nothing to keep
         } else if (p_.peek().is_word("SYNONYM") || p_.peek().is_word("PUBLIC") || p_.peek().is_word("MATERIALIZED") ||
                    p_.peek().is_word("CLUSTER") || p_.peek().is_word("DATABASE") || p_.peek().is_word("CONTEXT")) {
@@ -496,7 +515,11 @@ private:
             p_.accept_word("FORCE");
             p_.expect_end();
             drop_stored_code(db_, type, name, line);
-        } else if (p_.peek().is_word("ROLE") || p_.peek().is_word("PROFILE") || p_.peek().is_word("DIRECTORY")) {
+        } else if (p_.accept_word("ROLE")) {
+            const std::string role = p_.identifier();
+            p_.expect_end();
+            writer_.drop_role(role, line);
+        } else if (p_.peek().is_word("PROFILE") || p_.peek().is_word("DIRECTORY")) {
             skip_to_end(p_);
         } else {
             raise_unsupported("DROP " + p_.peek().text, line);
@@ -548,23 +571,21 @@ private:
         statement_executor::inserter_lease lease = ex_.inserter(name, columns, line, name_line);
         row_inserter& rows = *lease;
         if (p_.accept_word("VALUES")) {
-            long long n = 0;
+            // One row: the release the store names (19c) has no multi-row VALUES, so a second
+            // list ends nothing properly (ORA-00933).
+            p_.expect_symbol("(");
+            std::vector<ora_value> values;
             do {
-                p_.expect_symbol("(");
-                std::vector<ora_value> values;
-                do {
-                    expr_ptr e = p_.expression();
-                    values.push_back(compiled_expr::compile(*e, scope_).eval(ex_.ctx()));
-                } while (p_.accept_symbol(","));
-                p_.expect_symbol(")");
-                rows.insert(values, ex_.ctx());
-                ++n;
+                expr_ptr e = p_.expression();
+                values.push_back(compiled_expr::compile(*e, scope_).eval(ex_.ctx()));
             } while (p_.accept_symbol(","));
+            p_.expect_symbol(")");
             if (p_.peek().is_word("RETURNING") || p_.peek().is_word("RETURN"))
                 raise_unsupported("INSERT ... RETURNING", p_.peek().line);
             if (p_.peek().is_word("LOG")) raise_unsupported("DML error logging", p_.peek().line);
             p_.expect_end();
-            return n;
+            rows.insert(values, ex_.ctx());
+            return 1;
         }
         if (!p_.peek().is_word("SELECT") && !p_.peek().is_symbol("(") && !p_.peek().is_word("WITH"))
             raise_ora(926, "missing VALUES keyword", p_.peek().line);
@@ -683,6 +704,9 @@ long long statement_executor::run(const std::vector<token>& tokens, std::string_
     ctx_.systimestamp = ora_datetime::now(true);
     ctx_.user = session_.user.empty() ? schema_owner(db_) : session_.user;
     last_query_ = {};
+    if (!starts_plsql(tokens, 0)) {
+        if (const token* t = overlong_literal(tokens)) raise_ora(1704, "string literal too long", t->line);
+    }
     sql_parser p(tokens);
     statement_run r(*this, p, source, scope);
     struct forget {

@@ -150,7 +150,8 @@ void create_store_schema(sqlite3* db) {
         "CREATE TABLE IF NOT EXISTS ocilite_sequences(name TEXT PRIMARY KEY, next_value INTEGER NOT NULL,"
         " increment INTEGER NOT NULL, min_value INTEGER NOT NULL, max_value INTEGER NOT NULL,"
         " cycle INTEGER NOT NULL, exhausted INTEGER NOT NULL DEFAULT 0);"
-        "CREATE TABLE IF NOT EXISTS ocilite_unrunnable_views(view_name TEXT PRIMARY KEY, reason TEXT NOT NULL);";
+        "CREATE TABLE IF NOT EXISTS ocilite_unrunnable_views(view_name TEXT PRIMARY KEY, reason TEXT NOT NULL);"
+        "CREATE TABLE IF NOT EXISTS ocilite_roles(role TEXT PRIMARY KEY);";
     for (const auto& v : catalog_views()) {
         ddl += "CREATE TABLE IF NOT EXISTS " + sqlite_quote_name(v.name) + "(";
         for (size_t i = 0; i < v.columns.size(); ++i) {
@@ -245,6 +246,38 @@ bool is_user(sqlite3* db, const std::string& name) {
     sqlite_stmt st(db, "SELECT 1 FROM ocilite_users WHERE username=?");
     st.bind(1, name);
     return st.step();
+}
+
+bool is_role(sqlite3* db, const std::string& name) {
+    // A store made before roles were kept has none.
+    sqlite_stmt exists(db, "SELECT 1 FROM sqlite_master WHERE type='table' AND name='ocilite_roles'");
+    if (!exists.step()) return false;
+    sqlite_stmt st(db, "SELECT 1 FROM ocilite_roles WHERE role=?");
+    st.bind(1, name);
+    return st.step();
+}
+
+bool is_grantee(sqlite3* db, const std::string& name) {
+    static const char* const built_in[] = {"PUBLIC",
+                                           "SYS",
+                                           "SYSTEM",
+                                           "ADMIN",
+                                           "CONNECT",
+                                           "RESOURCE",
+                                           "DBA",
+                                           "SELECT_CATALOG_ROLE",
+                                           "EXECUTE_CATALOG_ROLE",
+                                           "EXP_FULL_DATABASE",
+                                           "IMP_FULL_DATABASE",
+                                           "DATAPUMP_EXP_FULL_DATABASE",
+                                           "DATAPUMP_IMP_FULL_DATABASE",
+                                           "AQ_ADMINISTRATOR_ROLE",
+                                           "AQ_USER_ROLE",
+                                           "SCHEDULER_ADMIN",
+                                           "SODA_APP"};
+    for (const char* b : built_in)
+        if (name == b) return true;
+    return is_user(db, name) || is_role(db, name);
 }
 
 std::string next_system_name(sqlite3* db) {

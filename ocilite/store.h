@@ -111,6 +111,11 @@ std::optional<stored_table> find_table(sqlite3* db, const std::string& oracle_na
 // The schema owner: the first user created (empty when there is none yet).
 std::string schema_owner(sqlite3* db);
 bool is_user(sqlite3* db, const std::string& name);
+// A role made by CREATE ROLE.
+bool is_role(sqlite3* db, const std::string& name);
+// A name privileges are granted to: a user or role of the store, PUBLIC, or one of the users
+// and roles every Oracle database has (SYS, SYSTEM, CONNECT, RESOURCE, DBA, ...).
+bool is_grantee(sqlite3* db, const std::string& name);
 // A fresh system name SYS_C00nnnn for an unnamed constraint.
 std::string next_system_name(sqlite3* db);
 // True when a table, view, sequence or stored program already uses the name (Oracle's one

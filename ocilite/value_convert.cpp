@@ -51,7 +51,10 @@ ora_datetime to_datetime(const ora_value& v, bool timestamp) {
     raise_inconsistent(timestamp ? "TIMESTAMP" : "DATE", kind_name(v));
 }
 
+// What a NUMBER column keeps: ORA-01426 from 1E126 up, 0 below 1E-130.
 stored_value number_value(const ora_number& n) {
+    if (n.overflows_number()) raise_ora(1426, "numeric overflow");
+    if (n.underflows_number()) return number_value(ora_number{});
     if (auto i = n.to_int64()) {
         stored_value r;
         r.k = stored_value::kind::integer;
@@ -81,8 +84,10 @@ stored_value convert_for_column(const ora_value& v, const stored_column& col, co
         case ora_kind::nvarchar2:
         case ora_kind::fixed_char:
         case ora_kind::nchar: {
-            if (v.k == vk::raw) raise_inconsistent(t.data_type(), kind_name(v));
-            std::string s = v.k == vk::empty_clob ? std::string() : value_to_text(v);
+            // An empty LOB is no text: only a LOB column takes it.
+            if (v.k == vk::raw || v.k == vk::empty_clob || v.k == vk::empty_blob)
+                raise_inconsistent(t.data_type(), kind_name(v));
+            std::string s = value_to_text(v);
             if (s.empty()) {
                 if (!col.nullable) raise_ora(1400, "cannot insert NULL into (" + column_text() + ")");
                 return {};
@@ -90,6 +95,12 @@ stored_value convert_for_column(const ora_value& v, const stored_column& col, co
             bool chars = t.char_semantics;
             size_t have = chars ? utf8_chars(s) : s.size();
             if (have > static_cast<size_t>(t.length)) too_large(have, static_cast<size_t>(t.length));
+            // A length in characters still holds no more bytes than the type does: 4000 for
+            // VARCHAR2 and NVARCHAR2, 2000 for CHAR and NCHAR, the national kinds in UTF-16.
+            const bool national = t.kind == ora_kind::nvarchar2 || t.kind == ora_kind::nchar;
+            const size_t type_bytes = t.kind == ora_kind::varchar2 || t.kind == ora_kind::nvarchar2 ? 4000 : 2000;
+            const size_t bytes = national ? compat::utf8_to_utf16(s).size() * 2 : s.size();
+            if (bytes > type_bytes) too_large(bytes, type_bytes);
             if (t.kind == ora_kind::fixed_char || t.kind == ora_kind::nchar) s.append(t.length - have, ' ');
             return text_value(std::move(s));
         }

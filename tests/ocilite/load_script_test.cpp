@@ -78,6 +78,12 @@ TEST(loader, values_convert_as_oracle_stores_them) {
         {"NUMBER", "'  12 '", "integer:12"},
         {"NUMBER", "'abc'", "ORA-01722"},
         {"NUMBER", "123456789012345678901234567890", "text:123456789012345678901234567890"},
+        {"NUMBER", "9.99e125", "text:9.99E+125"},
+        {"NUMBER", "1e126", "ORA-01426"},
+        {"NUMBER", "-1e126", "ORA-01426"},
+        {"NUMBER", "TO_BINARY_DOUBLE(1e300)", "ORA-01426"},
+        {"NUMBER", "1e-130", "text:1E-130"},
+        {"NUMBER", "-1e-131", "integer:0"},
         {"NUMBER(5,2)", "123.456", "text:123.46"},
         {"NUMBER(5,2)", "999.995", "ORA-01438"},
         {"NUMBER(5,2)", "-999.994", "text:-999.99"},
@@ -97,6 +103,11 @@ TEST(loader, values_convert_as_oracle_stores_them) {
         {"CHAR(4)", "'ab'", "text:ab  "},
         {"NCHAR(3)", "N'日本'", "text:日本 "},
         {"NVARCHAR2(2)", "N'日本語'", "ORA-12899"},
+        {"VARCHAR2(10)", "EMPTY_CLOB()", "ORA-00932"},
+        {"NVARCHAR2(10)", "EMPTY_CLOB()", "ORA-00932"},
+        {"CHAR(10)", "EMPTY_BLOB()", "ORA-00932"},
+        {"VARCHAR2(4000 CHAR)", "RPAD('é', 2001, 'é')", "ORA-12899"},
+        {"NVARCHAR2(2000)", "RPAD(UNISTR('\\D83D\\DE00'), 1001, UNISTR('\\D83D\\DE00'))", "ORA-12899"},
         {"DATE", "TO_DATE('31-12-1999 23:59:58', 'DD-MM-YYYY HH24:MI:SS')", "text:1999-12-31 23:59:58"},
         {"DATE", "TO_DATE('2005-02-30', 'YYYY-MM-DD')", "ORA-01847"},
         {"DATE", "'15-MAR-2005'", "text:2005-03-15 00:00:00"},
@@ -201,6 +212,52 @@ TEST(loader, not_null_keys_and_foreign_keys_are_enforced) {
         "ALTER TABLE c ADD CONSTRAINT pk_c PRIMARY KEY (id);");
     EXPECT_EQ(s.rows("SELECT NULLABLE FROM USER_TAB_COLUMNS WHERE TABLE_NAME='C' AND COLUMN_NAME='ID'"),
               (rows_t{{"N"}}));
+}
+
+TEST(loader, refuses_what_oracle_refuses) {
+    const std::string x4000(4000, 'x');
+    std::string cjk;  // 1,334 characters of three bytes each: 4,002 bytes
+    for (int i = 0; i < 1334; ++i) cjk += "世";
+    struct refusal {
+        std::string what;
+        std::string sql;
+        int code;  // 0: accepted
+    };
+    const std::vector<refusal> cases = {
+        {"a literal of 4000 bytes", "INSERT INTO t (v) VALUES ('" + x4000 + "');", 0},
+        {"a literal of 4001 bytes", "INSERT INTO t (v) VALUES ('" + x4000 + "x');", 1704},
+        {"a literal counted in bytes", "INSERT INTO t (nv) VALUES (N'" + cjk + "');", 1704},
+        {"a literal in a query", "SELECT 'x' || '" + x4000 + "y' FROM DUAL;", 1704},
+        {"a literal in PL/SQL", "DECLARE s VARCHAR2(5000) := '" + x4000 + "y'; BEGIN NULL; END;\n/\n", 0},
+        {"4000 bytes into VARCHAR2(n CHAR)", "INSERT INTO t (v) VALUES (RPAD('é', 2000, 'é'));", 0},
+        {"a column named ROWID", "CREATE TABLE r (rowid NUMBER);", 904},
+        {"a quoted column named ROWID", "ALTER TABLE t ADD (\"ROWID\" NUMBER);", 904},
+        {"a column named rowid in lower case", "CREATE TABLE r (\"rowid\" NUMBER);", 0},
+        {"a table named ROWID", "CREATE TABLE \"ROWID\" (x NUMBER);", 0},
+        {"a null character in a quoted name", std::string("CREATE TABLE \"a\0b\" (x NUMBER);", 30), 911},
+        {"MAXVALUE of 28 digits", "CREATE SEQUENCE s MAXVALUE 9999999999999999999999999999;", 0},
+        {"MAXVALUE of 29 digits", "CREATE SEQUENCE s MAXVALUE 1.0E28;", 4003},
+        {"MINVALUE of 28 negative digits", "CREATE SEQUENCE s INCREMENT BY -1 MINVALUE -9999999999999999999999999999;",
+         4003},
+        {"START WITH of 29 digits", "CREATE SEQUENCE s START WITH 1E28 NOMAXVALUE;", 4003},
+        {"an identity's MAXVALUE", "CREATE TABLE i (id NUMBER GENERATED ALWAYS AS IDENTITY (MAXVALUE 1E28));", 4003},
+        {"several rows of VALUES", "INSERT INTO t (n) VALUES (1), (2);", 933},
+        {"GRANT to a user, a role and PUBLIC", "CREATE ROLE app; GRANT CREATE SESSION TO u, app, PUBLIC;", 0},
+        {"GRANT to nobody", "GRANT CREATE SESSION TO u, nobody;", 1917},
+        {"REVOKE from nobody", "REVOKE SELECT ON t FROM nobody;", 1917},
+        {"a role named as a user", "CREATE ROLE u;", 1921},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ocilite_test::temp_store s;
+        s.load_ok(
+            "CREATE USER u IDENTIFIED BY p;\nCREATE TABLE t (v VARCHAR2(4000 CHAR), nv NVARCHAR2(2000), n NUMBER);");
+        ocilite::sql_error e = s.load(c.sql);
+        EXPECT_EQ(e.code, c.code) << e.message;
+        if (c.code != 0) {
+            EXPECT_EQ(s.rows("SELECT COUNT(*) FROM t1"), (rows_t{{"0"}}));
+        }
+    }
 }
 
 TEST(loader, quoted_names_keep_their_case) {

@@ -180,6 +180,20 @@ TEST_F(OciWrite, FailingStatementLeavesTheTransactionsOtherWork) {
     EXPECT_EQ(rows_as_text(s, "SELECT ID, NAME FROM W"), (rows{{"1", "a"}}));
 }
 
+TEST_F(OciWrite, TextLiteralsBeyondFourThousandBytesAreRefused) {
+    ok("CREATE TABLE L (V VARCHAR2(4000), N NVARCHAR2(2000))");
+    const std::string x4000(4000, 'x');
+    std::string cjk;  // 1,334 characters, 4,002 bytes in the database character set
+    for (int i = 0; i < 1334; ++i) cjk += "世";
+    ok("INSERT INTO L (V) VALUES ('" + x4000 + "')");
+    for (const std::string& sql : {"INSERT INTO L (V) VALUES ('" + x4000 + "x')", "UPDATE L SET V = '" + x4000 + "x'",
+                                   "SELECT '" + x4000 + "x' FROM DUAL", "INSERT INTO L (N) VALUES (N'" + cjk + "')"}) {
+        SCOPED_TRACE(sql.substr(0, 30));
+        EXPECT_EQ(refused(sql).text, "ORA-01704: string literal too long\n");
+    }
+    EXPECT_EQ(rows_as_text(s, "SELECT LENGTH(V) FROM L"), (rows{{"4000"}}));
+}
+
 TEST_F(OciWrite, UpdatesChangeTheRowsTheConditionPicks) {
     ok("INSERT INTO W (ID, NAME) VALUES (1, 'a')");
     ok("INSERT INTO W (ID, NAME) VALUES (2, 'b')");
@@ -278,11 +292,69 @@ TEST_F(OciLobWrite, Utf8BytesUnderIdZeroAreReadAsUtf16) {
     statement st(s);
     select(st);
     const std::string utf8 = "abcd";
-    ub4 amount = 4;
-    ASSERT_EQ(write(cl, &amount, utf8.data(), 4, 0), OCI_SUCCESS);
-    ok("COMMIT");
     // Four bytes are two UTF-16 characters: what was meant does not arrive.
+    ub4 amount = 2;
+    ASSERT_EQ(write(cl, &amount, utf8.data(), 4, 0), OCI_SUCCESS) << s.error().text;
+    ok("COMMIT");
     EXPECT_NE(stored("CL"), "'abcd'");
+}
+
+TEST_F(OciLobWrite, AmountsTheBufferDoesNotHoldAreRefused) {
+    const std::u16string text = u"abc";
+    const std::string utf8 = "abc";
+    const unsigned char three[] = {1, 2, 3};
+    struct {
+        const char* what;
+        bool blob;
+        ub4 amount;
+        const void* data;
+        ub4 length;
+        ub2 csid;
+        int code;  // 0: written
+    } cases[] = {
+        {"UTF-16 characters the buffer holds", false, 3, text.data(), 6, OCI_UTF16ID, 0},
+        {"fewer UTF-16 characters than the buffer holds", false, 2, text.data(), 6, 0, 0},
+        {"more UTF-16 characters than the buffer holds", false, 4, text.data(), 6, OCI_UTF16ID, 24811},
+        {"an odd byte count of UTF-16", false, 2, text.data(), 5, OCI_UTF16ID, 22993},
+        {"more UTF-8 bytes than the buffer holds", false, 4, utf8.data(), 3, 873, 24811},
+        {"more BLOB bytes than the buffer holds", true, 4, three, 3, 0, 24811},
+        {"BLOB bytes the buffer holds", true, 3, three, 3, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        statement st(s);
+        select(st);
+        ub4 amount = c.amount;
+        const sword rc = write(c.blob ? bl : cl, &amount, c.data, c.length, c.csid);
+        if (c.code == 0) {
+            EXPECT_EQ(rc, OCI_SUCCESS) << s.error().text;
+            EXPECT_EQ(amount, c.amount);
+        } else {
+            EXPECT_EQ(rc, OCI_ERROR);
+            EXPECT_EQ(s.error().code, c.code) << s.error().text;
+        }
+        ok("ROLLBACK");
+    }
+    // Nothing of the refused writes arrived.
+    EXPECT_EQ(stored("CL"), "''");
+    EXPECT_EQ(stored("BL"), "X''");
+}
+
+TEST_F(OciLobWrite, LocatorsAreDefinedOnLobColumnsOnly) {
+    ok("UPDATE W SET NAME = 'n', R = HEXTORAW('01') WHERE ID = 1");
+    const struct {
+        const char* column;
+        ub2 dty;
+    } cases[] = {{"NAME", SQLT_CLOB}, {"R", SQLT_BLOB}, {"CL", SQLT_BLOB}, {"BL", SQLT_CLOB}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.column);
+        statement st(s);
+        ASSERT_EQ(st.prepare(u(std::string("SELECT \"") + c.column + "\" FROM \"W\" WHERE ID = 1 FOR UPDATE")),
+                  OCI_SUCCESS);
+        ASSERT_EQ(st.define(1, c.dty == SQLT_CLOB ? &cl : &bl, -1, c.dty, &ind[0]), OCI_SUCCESS);
+        EXPECT_EQ(st.execute(1), OCI_ERROR);
+        EXPECT_EQ(s.error().code, 932) << s.error().text;
+    }
 }
 
 TEST_F(OciLobWrite, WritesNeedTheRowLocked) {
