@@ -282,7 +282,12 @@ bool sqlplus_runner::run_script(std::string_view text, const std::string& name, 
                 if (trimmed.find("*/") != std::string::npos) leading_comment = false;
                 continue;
             }
-            if (trimmed.empty() || trimmed.rfind("--", 0) == 0 || trimmed == "/" || trimmed == ".") continue;
+            if (trimmed == "/") {
+                // Nothing being entered: '/' runs the SQL buffer again.
+                if (!sql_buffer_.empty() && !run_statement(s, sql_buffer_, sql_buffer_line_, line_no)) return false;
+                continue;
+            }
+            if (trimmed.empty() || trimmed.rfind("--", 0) == 0 || trimmed == ".") continue;
             if (trimmed.rfind("/*", 0) == 0) {
                 if (trimmed.find("*/", 2) == std::string::npos) leading_comment = true;
                 continue;
@@ -309,6 +314,11 @@ bool sqlplus_runner::run_script(std::string_view text, const std::string& name, 
             continue;
         }
         if (trimmed == ".") {
+            // Ends the statement without running it; it stays in the SQL buffer.
+            if (!s.poisoned && !trim(s.buffer).empty()) {
+                sql_buffer_ = s.buffer;
+                sql_buffer_line_ = s.buffer_line;
+            }
             s.reset();
             continue;
         }
@@ -389,14 +399,21 @@ bool sqlplus_runner::run_buffer(script_state& s) {
     bool poisoned = s.poisoned;
     s.reset();
     if (poisoned || trim(text).empty()) return !stopped_;
+    sql_buffer_ = text;
+    sql_buffer_line_ = first;
+    return run_statement(s, text, first, 0);
+}
+
+bool sqlplus_runner::run_statement(script_state& s, const std::string& text, int first, int rerun_line) {
+    if (!connected_) return fail(s, rerun_line ? rerun_line : first, "SP2-0640: Not connected", 0);
     try {
         loader_.run(text, first);
     } catch (const sql_error& e) {
         loader_.session().notes.clear();
-        return fail(s, e.line, e.message, e.code);
+        return fail(s, rerun_line ? rerun_line : e.line, e.message, e.code);
     } catch (const store_error& e) {
         loader_.session().notes.clear();
-        return fail(s, first, e.message, 0);
+        return fail(s, rerun_line ? rerun_line : first, e.message, 0);
     }
     for (const auto& n : loader_.session().notes)
         err_ << "ocilite-load: " << s.name << ": line " << first << ": note: " << n << "\n";
@@ -614,11 +631,15 @@ bool sqlplus_runner::command(script_state& s, const std::string& raw, int line_n
         if (is_user(loader_.db(), user)) {
             sqlite_stmt pw(loader_.db(), "SELECT password FROM ocilite_users WHERE username=?");
             pw.bind(1, user);
-            if (password && (!pw.step() || pw.text(0) != *password))
+            if (password && (!pw.step() || pw.text(0) != *password)) {
+                connected_ = false;
                 return fail(s, line_no, "ORA-01017: invalid username/password; logon denied", 1017);
+            }
         } else if (user != "SYS" && user != "SYSTEM" && user != "ADMIN") {
+            connected_ = false;
             return fail(s, line_no, "ORA-01017: invalid username/password; logon denied", 1017);
         }
+        connected_ = true;
         loader_.session().user = user;
         return true;
     }
@@ -626,6 +647,7 @@ bool sqlplus_runner::command(script_state& s, const std::string& raw, int line_n
         std::string body = trim(rest);
         while (!body.empty() && body.back() == ';') body.pop_back();
         std::string block = "BEGIN " + body + "; END;";
+        if (!connected_) return fail(s, line_no, "SP2-0640: Not connected", 0);
         try {
             loader_.run(block, line_no);
         } catch (const sql_error& e) {

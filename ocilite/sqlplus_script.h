@@ -42,6 +42,9 @@ private:
     bool run_script(std::string_view text, const std::string& name, const std::string& dir, int depth);
     bool command(script_state& s, const std::string& line, int line_no);
     bool run_buffer(script_state& s);
+    // Runs a statement; rerun_line: the '/' line that runs the SQL buffer again (0 for a new
+    // statement), which its errors are reported at.
+    bool run_statement(script_state& s, const std::string& text, int first, int rerun_line);
     bool fail(script_state& s, int line, const std::string& message, int code);
     void note(script_state& s, int line, const std::string& what);
     std::string substitute(script_state& s, const std::string& line, int line_no, bool* ok);
@@ -68,6 +71,12 @@ private:
     int exit_code_ = 0;
     int failures_ = 0;
     int last_error_ = 0;  // the last failure's ORA number, for EXIT SQL.SQLCODE
+    // After a failed CONNECT no statement runs until a CONNECT succeeds.
+    bool connected_ = true;
+    // SQL*Plus's SQL buffer: the last statement entered (run, or ended by '.'), which a '/'
+    // line on its own runs again.
+    std::string sql_buffer_;
+    int sql_buffer_line_ = 0;
 };
 
 }  // namespace ocilite

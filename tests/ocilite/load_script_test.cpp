@@ -45,7 +45,9 @@ TEST(loader, the_tool_reports_errors_on_stderr_with_a_nonzero_status) {
     std::string script = s.dir() + "/bad.sql";
     {
         std::FILE* f = std::fopen(script.c_str(), "w");
-        std::fputs("CREATE TABLE ok_table (x NUMBER);\n/\nCREATE TABLE ok_table (x NUMBER);\n", f);
+        std::fputs(
+            "CREATE TABLE ok_table (x NUMBER);\nCREATE TABLE other (x NUMBER);\nCREATE TABLE ok_table (x NUMBER);\n",
+            f);
         std::fclose(f);
     }
     std::string cmd =

@@ -174,8 +174,12 @@ TEST(sqlplus, failing_statements_are_reported_and_the_script_goes_on_unless_told
         {"CREATE TABLE a (x NUMBER);\nEXIT 3\nCREATE TABLE b (x NUMBER);\n", 3, "", "A"},
         {"INSERT INTO nosuch VALUES (1);\nEXIT\n", 1, "ORA-00942", ""},
         {"@nosuch.sql\nCREATE TABLE a (x NUMBER);\n", 1, "s.sql: line 1: SP2-0310: unable to open file", "A"},
-        {"CONNECT nobody/pw\nCREATE TABLE a (x NUMBER);\n", 1,
-         "s.sql: line 1: ORA-01017: invalid username/password; logon denied\n", "A"},
+        // A failed CONNECT leaves no session: nothing runs until a CONNECT succeeds.
+        {"CONNECT nobody/pw\nCREATE TABLE a (x NUMBER);\nEXECUTE NULL\nCONNECT sys\nCREATE TABLE b (x NUMBER);\n", 1,
+         "s.sql: line 3: SP2-0640: Not connected\n", "B"},
+        // '/' on its own runs the SQL buffer again.
+        {"CREATE TABLE a (x NUMBER);\n/\nCREATE TABLE b (x NUMBER);\n", 1,
+         "s.sql: line 2: ORA-00955: name is already used by an existing object\n", "A,B"},
         {"BEGIN\n  RAISE_APPLICATION_ERROR(-20001, 'stop ' || 'here');\nEND;\n/\n", 1,
          "s.sql: line 2: ORA-20001: stop here\n", ""},
         {"INSERT INTO nosuch VALUES (1);\nEXIT SQL.SQLCODE\n", 174, "ORA-00942", ""},
@@ -197,6 +201,29 @@ TEST(sqlplus, failing_statements_are_reported_and_the_script_goes_on_unless_told
         for (const auto& t : tables) names += (names.empty() ? "" : ",") + t[0];
         EXPECT_EQ(names, c.tables);
     }
+}
+
+TEST(sqlplus, a_slash_runs_the_sql_buffer_again) {
+    test_support::temp_dir dir("ocilite-sqlplus");
+    test_support::write_file(dir.file("s.sql"),
+                             "/\n"  // nothing in the buffer yet
+                             "CREATE TABLE a (x NUMBER);\n"
+                             "INSERT INTO a VALUES (1);\n"
+                             "/\n"
+                             "PROMPT commands leave the buffer alone\n"
+                             "/\n"
+                             "INSERT INTO a VALUES (2)\n"
+                             ".\n"  // ended, not run: a '/' runs it
+                             "/\n"
+                             "BEGIN\n"
+                             "  INSERT INTO a VALUES (3);\n"
+                             "END;\n"
+                             "/\n"
+                             "/\n");
+    proc_result r = load(dir.path(), {"STORE", dir.file("s.sql")});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(query(dir.file("STORE.sqlite"), "SELECT c1 FROM t1 ORDER BY rowid"),
+              (rows_t{{"1"}, {"1"}, {"1"}, {"2"}, {"3"}, {"3"}}));
 }
 
 TEST(sqlplus, substitution_variables_come_from_definitions_and_arguments) {
