@@ -2,9 +2,6 @@
 
 #include "values/ole_numtext.h"
 
-#include <charconv>
-#include <cmath>
-#include <limits>
 #include <vector>
 
 #include "SQL/sql_engi.h"
@@ -122,30 +119,6 @@ std::string blob_text_literal(const std::string& text) {
 }
 
 bool rule_applies(const udb_field& value) { return udb_custom_conversion::is_acceptable2(value); }
-
-// A DOUBLE as the shortest text that reads back as the same double (fixed digits would
-// cut 0.30000000000000004 to 0.3). The server reads a FLOAT's text as a double first and
-// refuses one beyond the float range: the float's own shortest text serves where that
-// double narrows back to the float, and the float's exact value as a double elsewhere
-// (3.4028235e+38 reads above the largest float). Only finite values have a literal.
-bool append_float_literal(std::string& out, const ole_variant& value) {
-    const VARIANT& v = value.get_variant();
-    char buffer[40];
-    std::to_chars_result r{};
-    if (v.vt == VT_R8 && std::isfinite(v.dblVal)) {
-        r = std::to_chars(buffer, buffer + sizeof buffer, v.dblVal);
-    } else if (v.vt == VT_R4 && std::isfinite(v.fltVal)) {
-        r = std::to_chars(buffer, buffer + sizeof buffer, v.fltVal);
-        double read = 0;
-        std::from_chars(buffer, r.ptr, read);
-        if (std::fabs(read) > std::numeric_limits<float>::max() || static_cast<float>(read) != v.fltVal)
-            r = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(v.fltVal));
-    } else {
-        return false;
-    }
-    out.append(buffer, r.ptr);
-    return true;
-}
 
 }  // namespace
 
@@ -354,7 +327,7 @@ std::string to_mysql_str(const ole_variant& value) {
         std::string_view bytes(static_cast<const char*>(data), data ? n : 0);
         return hex_literal(bytes);
     }
-    if (std::string number; append_float_literal(number, value)) return number;
+    if (std::string number; ole_append_shortest_float(number, value)) return number;
     return to_mysql_str(value.to_string(), value.get_type());
 }
 
@@ -387,7 +360,7 @@ wstring make_mysql_def_val(const t_ftd& column) {
             }
             // the value goes into the statement bare, so it must be one number token
             if (!ole_is_number(compat::wstring_view(text))) return {};
-            if (std::string number; append_float_literal(number, column.def_value))
+            if (std::string number; ole_append_shortest_float(number, column.def_value))
                 return compat::utf8_to_utf16(number);
             return text;
         }
@@ -456,7 +429,7 @@ void append_fld_str(std::string& out, const udb_field& value, const t_ftd& colum
         out += '\'';
         return;
     }
-    if (append_float_literal(out, value)) return;
+    if (ole_append_shortest_float(out, value)) return;
     if (prints_bare(type)) {
         // Printed in place and kept bare when it is one number token (which holds nothing
         // to escape), as the general writer would keep it.

@@ -1,6 +1,11 @@
 #include "values/ole_numtext.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "values/ole_var.h"
 
 namespace {
 
@@ -67,4 +72,23 @@ std::string ole_whole_number(compat::wstring_view t) {
     const size_t first = out.find_first_not_of('0');
     out = first == std::string::npos ? "0" : out.substr(first);
     return negative && out != "0" ? "-" + out : out;
+}
+
+bool ole_append_shortest_float(std::string& out, const ole_variant& value) {
+    const VARIANT& v = value.get_variant();
+    char buffer[40];
+    std::to_chars_result r{};
+    if (v.vt == VT_R8 && std::isfinite(v.dblVal)) {
+        r = std::to_chars(buffer, buffer + sizeof buffer, v.dblVal);
+    } else if (v.vt == VT_R4 && std::isfinite(v.fltVal)) {
+        r = std::to_chars(buffer, buffer + sizeof buffer, v.fltVal);
+        double read = 0;
+        std::from_chars(buffer, r.ptr, read);
+        if (std::fabs(read) > std::numeric_limits<float>::max() || static_cast<float>(read) != v.fltVal)
+            r = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(v.fltVal));
+    } else {
+        return false;
+    }
+    out.append(buffer, r.ptr);
+    return true;
 }

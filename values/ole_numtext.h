@@ -6,6 +6,8 @@
 
 #include "compat/text/text.h"
 
+class ole_variant;
+
 // Whether a text is one number token: [sign] digits [. digits] [e [sign] digits], a leading
 // or trailing point allowed (Oracle writes ".5").
 bool ole_is_number(compat::wstring_view text);
@@ -15,3 +17,11 @@ bool ole_is_number(std::string_view text);
 // 0), in plain decimal digits with a leading '-' for a negative one; empty when the text is
 // no number ([sign] digits [. digits] [e [sign] digits]) or has a fraction ("1.5").
 std::string ole_whole_number(compat::wstring_view text);
+
+// A VT_R8 or VT_R4 value as the shortest number text that reads back as the same value
+// (fixed digits would cut 0.30000000000000004 to 0.3, or turn the float 16777216 into
+// 16777220), appended to out. Servers read a float's text as a double first and refuse one
+// beyond the float range: the float's own shortest text serves where that double narrows back
+// to the float, and the float's exact value as a double elsewhere (3.4028235e+38 reads above
+// the largest float). False, with nothing appended, for other types, infinities and NaN.
+bool ole_append_shortest_float(std::string& out, const ole_variant& value);
