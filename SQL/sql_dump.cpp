@@ -1,5 +1,6 @@
 #include "SQL/sql_dump.h"
 
+#include "SQL/sql_ascii.h"
 #include "SQL/sql_engi.h"
 #include "SQL/sql_esc.h"
 #include "SQL/sql_init.h"
@@ -19,6 +20,36 @@ std::string utf8(compat::wstring_view s) { return compat::utf16_to_utf8(s); }
 
 bool starts_with_select(const wstring& text) {
     return text.size() >= 6 && compat::equal_nocase(compat::wstring_view(text).substr(0, 6), u"select");
+}
+
+// The name with each character beyond ASCII written '@' and its four hexadecimal digits, as
+// the server spells such a name in its own files: two names stay two names.
+wstring ascii_spelling(const wstring& name) {
+    static constexpr char16_t digits[] = u"0123456789abcdef";
+    wstring out;
+    for (char16_t c : name) {
+        if (c < 0x80) {
+            out += c;
+            continue;
+        }
+        out += u'@';
+        for (int shift = 12; shift >= 0; shift -= 4) out += digits[(c >> shift) & 0xF];
+    }
+    return out;
+}
+
+bool is_ascii(const wstring& text) {
+    for (char16_t c : text)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+wstring base_name_of(const wstring& path) {
+    size_t slash = path.find_last_of(u"/\\");
+    wstring base = slash == wstring::npos ? path : path.substr(slash + 1);
+    size_t dot = base.find_last_of(u'.');
+    if (dot != wstring::npos && dot > 0) base.erase(dot);
+    return base;
 }
 
 }  // namespace
@@ -63,10 +94,8 @@ dmp_database::~dmp_database() {
 }
 
 wstring dmp_database::database_name_of(const wstring& path) {
-    size_t slash = path.find_last_of(u"/\\");
-    wstring base = slash == wstring::npos ? path : path.substr(slash + 1);
-    size_t dot = base.find_last_of(u'.');
-    if (dot != wstring::npos && dot > 0) base.erase(dot);
+    // USE cannot be prepared on every server: the name is written in ASCII itself.
+    wstring base = ascii_spelling(base_name_of(path));
     auto validator = sql_engine::instance().create_dn_validator();
     if (!validator->is_acceptable(base)) base = validator->get_safe_name(base);
     return base;
@@ -89,11 +118,14 @@ void dmp_database::write_header(const std::tm& now) {
     write("/*!40101 SET @OLD_SQL_MODE=@@SQL_MODE, SQL_MODE='' */;" + e);
     if (options_.create_database && options_.create_table) {
         wstring db = database_name_of(name_);
+        if (const wstring base = base_name_of(name_); !is_ascii(base))
+            add_note(u"the dump creates the database '" + db + u"': the name '" + base +
+                     u"' of its file is written in ASCII");
         std::string q = utf8(options_.new_version ? sql::backquote(db) : db);
         write(e);
-        write("DROP DATABASE IF EXISTS " + q + ";" + e);
-        write("CREATE DATABASE " + q + ";" + e);
-        write("USE " + q + ";" + e);
+        write_statement("DROP DATABASE IF EXISTS " + q);
+        write_statement("CREATE DATABASE " + q);
+        write_statement("USE " + q);
     }
 }
 
@@ -102,6 +134,16 @@ void dmp_database::unlock_if_pending() {
     if (!engine.lock_pending()) return;
     engine.set_lock_pending(false);
     write("UNLOCK TABLES;" + eol_);
+}
+
+void dmp_database::write_statement(std::string_view statement, std::string_view gate) {
+    // Before 4.1 a server can prepare nothing: such a dump holds only ASCII names.
+    if (!options_.new_version && !sql::is_ascii(statement))
+        throw tk_exception(
+            "A statement of this table holds characters beyond ASCII, which a dump for MySQL before 4.1 cannot "
+            "carry.",
+            0);
+    sql::write_ascii_statement(statement, eol_, gate, [this](std::string_view text) { file_.write(text); });
 }
 
 void dmp_database::close() {
@@ -134,7 +176,7 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, c
         if (options_.comments)
             write(e + "#" + e + "# Table structure for table '" + sql::comment_text(utf8(name)) + "'" + e + "#" + e +
                   e);
-        write("DROP TABLE IF EXISTS " + t + ";" + e);
+        write_statement("DROP TABLE IF EXISTS " + t);
         std::string stmt = "CREATE TABLE " + t + " (" + e;
         if (!indexes.empty() || !auto_column.empty()) {
             sql_indexes_initializer keys(columns.get_schema(), indexes, auto_column, columns.get_names_map(),
@@ -157,17 +199,22 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, c
             tk_log::log(1, "Old version of dump file");
             stmt += " TYPE=MyISAM";
         }
-        write(stmt + ";" + e);
+        write_statement(stmt);
         // From 5.5.3 the table's own default is utf8mb4 like its text columns, so that a
         // column added later holds 4-byte characters too (one CREATE TABLE cannot name
         // both character sets).
-        if (options_.new_version) write("/*!50503 ALTER TABLE " + t + " DEFAULT CHARACTER SET utf8mb4 */;" + e);
+        if (options_.new_version) write_statement("ALTER TABLE " + t + " DEFAULT CHARACTER SET utf8mb4", "50503");
     }
     if (options_.comments)
         write(e + "#" + e + "# Dumping data for table '" + sql::comment_text(utf8(name)) + "'" + e + "#" + e + e);
     if (options_.lock_tables) {
-        write("LOCK TABLES " + t + " WRITE;" + e);
-        sql_engine::instance().set_lock_pending(true);
+        // LOCK TABLES cannot be prepared: a table whose name is not ASCII goes unlocked.
+        if (sql::is_ascii(t)) {
+            write("LOCK TABLES " + t + " WRITE;" + e);
+            sql_engine::instance().set_lock_pending(true);
+        } else {
+            add_note(u"table '" + name + u"' is written to the dump without LOCK TABLES: its name is not ASCII");
+        }
     }
     table_names_.push_back(name);
     names_map_.add_fn_map(name, columns.get_names_map());
@@ -184,7 +231,7 @@ bool dmp_database::test_query(const wstring&) { return false; }
 
 std::unique_ptr<udb_recordset> dmp_database::query(const wstring& text) {
     unlock_if_pending();
-    write(utf8(text) + ";" + eol_);
+    write_statement(utf8(text));
     return nullptr;
 }
 
@@ -212,7 +259,7 @@ void dmp_database::create_views(const udb_views& views) {
             if (c == u'[' || c == u']') c = u'`';
         text = names_map_.do_global_replace1(text, u"`", u"`");
         unlock_if_pending();
-        write("CREATE OR REPLACE VIEW " + utf8(sql_engine::quote_name(name)) + " AS " + utf8(text) + ";" + eol_);
+        write_statement("CREATE OR REPLACE VIEW " + utf8(sql_engine::quote_name(name)) + " AS " + utf8(text));
     }
 }
 
@@ -225,7 +272,8 @@ void dmp_database::create_relationships(const udb_relationships& relationships) 
     }
     unlock_if_pending();
     const std::string& e = eol_;
-    write(e + "SET FOREIGN_KEY_CHECKS = 0;" + e);
+    write(e);
+    write_statement("SET FOREIGN_KEY_CHECKS = 0");
     auto field_list = [this](const wstring& table, const udb_names& fields) {
         std::string out;
         for (size_t i = 0; i < fields.size(); ++i) {
@@ -245,12 +293,12 @@ void dmp_database::create_relationships(const udb_relationships& relationships) 
         if (has_index)
             tk_log::log(1, u"Child index for table '%s' exists", child);
         else
-            write("ALTER TABLE " + child_q + " ADD INDEX (" + child_cols + ");" + e);
-        write("ALTER TABLE " + child_q + " ADD CONSTRAINT " + utf8(sql_engine::quote_name(rel.name)) + " FOREIGN KEY(" +
-              child_cols + ") REFERENCES " + utf8(sql_engine::quote_name(parent)) + "(" +
-              field_list(rel.parent_table, rel.parent_fields) + ");" + e);
+            write_statement("ALTER TABLE " + child_q + " ADD INDEX (" + child_cols + ")");
+        write_statement("ALTER TABLE " + child_q + " ADD CONSTRAINT " + utf8(sql_engine::quote_name(rel.name)) +
+                        " FOREIGN KEY(" + child_cols + ") REFERENCES " + utf8(sql_engine::quote_name(parent)) + "(" +
+                        field_list(rel.parent_table, rel.parent_fields) + ")");
     }
-    write("SET FOREIGN_KEY_CHECKS = 1;" + e);
+    write_statement("SET FOREIGN_KEY_CHECKS = 1");
 }
 
 // ---- recordset ----------------------------------------------------------------------
@@ -274,10 +322,8 @@ void dmp_recordset::flush() {
     tk_log::log(2, "Run SQL query: [%s]", buffer_);
     // The buffer keeps its capacity for the next statement; a failed write still drops
     // the statement, so that the destructor does not write it again.
-    buffer_ += ';';
-    buffer_ += owner_.eol();
     try {
-        owner_.write(buffer_);
+        owner_.write_statement(buffer_);
     } catch (...) {
         buffer_.clear();
         throw;

@@ -67,12 +67,16 @@ public:
     void close() override;
 
     // The database name that the create-database option writes: the file's base name
-    // without folder and extension, made acceptable as a database name.
+    // without folder and extension, each character beyond ASCII spelled '@' and four
+    // hexadecimal digits, made acceptable as a database name.
     static compat::wstring database_name_of(const compat::wstring& path);
 
     const dmp_options& options() const { return options_; }
     const std::string& eol() const { return eol_; }
     void write(std::string_view text) { file_.write(text); }
+    // Writes one statement (UTF-8, without its ';'), in ASCII whatever names it holds
+    // (sql::write_ascii_statement); gate: the version of a "/*!" comment around it, or empty.
+    void write_statement(std::string_view statement, std::string_view gate = {});
 
 private:
     void write_header(const std::tm& now);

@@ -1,5 +1,6 @@
 #include "SQL/sql_esc.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 
@@ -240,9 +241,33 @@ compat::wstring backquote(compat::wstring_view name) {
 }
 
 std::string comment_text(std::string_view text) {
-    std::string out(text);
-    for (auto& c : out)
-        if (c == '\r' || c == '\n') c = ' ';
+    static constexpr char digits[] = "0123456789abcdef";
+    const auto hex = [](std::string& out, char32_t c, int n) {
+        for (int shift = 4 * (n - 1); shift >= 0; shift -= 4) out += digits[(c >> shift) & 0xF];
+    };
+    const auto plain = [](char c) { return c >= 0x20 && c < 0x7F && c != '\\'; };
+    if (std::all_of(text.begin(), text.end(), plain)) return std::string(text);
+    const compat::wstring wide = compat::utf8_to_utf16(text);
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (size_t i = 0; i < wide.size(); ++i) {
+        char32_t c = wide[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() && wide[i + 1] >= 0xDC00 && wide[i + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (wide[++i] - 0xDC00);
+        if (c == '\r' || c == '\n') {
+            out += ' ';
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else if (c <= 0xFFFF) {
+            out += "\\u";
+            hex(out, c, 4);
+        } else {
+            out += "\\U";
+            hex(out, c, 8);
+        }
+    }
     return out;
 }
 

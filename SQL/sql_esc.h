@@ -36,7 +36,10 @@ compat::wstring text_literal(compat::wstring_view text, std::string_view introdu
 // The name in backquotes, a backquote inside it doubled.
 compat::wstring backquote(compat::wstring_view name);
 
-// Text for a "#" comment line: line breaks become blanks, so the rest cannot become SQL.
+// Text for a "#" comment line, in printable ASCII: line breaks become blanks, so the rest
+// cannot become SQL; a backslash is doubled, other characters are written \uXXXX (or
+// \UXXXXXXXX beyond the Basic Multilingual Plane), so no client character set misreads
+// the line.
 std::string comment_text(std::string_view text);
 
 }  // namespace sql

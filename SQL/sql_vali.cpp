@@ -18,7 +18,9 @@ bool all_digits(const wstring& s) {
 
 bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-bool old_rule_char(char16_t c) { return udb::is_alnum(c) || c == u'_' || c == u'$'; }
+// Letters and digits of ASCII only: a dump for these servers cannot prepare a statement,
+// so a name beyond ASCII could not be written in ASCII.
+bool old_rule_char(char16_t c) { return (c < 0x80 && udb::is_alnum(c)) || c == u'_' || c == u'$'; }
 
 }  // namespace
 

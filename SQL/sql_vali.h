@@ -1,5 +1,5 @@
 // Name validators of the MySQL side: one family for servers before 4.1.0 (bare names:
-// reserved words refused, only letters, digits, '_' and '$'), one for 4.1.0 and later
+// reserved words refused, only ASCII letters and digits, '_' and '$'), one for 4.1.0 and later
 // (backquoted names: a few characters refused, no blanks at either end).
 #pragma once
 

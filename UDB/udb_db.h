@@ -126,9 +126,13 @@ public:
     // What the last create_table could not make (a key the server cannot take), one text
     // each; handed to the caller once, to be reported as errors of that table.
     std::vector<compat::wstring> take_creation_errors() { return std::exchange(creation_errors_, {}); }
+    // What the user should know of how the destination was written (no loss: what a dump
+    // writes differently, what its load needs), one text each; handed to the caller once.
+    std::vector<compat::wstring> take_notes() { return std::exchange(notes_, {}); }
 
 protected:
     void add_creation_error(compat::wstring text) { creation_errors_.push_back(std::move(text)); }
+    void add_note(compat::wstring text) { notes_.push_back(std::move(text)); }
 
     // Position of the first table name matching by the database's case rule, or -1.
     int find_table(const compat::wstring& name) const;
@@ -141,6 +145,7 @@ protected:
     udb_names_map names_map_;
     udb_relationships relationships_;
     std::vector<compat::wstring> creation_errors_;
+    std::vector<compat::wstring> notes_;
 };
 
 // A database server or file store. The base treats a database name as a file name.

@@ -111,6 +111,9 @@ private:
                              int record_number);
     // A record that did not arrive: reported under its table and number; the run goes on.
     void report_record_error(const tk_exception& e, int record_number);
+    // The destination's notes, logged and shown.
+    void report_notes(udb_database& dest);
+    void report_note(const compat::wstring& text);
 
     qrn_front_end& front_;
     tk_reg_key key_;

@@ -48,6 +48,8 @@ public:
     virtual void table_missing(const compat::wstring& /*table*/) {}
     // A standard exception (out of memory, ...) ended the run.
     virtual void run_error(const std::string& /*text*/) {}
+    // Something the user should know of how the destination was written; not an error.
+    virtual void show_note(const compat::wstring& /*text*/) {}
 
     // The error handler's outputs. Messages are narrow (the ANSI code page), one line.
     // The internal-error report; the handler then calls exit_process(-1).

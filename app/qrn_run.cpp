@@ -42,6 +42,7 @@ void quarnel_convertor::operator()() {
 
         ora_date_processor date_processor;
         std::unique_ptr<udb_database> dest = get_dest_base();
+        report_notes(*dest);
         tk_log::log(2, "After initializing DBs");
         sql_engine_.set_create_indexes(!skip_idx);
         if (!source_db_) tk_fail(tk_where::qrn_conv, 240);
@@ -73,6 +74,7 @@ void quarnel_convertor::operator()() {
         // A dump is completed here, so that a failure to write its end reaches the handler.
         // A stopped run's dump is not complete: its destructor writes where it stopped.
         if (!run_failed()) dest->close();
+        report_notes(*dest);
         dest.reset();
     } catch (const tk_final_exception&) {
         run_failed_.store(true, std::memory_order_release);  // the user saw the error already
@@ -170,6 +172,7 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
     records_in_table.store(static_cast<uint32_t>(count), std::memory_order_relaxed);
     tk_log::log(3, u"Converting table %s (%d records)", name, count);
     if (!is_silent()) front_.table_started(name, count);
+    report_notes(dest);
     if (count == 0 || tab_def) {
         tk_log::log(1, "No records to convert");
         return;
@@ -253,6 +256,15 @@ void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordse
     }
     if (mode_ == udb_overwrite_mode::merge && sql_exception::is_duplicate_key(e.code())) return;
     report_record_error(e, number);
+}
+
+void quarnel_convertor::report_notes(udb_database& dest) {
+    for (const wstring& text : dest.take_notes()) report_note(text);
+}
+
+void quarnel_convertor::report_note(const wstring& text) {
+    tk_log::log(3, u"Note: %s", text);
+    if (!is_silent()) front_.show_note(text);
 }
 
 void quarnel_convertor::report_record_error(const tk_exception& e, int number) {

@@ -16,6 +16,8 @@ void con_front_end::table_missing(const compat::wstring& table) {
 
 void con_front_end::run_error(const std::string& text) { con_err_line(text); }
 
+void con_front_end::show_note(const compat::wstring& text) { con_out_line("Note: " + con_narrow(text)); }
+
 void con_front_end::show_internal_error(const std::string& text) { con_out_line("Internal error: " + text); }
 
 void con_front_end::show_error(const std::string& message) {

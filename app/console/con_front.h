@@ -13,6 +13,7 @@ public:
     void table_started(const compat::wstring& table, int records) override;
     void table_missing(const compat::wstring& table) override;
     void run_error(const std::string& text) override;
+    void show_note(const compat::wstring& text) override;
 
     void show_internal_error(const std::string& text) override;
     void show_error(const std::string& message) override;

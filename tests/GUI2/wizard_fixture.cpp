@@ -19,7 +19,8 @@ std::string wizard_fixture::write_profile(const std::function<void(quarnel_conve
     return path;
 }
 
-test_support::proc_result wizard_fixture::load_dump(const std::string& path, const std::string& db) {
+test_support::proc_result wizard_fixture::load_dump(const std::string& path, const std::string& db,
+                                                    const std::string& charset) {
     std::vector<std::string> argv{"/usr/bin/mariadb",
                                   "--no-defaults",
                                   "-h",
@@ -28,6 +29,7 @@ test_support::proc_result wizard_fixture::load_dump(const std::string& path, con
                                   std::to_string(app_test::sandbox_port()),
                                   "-u",
                                   "root"};
+    if (!charset.empty()) argv.push_back("--default-character-set=" + charset);
     if (!db.empty()) argv.push_back(db);
     test_support::proc_options options;
     options.stdin_file = path;

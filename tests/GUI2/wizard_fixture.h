@@ -21,8 +21,10 @@ protected:
     // to NAME.qrn in the test folder. The settings store is emptied again afterwards, so
     // that only the profile holds them.
     std::string write_profile(const std::function<void(quarnel_convertor&)>& set, const std::string& name);
-    // Loads a dump with the stock client: into `db`, or where the dump itself says.
-    test_support::proc_result load_dump(const std::string& path, const std::string& db = "");
+    // Loads a dump with the stock client: into `db`, or where the dump itself says; in the
+    // client character set `charset` when given.
+    test_support::proc_result load_dump(const std::string& path, const std::string& db = "",
+                                        const std::string& charset = "");
     test_support::proc_result tollspar_with_profile(const std::string& profile);
     // The settings store's file of the wizard's key, as text ("" when there is none).
     static std::string stored_settings();

@@ -237,6 +237,50 @@ TEST_F(WizardRun, IntoADumpFileFromWelcomeToFinish) {
         load);
 }
 
+// A dump profile run by the wizard writes the file tollspar writes from it: names beyond
+// ASCII leave only ASCII in it, and the stock client reading it as gbk loads them exact.
+TEST_F(WizardRun, ADumpProfileWritesTheFileTollsparWrites) {
+    const std::string service = service_ + "N";
+    app_test::build_store(service,
+                          "CREATE USER scott IDENTIFIED BY tiger;\n"
+                          "CREATE TABLE \"\u4e2d\" (\"\u5217\" VARCHAR2(20) PRIMARY KEY, \"\u503c\" NUMBER(5));\n"
+                          "CREATE INDEX \"\u7d22\u5f15\" ON \"\u4e2d\" (\"\u503c\");\n"
+                          "INSERT INTO \"\u4e2d\" VALUES ('\u6f22\u5b57', 1);\n"
+                          "INSERT INTO \"\u4e2d\" VALUES ('x` #', 2);\n"
+                          "COMMIT;\n");
+    const std::string dump = app_test::temp_dir() + "/" + db_ + ".sql";
+    const std::string profile = write_profile(
+        [&](quarnel_convertor& c) {
+            c.set_source_name(compat::utf8_to_utf16(service));
+            c.set_destination_name(compat::utf8_to_utf16(dump));
+            c.set_mysql_direct(false);
+            c.table_map[u"\u4e2d"] = u"";
+        },
+        "names");
+    EXPECT_EQ(run_wizard(front_, profile,
+                         [] {
+                             ASSERT_TRUE(wait_for_page(gui_finish_page::dialog_id));
+                             click_sheet(ui::id_finish);
+                         }),
+              1);
+    const std::string by_wizard = test_support::read_file(dump);
+    fs::remove(dump);
+    const test_support::proc_result r = tollspar_with_profile(profile);
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_TRUE(by_wizard == test_support::read_file(dump)) << by_wizard;
+    EXPECT_TRUE(std::all_of(by_wizard.begin(), by_wizard.end(), [](char c) { return (c & 0x80) == 0; }));
+    EXPECT_NE(by_wizard.find("PREPARE s FROM @s"), std::string::npos);
+    srv_.exec("CREATE DATABASE `" + db_ + "`");
+    const test_support::proc_result loaded = load_dump(dump, db_, "gbk");
+    EXPECT_EQ(loaded.code, 0) << loaded.err;
+    EXPECT_EQ(row_texts(srv_, "SELECT `\u5217`, `\u503c` FROM `" + db_ + "`.`\u4e2d` ORDER BY 2"),
+              (std::vector<std::string>{"\u6f22\u5b57|1", "x` #|2"}));
+    EXPECT_EQ(
+        row_texts(srv_, "SELECT INDEX_NAME, COLUMN_NAME FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = '" +
+                            db_ + "' ORDER BY BINARY INDEX_NAME"),
+        (std::vector<std::string>{"PRIMARY|\u5217", "\u7d22\u5f15|\u503c"}));
+}
+
 TEST_F(WizardRun, ClosingTheWizardDuringARunStopsTheRunAndStoresTheSettings) {
     app_test::build_store(service_, held_fifo_schema(3000));
     const std::string dump = app_test::temp_dir() + "/" + db_ + ".sql";

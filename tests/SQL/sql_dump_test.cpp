@@ -252,3 +252,70 @@ TEST_F(SqlDump, FailedWriteIsALevelOneErrorOfClose) {
         }
     }
 }
+
+namespace {
+bool all_ascii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+}  // namespace
+
+// Names beyond ASCII (table, column, index, the database from the file name) leave only
+// ASCII in the file: statements naming them are prepared from hexadecimal, comments escape
+// them, LOCK TABLES (which cannot be prepared) is left out for such a table, with a note.
+TEST_F(SqlDump, NamesBeyondAsciiLeaveOnlyAsciiInTheFile) {
+    path = dir / "\xE5\x95\x86\xE5\xBA\x97.sql";
+    dmp_options o;
+    o.create_database = true;
+    std::vector<wstring> notes;
+    {
+        dmp_database db(wpath(), o, fixed_clock);
+        auto s = schema({column(u"\u5217", VT_I4), column(u"b", VT_BSTR, 20)});
+        udb_indexes keys;
+        keys.push_back(index(u"\u7d22\u5f15", true, false, {u"\u5217"}));
+        for (const wstring& table : {wstring(u"\u4e2d"), wstring(u"plain")}) {
+            auto rs = db.create_table(table, *s, keys);
+            rs->append_record(*record({field(u"\u5217", 1), field(u"b", wstring(u"x'\u6f22"))}));
+            static_cast<dmp_recordset&>(*rs).flush();
+        }
+        db.query(u"ALTER TABLE `\u4e2d` MODIFY `\u5217` BIGINT");
+        db.close();
+        notes = db.take_notes();
+    }
+    const std::string text = read_file(path);
+    EXPECT_TRUE(all_ascii(text)) << text;
+    EXPECT_NE(text.find("# File name: " + dir.string() + "/\\u5546\\u5e97.sql\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("CREATE DATABASE `@5546@5e97`;\r\nUSE `@5546@5e97`;\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("# Table structure for table '\\u4e2d'\r\n"), std::string::npos);
+    EXPECT_NE(text.find("SET @s = CONCAT(/*!50503 _utf8mb4*/0x44524F50205441424C45204946204558495354532060E4B8AD, "
+                        "'`'); PREPARE s FROM @s; EXECUTE s; DEALLOCATE PREPARE s;\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("/*!50503 SET @s = _utf8mb4 0x"), std::string::npos);
+    // the plain table keeps its lock and its plain statements, with the column prepared
+    EXPECT_NE(text.find("DROP TABLE IF EXISTS `plain`;\r\n"), std::string::npos);
+    EXPECT_NE(text.find("LOCK TABLES `plain` WRITE;\r\n"), std::string::npos);
+    EXPECT_EQ(count(text, "\nLOCK TABLES"), 1u);
+    EXPECT_EQ(count(text, "PREPARE s FROM @s"), 7u);
+    EXPECT_EQ(notes, (std::vector<wstring>{
+                         u"the dump creates the database '@5546@5e97': the name '\u5546\u5e97' of its file is "
+                         u"written in ASCII",
+                         u"table '\u4e2d' is written to the dump without LOCK TABLES: its name is not ASCII"}));
+}
+
+TEST_F(SqlDump, OldVersionDumpRefusesAStatementBeyondAscii) {
+    dmp_options o;
+    o.new_version = false;
+    dmp_database db(wpath(), o, fixed_clock);
+    auto s = schema({column(u"a", VT_I4)});
+    auto rs = db.create_table(u"t", *s, {});
+    try {
+        db.query(u"ALTER TABLE t MODIFY \u00e9 INT");
+        FAIL() << "no exception";
+    } catch (const tk_exception& e) {
+        EXPECT_EQ(e.level(), 0);
+    }
+    db.close();
+    EXPECT_TRUE(all_ascii(read_file(path)));
+}

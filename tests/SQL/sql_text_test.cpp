@@ -1,6 +1,7 @@
 // Version words, escaping of literals and names, and the session SQL mode.
 #include <gtest/gtest.h>
 
+#include "SQL/sql_ascii.h"
 #include "SQL/sql_esc.h"
 #include "SQL/sql_mode.h"
 #include "SQL/sql_ver.h"
@@ -80,7 +81,72 @@ TEST(SqlEscape, BackquotesDoubleInsideNames) {
     EXPECT_EQ(sql::backquote(u"`; DROP DATABASE x; `"), u"```; DROP DATABASE x; ```");
 }
 
-TEST(SqlEscape, CommentTextKeepsToOneLine) { EXPECT_EQ(sql::comment_text("a\r\nDROP TABLE t;"), "a  DROP TABLE t;"); }
+TEST(SqlEscape, CommentTextKeepsToOneLineOfPrintableAscii) {
+    const struct {
+        std::string text, comment;
+    } cases[] = {
+        {"a\r\nDROP TABLE t;", "a  DROP TABLE t;"},
+        {"plain 'name' `x`", "plain 'name' `x`"},
+        {"\xE4\xB8\xAD\xE5\x88\x97", "\\u4e2d\\u5217"},  // the escape cannot be mistaken for a name's text
+        {"a\\u4e2d", "a\\\\u4e2d"},
+        {"caf\xC3\xA9\tx\x1A\x7F", "caf\\u00e9\\u0009x\\u001a\\u007f"},
+        {"\xF0\x9F\x98\x80", "\\U0001f600"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(sql::comment_text(c.text), c.comment) << c.text;
+}
+
+namespace {
+// The statement as write_ascii_statement gives it, and the length it returns.
+std::pair<std::string, size_t> ascii_form(std::string_view statement, std::string_view gate = {}) {
+    std::string out;
+    const size_t length = sql::write_ascii_statement(statement, "\n", gate, [&](std::string_view t) { out += t; });
+    return {out, length};
+}
+}  // namespace
+
+TEST(SqlAscii, StatementsBeyondAsciiArePreparedFromHex) {
+    const struct {
+        std::string statement;
+        std::string gate;
+        std::string written;
+    } cases[] = {
+        {"DROP TABLE IF EXISTS `t`", "", "DROP TABLE IF EXISTS `t`;\n"},
+        {"ALTER TABLE `t` X", "50503", "/*!50503 ALTER TABLE `t` X */;\n"},
+        // the head runs to the last byte beyond ASCII, the rest is quoted with escapes
+        {"DROP TABLE `\xE4\xB8\xAD`", "",
+         "SET @s = CONCAT(/*!50503 _utf8mb4*/0x44524F50205441424C452060E4B8AD, '`'); PREPARE s FROM @s; EXECUTE s; "
+         "DEALLOCATE PREPARE s;\n"},
+        {"INSERT INTO `\xC3\xA9`(`a`) VALUES('it\\'s', 0x00)", "",
+         "SET @s = CONCAT(/*!50503 _utf8mb4*/0x494E5345525420494E544F2060C3A9, '`(`a`) VALUES(\\'it\\\\\\'s\\', "
+         "0x00)'); PREPARE s FROM @s; EXECUTE s; DEALLOCATE PREPARE s;\n"},
+        // nothing after the last such byte: no tail
+        {"X\xC3\xA9", "",
+         "SET @s = /*!50503 _utf8mb4*/0x58C3A9; PREPARE s FROM @s; EXECUTE s; DEALLOCATE PREPARE s;\n"},
+        // under a gate each statement is in it, and the whole text in hexadecimal
+        {"A `\xC3\xA9` */", "50503",
+         "/*!50503 SET @s = _utf8mb4 0x412060C3A960202A2F */; /*!50503 PREPARE s FROM @s */; /*!50503 EXECUTE s */; "
+         "/*!50503 DEALLOCATE PREPARE s */;\n"},
+    };
+    for (const auto& c : cases) {
+        auto [written, length] = ascii_form(c.statement, c.gate);
+        EXPECT_EQ(written, c.written) << c.statement;
+        EXPECT_TRUE(sql::is_ascii(written)) << c.statement;
+        EXPECT_EQ(length, written.find(';')) << c.statement;
+    }
+}
+
+TEST(SqlAscii, LongStatementsKeepEveryByte) {
+    // the hexadecimal head and the escaped tail go out in pieces, one after another
+    std::string head;
+    for (int i = 0; i < 50000; ++i) head += "'\xE4\xB8\xAD";
+    const std::string tail = std::string(70000, '\'') + std::string(70000, 'x');
+    auto [written, length] = ascii_form(head + tail);
+    std::string expected = "SET @s = CONCAT(/*!50503 _utf8mb4*/";
+    sql::append_hex_literal(expected, head);
+    expected += ", '" + sql::escape_text(tail) + "')";
+    EXPECT_EQ(length, expected.size());
+    EXPECT_TRUE(written == expected + "; PREPARE s FROM @s; EXECUTE s; DEALLOCATE PREPARE s;\n");
+}
 
 TEST(SqlMode, DropsTheModesThatChangeQuotingOrStoredValues) {
     struct mode_case {

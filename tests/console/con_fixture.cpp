@@ -1,6 +1,7 @@
 #include "tests/console/con_fixture.h"
 
 #include "tests/support/isolated_run.h"
+#include "tests/support/sandbox.h"
 
 namespace con_test {
 
@@ -33,6 +34,24 @@ proc_result tollspar_test::tollspar(const std::vector<std::string>& args, const 
     for (const auto& [k, v] : extra.env) o.env[k] = v;
     if (!extra.cwd.empty()) o.cwd = extra.cwd;
     o.file_size_limit = extra.file_size_limit;
+    return run_process(argv, o);
+}
+
+proc_result tollspar_test::mariadb(const std::vector<std::string>& args, const std::string& input,
+                                   const std::string& port) {
+    std::vector<std::string> argv{"/usr/bin/mariadb",
+                                  "--no-defaults",
+                                  "-h",
+                                  "127.0.0.1",
+                                  "-P",
+                                  port.empty() ? std::to_string(test_support::sandbox_port()) : port,
+                                  "-u",
+                                  "root",
+                                  "-N",
+                                  "-B"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    proc_options o;
+    o.stdin_file = input;
     return run_process(argv, o);
 }
 

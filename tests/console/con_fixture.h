@@ -32,6 +32,10 @@ protected:
     // The arguments that reach the fixture store.
     std::vector<std::string> source_args() const;
     std::string file(const std::string& name) const { return dir_.file(name); }
+    // The stock client as root on the sandbox (or on the server at `port`), no option files,
+    // tab-separated rows without a heading; standard input from `input` when given.
+    static proc_result mariadb(const std::vector<std::string>& args, const std::string& input = "",
+                               const std::string& port = "");
 
     // The test's folder: its stores (SERVICE.sqlite), home and files.
     test_support::store_folder dir_{"tollspar-test"};

@@ -32,13 +32,8 @@ protected:
     void TearDown() override {
         if (!db_.empty()) client({"-e", "DROP DATABASE IF EXISTS `" + db_ + "`"});
     }
-    proc_result client(std::vector<std::string> args, const std::string& input = "") const {
-        std::vector<std::string> argv{
-            "/usr/bin/mariadb", "--no-defaults", "-h", "127.0.0.1", "-P", port_, "-u", "root", "-N", "-B"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        proc_options o;
-        o.stdin_file = input;
-        return test_support::run_process(argv, o);
+    proc_result client(const std::vector<std::string>& args, const std::string& input = "") const {
+        return mariadb(args, input);
     }
     void fresh_database() const {
         proc_result r = client({"-e", "DROP DATABASE IF EXISTS `" + db_ + "`; CREATE DATABASE `" + db_ +
@@ -68,7 +63,7 @@ TEST_F(Quoting, ADumpHoldsUnderEveryClientCharacterSet) {
         for (const char* charset : {"gbk", "big5", "sjis", "cp932", "latin1", "utf8mb4", "utf8", "ascii", "binary"}) {
             fresh_database();
             proc_result load =
-                client({std::string("--default-character-set=") + charset, "--force", db_}, file("vals.sql"));
+                client({std::string("--default-character-set=") + charset, db_}, file("vals.sql"));
             EXPECT_EQ(load.code, 0) << charset << " lock=" << lock << "\n" << load.err;
             EXPECT_TRUE(sentinel_stands()) << charset << " lock=" << lock << ": a value ran as a statement";
             EXPECT_EQ(rows(), expected_rows_) << charset << " lock=" << lock;

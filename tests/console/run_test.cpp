@@ -2,6 +2,7 @@
 // every failure on the way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "tests/console/con_fixture.h"
@@ -46,12 +47,14 @@ TEST_F(DumpRun, EmptySelectionConvertsEveryTable) {
     proc_result r = tollspar(dump_args());
     ASSERT_EQ(r.code, 0) << r.out << r.err;
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(lines_of(r.out), (std::vector<std::string>{
-                                   "Converting database CONS(3 tables)",
-                                   "Converting table Café(1 records)",
-                                   "Converting table DEPT(3 records)",
-                                   "Converting table EMP(5 records)",
-                               }));
+    EXPECT_EQ(lines_of(r.out),
+              (std::vector<std::string>{
+                  "Converting database CONS(3 tables)",
+                  "Converting table Café(1 records)",
+                  "Note: table 'Café' is written to the dump without LOCK TABLES: its name is not ASCII",
+                  "Converting table DEPT(3 records)",
+                  "Converting table EMP(5 records)",
+              }));
     std::string d = dump();
     EXPECT_TRUE(has_table(d, "DEPT")) << d;
     EXPECT_TRUE(has_table(d, "EMP"));
@@ -78,7 +81,9 @@ TEST_F(DumpRun, TableNamesFiles) {
         {"UTF-8 with signature, CRLF, blank lines, a missing table",
          {"\xEF\xBB\xBF"
           "Caf\xC3\xA9\r\n\r\nNOPE\r\n\r\nEMP\r\n"},
-         {"Converting database CONS(3 tables)", "Converting table Café(1 records)", "Converting table EMP(5 records)"},
+         {"Converting database CONS(3 tables)", "Converting table Café(1 records)",
+          "Note: table 'Café' is written to the dump without LOCK TABLES: its name is not ASCII",
+          "Converting table EMP(5 records)"},
          "Table NOPE not exists\n"},
         {"ANSI, LF",
          {"EMP\n\nDEPT\n"},
@@ -164,6 +169,24 @@ TEST_F(DumpRun, Profiles) {
     ASSERT_EQ(r.code, 0);
     EXPECT_TRUE(has_table(dump(), "DEPT"));
     EXPECT_FALSE(has_table(dump(), "EMP"));
+}
+
+// A server before 4.1 cannot prepare a statement: its dump names tables and columns in
+// ASCII, so that it holds only ASCII too.
+TEST_F(DumpRun, ADumpForServersBefore41NamesItsTablesAndColumnsInAscii) {
+    dir_.build_text("OLDN",
+                    "CREATE USER scott IDENTIFIED BY tiger;\n"
+                    "CREATE TABLE \"\u4e2d\" (\"\u5217\" NUMBER(3), \"\u00e9t\u00e9\" NUMBER(3));\n"
+                    "INSERT INTO \"\u4e2d\" VALUES (1, 2);\n"
+                    "COMMIT;\n");
+    write_file(file("old.qrn"), "[Generic settings]\nsrc=OLDN\ndest=" + file("out.sql") +
+                                    "\n[Oracle settings]\nuser=scott\npassword=tiger\n[MySQL settings]\ndirect "
+                                    "mode=0\ndump new version=0\n");
+    proc_result r = tollspar({"--profile=" + file("old.qrn")});
+    ASSERT_EQ(r.code, 0) << r.out << r.err;
+    const std::string d = dump();
+    EXPECT_TRUE(std::all_of(d.begin(), d.end(), [](char c) { return (c & 0x80) == 0; })) << d;
+    EXPECT_NE(d.find("\r\nINSERT INTO _(_, _t_) VALUES(1, 2);\r\n"), std::string::npos) << d;
 }
 
 TEST_F(DumpRun, EveryFailureExitsWith255) {

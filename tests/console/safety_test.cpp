@@ -146,6 +146,7 @@ TEST_F(Safety, NamesInAnotherLetterCaseSelectTheOneTableTheyMean) {
         {"lower case for an upper-case table, non-ASCII letters too",
          "orders\nCAFÉ\n",
          {"Converting database MIXED(2 tables)", "Converting table Café(1 records)",
+          "Note: table 'Café' is written to the dump without LOCK TABLES: its name is not ASCII",
           "Converting table ORDERS(1 records)"},
          ""},
         {"an exact name wins over the other case",
