@@ -22,6 +22,8 @@ bool starts_with_select(const wstring& text) {
     return text.size() >= 6 && compat::equal_nocase(compat::wstring_view(text).substr(0, 6), u"select");
 }
 
+wstring wide_number(size_t n) { return compat::utf8_to_utf16(std::to_string(n)); }
+
 // The name with each character beyond ASCII written '@' and its four hexadecimal digits, as
 // the server spells such a name in its own files: two names stay two names.
 wstring ascii_spelling(const wstring& name) {
@@ -51,6 +53,10 @@ wstring base_name_of(const wstring& path) {
     if (dot != wstring::npos && dot > 0) base.erase(dot);
     return base;
 }
+
+// The stock client's and MariaDB's default max_allowed_packet, and the largest either takes.
+constexpr size_t default_packet = size_t(16) << 20;
+constexpr size_t largest_packet = size_t(1) << 30;
 
 }  // namespace
 
@@ -143,11 +149,34 @@ void dmp_database::write_statement(std::string_view statement, std::string_view 
             "A statement of this table holds characters beyond ASCII, which a dump for MySQL before 4.1 cannot "
             "carry.",
             0);
-    sql::write_ascii_statement(statement, eol_, gate, [this](std::string_view text) { file_.write(text); });
+    const size_t length =
+        sql::write_ascii_statement(statement, eol_, gate, [this](std::string_view text) { file_.write(text); });
+    if (length > largest_statement_) {
+        largest_statement_ = length;
+        largest_table_ = current_table_;
+    }
+}
+
+void dmp_database::note_packet_size() {
+    // the server takes the command byte in the same packet
+    const size_t packet = largest_statement_ + 1;
+    if (packet <= default_packet) return;
+    const wstring what = u"the dump holds a statement of " + wide_number(largest_statement_) + u" bytes (table '" +
+                         largest_table_ + u"')";
+    if (packet > largest_packet) {
+        add_note(what + u", more than the 1 GB that a MySQL client and server take at most: it cannot be loaded");
+        return;
+    }
+    const size_t megabytes = (packet + (size_t(1) << 20) - 1) >> 20;
+    add_note(what +
+             u", more than the 16 MB that the client and the server take by default: load it with mysql "
+             u"--max-allowed-packet=" +
+             wide_number(megabytes) + u"M, into a server whose max_allowed_packet is as large");
 }
 
 void dmp_database::close() {
     if (!file_.is_open()) return;
+    note_packet_size();
     unlock_if_pending();
     write("/*!40101 SET SQL_MODE=@OLD_SQL_MODE */;" + eol_);
     write(std::string(complete_comment) + eol_);

@@ -81,6 +81,8 @@ public:
 private:
     void write_header(const std::tm& now);
     void unlock_if_pending();
+    // A note when the largest statement needs more than the default packet to load.
+    void note_packet_size();
     compat::wstring table_name(const compat::wstring& name) const;
 
     dmp_options options_;
@@ -88,6 +90,8 @@ private:
     sql::dmp_file file_;
     std::map<compat::wstring, udb_indexes> table_indexes_;
     compat::wstring current_table_;  // the last table begun, for the end of a stopped dump
+    size_t largest_statement_ = 0;   // bytes, and the table it belongs to
+    compat::wstring largest_table_;
 };
 
 class dmp_recordset : public udb_recordset {

@@ -319,3 +319,30 @@ TEST_F(SqlDump, OldVersionDumpRefusesAStatementBeyondAscii) {
     db.close();
     EXPECT_TRUE(all_ascii(read_file(path)));
 }
+
+// A statement over the stock client's default packet is noted once, with the option that
+// loads it.
+TEST_F(SqlDump, AStatementOverSixteenMegabytesIsNotedWithThePacketItNeeds) {
+    const struct {
+        size_t value;
+        std::vector<wstring> notes;
+    } cases[] = {
+        {1000, {}},
+        {(size_t(16) << 20) - 100, {}},
+        {size_t(20) << 20,
+         {u"the dump holds a statement of 20971553 bytes (table 'big'), more than the 16 MB that the client and the "
+          u"server take by default: load it with mysql --max-allowed-packet=21M, into a server whose "
+          u"max_allowed_packet is as large"}},
+    };
+    for (const auto& c : cases) {
+        dmp_database db(wpath(), dmp_options{}, fixed_clock);
+        auto s = schema({column(u"a", VT_BSTR, 0)});
+        for (const char16_t* table : {u"big", u"small"}) {
+            auto rs = db.create_table(table, *s, {});
+            rs->append_record(*record({field(u"a", wstring(table == wstring(u"big") ? c.value : 10, u'x'))}));
+            static_cast<dmp_recordset&>(*rs).flush();
+        }
+        db.close();
+        EXPECT_EQ(db.take_notes(), c.notes) << c.value;
+    }
+}

@@ -1,11 +1,13 @@
 // Dumps as the stock client loads them. Names beyond ASCII: the file holds only ASCII, so
 // under every client character set the client sends the statements that were written, and
 // tables, columns, indexes and values arrive exact (a name whose last byte begins a two-byte
-// character in gbk, big5, sjis or cp932 would otherwise swallow its closing backquote).
+// character in gbk, big5, sjis or cp932 would otherwise swallow its closing backquote). A
+// statement larger than the client's default packet: the run says which option loads it.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "tests/console/con_fixture.h"
+#include "tests/support/own_server.h"
 #include "tests/support/sandbox.h"
 
 namespace con_test {
@@ -117,6 +119,45 @@ TEST_F(DumpLoad, UnderEveryClientCharacterSetNothingRunsAndEveryNameAndValueArri
                       "1\t1000003\t1\n2\t" + std::to_string(attack().size()) + "\t1\n")
                 << table;
     }
+}
+
+TEST_F(DumpLoad, AStatementOverTheDefaultPacketIsNotedWithTheOptionThatLoadsIt) {
+    dir_.build_text("BIG",
+                    "CREATE USER scott IDENTIFIED BY tiger;\n"
+                    "CREATE TABLE BIG (ID NUMBER(3) PRIMARY KEY, B BLOB);\n"
+                    "INSERT INTO BIG VALUES (1, EMPTY_BLOB());\n"
+                    "COMMIT;\n");
+    // 9,000,000 bytes: an INSERT of 18 MB in hexadecimal
+    const std::string table = dir_.table_name("BIG", "BIG");
+    const std::string b = dir_.column_name("BIG", "BIG", "B");
+    dir_.exec("BIG", "UPDATE " + table + " SET " + b + " = randomblob(9000000)");
+    const std::string ends =
+        dir_.value("BIG", "SELECT hex(substr(" + b + ", 1, 8)) || hex(substr(" + b + ", -8)) FROM " + table);
+    proc_result r = dump("BIG");
+    ASSERT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_TRUE(test_support::has_line(
+        r.out,
+        "Note: the dump holds a statement of 18000042 bytes (table 'BIG'), more than the 16 MB that the client and "
+        "the server take by default: load it with mysql --max-allowed-packet=18M, into a server whose "
+        "max_allowed_packet is as large"))
+        << r.out;
+
+    // A server with the default packet refuses the load; one set as the note says takes it.
+    test_support::own_server server("--max-allowed-packet=16M");
+    ASSERT_TRUE(server.started()) << server.failure();
+    const auto on_server = [&](const std::vector<std::string>& args, const std::string& input = "") {
+        return mariadb(args, input, server.port());
+    };
+    ASSERT_EQ(on_server({"-e", "CREATE DATABASE big"}).code, 0);
+    EXPECT_NE(on_server({"big"}, file("dump.sql")).code, 0);
+    ASSERT_EQ(on_server({"-e", "SET GLOBAL max_allowed_packet = 18 * 1024 * 1024"}).code, 0);
+    proc_result loaded = on_server({"--max-allowed-packet=18M", "big"}, file("dump.sql"));
+    EXPECT_EQ(loaded.code, 0) << loaded.err;
+    EXPECT_EQ(on_server({"-e", "SELECT LENGTH(B), CONCAT(HEX(LEFT(B, 8)), HEX(RIGHT(B, 8))) FROM big.BIG"}).out,
+              "9000000\t" + ends + "\n");
+    // an ordinary dump says nothing of packets
+    r = dump("NAMES");
+    EXPECT_EQ(r.out.find("max-allowed-packet"), std::string::npos) << r.out;
 }
 
 }  // namespace
