@@ -40,6 +40,15 @@ void quarnel_convertor::operator()() {
         }
         ora_engine_.set_skip_indexes(skip_idx);
 
+        // A dump's load drops and creates the tables it holds, or adds rows to them, whatever
+        // the mode. The console refuses such a mode on its command line; one that a profile
+        // or the wizard kept from a run into a server is noted.
+        if (!mysql_direct_ && mode_ != udb_overwrite_mode::replace_database &&
+            mode_ != udb_overwrite_mode::replace_tables)
+            report_note(u"the mode " + compat::utf8_to_utf16(std::to_string(static_cast<int>(mode_))) +
+                        u" does not apply to a dump file: its load neither skips existing tables nor merges into "
+                        u"them");
+
         ora_date_processor date_processor;
         std::unique_ptr<udb_database> dest = get_dest_base();
         report_notes(*dest);

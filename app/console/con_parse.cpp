@@ -1,6 +1,7 @@
 #include "app/console/con_parse.h"
 
 #include <cstring>
+#include <optional>
 
 #include "TK/tk_cmdli.h"
 #include "TK/tk_trace.h"
@@ -45,7 +46,8 @@ std::string loggable_argument(const char* arg) {
     return arg;
 }
 
-void apply_option(tk_cmdli& it, connection_settings& c, bool& profile_loaded) {
+void apply_option(tk_cmdli& it, connection_settings& c, bool& profile_loaded,
+                  std::optional<udb_overwrite_mode>& line_mode) {
     quarnel_convertor& conv = quarnel_convertor::instance();
     const char* value = it.get_value();
     switch (it.get_id()) {
@@ -72,6 +74,7 @@ void apply_option(tk_cmdli& it, connection_settings& c, bool& profile_loaded) {
             auto mode = con_parse_mode(value);
             if (!mode) tk_console_fatal("Invalid merge/overwrite mode");
             conv.set_mode(*mode);
+            line_mode = *mode;
             tk_log::log(2, "\tgot mode %d", static_cast<int>(*mode));
             break;
         }
@@ -143,9 +146,10 @@ bool parse_cmd_line(int argc, const char* const* argv) {
 
     connection_settings c;
     bool profile_loaded = false;
+    std::optional<udb_overwrite_mode> line_mode;
     tk_cmdli it(argc, argv, con_option_table);
     while (it.has_more()) {
-        apply_option(it, c, profile_loaded);
+        apply_option(it, c, profile_loaded, line_mode);
         it.next();
     }
     if (it.unrecognised_count() > 0) return false;
@@ -156,6 +160,13 @@ bool parse_cmd_line(int argc, const char* const* argv) {
     if (conv.source_name().empty()) tk_console_fatal("You should enter Oracle database name");
     if (conv.destination_name().empty())
         tk_console_fatal("You should enter destination MySQL database or dump file name");
+    // A dump's load drops and creates the tables it holds: asked to keep or merge into
+    // existing tables, it would destroy them.
+    const udb_overwrite_mode mode = conv.get_mode();
+    if (!conv.is_mysql_direct() && line_mode == mode &&
+        (mode == udb_overwrite_mode::skip_tables || mode == udb_overwrite_mode::merge))
+        tk_console_fatal("A dump file cannot skip existing tables or merge into them (--mode=" +
+                         std::to_string(static_cast<int>(mode)) + " with --dump)");
     if (!profile_loaded) {
         if (c.ora_host.empty()) tk_console_fatal("You should enter network name or IP address of Oracle server");
         conv.store_oracle_settings(c.ora_host, c.ora_user, c.ora_password, c.ora_port);

@@ -148,5 +148,56 @@ TEST_F(DumpDestination, ErrorsAboutAFileNameTheFile) {
     EXPECT_EQ(read_file(file("locked/old.sql")), "old");
 }
 
+// A dump drops and creates the tables it holds when it is loaded: a mode that keeps or
+// merges into existing tables cannot be honoured. Asked for on the command line, it is
+// refused before the destination is touched; a profile's mode (the wizard keeps the last
+// server run's) gives a note.
+TEST_F(DumpDestination, AModeThatKeepsExistingTablesIsRefusedOrNoted) {
+    write_file(file("p.qrn"), "[Generic settings]\nsrc=CONS\ndest=" + file("old.sql") +
+                                  "\nmode=3\n[Oracle settings]\nuser=scott\npassword=tiger\n[MySQL settings]\n"
+                                  "direct mode=0\n");
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        std::string said;
+    } cases[] = {
+        {dump_to(file("old.sql"), {"--mode=2"}), 255,
+         "A dump file cannot skip existing tables or merge into them (--mode=2 with --dump)\n"},
+        {{"--mode=3", "--dest=" + file("old.sql"), "--src=CONS", "--oraclu=scott", "--oraclp=tiger", "--dump"},
+         255,
+         "A dump file cannot skip existing tables or merge into them (--mode=3 with --dump)\n"},
+        {{"--profile=" + file("p.qrn"), "--mode=2"},
+         255,
+         "A dump file cannot skip existing tables or merge into them (--mode=2 with --dump)\n"},
+        // a later option that sets another mode takes its place
+        {{"--mode=3", "--profile=" + file("p.qrn"), "--mode=1"}, 0, ""},
+        {dump_to(file("old.sql"), {"--mode=1"}), 0, ""},
+        {{"--profile=" + file("p.qrn")},
+         0,
+         "Note: the mode 3 does not apply to a dump file: its load neither skips existing tables nor merges into "
+         "them\n"},
+    };
+    for (const auto& c : cases) {
+        write_file(file("old.sql"), "old");
+        proc_result r = tollspar(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args[0] << "\n" << said(r);
+        if (c.code != 0) {
+            EXPECT_EQ(r.err, c.said) << c.args[0];
+            EXPECT_EQ(r.out, "") << c.args[0];
+            EXPECT_EQ(read_file(file("old.sql")), "old") << c.args[0];
+            continue;
+        }
+        EXPECT_TRUE(ends_with(read_file(file("old.sql")), complete_line)) << c.args[0];
+        std::string notes;
+        for (const std::string& line : lines_of(r.out))
+            if (line.starts_with("Note: the mode")) notes += line + "\n";
+        EXPECT_EQ(notes, c.said) << c.args[0] << "\n" << r.out;
+    }
+    // nothing is made where nothing stood
+    proc_result r = tollspar(dump_to(file("new.sql"), {"--mode=2"}));
+    EXPECT_EQ(r.code, 255) << said(r);
+    EXPECT_FALSE(fs::exists(file("new.sql")));
+}
+
 }  // namespace
 }  // namespace con_test
