@@ -69,7 +69,8 @@ int sql_settings_page2::on_next() {
         return -1;
     } catch (const tk_exception& e) {
         wizard_shell::error(wizard_error_text(e, wizard_tables::mysql));
-        if (sql_exception::is_auth_protocol_refused(sql_exception::code_of(wizard_error_number(e)))) wizard_shell::display_help(connect_help_topic);
+        if (sql_exception::is_auth_protocol_refused(sql_exception::code_of(wizard_error_number(e))))
+            wizard_shell::display_help(connect_help_topic);
         return -1;
     }
     return 106;
