@@ -147,7 +147,7 @@ int u128_to_chars(unsigned __int128 value, char* out) {
             "8081828384858687888990919293949596979899";
         uint64_t v = static_cast<uint64_t>(value);
         while (v >= 100) {  // two digits a division, written backwards
-            const unsigned pair = static_cast<unsigned>(v % 100);
+            const size_t pair = static_cast<size_t>(v % 100);
             v /= 100;
             tmp[n++] = pairs[2 * pair + 1];
             tmp[n++] = pairs[2 * pair];

@@ -156,8 +156,7 @@ reg_status copy_text(const std::basic_string<C>& text, C* data, uint32_t& size) 
         size = needed;
         return ERROR_MORE_DATA;
     }
-    std::memcpy(data, text.data(), text.size() * sizeof(C));
-    data[text.size()] = C{};
+    std::memcpy(data, text.c_str(), (text.size() + 1) * sizeof(C));  // with the terminator
     size = needed;
     return ERROR_SUCCESS;
 }

@@ -13,7 +13,8 @@ namespace {
 
 QColor colour_of(uint32_t c) {
     const int alpha = (c >> 24) ? static_cast<int>(c >> 24) : 255;
-    return QColor((c >> 16) & 0xff, (c >> 8) & 0xff, c & 0xff, alpha);
+    return QColor(static_cast<int>((c >> 16) & 0xff), static_cast<int>((c >> 8) & 0xff), static_cast<int>(c & 0xff),
+                  alpha);
 }
 
 }  // namespace

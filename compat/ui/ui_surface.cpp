@@ -56,7 +56,7 @@ protected:
 };
 
 QString resolve_family(const std::string& family) {
-    const QString wanted = QString::fromStdString(family);
+    QString wanted = QString::fromStdString(family);
     if (!wanted.isEmpty() && QFontDatabase::families().contains(wanted, Qt::CaseInsensitive)) return wanted;
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
