@@ -106,7 +106,7 @@ void catalog_writer::create_user(const std::string& name, const std::string& pas
     st.step();
     sqlite_stmt(db_, "INSERT INTO ALL_USERS(USERNAME, USER_ID) VALUES(?, ?)")
         .bind(1, name)
-        .bind(2, static_cast<int64_t>(100 + next_counter(db_, "next_user")))
+        .bind(2, int64_t{100} + next_counter(db_, "next_user"))
         .step();
     if (schema_owner(db_).empty()) {
         set_meta_value(db_, "owner", name);

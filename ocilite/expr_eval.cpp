@@ -1095,7 +1095,7 @@ std::string value_to_text(const ora_value& v) {
         case kind::timestamp:
             return format_datetime(v.dt, "DD-MON-RR HH.MI.SS.FF6 AM");
         case kind::interval:
-            return format_interval(v.iv, v.iv.year_to_month ? 9 : 9, v.iv.year_to_month ? 0 : 9);
+            return format_interval(v.iv, 9, v.iv.year_to_month ? 0 : 9);
         case kind::raw:
             return raw_to_hex(v.bytes);
     }

@@ -9,10 +9,11 @@ using namespace ocilite;
 
 namespace {
 
+// A handle attribute is the handle pointer itself, so T may be a pointer to a struct.
 template <class T>
 sword put_attr(void* attributep, ub4* sizep, T value) {
-    if (attributep) std::memcpy(attributep, &value, sizeof value);
-    if (sizep) *sizep = sizeof value;
+    if (attributep) std::memcpy(attributep, &value, sizeof value);  // NOLINT(bugprone-sizeof-expression)
+    if (sizep) *sizep = sizeof value;                               // NOLINT(bugprone-sizeof-expression)
     return OCI_SUCCESS;
 }
 

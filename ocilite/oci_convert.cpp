@@ -615,7 +615,7 @@ size_t print_binary_double(double value, char* out, size_t capacity) {
         special = "0";
     if (special) {
         const size_t n = std::min(std::strlen(special), capacity);
-        std::memcpy(out, special, n);
+        std::memcpy(out, special, n);  // NOLINT(bugprone-not-null-terminated-result): the text is counted
         return n;
     }
     const decimal_parts d = decompose(value);

@@ -218,7 +218,8 @@ struct OCIStmt : ocilite::handle {
 };
 
 // Declared from the pointer types of compat/oci, so every definition here must match them.
-#define OCILITE_DECLARE_OCI(name) \
-    extern "C" __attribute__((visibility("default"))) std::remove_pointer_t<name##_fn> name;
+#define OCILITE_DECLARE_OCI(name)                                                      \
+    extern "C" __attribute__((visibility("default"))) std::remove_pointer_t<name##_fn> \
+        name;  // NOLINT(bugprone-macro-parentheses): a declarator
 COMPAT_OCI_FUNCTIONS(OCILITE_DECLARE_OCI)
 #undef OCILITE_DECLARE_OCI

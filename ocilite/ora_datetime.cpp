@@ -242,7 +242,7 @@ ora_datetime ora_datetime::now(bool with_fraction) {
 
 double ora_datetime::to_days() const {
     return static_cast<double>(compat::days_from_civil(year, month, day)) +
-           (hour * 3600 + minute * 60 + second + nanos / 1e9) / 86400.0;
+           (hour * 3600 + minute * 60 + second + static_cast<double>(nanos) / 1e9) / 86400.0;
 }
 
 ora_datetime ora_datetime::from_days(double days) {
@@ -268,8 +268,8 @@ ora_datetime ora_datetime::from_days(double days) {
 }
 
 ora_datetime ora_datetime::plus_days(double days) const {
-    ora_datetime d =
-        from_days(compat::days_from_civil(year, month, day) + (hour * 3600 + minute * 60 + second) / 86400.0 + days);
+    ora_datetime d = from_days(static_cast<double>(compat::days_from_civil(year, month, day)) +
+                               (hour * 3600 + minute * 60 + second) / 86400.0 + days);
     if (d.year < 1 || d.year > 9999) raise_ora(1841, "(full) year must be between -4713 and +9999, and not be 0");
     return d;
 }

@@ -479,10 +479,7 @@ select_core sql_parser::core() {
     do {
         select_item item;
         item.value = expression();
-        if (accept_word("AS")) {
-            item.alias = identifier();
-            item.has_alias = true;
-        } else if (is_alias_candidate()) {
+        if (accept_word("AS") || is_alias_candidate()) {
             item.alias = identifier();
             item.has_alias = true;
         }

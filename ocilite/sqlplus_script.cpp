@@ -468,7 +468,7 @@ bool sqlplus_runner::run_nested(script_state& s, const std::string& rest, bool r
 }
 
 bool sqlplus_runner::command(script_state& s, const std::string& raw, int line_no) {
-    if (raw.rfind("@@", 0) == 0 || raw.rfind("@", 0) == 0) {
+    if (raw.starts_with('@')) {  // @ and @@
         bool ok = true;
         std::string line = substitute(s, raw, line_no, &ok);
         if (!ok) return !exit_on_error_;
@@ -597,9 +597,10 @@ bool sqlplus_runner::command(script_state& s, const std::string& raw, int line_n
     }
     if (c->full == "EXIT" || c->full == "QUIT") {
         std::string code = option(0);
+        // NOLINTNEXTLINE(bugprone-branch-clone): FAILURE and an unknown code both give 1
         if (code.empty() || code == "SUCCESS" || code == "COMMIT" || code == "ROLLBACK")
             exit_code_ = 0;
-        else if (code == "FAILURE")
+        else if (code == "FAILURE")  // named before a substitution variable of that name could be
             exit_code_ = 1;
         else if (code == "WARNING")
             exit_code_ = 2;

@@ -793,6 +793,7 @@ void statement_executor::run_query(const std::vector<token>& query, std::string_
     std::vector<ora_value> values;
     while (tq.next(values)) {
         std::vector<std::optional<std::string>> row;
+        row.reserve(values.size());
         for (const ora_value& v : values)
             row.push_back(v.is_null() ? std::nullopt : std::optional<std::string>(value_to_text(v)));
         last_query_.rows.push_back(std::move(row));
