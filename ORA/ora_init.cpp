@@ -111,7 +111,7 @@ compat::wstring ora_schema_initializer::create_sequence(ora_database& db) {
         const size_t room = ora::max_name_length - suffix.size();
         compat::wstring base = table_;
         if (base.size() > room) base.resize(compat::utf16_safe_prefix(base, room));
-        const compat::wstring name = base + suffix;
+        compat::wstring name = base + suffix;
         try {
             // The largest MAXVALUE Oracle takes: 28 digits (1.0E28 has 29 and is refused).
             db.query(u"CREATE SEQUENCE " + ora_q(name) +

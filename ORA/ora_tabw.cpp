@@ -124,7 +124,7 @@ void ora_table::append_record(const udb_record& record) {
 
 compat::wstring ora_table::get_fld_append_wstr(int position, const udb_field* field, const t_ftd* column) {
     tk_log::log(1, "ora_table::get_fld_append_wstr");
-    const compat::wstring text = to_oracle_str(field);
+    compat::wstring text = to_oracle_str(field);
     tk_log::log(1, u"Got field #'%d': '%s' (%d, %d)", position, text, int{field->get_type()}, field->size);
     tk_log::log(1, "schema[eye]->size=%d", column->size);
     const bool is_null =

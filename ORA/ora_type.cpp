@@ -57,7 +57,7 @@ ora_type::ora_type(OCIParam* param, int code) : code_(code) {
     e.check_status(e.oci().OCIAttrGet(param, OCI_DTYPE_PARAM, &text, &length, OCI_ATTR_NAME, e.err()));
     if (text && length >= 2) {
         name_.resize(length / 2);
-        std::memcpy(name_.data(), text, (length / 2) * 2);
+        std::memcpy(name_.data(), text, size_t{length / 2} * 2);
     }
     tk_log::log(1, u"AS WCHAR*: %s", name_);
     nullable_ = static_cast<ub1>(param_attr(param, OCI_ATTR_IS_NULL) & 0xFF);
@@ -158,7 +158,8 @@ ora_number::ora_number(OCIParam* param, int code) : ora_type(param, code) {
     tk_log::log(1, "ora_number::ctor");
     code_ = SQLT_NUM;
     int precision = static_cast<sb2>(param_attr(param, OCI_ATTR_PRECISION) & 0xFFFF);
-    int scale = static_cast<sb1>(param_attr(param, OCI_ATTR_SCALE) & 0xFF);
+    // The scale is a signed byte (-84 to 127): its sign is meant to carry over.
+    int scale = static_cast<sb1>(param_attr(param, OCI_ATTR_SCALE) & 0xFF);  // NOLINT(bugprone-signed-char-misuse)
     tk_log::log(1, "Prec=%d, scale=%d", precision, scale);
     ora::number_type t = ora::refine_number_vartype(precision, scale);
     precision_ = t.precision;
@@ -326,7 +327,9 @@ ub4 ora_timestamp::descriptor_type() const {
 
 void ora_timestamp::define(OCIStmt* stmt, int position) {
     tk_log::log(1, "ora_timestamp::define(%d)", position);
-    define_buffer(stmt, position, &datetime_, sizeof datetime_, static_cast<ub2>(code_));
+    // A descriptor is defined by its pointer's address and size.
+    define_buffer(stmt, position, &datetime_, sizeof datetime_,  // NOLINT(bugprone-sizeof-expression)
+                  static_cast<ub2>(code_));
 }
 
 void ora_timestamp::to_variant(ole_variant& out) {
@@ -390,7 +393,9 @@ ora_lob::~ora_lob() {
 
 void ora_lob::define(OCIStmt* stmt, int position) {
     tk_log::log(1, "ora_lob::defind(%d)", position);
-    define_buffer(stmt, position, &locator_, sizeof locator_, static_cast<ub2>(code_));
+    // A locator is defined by its pointer's address and size.
+    define_buffer(stmt, position, &locator_, sizeof locator_,  // NOLINT(bugprone-sizeof-expression)
+                  static_cast<ub2>(code_));
 }
 
 void ora_lob::to_variant(ole_variant& out) {
@@ -409,7 +414,7 @@ void ora_lob::to_variant(ole_variant& out) {
         tk_log::log(1, "Got charset form: %d", form);
     }
     const size_t unit = clob ? 2 : 1;
-    std::vector<uint8_t> chunk_buffer(chunk * 2);
+    std::vector<uint8_t> chunk_buffer(size_t{chunk} * 2);
     std::vector<uint8_t> bytes;
     bytes.reserve(static_cast<size_t>(length) * unit);
     ub4 offset = 1;
