@@ -69,7 +69,8 @@ std::tm dmp_local_time() {
 
 // ---- database -----------------------------------------------------------------------
 
-dmp_database::dmp_database(const wstring& path, const dmp_options& options, dmp_clock clock, const std::string& file)
+dmp_database::dmp_database(const wstring& path, const dmp_options& options, const dmp_clock& clock,
+                           const std::string& file)
     : udb_database(path, udb_open_mode::created, false),
       options_(options),
       eol_(options.line_break == 0 ? "\r\n" : "\n"),

@@ -36,7 +36,7 @@ public:
     // Opens (truncates) the file named by path; a file that cannot be opened raises a
     // level-1 error. file, when given, is the path's bytes as the user gave them (a name in
     // another encoding than the locale's stays what it is); path is then its display form.
-    dmp_database(const compat::wstring& path, const dmp_options& options, dmp_clock clock = dmp_local_time,
+    dmp_database(const compat::wstring& path, const dmp_options& options, const dmp_clock& clock = dmp_local_time,
                  const std::string& file = {});
     // The last line of a complete dump.
     static constexpr const char* complete_comment = "# Dump complete";
