@@ -15,7 +15,7 @@ namespace {
 // A date default as the narrowed column can hold it: the date part on a DATE column, the
 // time part on a TIME column; none where the default lacks that part.
 wstring narrowed_default(const t_ftd& column, date_kind kind) {
-    const wstring def = make_mysql_def_val(column);
+    wstring def = make_mysql_def_val(column);
     if (def.empty() || column.vartype != VT_DATE || (kind != date_kind::date && kind != date_kind::time)) return def;
     const ole_date value(column.def_value.to_wstring());
     const std::string text = value.to_string();

@@ -81,6 +81,7 @@ bool is_standard_output(const std::string& file) {
 int run_conversion(int argc, char** raw_argv) {
     const std::vector<std::string> args = take_arguments(argc, raw_argv);
     std::vector<const char*> argv;
+    argv.reserve(args.size() + 1);
     for (const std::string& a : args) argv.push_back(a.c_str());
     argv.push_back(nullptr);
 
