@@ -1,6 +1,7 @@
 #include "GUI2/g_wiz_sh.h"
 
 #include <atomic>
+#include <utility>
 
 #include "GUI2/g_art.h"
 #include "TK/tk_excep.h"
@@ -149,7 +150,7 @@ void wizard_shell::request_exit(int code) {
 void wizard_shell::report_exception(std::exception_ptr error) {
     try {
         try {
-            std::rethrow_exception(error);
+            std::rethrow_exception(std::move(error));
         } catch (const tk_final_exception&) {
             // A run or an operation stopped after its error was shown.
         } catch (const tk_exception& e) {
