@@ -72,13 +72,14 @@ public:
     static compat::wstring database_name_of(const compat::wstring& path);
 
     const dmp_options& options() const { return options_; }
-    const std::string& eol() const { return eol_; }
-    void write(std::string_view text) { file_.write(text); }
     // Writes one statement (UTF-8, without its ';'), in ASCII whatever names it holds
     // (sql::write_ascii_statement); gate: the version of a "/*!" comment around it, or empty.
     void write_statement(std::string_view statement, std::string_view gate = {});
 
 private:
+    // Text as it stands: only ASCII of the writer's own (comments go through
+    // sql::comment_text), so that the file holds nothing else.
+    void write(std::string_view text) { file_.write(text); }
     void write_header(const std::tm& now);
     void unlock_if_pending();
     // A note when the largest statement needs more than the default packet to load.

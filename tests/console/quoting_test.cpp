@@ -62,8 +62,7 @@ TEST_F(Quoting, ADumpHoldsUnderEveryClientCharacterSet) {
         ASSERT_EQ(r.code, 0) << r.out << r.err;
         for (const char* charset : {"gbk", "big5", "sjis", "cp932", "latin1", "utf8mb4", "utf8", "ascii", "binary"}) {
             fresh_database();
-            proc_result load =
-                client({std::string("--default-character-set=") + charset, db_}, file("vals.sql"));
+            proc_result load = client({std::string("--default-character-set=") + charset, db_}, file("vals.sql"));
             EXPECT_EQ(load.code, 0) << charset << " lock=" << lock << "\n" << load.err;
             EXPECT_TRUE(sentinel_stands()) << charset << " lock=" << lock << ": a value ran as a statement";
             EXPECT_EQ(rows(), expected_rows_) << charset << " lock=" << lock;
