@@ -25,10 +25,10 @@ std::vector<token> tokens_of(std::string_view text) {
 }
 
 // One statement through the executor the loader uses, in the caller's transaction.
-long long run_statement(sqlite3* db, session_state& session, std::string_view text) {
+long long run_statement(sqlite3* db, session_state& session, std::string_view text, const value_scope* binds) {
     std::vector<token> tokens = tokens_of(text);
     statement_executor executor(db, session);
-    return executor.run(tokens, text);
+    return executor.run(tokens, text, binds);
 }
 
 // [schema.]name after the parser's position, as Oracle resolves it.
@@ -221,23 +221,36 @@ void run_ddl(sqlite3* db, session_state& session, std::string_view text) {
             return;
         }
     }
-    run_statement(db, session, text);
+    run_statement(db, session, text, nullptr);
 }
 
-dml_outcome run_insert(sqlite3* db, session_state& session, std::string_view text) {
+std::vector<std::string> placeholder_names(std::string_view text) {
+    std::vector<std::string> names;
+    std::vector<token> t;
+    try {
+        t = tokenize(text);
+    } catch (const lex_error&) {
+        return names;  // the statement's run reports it
+    }
+    for (const token& k : t)
+        if (k.kind == token_kind::bind) names.push_back(compat::to_upper_utf8(k.text));
+    return names;
+}
+
+dml_outcome run_insert(sqlite3* db, session_state& session, std::string_view text, const value_scope* binds) {
     std::vector<token> t = tokens_of(text);
     sql_parser p(t);
     p.expect_word("INSERT");
     p.expect_word("INTO");
     const stored_table table = table_named(db, object_name(p));
     dml_outcome out;
-    out.rows = run_statement(db, session, text);
+    out.rows = run_statement(db, session, text, binds);
     // The row went in last on this connection.
     if (out.rows == 1) out.rowids.push_back(rowid_text(table.sqlite_name, sqlite3_last_insert_rowid(db)));
     return out;
 }
 
-dml_outcome run_update(sqlite3* db, std::string_view text) {
+dml_outcome run_update(sqlite3* db, std::string_view text, const value_scope* binds) {
     std::vector<token> t = tokens_of(text);
     sql_parser p(t);
     p.expect_word("UPDATE");
@@ -267,7 +280,7 @@ dml_outcome run_update(sqlite3* db, std::string_view text) {
             if (s.column == c) raise_ora(957, "duplicate column name", line);
         p.expect_symbol("=");
         expr_ptr e = p.expression();
-        sets.push_back({c, compiled_expr::compile(*e).eval(ctx)});
+        sets.push_back({c, compiled_expr::compile(*e, binds).eval(ctx)});
     } while (p.accept_symbol(","));
 
     const std::string target(text.substr(t[name_first].begin, t[name_end - 1].end - t[name_first].begin));
@@ -284,6 +297,14 @@ dml_outcome run_update(sqlite3* db, std::string_view text) {
     std::vector<int64_t> rows;
     {
         sqlite_stmt pick(db, q.sqlite_sql);
+        // The condition's placeholders take their bound values.
+        for (int i = 1; i <= sqlite3_bind_parameter_count(pick.get()); ++i) {
+            const char* name = sqlite3_bind_parameter_name(pick.get(), i);
+            if (!name) continue;
+            const std::string key = compat::to_upper_utf8(name);
+            if (!binds || !binds->has(key)) raise_ora(1008, "not all variables bound");
+            bind_ora_value(pick.get(), i, binds->get(key));
+        }
         while (pick.step())
             if (auto id = rowid_of(pick.text(0), table.sqlite_name)) rows.push_back(*id);
     }

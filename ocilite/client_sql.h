@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ocilite/expr_eval.h"
 #include "ocilite/session_state.h"
 
 namespace ocilite {
@@ -38,11 +39,16 @@ struct dml_outcome {
     std::vector<std::string> rowids;  // of the rows inserted or updated, in order
 };
 
+// The placeholders of a statement in the order they stand in its text (each occurrence),
+// upper case, without the colon.
+std::vector<std::string> placeholder_names(std::string_view text);
+
 // CREATE / ALTER / DROP / GRANT / COMMENT ...; the session's user needs the privilege for
 // CREATE SEQUENCE (ORA-01031).
 void run_ddl(sqlite3* db, session_state& session, std::string_view text);
-dml_outcome run_insert(sqlite3* db, session_state& session, std::string_view text);
-dml_outcome run_update(sqlite3* db, std::string_view text);
+// binds: the bound values of the statement's placeholders (keys ":NAME"), may be null.
+dml_outcome run_insert(sqlite3* db, session_state& session, std::string_view text, const value_scope* binds = nullptr);
+dml_outcome run_update(sqlite3* db, std::string_view text, const value_scope* binds = nullptr);
 
 // A LOB cell of a data table: its value is replaced by text (UTF-8) or bytes.
 void write_lob_cell(sqlite3* db, const std::string& sqlite_table, const std::string& sqlite_column, int64_t rowid,

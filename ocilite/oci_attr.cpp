@@ -156,6 +156,15 @@ OCILITE_EXPORT sword OCIAttrSet(void* trgthndlp, ub4 trghndltyp, void* attribute
         d->charset_form = form;
         return OCI_SUCCESS;
     }
+    if (trghndltyp == OCI_HTYPE_BIND) {
+        OCIBind* b = as_handle<OCIBind>(trgthndlp, OCI_HTYPE_BIND);
+        if (!b) return OCI_INVALID_HANDLE;
+        if (!attributep || attrtype != OCI_ATTR_CHARSET_FORM) return fail(err, 24315);
+        const ub1 form = read_attr<ub1>(attributep);
+        if (form != SQLCS_IMPLICIT && form != SQLCS_NCHAR) return fail(err, 12714);
+        b->charset_form = form;
+        return OCI_SUCCESS;
+    }
     if (trghndltyp == OCI_HTYPE_SVCCTX) {
         OCISvcCtx* svc = as_handle<OCISvcCtx>(trgthndlp, OCI_HTYPE_SVCCTX);
         if (!svc) return OCI_INVALID_HANDLE;

@@ -1,4 +1,5 @@
 // Statements other than queries, binds with their callbacks, and commit / rollback.
+#include <algorithm>
 #include <cstring>
 
 #include "compat/text/text.h"
@@ -8,6 +9,7 @@
 #include "ocilite/oci_text.h"
 #include "ocilite/oci_txn.h"
 #include "ocilite/ora_errors.h"
+#include "ocilite/plsql.h"
 #include "ocilite/store.h"
 
 namespace ocilite {
@@ -45,6 +47,114 @@ private:
     bool ok_ = false;
     bool kept_ = false;
 };
+
+// A bound program variable's value as the statement's expressions see it; 0, or the ORA
+// number the execute fails with.
+int bound_value(const OCIBind& b, bool utf16, ora_value& out) {
+    const program_variable& v = b.var;
+    if (v.indp && *static_cast<const sb2*>(v.indp) == -1) {
+        out = {};
+        return 0;
+    }
+    const auto* data = static_cast<const unsigned char*>(v.valuep);
+    size_t length = v.lenp ? *v.lenp : static_cast<size_t>(std::max(v.value_sz, 0));
+    if (!data && length > 0) return 1008;
+    auto integer = [&](bool is_signed) -> int {
+        int64_t value = 0;
+        switch (length) {
+            case 1:
+                value = is_signed ? *reinterpret_cast<const int8_t*>(data) : *data;
+                break;
+            case 2: {
+                uint16_t u;
+                std::memcpy(&u, data, 2);
+                value = is_signed ? static_cast<int16_t>(u) : u;
+                break;
+            }
+            case 4: {
+                uint32_t u;
+                std::memcpy(&u, data, 4);
+                value = is_signed ? static_cast<int32_t>(u) : u;
+                break;
+            }
+            case 8:
+                std::memcpy(&value, data, 8);
+                if (!is_signed && value < 0) return 1455;
+                break;
+            default:
+                return 3001;
+        }
+        out = ora_value::from_int(value);
+        return 0;
+    };
+    switch (v.dty) {
+        case SQLT_STR: {
+            // Up to the terminator within the buffer.
+            const size_t unit = utf16 ? 2 : 1;
+            size_t n = 0;
+            while (n + unit <= length && !(data[n] == 0 && (unit == 1 || data[n + 1] == 0))) n += unit;
+            length = n;
+            [[fallthrough]];
+        }
+        case SQLT_CHR:
+        case SQLT_AFC:
+        case SQLT_LNG:
+            out = ora_value::from_text(compat::utf16_to_utf8(text_in(utf16, data, static_cast<ub4>(length))));
+            out.national = b.charset_form == SQLCS_NCHAR;
+            return 0;
+        case SQLT_BIN:
+        case SQLT_LBI:
+            out = {};
+            if (length == 0) return 0;  // no bytes: NULL, as Oracle takes an empty RAW
+            out.k = ora_value::kind::raw;
+            out.bytes.assign(reinterpret_cast<const char*>(data), length);
+            return 0;
+        case SQLT_INT:
+            return integer(true);
+        case SQLT_UIN:
+            return integer(false);
+        case SQLT_FLT:
+        case SQLT_BFLOAT:
+        case SQLT_BDOUBLE: {
+            double d = 0;
+            if (length == sizeof(float)) {
+                float f;
+                std::memcpy(&f, data, sizeof f);
+                d = f;
+            } else if (length == sizeof(double)) {
+                std::memcpy(&d, data, sizeof d);
+            } else {
+                return 3001;
+            }
+            out = {};
+            out.k = ora_value::kind::binary_double;
+            out.dbl = d;
+            return 0;
+        }
+        default:
+            return 3001;
+    }
+}
+
+// The values of the binds that carry data (not OCI_DATA_AT_EXEC), keyed ":NAME"; every
+// placeholder of the statement must have one (ORA-01008). A bind by position takes the name
+// of the placeholder at that place in the text. Returns 0 or the ORA number.
+int collect_bind_values(OCIStmt* s, const std::string& text, const std::string& statement, plsql_scope& values) {
+    const std::vector<std::string> places = placeholder_names(text);
+    for (auto& b : s->binds) {
+        if (b->position) {
+            if (b->position > places.size()) return 1036;
+            b->name = places[b->position - 1];
+        }
+        if (b->mode & OCI_DATA_AT_EXEC) continue;
+        ora_value v;
+        if (const int code = bound_value(*b, s->env->utf16, v)) return code;
+        values.declare(":" + b->name, std::move(v));
+    }
+    for (const std::string& name : placeholder_names(statement))
+        if (!values.has(":" + name)) return 1008;
+    return 0;
+}
 
 OCIBind* find_bind(OCIStmt* s, const std::string& name) {
     for (auto& b : s->binds)
@@ -124,6 +234,15 @@ sword run_dml(OCISvcCtx* svc, OCIStmt* s, OCIError* err, ub4 mode, client_statem
     } catch (const ora_error& e) {
         return fail(err, e.code, e.message);
     }
+    plsql_scope values;
+    try {
+        if (const int code = collect_bind_values(s, text, returning ? returning->statement : text, values)) {
+            if (code == 3001) return fail(err, code, "ORA-03001: unimplemented feature: a bind of this type");
+            return fail(err, code);
+        }
+    } catch (const ora_error& e) {
+        return fail(err, e.code, e.message);
+    }
     if (returning) {
         if (check_returning_binds(s, *returning, err)) return OCI_ERROR;
     }
@@ -135,8 +254,8 @@ sword run_dml(OCISvcCtx* svc, OCIStmt* s, OCIError* err, ub4 mode, client_statem
         if (!point.ok()) return sqlite_fail(session, err), OCI_ERROR;
         try {
             const std::string& statement = returning ? returning->statement : text;
-            out = kind == client_statement::insert ? run_insert(session.db, session.state, statement)
-                                                   : run_update(session.db, statement);
+            out = kind == client_statement::insert ? run_insert(session.db, session.state, statement, &values)
+                                                   : run_update(session.db, statement, &values);
         } catch (const ora_error& e) {
             return fail(err, e.code, e.message);
         } catch (const store_error& e) {
@@ -250,7 +369,7 @@ OCILITE_EXPORT sword OCIBindByName(OCIStmt* stmtp, OCIBind** bindpp, OCIError* e
     // Binding a name again rebinds it, as a new handle.
     OCIBind* b = nullptr;
     for (auto& existing : s->binds)
-        if (existing->name == name) b = existing.get();
+        if (!existing->position && existing->name == name) b = existing.get();
     if (!b) {
         s->binds.push_back(std::make_unique<OCIBind>());
         b = s->binds.back().get();
@@ -260,6 +379,36 @@ OCILITE_EXPORT sword OCIBindByName(OCIStmt* stmtp, OCIBind** bindpp, OCIError* e
     b->out_callback = nullptr;
     b->rows_returned = 0;
     b->name = name;
+    b->position = 0;
+    b->charset_form = SQLCS_IMPLICIT;
+    b->var = {valuep, value_sz, dty, indp, alenp, rcodep};
+    b->mode = mode;
+    *bindpp = b;
+    return OCI_SUCCESS;
+}
+
+OCILITE_EXPORT sword OCIBindByPos(OCIStmt* stmtp, OCIBind** bindpp, OCIError* errhp, ub4 position, void* valuep,
+                                  sb4 value_sz, ub2 dty, void* indp, ub2* alenp, ub2* rcodep, ub4, ub4*, ub4 mode) {
+    OCIStmt* s = as_handle<OCIStmt>(stmtp, OCI_HTYPE_STMT);
+    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
+    if (!s || !err || !bindpp) return OCI_INVALID_HANDLE;
+    clear(err);
+    if (position == 0) return fail(err, 1036, "ORA-01036: illegal variable name/number");
+    // Binding a position again rebinds it, keeping the handle.
+    OCIBind* b = nullptr;
+    for (auto& existing : s->binds)
+        if (existing->position == position) b = existing.get();
+    if (!b) {
+        s->binds.push_back(std::make_unique<OCIBind>());
+        b = s->binds.back().get();
+    }
+    b->in_context = b->out_context = nullptr;
+    b->in_callback = nullptr;
+    b->out_callback = nullptr;
+    b->rows_returned = 0;
+    b->name.clear();
+    b->position = position;
+    b->charset_form = SQLCS_IMPLICIT;
     b->var = {valuep, value_sz, dty, indp, alenp, rcodep};
     b->mode = mode;
     *bindpp = b;

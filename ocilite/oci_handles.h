@@ -172,7 +172,9 @@ struct OCILobLocator : ocilite::handle {
 // A placeholder's program variable; with OCI_DATA_AT_EXEC its data comes from callbacks.
 struct OCIBind : ocilite::handle {
     OCIBind() : handle(OCI_HTYPE_BIND) {}
-    std::string name;               // upper case, without the colon
+    std::string name;  // upper case, without the colon (OCIBindByName)
+    ub4 position = 0;  // the placeholder's place in the text, from 1 (OCIBindByPos)
+    ub1 charset_form = SQLCS_IMPLICIT;
     ocilite::program_variable var;  // lenp: the actual lengths
     ub4 mode = OCI_DEFAULT;
     void* in_context = nullptr;

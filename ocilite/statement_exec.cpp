@@ -51,7 +51,9 @@ ora_column_type type_of(const column_desc& d) {
     return t;
 }
 
-void bind_value(sqlite3_stmt* st, int index, const ora_value& v) {
+}  // namespace
+
+void bind_ora_value(sqlite3_stmt* st, int index, const ora_value& v) {
     using k = ora_value::kind;
     switch (v.k) {
         case k::null:
@@ -82,6 +84,8 @@ void bind_value(sqlite3_stmt* st, int index, const ora_value& v) {
         }
     }
 }
+
+namespace {
 
 // A query as the translator reads it, with the PL/SQL variables it names turned into binds.
 struct prepared_query {
@@ -131,7 +135,7 @@ public:
           st_(db, tr_.sqlite_sql) {
         for (const auto& [name, value] : q_.binds) {
             int i = sqlite3_bind_parameter_index(st_.get(), name.c_str());
-            if (i > 0) bind_value(st_.get(), i, value);
+            if (i > 0) bind_ora_value(st_.get(), i, value);
         }
         for (const auto& c : tr_.columns) types_.push_back(type_of(c));
     }

@@ -92,6 +92,9 @@ private:
 // package, type or trigger): it ends at a line holding only '/', not at ';'.
 bool starts_plsql(const std::vector<token>& tokens, size_t pos);
 
+// Binds a computed value to a SQLite parameter as the store keeps values of its kind.
+void bind_ora_value(sqlite3_stmt* st, int index, const ora_value& v);
+
 // Runs one statement given as text (no terminator) in its own transaction; for the client
 // library. binds: values for :name placeholders (keys ":NAME"), may be null.
 long long execute_statement(sqlite3* db, std::string_view sql, session_state& session,

@@ -231,6 +231,9 @@ using OCILobRead_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
 using OCIBindByName_fn = sword (*)(OCIStmt* stmtp, OCIBind** bindpp, OCIError* errhp, const OraText* placeholder,
                                    sb4 placeh_len, void* valuep, sb4 value_sz, ub2 dty, void* indp, ub2* alenp,
                                    ub2* rcodep, ub4 maxarr_len, ub4* curelep, ub4 mode);
+using OCIBindByPos_fn = sword (*)(OCIStmt* stmtp, OCIBind** bindpp, OCIError* errhp, ub4 position, void* valuep,
+                                  sb4 value_sz, ub2 dty, void* indp, ub2* alenp, ub2* rcodep, ub4 maxarr_len,
+                                  ub4* curelep, ub4 mode);
 using OCIBindDynamic_fn = sword (*)(OCIBind* bindp, OCIError* errhp, void* ictxp, OCICallbackInBind icbfp, void* octxp,
                                     OCICallbackOutBind ocbfp);
 using OCILobWrite_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator* locp, ub4* amtp, ub4 offset,
@@ -267,6 +270,7 @@ using OCITransRollback_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, ub4 fla
     X(OCILobGetLength)          \
     X(OCILobRead)               \
     X(OCIBindByName)            \
+    X(OCIBindByPos)             \
     X(OCIBindDynamic)           \
     X(OCILobWrite)              \
     X(OCITransCommit)           \

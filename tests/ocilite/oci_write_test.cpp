@@ -194,6 +194,98 @@ TEST_F(OciWrite, TextLiteralsBeyondFourThousandBytesAreRefused) {
     EXPECT_EQ(rows_as_text(s, "SELECT LENGTH(V) FROM L"), (rows{{"4000"}}));
 }
 
+TEST_F(OciWrite, ValuesBoundByPositionAndByName) {
+    ok("CREATE TABLE B (ID NUMBER, V VARCHAR2(4000), N NVARCHAR2(2000), CL CLOB, BL BLOB, F BINARY_DOUBLE)");
+    statement st(s);
+    ASSERT_EQ(st.prepare(u"INSERT INTO B (ID, V, N, CL, BL, F) VALUES (:id, :v, :n, :cl, :bl, :f)"), OCI_SUCCESS);
+    sb4 id = 7;
+    std::u16string v = u"it's ünïcode";
+    ub2 v_length = static_cast<ub2>(bytes(v));
+    sb2 v_indicator = 0;
+    // 2000 characters: 4000 bytes of UTF-16, 6000 of the database character set.
+    const std::u16string n(2000, u'世');
+    const std::u16string cl(20000, u'x');
+    const std::string bl(5000, '\x07');
+    double f = 0.30000000000000004;
+    OCIBind* b = nullptr;
+    const std::u16string v_name = u":V", bl_name = u":bl";
+    ASSERT_EQ(oci().OCIBindByPos(st.h, &b, s.err, 1, &id, sizeof id, SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr,
+                                 OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(oci().OCIBindByName(st.h, &b, s.err, ot(v_name), bytes(v_name), v.data(), bytes(v), SQLT_CHR,
+                                  &v_indicator, &v_length, nullptr, 0, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(oci().OCIBindByPos(st.h, &b, s.err, 3, const_cast<char16_t*>(n.data()), static_cast<sb4>(bytes(n)),
+                                 SQLT_CHR, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ub1 form = SQLCS_NCHAR;
+    EXPECT_EQ(oci().OCIAttrSet(b, OCI_HTYPE_BIND, &form, 0, OCI_ATTR_CHARSET_FORM, s.err), OCI_SUCCESS);
+    ASSERT_EQ(oci().OCIBindByPos(st.h, &b, s.err, 4, const_cast<char16_t*>(cl.data()), static_cast<sb4>(bytes(cl)),
+                                 SQLT_LNG, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(
+        oci().OCIBindByName(st.h, &b, s.err, ot(bl_name), bytes(bl_name), const_cast<char*>(bl.data()),
+                            static_cast<sb4>(bl.size()), SQLT_LBI, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT),
+        OCI_SUCCESS);
+    ASSERT_EQ(oci().OCIBindByPos(st.h, &b, s.err, 6, &f, sizeof f, SQLT_BDOUBLE, nullptr, nullptr, nullptr, 0, nullptr,
+                                 OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(st.execute(1), OCI_SUCCESS) << s.error().text;
+    // The same statement again: another key, and NULL through the indicator.
+    id = 8;
+    v_indicator = -1;
+    ASSERT_EQ(st.execute(1), OCI_SUCCESS) << s.error().text;
+    EXPECT_EQ(rows_as_text(s, "SELECT ID, V, LENGTH(N), LENGTH(CL) FROM B ORDER BY ID"),
+              (rows{{"7", "it's ünïcode", "2000", "20000"}, {"8", "<null>", "2000", "20000"}}));
+    ok("COMMIT");
+    const std::string table = stores().table_name("WRITE", "B");
+    const auto column = [&](const char* name) { return stores().column_name("WRITE", "B", name); };
+    EXPECT_EQ(stores().value("WRITE", "SELECT substr(" + column("N") + ", 1, 2) || length(" + column("BL") +
+                                          ") || hex(substr(" + column("BL") + ", 1, 1)) || printf(' %!.17g', " +
+                                          column("F") + ") FROM " + table + " WHERE " + column("ID") + " = 7"),
+              "世世5000"
+              "07 0.30000000000000004");
+
+    // UPDATE binds in SET and WHERE; the row count tells what changed.
+    statement up(s);
+    ASSERT_EQ(up.prepare(u"UPDATE B SET V = :1 WHERE ID = :2"), OCI_SUCCESS);
+    std::u16string nv = u"new";
+    sb4 key = 8;
+    ASSERT_EQ(oci().OCIBindByPos(up.h, &b, s.err, 1, nv.data(), static_cast<sb4>(bytes(nv)), SQLT_CHR, nullptr, nullptr,
+                                 nullptr, 0, nullptr, OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(oci().OCIBindByPos(up.h, &b, s.err, 2, &key, sizeof key, SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr,
+                                 OCI_DEFAULT),
+              OCI_SUCCESS);
+    ASSERT_EQ(up.execute(1), OCI_SUCCESS) << s.error().text;
+    ub4 count = 0;
+    ASSERT_EQ(oci().OCIAttrGet(up.h, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_ROW_COUNT, s.err), OCI_SUCCESS);
+    EXPECT_EQ(count, 1u);
+    key = 9;
+    ASSERT_EQ(up.execute(1), OCI_SUCCESS) << s.error().text;
+    ASSERT_EQ(oci().OCIAttrGet(up.h, OCI_HTYPE_STMT, &count, nullptr, OCI_ATTR_ROW_COUNT, s.err), OCI_SUCCESS);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(rows_as_text(s, "SELECT V FROM B WHERE ID = 8"), (rows{{"new"}}));
+}
+
+TEST_F(OciWrite, EveryPlaceholderNeedsItsBind) {
+    statement st(s);
+    ASSERT_EQ(st.prepare(u"INSERT INTO W (ID, NAME) VALUES (:1, :2)"), OCI_SUCCESS);
+    sb4 id = 1;
+    OCIBind* b = nullptr;
+    ASSERT_EQ(oci().OCIBindByPos(st.h, &b, s.err, 1, &id, sizeof id, SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr,
+                                 OCI_DEFAULT),
+              OCI_SUCCESS);
+    EXPECT_EQ(st.execute(1), OCI_ERROR);
+    EXPECT_EQ(s.error().text, "ORA-01008: not all variables bound\n");
+    ASSERT_EQ(oci().OCIBindByPos(st.h, &b, s.err, 3, &id, sizeof id, SQLT_INT, nullptr, nullptr, nullptr, 0, nullptr,
+                                 OCI_DEFAULT),
+              OCI_SUCCESS);
+    EXPECT_EQ(st.execute(1), OCI_ERROR);
+    EXPECT_EQ(s.error().code, 1036);
+    EXPECT_TRUE(rows_as_text(s, "SELECT ID FROM W").empty());
+}
+
 TEST_F(OciWrite, UpdatesChangeTheRowsTheConditionPicks) {
     ok("INSERT INTO W (ID, NAME) VALUES (1, 'a')");
     ok("INSERT INTO W (ID, NAME) VALUES (2, 'b')");
