@@ -1,8 +1,10 @@
 #include "app/qrn_ora_impl.h"
 
+#include "app/qrn_errh.h"
 #include "app/qrn_port.h"
 
 #include "TK/tk_trace.h"
+#include "TK/tk_utils.h"
 
 using compat::wstring;
 
@@ -43,6 +45,13 @@ void oracle_converter_impl::connect_oracle_server(const wstring& service) {
         throw tk_exception("Invalid port number", 1);
     source_db_.reset();
     source_db_ = ora_engine_.open_db(ora_host_, ora_user_, ora_password_, ora_port_, service);
+    // What the database reports without stopping (a foreign key it could not create) goes
+    // to the error handler like every error of a run, in its context, inside the run.
+    source_db_->set_error_sink([](const wstring& context, const tk_exception& e) {
+        error_handler& handler = error_handler::instance();
+        handler.set_context_text(tk_to_narrow(context));
+        handler.handle(e, false);
+    });
     // The run's progress line and the query test name the database by the service.
     ora_db_name_ = service;
 }

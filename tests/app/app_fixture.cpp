@@ -43,6 +43,10 @@ void build_store(const std::string& service, const std::string& oracle_sql) {
     stores().use_in_process();
 }
 
+std::string store_value(const std::string& service, const std::string& sqlite_sql) {
+    return stores().value(service, sqlite_sql);
+}
+
 server::server() : sql_client(sandbox_port()) {}
 
 std::string server::column_definition(const std::string& db, const std::string& table, const std::string& column) {

@@ -65,6 +65,8 @@ const std::string& temp_dir();
 void private_settings();
 // Builds SERVICE.sqlite from Oracle SQL and points the client library at the stores.
 void build_store(const std::string& service, const std::string& oracle_sql);
+// The first value of a SQLite query on a store ("" without a row).
+std::string store_value(const std::string& service, const std::string& sqlite_sql);
 std::string utf8(const compat::wstring& text);
 
 // The sandbox port, or 0 when MG_MYSQL_PORT is unset.

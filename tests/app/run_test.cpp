@@ -280,6 +280,44 @@ TEST_F(Run, RecordErrorsReachTheHandlerWithTheirNumbers) {
     }
 }
 
+// The Oracle database reports a foreign key it cannot create to the error handler, in the
+// key's context, as any error of a run, and goes on with the next one unless the user stops.
+// No run makes an Oracle database its destination: the keys are asked of the one connected.
+TEST_F(Run, ForeignKeysTheOracleSideCannotCreateReachTheHandler) {
+    struct fk_case {
+        qrn_program program;
+        bool abort;
+        bool next_created;
+    } cases[] = {
+        {qrn_program::console, false, true},
+        {qrn_program::wizard, false, true},
+        {qrn_program::wizard, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.program == qrn_program::console ? "console" : "wizard") + (c.abort ? " abort" : ""));
+        build_store(service_, base_schema);
+        driver d(c.program);
+        d.front.answer.abort = c.abort;
+        d.conv.store_oracle_settings(u"", u"scott", u"tiger", u"");
+        d.conv.connect_oracle_server(compat::utf8_to_utf16(service_));
+        udb_relationships keys;
+        keys.push_back({u"FK_BAD", u"", u"B", u"A", u"", {u"NOPE"}, {u"ID"}});
+        keys.push_back({u"FK_GOOD", u"", u"B", u"A", u"", {u"ID"}, {u"ID"}});
+        bool stopped = false;
+        try {
+            d.conv.source_database()->create_relationships(keys);
+        } catch (const tk_final_exception&) {
+            stopped = true;
+        }
+        EXPECT_EQ(stopped, c.abort);
+        const auto& messages = c.program == qrn_program::console ? d.front.shown : d.front.asked;
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].rfind("Foreign key 'FK_BAD': ORA-00904: ", 0), 0u) << messages[0];
+        EXPECT_EQ(store_value(service_, "SELECT COUNT(*) FROM USER_CONSTRAINTS WHERE CONSTRAINT_TYPE = 'R'"),
+                  c.next_created ? "1" : "0");
+    }
+}
+
 TEST_F(Run, RefusedRowOfTheLastBatchIsReportedWithItsNumber) {
     // Oracle keeps 'a' and 'A' apart; the destination's case-insensitive key does not, so
     // the table's one batch is refused when it is flushed at the table's end.
