@@ -1,6 +1,7 @@
 #include "ORA/ora_util.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "UDB/udb_guid.h"
 #include "UDB/udb_sche.h"
 #include "values/ole_date.h"
+#include "values/ole_numtext.h"
 
 ora_exception::ora_exception(int oracle_error_code, const std::string& text) : tk_exception(text, 0) {
     set_code(ora_error_code(oracle_error_code));
@@ -173,7 +175,7 @@ bool takes_default(const t_ftd& column) {
     return !(text_or_binary && (column.size <= 0 || column.size > max_inline_size));
 }
 
-bool out_of_number_range(double value) { return !(value >= -number_limit && value <= number_limit); }
+bool out_of_number_range(double value) { return !(std::fabs(value) < number_limit); }
 
 }  // namespace ora
 
@@ -263,6 +265,9 @@ compat::wstring to_oracle_str(const udb_field* field) {
             return u"HEXTORAW('" + digits + u"')";
         }
     }
+    // The shortest number that reads back as the same float or double: a fixed count of
+    // digits changes the value (0.30000000000000004 would go in as .3).
+    if (std::string number; ole_append_shortest_float(number, *field)) return compat::utf8_to_utf16(number);
     return to_oracle_str(field->to_wstring(), vt);
 }
 

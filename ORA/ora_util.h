@@ -74,7 +74,8 @@ inline constexpr unsigned max_name_length = 30;
 // NVARCHAR2 holds 4000 bytes, 2000 characters of its UTF-16 national character set, and RAW
 // holds 2000 bytes: a server refuses anything longer (ORA-00910).
 inline constexpr int max_inline_size = 2000;
-// The range of Oracle NUMBER that defaults and floating-point values must stay within.
+// Oracle NUMBER holds magnitudes below this (ORA-01426 from it on); defaults and
+// floating-point values must stay below it.
 inline constexpr double number_limit = 1.0E126;
 
 // A text or binary column that cannot stay in the row.
