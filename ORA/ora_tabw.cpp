@@ -152,12 +152,9 @@ void ora_table::reset_not_null_flag(int position) {
     tk_log::log(2, "ora_table::reset_not_null_flag(%d)", position);
     if (position < 0 || static_cast<size_t>(position) >= schema_.size()) tk_fail(tk_where::ora_tab, 789);
     t_ftd& column = *schema_.at(static_cast<size_t>(position));
-    compat::wstring sql =
-        u"ALTER TABLE " + ora_q(name_) + u" MODIFY " + ora_q(column.name) + u" " + get_native_type(column);
-    const compat::wstring def = make_ora_def_val(&column);
-    tk_log::log(1, u"got def value: %s", def);
-    if (!def.empty() && ora::takes_default(column)) sql += u" DEFAULT " + def;
-    sql += u" NULL";
+    // NULL alone: the column keeps its type and its default, whatever the descriptor says of
+    // them (a VARCHAR2 is no NVARCHAR2, a NUMBER(5) no NUMBER(11,0)).
+    const compat::wstring sql = u"ALTER TABLE " + ora_q(name_) + u" MODIFY " + ora_q(column.name) + u" NULL";
     tk_log::log(3, u"Run SQL query: %s\n", sql);
     ora_stmt stmt;
     stmt.prepare(sql);

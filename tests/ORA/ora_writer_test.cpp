@@ -459,6 +459,20 @@ protected:
     }
 };
 
+TEST_F(OraAppend, ANullDropsNotNullAndNothingElse) {
+    auto nn = db_->get_table(u"NN", true);
+    nn->append_record(
+        *record({{u"ID", ole_variant(1)}, {u"V", ole_variant()}, {u"N", ole_variant()}, {u"D", ole_variant()}}));
+    EXPECT_EQ(stores().rows("DEST",
+                            "SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE, "
+                            "DATA_DEFAULT FROM USER_TAB_COLUMNS WHERE TABLE_NAME='NN' ORDER BY COLUMN_ID"),
+              (rows_t{{"ID", "NUMBER", "22", "9", "0", "N", "NULL"},
+                      {"V", "VARCHAR2", "10", "NULL", "NULL", "Y", "NULL"},
+                      {"N", "NUMBER", "22", "5", "0", "Y", "NULL"},
+                      {"D", "DATE", "7", "NULL", "NULL", "Y", "SYSDATE"}}));
+    EXPECT_EQ(data_of("NN"), (rows_t{{"1", "NULL", "NULL", "NULL"}}));
+}
+
 TEST_F(OraAppend, FloatingPointValuesArriveUnchanged) {
     auto f = db_->get_table(u"F", true);
     f->append_record(*record({{u"ID", ole_variant(1)},
