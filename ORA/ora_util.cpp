@@ -258,7 +258,9 @@ compat::wstring to_oracle_str(const udb_field* field) {
     const VARTYPE vt = field->get_type();
     if (vt == VT_BSTR || vt == VT_BLOB || vt == VT_BYTE_ARRAY) {
         ole_guid_extractor guid(field->to_string());
-        if (guid.is_found()) {
+        // Only a value that is nothing but a GUID stands for its bytes; a longer text that
+        // mentions one stays text.
+        if (guid.is_found() && guid.is_whole_text()) {
             tk_log::log(1, "FIELD IS A GUID!");
             compat::wstring digits = guid_memory_order(guid.to_wstring());
             tk_log::log(1, u"ora_guid=%s", digits);

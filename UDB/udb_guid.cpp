@@ -47,6 +47,20 @@ void ole_guid_extractor::locate() {
     found_ = true;
 }
 
+bool ole_guid_extractor::is_whole_text() const {
+    if (!found_) return false;
+    const auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    size_t b = 0;
+    while (b < text_.size() && blank(text_[b])) ++b;
+    if (text_.compare(b, 4, u"guid") != 0 && text_.compare(b, 4, u"GUID") != 0) return false;
+    const size_t brace = static_cast<size_t>(pos_);
+    for (size_t i = b + 4; i < brace; ++i)
+        if (!blank(text_[i]) && text_[i] != u'=' && text_[i] != u':') return false;
+    for (size_t i = brace + braced_len; i < text_.size(); ++i)
+        if (!blank(text_[i])) return false;
+    return true;
+}
+
 wstring ole_guid_extractor::to_wstring() const {
     if (!found_) return {};
     const size_t b = static_cast<size_t>(pos_);

@@ -13,6 +13,9 @@ public:
     explicit ole_guid_extractor(const std::string& text);
 
     bool is_found() const { return found_; }
+    // The text is nothing but the word and the GUID: "guid", then blanks, '=' or ':', then the
+    // braced GUID, blanks around the whole allowed.
+    bool is_whole_text() const;
     // The 32 hexadecimal digits, or empty text when nothing was found.
     compat::wstring to_wstring() const;
     std::string to_string() const;

@@ -87,8 +87,21 @@ TEST(OraLiteral, FromText) {
 }
 
 TEST(OraLiteral, FromFields) {
-    udb_field guid(u"G", 0, ole_variant(u"row guid={01234567-89AB-CDEF-0123-456789ABCDEF} "));
-    EXPECT_EQ(to_oracle_str(&guid), u"HEXTORAW('67452301AB89EFCD0123456789ABCDEF')");
+    // Only a value that is nothing but a GUID goes in as its bytes, in memory order.
+    const struct {
+        const char16_t* text;
+        const char16_t* literal;
+    } guids[] = {
+        {u"guid={01234567-89AB-CDEF-0123-456789ABCDEF}  ", u"HEXTORAW('67452301AB89EFCD0123456789ABCDEF')"},
+        {u"  GUID: {01234567-89AB-CDEF-0123-456789ABCDEF}", u"HEXTORAW('67452301AB89EFCD0123456789ABCDEF')"},
+        {u"row guid={01234567-89AB-CDEF-0123-456789ABCDEF} ", u"'row guid={01234567-89AB-CDEF-0123-456789ABCDEF} '"},
+        {u"guid={01234567-89AB-CDEF-0123-456789ABCDEF} it is", u"'guid={01234567-89AB-CDEF-0123-456789ABCDEF} it is'"},
+    };
+    for (const auto& g : guids) {
+        SCOPED_TRACE(compat::utf16_to_utf8(g.text));
+        udb_field guid(u"G", 0, ole_variant(g.text));
+        EXPECT_EQ(to_oracle_str(&guid), g.literal);
+    }
     udb_field null(u"N", 0, ole_variant());
     EXPECT_EQ(to_oracle_str(&null), u"''");
     udb_field bytes(u"B", 0, ole_variant(std::vector<uint8_t>{0x01, 0xAB}));

@@ -473,6 +473,16 @@ TEST_F(OraAppend, ANullDropsNotNullAndNothingElse) {
     EXPECT_EQ(data_of("NN"), (rows_t{{"1", "NULL", "NULL", "NULL"}}));
 }
 
+TEST_F(OraAppend, OnlyAWholeGuidBecomesItsBytes) {
+    auto g = db_->get_table(u"G", true);
+    const compat::wstring guid = u"{01234567-89AB-CDEF-0123-456789ABCDEF}";
+    g->append_record(*record({{u"ID", ole_variant(1)},
+                              {u"T", ole_variant(u"the row's guid=" + guid + u" is in the text")},
+                              {u"R", ole_variant(u"guid=" + guid + u"   ")}}));
+    EXPECT_EQ(data_of("G", "c2, hex(c3)"), (rows_t{{"the row's guid=" + compat::utf16_to_utf8(guid) + " is in the text",
+                                                    "67452301AB89EFCD0123456789ABCDEF"}}));
+}
+
 TEST_F(OraAppend, FloatingPointValuesArriveUnchanged) {
     auto f = db_->get_table(u"F", true);
     f->append_record(*record({{u"ID", ole_variant(1)},
