@@ -4,6 +4,7 @@
 #include "ORA/ora_db.h"
 #include "ORA/ora_init.h"
 #include "ORA/ora_util.h"
+#include "ORA/ora_vali.h"
 #include "TK/tk_trace.h"
 #include "UDB/udb_word.h"
 
@@ -34,9 +35,21 @@ void ora_database::report(const compat::wstring& context, const tk_exception& er
     tk_log::log(3, u"%s: %s", context, compat::utf8_to_utf16(error.message()));
 }
 
-std::unique_ptr<udb_recordset> ora_database::create_table(const compat::wstring& name, const udb_schema& schema,
+std::unique_ptr<udb_recordset> ora_database::create_table(const compat::wstring& source_name, const udb_schema& schema,
                                                           const udb_indexes& indexes) {
-    tk_log::log(2, u"ora_database::create_table(%s)", name);
+    tk_log::log(2, u"ora_database::create_table(%s)", source_name);
+    // A table name follows the rules of column names; one the server cannot take gets a safe
+    // name, which the table map records for the later steps (keys, foreign keys, records).
+    compat::wstring name = source_name;
+    {
+        ora_validator tables;
+        for (const compat::wstring& t : table_names_) tables.add_existing_name(t);
+        if (!tables.is_acceptable(name)) {
+            name = tables.get_safe_name(name);
+            tk_log::log(2, u"Store generated table name '%s'", name);
+            names_map_.add_tn_mapping(source_name, name);
+        }
+    }
     if (is_table_exist(name)) tk_fail(tk_where::ora_db, 127);
     ensure_index_names();
     ora_schema_initializer columns(name, schema, upper_case_names_);

@@ -25,7 +25,7 @@ bool cannot_be_indexed(const t_ftd& column) {
 // than Oracle allows, a shortened name no other table of this run has taken.
 compat::wstring trigger_name(const compat::wstring& table) {
     compat::wstring name = table + u"__TRIGGER";
-    if (name.size() <= ora::max_name_length) return name;
+    if (ora::name_bytes(name) <= ora::max_name_bytes()) return name;
     ora_in_validator& names = ora_in_validator::instance();
     name = names.get_safe_name(name);
     names.add_existing_name(name);
@@ -108,9 +108,8 @@ compat::wstring ora_schema_initializer::create_sequence(ora_database& db) {
         // The suffix and its separator must fit too: names of 28 characters and more lose
         // one more character from the tenth candidate on.
         const compat::wstring suffix = compat::wformat(u"_%d", n);
-        const size_t room = ora::max_name_length - suffix.size();
-        compat::wstring base = table_;
-        if (base.size() > room) base.resize(compat::utf16_safe_prefix(base, room));
+        const size_t room = ora::max_name_bytes() - suffix.size();
+        const compat::wstring base = ora::cut_to_bytes(table_, room);
         compat::wstring name = base + suffix;
         try {
             // The largest MAXVALUE Oracle takes: 28 digits (1.0E28 has 29 and is refused).

@@ -177,6 +177,28 @@ bool takes_default(const t_ftd& column) {
 
 bool out_of_number_range(double value) { return !(std::fabs(value) < number_limit); }
 
+unsigned max_name_bytes() {
+    ora_engine* e = ora_engine::try_get();
+    if (!e || !e->svc()) return max_name_bytes_before_12_2;
+    return e->get_version() >= release_12_2 ? max_name_bytes_from_12_2 : max_name_bytes_before_12_2;
+}
+
+size_t name_bytes(compat::wstring_view name) { return compat::utf16_to_utf8(name).size(); }
+
+compat::wstring cut_to_bytes(const compat::wstring& name, size_t bytes) {
+    size_t units = 0, used = 0;
+    while (units < name.size()) {
+        const compat::wchar c = name[units];
+        const bool pair = c >= 0xD800 && c <= 0xDBFF && units + 1 < name.size();
+        const size_t width = pair ? 2 : 1;
+        const size_t next = name_bytes(compat::wstring_view(name).substr(units, width));
+        if (used + next > bytes) break;
+        used += next;
+        units += width;
+    }
+    return name.substr(0, units);
+}
+
 }  // namespace ora
 
 compat::wstring get_native_type(const t_ftd& ftd) {

@@ -68,8 +68,17 @@ class udb_field;
 
 namespace ora {
 
-// Longest name Oracle holds, in characters.
-inline constexpr unsigned max_name_length = 30;
+// Longest name Oracle holds, in bytes of the database character set: 30 before release 12.2,
+// 128 from it on.
+inline constexpr unsigned max_name_bytes_before_12_2 = 30;
+inline constexpr unsigned max_name_bytes_from_12_2 = 128;
+inline constexpr unsigned release_12_2 = 12u << 16 | 2u << 8;
+// The limit of the connected server; the older one without a connection.
+unsigned max_name_bytes();
+// A name's length as the server counts it: bytes of its database character set, AL32UTF8.
+size_t name_bytes(compat::wstring_view name);
+// The longest prefix of name of at most bytes, never ending inside a character.
+compat::wstring cut_to_bytes(const compat::wstring& name, size_t bytes);
 // Longest in-row text or binary column; larger (or unsized) columns become CLOB / BLOB.
 // NVARCHAR2 holds 4000 bytes, 2000 characters of its UTF-16 national character set, and RAW
 // holds 2000 bytes: a server refuses anything longer (ORA-00910).

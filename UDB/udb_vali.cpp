@@ -6,18 +6,18 @@
 
 using compat::wstring;
 
-namespace {
-
-// Longest prefix of at most n units that does not end inside a surrogate pair.
-wstring cut(const wstring& s, size_t n) { return s.substr(0, compat::utf16_safe_prefix(s, n)); }
-
-}  // namespace
-
 udb_validator::udb_validator(unsigned max_len) : max_len_(max_len) { tk_log::log(2, "udb_validator::ctor"); }
+
+size_t udb_validator::name_length(const wstring& name) const { return name.size(); }
+
+// The longest prefix of at most n units that does not end inside a surrogate pair.
+wstring udb_validator::cut_name(const wstring& name, size_t n) const {
+    return name.substr(0, compat::utf16_safe_prefix(name, n));
+}
 
 bool udb_validator::is_acceptable(const wstring& name) const {
     tk_log::log(1, u"udb_validator::is_acceptable(%s)", name);
-    if (max_len_ != 0 && name.size() > max_len_) {
+    if (max_len_ != 0 && name_length(name) > max_len_) {
         tk_log::log(1, "The name is too long");
         return false;
     }
@@ -50,14 +50,14 @@ wstring udb_validator::get_safe_name(const wstring& name) const {
     const size_t limit = max_len_;
     wstring s = name;
     // One less than the limit that is_acceptable admits.
-    if (limit != 0 && s.size() > limit) s = cut(s, limit - 1);
+    if (limit != 0 && name_length(s) > limit) s = cut_name(s, limit - 1);
     for (compat::wchar& c : s) {
         if (std::find(illegal_.begin(), illegal_.end(), c) != illegal_.end()) c = u'_';
     }
     if (is_acceptable(s) && !is_duplicated(s)) return s;
 
     // Room for the five-digit number; limits below 6 leave an empty base, never a wrap.
-    if (limit != 0 && s.size() + 5 > limit) s = cut(s, limit > 6 ? limit - 6 : 0);
+    if (limit != 0 && name_length(s) + 5 > limit) s = cut_name(s, limit > 6 ? limit - 6 : 0);
     for (int i = 0; i <= 99999; ++i) {
         // "%s%05d": the base followed by the zero-padded number.
         wstring candidate = s + compat::wformat(u"%05d", i);

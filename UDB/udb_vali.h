@@ -10,7 +10,7 @@
 
 class udb_validator {
 public:
-    // max_len counts UTF-16 units; 0 means no limit.
+    // max_len counts what name_length counts (UTF-16 units here); 0 means no limit.
     explicit udb_validator(unsigned max_len = 0);
     // Derived validators are owned and destroyed through this base.
     virtual ~udb_validator() = default;
@@ -34,6 +34,11 @@ public:
     const std::vector<compat::wstring>& get_existing_names() const { return existing_; }
 
 protected:
+    // A name's length as the destination counts it, and its longest prefix of at most that
+    // length; UTF-16 units unless a destination counts otherwise.
+    virtual size_t name_length(const compat::wstring& name) const;
+    virtual compat::wstring cut_name(const compat::wstring& name, size_t length) const;
+
     unsigned max_len_;
     t_names_map mapped_;
     std::vector<compat::wchar> illegal_;

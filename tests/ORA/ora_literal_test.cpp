@@ -187,6 +187,16 @@ TEST(OraValidator, OracleNameRules) {
         EXPECT_EQ(safe.find(u'\0'), compat::wstring::npos);
         EXPECT_LE(safe.size(), 30u);
     }
+    // Lengths count bytes of the database character set: fifteen two-byte characters fill 30.
+    const compat::wstring fifteen(15, u'Ñ'), sixteen(16, u'Ñ');
+    EXPECT_TRUE(v.is_acceptable(fifteen));
+    EXPECT_FALSE(v.is_acceptable(sixteen));
+    EXPECT_EQ(v.get_safe_name(sixteen), compat::wstring(14, u'Ñ'));
+    v.add_existing_name(compat::wstring(14, u'Ñ'));
+    EXPECT_EQ(v.get_safe_name(sixteen), compat::wstring(12, u'Ñ') + u"00000");
+    ora_validator from_12_2(128);
+    EXPECT_TRUE(from_12_2.is_acceptable(compat::wstring(64, u'Ñ')));
+    EXPECT_FALSE(from_12_2.is_acceptable(compat::wstring(65, u'Ñ')));
     // Taken names (in any case) get the numbered form.
     v.add_restricted_name(u"ID");
     EXPECT_FALSE(v.is_acceptable(u"id"));

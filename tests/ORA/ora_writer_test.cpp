@@ -372,18 +372,54 @@ TEST_F(OraRecords, ServerErrorsReachTheCaller) {
     }
 }
 
-TEST_F(OraWriter, SequenceNamesFitForEverySuffix) {
-    const compat::wstring table(30, u'Q');
-    const compat::wstring base(28, u'Q');
-    for (int n = 0; n < 10; ++n) db_->query(u"CREATE SEQUENCE \"" + base + compat::wformat(u"_%d", n) + u"\"");
-    auto s = schema({{u"ID", VT_I4, 0, true, true}});
-    udb_indexes none;
-    auto t = db_->create_table(table, *s, none);
-    rows_t names = stores().rows("DEST", "SELECT SEQUENCE_NAME FROM USER_SEQUENCES WHERE SEQUENCE_NAME LIKE '%_10'");
-    ASSERT_EQ(names.size(), 1u);
-    EXPECT_EQ(names[0][0], std::string(27, 'Q') + "_10");
-    t->append_record(*record({{u"ID", ole_variant()}}));
-    EXPECT_EQ(data_of(compat::utf16_to_utf8(table)), (rows_t{{"1"}}));
+// Names count bytes of the database character set, up to the limit of the server's release:
+// 30 before 12.2, 128 from it on.
+TEST_F(OraWriter, NamesFitTheServersLimitInBytes) {
+    const struct {
+        const char* banner;
+        size_t limit;
+    } releases[] = {
+        {"Oracle Database 12c Enterprise Edition Release 12.1.0.2.0 - 64bit Production", 30},
+        {"Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production", 128},
+    };
+    for (const auto& r : releases) {
+        SCOPED_TRACE(r.banner);
+        db_.reset();
+        stores().build_text("DEST", "CREATE USER scott IDENTIFIED BY tiger;\n");
+        stores().exec("DEST", std::string("UPDATE \"V$VERSION\" SET BANNER = '") + r.banner + "'");
+        db_ = connect("DEST");
+        // Two bytes a character: as many as fit, and one more.
+        const compat::wstring fits(r.limit / 2, u'Ñ'), too_long(r.limit / 2 + 1, u'Ñ');
+        auto s = schema({{u"ID", VT_I4, 0, true, true},
+                         {fits.c_str(), VT_I4},
+                         {too_long.c_str(), VT_I4},
+                         {u"ROWID", VT_I4},
+                         {u"rowid", VT_I4}});
+        const compat::wstring table(r.limit, u'Q');
+        // The first ten sequence names are taken: the suffix _10 needs one more character.
+        for (int n = 0; n < 10; ++n)
+            db_->query(u"CREATE SEQUENCE \"" + compat::wstring(r.limit - 2, u'Q') + compat::wformat(u"_%d", n) + u"\"");
+        udb_indexes none;
+        auto t = db_->create_table(table, *s, none);
+        std::string cut;
+        for (size_t i = 0; i < r.limit / 2 - 1; ++i) cut += "Ñ";
+        EXPECT_EQ(stores().rows("DEST", "SELECT COLUMN_NAME FROM USER_TAB_COLUMNS ORDER BY COLUMN_ID"),
+                  (rows_t{{"ID"}, {compat::utf16_to_utf8(fits)}, {cut}, {"ROWID00000"}, {"rowid"}}));
+        EXPECT_EQ(stores().rows("DEST", "SELECT SEQUENCE_NAME FROM USER_SEQUENCES WHERE SEQUENCE_NAME LIKE '%_10'"),
+                  (rows_t{{std::string(r.limit - 3, 'Q') + "_10"}}));
+        // Records name the fields as the source does; the auto-number trigger fits the limit too.
+        t->append_record(*record({{u"ID", ole_variant()},
+                                  {fits.c_str(), ole_variant(1)},
+                                  {too_long.c_str(), ole_variant(2)},
+                                  {u"ROWID", ole_variant(3)},
+                                  {u"rowid", ole_variant(4)}}));
+        EXPECT_EQ(data_of(compat::utf16_to_utf8(table)), (rows_t{{"1", "1", "2", "3", "4"}}));
+        // A table name is made acceptable as a column name is, and the map knows it.
+        auto bad = db_->create_table(u"bad-name", *schema({{u"A", VT_I4}}), none);
+        EXPECT_EQ(db_->get_tn_mapped_name_ex(u"bad-name"), u"bad_name");
+        bad->append_record(*record({{u"A", ole_variant(5)}}));
+        EXPECT_EQ(data_of("bad_name"), (rows_t{{"5"}}));
+    }
 }
 
 TEST_F(OraWriter, AutoNumberThroughSequenceAndTrigger) {
