@@ -186,6 +186,17 @@ int ora_engine::get_records_cnt(const compat::wstring& text, bool is_query) {
     return static_cast<int>(std::clamp<int64_t>(count, 0, std::numeric_limits<int>::max()));
 }
 
+void ora_engine::commit() {
+    if (!svc_) tk_fail(tk_where::ora_engi, 153);
+    check_status(oci().OCITransCommit(svc_, err_, OCI_DEFAULT));
+    uncommitted_ = false;
+}
+
+void ora_engine::rollback() noexcept {
+    if (svc_) oci().OCITransRollback(svc_, err_, OCI_DEFAULT);
+    uncommitted_ = false;
+}
+
 unsigned ora_engine::parse_version(const compat::wstring& banner) {
     size_t pos = 0;
     while (pos < banner.size()) {

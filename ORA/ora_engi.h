@@ -42,6 +42,15 @@ public:
     // ora_exception.
     sword check_status(sword status);
 
+    // The session's transaction, for the destination writer: commit raises on failure,
+    // rollback drops what failed and reports nothing. Work a statement left uncommitted is
+    // noted, so that a unit of work that may be rolled back starts after a commit.
+    void commit();
+    void rollback() noexcept;
+    void note_uncommitted() { uncommitted_ = true; }
+    void note_committed() { uncommitted_ = false; }
+    bool has_uncommitted() const { return uncommitted_; }
+
     // "//host:port/service" with "localhost" and "1521" for missing parts; the service
     // alone when host and port are both empty.
     static compat::wstring make_connect_string(const compat::wstring& host, const compat::wstring& port,
@@ -82,4 +91,5 @@ private:
     bool attached_ = false;
     bool version_known_ = false;
     unsigned version_ = 0;
+    bool uncommitted_ = false;
 };

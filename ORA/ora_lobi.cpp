@@ -1,18 +1,15 @@
 #include "ORA/ora_lobi.h"
 
+#include <utility>
+
 #include "ORA/ora_engi.h"
 #include "ORA/ora_init.h"
 #include "TK/tk_trace.h"
 
-ora_lob_insert::ora_lob_insert(const compat::wstring& table, const udb_schema& schema) : table_(table) {
+ora_lob_insert::ora_lob_insert(const compat::wstring& table, std::vector<lob_column> columns)
+    : table_(table), columns_(std::move(columns)) {
     tk_log::log(1, "ora_lob_insert::ctor");
-    for (size_t i = 0; i < schema.size(); ++i) {
-        const t_ftd& column = *schema[i];
-        tk_log::log(1, u"Processing '%s': vt=%d, size=%d", column.name, int{column.vartype}, column.size);
-        if (!ora::is_lob_column(column.vartype, column.size)) continue;
-        tk_log::log(1, u"GOT LOB FIELD '%s'", column.name);
-        columns_.push_back({static_cast<int>(i), column.vartype, column.name});
-    }
+    for (const lob_column& column : columns_) tk_log::log(1, u"GOT LOB FIELD '%s'", column.name);
     defines_.assign(columns_.size(), nullptr);
     indicators_.assign(columns_.size(), 0);
     locators_.reserve(columns_.size());
@@ -51,7 +48,7 @@ void ora_lob_insert::insert(const compat::wstring& rowid, const std::vector<cons
     stmt.prepare(sql);
     tk_log::log(1, "Step #1");
     for (size_t k = 0; k < columns_.size(); ++k) {
-        const ub2 type = columns_[k].vt == VT_BSTR ? SQLT_CLOB : SQLT_BLOB;
+        const ub2 type = columns_[k].binary ? SQLT_BLOB : SQLT_CLOB;
         e.check_status(e.oci().OCIDefineByPos(stmt.get(), &defines_[k], e.err(), static_cast<ub4>(k + 1), &locators_[k],
                                               -1, type, &indicators_[k], nullptr, nullptr, OCI_DEFAULT));
     }
@@ -63,10 +60,10 @@ void ora_lob_insert::insert(const compat::wstring& rowid, const std::vector<cons
         const udb_field* field = position < by_position.size() ? by_position[position] : nullptr;
         // A NULL went in as NULL: there is no LOB to write into.
         if (!field || field->is_null() || indicators_[k] == -1) continue;
-        if (columns_[k].vt == VT_BSTR) {
-            write_clob(k, *field);
-        } else {
+        if (columns_[k].binary) {
             write_blob(k, *field);
+        } else {
+            write_clob(k, *field);
         }
     }
     tk_log::log(1, "ora_insert::insert - at the END");
@@ -102,11 +99,14 @@ void ora_lob_insert::write_clob(size_t lob, const udb_field& field) {
     tk_log::log(1, "CLOB size=%d", static_cast<int>(text.size()));
     tk_log::log(1, u"CLOB data='%s'", text);
     // The buffer is UTF-16, said so by its character set id: the amount then counts UTF-16
-    // characters and the buffer length bytes, whatever the environment's character set.
+    // characters and the buffer length bytes, whatever the environment's character set. The
+    // form is the locator's own: an NCLOB takes only the national form.
     ora_engine& e = ora_engine::instance();
+    ub1 form = SQLCS_IMPLICIT;
+    e.check_status(e.oci().OCILobCharSetForm(e.env(), e.err(), locators_[lob], &form));
     ub4 amount = static_cast<ub4>(text.size());
     e.check_status(e.oci().OCILobWrite(e.svc(), e.err(), locators_[lob], &amount, 1, text.data(),
                                        static_cast<ub4>(text.size() * 2), OCI_ONE_PIECE, nullptr, nullptr, OCI_UTF16ID,
-                                       SQLCS_IMPLICIT));
+                                       form));
     tk_log::log(1, "Step #2");
 }

@@ -9,7 +9,14 @@
 
 class ora_lob_insert {
 public:
-    ora_lob_insert(const compat::wstring& table, const udb_schema& schema);
+    // A CLOB, NCLOB or BLOB column of the destination table, by its real type.
+    struct lob_column {
+        int position;  // in the table's schema
+        bool binary;   // BLOB
+        compat::wstring name;
+    };
+
+    ora_lob_insert(const compat::wstring& table, std::vector<lob_column> columns);
     ~ora_lob_insert();
     ora_lob_insert(const ora_lob_insert&) = delete;
     ora_lob_insert& operator=(const ora_lob_insert&) = delete;
@@ -19,11 +26,6 @@ public:
     bool has_lobs() const { return !columns_.empty(); }
 
 private:
-    struct lob_column {
-        int position;
-        VARTYPE vt;
-        compat::wstring name;
-    };
     void write_blob(size_t lob, const udb_field& field);
     void write_clob(size_t lob, const udb_field& field);
 

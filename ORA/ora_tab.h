@@ -3,6 +3,8 @@
 // at it, and its rows.
 #pragma once
 
+#include <vector>
+
 #include "ORA/ora_qres.h"
 #include "ORA/ora_util.h"
 #include "UDB/udb_rel.h"
@@ -23,9 +25,10 @@ public:
     static sb4 cbf_get_data(void* context, OCIBind* bind, ub4 iteration, ub4 index, void** buffer, ub4** length,
                             ub1* piece, void** indicator, ub2** return_code);
 
-    // Runs insert_text (an INSERT whose VALUES list is still open) with RETURNING ROWID and
-    // commits it; returns the new row's ROWID.
-    compat::wstring do_insert(const compat::wstring& insert_text);
+    // Runs insert_text (an INSERT whose VALUES list is still open) with RETURNING ROWID, its
+    // placeholders bound to binds in order, and commits it when asked; returns the new row's
+    // ROWID.
+    compat::wstring do_insert(const compat::wstring& insert_text, std::vector<ora_bind_value>& binds, bool commit);
 
     static constexpr ub4 buffer_bytes = 512;
     ub4 returned_length = buffer_bytes;
@@ -51,7 +54,8 @@ public:
     int record_index() const { return record_index_; }
 
     // ---- destination side ----
-    // One INSERT per record (committed), then its large values into the row's LOBs.
+    // One INSERT per record, then its large values into the row's LOBs; the row and its LOBs
+    // are committed together or not at all.
     void append_record(const udb_record& record) override;
     // Rewrites the row with the record's key values; a table without a key is left alone.
     void update(const udb_record& record) override;
@@ -61,6 +65,14 @@ public:
     void reset_not_null_flag(int position);
 
 private:
+    // How the column at position takes its value, by the column's real type: in the statement
+    // (a literal, or a bind when too long for one), or in its LOB after the INSERT.
+    enum class storage { in_row, clob, blob, long_text, long_raw };
+    storage storage_of(size_t position) const;
+    // The statement text of field's value for the column at position: its literal, or a
+    // placeholder whose value goes to binds. in_update: LOB columns take the value itself.
+    compat::wstring value_or_bind(size_t position, const udb_field* field, const compat::wstring& literal,
+                                  bool in_update, std::vector<ora_bind_value>& binds) const;
     // The destination name a record field is written under.
     compat::wstring destination_name(const udb_validator& validator, const compat::wstring& field) const;
     // The column names the column builder changed, when this database created the table.
@@ -78,6 +90,8 @@ private:
     ora_database* db_;
     int record_index_ = 0;
     ora_get_rowid rowid_;
+    // The binds of the INSERT being built.
+    std::vector<ora_bind_value> binds_;
     udb_relationships* rel_;
     bool at_end_ = false;
 };

@@ -40,6 +40,8 @@ public:
     // The size counts characters as the column declares them (VARCHAR2(n CHAR), NVARCHAR2),
     // not bytes of the database character set.
     bool sized_in_chars() const { return sized_in_chars_; }
+    // SQLCS_NCHAR for the national kinds, SQLCS_IMPLICIT otherwise.
+    ub1 charset_form() const { return charset_form_; }
 
 protected:
     // Reads the column's character set form from the describe information.

@@ -88,6 +88,18 @@ void ora_stmt::define_text(ub4 position, compat::wchar* buffer, sb4 size) {
                                           nullptr, OCI_DEFAULT));
 }
 
+void ora_stmt::bind(ub4 position, ora_bind_value& value) {
+    ora_engine& e = ora_engine::instance();
+    OCIBind* handle = nullptr;
+    const bool counted = value.type == SQLT_CHR || value.type == SQLT_BIN;
+    value.length = static_cast<ub2>(counted ? value.data.size() : 0);
+    e.check_status(e.oci().OCIBindByPos(handle_, &handle, e.err(), position, value.data.data(),
+                                        static_cast<sb4>(value.data.size()), value.type, nullptr,
+                                        counted ? &value.length : nullptr, nullptr, 0, nullptr, OCI_DEFAULT));
+    if (value.form == SQLCS_NCHAR)
+        e.check_status(e.oci().OCIAttrSet(handle, OCI_HTYPE_BIND, &value.form, 0, OCI_ATTR_CHARSET_FORM, e.err()));
+}
+
 // ---- destination writer: native types and literals ----------------------------------------
 
 namespace {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "TK/tk_excep.h"
 #include "compat/oci/oci.h"
@@ -28,6 +29,16 @@ constexpr int ora_error_code(int oracle_error) { return (oracle_error & 0xFFFF) 
 
 // text with every apostrophe doubled, to stand between apostrophes in an SQL text.
 compat::wstring ora_quote_literal(compat::wstring_view text);
+
+// A value the destination writer binds instead of writing it into the statement text: text
+// as UTF-16 (SQLT_CHR for a column in the row, SQLT_LNG for LONG and CLOB columns) or bytes
+// (SQLT_BIN, SQLT_LBI).
+struct ora_bind_value {
+    ub2 type = SQLT_CHR;
+    ub1 form = SQLCS_IMPLICIT;  // SQLCS_NCHAR for a national column
+    std::vector<unsigned char> data;
+    ub2 length = 0;  // of SQLT_CHR and SQLT_BIN data, which the client takes from here
+};
 
 // One statement handle, freed on every path out of the scope that made it. Every call is
 // guarded by the engine's status check.
@@ -56,6 +67,9 @@ public:
     void define_int(ub4 position, int64_t* value);
     // Binds position as zero-terminated UTF-16 text into buffer of size bytes.
     void define_text(ub4 position, compat::wchar* buffer, sb4 size);
+    // Binds the placeholder at position (from 1, in the order of the text) to value, which
+    // must stay in place until the statement has run.
+    void bind(ub4 position, ora_bind_value& value);
 
 private:
     OCIStmt* handle_ = nullptr;
@@ -79,6 +93,9 @@ unsigned max_name_bytes();
 size_t name_bytes(compat::wstring_view name);
 // The longest prefix of name of at most bytes, never ending inside a character.
 compat::wstring cut_to_bytes(const compat::wstring& name, size_t bytes);
+// Longest text literal a SQL statement may hold, in bytes of the database character set
+// (ORA-01704 beyond); longer values are bound.
+inline constexpr size_t max_literal_bytes = 4000;
 // Longest in-row text or binary column; larger (or unsized) columns become CLOB / BLOB.
 // NVARCHAR2 holds 4000 bytes, 2000 characters of its UTF-16 national character set, and RAW
 // holds 2000 bytes: a server refuses anything longer (ORA-00910).

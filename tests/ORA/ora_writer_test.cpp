@@ -495,6 +495,73 @@ protected:
     }
 };
 
+compat::wstring repeated(const char16_t* piece, size_t times) {
+    compat::wstring text;
+    for (size_t i = 0; i < times; ++i) text += piece;
+    return text;
+}
+
+TEST_F(OraAppend, TextAndBinaryColumnsTakeValuesByTheirRealType) {
+    // Sizes the describe gives as large text are no LOBs: VARCHAR2(3000), VARCHAR2(4000 CHAR)
+    // and NVARCHAR2 take their values in the statement, LONG and LONG RAW too, bound when
+    // longer than a literal may be (2000 CJK characters are 6000 bytes of the database
+    // character set); CLOB, NCLOB and BLOB take theirs through the locators.
+    const compat::wstring v3000(3000, u'x'), v4000c = repeated(u"é", 2000), nv = repeated(u"世", 2000), l(10000, u'l'),
+                                             c = repeated(u"Grüße ", 2000), nc = repeated(u"世界", 3000);
+    const std::vector<uint8_t> b(5000, 0x5A), r(3000, 0xA5);
+    auto txt = db_->get_table(u"TXT", true);
+    txt->append_record(*record({{u"ID", ole_variant(1)},
+                                {u"V3000", ole_variant(v3000)},
+                                {u"V4000C", ole_variant(v4000c)},
+                                {u"NV", ole_variant(nv)},
+                                {u"L", ole_variant(l)},
+                                {u"C", ole_variant(c)},
+                                {u"NC", ole_variant(nc)},
+                                {u"B", ole_variant(b)}}));
+    auto lr = db_->get_table(u"LR", true);
+    lr->append_record(*record({{u"ID", ole_variant(1)}, {u"R", ole_variant(r)}}));
+    auto values = read_all(*db_->get_table(u"TXT", true));
+    ASSERT_EQ(values.size(), 1u);
+    const compat::wstring texts[] = {v3000, v4000c, nv, l, c, nc};
+    for (size_t i = 0; i < std::size(texts); ++i) {
+        SCOPED_TRACE(i + 1);
+        EXPECT_EQ(values[0][i + 1].to_wstring(), texts[i]);
+    }
+    const void* data = nullptr;
+    ASSERT_EQ(values[0][7].get_bytes(&data), b.size());
+    EXPECT_EQ(std::memcmp(data, b.data(), b.size()), 0);
+    EXPECT_EQ(committed("LR", "hex(substr(" + column("LR", "R") + ", 1, 2)) || length(" + column("LR", "R") + ")"),
+              "A5A53000");
+}
+
+TEST_F(OraAppend, ARowAndItsLobsAreCommittedTogether) {
+    auto txt = db_->get_table(u"TXT", true);
+    auto rec = record({{u"ID", ole_variant(1)}, {u"C", ole_variant(u"the text")}});
+    // The INSERT goes through; selecting the row's locators fails.
+    inject_error("execute", 2, 3113);
+    try {
+        txt->append_record(*rec);
+        FAIL() << "the failure was not reported";
+    } catch (const ora_exception& e) {
+        EXPECT_EQ(e.code(), ora_error_code(3113));
+    }
+    // Nothing of the record stays, so it can be sent again.
+    EXPECT_EQ(committed("TXT", "COUNT(*)"), "0");
+    txt->append_record(*rec);
+    // Committed with its LOB before the table is closed: another session sees both.
+    EXPECT_EQ(committed("TXT", column("TXT", "C")), "the text");
+
+    // An update left open before a record whose LOB write fails stays.
+    auto nn = db_->get_table(u"NN", true);
+    nn->append_record(*record({{u"ID", ole_variant(1)}, {u"V", ole_variant(u"old")}, {u"N", ole_variant(1)}}));
+    auto keyed = db_->get_table(u"NN", true);
+    keyed->update(*record({{u"ID", ole_variant(1)}, {u"V", ole_variant(u"new")}}));
+    inject_error("execute", 2, 3113);
+    EXPECT_THROW(txt->append_record(*record({{u"ID", ole_variant(2)}, {u"C", ole_variant(u"x")}})), ora_exception);
+    EXPECT_EQ(committed("NN", column("NN", "V")), "new");
+    EXPECT_EQ(committed("TXT", "COUNT(*)"), "1");
+}
+
 TEST_F(OraAppend, ANullDropsNotNullAndNothingElse) {
     auto nn = db_->get_table(u"NN", true);
     nn->append_record(
