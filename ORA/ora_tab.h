@@ -57,7 +57,8 @@ public:
     // One INSERT per record, then its large values into the row's LOBs; the row and its LOBs
     // are committed together or not at all.
     void append_record(const udb_record& record) override;
-    // Rewrites the row with the record's key values; a table without a key is left alone.
+    // Rewrites the row with the record's key values; a table without a key is left alone. A
+    // record whose key is NULL or matches no row is an error of the record.
     void update(const udb_record& record) override;
     // The VALUES entry of field for the column at position.
     compat::wstring get_fld_append_wstr(int position, const udb_field* field, const t_ftd* column);

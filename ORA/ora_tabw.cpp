@@ -15,6 +15,7 @@
 namespace {
 
 constexpr const char* structure_mismatch = "The structure of data source does not conform to the destination table.";
+constexpr const char* update_missed = "The record to update was not found in the destination table.";
 
 // A value the INSERT or UPDATE carries as NULL: Oracle has no empty text.
 bool is_null_value(const udb_field* field, const compat::wstring& literal) {
@@ -264,6 +265,8 @@ void ora_table::update(const udb_record& record) {
     if (static_cast<size_t>(key) >= indexes_.size()) tk_fail(tk_where::ora_tab, 876);
     const udb_index& index = indexes_[static_cast<size_t>(key)];
     compat::wstring set, where;
+    // Bound by position: the SET list's values stand before the WHERE list's in the text.
+    std::vector<ora_bind_value> set_binds, where_binds;
     for (const auto& field : record) {
         const compat::wstring name = destination_name(validator, field->name);
         tk_log::log(1, u"Got mappend fn: %s", name);
@@ -275,12 +278,17 @@ void ora_table::update(const udb_record& record) {
         const compat::wstring& column = schema_.at(static_cast<size_t>(position))->name;
         bool in_key = false;
         for (const compat::wstring& f : index.fields) in_key = in_key || f == column;
+        const compat::wstring literal = to_oracle_str(field.get());
         if (!in_key) {
             tk_log::log(1, u"Field %s is NOT a part of UKey", name);
-            set += (set.empty() ? u"" : u", ") + ora_q(column) + u"=" + to_oracle_str(field.get());
+            set += (set.empty() ? u"" : u", ") + ora_q(column) + u"=" +
+                   value_or_bind(static_cast<size_t>(position), field.get(), literal, true, set_binds);
         } else {
             tk_log::log(1, u"Field %s is a part of UKey", name);
-            where += (where.empty() ? u"" : u" AND ") + ora_q(column) + u"=" + to_oracle_str(field.get());
+            // "K"='' finds no row: a NULL key identifies none.
+            if (is_null_value(field.get(), literal)) throw tk_exception(update_missed, 0);
+            where += (where.empty() ? u"" : u" AND ") + ora_q(column) + u"=" +
+                     value_or_bind(static_cast<size_t>(position), field.get(), literal, true, where_binds);
         }
     }
     const compat::wstring sql = u"UPDATE " + ora_q(name_) + u" SET " + set + u" WHERE " + where;
@@ -291,7 +299,12 @@ void ora_table::update(const udb_record& record) {
     }
     // A record of key fields alone has nothing to change.
     if (set.empty()) return;
-    // A failure is the record's error, as an INSERT's would be.
-    db_->query(sql);
+    set_binds.insert(set_binds.end(), where_binds.begin(), where_binds.end());
+    // A failure is the record's error, as an INSERT's would be; so is a key no row has.
+    ora_stmt stmt;
+    stmt.prepare(sql);
+    for (size_t i = 0; i < set_binds.size(); ++i) stmt.bind(static_cast<ub4>(i + 1), set_binds[i]);
+    stmt.execute(1);
     ora_engine::instance().note_uncommitted();
+    if (stmt.row_count() == 0) throw tk_exception(update_missed, 0);
 }

@@ -100,6 +100,13 @@ void ora_stmt::bind(ub4 position, ora_bind_value& value) {
         e.check_status(e.oci().OCIAttrSet(handle, OCI_HTYPE_BIND, &value.form, 0, OCI_ATTR_CHARSET_FORM, e.err()));
 }
 
+ub4 ora_stmt::row_count() const {
+    ora_engine& e = ora_engine::instance();
+    ub4 rows = 0;
+    e.check_status(e.oci().OCIAttrGet(handle_, OCI_HTYPE_STMT, &rows, nullptr, OCI_ATTR_ROW_COUNT, e.err()));
+    return rows;
+}
+
 // ---- destination writer: native types and literals ----------------------------------------
 
 namespace {

@@ -70,6 +70,8 @@ public:
     // Binds the placeholder at position (from 1, in the order of the text) to value, which
     // must stay in place until the statement has run.
     void bind(ub4 position, ora_bind_value& value);
+    // Rows the last execute inserted or changed.
+    ub4 row_count() const;
 
 private:
     OCIStmt* handle_ = nullptr;

@@ -562,6 +562,49 @@ TEST_F(OraAppend, ARowAndItsLobsAreCommittedTogether) {
     EXPECT_EQ(committed("TXT", "COUNT(*)"), "1");
 }
 
+TEST_F(OraAppend, UpdatesBindWhatNoLiteralHolds) {
+    auto txt = db_->get_table(u"TXT", true);
+    txt->append_record(*record({{u"ID", ole_variant(1)}, {u"C", ole_variant(u"short")}}));
+    // A CLOB over 4000 bytes, a BLOB over 2000 bytes, an NVARCHAR2 over 4000 bytes of the
+    // database character set: no literal can carry them.
+    const compat::wstring c(9000, u'c'), nv = repeated(u"世", 1500);
+    const std::vector<uint8_t> b(2500, 0x42);
+    txt->update(*record({{u"ID", ole_variant(1)},
+                         {u"C", ole_variant(c)},
+                         {u"B", ole_variant(b)},
+                         {u"NV", ole_variant(nv)},
+                         {u"V3000", ole_variant(u"it's short")}}));
+    auto values = read_all(*db_->get_table(u"TXT", true));
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0][1].to_wstring(), u"it's short");
+    EXPECT_EQ(values[0][3].to_wstring(), nv);
+    EXPECT_EQ(values[0][5].to_wstring(), c);
+    const void* data = nullptr;
+    ASSERT_EQ(values[0][7].get_bytes(&data), b.size());
+    EXPECT_EQ(std::memcmp(data, b.data(), b.size()), 0);
+}
+
+TEST_F(OraAppend, FloatingPointValuesArriveUnchanged) {
+    auto f = db_->get_table(u"F", true);
+    f->append_record(*record({{u"ID", ole_variant(1)},
+                              {u"BF", ole_variant(16777216.0f)},
+                              {u"BD", ole_variant(0.30000000000000004)},
+                              {u"N", ole_variant(0.30000000000000004)}}));
+    f->append_record(*record({{u"ID", ole_variant(2)},
+                              {u"BF", ole_variant(3.4028235e38f)},
+                              {u"BD", ole_variant(-1.5e-300)},
+                              {u"N", ole_variant(1e126)}}));
+    auto values = read_all(*db_->get_table(u"F", true));
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_EQ(values[0][1].to_double(), 16777216.0);
+    EXPECT_EQ(values[0][2].to_double(), 0.30000000000000004);
+    EXPECT_EQ(values[0][3].to_double(), 0.30000000000000004);
+    EXPECT_EQ(static_cast<float>(values[1][1].to_double()), 3.4028235e38f);
+    EXPECT_EQ(values[1][2].to_double(), -1.5e-300);
+    // 1E126 is beyond NUMBER (ORA-01426): the nullable column gets NULL.
+    EXPECT_TRUE(values[1][3].is_null());
+}
+
 TEST_F(OraAppend, ANullDropsNotNullAndNothingElse) {
     auto nn = db_->get_table(u"NN", true);
     nn->append_record(
@@ -586,25 +629,27 @@ TEST_F(OraAppend, OnlyAWholeGuidBecomesItsBytes) {
                                                     "67452301AB89EFCD0123456789ABCDEF"}}));
 }
 
-TEST_F(OraAppend, FloatingPointValuesArriveUnchanged) {
-    auto f = db_->get_table(u"F", true);
-    f->append_record(*record({{u"ID", ole_variant(1)},
-                              {u"BF", ole_variant(16777216.0f)},
-                              {u"BD", ole_variant(0.30000000000000004)},
-                              {u"N", ole_variant(0.30000000000000004)}}));
-    f->append_record(*record({{u"ID", ole_variant(2)},
-                              {u"BF", ole_variant(3.4028235e38f)},
-                              {u"BD", ole_variant(-1.5e-300)},
-                              {u"N", ole_variant(1e126)}}));
-    auto values = read_all(*db_->get_table(u"F", true));
-    ASSERT_EQ(values.size(), 2u);
-    EXPECT_EQ(values[0][1].to_double(), 16777216.0);
-    EXPECT_EQ(values[0][2].to_double(), 0.30000000000000004);
-    EXPECT_EQ(values[0][3].to_double(), 0.30000000000000004);
-    EXPECT_EQ(static_cast<float>(values[1][1].to_double()), 3.4028235e38f);
-    EXPECT_EQ(values[1][2].to_double(), -1.5e-300);
-    // 1E126 is beyond NUMBER (ORA-01426): the nullable column gets NULL.
-    EXPECT_TRUE(values[1][3].is_null());
+TEST_F(OraAppend, AnUpdateThatChangesNoRowIsTheRecordsError) {
+    auto nn = db_->get_table(u"NN", true);
+    nn->append_record(*record({{u"ID", ole_variant(1)}, {u"V", ole_variant(u"v")}, {u"N", ole_variant(1)}}));
+    auto keyed = db_->get_table(u"NN", true);
+    for (const ole_variant& key : {ole_variant(), ole_variant(2)}) {
+        SCOPED_TRACE(compat::utf16_to_utf8(key.to_wstring()));
+        try {
+            keyed->update(*record({{u"ID", key}, {u"V", ole_variant(u"w")}}));
+            ADD_FAILURE() << "reported as done";
+        } catch (const ora_exception&) {
+            ADD_FAILURE() << "not the record's error";
+        } catch (const tk_exception& e) {
+            EXPECT_EQ(e.message(), "The record to update was not found in the destination table.");
+            EXPECT_EQ(e.level(), 0);
+        }
+    }
+    keyed.reset();
+    nn.reset();
+    db_.reset();
+    engine_.reset();
+    EXPECT_EQ(data_of("NN", "c1, c2"), (rows_t{{"1", "v"}}));
 }
 
 // Every type the reader maps, read from one store, written by the writer into another, and
