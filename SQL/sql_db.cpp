@@ -139,8 +139,13 @@ std::unique_ptr<udb_recordset> sql_database::create_table(const wstring& name, c
     tk_log::log(2, u"sql_database::create_table(%s)", name);
     if (udb_has_flag(mode_, udb_open_mode::read_only)) tk_fail(tk_where::sql_db, 324);
     if (is_table_exist(name)) {
-        if (udb_has_flag(mode_, udb_open_mode::append)) return get_table(name);
-        tk_fail(tk_where::sql_db, 330);
+        if (!udb_has_flag(mode_, udb_open_mode::append)) tk_fail(tk_where::sql_db, 330);
+        // A table an earlier run made: the columns it renamed get the same names again
+        // from the same rule, so that the records find them.
+        wstring none;
+        const sql_schema_initializer columns(name, fields, indexes, none);
+        names_map_.add_fn_map(listed_name(name), columns.get_names_map());
+        return get_table(name);
     }
     const sql_engine& engine = sql_engine::instance();
     wstring text = u"CREATE TABLE " + sql_engine::quote_name(name) + u" (";
