@@ -223,7 +223,14 @@ void sql_indexes_initializer::get_init_chunks(sql_chunks& chunks) {
     const int limit = key_limit_bytes(target_);
     bool auto_covered = false;
     int count = 0;
-    for (const udb_index& idx : indexes_) {
+    // Where the cap leaves some out, it leaves plain indexes: the keys that hold the data
+    // unique come first.
+    std::vector<const udb_index*> order;
+    for (int rank = 0; rank < 3; ++rank)
+        for (const udb_index& idx : indexes_)
+            if ((idx.primary ? 0 : idx.unique ? 1 : 2) == rank) order.push_back(&idx);
+    for (const udb_index* key : order) {
+        const udb_index& idx = *key;
         if (count >= max_indexes) {
             dropped_.push_back(
                 dropped_text(idx, compat::wformat(u"the table has the %d indexes a table may have", max_indexes)));

@@ -1,6 +1,6 @@
 // Tables that MySQL takes otherwise than Oracle, through the built tollspar on the live
 // road and into a dump loaded by the stock client, with what arrived read back from the
-// server: reruns into columns that the first run renamed.
+// server: reruns into columns that the first run renamed, more indexes than a table takes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -117,6 +117,62 @@ TEST_F(Shapes, ARerunMergesAndSynchronizesIntoTheColumnsTheFirstRunRenamed) {
     EXPECT_EQ(synchronized.code, 0) << synchronized.out << synchronized.err;
     EXPECT_EQ(rows("SELECT ID, id00000, Note FROM " + t("MixedCase") + " ORDER BY ID"),
               (rows_t{{"1", "changed", "n1"}, {"2", "b", "n2"}}));
+}
+
+// ---- more indexes than a table takes -----------------------------------------------------
+
+int count_starting(const std::string& out, const std::string& start) {
+    int n = 0;
+    for (const auto& l : lines_of(out))
+        if (l.rfind(start, 0) == 0) ++n;
+    return n;
+}
+
+// CREATE TABLE NAME (ID NUMBER(5) NOT NULL, <count> columns PREFIX001... of TYPE, KEY).
+std::string many_columns(const std::string& name, const std::string& prefix, int count, const std::string& type,
+                         const std::string& key) {
+    std::string sql = "CREATE TABLE " + name + " (ID NUMBER(5) NOT NULL";
+    for (int i = 1; i <= count; ++i) {
+        char column[16];
+        std::snprintf(column, sizeof column, "%s%03d", prefix.c_str(), i);
+        sql += std::string(", ") + column + " " + type;
+    }
+    return sql + ", " + key + ");\n";
+}
+
+TEST_F(Shapes, TheIndexCapKeepsTheKeysAndDropsPlainIndexes) {
+    // the primary key, 31 plain indexes, and two unique keys that sort after them
+    std::string sql = many_columns("IXS", "C", 33, "NUMBER(5)", "CONSTRAINT PK_IXS PRIMARY KEY (ID)");
+    for (int i = 1; i <= 31; ++i) {
+        char line[80];
+        std::snprintf(line, sizeof line, "CREATE INDEX IX%02d ON IXS (C%03d);\n", i, i);
+        sql += line;
+    }
+    sql += "CREATE UNIQUE INDEX ZU1 ON IXS (C032);\nCREATE UNIQUE INDEX ZU2 ON IXS (C033);\n";
+    sql += "INSERT INTO IXS (ID, C032, C033) VALUES (1, 2, 3);\n";
+    store(sql);
+    for (bool dump : {false, true}) {
+        SCOPED_TRACE(dump ? "dump" : "live");
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        proc_result r = dump ? dump_and_load() : live();
+        EXPECT_EQ(r.code, 1) << r.out << r.err;
+        EXPECT_EQ(count_starting(r.out, "Error:"), 3) << r.out;
+        for (const char* dropped : {"IX29", "IX30", "IX31"})
+            EXPECT_TRUE(has_line_starting(
+                r.out, std::string("IXS: The index '") + dropped + "' is not created: the table has the 31 indexes"))
+                << r.out;
+        const std::string names =
+            "SELECT GROUP_CONCAT(DISTINCT INDEX_NAME ORDER BY INDEX_NAME) FROM "
+            "information_schema.STATISTICS WHERE TABLE_SCHEMA = '" +
+            db_ + "' AND TABLE_NAME = 'IXS' AND ";
+        EXPECT_EQ(conn_->scalar(names + "NON_UNIQUE = 0"), "PRIMARY,ZU1,ZU2");
+        EXPECT_EQ(conn_->scalar("SELECT COUNT(DISTINCT INDEX_NAME) FROM information_schema.STATISTICS WHERE "
+                                "TABLE_SCHEMA = '" +
+                                db_ + "' AND TABLE_NAME = 'IXS' AND NON_UNIQUE = 1"),
+                  "28");
+        EXPECT_EQ(conn_->scalar(names + "INDEX_NAME IN ('IX01', 'IX28', 'IX29')"), "IX01,IX28");
+        EXPECT_EQ(rows("SELECT C032, C033 FROM " + t("IXS")), (rows_t{{"2", "3"}}));
+    }
 }
 
 }  // namespace
