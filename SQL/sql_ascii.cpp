@@ -71,7 +71,10 @@ bool is_ascii(std::string_view text) {
 size_t write_ascii_statement(std::string_view statement, std::string_view eol, std::string_view gate,
                              const text_sink& sink) {
     counted_sink out(sink);
-    const std::string open = gate.empty() ? std::string() : "/*!" + std::string(gate) + " ";
+    // "M!..." is MariaDB's own form, which MySQL reads as a comment
+    const std::string open = gate.empty()             ? std::string()
+                             : gate.starts_with("M!") ? "/*" + std::string(gate) + " "
+                                                      : "/*!" + std::string(gate) + " ";
     const std::string close = gate.empty() ? std::string() : " */";
     if (is_ascii(statement)) {
         out(open);

@@ -21,8 +21,9 @@ using text_sink = std::function<void(std::string_view)>;
 //   DEALLOCATE PREPARE s;
 // where head runs to the statement's last byte beyond ASCII and tail, the ASCII rest (most
 // of an INSERT: its values), is quoted with escapes instead of doubled in hexadecimal.
-// With a version gate ("50503") each statement is enclosed in "/*!gate ... */" and the text
-// is all hexadecimal, since a quoted tail could hold the comment's end.
+// With a version gate ("50503") each statement is enclosed in "/*!gate ... */" ("M!100202":
+// in MariaDB's "/*M!100202 ... */") and the text is all hexadecimal, since a quoted tail
+// could hold the comment's end.
 // Returns the length of the longest statement written, which the loading client sends as
 // one packet.
 size_t write_ascii_statement(std::string_view statement, std::string_view end, std::string_view gate,

@@ -184,6 +184,24 @@ void dmp_database::close() {
     file_.close();
 }
 
+void dmp_database::write_key_collations(const std::string& table, sql_schema_initializer& columns) {
+    // Keys compare as in Oracle, byte for byte without padding, where the loading server
+    // has such a collation: MySQL from 8.0.17 runs the first statement (MariaDB skips
+    // versions 50700 to 99999 of this form), MariaDB from 10.2.2 the second (MySQL reads
+    // it as a comment). Other servers keep the binary collation of CREATE TABLE.
+    static constexpr struct {
+        const char* gate;
+        const char16_t* collation;
+    } servers[] = {{"80017", u"utf8mb4_0900_bin"}, {"M!100202", u"utf8mb4_nopad_bin"}};
+    for (const auto& server : servers) {
+        const std::vector<wstring> chunks = columns.key_text_chunks(server.collation);
+        if (chunks.empty()) return;
+        std::string stmt = "ALTER TABLE " + table;
+        for (size_t i = 0; i < chunks.size(); ++i) stmt += (i ? ", MODIFY " : " MODIFY ") + utf8(chunks[i]);
+        write_statement(stmt, server.gate);
+    }
+}
+
 wstring dmp_database::table_name(const wstring& name) const {
     return options_.new_version ? sql::backquote(name) : name;
 }
@@ -234,6 +252,7 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, c
         // column added later holds 4-byte characters too (one CREATE TABLE cannot name
         // both character sets).
         if (options_.new_version) write_statement("ALTER TABLE " + t + " DEFAULT CHARACTER SET utf8mb4", "50503");
+        if (options_.new_version) write_key_collations(t, columns);
     }
     if (options_.comments)
         write(e + "#" + e + "# Dumping data for table '" + sql::comment_text(utf8(name)) + "'" + e + "#" + e + e);

@@ -30,6 +30,7 @@ using dmp_clock = std::function<std::tm()>;
 std::tm dmp_local_time();
 
 class dmp_recordset;
+class sql_schema_initializer;
 
 class dmp_database : public udb_database {
 public:
@@ -73,7 +74,8 @@ public:
 
     const dmp_options& options() const { return options_; }
     // Writes one statement (UTF-8, without its ';'), in ASCII whatever names it holds
-    // (sql::write_ascii_statement); gate: the version of a "/*!" comment around it, or empty.
+    // (sql::write_ascii_statement); gate: the version of a "/*!" comment around it ("M!..."
+    // for MariaDB's "/*M!" form), or empty.
     void write_statement(std::string_view statement, std::string_view gate = {});
 
 private:
@@ -84,6 +86,7 @@ private:
     void unlock_if_pending();
     // A note when the largest statement needs more than the default packet to load.
     void note_packet_size();
+    void write_key_collations(const std::string& table, sql_schema_initializer& columns);
     compat::wstring table_name(const compat::wstring& name) const;
 
     dmp_options options_;

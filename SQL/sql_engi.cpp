@@ -1,6 +1,8 @@
 #include "SQL/sql_engi.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "SQL/sql_dump.h"
 #include "SQL/sql_esc.h"
@@ -82,6 +84,7 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
     }
     if (!have_version || version_ >= sql::ver_4_1_0) set_session_sql_mode();
     read_max_statement();
+    read_key_collation();
     if (!have_version) return;
     if (version_ == sql::ver_4_1_0 && password && !password->empty()) throw sql_auth_not_supported_exception();
     run_logged("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
@@ -115,6 +118,32 @@ void sql_engine::read_max_statement() {
         mysql_free_result(res);
     }
     tk_log::log(2, "Largest statement: %d bytes", static_cast<int>(max_statement_));
+}
+
+void sql_engine::read_key_collation() {
+    key_collation_.clear();
+    if (version_ < sql::ver_4_1_0) return;
+    const std::string charset = text_charset();
+    // MariaDB's (10.2.2 and later) and MySQL's (8.0.17 and later) binary collations that
+    // do not pad, in that order; the padding binary one where there is neither
+    const std::string wanted[] = {charset + "_nopad_bin", charset + "_0900_bin", charset + "_bin"};
+    key_collation_ = wanted[2];
+    if (connection_.query("SHOW COLLATION LIKE '" + charset + "%bin'") != 0) {
+        tk_log::log(2, "Cannot list the collations: %s", connection_.error_text());
+        return;
+    }
+    std::vector<std::string> present;
+    if (MYSQL_RES* res = mysql_store_result(connection_.handle())) {
+        while (MYSQL_ROW row = mysql_fetch_row(res))
+            if (row[0]) present.emplace_back(row[0]);
+        mysql_free_result(res);
+    }
+    for (const std::string& name : wanted) {
+        if (std::find(present.begin(), present.end(), name) == present.end()) continue;
+        key_collation_ = name;
+        break;
+    }
+    tk_log::log(2, "Key columns collate with %s", key_collation_);
 }
 
 void sql_engine::take_version_text(const char* text, bool password_given) {

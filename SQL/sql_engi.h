@@ -67,6 +67,11 @@ public:
     // The same of the engine in place; "_utf8mb4 " where there is none.
     static const char* current_text_introducer();
     int bytes_per_char() const;
+    // The collation of the character columns of primary and unique keys on the connected
+    // server: binary and without padding where it has one (so that 'a', 'A', 'a ' and
+    // 'e', 'é' stay distinct keys, as in Oracle), else its binary one; empty when not
+    // connected (a dump picks it per server through versioned comments).
+    const std::string& key_collation() const { return key_collation_; }
 
     sql::sql_connection& connection() { return connection_; }
     bool is_connected() const { return connected_; }
@@ -97,6 +102,7 @@ private:
     bool run_logged(const std::string& statement, const char* failure_format);
     void set_session_sql_mode();
     void read_max_statement();
+    void read_key_collation();
 
     bool lock_pending_ = false;
     bool connected_ = false;
@@ -108,5 +114,6 @@ private:
     int use_innodb_ = 0;
     bool create_indexes_ = true;
     size_t max_statement_ = 0;
+    std::string key_collation_;
     live_db_factory live_factory_;
 };

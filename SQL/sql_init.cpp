@@ -1,6 +1,7 @@
 #include "SQL/sql_init.h"
 
 #include "SQL/sql_engi.h"
+#include "SQL/sql_esc.h"
 #include "SQL/sql_util.h"
 #include "SQL/sql_ver.h"
 #include "TK/tk_trace.h"
@@ -16,6 +17,12 @@ namespace {
 bool is_text_type(VARTYPE t) { return t == VT_BSTR; }
 bool is_long_text(const t_ftd& f) { return f.vartype == VT_BSTR && (f.size <= 0 || f.size > 255); }
 bool is_blob(const t_ftd& f) { return f.vartype == VT_BLOB || f.vartype == VT_BLOB_OBJECT; }
+
+std::string hex_of(std::string_view bytes) {
+    std::string out;
+    sql::append_hex_literal(out, bytes);
+    return out;
+}
 
 // InnoDB takes keys up to 3072 bytes where large prefixes are the default (MySQL 5.7.7,
 // MariaDB 10.2.2), 767 before.
@@ -89,38 +96,80 @@ bool sql_schema_initializer::can_have_def_value(const t_ftd* field) {
     return !is_long_text(*field) && !is_blob(*field);
 }
 
-wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& source) {
+bool sql_schema_initializer::is_varying_key(const t_ftd& field, const t_ftd& source) const {
+    return in_unique_key(indexes_, source.name) && keyable_varying(field, target_);
+}
+
+bool sql_schema_initializer::is_not_null(const t_ftd& field, const t_ftd& source) const {
+    return field.b_not_null || field.b_auto_increment || indexes_.is_idx_field(source.name, true) ||
+           (sql_engine::instance().version() <= sql::ver_3_23_1 && indexes_.is_idx_field(source.name, false));
+}
+
+bool sql_schema_initializer::is_key_text(const t_ftd& field, const t_ftd& source) const {
+    if (!is_text_type(field.vartype) || udb_custom_conversion::is_acceptable1(field)) return false;
+    if (!in_unique_key(indexes_, source.name)) return false;
+    return (field.size >= 1 && field.size <= 255) || keyable_varying(field, target_);
+}
+
+wstring sql_schema_initializer::key_collation_clause(const char16_t* collation) const {
+    const sql_engine& engine = sql_engine::instance();
+    if (collation) return u" CHARACTER SET utf8mb4 COLLATE " + wstring(collation);
+    if (engine.version() < sql::ver_4_1_0) return u" BINARY";
+    // A dump's base, for the servers its versioned ALTERs leave out: the binary collation
+    // of the column's character set (utf8 on 4.1 to 5.5.2, utf8mb4 from 5.5.3).
+    if (target_ == sql_target::dump) return u" BINARY /*!50503 CHARACTER SET utf8mb4 */";
+    const std::string& key = engine.key_collation();
+    const std::string charset = engine.text_charset();
+    return u" CHARACTER SET " + compat::utf8_to_utf16(charset) + u" COLLATE " +
+           compat::utf8_to_utf16(key.empty() ? charset + "_bin" : key);
+}
+
+wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& source, const char16_t* collation) {
     sql_engine& engine = sql_engine::instance();
     tk_log::log(1, u"Processing field '%s'", field.name);
     wstring chunk = sql_engine::quote_name(field.name) + u" ";
-    const bool varying_key = in_unique_key(indexes_, source.name) && keyable_varying(field, target_);
+    const bool varying_key = is_varying_key(field, source);
+    const bool key_text = is_key_text(field, source);
     if (udb_custom_conversion::is_acceptable1(field))
         chunk += udb_custom_conversion::handle1(field);
+    else if (key_text)
+        // without BINARY: the key's collation follows
+        chunk += compat::wformat(u"VARCHAR(%d)", field.size);
     else if (varying_key)
         chunk += compat::wformat(is_blob(field) ? u"VARBINARY(%d)" : u"VARCHAR(%d)", field.size);
     else
         chunk += get_native_type(field.vartype, unsigned(field.size > 0 ? field.size : 0), field.reserved);
-    if (is_text_type(field.vartype) && engine.version() >= sql::ver_4_1_0) {
+    if (key_text) {
+        chunk += key_collation_clause(collation);
+    } else if (is_text_type(field.vartype) && engine.version() >= sql::ver_4_1_0) {
         if (target_ == sql_target::dump)
             // 4.1 servers take the table's utf8 default; 5.5.3 and later read this
             chunk += u" /*!50503 CHARACTER SET utf8mb4 */ ";
         else
             chunk += u" CHARACTER SET " + compat::utf8_to_utf16(engine.text_charset()) + u" ";
     }
-    bool not_null = field.b_not_null || field.b_auto_increment || indexes_.is_idx_field(source.name, true) ||
-                    (engine.version() <= sql::ver_3_23_1 && indexes_.is_idx_field(source.name, false));
-    if (not_null) chunk += u" NOT NULL";
+    if (is_not_null(field, source)) chunk += u" NOT NULL";
     if (can_have_def_value(&field) || (varying_key && field.vartype == VT_BSTR)) {
         wstring def = make_mysql_def_val(field);
+        // inside a versioned comment a literal holds no comment of its own, nor "*/"
+        if (!def.empty() && collation)
+            def = u"_utf8mb4 " + compat::utf8_to_utf16(hex_of(compat::utf16_to_utf8(field.def_value.to_wstring())));
         tk_log::log(1, u"got def value: %s", def);
         if (!def.empty()) chunk += u" DEFAULT " + def;
     }
-    if (field.b_auto_increment && can_have_auto_num(&field)) {
+    if (field.b_auto_increment && can_have_auto_num(&field) && !collation) {
         if (!auto_column_.empty()) tk_fail(tk_where::sql_init, 114);
         chunk += u" AUTO_INCREMENT";
         auto_column_ = field.name;
     }
     return chunk;
+}
+
+std::vector<wstring> sql_schema_initializer::key_text_chunks(const char16_t* collation) {
+    std::vector<wstring> out;
+    for (size_t i = 0; i < schema_.size(); ++i)
+        if (is_key_text(*schema_[i], *source_[i])) out.push_back(column_chunk(*schema_[i], *source_[i], collation));
+    return out;
 }
 
 void sql_schema_initializer::get_init_chunks(sql_chunks& chunks) {

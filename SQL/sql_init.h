@@ -38,8 +38,21 @@ public:
     // Source name -> generated name of every renamed column.
     const t_names_map& get_names_map() const { return validator_->get_mapped_pairs(); }
 
+    // The definitions of the character columns of primary and unique keys with the named
+    // collation, for a dump's ALTER TABLE ... MODIFY that only the servers having it run
+    // (no AUTO_INCREMENT, a DEFAULT without quotes or comments).
+    std::vector<compat::wstring> key_text_chunks(const char16_t* collation);
+
 private:
-    compat::wstring column_chunk(const t_ftd& field, const t_ftd& source);
+    // collation: see key_text_chunks; null for the CREATE TABLE's own definition.
+    compat::wstring column_chunk(const t_ftd& field, const t_ftd& source, const char16_t* collation = nullptr);
+    // A character column of a primary or unique key, which compares as Oracle compares it.
+    bool is_key_text(const t_ftd& field, const t_ftd& source) const;
+    // A key column written as VARCHAR or VARBINARY where its size would make it TEXT or a
+    // BLOB, which no key holds.
+    bool is_varying_key(const t_ftd& field, const t_ftd& source) const;
+    bool is_not_null(const t_ftd& field, const t_ftd& source) const;
+    compat::wstring key_collation_clause(const char16_t* collation) const;
 
     compat::wstring table_;
     udb_schema schema_;

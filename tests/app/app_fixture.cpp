@@ -46,6 +46,7 @@ void build_store(const std::string& service, const std::string& oracle_sql) {
 std::string store_value(const std::string& service, const std::string& sqlite_sql) {
     return stores().value(service, sqlite_sql);
 }
+const test_support::store_folder& store_folder() { return stores(); }
 
 server::server() : sql_client(sandbox_port()) {}
 

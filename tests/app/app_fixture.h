@@ -67,6 +67,8 @@ void private_settings();
 void build_store(const std::string& service, const std::string& oracle_sql);
 // The first value of a SQLite query on a store ("" without a row).
 std::string store_value(const std::string& service, const std::string& sqlite_sql);
+// The folder of those stores, for what a script cannot express.
+const test_support::store_folder& store_folder();
 std::string utf8(const compat::wstring& text);
 
 // The sandbox port, or 0 when MG_MYSQL_PORT is unset.

@@ -319,16 +319,25 @@ TEST_F(Run, ForeignKeysTheOracleSideCannotCreateReachTheHandler) {
 }
 
 TEST_F(Run, RefusedRowOfTheLastBatchIsReportedWithItsNumber) {
-    // Oracle keeps 'a' and 'A' apart; the destination's case-insensitive key does not, so
-    // the table's one batch is refused when it is flushed at the table's end.
+    // Two rows of the source share a value of its unique key (the store is changed under
+    // the catalog), so the table's one batch is refused when it is flushed at the end.
     build_store(service_, std::string(base_schema) + R"(
 CREATE TABLE U (ID NUMBER(10) PRIMARY KEY, NAME VARCHAR2(10));
 CREATE UNIQUE INDEX U_NAME ON U (NAME);
 INSERT INTO U VALUES (1, 'a');
-INSERT INTO U VALUES (2, 'A');
+INSERT INTO U VALUES (2, 'x');
 INSERT INTO U VALUES (3, 'b');
 COMMIT;
 )");
+    const test_support::store_folder& stores = store_folder();
+    const std::string table = stores.table_name(service_, "U");
+    const std::string id = stores.column_name(service_, "U", "ID");
+    const std::string name = stores.column_name(service_, "U", "NAME");
+    for (const auto& index :
+         stores.rows(service_, "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = '" + table +
+                                   "' AND sql LIKE '%" + name + "%'"))
+        stores.exec(service_, "DROP INDEX " + index[0]);
+    stores.exec(service_, "UPDATE " + table + " SET " + name + " = 'a' WHERE " + id + " = 2");
     driver d(qrn_program::console);
     connect(d);
     d.conv.selected_tables = {u"U", u"B"};

@@ -1,6 +1,7 @@
 // Tables that MySQL takes otherwise than Oracle, through the built tollspar on the live
 // road and into a dump loaded by the stock client, with what arrived read back from the
-// server: reruns into columns that the first run renamed, more indexes than a table takes.
+// server: reruns into columns that the first run renamed, more indexes than a table takes,
+// keys that differ only in letter case, trailing blanks or accents.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -173,6 +174,112 @@ TEST_F(Shapes, TheIndexCapKeepsTheKeysAndDropsPlainIndexes) {
         EXPECT_EQ(conn_->scalar(names + "INDEX_NAME IN ('IX01', 'IX28', 'IX29')"), "IX01,IX28");
         EXPECT_EQ(rows("SELECT C032, C033 FROM " + t("IXS")), (rows_t{{"2", "3"}}));
     }
+}
+
+// ---- keys that Oracle tells apart --------------------------------------------------------
+
+const char* const distinct_keys =
+    "CREATE TABLE KS (K VARCHAR2(5) NOT NULL, N NUMBER(3), CONSTRAINT PK_KS PRIMARY KEY (K));\n"
+    "INSERT INTO KS VALUES ('a', 1);\n"
+    "INSERT INTO KS VALUES ('A', 2);\n"
+    "INSERT INTO KS VALUES ('a ', 3);\n"
+    "INSERT INTO KS VALUES ('e', 4);\n"
+    "INSERT INTO KS VALUES ('\xC3\xA9', 5);\n"
+    // a unique key beside the primary one, and a column in no key
+    "CREATE TABLE KU (ID NUMBER(5) NOT NULL, CODE VARCHAR2(300) DEFAULT 'd', NOTE VARCHAR2(5),\n"
+    "  CONSTRAINT PK_KU PRIMARY KEY (ID), CONSTRAINT UQ_KU UNIQUE (CODE));\n"
+    "INSERT INTO KU VALUES (1, 'x', 'n');\n"
+    "INSERT INTO KU VALUES (2, 'X', 'N');\n"
+    "INSERT INTO KU VALUES (3, 'x ', 'n ');\n"
+    // names beyond ASCII, which a dump writes as prepared statements
+    "CREATE TABLE \"Cl\xC3\xA9\" (\"N\xC3\xB8gle\" VARCHAR2(5) NOT NULL, CONSTRAINT PK_CLE PRIMARY KEY "
+    "(\"N\xC3\xB8gle\"));\n"
+    "INSERT INTO \"Cl\xC3\xA9\" VALUES ('o');\n"
+    "INSERT INTO \"Cl\xC3\xA9\" VALUES ('o ');\n"
+    "CREATE TABLE ZLATER (ID NUMBER(5) NOT NULL, CONSTRAINT PK_ZLATER PRIMARY KEY (ID));\n"
+    "INSERT INTO ZLATER VALUES (1);\n";
+
+TEST_F(Shapes, KeysThatOracleTellsApartStayApart) {
+    store(distinct_keys);
+    const struct {
+        const char* road;
+        std::vector<std::string> args;
+        bool dump;
+        const char* note_collation;  // of the column in no key
+    } cases[] = {
+        {"live", {}, false, "utf8mb4_general_ci"},
+        {"live, case sensitive", {"--case_sense"}, false, "utf8mb4_bin"},
+        {"merge into a new database", {"--mode=3"}, false, "utf8mb4_general_ci"},
+        {"dump", {}, true, "utf8mb4_general_ci"},
+        {"dump, case sensitive", {"--case_sense"}, true, "utf8mb4_bin"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.road);
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        proc_result r = c.dump ? dump_and_load(c.args) : live(c.args);
+        EXPECT_EQ(r.code, 0) << r.out << r.err;
+        EXPECT_EQ(rows("SELECT N, HEX(K) FROM " + t("KS") + " ORDER BY N"),
+                  (rows_t{{"1", "61"}, {"2", "41"}, {"3", "6120"}, {"4", "65"}, {"5", "C3A9"}}));
+        EXPECT_EQ(rows("SELECT ID, HEX(CODE), HEX(NOTE) FROM " + t("KU") + " ORDER BY ID"),
+                  (rows_t{{"1", "78", "6E"}, {"2", "58", "4E"}, {"3", "7820", "6E20"}}));
+        EXPECT_EQ(conn_->scalar("SELECT COUNT(*) FROM " + t("ZLATER")), "1");
+        EXPECT_EQ(rows("SELECT HEX(`N\xC3\xB8gle`) FROM " + t("Cl\xC3\xA9") + " ORDER BY 1"),
+                  (rows_t{{"6F"}, {"6F20"}}));
+        EXPECT_EQ(columns("Cl\xC3\xA9"), (rows_t{{"N\xC3\xB8gle", "varchar(5)", "utf8mb4_nopad_bin"}}));
+        EXPECT_EQ(columns("KS"), (rows_t{{"K", "varchar(5)", "utf8mb4_nopad_bin"}, {"N", "smallint(6)", "-"}}));
+        EXPECT_EQ(columns("KU"), (rows_t{{"ID", "int(11)", "-"},
+                                         {"CODE", "varchar(300)", "utf8mb4_nopad_bin"},
+                                         {"NOTE", "varchar(5)", c.note_collation}}));
+        // the keys compare as in Oracle: 'x ' is not 'x'
+        EXPECT_EQ(conn_->scalar("SELECT COUNT(*) FROM " + t("KU") + " WHERE CODE = 'x'"), "1");
+    }
+}
+
+// The statements that only MySQL 8.0.17 and later run, with MariaDB's name for the
+// collation (MariaDB has none of MySQL's name), keep each column, its key and its rows.
+TEST_F(Shapes, TheDumpsStatementsForMySqlKeepTheKeyColumns) {
+    store(distinct_keys);
+    proc_result r = dump_and_load();
+    ASSERT_EQ(r.code, 0) << r.out << r.err;
+    // Each statement as it reads, a prepared one (for names beyond ASCII) from its hex.
+    std::vector<std::string> mysql8;
+    const std::string prepared = "/*!80017 SET @s = _utf8mb4 0x";
+    for (std::string line : lines_of(read_file(dump_file()))) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind(prepared, 0) == 0) {
+            std::string text;
+            for (size_t i = prepared.size(); i + 1 < line.size() && line[i] != ' '; i += 2)
+                text += static_cast<char>(std::stoi(line.substr(i, 2), nullptr, 16));
+            mysql8.push_back(text);
+        } else if (line.rfind("/*!80017 ", 0) == 0) {
+            mysql8.push_back(line.substr(9, line.size() - 9 - 4));
+        }
+    }
+    ASSERT_EQ(mysql8,
+              (std::vector<std::string>{
+                  "ALTER TABLE `Cl\xC3\xA9` MODIFY `N\xC3\xB8gle` VARCHAR(5) CHARACTER SET utf8mb4 COLLATE "
+                  "utf8mb4_0900_bin NOT NULL",
+                  "ALTER TABLE `KS` MODIFY `K` VARCHAR(5) CHARACTER SET utf8mb4 COLLATE utf8mb4_0900_bin NOT NULL",
+                  "ALTER TABLE `KU` MODIFY `CODE` VARCHAR(300) CHARACTER SET utf8mb4 COLLATE utf8mb4_0900_bin "
+                  "DEFAULT _utf8mb4 0x64",
+              }));
+    conn_->exec("USE `" + db_ + "`");
+    for (std::string statement : mysql8) {
+        statement.replace(statement.find("utf8mb4_0900_bin"), 16, "utf8mb4_nopad_bin");
+        conn_->exec(statement);
+    }
+    EXPECT_EQ(rows("SELECT TABLE_NAME, COLUMN_NAME, IS_NULLABLE, IFNULL(COLUMN_DEFAULT, 'none'), COLLATION_NAME FROM "
+                   "information_schema.COLUMNS WHERE TABLE_SCHEMA = '" +
+                   db_ + "' AND COLUMN_NAME IN ('K', 'CODE', 'N\xC3\xB8gle') ORDER BY TABLE_NAME"),
+              (rows_t{{"Cl\xC3\xA9", "N\xC3\xB8gle", "NO", "none", "utf8mb4_nopad_bin"},
+                      {"KS", "K", "NO", "none", "utf8mb4_nopad_bin"},
+                      {"KU", "CODE", "YES", "'d'", "utf8mb4_nopad_bin"}}));
+    EXPECT_EQ(
+        rows("SELECT TABLE_NAME, CONSTRAINT_NAME FROM information_schema.TABLE_CONSTRAINTS WHERE TABLE_SCHEMA = '" +
+             db_ + "' AND TABLE_NAME IN ('KS', 'KU') ORDER BY TABLE_NAME, CONSTRAINT_NAME"),
+        (rows_t{{"KS", "PRIMARY"}, {"KU", "PRIMARY"}, {"KU", "UQ_KU"}}));
+    EXPECT_EQ(conn_->scalar("SELECT COUNT(*) FROM " + t("KS")), "5");
+    EXPECT_EQ(conn_->scalar("SELECT COUNT(*) FROM " + t("KU")), "3");
 }
 
 }  // namespace
