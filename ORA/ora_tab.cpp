@@ -286,7 +286,25 @@ void ora_table::init_indexes() {
         add_index(udb_index(p.name, p.unique, false, p.columns), true);
     }
 
+    hold_whole_keys();
     if (!pk_name.empty()) init_foreign_keys(pk_name, pk_columns);
+}
+
+void ora_table::hold_whole_keys() {
+    for (const udb_index& idx : indexes_) {
+        if (!idx.primary && !idx.unique) continue;
+        for (const compat::wstring& column : idx.fields) {
+            const int i = find_column(column);
+            if (i < 0 || !columns().at(static_cast<size_t>(i))->hold_whole_key()) continue;
+            t_ftd& ftd = *schema_.at(static_cast<size_t>(i));
+            ftd.vartype = VT_DECIMAL;
+            ftd.reserved = ora_number::whole_key_digits << 8;
+            if (!ftd.def_value.is_null()) {
+                const std::string whole = ole_whole_number(ftd.def_value.to_wstring());
+                ftd.def_value = whole.empty() ? ole_variant() : ole_variant::from_string(whole, VT_DECIMAL);
+            }
+        }
+    }
 }
 
 void ora_table::init_foreign_keys(const compat::wstring& key_name, const udb_names& key_columns) {

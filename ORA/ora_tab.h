@@ -84,6 +84,8 @@ private:
     void init_schema();
     void init_defaults();
     void init_indexes();
+    // The key columns of NUMBER without precision become whole numbers (ora_type::hold_whole_key).
+    void hold_whole_keys();
     void init_foreign_keys(const compat::wstring& key_name, const udb_names& key_columns);
     // Position of the described column of that name (exact first, then without case), or -1.
     int find_column(const compat::wstring& name) const;

@@ -9,6 +9,7 @@
 #include "ORA/ora_util.h"
 #include "TK/tk_trace.h"
 #include "compat/oleaut/systemtime.h"
+#include "values/ole_numtext.h"
 
 namespace {
 
@@ -162,6 +163,7 @@ ora_number::ora_number(OCIParam* param, int code) : ora_type(param, code) {
     int scale = static_cast<sb1>(param_attr(param, OCI_ATTR_SCALE) & 0xFF);  // NOLINT(bugprone-signed-char-misuse)
     tk_log::log(1, "Prec=%d, scale=%d", precision, scale);
     ora::number_type t = ora::refine_number_vartype(precision, scale);
+    unconstrained_ = precision == 0 && scale == ora::float_scale;
     precision_ = t.precision;
     scale_ = t.scale;
     vartype_ = t.vartype;
@@ -179,9 +181,31 @@ void ora_number::define(OCIStmt* stmt, int position) {
     define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_STR);
 }
 
+bool ora_number::hold_whole_key() {
+    if (!unconstrained_ || whole_key_) return false;
+    tk_log::log(1, u"Key column %s of NUMBER: whole numbers of up to 38 digits", name_);
+    whole_key_ = true;
+    vartype_ = VT_DECIMAL;
+    precision_ = whole_key_digits;
+    scale_ = 0;
+    return true;
+}
+
 void ora_number::to_variant(ole_variant& out) {
     buffer_.back() = 0;
-    out = ole_variant::from_wstring(compat::wstring_view(buffer_.data()), vartype_);
+    const compat::wstring_view text(buffer_.data());
+    if (!whole_key_) {
+        out = ole_variant::from_wstring(text, vartype_);
+        return;
+    }
+    // rounded, the value would be another key, or meet one
+    const std::string whole = ole_whole_number(text);
+    const size_t digits = whole.size() - (whole.starts_with('-') ? 1 : 0);
+    if (whole.empty() || digits > static_cast<size_t>(whole_key_digits))
+        throw ora_value_exception(0, compat::format("The key column %s holds whole numbers of up to %d digits; %s is "
+                                                    "not one",
+                                                    name_, whole_key_digits, text));
+    out = ole_variant::from_string(whole, VT_DECIMAL);
 }
 
 // ---- binary floating point --------------------------------------------------------------

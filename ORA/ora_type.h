@@ -30,6 +30,11 @@ public:
     // The fetch cut the value to the buffer (Oracle gives the full length or -2 in the
     // indicator, or the column return code 1406).
     virtual bool is_truncated() const;
+    // The column belongs to a primary or unique key. A NUMBER without precision, a DOUBLE
+    // elsewhere, is read as a whole number of up to 38 digits instead (a DOUBLE holds 15
+    // digits exactly, so longer keys would meet); a value with a fraction or more digits
+    // is then an error of its record. True when the column changed so.
+    virtual bool hold_whole_key() { return false; }
     bool is_null() const { return indicator_ == -1; }
 
     const compat::wstring& name() const { return name_; }
@@ -88,11 +93,17 @@ public:
 
     int precision() const { return precision_; }
     int scale() const { return scale_; }
+    bool hold_whole_key() override;
+
+    // Digits of the whole numbers a key column of NUMBER without precision holds.
+    static constexpr int whole_key_digits = 38;
 
 private:
     int precision_ = 0;
     int scale_ = 0;
     VARTYPE vartype_ = VT_DECIMAL;
+    bool unconstrained_ = false;  // NUMBER without precision
+    bool whole_key_ = false;
     std::vector<compat::wchar> buffer_;
 };
 

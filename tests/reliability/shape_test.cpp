@@ -1,7 +1,7 @@
 // Tables that MySQL takes otherwise than Oracle, through the built tollspar on the live
 // road and into a dump loaded by the stock client, with what arrived read back from the
 // server: reruns into columns that the first run renamed, more indexes than a table takes,
-// keys that differ only in letter case, trailing blanks or accents.
+// keys that differ only in letter case, trailing blanks or accents, long number keys.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -280,6 +280,30 @@ TEST_F(Shapes, TheDumpsStatementsForMySqlKeepTheKeyColumns) {
         (rows_t{{"KS", "PRIMARY"}, {"KU", "PRIMARY"}, {"KU", "UQ_KU"}}));
     EXPECT_EQ(conn_->scalar("SELECT COUNT(*) FROM " + t("KS")), "5");
     EXPECT_EQ(conn_->scalar("SELECT COUNT(*) FROM " + t("KU")), "3");
+}
+
+TEST_F(Shapes, NumberKeysKeepEveryDigitOrLoseTheirRecord) {
+    store(
+        "CREATE TABLE KN (K NUMBER NOT NULL, V NUMBER, CONSTRAINT PK_KN PRIMARY KEY (K));\n"
+        "INSERT INTO KN VALUES (12345678901234567890, 1.5);\n"
+        "INSERT INTO KN VALUES (12345678901234567891, 2);\n"
+        "INSERT INTO KN VALUES (1.5, 3);\n"
+        "INSERT INTO KN VALUES (-99999999999999999999999999999999999999, 4);\n"
+        "INSERT INTO KN VALUES (1e40, 5);\n");
+    for (bool dump : {false, true}) {
+        SCOPED_TRACE(dump ? "dump" : "live");
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        proc_result r = dump ? dump_and_load() : live();
+        EXPECT_EQ(r.code, 1) << r.out << r.err;
+        EXPECT_EQ(count_starting(r.out, "Error:"), 2) << r.out;
+        EXPECT_TRUE(has_line_starting(r.out, "KN, record #3: The key column K holds whole numbers")) << r.out;
+        EXPECT_TRUE(has_line_starting(r.out, "KN, record #5: The key column K holds whole numbers")) << r.out;
+        EXPECT_EQ(rows("SELECT K, V FROM " + t("KN") + " ORDER BY V"),
+                  (rows_t{{"12345678901234567890", "1.5"},
+                          {"12345678901234567891", "2"},
+                          {"-99999999999999999999999999999999999999", "4"}}));
+        EXPECT_EQ(columns("KN"), (rows_t{{"K", "decimal(38,0)", "-"}, {"V", "double", "-"}}));
+    }
 }
 
 }  // namespace
