@@ -10,10 +10,12 @@ number_type refine_number_vartype(int precision, int scale) {
         if (precision != 0) precision -= scale;
         scale = 0;
     }
-    if (precision <= 0 || precision > mysql_max_decimal_digits) return {VT_R8, precision, scale};
+    if (precision <= 0) return {VT_R8, precision, scale};
+    if (precision > mysql_max_decimal_digits) return {VT_R8, precision, scale, true};
     if (scale != 0) {
         if (scale >= precision) precision = scale + 1;
-        if (precision > mysql_max_decimal_digits) return {VT_R8, precision, scale};
+        if (precision > mysql_max_decimal_digits || scale > mysql_max_decimal_scale)
+            return {VT_R8, precision, scale, true};
         return {VT_DECIMAL, precision, scale};
     }
     tk_log::log(1, "Refine type mapping for int (prec=%d)", precision);

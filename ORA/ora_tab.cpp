@@ -206,7 +206,14 @@ ole_variant ora_table::get_def_value(VARTYPE type, const compat::wstring& src) {
     try {
         return ole_variant::from_wstring(unquoted, type);
     } catch (const tk_exception&) {
-        return ole_variant();
+        // A whole number beyond its column's type: kept, so that the destination can say
+        // that it drops the default.
+        if (!compat::vt_is_integer(type)) return ole_variant();
+        try {
+            return ole_variant::from_wstring(unquoted, VT_DECIMAL);
+        } catch (const tk_exception&) {
+            return ole_variant();
+        }
     }
 }
 

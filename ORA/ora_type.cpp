@@ -164,6 +164,7 @@ ora_number::ora_number(OCIParam* param, int code) : ora_type(param, code) {
     tk_log::log(1, "Prec=%d, scale=%d", precision, scale);
     ora::number_type t = ora::refine_number_vartype(precision, scale);
     unconstrained_ = precision == 0 && scale == ora::float_scale;
+    if (t.beyond_decimal) beyond_decimal_ = udb_beyond_decimal_reserved(precision, scale);
     precision_ = t.precision;
     scale_ = t.scale;
     vartype_ = t.vartype;
@@ -172,7 +173,7 @@ ora_number::ora_number(OCIParam* param, int code) : ora_type(param, code) {
 
 std::unique_ptr<t_ftd> ora_number::get_ftd() const {
     tk_log::log(1, "ora_number::get_ftd");
-    int detail = vartype_ == VT_DECIMAL ? (precision_ << 8 | scale_) : 0;
+    int detail = vartype_ == VT_DECIMAL ? (precision_ << 8 | scale_) : beyond_decimal_;
     return std::make_unique<t_ftd>(0, name_, vartype_, nullable_ == 0, false, ole_variant(), detail);
 }
 

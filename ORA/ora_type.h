@@ -103,6 +103,7 @@ private:
     int scale_ = 0;
     VARTYPE vartype_ = VT_DECIMAL;
     bool unconstrained_ = false;  // NUMBER without precision
+    int beyond_decimal_ = 0;      // the detail of a NUMBER that no DECIMAL holds
     bool whole_key_ = false;
     std::vector<compat::wchar> buffer_;
 };

@@ -155,12 +155,13 @@ std::unique_ptr<udb_recordset> sql_database::create_table(const wstring& name, c
     std::vector<wstring> chunks;
     columns.get_init_chunks(chunks);
     for (size_t i = 0; i < chunks.size(); ++i) text += (i ? u", " : u"") + chunks[i];
+    std::vector<wstring> dropped;
     if (!indexes.empty() || !auto_column.empty()) {
         std::vector<wstring> index_chunks;
         sql_indexes_initializer keys(columns.get_schema(), indexes, auto_column, columns.get_names_map());
         keys.get_init_chunks(index_chunks);
         for (const wstring& c : index_chunks) text += u", " + c;
-        for (const wstring& e : keys.dropped()) add_creation_error(e);
+        dropped = keys.dropped();
     }
     text += u")";
     text += engine.version() > sql::ver_4_0_22 ? u" ENGINE=" : u" TYPE=";
@@ -168,6 +169,9 @@ std::unique_ptr<udb_recordset> sql_database::create_table(const wstring& name, c
     tk_log::log(2, u"Run SQL query: %s\n", text);
     if (connection_->query(utf8(text)) != 0) throw sql_exception(*connection_);
     { sql_live::result_ptr none(mysql_use_result(handle())); }
+    // said of the table made, not of one the server refused
+    for (const wstring& note : columns.notes()) add_note(name + u": " + note);
+    for (wstring& e : dropped) add_creation_error(std::move(e));
     table_names_.push_back(name);
     names_map_.add_fn_map(name, columns.get_names_map());
     return get_table(name);

@@ -219,6 +219,7 @@ std::unique_ptr<udb_recordset> dmp_database::create_table(const wstring& name, c
     sql_schema_initializer columns(name, schema, indexes, auto_column, sql_target::dump);
     sql_chunks chunks;
     columns.get_init_chunks(chunks);
+    for (const wstring& note : columns.notes()) add_note(name + u": " + note);
 
     if (options_.create_table) {
         if (options_.comments)

@@ -85,6 +85,7 @@ void sql_engine::connect(const std::string& host, const std::string& user, const
     if (!have_version || version_ >= sql::ver_4_1_0) set_session_sql_mode();
     read_max_statement();
     read_key_collation();
+    read_page_size();
     if (!have_version) return;
     if (version_ == sql::ver_4_1_0 && password && !password->empty()) throw sql_auth_not_supported_exception();
     run_logged("SET FOREIGN_KEY_CHECKS = 0", "Cannot turn off foreign key check: %s");
@@ -118,6 +119,21 @@ void sql_engine::read_max_statement() {
         mysql_free_result(res);
     }
     tk_log::log(2, "Largest statement: %d bytes", static_cast<int>(max_statement_));
+}
+
+void sql_engine::read_page_size() {
+    innodb_page_size_ = 16384;
+    if (connection_.query("SELECT @@innodb_page_size") != 0) {
+        tk_log::log(2, "Cannot read innodb_page_size: %s", connection_.error_text());
+        return;
+    }
+    if (MYSQL_RES* res = mysql_store_result(connection_.handle())) {
+        if (MYSQL_ROW row = mysql_fetch_row(res); row && row[0]) {
+            const unsigned long long size = std::strtoull(row[0], nullptr, 10);
+            if (size >= 4096) innodb_page_size_ = static_cast<size_t>(size);
+        }
+        mysql_free_result(res);
+    }
 }
 
 void sql_engine::read_key_collation() {

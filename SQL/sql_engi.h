@@ -72,6 +72,8 @@ public:
     // 'e', 'é' stay distinct keys, as in Oracle), else its binary one; empty when not
     // connected (a dump picks it per server through versioned comments).
     const std::string& key_collation() const { return key_collation_; }
+    // The connected server's InnoDB page size (16 KB when it does not say).
+    size_t innodb_page_size() const { return innodb_page_size_; }
 
     sql::sql_connection& connection() { return connection_; }
     bool is_connected() const { return connected_; }
@@ -103,6 +105,7 @@ private:
     void set_session_sql_mode();
     void read_max_statement();
     void read_key_collation();
+    void read_page_size();
 
     bool lock_pending_ = false;
     bool connected_ = false;
@@ -115,5 +118,6 @@ private:
     bool create_indexes_ = true;
     size_t max_statement_ = 0;
     std::string key_collation_;
+    size_t innodb_page_size_ = 16384;
     live_db_factory live_factory_;
 };

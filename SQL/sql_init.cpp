@@ -77,6 +77,7 @@ sql_schema_initializer::sql_schema_initializer(const wstring& table, const udb_s
         // no later safe name may take a final name
         validator_->add_restricted_name(name);
     }
+    fit_types();
 }
 
 bool sql_schema_initializer::can_have_auto_num(const t_ftd* field) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "SQL/sql_rowsz.h"
+#include "SQL/sql_target.h"
 #include "UDB/udb_idx.h"
 #include "UDB/udb_nmap.h"
 #include "UDB/udb_sche.h"
@@ -14,11 +16,6 @@
 #include "compat/text/text.h"
 
 using sql_chunks = std::vector<compat::wstring>;
-
-// Where the statement goes: a live server (character sets and limits by its version) or a
-// dump file, which must load on any server from 4.1 (its text columns take utf8mb4 through
-// a versioned comment, so keys are counted at 4 bytes a character).
-enum class sql_target { server, dump };
 
 class sql_schema_initializer {
 public:
@@ -38,6 +35,10 @@ public:
     // Source name -> generated name of every renamed column.
     const t_names_map& get_names_map() const { return validator_->get_mapped_pairs(); }
 
+    // What the builder changed so that the server takes the table, one text per column
+    // ("column C is TEXT instead of VARCHAR(60): ..."); nothing of the data is lost by it.
+    const std::vector<compat::wstring>& notes() const { return notes_; }
+
     // The definitions of the character columns of primary and unique keys with the named
     // collation, for a dump's ALTER TABLE ... MODIFY that only the servers having it run
     // (no AUTO_INCREMENT, a DEFAULT without quotes or comments).
@@ -54,6 +55,15 @@ private:
     bool is_not_null(const t_ftd& field, const t_ftd& source) const;
     compat::wstring key_collation_clause(const char16_t* collation) const;
 
+    // Changes the columns' types and defaults where the server would refuse the table:
+    // the widest character columns in no index become TEXT while the row is too long, a
+    // default the type cannot hold is dropped; each change is a note.
+    void fit_types();
+    // What the column takes of a row, as created.
+    sql::row_column row_shape(const t_ftd& field, const t_ftd& source) const;
+    // The default is one the column's type holds (or there is none to write).
+    bool default_fits(const t_ftd& field, const t_ftd& source) const;
+
     compat::wstring table_;
     udb_schema schema_;
     std::unique_ptr<udb_validator> validator_;
@@ -61,6 +71,7 @@ private:
     const udb_indexes& indexes_;
     const udb_schema& source_;
     sql_target target_;
+    std::vector<compat::wstring> notes_;
 };
 
 class sql_indexes_initializer {

@@ -31,6 +31,19 @@ public:
     int reserved;
 };
 
+// A VT_R8 column that stands for a NUMBER whose precision and scale no MySQL DECIMAL holds
+// keeps them in its detail word (flag | precision << 8 | scale as a signed byte), so that
+// the destination can tell why the column is a DOUBLE.
+inline constexpr int udb_beyond_decimal = 0x10000;
+inline int udb_beyond_decimal_reserved(int precision, int scale) {
+    return udb_beyond_decimal | (precision & 0xFF) << 8 | (scale & 0xFF);
+}
+inline bool udb_is_beyond_decimal(VARTYPE type, int reserved) {
+    return type == VT_R8 && (reserved & udb_beyond_decimal) != 0;
+}
+inline int udb_beyond_decimal_precision(int reserved) { return (reserved >> 8) & 0xFF; }
+inline int udb_beyond_decimal_scale(int reserved) { return static_cast<signed char>(reserved & 0xFF); }
+
 // The date kind a VT_DATE column keeps in bits 0-1 of its reserved detail (none: CHAR(19)),
 // and the detail that keeps a kind.
 inline date_kind udb_date_kind_of(int reserved) { return static_cast<date_kind>(reserved & 3); }

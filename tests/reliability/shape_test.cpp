@@ -1,7 +1,8 @@
 // Tables that MySQL takes otherwise than Oracle, through the built tollspar on the live
 // road and into a dump loaded by the stock client, with what arrived read back from the
 // server: reruns into columns that the first run renamed, more indexes than a table takes,
-// keys that differ only in letter case, trailing blanks or accents, long number keys.
+// keys that differ only in letter case, trailing blanks or accents, long number keys, rows
+// longer than the engine holds, and defaults their column cannot hold.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -304,6 +305,103 @@ TEST_F(Shapes, NumberKeysKeepEveryDigitOrLoseTheirRecord) {
                           {"-99999999999999999999999999999999999999", "4"}}));
         EXPECT_EQ(columns("KN"), (rows_t{{"K", "decimal(38,0)", "-"}, {"V", "double", "-"}}));
     }
+}
+
+// ---- tables MySQL refuses as the source has them -----------------------------------------
+
+TEST_F(Shapes, TablesMySqlWouldRefuseAreMadeToFitAndSaySo) {
+    store(
+        // 200 x 240 bytes: past the 8126 bytes of an InnoDB row
+        many_columns("WIDE", "C", 200, "VARCHAR2(60)", "CONSTRAINT PK_WIDE PRIMARY KEY (ID)") +
+        "INSERT INTO WIDE (ID, C001, C200) VALUES (1, 'first', 'last');\n" +
+        // 70 x 1022 bytes: past the 65,535 bytes of any row; the key column stays
+        many_columns("LONGROW", "L", 70, "VARCHAR2(255)", "CONSTRAINT PK_LONGROW PRIMARY KEY (ID, L001)") +
+        "INSERT INTO LONGROW (ID, L001, L070) VALUES (1, 'k', RPAD('v', 255, 'w'));\n"
+        // defaults longer or larger than their column, and numbers beyond a DECIMAL
+        "CREATE TABLE ODD (ID NUMBER(5) NOT NULL, V VARCHAR2(3) DEFAULT 'abcdef', W VARCHAR2(3) DEFAULT 'abc',\n"
+        "  S NUMBER(2) DEFAULT 1000, D NUMBER(5,2) DEFAULT 12345.6, E NUMBER(5,2) DEFAULT 123.4,\n"
+        "  P NUMBER(38,40), Q NUMBER(10,127), CONSTRAINT PK_ODD PRIMARY KEY (ID));\n"
+        "INSERT INTO ODD (ID, V, S, D, P, Q) VALUES (1, NULL, NULL, NULL, 0.0012345, 0);\n"
+        "INSERT INTO ODD (ID, V, S, D, P, Q) VALUES (2, 'xyz', 7, 1.5, 0.5e-30, NULL);\n");
+    const std::vector<std::string> notes = {
+        "Note: LONGROW: column L065 is TEXT instead of VARCHAR(255): the row would pass the 65535 bytes a MySQL row "
+        "may take",
+        "Note: LONGROW: column L070 is TEXT instead of VARCHAR(255): the row would pass the 65535 bytes a MySQL row "
+        "may take",
+        "Note: ODD: column V has no DEFAULT: VARCHAR(3) cannot hold the source's default",
+        "Note: ODD: column S has no DEFAULT: TINYINT cannot hold the source's default",
+        "Note: ODD: column D has no DEFAULT: DECIMAL(5,2) cannot hold the source's default",
+        "Note: ODD: column P is DOUBLE: a MySQL DECIMAL cannot hold NUMBER(38,40)",
+        "Note: ODD: column Q is DOUBLE: a MySQL DECIMAL cannot hold NUMBER(10,127)",
+        "Note: WIDE: column C200 is TEXT instead of VARCHAR(60): the row would not fit the 8126 bytes an InnoDB "
+        "row may take",
+    };
+    for (bool dump : {false, true}) {
+        SCOPED_TRACE(dump ? "dump" : "live");
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        proc_result r = dump ? dump_and_load() : live();
+        EXPECT_EQ(r.code, 0) << r.out << r.err;
+        EXPECT_EQ(r.out.find("Error:"), std::string::npos) << r.out;
+        for (const std::string& note : notes) EXPECT_TRUE(has_line_starting(r.out, note)) << note << "\n" << r.out;
+        EXPECT_EQ(count_starting(r.out, "Note: LONGROW: column L"), 6) << r.out;
+        EXPECT_EQ(count_starting(r.out, "Note: WIDE: column C"), 183) << r.out;
+        EXPECT_EQ(count_starting(r.out, "Note:"), 6 + 183 + 5) << r.out;
+
+        // the widest columns in no key, the last ones first, became TEXT; the rest stayed
+        const std::string types =
+            "SELECT GROUP_CONCAT(DISTINCT DATA_TYPE) FROM information_schema.COLUMNS WHERE "
+            "TABLE_SCHEMA = '" +
+            db_ + "' AND TABLE_NAME = ";
+        EXPECT_EQ(conn_->scalar(types + "'WIDE' AND COLUMN_NAME BETWEEN 'C001' AND 'C017'"), "varchar");
+        EXPECT_EQ(conn_->scalar(types + "'WIDE' AND COLUMN_NAME BETWEEN 'C018' AND 'C200'"), "text");
+        EXPECT_EQ(conn_->scalar(types + "'LONGROW' AND COLUMN_NAME BETWEEN 'L001' AND 'L064'"), "varchar");
+        EXPECT_EQ(conn_->scalar(types + "'LONGROW' AND COLUMN_NAME BETWEEN 'L065' AND 'L070'"), "text");
+        // and no more than needed: one column back, and the server refuses the table
+        for (const char* back : {"WIDE` MODIFY `C018` VARCHAR(60)", "LONGROW` MODIFY `L065` VARCHAR(255)"})
+            EXPECT_NE(refused("ALTER TABLE `" + db_ + "`.`" + back), "") << back;
+        EXPECT_EQ(rows("SELECT C001, C200 FROM " + t("WIDE")), (rows_t{{"first", "last"}}));
+        EXPECT_EQ(rows("SELECT L001, LENGTH(L070) FROM " + t("LONGROW")), (rows_t{{"k", "255"}}));
+
+        EXPECT_EQ(rows("SELECT COLUMN_NAME, COLUMN_TYPE, IFNULL(COLUMN_DEFAULT, 'none') FROM "
+                       "information_schema.COLUMNS WHERE TABLE_SCHEMA = '" +
+                       db_ + "' AND TABLE_NAME = 'ODD' ORDER BY ORDINAL_POSITION"),
+                  (rows_t{{"ID", "int(11)", "none"},
+                          {"V", "varchar(3)", "NULL"},
+                          {"W", "varchar(3)", "'abc'"},
+                          {"S", "tinyint(4)", "NULL"},
+                          {"D", "decimal(5,2)", "NULL"},
+                          {"E", "decimal(5,2)", "123.40"},
+                          {"P", "double", "NULL"},
+                          {"Q", "double", "NULL"}}));
+        EXPECT_EQ(rows("SELECT ID, V, W, S, D, E, P, Q FROM " + t("ODD") + " ORDER BY ID"),
+                  (rows_t{{"1", "NULL", "abc", "NULL", "NULL", "123.40", "0.0012345", "0"},
+                          {"2", "xyz", "abc", "7", "1.50", "123.40", "5e-31", "NULL"}}));
+    }
+}
+
+// A dump for servers before 4.1 makes MyISAM tables of one byte a character, where only the
+// 65,535 bytes of a row count.
+TEST_F(Shapes, AnOldServersDumpFitsItsRowsToo) {
+    store(many_columns("LONGROW", "L", 300, "VARCHAR2(255)", "CONSTRAINT PK_LONGROW PRIMARY KEY (ID)") +
+          "INSERT INTO LONGROW (ID, L001, L300) VALUES (1, 'a', 'z');\n");
+    proc_result r = tollspar({profile("", "dump new version=0", true)});
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_EQ(count_starting(r.out, "Note: LONGROW: column L"), 46) << r.out;
+    EXPECT_TRUE(has_line_starting(r.out,
+                                  "Note: LONGROW: column L255 is TEXT instead of VARCHAR(255): the row would "
+                                  "pass the 65535 bytes a MySQL row may take"))
+        << r.out;
+    // Today's servers read TYPE= as ENGINE=; a database of one byte a character stands for
+    // the old server.
+    std::string text = read_file(dump_file());
+    for (size_t at; (at = text.find(" TYPE=MyISAM")) != std::string::npos;) text.replace(at, 12, " ENGINE=MyISAM");
+    std::ofstream(dump_file(), std::ios::binary) << text;
+    conn_->exec("CREATE DATABASE `" + db_ + "` CHARACTER SET latin1");
+    load();
+    EXPECT_EQ(rows("SELECT ENGINE FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + db_ + "'"),
+              (rows_t{{"MyISAM"}}));
+    EXPECT_EQ(rows("SELECT L001, L300 FROM " + t("LONGROW")), (rows_t{{"a", "z"}}));
+    EXPECT_NE(refused("ALTER TABLE " + t("LONGROW") + " MODIFY L255 VARCHAR(255)"), "");
 }
 
 }  // namespace
