@@ -103,36 +103,35 @@ void sql_engine::set_session_sql_mode() {
     run_or_throw("SET SESSION sql_mode = '" + sql::escape_text(wanted) + "'");
 }
 
+std::optional<std::string> sql_engine::server_variable(const char* name) {
+    if (connection_.query(std::string("SELECT @@") + name) != 0) {
+        tk_log::log(2, "Cannot read %s: %s", name, connection_.error_text());
+        return std::nullopt;
+    }
+    std::optional<std::string> value;
+    if (MYSQL_RES* res = mysql_store_result(connection_.handle())) {
+        if (MYSQL_ROW row = mysql_fetch_row(res); row && row[0]) value = row[0];
+        mysql_free_result(res);
+    }
+    return value;
+}
+
 void sql_engine::read_max_statement() {
     max_statement_ = 0;
-    if (connection_.query("SELECT @@max_allowed_packet") != 0) {
-        tk_log::log(2, "Cannot read max_allowed_packet: %s", connection_.error_text());
-        return;
-    }
-    if (MYSQL_RES* res = mysql_store_result(connection_.handle())) {
-        if (MYSQL_ROW row = mysql_fetch_row(res); row && row[0]) {
-            // the packet also carries the command byte; keep a margin for the protocol
-            const unsigned long long packet = std::strtoull(row[0], nullptr, 10);
-            constexpr unsigned long long margin = 1024;
-            if (packet > margin) max_statement_ = static_cast<size_t>(packet - margin);
-        }
-        mysql_free_result(res);
+    if (const auto value = server_variable("max_allowed_packet")) {
+        // the packet also carries the command byte; keep a margin for the protocol
+        const unsigned long long packet = std::strtoull(value->c_str(), nullptr, 10);
+        constexpr unsigned long long margin = 1024;
+        if (packet > margin) max_statement_ = static_cast<size_t>(packet - margin);
     }
     tk_log::log(2, "Largest statement: %d bytes", static_cast<int>(max_statement_));
 }
 
 void sql_engine::read_page_size() {
     innodb_page_size_ = 16384;
-    if (connection_.query("SELECT @@innodb_page_size") != 0) {
-        tk_log::log(2, "Cannot read innodb_page_size: %s", connection_.error_text());
-        return;
-    }
-    if (MYSQL_RES* res = mysql_store_result(connection_.handle())) {
-        if (MYSQL_ROW row = mysql_fetch_row(res); row && row[0]) {
-            const unsigned long long size = std::strtoull(row[0], nullptr, 10);
-            if (size >= 4096) innodb_page_size_ = static_cast<size_t>(size);
-        }
-        mysql_free_result(res);
+    if (const auto value = server_variable("innodb_page_size")) {
+        const unsigned long long size = std::strtoull(value->c_str(), nullptr, 10);
+        if (size >= 4096) innodb_page_size_ = static_cast<size_t>(size);
     }
 }
 

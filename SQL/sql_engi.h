@@ -103,6 +103,8 @@ private:
     void run_or_throw(const std::string& statement);
     bool run_logged(const std::string& statement, const char* failure_format);
     void set_session_sql_mode();
+    // The value of the server's variable (SELECT @@name); none when it cannot be read.
+    std::optional<std::string> server_variable(const char* name);
     void read_max_statement();
     void read_key_collation();
     void read_page_size();
