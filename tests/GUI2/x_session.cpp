@@ -80,7 +80,10 @@ wizard_end run_profile_to_finish(const x_server& x, const std::string& profile, 
                     x.xdotool({"search", "--onlyvisible", "--pid", std::to_string(wizard.pid()), "--name", "."});
                 for (size_t at = 0, next; (next = shown.find('\n', at)) != std::string::npos; at = next + 1) {
                     const std::string id = shown.substr(at, next - at);
-                    if (id != window) end.other_window = x.xdotool({"getwindowname", id});
+                    if (id == window)
+                        end.sheet_listed = true;
+                    else
+                        end.other_window = x.xdotool({"getwindowname", id});
                 }
                 if (!end.other_window.empty()) return true;
                 x.xdotool({"windowfocus", "--sync", window});

@@ -37,9 +37,10 @@ private:
 };
 
 struct wizard_end {
-    bool window_came = false;  // the sheet's window showed
-    bool ended = false;        // the wizard ended on Finish
-    std::string other_window;  // the title of another window that came up (a message box)
+    bool window_came = false;   // the sheet's window showed
+    bool ended = false;         // the wizard ended on Finish
+    bool sheet_listed = false;  // the search saw the sheet among the wizard's windows
+    std::string other_window;   // the title of another window that came up (a message box)
     test_support::proc_result result;
 };
 

@@ -2,18 +2,8 @@
 // it with a saved profile: `marrowgate saved.qrn` converts into the MariaDB sandbox without
 // asking, waits on its finish page, and ends when Finish is pressed through the X server
 // (xdotool). Its exit status, the converted rows and the settings it stored are checked.
-#include <signal.h>
-
-#include <chrono>
-#include <thread>
-
 #include "tests/GUI2/wizard_fixture.h"
-
-using namespace std::chrono_literals;
-using test_support::child;
-using test_support::proc_options;
-using test_support::proc_result;
-using test_support::run_process;
+#include "tests/GUI2/x_session.h"
 
 namespace {
 
@@ -25,54 +15,18 @@ INSERT INTO EMP VALUES (2, NULL, NULL);
 COMMIT;
 )";
 
-bool installed(const char* program) { return ::access(program, X_OK) == 0; }
-
-// Polls `done` every 100 ms until it holds or the time is up.
-bool poll_until(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(100ms);
-    }
-    return true;
-}
-
-// A child that is asked to end (SIGTERM) and waited for when the test leaves, so that a
-// server leaves no lock file or socket behind; the child's own destructor kills what is
-// still there.
-class stopped_on_exit {
-public:
-    explicit stopped_on_exit(child& c) : c_(c) {}
-    ~stopped_on_exit() {
-        if (!c_.running()) return;
-        c_.signal(SIGTERM);
-        poll_until([this] { return !c_.running(); }, 5s);
-    }
-    stopped_on_exit(const stopped_on_exit&) = delete;
-    stopped_on_exit& operator=(const stopped_on_exit&) = delete;
-
-private:
-    child& c_;
-};
-
 class WizardUnderX : public wizard_fixture {
 protected:
-    // xdotool on the display; its standard output.
-    std::string xdotool(const std::vector<std::string>& args) {
-        std::vector<std::string> argv{"/usr/bin/xdotool"};
-        argv.insert(argv.end(), args.begin(), args.end());
-        proc_options options;
-        options.env = {{"DISPLAY", display_}};
-        return run_process(argv, options).out;
+    void SetUp() override {
+        MG_NEED_SANDBOX();
+        wizard_fixture::SetUp();
     }
-    std::string display_;
 };
 
 }  // namespace
 
 TEST_F(WizardUnderX, ProfileModeRunsToTheFinishPageAndEndsOnFinish) {
-    ASSERT_TRUE(installed("/usr/bin/Xvfb") && installed("/usr/bin/xdotool"))
-        << "Xvfb and xdotool are needed (scripts/setup installs them)";
+    ASSERT_TRUE(x_session::tools_installed()) << "Xvfb and xdotool are needed (scripts/setup installs them)";
     app_test::build_store("XVFBSRC", schema);
     const std::string db = app_test::test_db_name("wizx");
     app_test::server srv;
@@ -88,69 +42,14 @@ TEST_F(WizardUnderX, ProfileModeRunsToTheFinishPageAndEndsOnFinish) {
         },
         "saved");
     test_support::temp_dir work("marrowgate-xvfb");
-
-    // The server picks a free display itself and tells its number on standard output.
-    child xvfb({"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {},
-               work.path());
-    const stopped_on_exit xvfb_stop(xvfb);
-    ASSERT_TRUE(poll_until([&] { return xvfb.out_so_far().find('\n') != std::string::npos || !xvfb.running(); }, 20s))
-        << "Xvfb did not start";
-    ASSERT_TRUE(xvfb.running()) << "Xvfb ended at once";
-    std::string number = xvfb.out_so_far();
-    number.erase(number.find('\n'));
-    display_ = ":" + number;
-
-    proc_options options;
-    options.env = {{"DISPLAY", display_}, {"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", ""}};
-    child wizard({MG_MARROWGATE, profile}, options, work.path());
-    const stopped_on_exit wizard_stop(wizard);
-
-    std::string window;
-    ASSERT_TRUE(poll_until(
-        [&] {
-            window = xdotool({"search", "--name", "^Marrowgate [0-9.]+$"});
-            return !window.empty() || !wizard.running();
-        },
-        60s))
-        << "no wizard window came";
-    ASSERT_TRUE(wizard.running()) << wizard.wait().err;
-    window.erase(window.find('\n'));
-
-    // The run converts as the sheet opens; then the finish page waits for Finish.
-    const std::string count =
-        "SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + db + "' AND TABLE_NAME = 'EMP'";
-    EXPECT_TRUE(poll_until(
-        [&] { return srv.scalar(count) == "1" && srv.scalar("SELECT COUNT(*) FROM `" + db + "`.EMP") == "2"; }, 60s))
-        << "the run did not convert the table";
-    // Enter presses the sheet's default button: nothing on the progress page (its buttons
-    // are disabled), Finish on the finish page. Pressed until the wizard has ended, and
-    // only while the sheet is the wizard's one window: a message box would take the key
-    // and hide that the run stopped to ask something.
-    std::string other_window;
-    bool sheet_listed = false;  // the search does see the wizard's windows
-    EXPECT_TRUE(poll_until(
-        [&] {
-            if (!wizard.running()) return true;
-            const std::string shown =
-                xdotool({"search", "--onlyvisible", "--pid", std::to_string(wizard.pid()), "--name", "."});
-            for (size_t at = 0, end; (end = shown.find('\n', at)) != std::string::npos; at = end + 1) {
-                const std::string id = shown.substr(at, end - at);
-                if (id == window)
-                    sheet_listed = true;
-                else
-                    other_window = xdotool({"getwindowname", id});
-            }
-            if (!other_window.empty()) return true;
-            xdotool({"windowfocus", "--sync", window});
-            xdotool({"key", "--clearmodifiers", "Return"});
-            return !wizard.running();
-        },
-        60s))
-        << "the wizard did not end on Finish";
-    EXPECT_TRUE(sheet_listed);
-    ASSERT_EQ(other_window, "") << "a window besides the sheet came up";
-    const proc_result r = wizard.wait();
-    EXPECT_EQ(r.code, 1) << "Finish ends the wizard with the sheet's result 1\n" << r.err;
+    const x_session::x_server x(work.path());
+    ASSERT_TRUE(x.started()) << "Xvfb did not start";
+    const x_session::wizard_end end = x_session::run_profile_to_finish(x, profile, work.path());
+    ASSERT_TRUE(end.window_came) << "no wizard window came\n" << end.result.err;
+    EXPECT_TRUE(end.sheet_listed);
+    ASSERT_EQ(end.other_window, "") << "a window besides the sheet came up";
+    EXPECT_TRUE(end.ended) << "the wizard did not end on Finish";
+    EXPECT_EQ(end.result.code, 1) << "Finish ends the wizard with the sheet's result 1\n" << end.result.err;
 
     EXPECT_EQ(row_texts(srv, "SELECT ID, NAME, HIRED FROM `" + db + "`.EMP ORDER BY ID"),
               (std::vector<std::string>{"1|O'Hara|2004-05-06 07:08:09", "2|NULL|NULL"}));

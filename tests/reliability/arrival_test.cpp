@@ -16,8 +16,6 @@
 namespace rel_test {
 namespace {
 
-using rows_t = std::vector<std::vector<std::string>>;
-
 int count_lines(const std::string& out, const std::string& line) {
     int n = 0;
     for (const auto& l : lines_of(out))
@@ -25,37 +23,10 @@ int count_lines(const std::string& out, const std::string& line) {
     return n;
 }
 
-class Arrival : public ::testing::Test {
+class Arrival : public destination_test {
 protected:
-    void SetUp() override {
-        port_ = sandbox_port();
-        db_ = test_db_name("arr");
-        conn_ = std::make_unique<connection>(port_);
-        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
-    }
-    void TearDown() override {
-        if (conn_) conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
-    }
+    Arrival() : destination_test("ARR", "arr") {}
 
-    void store(const std::string& sql) {
-        ws_.stores().build_text("ARR", "CREATE USER scott IDENTIFIED BY tiger;\n" + sql);
-    }
-    proc_result live(const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> args = workspace::live_args(db_, port_);
-        args.insert(args.end(), extra.begin(), extra.end());
-        return run(ws_.tollspar("ARR", args), ws_.dir());
-    }
-    // The dump written and loaded into the test's database; the load's output is kept.
-    proc_result dump_and_load(const std::vector<std::string>& extra = {}) {
-        const std::string dump = ws_.file("arr.sql");
-        std::vector<std::string> args = {"--dump", "--dest=" + dump};
-        args.insert(args.end(), extra.begin(), extra.end());
-        proc_result conv = run(ws_.tollspar("ARR", args), ws_.dir());
-        conn_->exec("CREATE DATABASE IF NOT EXISTS `" + db_ + "`");
-        load_ = run(ws_.mariadb_client(db_, port_, dump), ws_.dir());
-        EXPECT_EQ(load_.code, 0) << load_.err;
-        return conv;
-    }
     // A profile in synchronize mode (the command line refuses mode 4) reaching the store
     // and the sandbox.
     std::string synchronize_profile() {
@@ -65,14 +36,6 @@ protected:
                                               << port_ << "\nuser=root\n";
         return path;
     }
-    rows_t rows(const std::string& select) { return conn_->rows(select); }
-    std::string t(const std::string& table) const { return "`" + db_ + "`.`" + table + "`"; }
-
-    workspace ws_;
-    unsigned port_ = 0;
-    std::string db_;
-    std::unique_ptr<connection> conn_;
-    proc_result load_;
 };
 
 // ---- merge and synchronize into a table that is already there ----------------------------

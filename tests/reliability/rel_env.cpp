@@ -80,4 +80,46 @@ std::vector<std::string> connection::snapshot(const std::string& db) {
     return out;
 }
 
+destination_test::destination_test(const std::string& service, const std::string& prefix)
+    : service_(service), prefix_(prefix) {}
+
+void destination_test::SetUp() {
+    port_ = sandbox_port();
+    db_ = test_db_name(prefix_);
+    conn_ = std::make_unique<connection>(port_);
+    conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+}
+
+void destination_test::TearDown() {
+    if (conn_) conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+}
+
+void destination_test::store(const std::string& sql) {
+    ws_.stores().build_text(service_, "CREATE USER scott IDENTIFIED BY tiger;\n" + sql);
+}
+
+proc_result destination_test::tollspar(const std::vector<std::string>& args) {
+    return run(ws_.tollspar(service_, args), ws_.dir());
+}
+
+proc_result destination_test::live(const std::vector<std::string>& extra) {
+    std::vector<std::string> args = workspace::live_args(db_, port_);
+    args.insert(args.end(), extra.begin(), extra.end());
+    return tollspar(args);
+}
+
+proc_result destination_test::dump_and_load(const std::vector<std::string>& extra) {
+    std::vector<std::string> args = {"--dump", "--dest=" + dump_file()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    proc_result conv = tollspar(args);
+    load();
+    return conv;
+}
+
+void destination_test::load() {
+    conn_->exec("CREATE DATABASE IF NOT EXISTS `" + db_ + "`");
+    load_ = run(ws_.mariadb_client(db_, port_, dump_file()), ws_.dir());
+    EXPECT_EQ(load_.code, 0) << load_.err;
+}
+
 }  // namespace rel_test

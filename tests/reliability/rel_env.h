@@ -3,6 +3,7 @@
 // user runs it; and a plain client connection for setting up and reading a destination.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <mysql.h>
 
 #include <string>
@@ -54,6 +55,41 @@ public:
     //        cells over 64 bytes as "len:N md5:M"
     // Every table is expected to have an ID column to order its rows.
     std::vector<std::string> snapshot(const std::string& db);
+};
+
+using rows_t = std::vector<std::vector<std::string>>;
+
+// A test's own destination database on the sandbox (PREFIX_...) and its Oracle store
+// SERVICE (scott/tiger): the built tollspar run on the live road, or into a dump file that
+// the stock client then loads.
+class destination_test : public ::testing::Test {
+protected:
+    destination_test(const std::string& service, const std::string& prefix);
+    void SetUp() override;  // the database is dropped before and after
+    void TearDown() override;
+
+    // Builds the store from Oracle SQL run by scott.
+    void store(const std::string& sql);
+    // tollspar reaching the store, with the arguments.
+    proc_result tollspar(const std::vector<std::string>& args);
+    proc_result live(const std::vector<std::string>& extra = {});
+    // The dump written (PREFIX.sql) and loaded; the load must succeed, its output is kept.
+    proc_result dump_and_load(const std::vector<std::string>& extra = {});
+    // The dump file loaded into the database (created when missing).
+    void load();
+    std::string dump_file() const { return ws_.file(prefix_ + ".sql"); }
+    rows_t rows(const std::string& select) { return conn_->rows(select); }
+    std::string t(const std::string& table) const { return "`" + db_ + "`.`" + table + "`"; }
+
+    workspace ws_;
+    unsigned port_ = 0;
+    std::string db_;
+    std::unique_ptr<connection> conn_;
+    proc_result load_;
+
+private:
+    std::string service_;
+    std::string prefix_;
 };
 
 }  // namespace rel_test

@@ -15,45 +15,10 @@
 namespace rel_test {
 namespace {
 
-using rows_t = std::vector<std::vector<std::string>>;
-
-class Shapes : public ::testing::Test {
+class Shapes : public destination_test {
 protected:
-    void SetUp() override {
-        MG_NEED_SANDBOX();
-        port_ = sandbox_port();
-        db_ = test_db_name("shp");
-        conn_ = std::make_unique<connection>(port_);
-        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
-    }
-    void TearDown() override {
-        if (conn_) conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
-    }
+    Shapes() : destination_test("SHP", "shp") {}
 
-    void store(const std::string& sql) {
-        ws_.stores().build_text("SHP", "CREATE USER scott IDENTIFIED BY tiger;\n" + sql);
-    }
-    proc_result tollspar(const std::vector<std::string>& args) { return run(ws_.tollspar("SHP", args), ws_.dir()); }
-    proc_result live(const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> args = workspace::live_args(db_, port_);
-        args.insert(args.end(), extra.begin(), extra.end());
-        return tollspar(args);
-    }
-    // The dump written (by the arguments, or the profile they name) and loaded into the
-    // test's database by the stock client; the load must succeed.
-    proc_result dump_and_load(const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> args = {"--dump", "--dest=" + dump_file()};
-        args.insert(args.end(), extra.begin(), extra.end());
-        proc_result conv = tollspar(args);
-        load();
-        return conv;
-    }
-    void load() {
-        conn_->exec("CREATE DATABASE IF NOT EXISTS `" + db_ + "`");
-        load_ = run(ws_.mariadb_client(db_, port_, dump_file()), ws_.dir());
-        EXPECT_EQ(load_.code, 0) << load_.err;
-    }
-    std::string dump_file() const { return ws_.file("shp.sql"); }
     // A profile of a run into the sandbox (or, with dump, into the dump file) with the
     // given generic and MySQL settings lines.
     std::string profile(const std::string& generic, const std::string& mysql = "", bool dump = false) {
@@ -66,7 +31,6 @@ protected:
             << mysql << "\n";
         return "--profile=" + path;
     }
-    rows_t rows(const std::string& select) { return conn_->rows(select); }
     // The server's error for the statement, empty when it takes it.
     std::string refused(const std::string& sql) {
         try {
@@ -76,7 +40,6 @@ protected:
             return e.what();
         }
     }
-    std::string t(const std::string& table) const { return "`" + db_ + "`.`" + table + "`"; }
     // COLUMN_NAME, COLUMN_TYPE, COLLATION_NAME (or "-") of the table's columns in order.
     rows_t columns(const std::string& table) {
         return rows(
@@ -84,12 +47,6 @@ protected:
             "WHERE TABLE_SCHEMA = '" +
             db_ + "' AND TABLE_NAME = '" + table + "' ORDER BY ORDINAL_POSITION");
     }
-
-    workspace ws_;
-    unsigned port_ = 0;
-    std::string db_;
-    std::unique_ptr<connection> conn_;
-    proc_result load_;
 };
 
 // ---- reruns into a table the first run made ----------------------------------------------
