@@ -123,6 +123,9 @@ int sel_file_page::on_next() {
                                          : u"You should enter MySQL dump file name");
             return -1;
         }
+        // The server's own databases are refused before the overwrite dialog can offer to
+        // drop one.
+        conv.check_not_server_database();
         return direct ? check_server_dest(dest) : check_dump_dest(dest);
     } catch (const tk_exception& e) {
         wizard_shell::error(wizard_error_text(e, wizard_tables::both));

@@ -59,6 +59,9 @@ public:
 
     static compat::wstring get_title();
 
+    // Raises a level-1 error when the destination is one of the server's own databases (a
+    // dump's only when it writes DROP DATABASE for one). Before anything is dropped.
+    void check_not_server_database() const;
     // Prepares the destination of a run started without the destination page. Raises a
     // level-1 error for a mode outside 0 to 4 or a database name the server refuses.
     void check_dest();
@@ -98,9 +101,6 @@ public:
 private:
     // Raises the level-1 mode error unless the mode is 0 to 4.
     void check_mode() const;
-    // Raises a level-1 error when the destination is one of the server's own databases (a
-    // dump's only when it writes DROP DATABASE for one).
-    void check_not_server_database() const;
     void convert_tables(udb_database& dest, udb_validator& validator);
     void convert_table(udb_database& dest, udb_validator& validator, const compat::wstring& name,
                        const compat::wstring& query, bool run_fast_insert);

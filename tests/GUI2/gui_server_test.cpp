@@ -147,3 +147,68 @@ TEST_F(WizardServer, OverwriteDialogLooksAsItShould) {
     ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 1; }, 10000));
     EXPECT_EQ(opened_urls()[0], "file://" + wizard_shell::help_file() + "#topic-1016");
 }
+
+// The server's own databases are refused before the overwrite dialog could offer to drop
+// one, whatever mode the converter holds, with the console program's message; the page
+// stays. A dump that would drop one is refused as well, one that would not is taken.
+TEST_F(WizardServer, TheServersOwnDatabasesAreRefusedBeforeTheOverwriteDialog) {
+    conv_.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
+    conv_.connect_mysql_server();
+    conv_.set_source_name(u"XE");
+    shell_->add_page(dest_);
+    shell_->add_page(mysql_);
+    app_test::server srv;
+    const std::string own_tables =
+        "SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA IN ('mysql', 'sys')";
+    const std::string before = srv.scalar(own_tables);
+    const std::string dump_folder = app_test::temp_dir();
+    struct row {
+        bool direct, create_database;
+        std::string dest, refused_as;  // empty: taken
+    };
+    std::vector<row> rows;
+    for (const char* name : {"mysql", "sys", "information_schema", "performance_schema", "MySQL", "SYS"})
+        rows.push_back({true, false, name, name});
+    rows.push_back({false, true, dump_folder + "/mysql.sql", "mysql"});
+    rows.push_back({false, false, dump_folder + "/mysql.sql", ""});
+    test_support::window_watcher overwrite(wizard_test::dialog_with(overwrite_dlg2::id_sync), [](QWidget* w) {
+        click(w->findChild<QWidget*>(QString::number(ui::id_cancel)));
+    });
+    box_answerer boxes;
+    std::vector<int> stayed;
+    run_sheet([&] {
+        for (const row& r : rows) {
+            for (int mode = 0; mode <= 4; ++mode) {
+                conv_.set_mysql_direct(r.direct);
+                conv_.dump_options().create_database = r.create_database;
+                conv_.dump_options().create_table = true;
+                conv_.set_mode(static_cast<udb_overwrite_mode>(mode));
+                shell_->sheet().select_page(sel_file_page::dialog_id);
+                dest_.set_text(sel_file_page::id_dest, tk_to_wide(r.dest));
+                next();
+                stayed.push_back(current_id());
+            }
+        }
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(overwrite.seen(), 0) << "the overwrite dialog came for a refused name";
+    EXPECT_EQ(srv.scalar(own_tables), before);
+    size_t box = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        for (int mode = 0; mode <= 4; ++mode) {
+            SCOPED_TRACE(rows[i].dest + " mode " + std::to_string(mode));
+            const int at = static_cast<int>(i) * 5 + mode;
+            if (rows[i].refused_as.empty()) {
+                EXPECT_EQ(stayed[at], sql_settings_page2::dialog_id) << "a dump that drops no database is taken";
+                continue;
+            }
+            EXPECT_EQ(stayed[at], sel_file_page::dialog_id);
+            ASSERT_LT(box, boxes.seen().size());
+            EXPECT_EQ(boxes.seen()[box].text, "The database '" + rows[i].refused_as +
+                                                  "' belongs to the MySQL server itself and cannot be a destination.");
+            EXPECT_EQ(boxes.seen()[box].title, "Marrowgate Test Error");
+            ++box;
+        }
+    }
+    EXPECT_EQ(box, boxes.seen().size());
+}

@@ -63,6 +63,22 @@ void when_modal(std::function<bool(QWidget*)> match, std::function<void(QWidget*
     t->start(5);
 }
 
+window_watcher::window_watcher(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> action)
+    : timer_(new QTimer) {
+    QObject::connect(timer_, &QTimer::timeout, timer_, [this, match, action] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible() || w->property("watched").toBool() || !match(w)) continue;
+            w->setProperty("watched", true);
+            ++seen_;
+            action(w);
+            return;
+        }
+    });
+    timer_->start(5);
+}
+
+window_watcher::~window_watcher() { delete timer_; }
+
 void click(QWidget* w) {
     // A window that has not been laid out yet gives its controls no size to click on.
     if (!QTest::qWaitForWindowExposed(w->window(), 1000)) QApplication::processEvents();

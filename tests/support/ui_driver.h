@@ -59,6 +59,22 @@ private:
 // (polled every few milliseconds while an event loop runs).
 void when_modal(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> action);
 
+// During its life, runs `action` on every window that `match` accepts, once per window, and
+// counts them: for windows that must not come, or may come any number of times.
+class window_watcher {
+public:
+    window_watcher(std::function<bool(QWidget*)> match, std::function<void(QWidget*)> action);
+    ~window_watcher();
+    window_watcher(const window_watcher&) = delete;
+    window_watcher& operator=(const window_watcher&) = delete;
+
+    int seen() const { return seen_; }
+
+private:
+    int seen_ = 0;
+    class QTimer* timer_;
+};
+
 void click(QWidget* w);
 // Presses a button as its keyboard shortcut would (no pointer position involved): for
 // windows that may still be settling when the script reaches them.
