@@ -71,9 +71,15 @@ constexpr tk_error_row mysql_rows[] = {
     {0x4007D2, advice_connect},
     {0x4007D3, advice_connect},
     {0x4007D5, advice_connect},
+    // A server gone away mid-run has either stopped or refused a value over its packet
+    // limit: the user can tell which only when both are named.
     {0x4007D6,
-     "Transferred value is too big. Increase MySQL max packet size and try\nagain. See "
-     "'Troubleshooting' article of the product documentation."},
+     "The MySQL server has gone away: it stopped, or a transferred value was bigger than\nits "
+     "max_allowed_packet. Check that the server is running; if it is, increase\nmax_allowed_packet "
+     "and try again. See 'Troubleshooting' article of the product documentation."},
+    {0x4007DD,
+     "Lost connection to the MySQL server. Check that the server is running and can be\nreached, "
+     "then try again. See 'Troubleshooting' article of the product documentation."},
     {0x4004E1, advice_auth},
     {0x4004E2, advice_auth},
 };

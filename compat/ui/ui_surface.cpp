@@ -68,6 +68,20 @@ QString label_text(const text& t) {
     return s;
 }
 
+// A text with a line longer than this wraps at the label's width; shorter lines keep the
+// breaks they were written with.
+constexpr size_t unwrapped_line = 60;
+
+bool wants_wrap(const text& t) {
+    size_t start = 0;
+    for (;;) {
+        const size_t end = t.find(u'\n', start);
+        if ((end == text::npos ? t.size() : end) - start > unwrapped_line) return true;
+        if (end == text::npos) return false;
+        start = end + 1;
+    }
+}
+
 // Labels show their text as it stands: a table name with a '<' is not taken for markup.
 QLabel* plain_label(const QString& t) {
     auto* label = new QLabel(t);
@@ -158,7 +172,7 @@ void surface::set_size_du(int width, int height) {
 
 void surface::add_text(int id, const text& t) {
     auto* label = plain_label(label_text(t));
-    label->setWordWrap(t.find(u'\n') == text::npos && t.size() > 60);
+    label->setWordWrap(wants_wrap(t));
     impl_->place(*this, id, label);
     if (t.find(u'&') != text::npos) impl_->pending_buddy = label;
 }
@@ -297,7 +311,11 @@ void surface::add_spacing(int du) { impl_->current()->addSpacing(impl_->du_to_pi
 
 void surface::set_text(int id, const text& t) {
     QWidget* w = impl_->find(id);
-    if (auto* l = qobject_cast<QLabel*>(w)) return l->setText(label_text(t));
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        // Decided by the text shown: a label built empty may be given a long message.
+        l->setWordWrap(wants_wrap(t));
+        return l->setText(label_text(t));
+    }
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->setText(to_q(t));
     if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->setPlainText(to_q(t));
     if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->setText(to_q(t));

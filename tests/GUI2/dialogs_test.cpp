@@ -5,6 +5,7 @@
 // dialogs' filters, titles, initial folder and default-extension rule.
 #include <QFileDialog>
 #include <QLabel>
+#include <QScreen>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -193,4 +194,39 @@ TEST_F(Dialogs, FileDialogRequestsAndTheDefaultExtensionRule) {
     when_modal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; },
                [](QWidget* w) { QMetaObject::invokeMethod(w, "reject", Qt::DirectConnection); });
     EXPECT_FALSE(d.show());
+}
+
+// The continue dialog's message label is built empty; whether it wraps is decided by the
+// message it is given: a long one is shown whole, in lines within the dialog.
+TEST_F(Dialogs, ContinueDialogShowsALongMessageWhole) {
+    const std::string advice =
+        "BIG: The MySQL server has gone away: it stopped, or a transferred value was bigger than its "
+        "max_allowed_packet. Check that the server is running; if it is, increase max_allowed_packet and try "
+        "again. See 'Troubleshooting' article of the product documentation.";
+    struct row {
+        std::string message;
+        bool wraps;
+    } rows[] = {{advice, true}, {"A: ORA-00942: table or view does not exist", false}};
+    for (const row& r : rows) {
+        bool wrapped = !r.wraps, whole = false, inside = false;  // inside the dialog, on the screen
+        when_modal(
+            [](QWidget* w) {
+                return qobject_cast<QDialog*>(w) && w->findChild<QLabel*>("1320", Qt::FindDirectChildrenOnly);
+            },
+            [&](QWidget* w) {
+                test_support::pump(50);
+                auto* label = w->findChild<QLabel*>("1320");
+                wrapped = label->wordWrap();
+                // Every line of the text fits the label as laid out.
+                whole = !label->wordWrap() || label->heightForWidth(label->width()) <= label->height();
+                inside = w->rect().contains(label->geometry()) &&
+                         w->screen()->availableGeometry().width() >= w->frameGeometry().width();
+                click(w->findChild<QWidget*>("2"));
+            });
+        dlg_error_continue::ask(compat::utf8_to_utf16(r.message));
+        SCOPED_TRACE(r.message);
+        EXPECT_EQ(wrapped, r.wraps);
+        EXPECT_TRUE(whole);
+        EXPECT_TRUE(inside);
+    }
 }

@@ -154,3 +154,38 @@ TEST(ErrorHandler, RefusedTcpConnectGetsTheConnectAdvice) {
     EXPECT_EQ(front.shown[0], front.shown[1]);
     EXPECT_EQ(front.shown[0].find("(115)"), std::string::npos);
 }
+
+// A server lost mid-run: 2006 names both of its causes, 2013 gets advice of its own; both
+// programs show these texts.
+TEST(ErrorHandler, LostServerErrorsNameWhatTheUserCanDo) {
+    struct row {
+        unsigned mysql_errno;
+        const char* library_text;
+        const char* shown;
+    } rows[] = {
+        {2006, "Server has gone away",
+         "BIG: The MySQL server has gone away: it stopped, or a transferred value was bigger than its "
+         "max_allowed_packet. Check that the server is running; if it is, increase max_allowed_packet and try "
+         "again. See 'Troubleshooting' article of the product documentation."},
+        {2013, "Lost connection to server during query",
+         "BIG: Lost connection to the MySQL server. Check that the server is running and can be reached, then try "
+         "again. See 'Troubleshooting' article of the product documentation."},
+    };
+    for (qrn_program program : {qrn_program::console, qrn_program::wizard}) {
+        test_front front(program);
+        error_handler h(front, 12, qrn_oracle_errors().data());
+        h.load_err_map(static_cast<int>(qrn_mysql_errors().size()), qrn_mysql_errors().data());
+        h.set_silent(false);
+        for (const row& r : rows) {
+            h.set_context(u"BIG");
+            try {
+                h.handle(sql_exception(r.library_text, r.mysql_errno), true);
+            } catch (const test_exit&) {
+            }
+        }
+        const std::vector<std::string>& seen = program == qrn_program::console ? front.shown : front.asked;
+        ASSERT_EQ(seen.size(), 2u);
+        EXPECT_EQ(seen[0], rows[0].shown);
+        EXPECT_EQ(seen[1], rows[1].shown);
+    }
+}
