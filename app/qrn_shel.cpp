@@ -39,13 +39,39 @@ bool load_command_profile(quarnel_convertor& conv, const compat::wstring& path) 
     return true;
 }
 
+// Exit codes of profile mode, as the console program's.
+constexpr int profile_clean = 0;
+constexpr int profile_with_errors = 1;
+constexpr int profile_failed = -1;
+
+// Connects and settles the destination as the profile says. A failure is shown and ends
+// profile mode: with nothing to convert there is nothing to continue, so no error here
+// asks to go on.
+bool prepare_profile_run(quarnel_convertor& conv) {
+    try {
+        conv.connect_oracle_server(conv.source_name());
+        if (conv.is_mysql_direct()) conv.connect_mysql_server();
+        conv.check_dest();
+        return true;
+    } catch (const tk_exception& e) {
+        if (e.level() == 2) throw;
+        error_handler::instance().handle(tk_exception(e.message(), e.code(), 1), true);
+        return false;
+    }
+}
+
+int profile_exit_code(const quarnel_convertor& conv, const wizard_shell& shell) {
+    if (!conv.is_finished() || conv.run_failed()) return profile_failed;
+    return conv.run_losses() > 0 || shell.error_count() > 0 ? profile_with_errors : profile_clean;
+}
+
 int run(qrn_front_end& front, const std::string& command_line) {
     // The boxes of this wizard's workers are shown, whatever an earlier wizard of the
     // process left behind.
     compat::ui::application::resume_invokes();
     quarnel_convertor conv(front);
     const bool profile_mode = !command_line.empty();
-    if (profile_mode && !load_command_profile(conv, tk_to_wide(command_line))) return 0;
+    if (profile_mode && !load_command_profile(conv, tk_to_wide(command_line))) return profile_failed;
 
     wizard_shell shell(quarnel_convertor::get_title(), wizard_shell::icon_resource, wizard_shell::watermark_resource,
                        wizard_shell::header_resource);
@@ -63,9 +89,7 @@ int run(qrn_front_end& front, const std::string& command_line) {
     qrn_finish_page finish(success_text, error_text, profile_extension);
 
     if (profile_mode) {
-        conv.connect_oracle_server(conv.source_name());
-        if (conv.is_mysql_direct()) conv.connect_mysql_server();
-        conv.check_dest();
+        if (!prepare_profile_run(conv)) return profile_failed;
     } else {
         for (compat::ui::page* p : std::initializer_list<compat::ui::page*>{&welcome, &oracle, &dump_options, &mysql,
                                                                             &destination, &tables, &views})
@@ -77,7 +101,7 @@ int run(qrn_front_end& front, const std::string& command_line) {
     const int result = shell.run();
     // Workers still waiting for a box must not hold up their own shutdown.
     compat::ui::application::stop_invokes();
-    return result;
+    return profile_mode ? profile_exit_code(conv, shell) : result;
 }
 
 }  // namespace
@@ -105,5 +129,5 @@ int qrn_run_wizard(qrn_front_end& front, const std::string& command_line) {
     } catch (const std::exception& e) {
         wizard_shell::error(std::string(e.what()));
     }
-    return 0;
+    return command_line.empty() ? 0 : profile_failed;
 }

@@ -83,7 +83,7 @@ TEST_F(WizardProfile, DumpProfileConnectsOnlyTheOracleSideAndWritesTheDump) {
     box_answerer answers;
     int shown = -1;
     std::string result_text;
-    EXPECT_EQ(run_to_finish(profile, shown, result_text), 1);
+    EXPECT_EQ(run_to_finish(profile, shown, result_text), 0) << "everything arrived";
     EXPECT_EQ(shown, 0) << "no interactive page shows in profile mode";
     EXPECT_EQ(result_text, success);
     EXPECT_TRUE(answers.seen().empty()) << answers.seen()[0].text;
@@ -119,7 +119,7 @@ TEST_F(WizardProfile, EachRunAsksAboutItsErrorsAndListsThemOnTheFinishPage) {
         });
         int shown = -1;
         std::string result_text, errors;
-        EXPECT_EQ(run_to_finish(profile, shown, result_text, &errors), 1);
+        EXPECT_EQ(run_to_finish(profile, shown, result_text, &errors), 1) << "finished with errors";
         EXPECT_EQ(asked, 1) << "run " << run;
         EXPECT_EQ(result_text,
                   "There were some errors while converting the database.\nClick 'Finish' to exit the wizard.");
@@ -128,23 +128,46 @@ TEST_F(WizardProfile, EachRunAsksAboutItsErrorsAndListsThemOnTheFinishPage) {
     }
 }
 
-TEST_F(WizardProfile, ConnectFailureIsAskedAboutBeforeAnySheet) {
-    const std::string dump = app_test::temp_dir() + "/nostore.sql";
-    std::ofstream(dump) << "old";
+// With nothing to convert there is nothing to continue: a connect failure is shown in an
+// error box (no Abort or Continue), before any sheet, and profile mode ends as failed.
+TEST_F(WizardProfile, ConnectFailureIsShownAndEndsBeforeAnySheet) {
     app_test::build_store("PROFOTHER", schema);  // points the client library at the stores
-    const std::string profile = dump_profile(u"PROFNOSUCH", dump, "nostore");
-    // A connect error is level 0: the continue-or-stop dialog asks; Abort.
-    std::string title, text;
-    test_support::when_modal(wizard_test::dialog_with(1222), [&](QWidget* w) {
-        title = w->windowTitle().toStdString();
-        if (auto* m = w->findChild<QLabel*>("1320")) text = m->text().toStdString();
-        test_support::press(w->findChild<QWidget*>("1"));
-    });
-    box_answerer answers;
-    EXPECT_EQ(qrn_run_wizard(front_, profile), 0);
-    EXPECT_NE(text.find("Cannot resolve Oracle service name."), std::string::npos) << text;
-    EXPECT_EQ(title.rfind("Error", 0), 0u) << title;
-    EXPECT_TRUE(fs::exists(dump)) << "nothing is checked or replaced after a failed connect";
+    struct row {
+        const char* name;
+        const char16_t* service;
+        std::function<void(quarnel_convertor&)> more;
+        std::string text;
+    };
+    const row rows[] = {
+        {"nostore", u"PROFNOSUCH", {}, "Cannot resolve Oracle service name."},
+        {"badpassword", u"PROFOTHER",
+         [](quarnel_convertor& c) { c.store_oracle_settings(u"", u"scott", u"wrong", u""); },
+         "Invalid user name or password."},
+        // Nothing listens there.
+        {"nomysql", u"PROFOTHER",
+         [](quarnel_convertor& c) {
+             c.set_mysql_direct(true);
+             c.set_destination_name(u"anydb");
+             c.store_mysql_settings("127.0.0.1", "root", "", "1");
+         },
+         "Can't connect to the MySQL server."},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const std::string dump = app_test::temp_dir() + "/" + r.name + ".sql";
+        std::ofstream(dump) << "old";
+        const std::string profile = dump_profile(r.service, dump, r.name, r.more);
+        test_support::window_watcher continues(wizard_test::dialog_with(1222),
+                                               [](QWidget* w) { test_support::press(w->findChild<QWidget*>("1")); });
+        box_answerer answers;
+        EXPECT_EQ(qrn_run_wizard(front_, profile), -1);
+        EXPECT_EQ(continues.seen(), 0) << "no Abort or Continue where nothing can go on";
+        ASSERT_EQ(answers.seen().size(), 1u);
+        EXPECT_EQ(answers.seen()[0].text.rfind(r.text, 0), 0u) << answers.seen()[0].text;
+        EXPECT_EQ(answers.seen()[0].title, "Error") << "no sheet was shown";
+        EXPECT_EQ(answers.seen()[0].icon, QMessageBox::Critical);
+        EXPECT_EQ(test_support::read_file(dump), "old") << "nothing is checked or replaced after a failed connect";
+    }
 }
 
 TEST_F(WizardProfile, MissingOrUnreadableProfileRunsNothing) {
@@ -174,7 +197,7 @@ TEST_F(WizardProfile, MissingOrUnreadableProfileRunsNothing) {
     for (const row& r : rows) {
         std::ofstream(dump) << "old";
         box_answerer answers;
-        EXPECT_EQ(qrn_run_wizard(front_, r.path), 0);
+        EXPECT_EQ(qrn_run_wizard(front_, r.path), -1);
         ASSERT_EQ(answers.seen().size(), 1u) << r.path;
         const std::string& text = answers.seen()[0].text;
         EXPECT_EQ(text.rfind("Cannot use the profile '" + r.path + "'", 0), 0u) << text;
@@ -205,7 +228,7 @@ TEST_F(WizardProfile, ServerProfileInModeZeroDropsOnlyTheNamedDatabase) {
         set(conv);
     }
     box_answerer answers;
-    EXPECT_EQ(qrn_run_wizard(front_, app_test::temp_dir() + "/gone.qrn"), 0);
+    EXPECT_EQ(qrn_run_wizard(front_, app_test::temp_dir() + "/gone.qrn"), -1);
     EXPECT_EQ(answers.seen().size(), 1u);
     const std::string tables =
         "SELECT GROUP_CONCAT(TABLE_NAME ORDER BY TABLE_NAME) FROM information_schema.TABLES "
@@ -216,7 +239,7 @@ TEST_F(WizardProfile, ServerProfileInModeZeroDropsOnlyTheNamedDatabase) {
     const std::string profile = write_profile(set, "server");
     int shown = -1;
     std::string result_text;
-    EXPECT_EQ(run_to_finish(profile, shown, result_text), 1);
+    EXPECT_EQ(run_to_finish(profile, shown, result_text), 0);
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(result_text, success);
     EXPECT_EQ(answers.seen().size(), 1u) << answers.seen().back().text;
@@ -224,4 +247,52 @@ TEST_F(WizardProfile, ServerProfileInModeZeroDropsOnlyTheNamedDatabase) {
     EXPECT_EQ(row_texts(srv, "SELECT ID, NAME FROM `" + db + "`.EMP ORDER BY ID"),
               (std::vector<std::string>{"1|O'Hara", "2|NULL"}));
     srv.exec("DROP DATABASE `" + db + "`");
+}
+
+// The server's own databases are refused before anything is dropped, whatever the mode,
+// with the console program's message; a dump that would drop one is refused too.
+TEST_F(WizardProfile, TheServersOwnDatabaseIsRefusedBeforeAnyDrop) {
+    app_test::build_store("PROFOWN", schema);
+    app_test::server srv;
+    const std::string own_tables = "SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = 'mysql'";
+    const std::string before = srv.scalar(own_tables);
+    ASSERT_NE(before, "0");
+    const std::string dump = app_test::temp_dir() + "/mysql.sql";
+    std::ofstream(dump) << "old";
+    struct row {
+        bool direct;
+        int mode;
+        const char* dest;
+        std::string message;
+    };
+    const std::string refused = "The database 'mysql' belongs to the MySQL server itself and cannot be a destination.";
+    const row rows[] = {
+        {true, 0, "mysql", refused},
+        {true, 1, "MySQL", "The database 'MySQL' belongs to the MySQL server itself and cannot be a destination."},
+        {true, 2, "mysql", refused},
+        {true, 3, "mysql", refused},
+        {true, 4, "mysql", refused},
+        {false, 0, dump.c_str(), refused},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::string(r.dest) + " mode " + std::to_string(r.mode));
+        const std::string profile = write_profile(
+            [&](quarnel_convertor& c) {
+                c.set_source_name(u"PROFOWN");
+                c.set_destination_name(tk_to_wide(r.dest));
+                c.set_mysql_direct(r.direct);
+                c.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
+                c.set_mode(static_cast<udb_overwrite_mode>(r.mode));
+                c.dump_options().create_database = true;
+                c.dump_options().create_table = true;
+                c.table_map[u"EMP"] = u"";
+            },
+            "own");
+        box_answerer answers;
+        EXPECT_EQ(qrn_run_wizard(front_, profile), -1);
+        ASSERT_EQ(answers.seen().size(), 1u);
+        EXPECT_EQ(answers.seen()[0].text, r.message);
+        EXPECT_EQ(srv.scalar(own_tables), before) << "the server's own database was touched";
+        EXPECT_EQ(test_support::read_file(dump), "old");
+    }
 }

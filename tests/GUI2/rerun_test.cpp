@@ -64,6 +64,7 @@ TEST_F(WizardRerun, MergeAndSynchronizeFindTheColumnsTheFirstRunRenamed) {
         ASSERT_TRUE(end.window_came) << end.result.err;
         EXPECT_EQ(end.other_window, "") << "a window besides the sheet came up";
         EXPECT_TRUE(end.ended) << "the wizard did not end on Finish";
+        EXPECT_EQ(end.result.code, 0) << "everything arrived\n" << end.result.err;
         EXPECT_EQ(row_texts(srv, rows), run.rows);
     }
     srv.exec("DROP DATABASE IF EXISTS `" + db + "`");

@@ -55,7 +55,8 @@ std::string x_server::xdotool(const std::vector<std::string>& args) const {
     return test_support::run_process(argv, options).out;
 }
 
-wizard_end run_profile_to_finish(const x_server& x, const std::string& profile, const std::string& work_dir) {
+wizard_end run_profile_to_finish(const x_server& x, const std::string& profile, const std::string& work_dir,
+                                 const char* first_window) {
     wizard_end end;
     proc_options options;
     options.env = {{"DISPLAY", x.display()}, {"QT_QPA_PLATFORM", "xcb"}, {"WAYLAND_DISPLAY", ""}};
@@ -63,16 +64,16 @@ wizard_end run_profile_to_finish(const x_server& x, const std::string& profile, 
     std::string window;
     end.window_came = poll_until(
         [&] {
-            window = x.xdotool({"search", "--name", "^Marrowgate [0-9.]+$"});
+            window = x.xdotool({"search", "--name", first_window});
             return !window.empty() || !wizard.running();
         },
         60s);
     end.window_came = end.window_came && !window.empty();
     if (end.window_came) {
         window.erase(window.find('\n'));
-        // Enter presses the sheet's default button: nothing on the progress page (its
-        // buttons are disabled), Finish on the finish page; only while the sheet is the
-        // wizard's one window, since a message box would take the key.
+        // Enter presses the window's default button: nothing on the progress page (its
+        // buttons are disabled), Finish on the finish page, OK in a box; only while that
+        // window is the wizard's one window, since another box would take the key.
         end.ended = poll_until(
             [&] {
                 if (!wizard.running()) return true;

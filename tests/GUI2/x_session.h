@@ -37,15 +37,20 @@ private:
 };
 
 struct wizard_end {
-    bool window_came = false;   // the sheet's window showed
-    bool ended = false;         // the wizard ended on Finish
-    bool sheet_listed = false;  // the search saw the sheet among the wizard's windows
+    bool window_came = false;   // the first window showed
+    bool ended = false;         // the wizard ended on Enter
+    bool sheet_listed = false;  // the search saw that window among the wizard's windows
     std::string other_window;   // the title of another window that came up (a message box)
     test_support::proc_result result;
 };
 
-// Runs marrowgate PROFILE on the display and presses Enter on its sheet until it ends,
-// unless another window comes up; then the wizard is ended.
-wizard_end run_profile_to_finish(const x_server& x, const std::string& profile, const std::string& work_dir);
+// The title of the wizard's sheet, as xdotool searches it.
+inline const char* const sheet_title = "^Marrowgate [0-9.]+$";
+
+// Runs marrowgate PROFILE on the display and presses Enter on its first window (the sheet,
+// or the box titled `first_window` that ends it before any sheet) until it ends, unless
+// another window comes up; then the wizard is ended.
+wizard_end run_profile_to_finish(const x_server& x, const std::string& profile, const std::string& work_dir,
+                                 const char* first_window = sheet_title);
 
 }  // namespace x_session
