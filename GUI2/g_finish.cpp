@@ -7,6 +7,7 @@
 #include "TK/tk_trace.h"
 #include "TK/tk_utils.h"
 #include "app/qrn_conv.h"
+#include "compat/text/format.h"
 
 namespace ui = compat::ui;
 using compat::wstring;
@@ -31,27 +32,56 @@ void gui_finish_page::build() {
     end_row();
 }
 
+namespace {
+
+// The kept errors, each followed by an empty line; past the first ones, how many more there
+// were, and the error that ended the run.
+wstring error_list_text(const wizard_shell::error_record& record) {
+    wstring text;
+    const auto add = [&text](std::string error) {
+        std::replace(error.begin(), error.end(), '\n', ' ');
+        text += tk_to_wide(error) + u"\r\n\r\n";
+    };
+    for (const std::string& error : record.first) add(error);
+    if (record.not_listed > 0)
+        add(compat::format("... and %d more error%s", static_cast<int>(record.not_listed),
+                           record.not_listed == 1 ? "" : "s"));
+    if (!record.ending.empty()) add(record.ending);
+    return text;
+}
+
+// A run that ended early names the table it stopped in; one that stopped before its first
+// table or after its last one (completing the destination) names none.
+wstring stopped_text(const quarnel_convertor& conv) {
+    const wstring table = conv.get_current_table();
+    const wstring where = conv.table_count.load() > 0 && !table.empty()
+                              ? compat::wformat(u"The conversion stopped in table '%s' before its end.", table)
+                              : wstring(u"The conversion stopped before its end.");
+    return where + u"\nClick 'Finish' to exit the wizard.";
+}
+
+}  // namespace
+
 bool gui_finish_page::page_init() {
     tk_log::log(2, "gui_finish_page::page_init");
     set_title_font(id_title);
     wizard_shell& shell = wizard_shell::instance();
     shell.enable_button(ui::id_cancel, false);
     shell.enable_button(ui::id_help, false);
-    const std::vector<std::string> errors = shell.errors();
-    if (errors.empty()) {
+    const quarnel_convertor& conv = quarnel_convertor::instance();
+    const bool stopped = conv.run_failed();
+    set_text(id_title, stopped ? u"Conversion has Stopped" : u"Conversion is Completed");
+    const wizard_shell::error_record errors = shell.error_list();
+    if (errors.first.empty() && !stopped) {
         tk_log::log(2, "Display success-message");
         set_text(id_result, success_text_);
         return true;
     }
     tk_log::log(2, "Display errors");
-    set_text(id_result, error_text_);
+    set_text(id_result, stopped ? stopped_text(conv) : error_text_);
+    if (errors.first.empty()) return true;
     show_ctrl(id_errors, true);
-    wstring text;
-    for (std::string error : errors) {
-        std::replace(error.begin(), error.end(), '\n', ' ');
-        text += tk_to_wide(error) + u"\r\n\r\n";
-    }
-    set_text(id_errors, text);
+    set_text(id_errors, error_list_text(errors));
     return true;
 }
 

@@ -12,12 +12,15 @@ public:
     qrn_program program() const override { return qrn_program::wizard; }
 
     void run_started() override;
+    // Shown, and kept as the error that ended the run.
     void run_error(const std::string& text) override;
 
     void show_internal_error(const std::string& text) override;
     void show_error(const std::string& message) override;
     qrn_continue_answer ask_continue(const std::string& message) override;
-    void keep_error(const std::string& message) override;
+    void keep_error(const std::string& message, bool ends_run) override;
+    // Listed among the finish page's errors; the run then counts as one with errors.
+    void table_missing(const compat::wstring& table) override;
 
     // On the user-interface thread: throws qrn_exit_request, which the windowing layer's
     // guard hands to the shell (every event loop ends, the entry returns the code). On

@@ -125,9 +125,14 @@ void wizard_shell::display_help() {
     open_help("");
 }
 
-void wizard_shell::append_error(const std::string& text) {
+void wizard_shell::append_error(const std::string& text, bool ends_run) {
     std::lock_guard<std::mutex> lock(errors_mutex_);
-    if (errors_.size() < max_errors) errors_.push_back(text);
+    if (errors_.size() < max_errors) {
+        errors_.push_back(text);
+        return;
+    }
+    ++later_errors_;
+    if (ends_run) ending_error_ = text;
 }
 
 size_t wizard_shell::error_count() const {
@@ -138,6 +143,13 @@ size_t wizard_shell::error_count() const {
 std::vector<std::string> wizard_shell::errors() const {
     std::lock_guard<std::mutex> lock(errors_mutex_);
     return errors_;
+}
+
+wizard_shell::error_record wizard_shell::error_list() const {
+    std::lock_guard<std::mutex> lock(errors_mutex_);
+    error_record record{errors_, later_errors_, ending_error_};
+    if (!record.ending.empty()) --record.not_listed;
+    return record;
 }
 
 int wizard_shell::requested_exit() { return exit_code.load(std::memory_order_acquire); }

@@ -59,10 +59,17 @@ public:
     // The program's path with the extension ".html".
     static std::string help_file();
 
-    // Errors kept for the finish page (the first max_errors of the program's life).
-    void append_error(const std::string& text);
+    // Errors kept for the finish page: the first max_errors of the program's life, how many
+    // came after them, and the last of those that ended a run (which is listed too).
+    struct error_record {
+        std::vector<std::string> first;
+        size_t not_listed = 0;  // after the first ones, the ending one left out
+        std::string ending;     // empty when none came after the first ones
+    };
+    void append_error(const std::string& text, bool ends_run = false);
     size_t error_count() const;
     std::vector<std::string> errors() const;
+    error_record error_list() const;
 
     // Where exceptions of the windowing layer's handlers go (see qrn_shel).
     static void report_exception(std::exception_ptr error);
@@ -82,4 +89,6 @@ private:
     compat::ui::timer timer_;
     mutable std::mutex errors_mutex_;
     std::vector<std::string> errors_;
+    size_t later_errors_ = 0;  // after the first max_errors
+    std::string ending_error_;
 };

@@ -171,19 +171,20 @@ void error_handler::handle_console(const tk_exception& e, const std::string& mes
     tk_log::log(1, "Got 0-level error");
 }
 
-void error_handler::handle_wizard(const tk_exception& e, const std::string& message, bool at_top) {
-    bool keep = false;
+void error_handler::keep(const std::string& message, bool ends_run) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (kept_.size() < max_kept) {
-            kept_.push_back(message);
-            keep = true;
-        }
+        if (kept_.size() < max_kept) kept_.push_back(message);
     }
-    if (keep) front_.keep_error(message);
+    front_.keep_error(message, ends_run);
+}
 
+// The error that ends the run is kept whatever the silent flag and however many came
+// before it: the finish page must not call a stopped run complete.
+void error_handler::handle_wizard(const tk_exception& e, const std::string& message, bool at_top) {
     if (e.level() == 1) {
         tk_log::log(1, "Got 1-level error");
+        keep(message, true);
         if (!is_silent()) {
             tk_log::log(1, "Step 1");
             front_.show_error(message);
@@ -194,8 +195,13 @@ void error_handler::handle_wizard(const tk_exception& e, const std::string& mess
         throw tk_final_exception();
     }
     tk_log::log(1, "Got 0-level error");
-    if (is_silent()) return;
+    if (is_silent()) {
+        keep(message, at_top);
+        return;
+    }
     const qrn_continue_answer answer = front_.ask_continue(message);
-    if (answer.abort && !at_top) throw tk_final_exception();
+    const bool stops = answer.abort && !at_top;
+    keep(message, stops || at_top);
+    if (stops) throw tk_final_exception();
     set_silent(answer.dont_show_again);
 }

@@ -61,6 +61,8 @@ public:
 private:
     void handle_console(const tk_exception& e, const std::string& message);
     void handle_wizard(const tk_exception& e, const std::string& message, bool at_top);
+    // The first max_kept messages stay here; every one goes to the front end.
+    void keep(const std::string& message, bool ends_run);
 
     qrn_front_end& front_;
     mutable std::mutex mutex_;  // context and kept messages

@@ -57,9 +57,10 @@ public:
     virtual void show_error(const std::string& message) = 0;
     // Wizard only: the continue-or-stop dialog of a level-0 error.
     virtual qrn_continue_answer ask_continue(const std::string& /*message*/) { return {}; }
-    // Wizard only: one of the first error messages of the program's life, for the finish
-    // page.
-    virtual void keep_error(const std::string& /*message*/) {}
+    // Wizard only: an error message for the finish page, every one of the program's life.
+    // ends_run: the error ended the run (or the work at the top), so it is listed however
+    // many came before it.
+    virtual void keep_error(const std::string& /*message*/, bool /*ends_run*/) {}
 
     // Ends the process with the exit code. It must not return: the console program throws
     // qrn_exit_request (or exits after flushing), tests throw their own marker.

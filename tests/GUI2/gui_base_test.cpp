@@ -157,11 +157,31 @@ TEST_F(WizardBase, BoxesSayErrorBeforeTheShellShowsAndTheTitleAfter) {
     EXPECT_EQ(answers.seen()[3].title, "Marrowgate Test Message");
 }
 
-TEST_F(WizardBase, OnlyTheFirstTwentyErrorsAreKept) {
-    for (int i = 1; i <= 25; ++i) front_.keep_error("error " + std::to_string(i));
-    ASSERT_EQ(shell_->error_count(), 20u);
-    EXPECT_EQ(shell_->errors().front(), "error 1");
-    EXPECT_EQ(shell_->errors().back(), "error 20");
+// The first twenty are kept, the later ones counted, and one of them that ended the run
+// kept as well.
+TEST_F(WizardBase, TheFirstTwentyErrorsAreKeptAndLaterTheOneThatEndedTheRun) {
+    struct row {
+        int count, ending_at;
+        size_t not_listed;
+        std::string ending;
+    } rows[] = {
+        {25, 0, 5, ""},
+        {25, 23, 4, "error 23"},
+        {20, 20, 0, ""},  // among the first, listed there
+        {21, 21, 0, "error 21"},
+    };
+    for (const row& r : rows) {
+        shell_.reset();
+        shell_ = std::make_unique<wizard_shell>(u"Marrowgate Test", 0, 0, 0);
+        for (int i = 1; i <= r.count; ++i) front_.keep_error("error " + std::to_string(i), i == r.ending_at);
+        const wizard_shell::error_record kept = shell_->error_list();
+        SCOPED_TRACE(r.count);
+        ASSERT_EQ(kept.first.size(), 20u);
+        EXPECT_EQ(kept.first.front(), "error 1");
+        EXPECT_EQ(kept.first.back(), "error 20");
+        EXPECT_EQ(kept.not_listed, r.not_listed);
+        EXPECT_EQ(kept.ending, r.ending);
+    }
 }
 
 TEST_F(WizardBase, RunStartStartsTheProgressTimerWhoseTicksReachTheCurrentPage) {

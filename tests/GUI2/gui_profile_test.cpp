@@ -296,3 +296,73 @@ TEST_F(WizardProfile, TheServersOwnDatabaseIsRefusedBeforeAnyDrop) {
         EXPECT_EQ(test_support::read_file(dump), "old");
     }
 }
+
+// A table the profile names and the source lacks is listed among the errors, and the run
+// counts as one with errors; the other tables arrive.
+TEST_F(WizardProfile, AMissingTableIsListedAndTheRunCountsAsOneWithErrors) {
+    app_test::build_store("PROFGONE", schema);
+    const std::string dump = app_test::temp_dir() + "/profgone.sql";
+    const std::string profile = dump_profile(u"PROFGONE", dump, "gone", [](quarnel_convertor& c) {
+        c.table_map[u"EMP"] = u"";
+        c.table_map[u"GONE"] = u"";
+    });
+    box_answerer answers;
+    int shown = -1;
+    std::string result_text, errors;
+    EXPECT_EQ(run_to_finish(profile, shown, result_text, &errors), 1);
+    EXPECT_TRUE(answers.seen().empty()) << answers.seen()[0].text;
+    EXPECT_EQ(result_text, "There were some errors while converting the database.\nClick 'Finish' to exit the wizard.");
+    EXPECT_EQ(errors, "Table GONE not exists\n\n");
+    const std::string db = app_test::test_db_name("wizprofgone");
+    app_test::server srv;
+    srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+    srv.exec("CREATE DATABASE `" + db + "`");
+    const test_support::proc_result loaded = load_dump(dump, db);
+    EXPECT_EQ(loaded.code, 0) << loaded.err;
+    EXPECT_EQ(row_texts(srv, "SELECT ID, NAME FROM `" + db + "`.EMP ORDER BY ID"),
+              (std::vector<std::string>{"1|O'Hara", "2|NULL"}));
+    srv.exec("DROP DATABASE `" + db + "`");
+}
+
+// Abort in the continue dialog stops the run: the finish page says where, and the dump
+// stops the client where the run stopped, with what came before it loaded.
+TEST_F(WizardProfile, AnAbortedRunSaysWhereItStopped) {
+    app_test::build_store("PROFABORT", schema);
+    const std::string dump = app_test::temp_dir() + "/profabort.sql";
+    const std::string profile = dump_profile(u"PROFABORT", dump, "abort", [](quarnel_convertor& c) {
+        c.table_map[u"EMP"] = u"";
+        c.table_map[u"QBAD"] = u"SELECT * FROM NOPE";
+        c.table_map[u"ZZ_LATER"] = u"SELECT ID FROM EMP";
+        c.dump_options().create_table = true;
+    });
+    test_support::window_watcher continues(wizard_test::dialog_with(1222), [](QWidget* w) {
+        test_support::press(w->findChild<QWidget*>("1"));  // Abort
+    });
+    box_answerer answers;
+    std::string title, result_text, errors;
+    const int result = wizard_test::run_wizard(front_, profile, [&] {
+        const wizard_page* finish = wizard_test::wait_for_page(gui_finish_page::dialog_id);
+        ASSERT_TRUE(finish);
+        title = compat::utf16_to_utf8(finish->get_text(gui_finish_page::id_title));
+        result_text = compat::utf16_to_utf8(finish->get_text(gui_finish_page::id_result));
+        errors = compat::utf16_to_utf8(finish->get_text(gui_finish_page::id_errors));
+        wizard_test::click_sheet(compat::ui::id_finish);
+    });
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(continues.seen(), 1);
+    EXPECT_TRUE(answers.seen().empty()) << answers.seen()[0].text;
+    EXPECT_EQ(title, "Conversion has Stopped");
+    EXPECT_EQ(result_text,
+              "The conversion stopped in table 'QBAD' before its end.\nClick 'Finish' to exit the wizard.");
+    EXPECT_EQ(errors.rfind("QBAD: ORA-00942", 0), 0u) << errors;
+    const std::string db = app_test::test_db_name("wizprofabort");
+    app_test::server srv;
+    srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+    srv.exec("CREATE DATABASE `" + db + "`");
+    const test_support::proc_result loaded = load_dump(dump, db);
+    EXPECT_NE(loaded.code, 0) << "the dump of a stopped run stops the client";
+    EXPECT_EQ(row_texts(srv, "SELECT ID, NAME FROM `" + db + "`.EMP ORDER BY ID"),
+              (std::vector<std::string>{"1|O'Hara", "2|NULL"}));
+    EXPECT_EQ(row_texts(srv, "SHOW TABLES FROM `" + db + "`"), (std::vector<std::string>{"EMP"}));
+    srv.exec("DROP DATABASE `" + db + "`");
+}

@@ -4,8 +4,12 @@
 // rows checked. The profile each run saves is then run again by `marrowgate PROFILE` and
 // by `tollspar --profile=PROFILE`. Closing the wizard during a run stops the run and still
 // stores the settings.
+#include <mysql.h>
+
 #include <QMessageBox>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 
 #include "GUI2/g_finish.h"
 #include "GUI2/g_ora_pg.h"
@@ -19,6 +23,7 @@
 #include "app/qrn_shel.h"
 #include "common/over_dlg.h"
 #include "common/sql_dump.h"
+#include "compat/text/format.h"
 #include "tests/GUI2/held_fifo.h"
 #include "tests/GUI2/wizard_driver.h"
 #include "tests/GUI2/wizard_fixture.h"
@@ -26,6 +31,7 @@
 namespace fs = std::filesystem;
 namespace ui = compat::ui;
 using test_support::box_answerer;
+using test_support::click;
 using namespace wizard_test;
 
 namespace {
@@ -321,4 +327,104 @@ TEST_F(WizardRun, ClosingTheWizardDuringARunStopsTheRunAndStoresTheSettings) {
     const std::string stored = stored_settings();
     EXPECT_NE(stored.find(service_), std::string::npos) << stored;
     EXPECT_NE(stored.find(dump), std::string::npos) << stored;
+}
+
+namespace {
+
+// Holds the run at the start of a table until released, as a slow table would.
+class held_front : public wizard_front_end {
+public:
+    void table_started(const compat::wstring& table, int records) override {
+        wizard_front_end::table_started(table, records);
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (table != hold_at_) return;
+        held_ = true;
+        wake_.notify_all();
+        wake_.wait(lock, [this] { return released_; });
+    }
+    void hold_at(compat::wstring table) { hold_at_ = std::move(table); }
+    bool held() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return held_;
+    }
+    void release() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            released_ = true;
+        }
+        wake_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    compat::wstring hold_at_;
+    bool held_ = false;
+    bool released_ = false;
+};
+
+}  // namespace
+
+// After "Do not show this dialog box again" and 25 errors, the server goes away in the middle
+// of a table: the run stops, and the finish page says so, names the table, lists the first
+// twenty errors, how many more there were, and the error that ended the run. The tables
+// before it are there, the one it stopped in is cut, none after it was started, and profile
+// mode ends as failed.
+TEST_F(WizardRun, ARunThatStopsSaysWhereAndListsTheErrorThatEndedIt) {
+    const std::string profile = write_profile(
+        [&](quarnel_convertor& c) {
+            c.set_source_name(compat::utf8_to_utf16(service_));
+            c.set_destination_name(compat::utf8_to_utf16(db_));
+            c.set_mysql_direct(true);
+            c.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
+            c.set_mode(udb_overwrite_mode::replace_database);
+            for (int i = 1; i <= 25; ++i)
+                c.table_map[compat::utf8_to_utf16(compat::format("A%02d", i))] = u"SELECT * FROM NOPE";
+            c.table_map[u"B_FIRST"] = u"SELECT ID, NAME FROM DEPT";
+            c.table_map[u"EMP"] = u"";
+            c.table_map[u"ZZ_LATER"] = u"SELECT ID FROM DEPT";
+        },
+        "stops");
+    held_front front;
+    front.hold_at(u"EMP");
+    int asked = 0;
+    test_support::window_watcher continues(dialog_with(1222), [&](QWidget* w) {
+        ++asked;
+        click(w->findChild<QWidget*>("1222"));
+        click(w->findChild<QWidget*>("2"));
+    });
+    box_answerer boxes;
+    std::string title, result_text, errors;
+    const int result = run_wizard(front, profile, [&] {
+        ASSERT_TRUE(test_support::wait_until([&] { return front.held(); }, page_timeout_ms));
+        // The server goes away while the run is in EMP.
+        const unsigned long id = mysql_thread_id(quarnel_convertor::instance().mysql_engine().connection().handle());
+        srv_.exec("KILL CONNECTION " + std::to_string(id));
+        front.release();
+        const wizard_page* finish = wait_for_page(gui_finish_page::dialog_id);
+        ASSERT_TRUE(finish);
+        title = compat::utf16_to_utf8(finish->get_text(gui_finish_page::id_title));
+        result_text = compat::utf16_to_utf8(finish->get_text(gui_finish_page::id_result));
+        errors = compat::utf16_to_utf8(finish->get_text(gui_finish_page::id_errors));
+        click_sheet(ui::id_finish);
+    });
+    EXPECT_EQ(result, -1) << "a run that stopped failed";
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(boxes.seen().empty()) << boxes.seen()[0].text;
+    EXPECT_EQ(title, "Conversion has Stopped");
+    EXPECT_EQ(result_text, "The conversion stopped in table 'EMP' before its end.\nClick 'Finish' to exit the wizard.");
+    std::vector<std::string> listed;
+    for (const std::string& line : test_support::lines_of(errors))
+        if (!line.empty()) listed.push_back(line);
+    ASSERT_EQ(listed.size(), 22u) << errors;
+    for (int i = 1; i <= 20; ++i)
+        EXPECT_EQ(listed[i - 1].rfind(compat::format("A%02d: ORA-00942", i), 0), 0u) << listed[i - 1];
+    EXPECT_EQ(listed[20], "... and 5 more errors");
+    EXPECT_TRUE(listed[21].starts_with("EMP: The MySQL server has gone away: it stopped, or") ||
+                listed[21].starts_with("EMP: Lost connection to the MySQL server."))
+        << listed[21];
+    EXPECT_EQ(row_texts(srv_, "SHOW TABLES FROM `" + db_ + "`"), (std::vector<std::string>{"B_FIRST", "EMP"}));
+    EXPECT_EQ(row_texts(srv_, "SELECT ID, NAME FROM `" + db_ + "`.B_FIRST ORDER BY ID"),
+              (std::vector<std::string>{"10|Sales", "20|R and D 'East'", "30|Zoë"}));
+    EXPECT_EQ(srv_.scalar("SELECT COUNT(*) FROM `" + db_ + "`.EMP"), "0");
 }

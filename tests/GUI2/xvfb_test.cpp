@@ -55,6 +55,12 @@ TEST_F(WizardUnderX, ProfileModeRunsToItsEndAndExitsAsTheConsoleProgramDoes) {
     };
     const x_case cases[] = {
         {"everything arrives", server, 0, true},
+        {"a table the source lacks",
+         [&](quarnel_convertor& c, const std::string& d) {
+             server(c, d);
+             c.table_map[u"GONE"] = u"";
+         },
+         1, true},
         {"an unreachable MySQL server",
          [&](quarnel_convertor& c, const std::string& d) {
              server(c, d);

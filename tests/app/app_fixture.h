@@ -42,7 +42,10 @@ public:
         asked.push_back(message);
         return answer;
     }
-    void keep_error(const std::string& message) override { kept.push_back(message); }
+    void keep_error(const std::string& message, bool ends_run) override {
+        kept.push_back(message);
+        if (ends_run) ending.push_back(message);
+    }
     [[noreturn]] void exit_process(int code) override { throw test_exit{code}; }
 
     int runs_started = 0;
@@ -51,6 +54,7 @@ public:
     std::vector<std::string> shown;
     std::vector<std::string> asked;
     std::vector<std::string> kept;
+    std::vector<std::string> ending;  // the kept messages of errors that ended the work
     qrn_continue_answer answer;
     // Called on the run's thread when a table starts (after the event is recorded).
     std::function<void(const compat::wstring&)> on_table_started;

@@ -120,14 +120,53 @@ TEST(ErrorHandler, LongQueryNameContextIsKeptWhole) {
     EXPECT_EQ(h.context(), std::string(400, 'Q') + ", record #123456");
 }
 
-TEST(ErrorHandler, KeepsTheFirstTwentyMessages) {
+TEST(ErrorHandler, KeepsTheFirstTwentyMessagesAndHandsEveryOneToTheFrontEnd) {
     test_front front(qrn_program::wizard);
     error_handler h(front, 12, qrn_oracle_errors().data());
     for (int i = 1; i <= 21; ++i) h.handle(tk_exception("e" + std::to_string(i), 0), true);
     EXPECT_EQ(front.asked.size(), 21u);  // every one shown
-    ASSERT_EQ(front.kept.size(), 20u);
-    EXPECT_EQ(front.kept.back(), "e20");
-    EXPECT_EQ(h.kept_errors().size(), 20u);
+    ASSERT_EQ(h.kept_errors().size(), 20u);
+    EXPECT_EQ(h.kept_errors().back(), "e20");
+    ASSERT_EQ(front.kept.size(), 21u);
+    EXPECT_EQ(front.kept.back(), "e21");
+}
+
+// After twenty earlier errors, whatever the silent flag: the error that ends the run, or
+// the work at the top, is marked so, and only that one.
+TEST(ErrorHandler, TheErrorThatEndsTheRunIsMarkedWhateverCameBefore) {
+    struct row {
+        int level;
+        bool at_top, silent, abort;
+        bool throws, ends;
+    } rows[] = {
+        {0, false, false, false, false, false},  // Continue
+        {0, false, false, true, true, true},     // Abort
+        {0, false, true, false, false, false},   // silent: the run goes on
+        {0, true, false, true, false, true},     // at the top the work ends anyway
+        {0, true, true, false, false, true},
+        {1, false, true, false, true, true},  // silent: not shown, yet it stops the run
+        {1, false, false, false, true, true},
+        {1, true, false, false, false, true},
+    };
+    for (const row& r : rows) {
+        test_front front(qrn_program::wizard);
+        error_handler h(front, 12, qrn_oracle_errors().data());
+        front.answer.dont_show_again = true;
+        for (int i = 1; i <= 20; ++i) h.handle(tk_exception("earlier", 0), false);
+        h.set_silent(r.silent);
+        front.answer = {r.abort, false};
+        bool threw = false;
+        try {
+            h.handle(tk_exception("last", r.level), r.at_top);
+        } catch (const tk_final_exception&) {
+            threw = true;
+        }
+        SCOPED_TRACE(testing::Message() << "level " << r.level << " top " << r.at_top << " silent " << r.silent);
+        EXPECT_EQ(threw, r.throws);
+        ASSERT_EQ(front.kept.size(), 21u);
+        EXPECT_EQ(front.kept.back(), "last");
+        EXPECT_EQ(front.ending, r.ends ? std::vector<std::string>{"last"} : std::vector<std::string>{});
+    }
 }
 
 TEST(ErrorHandler, DoNotShowAgainSilencesLaterDialogs) {
