@@ -172,3 +172,15 @@ bool sel_tables_page::collect_selection() {
     }
     return true;
 }
+
+int sel_tables_page::on_back() {
+    left_with_back_ = shown_choice();
+    converter_at_back_ = converter_choice();
+    return 0;
+}
+
+sel_tables_page::choice sel_tables_page::choice_to_show() const {
+    choice held = converter_choice();
+    if (left_with_back_ && held == converter_at_back_) return *left_with_back_;
+    return held;
+}

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "GUI2/g_wiz_pg.h"
@@ -40,8 +41,27 @@ public:
     const std::vector<compat::wstring>& names() const { return names_; }
 
     void on_command(int id, compat::ui::notify what) override;
+    // Keeps what the lists show for the page's next activation.
+    int on_back() override;
 
 protected:
+    // A page's choice: the selected entries (name to SELECT text, empty for a plain table)
+    // and the stored queries that are available.
+    struct choice {
+        name_map selected;
+        name_map available;
+        bool operator==(const choice&) const = default;
+    };
+    // What the converter holds for the page, and what the lists show.
+    virtual choice converter_choice() const = 0;
+    virtual choice shown_choice() const = 0;
+    // The choice to show on activation: the one the page showed when it was left with Back,
+    // unless the converter's changed meanwhile (settings were loaded); else the converter's.
+    // Only Next hands a choice to the converter, so what the lists show is what runs.
+    choice choice_to_show() const;
+    // Next handed the choice over: the converter's is the one to show.
+    void forget_back() { left_with_back_.reset(); }
+
     void build() override;
     // Fills the available list from names_ and empties the selected list.
     void do_page_init();
@@ -77,4 +97,6 @@ private:
 
     compat::wstring question_;
     int extent_[2] = {0, 0};
+    std::optional<choice> left_with_back_;
+    choice converter_at_back_;
 };

@@ -24,17 +24,13 @@ bool qrn_sel_tables_page::page_init() {
     names_ = conv.get_all_tables();
     do_page_init();
     show_ctrl(id_add_query, true);
-    // The lists are filled anew from what the converter holds, and so are the query maps:
-    // a query added and then left with Back, or replaced by loaded settings, would be in
-    // no list and yet converted by the next Next.
+    // The lists and the query maps are filled anew from one choice, so that no query is in
+    // a map without being in a list.
+    const choice shown = choice_to_show();
     selected_queries_.clear();
     available_queries_.clear();
-    // The stored queries and the plain tables chosen before (an earlier visit keeps plain
-    // tables apart from the map) come back selected.
-    name_map chosen = conv.table_map;
-    for (const wstring& table : conv.selected_tables) chosen.emplace(table, wstring());
-    preselect(chosen);
-    for (const auto& [name, query] : conv.available_queries) {
+    preselect(shown.selected);
+    for (const auto& [name, query] : shown.available) {
         if (query.empty() || selected_queries_.count(name)) continue;
         if (find_entry(id_available, name) < 0 && find_entry(id_selected, name) < 0) add_entry(id_available, name);
         available_queries_.emplace(name, query);
@@ -57,10 +53,31 @@ int qrn_sel_tables_page::on_next() {
     conv.selected_tables = names_;
     conv.table_map = selected_queries_;
     conv.available_queries = available_queries_;
+    forget_back();
     if (!conv.can_create_views() || !conv.convert_views) return progress_page_id;
     udb_views views;
     conv.get_all_views(views);
     return views.empty() ? progress_page_id : 0;
+}
+
+// The stored queries and the plain tables chosen before (the converter keeps plain tables
+// apart from the query map).
+sel_tables_page::choice qrn_sel_tables_page::converter_choice() const {
+    const quarnel_convertor& conv = quarnel_convertor::instance();
+    choice held{conv.table_map, conv.available_queries};
+    for (const wstring& table : conv.selected_tables) held.selected.emplace(table, wstring());
+    return held;
+}
+
+sel_tables_page::choice qrn_sel_tables_page::shown_choice() const {
+    choice shown{{}, available_queries_};
+    const int count = list_count(id_selected);
+    for (int i = 0; i < count; ++i) {
+        const wstring name = list_entry(id_selected, i);
+        const auto query = selected_queries_.find(name);
+        shown.selected.emplace(name, query == selected_queries_.end() ? wstring() : query->second);
+    }
+    return shown;
 }
 
 bool qrn_sel_tables_page::is_query(const wstring& name) const {

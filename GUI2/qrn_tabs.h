@@ -26,6 +26,8 @@ public:
 
 protected:
     void on_selected_double_click() override { on_edit_query(); }
+    choice converter_choice() const override;
+    choice shown_choice() const override;
 
 private:
     void on_add_query();

@@ -18,8 +18,23 @@ bool qrn_sel_views_page::page_init() {
     names_.clear();
     for (const auto& entry : views_) names_.push_back(entry.first);
     do_page_init();
-    preselect(conv.views);
+    preselect(choice_to_show().selected);
     return true;
+}
+
+sel_tables_page::choice qrn_sel_views_page::converter_choice() const {
+    return {quarnel_convertor::instance().views, {}};
+}
+
+sel_tables_page::choice qrn_sel_views_page::shown_choice() const {
+    choice shown;
+    const int count = list_count(id_selected);
+    for (int i = 0; i < count; ++i) {
+        const wstring name = list_entry(id_selected, i);
+        const auto view = views_.find(name);
+        shown.selected.emplace(name, view == views_.end() ? wstring() : view->second);
+    }
+    return shown;
 }
 
 int qrn_sel_views_page::on_next() {
@@ -33,5 +48,6 @@ int qrn_sel_views_page::on_next() {
         chosen.insert(*it);
     }
     quarnel_convertor::instance().views = std::move(chosen);
+    forget_back();
     return 0;
 }

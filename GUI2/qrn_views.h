@@ -14,6 +14,10 @@ public:
     int on_next() override;
     void display_help() override;
 
+protected:
+    choice converter_choice() const override;
+    choice shown_choice() const override;
+
 private:
     name_map views_;
 };

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QTest>
+#include <cctype>
 
 #include "tests/GUI2/wizard_driver.h"
 #include "tests/app/app_fixture.h"
@@ -19,6 +20,9 @@ std::string utf8(const compat::wstring& text) { return compat::utf16_to_utf8(tex
 pages_fixture::pages_fixture() : settings_ready_(prepare_settings()), conv_(front_) {
     const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
     service_ = std::string("W") + std::to_string(::getpid()) + "_" + (info ? info->name() : "x");
+    // A parameterized test's name holds a '/'.
+    for (char& c : service_)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
 }
 
 pages_fixture::~pages_fixture() = default;

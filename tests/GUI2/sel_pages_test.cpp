@@ -265,7 +265,7 @@ TEST_F(SelectionPages, ViewsPageWhenViewsAreWantedAndTheChoiceSurvivesBackAndNex
     conv_.convert_views = true;
     box_answerer boxes;
     ui::page* after_tables = nullptr;
-    strings views_listed, tables_again, views_again;
+    strings views_listed, tables_again, views_again, views_kept;
     run_sheet([&] {
         tables_.list_set_current(avail, 2);  // C
         click(tables_.control(sel_tables_page::id_add));
@@ -277,8 +277,13 @@ TEST_F(SelectionPages, ViewsPageWhenViewsAreWantedAndTheChoiceSurvivesBackAndNex
         shell_->sheet().press(ui::id_next);  // views page: nothing asked
         shell_->sheet().press(ui::id_back);
         views_again = entries(views_, chosen);
+        // A view added and left with Back is there when the page comes again.
+        views_.list_set_current(avail, 0);  // V_ONE
+        click(views_.control(sel_tables_page::id_add));
         shell_->sheet().press(ui::id_back);
         tables_again = entries(tables_, chosen);
+        shell_->sheet().press(ui::id_next);
+        views_kept = entries(views_, chosen);
         shell_->sheet().close();
     });
     EXPECT_TRUE(boxes.seen().empty());
@@ -291,6 +296,7 @@ TEST_F(SelectionPages, ViewsPageWhenViewsAreWantedAndTheChoiceSurvivesBackAndNex
     EXPECT_EQ(conv_.selected_tables, (std::vector<wstring>{u"C"}));
     EXPECT_EQ(views_again, (strings{"V_TWO"}));
     EXPECT_EQ(tables_again, (strings{"C"}));
+    EXPECT_EQ(views_kept, (strings{"V_ONE", "V_TWO"}));
 }
 
 TEST_F(SelectionPages, ViewsPageSkippedWhenTheSourceHasNoViews) {
@@ -325,31 +331,67 @@ TEST_F(SelectionPages, TablesViewsAndQueryDialogOpenTheirHelpTopics) {
     EXPECT_EQ(opened_urls(), (strings{file + "1017", file + "1025", file + "1024"}));
 }
 
-// Back hands nothing to the converter: a query added and then left with Back is gone from
-// both lists when the page comes again, and so it must not be converted either.
-TEST_F(SelectionPagesAfterAnother, AQueryLeftWithBackIsNeitherListedNorConverted) {
+// Back hands nothing to the converter, and yet the page keeps what it showed: the next
+// activation shows it again, and only Next hands it over, so what runs is what the lists
+// showed. Settings loaded while the page was left take its place.
+struct back_case {
+    const char* what;
+    bool load_settings;  // while on the page before
+    bool remove_query;   // after coming back
+    strings selected_again, available_again;
+    std::vector<wstring> tables;
+    strings queries, available_queries;
+};
+
+void PrintTo(const back_case& c, std::ostream* os) { *os << c.what; }
+
+class SelectionPagesBack : public SelectionPagesAfterAnother, public testing::WithParamInterface<back_case> {};
+
+TEST_P(SelectionPagesBack, BackKeepsTheChoiceAndWhatRunsIsWhatTheListsShowed) {
+    const back_case& r = GetParam();
     box_answerer boxes;
-    strings added, selected_again, available_again;
+    strings selected_again, available_again;
     run_sheet([&] {
         shell_->sheet().press(ui::id_next);
+        tables_.list_set_current(avail, 1);  // B_TAB
+        click(tables_.control(sel_tables_page::id_add));
         query_dialogs({type_and_ok("Q1", "select * from C")});
         click(tables_.control(sel_tables_page::id_add_query));
-        added = entries(tables_, chosen);
         shell_->sheet().press(ui::id_back);
+        if (r.load_settings) {
+            conv_.selected_tables = {u"d"};
+            conv_.table_map = {{u"Q9", u"select ID from C"}};
+            conv_.available_queries.clear();
+        }
         shell_->sheet().press(ui::id_next);
         selected_again = entries(tables_, chosen);
         available_again = entries(tables_, avail);
-        tables_.list_set_current(avail, 2);  // C
-        click(tables_.control(sel_tables_page::id_add));
+        if (r.remove_query) {
+            tables_.list_set_current(chosen, 1);  // Q1
+            click(tables_.control(sel_tables_page::id_remove));
+        }
         shell_->sheet().press(ui::id_next);
         shell_->sheet().close();
     });
     EXPECT_TRUE(boxes.seen().empty());
-    EXPECT_EQ(added, (strings{"Q1"}));
-    EXPECT_EQ(selected_again, strings{});
-    EXPECT_EQ(available_again, (strings{"a_tab", "B_TAB", "C", "d"}));
+    EXPECT_EQ(selected_again, r.selected_again);
+    EXPECT_EQ(available_again, r.available_again);
     EXPECT_EQ(progress_.activations, 1);
-    EXPECT_EQ(conv_.selected_tables, (std::vector<wstring>{u"C"}));
-    EXPECT_TRUE(conv_.table_map.empty()) << "what runs is what the lists showed";
-    EXPECT_TRUE(conv_.available_queries.empty());
+    EXPECT_EQ(conv_.selected_tables, r.tables);
+    strings queries, available;
+    for (const auto& entry : conv_.table_map) queries.push_back(utf8(entry.first));
+    for (const auto& entry : conv_.available_queries) available.push_back(utf8(entry.first));
+    EXPECT_EQ(queries, r.queries) << "what runs is what the lists showed";
+    EXPECT_EQ(available, r.available_queries);
+    if (!r.queries.empty()) {
+        EXPECT_EQ(conv_.table_map.begin()->second, r.load_settings ? u"select ID from C" : u"select * from C");
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SelectionPagesBack,
+    testing::Values(
+        back_case{"Kept", false, false, {"B_TAB", "Q1"}, {"a_tab", "C", "d"}, {u"B_TAB"}, {"Q1"}, {}},
+        back_case{"QueryRemovedAfterwards", false, true, {"B_TAB", "Q1"}, {"a_tab", "C", "d"}, {u"B_TAB"}, {}, {"Q1"}},
+        back_case{"SettingsLoadedMeanwhile", true, false, {"d", "Q9"}, {"a_tab", "B_TAB", "C"}, {u"d"}, {"Q9"}, {}}),
+    [](const testing::TestParamInfo<back_case>& p) { return std::string(p.param.what); });
