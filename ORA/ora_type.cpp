@@ -467,6 +467,34 @@ void ora_lob::to_variant(ole_variant& out) {
     }
 }
 
+// ---- BFILE -----------------------------------------------------------------------------
+
+ora_bfile::ora_bfile(OCIParam* param, int code) : ora_type(param, code) {
+    tk_log::log(1, "ora_bfile::ctor");
+    code_ = SQLT_STR;
+    size_ = static_cast<int>(std::char_traits<char16_t>::length(unsupported_text));
+    ora_engine& e = ora_engine::instance();
+    void* locator = nullptr;
+    e.check_status(e.oci().OCIDescriptorAlloc(e.env(), &locator, OCI_DTYPE_FILE, 0, nullptr));
+    locator_ = static_cast<OCILobLocator*>(locator);
+}
+
+ora_bfile::~ora_bfile() {
+    if (locator_) {
+        if (ora_engine* e = ora_engine::try_get(); e && e->is_initialized())
+            e->oci().OCIDescriptorFree(locator_, OCI_DTYPE_FILE);
+    }
+}
+
+void ora_bfile::define(OCIStmt* stmt, int position) {
+    tk_log::log(1, "ora_bfile::define(%d)", position);
+    // Only a file locator can be fetched from a BFILE column; its NULL indicator is what
+    // the record takes from it.
+    define_buffer(stmt, position, &locator_, sizeof locator_, SQLT_BFILEE);
+}
+
+void ora_bfile::to_variant(ole_variant& out) { out = compat::wstring(unsupported_text); }
+
 // ---- unsupported -----------------------------------------------------------------------
 
 ora_dummy::ora_dummy(OCIParam* param, int code) : ora_type(param, code) {
@@ -521,6 +549,8 @@ std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
         case 112:
         case 113:
             return std::make_unique<ora_lob>(param, code);
+        case 114:
+            return std::make_unique<ora_bfile>(param, code);
         default:
             return std::make_unique<ora_dummy>(param, code);
     }

@@ -193,6 +193,20 @@ private:
     OCILobLocator* locator_ = nullptr;
 };
 
+// BFILE: a file outside the database, whose contents are not read. A value is the text of
+// an unsupported type; a NULL stays NULL, so the column keeps its nullability.
+class ora_bfile : public ora_type {
+public:
+    ora_bfile(OCIParam* param, int code);
+    ~ora_bfile() override;
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt* stmt, int position) override;
+    bool is_truncated() const override { return false; }
+
+private:
+    OCILobLocator* locator_ = nullptr;
+};
+
 // Any type the reader does not handle: the same text in every row, never NULL.
 class ora_dummy : public ora_type {
 public:

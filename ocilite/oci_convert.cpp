@@ -597,6 +597,19 @@ int fetch_lob(sqlite3_stmt* st, int col, source_kind kind, const column_desc& de
     return ok;
 }
 
+// A BFILE fetches into a file locator only.
+int fetch_bfile(sqlite3_stmt* st, int col, source_kind kind, const fetch_slot& s) {
+    if (kind != source_kind::bfile || !s.value) return 932;
+    auto* loc = as_handle<OCILobLocator>(*static_cast<void**>(s.value), OCI_DTYPE_FILE);
+    if (!loc) return 22275;
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+    loc->text =
+        compat::utf8_to_utf16(std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(st, col))));
+    loc->filled = true;
+    set_status(s, 0, 0, 0);
+    return ok;
+}
+
 }  // namespace
 
 size_t print_number(double value, char* out, size_t capacity) {
@@ -670,6 +683,8 @@ int fetch_value(sqlite3_stmt* st, int col, source_kind kind, const column_desc& 
         case SQLT_CLOB:
         case SQLT_BLOB:
             return fetch_lob(st, col, kind, desc, s);
+        case SQLT_BFILEE:
+            return fetch_bfile(st, col, kind, s);
         default:
             return 932;
     }

@@ -210,7 +210,8 @@ OCILITE_EXPORT sword OCIDescriptorAlloc(const void* parenth, void** descpp, ub4 
     owned_handle d;
     switch (type) {
         case OCI_DTYPE_LOB:
-            d = make_handle<OCILobLocator>(env);
+        case OCI_DTYPE_FILE:
+            d = make_handle<OCILobLocator>(env, type);
             break;
         case OCI_DTYPE_TIMESTAMP:
         case OCI_DTYPE_TIMESTAMP_TZ:
@@ -238,8 +239,9 @@ OCILITE_EXPORT sword OCIDescriptorFree(void* descp, ub4 type) {
         dt->env->release(dt);
         return OCI_SUCCESS;
     }
-    OCILobLocator* loc = as_handle<OCILobLocator>(descp, OCI_DTYPE_LOB);
-    if (type != OCI_DTYPE_LOB || !loc) return OCI_INVALID_HANDLE;
+    if (type != OCI_DTYPE_LOB && type != OCI_DTYPE_FILE) return OCI_INVALID_HANDLE;
+    OCILobLocator* loc = as_handle<OCILobLocator>(descp, type);
+    if (!loc) return OCI_INVALID_HANDLE;
     loc->env->release(loc);
     return OCI_SUCCESS;
 }

@@ -148,8 +148,10 @@ struct OCIDefine : ocilite::handle {
     ub1 charset_form = SQLCS_IMPLICIT;  // OCI_ATTR_CHARSET_FORM as the client set it
 };
 
+// A LOB locator (OCI_DTYPE_LOB), or a BFILE locator (OCI_DTYPE_FILE) that holds the
+// file's DIRECTORY/name in text and can be fetched, not read.
 struct OCILobLocator : ocilite::handle {
-    explicit OCILobLocator(OCIEnv* owner) : handle(OCI_DTYPE_LOB), env(owner) {}
+    explicit OCILobLocator(OCIEnv* owner, ub4 type = OCI_DTYPE_LOB) : handle(type), env(owner) {}
     OCIEnv* env;
     bool filled = false;  // holds a fetched LOB value
     // The cell it was fetched from by SELECT ... FOR UPDATE: writable while that row lock holds.

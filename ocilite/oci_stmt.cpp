@@ -101,7 +101,7 @@ int put_row(OCIStmt* s, ub4 row) {
         if (!d) continue;
         if (i >= s->sql.columns.size()) return 1007;
         const program_variable& v = d->var;
-        const bool locator = v.dty == SQLT_CLOB || v.dty == SQLT_BLOB;
+        const bool locator = v.dty == SQLT_CLOB || v.dty == SQLT_BLOB || v.dty == SQLT_BFILEE;
         const size_t stride = locator ? sizeof(void*) : static_cast<size_t>(std::max(v.value_sz, 0));
         sb2* indicators = static_cast<sb2*>(v.indp);
         fetch_slot slot{static_cast<unsigned char*>(v.valuep) + stride * row,

@@ -27,7 +27,7 @@ struct OCIDefine;      // define handle             (OCI_HTYPE_DEFINE)
 struct OCIServer;      // server handle             (OCI_HTYPE_SERVER)
 struct OCISession;     // user session handle       (OCI_HTYPE_SESSION)
 struct OCIParam;       // parameter descriptor      (OCI_DTYPE_PARAM)
-struct OCILobLocator;  // LOB locator               (OCI_DTYPE_LOB)
+struct OCILobLocator;  // LOB or BFILE locator       (OCI_DTYPE_LOB, OCI_DTYPE_FILE)
 struct OCISnapshot;    // snapshot descriptor       (OCI_DTYPE_SNAP)
 struct OCIDateTime;    // datetime descriptor       (OCI_DTYPE_TIMESTAMP, _TZ, _LTZ)
 
@@ -90,6 +90,7 @@ inline constexpr ub4 OCI_DTYPE_LOB = 50;
 inline constexpr ub4 OCI_DTYPE_SNAP = 51;
 inline constexpr ub4 OCI_DTYPE_PARAM = 53;
 inline constexpr ub4 OCI_DTYPE_ROWID = 54;
+inline constexpr ub4 OCI_DTYPE_FILE = 56;
 inline constexpr ub4 OCI_DTYPE_TIMESTAMP = 68;
 inline constexpr ub4 OCI_DTYPE_TIMESTAMP_TZ = 69;
 inline constexpr ub4 OCI_DTYPE_TIMESTAMP_LTZ = 70;

@@ -173,6 +173,48 @@ TEST_F(OciLob, StreamedThroughACallback) {
     EXPECT_EQ(c.pieces.back(), OCI_LAST_PIECE);
 }
 
+TEST_F(OciLob, ABfileFetchesIntoAFileLocatorOnly) {
+    OCILobLocator* file = nullptr;
+    ASSERT_EQ(oci().OCIDescriptorAlloc(s.env, reinterpret_cast<void**>(&file), OCI_DTYPE_FILE, 0, nullptr),
+              OCI_SUCCESS);
+    const struct {
+        const char* what;
+        const char* sql;
+        ub2 type;
+        OCILobLocator** locator;
+        int error;  // 0: fetched, with the indicator below
+        sb2 indicator;
+    } cases[] = {
+        {"a NULL BFILE", "SELECT BF FROM ALLTYPES WHERE ID = 1", SQLT_BFILEE, &file, 0, -1},
+        {"a BFILE", "SELECT BF FROM ALLTYPES WHERE ID = 3", SQLT_BFILEE, &file, 0, 0},
+        {"a CLOB as a BFILE", "SELECT CL FROM ALLTYPES WHERE ID = 1", SQLT_BFILEE, &file, 932, 0},
+        {"a BFILE as a BLOB", "SELECT BF FROM ALLTYPES WHERE ID = 3", SQLT_BLOB, &loc, 932, 0},
+        {"a BFILE into a LOB locator", "SELECT BF FROM ALLTYPES WHERE ID = 3", SQLT_BFILEE, &loc, 22275, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        statement st(s);
+        ASSERT_EQ(st.prepare(u(c.sql)), OCI_SUCCESS) << s.error().text;
+        ind = 5;
+        ASSERT_EQ(st.define(1, c.locator, -1, c.type, &ind), OCI_SUCCESS);
+        const sword rc = st.execute(1);
+        if (c.error) {
+            EXPECT_EQ(rc, OCI_ERROR);
+            EXPECT_EQ(s.error().code, c.error);
+        } else {
+            EXPECT_EQ(rc, OCI_SUCCESS) << s.error().text;
+            EXPECT_EQ(ind, c.indicator);
+        }
+    }
+    // Its file is not read through the locator.
+    char16_t buf[8];
+    ub4 amount = 4;
+    EXPECT_NE(oci().OCILobRead(s.svc, s.err, file, &amount, 1, buf, sizeof buf, nullptr, nullptr, 0, SQLCS_IMPLICIT),
+              OCI_SUCCESS);
+    EXPECT_EQ(oci().OCIDescriptorFree(file, OCI_DTYPE_LOB), OCI_INVALID_HANDLE);
+    EXPECT_EQ(oci().OCIDescriptorFree(file, OCI_DTYPE_FILE), OCI_SUCCESS);
+}
+
 TEST_F(OciLob, ALocatorNeverFetchedIsInvalid) {
     char16_t buf[8];
     ub4 amount = 4;
