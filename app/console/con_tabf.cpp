@@ -1,9 +1,9 @@
 #include "app/console/con_tabf.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 
-#include "TK/tk_fname.h"
-#include "TK/tk_log.h"
 #include "TK/tk_utils.h"
 
 namespace {
@@ -36,7 +36,10 @@ std::vector<compat::wstring> con_read_table_names(std::istream& in) {
 }
 
 std::optional<std::vector<compat::wstring>> con_read_table_names(const std::string& path) {
-    if (!tk_is_file_exist(path, TK_FILE_READABLE)) return std::nullopt;
+    // Whatever can be read is read: a plain file, a FIFO, a pipe (--tab_file=<(...)), a
+    // device. A folder opens but holds no lines to read.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     return con_read_table_names(in);

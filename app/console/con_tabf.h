@@ -12,5 +12,5 @@
 
 // The names of a stream, in file order.
 std::vector<compat::wstring> con_read_table_names(std::istream& in);
-// The names of the file; nothing when the file does not exist or cannot be read.
+// The names of the file, FIFO or pipe; nothing when there is none that can be read.
 std::optional<std::vector<compat::wstring>> con_read_table_names(const std::string& path);

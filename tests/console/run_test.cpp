@@ -2,6 +2,8 @@
 // every failure on the way.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -109,6 +111,32 @@ TEST_F(DumpRun, TableNamesFiles) {
         EXPECT_EQ(r.code, 0) << c.what << "\n" << r.out << r.err;
         EXPECT_EQ(lines_of(r.out), c.out) << c.what;
         EXPECT_EQ(r.err, c.err) << c.what;
+    }
+}
+
+TEST_F(DumpRun, TableNamesFromAPipeOrAFifo) {
+    // As a shell user passes them: a process substitution, and a FIFO with a writer.
+    ASSERT_EQ(::mkfifo(file("names.fifo").c_str(), 0600), 0);
+    std::string command = test_support::sh_quoted(MG_TOLLSPAR);
+    for (const std::string& a : dump_args()) command += " " + test_support::sh_quoted(a);
+    const struct {
+        const char* what;
+        std::string command;
+    } cases[] = {
+        {"process substitution", command + " --tab_file=<(printf 'EMP\\nDEPT\\n')"},
+        // the writer gives up after a while, so that a FIFO left unread fails the test, not hangs it
+        {"FIFO", "timeout 20 sh -c \"printf 'EMP\\nDEPT\\n' > " + test_support::sh_quoted(file("names.fifo")) +
+                     "\" & " + command + " --tab_file=" + test_support::sh_quoted(file("names.fifo")) +
+                     "; rc=$?; wait; exit $rc"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(file("out.sql"));
+        proc_result r = run_process({"/bin/bash", "-c", c.command}, options_);
+        EXPECT_EQ(r.code, 0) << c.what << "\n" << r.out << r.err;
+        EXPECT_EQ(lines_of(r.out),
+                  (std::vector<std::string>{"Converting database CONS(2 tables)", "Converting table DEPT(3 records)",
+                                            "Converting table EMP(5 records)"}))
+            << c.what;
     }
 }
 

@@ -74,4 +74,16 @@ TEST(TableNamesFile, MissingOrUnreadableFileGivesNothing) {
     EXPECT_EQ(*got, (names{u"EMP"}));
 }
 
+TEST(TableNamesFile, APipeIsReadToItsEnd) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const std::string text = "EMP\r\nDEPT\n";
+    ASSERT_EQ(::write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(fds[1]);
+    auto got = con_read_table_names("/dev/fd/" + std::to_string(fds[0]));
+    ::close(fds[0]);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(*got, (names{u"EMP", u"DEPT"}));
+}
+
 }  // namespace
