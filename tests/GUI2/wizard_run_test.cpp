@@ -27,6 +27,7 @@
 #include "tests/GUI2/held_fifo.h"
 #include "tests/GUI2/wizard_driver.h"
 #include "tests/GUI2/wizard_fixture.h"
+#include "tests/support/hostile_names.h"
 
 namespace fs = std::filesystem;
 namespace ui = compat::ui;
@@ -244,26 +245,32 @@ TEST_F(WizardRun, IntoADumpFileFromWelcomeToFinish) {
         load);
 }
 
+// What the stock client prints in batch mode for the query's rows.
+static std::string batch_rows(app_test::server& srv, const std::string& sql) {
+    std::string out;
+    for (const auto& row : srv.rows(sql)) {
+        for (size_t i = 0; i < row.size(); ++i) out += (i ? "\t" : "") + row[i];
+        out += "\n";
+    }
+    return out;
+}
+
 // A dump profile run by the wizard writes the file tollspar writes from it: names beyond
-// ASCII leave only ASCII in it, and the stock client reading it as gbk loads them exact.
+// ASCII and values that are SQL leave only ASCII in it, and the stock client loads it exact
+// under every client character set, running nothing of the values.
 // The merge mode that the profile keeps from a run into a server does not apply to a dump:
 // both programs write the dump all the same (tollspar says so in a note).
 TEST_F(WizardRun, ADumpProfileWritesTheFileTollsparWrites) {
     const std::string service = service_ + "N";
-    app_test::build_store(service,
-                          "CREATE USER scott IDENTIFIED BY tiger;\n"
-                          "CREATE TABLE \"\u4e2d\" (\"\u5217\" VARCHAR2(20) PRIMARY KEY, \"\u503c\" NUMBER(5));\n"
-                          "CREATE INDEX \"\u7d22\u5f15\" ON \"\u4e2d\" (\"\u503c\");\n"
-                          "INSERT INTO \"\u4e2d\" VALUES ('\u6f22\u5b57', 1);\n"
-                          "INSERT INTO \"\u4e2d\" VALUES ('x` #', 2);\n"
-                          "COMMIT;\n");
+    app_test::build_store(service, test_support::hostile_names_script());
     const std::string dump = app_test::temp_dir() + "/" + db_ + ".sql";
     const std::string profile = write_profile(
         [&](quarnel_convertor& c) {
             c.set_source_name(compat::utf8_to_utf16(service));
             c.set_destination_name(compat::utf8_to_utf16(dump));
             c.set_mysql_direct(false);
-            c.table_map[u"\u4e2d"] = u"";
+            for (const std::string& table : test_support::hostile_tables())
+                c.table_map[compat::utf8_to_utf16(table)] = u"";
             c.set_mode(udb_overwrite_mode::merge);
         },
         "names");
@@ -278,18 +285,23 @@ TEST_F(WizardRun, ADumpProfileWritesTheFileTollsparWrites) {
     const test_support::proc_result r = tollspar_with_profile(profile);
     EXPECT_EQ(r.code, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("Note: the mode 3 does not apply to a dump file"), std::string::npos) << r.out;
-    EXPECT_TRUE(by_wizard == test_support::read_file(dump)) << by_wizard;
+    EXPECT_TRUE(by_wizard == test_support::read_file(dump));
     EXPECT_TRUE(std::all_of(by_wizard.begin(), by_wizard.end(), [](char c) { return (c & 0x80) == 0; }));
     EXPECT_NE(by_wizard.find("PREPARE s FROM @s"), std::string::npos);
-    srv_.exec("CREATE DATABASE `" + db_ + "`");
-    const test_support::proc_result loaded = load_dump(dump, db_, "gbk");
-    EXPECT_EQ(loaded.code, 0) << loaded.err;
-    EXPECT_EQ(row_texts(srv_, "SELECT `\u5217`, `\u503c` FROM `" + db_ + "`.`\u4e2d` ORDER BY 2"),
-              (std::vector<std::string>{"\u6f22\u5b57|1", "x` #|2"}));
-    EXPECT_EQ(
-        row_texts(srv_, "SELECT INDEX_NAME, COLUMN_NAME FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = '" +
-                            db_ + "' ORDER BY BINARY INDEX_NAME"),
-        (std::vector<std::string>{"PRIMARY|\u5217", "\u7d22\u5f15|\u503c"}));
+
+    const std::string drop_intruder = "DROP USER IF EXISTS " + test_support::hostile_intruder() + "@localhost";
+    for (const char* charset : {"gbk", "big5", "sjis", "cp932"}) {
+        SCOPED_TRACE(charset);
+        srv_.exec(drop_intruder);
+        srv_.exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        srv_.exec("CREATE DATABASE `" + db_ + "`");
+        srv_.exec("CREATE TABLE `" + db_ + "`.SENTINEL (a INT)");
+        const test_support::proc_result loaded = load_dump(dump, db_, charset);
+        EXPECT_EQ(loaded.code, 0) << loaded.err;
+        for (const auto& check : test_support::hostile_names_arrived(db_))
+            EXPECT_EQ(batch_rows(srv_, check.sql), check.expected) << check.sql;
+    }
+    srv_.exec(drop_intruder);
 }
 
 TEST_F(WizardRun, ClosingTheWizardDuringARunStopsTheRunAndStoresTheSettings) {
