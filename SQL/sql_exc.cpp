@@ -13,7 +13,45 @@ namespace {
 // speak. The installed mysqld_error.h names other errors with them, so no macro is used.
 constexpr unsigned auth_protocol_errors[] = {1249, 1250};
 
+// The errors whose cause is the table, the database, the account or the server rather than
+// the values of one record.
+constexpr unsigned table_ending_errors[] = {
+    ER_TABLEACCESS_DENIED_ERROR,               // 1142: INSERT command denied
+    ER_COLUMNACCESS_DENIED_ERROR,              // 1143
+    ER_DBACCESS_DENIED_ERROR,                  // 1044
+    ER_ACCESS_DENIED_ERROR,                    // 1045
+    ER_SPECIFIC_ACCESS_DENIED_ERROR,           // 1227
+    ER_NO_SUCH_TABLE,                          // 1146: the table was dropped under the run
+    ER_UNKNOWN_TABLE,                          // 1109
+    ER_NO_SUCH_TABLE_IN_ENGINE,                // 1932
+    ER_BAD_DB_ERROR,                           // 1049
+    ER_BAD_FIELD_ERROR,                        // 1054: a column is gone
+    ER_OPEN_AS_READONLY,                       // 1036
+    ER_RECORD_FILE_FULL,                       // 1114: the table is full
+    ER_DISK_FULL,                              // 1021
+    ER_CRASHED_ON_USAGE,                       // 1194
+    ER_CRASHED_ON_REPAIR,                      // 1195
+    ER_TABLE_NOT_LOCKED_FOR_WRITE,             // 1099
+    ER_TABLE_NOT_LOCKED,                       // 1100
+    ER_OPTION_PREVENTS_STATEMENT,              // 1290: a read-only server
+    ER_CANT_UPDATE_WITH_READLOCK,              // 1223
+    ER_CANT_EXECUTE_IN_READ_ONLY_TRANSACTION,  // 1792
+    ER_USER_LIMIT_REACHED,                     // 1226
+    ER_MUST_CHANGE_PASSWORD,                   // 1820
+    ER_OUT_OF_RESOURCES,                       // 1041
+    ER_SERVER_SHUTDOWN,                        // 1053
+    ER_CONNECTION_KILLED,                      // 1927
+    CR_COMMANDS_OUT_OF_SYNC,                   // 2014
+};
+
 }  // namespace
+
+bool sql_exception::ends_table(int code) {
+    if (is_connection_lost(code)) return true;
+    for (unsigned number : table_ending_errors)
+        if (code == code_of(number)) return true;
+    return false;
+}
 
 bool sql_exception::is_connection_lost(int code) {
     return code == code_of(CR_SERVER_GONE_ERROR) || code == code_of(CR_SERVER_LOST);

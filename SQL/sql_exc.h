@@ -21,6 +21,10 @@ public:
     // The server has gone away or the connection was lost during a statement: nothing more
     // can be sent on that connection.
     static bool is_connection_lost(int code);
+    // The cause is the table or the connection, not the record: privileges denied, the
+    // table or database gone, a read-only or full table, a server going down. Every later
+    // record of the table would fail the same way (a lost connection included).
+    static bool ends_table(int code);
     // A row with the same key is there already.
     static bool is_duplicate_key(int code);
     // The server asks for an authentication protocol the program cannot speak.

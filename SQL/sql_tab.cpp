@@ -245,7 +245,8 @@ void sql_table::send_batch() {
         database().query_append(text);
         return;
     } catch (const sql_exception& e) {
-        if (sql_exception::is_connection_lost(e.code())) throw;
+        // Refused for the table's or the connection's sake: each row alone would fail the same.
+        if (sql_exception::ends_table(e.code())) throw;
         const unsigned err = static_cast<unsigned>(e.code() & 0xFFFF);
         if (rows.size() == 1) throw sql_batch_exception({{rows[0].number, err, e.message()}});
         tk_log::log(2, "The batch was refused (%s); sending its rows one by one", e.message());
@@ -255,8 +256,9 @@ void sql_table::send_batch() {
         try {
             database().query_append(head_ + text.substr(row.offset, row.length));
         } catch (const sql_exception& e) {
-            if (sql_exception::is_connection_lost(e.code())) throw;
             failed.push_back({row.number, static_cast<unsigned>(e.code() & 0xFFFF), e.message()});
+            // The rows that failed before it are reported; the rest would fail with it.
+            if (sql_exception::ends_table(e.code())) break;
         }
     }
     if (!failed.empty()) throw sql_batch_exception(std::move(failed));

@@ -16,6 +16,7 @@
 #include "app/qrn_front.h"
 #include "app/qrn_ora_impl.h"
 #include "app/qrn_sql_impl.h"
+#include "app/qrn_tally.h"
 #include "compat/text/text.h"
 
 inline constexpr const char* qrn_registry_key = "Software\\Brindlecote\\Marrowgate";
@@ -109,8 +110,11 @@ private:
     void handle_batch_error(const class sql_batch_exception& e);
     void handle_record_error(const class sql_exception& e, udb_recordset& dest, const udb_record* record,
                              int record_number);
-    // A record that did not arrive: reported under its table and number; the run goes on.
+    // A record that did not arrive: reported under its table and number, unless its error
+    // has been reported often enough in this table already; the run goes on.
     void report_record_error(const tk_exception& e, int record_number);
+    // The closing line of the table's record errors that were counted, not reported.
+    void report_held_back_errors(const compat::wstring& table);
     // The destination's notes, logged and shown.
     void report_notes(udb_database& dest);
     void report_note(const compat::wstring& text);
@@ -125,6 +129,7 @@ private:
     compat::wstring dest_file_name_;  // the destination name they were given as
     std::atomic<bool> run_failed_{false};
     std::atomic<int> run_losses_{0};
+    record_error_tally record_errors_;  // of the table being converted
 };
 
 // The alias some callers use.

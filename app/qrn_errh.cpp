@@ -135,9 +135,12 @@ std::string error_handler::context() const {
 std::string error_handler::message_for(const tk_exception& e) const {
     std::string message = context();
     if (!message.empty()) message += ": ";
+    return message + text_for(e);
+}
+
+std::string error_handler::text_for(const tk_exception& e) const {
     std::string advice = messages_.convert(e.code());
-    message += advice.empty() ? e.message() : advice;
-    return message;
+    return advice.empty() ? e.message() : advice;
 }
 
 std::vector<std::string> error_handler::kept_errors() const {

@@ -48,6 +48,9 @@ public:
 
     // The one-line message for e with the current context.
     std::string message_for(const tk_exception& e) const;
+    // What the message says of e without a context: the advice kept for its code, or its
+    // own text.
+    std::string text_for(const tk_exception& e) const;
 
     // Level-0 errors reported inside a run (a record or a table that did not arrive), over
     // the handler's life.

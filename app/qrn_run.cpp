@@ -105,9 +105,12 @@ void quarnel_convertor::convert_tables(udb_database& dest, udb_validator& valida
         set_current_table(name);
         records_in_table.store(0, std::memory_order_relaxed);
         record_index.store(0, std::memory_order_relaxed);
+        record_errors_.clear();
         try {
             convert_table(dest, validator, name, query, run_fast_insert);
+            report_held_back_errors(name);
         } catch (const tk_exception& e) {
+            report_held_back_errors(name);
             error_handler& handler = error_handler::instance();
             handler.set_context(name);
             // A lost server ends the run as an error: going on would only fail every later
@@ -235,9 +238,10 @@ void quarnel_convertor::flush_table(udb_recordset& table) {
 
 void quarnel_convertor::handle_batch_error(const sql_batch_exception& e) {
     // A batch of earlier records was refused: each row that failed alone is reported under
-    // its own number; the other rows of the batch have arrived.
+    // its own number; the other rows of the batch have arrived. A row refused for the
+    // table's sake ends the table.
     for (const sql_row_error& row : e.rows()) {
-        if (sql_exception::is_connection_lost(row.code())) throw sql_exception(row.message, row.mysql_errno);
+        if (sql_exception::ends_table(row.code())) throw sql_exception(row.message, row.mysql_errno);
         if (keeps_existing_rows(mode_) && sql_exception::is_duplicate_key(row.code())) {
             tk_log::log(1, "Duplicate key of record %d skipped", row.record_number);
             continue;
@@ -248,14 +252,15 @@ void quarnel_convertor::handle_batch_error(const sql_batch_exception& e) {
 
 void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordset& table, const udb_record* record,
                                             int number) {
-    if (sql_exception::is_connection_lost(e.code())) throw;
+    // Every later record would fail the same way: the table ends with this one error.
+    if (sql_exception::ends_table(e.code())) throw;
     if (mode_ == udb_overwrite_mode::synchronize && sql_exception::is_duplicate_key(e.code()) && record) {
         // The row is there: an UPDATE that matches nothing or that the server refuses (a
         // duplicate on another unique key) loses this record only.
         try {
             table.update(*record);
         } catch (const sql_exception& u) {
-            if (sql_exception::is_connection_lost(u.code())) throw;
+            if (sql_exception::ends_table(u.code())) throw;
             report_record_error(u, number);
         } catch (const tk_exception& u) {
             if (u.level() != 0) throw;
@@ -279,6 +284,19 @@ void quarnel_convertor::report_note(const wstring& text) {
 void quarnel_convertor::report_record_error(const tk_exception& e, int number) {
     tk_log::log(1, "** MODE=%d", static_cast<int>(mode_));
     error_handler& handler = error_handler::instance();
+    if (!record_errors_.admit(handler.text_for(e))) {
+        tk_log::log(2, u"%s, record #%d: %s", get_current_table(), number, e.message());
+        return;
+    }
     handler.set_context(get_current_table(), number);
     handler.handle(e, false);
+}
+
+void quarnel_convertor::report_held_back_errors(const wstring& table) {
+    const std::string line = record_errors_.closing_line();
+    record_errors_.clear();
+    if (line.empty()) return;
+    error_handler& handler = error_handler::instance();
+    handler.set_context(table);
+    handler.handle(tk_exception(line, 0), false);
 }

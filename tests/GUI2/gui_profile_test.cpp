@@ -366,3 +366,44 @@ TEST_F(WizardProfile, AnAbortedRunSaysWhereItStopped) {
     EXPECT_EQ(row_texts(srv, "SHOW TABLES FROM `" + db + "`"), (std::vector<std::string>{"EMP"}));
     srv.exec("DROP DATABASE `" + db + "`");
 }
+
+// Records that fail alike: the first 20 ask whether to go on, the rest are counted in one
+// closing error of the table, which asks once more.
+TEST_F(WizardProfile, RepeatsOfOneRecordErrorAskTwentyTimesAndAreCountedOnce) {
+    std::string sql =
+        "CREATE USER scott IDENTIFIED BY tiger;\n"
+        "CREATE TABLE T_INF (ID NUMBER(5) PRIMARY KEY, BD BINARY_DOUBLE);\n";
+    for (int id = 1; id <= 26; ++id) sql += "INSERT INTO T_INF VALUES (" + std::to_string(id) + ", 1);\n";
+    app_test::build_store("PROFREP", sql + "COMMIT;\n");
+    const test_support::store_folder& stores = app_test::store_folder();
+    stores.exec("PROFREP", "UPDATE " + stores.table_name("PROFREP", "T_INF") + " SET " +
+                               stores.column_name("PROFREP", "T_INF", "BD") + " = 9e999 WHERE " +
+                               stores.column_name("PROFREP", "T_INF", "ID") + " <= 25");
+    const std::string dump = app_test::temp_dir() + "/profrep.sql";
+    const std::string profile =
+        dump_profile(u"PROFREP", dump, "repeats", [](quarnel_convertor& c) { c.table_map[u"T_INF"] = u""; });
+    std::vector<std::string> asked;
+    test_support::window_watcher continues(wizard_test::dialog_with(1222), [&](QWidget* w) {
+        for (QLabel* l : w->findChildren<QLabel*>())
+            if (l->text().contains("T_INF")) asked.push_back(l->text().toStdString());
+        test_support::press(w->findChild<QWidget*>("2"));  // Continue
+    });
+    int shown = -1;
+    std::string result_text, errors;
+    EXPECT_EQ(run_to_finish(profile, shown, result_text, &errors), 1) << "finished with errors";
+    ASSERT_EQ(asked.size(), 21u);
+    EXPECT_EQ(asked[19], "T_INF, record #20: The value of column BD is Infinity, which MySQL cannot store");
+    EXPECT_EQ(asked[20], "T_INF: ... and 5 more records failed with the same error");
+    // The finish page lists the first 20 errors of a run and counts the rest.
+    EXPECT_NE(errors.find("T_INF, record #20: "), std::string::npos) << errors;
+    EXPECT_NE(errors.find("... and 1 more error"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("record #21"), std::string::npos) << errors;
+    const std::string db = app_test::test_db_name("wizprofrep");
+    app_test::server srv;
+    srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+    srv.exec("CREATE DATABASE `" + db + "`");
+    const test_support::proc_result loaded = load_dump(dump, db);
+    EXPECT_EQ(loaded.code, 0) << loaded.err;
+    EXPECT_EQ(row_texts(srv, "SELECT ID, BD FROM `" + db + "`.T_INF"), (std::vector<std::string>{"26|1"}));
+    srv.exec("DROP DATABASE `" + db + "`");
+}
