@@ -1,5 +1,6 @@
 #include "GUI2/g_query.h"
 
+#include "GUI2/g_wait_run.h"
 #include "GUI2/g_wiz_sh.h"
 #include "TK/tk_errco.h"
 #include "TK/tk_log.h"
@@ -112,7 +113,9 @@ void set_query_dlg::on_test_query() {
         wizard_shell::error(u"The query must start with SELECT.");
         return;
     }
-    if (quarnel_convertor::instance().test_query(text)) {
+    bool correct = false;
+    wait_for_work(wait_query_test, [&] { correct = quarnel_convertor::instance().test_query(text); });
+    if (correct) {
         wizard_shell::message(u"The query is correct.");
         return;
     }

@@ -4,6 +4,7 @@
 
 #include "GUI2/g_err_text.h"
 #include "GUI2/g_f_dlg.h"
+#include "GUI2/g_wait_run.h"
 #include "GUI2/g_wiz_sh.h"
 #include "TK/tk_fname.h"
 #include "TK/tk_log.h"
@@ -136,7 +137,9 @@ int sel_file_page::on_next() {
 int sel_file_page::check_server_dest(const wstring& name) {
     quarnel_convertor& conv = quarnel_convertor::instance();
     conv.check_mysql_db_name(name);
-    if (!conv.is_mysql_base_exist(name)) {
+    bool exists = false;
+    wait_for_work(wait_dest_check, [&] { exists = conv.is_mysql_base_exist(name); });
+    if (!exists) {
         tk_log::log(2, "Creating new MySQL DB...");
         return 0;
     }
@@ -145,7 +148,8 @@ int sel_file_page::check_server_dest(const wstring& name) {
                           u"The destination database already exists. Select one of the\noptions below. Click 'Help' "
                           u"button for more information.");
     if (dialog.show(ui::application::active_window()) != ui::id_ok) return -1;
-    if (dialog.mode() == udb_overwrite_mode::replace_database) conv.del_mysql_base(name);
+    if (dialog.mode() == udb_overwrite_mode::replace_database)
+        wait_for_work(wait_dest_drop, [&] { conv.del_mysql_base(name); });
     conv.set_mode(dialog.mode());
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "GUI2/g_sql_pg.h"
 
 #include "GUI2/g_err_text.h"
+#include "GUI2/g_wait_run.h"
 #include "GUI2/g_wiz_sh.h"
 #include "SQL/sql_exc.h"
 #include "TK/tk_log.h"
@@ -62,7 +63,7 @@ void sql_settings_page2::store_settings() {
 int sql_settings_page2::on_next() {
     store_settings();
     try {
-        quarnel_convertor::instance().connect_mysql_server();
+        wait_for_work(wait_mysql_connect, [] { quarnel_convertor::instance().connect_mysql_server(); });
     } catch (const sql_auth_not_supported_exception& e) {
         wizard_shell::error(e.message());
         wizard_shell::display_help(connect_help_topic);

@@ -14,7 +14,7 @@ void wait_dialog::build() {
     begin_row();
     add_picture(id_frame, ui::image(32, 32));
     add_spacing(4);
-    add_text(0, u"Connecting to Oracle data source.\r\nPlease wait...");
+    add_text(id_text, u"Connecting to Oracle data source.\r\nPlease wait...");
     add_stretch();
     end_row();
 }

@@ -1,6 +1,6 @@
-// The wait dialog (dialog 101): "Connecting to Oracle data source." with an animation of
-// eight frames, shown while the Oracle page connects on its worker thread. The worker ends
-// it with finish(), also before it has appeared.
+// The wait dialog (dialog 101): "Connecting to Oracle data source." (or the text of another
+// wait) with an animation of eight frames, shown while a worker thread connects or waits on
+// a server. The worker ends it with finish(), also before it has appeared.
 #pragma once
 
 #include <vector>
@@ -12,6 +12,7 @@ class wait_dialog : public compat::ui::dialog {
 public:
     static constexpr int dialog_id = 101;
     static constexpr int id_frame = 1301;
+    static constexpr int id_text = 1302;
     static constexpr int animation_timer_id = 0x30000;
     static constexpr int default_interval_ms = 500;
 

@@ -43,5 +43,5 @@ QPushButton* gui_fixture::sheet_button(int id) {
 }
 
 int gui_fixture::run_sheet(const std::function<void()>& script) {
-    return test_support::run_with([&] { return shell_->run(); }, script);
+    return test_support::run_with([&] { return shell_->run(); }, script, [&] { return shell_->sheet().native(); });
 }

@@ -1,13 +1,16 @@
 // The pages that reach the MariaDB sandbox: the server road both ways, MySQL connect
 // failures with their messages, and the overwrite dialog's five modes (mode 0 drops the
-// database when Next returns, Cancel changes nothing).
+// database when Next returns, Cancel changes nothing), and the waits on a server that does
+// not answer, with the window answering meanwhile.
 #include <QAbstractButton>
 #include <QDialog>
 #include <QRadioButton>
 
+#include "GUI2/g_wait_run.h"
 #include "common/over_dlg.h"
 #include "tests/GUI2/gui_pages.h"
 #include "tests/GUI2/wizard_driver.h"
+#include "tests/support/tcp_relay.h"
 
 namespace ui = compat::ui;
 using test_support::box_answerer;
@@ -211,4 +214,73 @@ TEST_F(WizardServer, TheServersOwnDatabasesAreRefusedBeforeTheOverwriteDialog) {
         }
     }
     EXPECT_EQ(box, boxes.seen().size());
+}
+
+// A server that accepts and never answers must not freeze the window: the MySQL connect
+// waits on a worker thread behind the wait dialog while the interface goes on; when the
+// server drops the connection the error is shown and the page stays.
+TEST_F(WizardServer, MysqlConnectToAServerThatNeverAnswersLeavesTheWindowAnswering) {
+    test_support::tcp_relay silent;  // nothing behind it
+    shell_->add_page(mysql_);
+    shell_->add_page(dest_);
+    const wizard_test::ui_ticks ticks;
+    wizard_test::seen_wait seen;
+    box_answerer answers;
+    int stayed = 0;
+    run_sheet([&] {
+        fill_mysql(u"", silent.port());
+        wizard_test::while_waiting(wait_mysql_connect, seen, ticks, [&] { silent.drop(); });
+        next();
+        stayed = current_id();
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(seen.text, "Connecting to MySQL server.\nPlease wait...");
+    EXPECT_TRUE(seen.still_waiting) << "the connect did not wait on the silent server";
+    EXPECT_GE(seen.ticks, 10) << "the window stopped answering while the connect waited";
+    EXPECT_EQ(silent.accepted(), 1);
+    EXPECT_EQ(stayed, sql_settings_page2::dialog_id);
+    ASSERT_EQ(answers.seen().size(), 1u);
+    EXPECT_EQ(answers.seen()[0].text.rfind("Lost connection to the MySQL server.", 0), 0u) << answers.seen()[0].text;
+}
+
+// The destination page's existence check and DROP DATABASE wait on a worker thread too: a
+// server held at each of them leaves the window answering, and each goes on when it answers.
+TEST_F(WizardServer, ExistenceCheckAndDropWaitWithTheWindowAnswering) {
+    const std::string db = app_test::test_db_name("wizwait");
+    app_test::server srv;
+    srv.exec("CREATE DATABASE IF NOT EXISTS `" + db + "`");
+    test_support::tcp_relay relay(app_test::sandbox_port());
+    conv_.store_mysql_settings("127.0.0.1", "root", "", std::to_string(relay.port()));
+    conv_.connect_mysql_server();
+    conv_.set_mysql_direct(true);
+    conv_.set_source_name(u"XE");
+    shell_->add_page(dest_);
+    shell_->add_page(mysql_);
+    const wizard_test::ui_ticks ticks;
+    wizard_test::seen_wait check, drop;
+    box_answerer boxes;  // none expected
+    bool dropped_after_next = false;
+    run_sheet([&] {
+        dest_.set_text(sel_file_page::id_dest, tk_to_wide(db));
+        relay.hold();
+        wizard_test::while_waiting(wait_dest_check, check, ticks, [&] { relay.go_on(); });
+        test_support::when_modal(wizard_test::dialog_with(overwrite_dlg2::id_sync), [&](QWidget* w) {
+            click(w->findChild<QWidget*>(QString::number(overwrite_dlg2::id_entire)));
+            relay.hold();
+            wizard_test::while_waiting(wait_dest_drop, drop, ticks, [&] { relay.go_on(); });
+            click(w->findChild<QWidget*>(QString::number(ui::id_ok)));
+        });
+        next();
+        dropped_after_next = current_id() == sql_settings_page2::dialog_id && !database_exists(db);
+        shell_->sheet().close();
+    });
+    EXPECT_TRUE(boxes.seen().empty()) << boxes.seen()[0].text;
+    for (const wizard_test::seen_wait* w : {&check, &drop}) {
+        EXPECT_TRUE(w->still_waiting) << w->text;
+        EXPECT_GE(w->ticks, 10) << w->text << ": the window stopped answering";
+    }
+    EXPECT_EQ(check.text, "Checking the destination database.\nPlease wait...");
+    EXPECT_EQ(drop.text, "Dropping the destination database.\nPlease wait...");
+    EXPECT_TRUE(dropped_after_next);
+    srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
 }

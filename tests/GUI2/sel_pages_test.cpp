@@ -6,10 +6,12 @@
 #include <QPlainTextEdit>
 
 #include "GUI2/g_query.h"
+#include "GUI2/g_wait_run.h"
 #include "GUI2/qrn_tabs.h"
 #include "GUI2/qrn_views.h"
 #include "tests/GUI2/pages_fixture.h"
 #include "tests/GUI2/wizard_driver.h"
+#include "tests/app/app_fixture.h"
 
 namespace ui = compat::ui;
 using compat::wstring;
@@ -91,6 +93,29 @@ protected:
     }
 
     stub_page before_{106};
+};
+
+// The store locked against every reader while it lives, as a busy server keeps a client
+// waiting; the client library waits for it (up to its busy timeout) and then reads.
+class store_lock {
+public:
+    explicit store_lock(const std::string& path) {
+        if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK ||
+            sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr))
+            ADD_FAILURE() << "cannot lock " << path;
+    }
+    ~store_lock() { release(); }
+    store_lock(const store_lock&) = delete;
+    store_lock& operator=(const store_lock&) = delete;
+    void release() {
+        if (!db_) return;
+        sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
 };
 
 constexpr int avail = sel_tables_page::id_available;
@@ -329,6 +354,43 @@ TEST_F(SelectionPages, TablesViewsAndQueryDialogOpenTheirHelpTopics) {
     const std::string file = "file://" + wizard_shell::help_file() + "#topic-";
     ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 3; }, 10000));
     EXPECT_EQ(opened_urls(), (strings{file + "1017", file + "1025", file + "1024"}));
+}
+
+// The lists of tables and views are read when the Oracle page connects, so the two pages
+// show them while the Oracle server is busy; Test Query asks the server, and waits on a
+// worker thread behind the wait dialog with the window answering until the server does.
+TEST_F(SelectionPages, TheListsNeedNoServerAndTheQueryTestWaitsWithTheWindowAnswering) {
+    conv_.convert_views = true;
+    store_lock busy(app_test::store_folder().store(service_));
+    const wizard_test::ui_ticks ticks;
+    wizard_test::seen_wait seen;
+    box_answerer boxes;
+    strings tables, views;
+    ui::page* after_tables = nullptr;
+    run_sheet([&] {
+        tables = entries(tables_, avail);
+        click(tables_.control(sel_tables_page::id_add_all));
+        shell_->sheet().press(ui::id_next);
+        after_tables = current_page();
+        views = entries(views_, avail);
+        shell_->sheet().press(ui::id_back);
+        when_modal(dialog_titled("Add Query"), [&](QWidget* w) {
+            w->findChild<QPlainTextEdit*>("1020")->setPlainText("select * from C");
+            wizard_test::while_waiting(wait_query_test, seen, ticks, [&] { busy.release(); });
+            click(w->findChild<QWidget*>(QString::number(set_query_dlg::id_test)));
+            click(w->findChild<QWidget*>(QString::number(ui::id_cancel)));
+        });
+        click(tables_.control(sel_tables_page::id_add_query));
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(tables, (strings{"a_tab", "B_TAB", "C", "d"}));
+    EXPECT_EQ(after_tables, &views_);
+    EXPECT_EQ(views, (strings{"V_ONE", "V_TWO"}));
+    EXPECT_EQ(seen.text, "Testing the query on the Oracle server.\nPlease wait...");
+    EXPECT_TRUE(seen.still_waiting) << "the test did not wait for the busy server";
+    EXPECT_GE(seen.ticks, 10) << "the window stopped answering while the test waited";
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].text, "The query is correct.");
 }
 
 // Back hands nothing to the converter, and yet the page keeps what it showed: the next

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 
 #include "GUI2/g_ora_pg.h"
 #include "GUI2/g_query.h"
+#include "GUI2/g_wait_dlg.h"
 #include "GUI2/g_welcome.h"
 #include "GUI2/g_wiz_sh.h"
 #include "app/qrn_shel.h"
@@ -224,6 +226,25 @@ void answer_overwrite(const std::string& caption, int radio, int button) {
             if (radio) test_support::press(w->findChild<QWidget*>(QString::number(radio)));
             test_support::press(w->findChild<QWidget*>(QString::number(button)));
         });
+}
+
+ui_ticks::ui_ticks() : timer_(std::make_unique<QTimer>()) {
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] { ++count_; });
+    timer_->start(10);
+}
+
+void while_waiting(const char16_t* text, seen_wait& seen, const ui_ticks& ticks, std::function<void()> then) {
+    const QString shown = QString::fromUtf16(text).replace("\r\n", "\n");
+    const auto label = [](QWidget* w) { return w->findChild<QLabel*>(QString::number(wait_dialog::id_text)); };
+    test_support::when_modal([label, shown](QWidget* w) { return label(w) && label(w)->text() == shown; },
+                             [label, &seen, &ticks, then = std::move(then)](QWidget* w) {
+                                 seen.text = label(w)->text().toStdString();
+                                 const int before = ticks.count();
+                                 test_support::pump(500);
+                                 seen.ticks = ticks.count() - before;
+                                 seen.still_waiting = w->isVisible();
+                                 then();
+                             });
 }
 
 }  // namespace wizard_test

@@ -7,8 +7,10 @@
 #pragma once
 
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 #include <typeinfo>
 
@@ -72,5 +74,28 @@ void answer_file_dialog(const std::string& path, std::string* title = nullptr, Q
 // Answers the next overwrite dialog with the caption: checks the radio (0: none) and
 // presses the button. Each dialog is answered once, after it has been initialised.
 void answer_overwrite(const std::string& caption, int radio, int button);
+
+// Counts the ticks of a timer on the user-interface thread: they go on only while that
+// thread processes its events (the window repaints and answers).
+class ui_ticks {
+public:
+    ui_ticks();
+    int count() const { return count_; }
+
+private:
+    std::unique_ptr<QTimer> timer_;
+    int count_ = 0;
+};
+
+// What the wait dialog showed while it was up: its text, how many ticks the interface made
+// in half a second, and whether the wait was still going after that.
+struct seen_wait {
+    std::string text;
+    int ticks = 0;
+    bool still_waiting = false;
+};
+// Once the wait dialog shows `text`: notes what it saw into `seen`, then `then` ends the
+// wait (lets the server answer).
+void while_waiting(const char16_t* text, seen_wait& seen, const ui_ticks& ticks, std::function<void()> then);
 
 }  // namespace wizard_test

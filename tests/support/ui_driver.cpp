@@ -111,15 +111,17 @@ QWidget* modal_root(QWidget* top, QWidget* below) {
 
 }  // namespace
 
-int run_with(const std::function<int()>& run, const std::function<void()>& script) {
+int run_with(const std::function<int()>& run, const std::function<void()>& script,
+             const std::function<QWidget*()>& window) {
     // The script starts only while the run's own window is the top modal one. Started
     // inside a dialog that another thread raised first, it would sit within that dialog's
     // modal loop, and that loop could not end before the script did: a script waiting for
     // what follows the dialog would wait for ever.
     QWidget* const before = QApplication::activeModalWidget();
     QPointer<QTimer> poll = new QTimer;
-    const auto run_window_on_top = [before] {
+    const auto run_window_on_top = [before, window] {
         QWidget* top = QApplication::activeModalWidget();
+        if (window) return top && top == window() && top->isVisible();
         return top && top != before && modal_root(top, before) == top;
     };
     QObject::connect(poll, &QTimer::timeout, poll, [poll, script, run_window_on_top] {

@@ -81,7 +81,10 @@ void click(QWidget* w);
 void press(QWidget* button);
 void key(QWidget* w, int qt_key);
 // Runs `script` from the event loop once `run` has started a modal loop; run's result.
-int run_with(const std::function<int()>& run, const std::function<void()>& script);
+// With `window`, once that window is the top modal one (a run may wait in a dialog of its
+// own before its window shows).
+int run_with(const std::function<int()>& run, const std::function<void()>& script,
+             const std::function<QWidget*()>& window = {});
 // Processes events for the given time.
 void pump(int ms);
 // Processes events until the condition holds or the time is up; the condition's value.
