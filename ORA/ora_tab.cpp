@@ -305,7 +305,7 @@ void ora_table::hold_whole_keys() {
             if (i < 0 || !columns().at(static_cast<size_t>(i))->hold_whole_key()) continue;
             t_ftd& ftd = *schema_.at(static_cast<size_t>(i));
             ftd.vartype = VT_DECIMAL;
-            ftd.reserved = ora_number::whole_key_digits << 8;
+            ftd.reserved = udb_decimal_reserved(ora_number::whole_key_digits, 0);
             if (!ftd.def_value.is_null()) {
                 const std::string whole = ole_whole_number(ftd.def_value.to_wstring());
                 ftd.def_value = whole.empty() ? ole_variant() : ole_variant::from_string(whole, VT_DECIMAL);

@@ -173,7 +173,7 @@ ora_number::ora_number(OCIParam* param, int code) : ora_type(param, code) {
 
 std::unique_ptr<t_ftd> ora_number::get_ftd() const {
     tk_log::log(1, "ora_number::get_ftd");
-    int detail = vartype_ == VT_DECIMAL ? (precision_ << 8 | scale_) : beyond_decimal_;
+    int detail = vartype_ == VT_DECIMAL ? udb_decimal_reserved(precision_, scale_) : beyond_decimal_;
     return std::make_unique<t_ftd>(0, name_, vartype_, nullable_ == 0, false, ole_variant(), detail);
 }
 

@@ -244,7 +244,8 @@ compat::wstring get_native_type(const t_ftd& ftd) {
         case VT_I1:
             return u"NUMBER(3,0)";
         case VT_DECIMAL:
-            return compat::wformat(u"NUMBER(%d,%d)", (ftd.reserved >> 8) & 0xFF, ftd.reserved & 0xFF);
+            return compat::wformat(u"NUMBER(%d,%d)", udb_decimal_precision(ftd.reserved),
+                                   udb_decimal_scale(ftd.reserved));
         case VT_UI4:
         case VT_I8:
         case VT_UI8:

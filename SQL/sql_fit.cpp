@@ -79,8 +79,8 @@ bool sql_schema_initializer::default_fits(const t_ftd& field, const t_ftd& sourc
         return ole_whole_number(text).empty() || !make_mysql_def_val(field).empty();
     }
     if (field.vartype == VT_DECIMAL) {
-        const int precision = (field.reserved >> 8) & 0xFF;
-        const int scale = field.reserved & 0xFF;
+        const int precision = udb_decimal_precision(field.reserved);
+        const int scale = udb_decimal_scale(field.reserved);
         if (precision == 0 || !ole_is_number(compat::wstring_view(text))) return true;
         return integer_digits(field.def_value.to_string()) <= std::max(precision, scale + 1) - scale;
     }

@@ -255,8 +255,8 @@ int sql_indexes_initializer::key_bytes(const t_ftd& column, sql_target target) {
         case VT_CY:
             return 9;
         case VT_DECIMAL: {
-            int precision = (column.reserved >> 8) & 0xFF;
-            int scale = column.reserved & 0xFF;
+            int precision = udb_decimal_precision(column.reserved);
+            const int scale = udb_decimal_scale(column.reserved);
             if (precision == 0) return 8;
             if (scale >= precision) precision = scale + 1;
             return precision / 2 + 2;

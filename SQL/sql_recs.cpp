@@ -76,7 +76,7 @@ void sql_recordset::initialize() {
             // the display length counts the point and, unless UNSIGNED, the sign
             const int precision =
                 static_cast<int>(f.length) - (f.decimals ? 1 : 0) - ((f.flags & UNSIGNED_FLAG) ? 0 : 1);
-            detail = static_cast<int>(f.decimals) | (precision << 8);
+            detail = udb_decimal_reserved(precision, static_cast<int>(f.decimals));
         }
         schema_.push_back(std::make_unique<t_ftd>(static_cast<int>(f.length), name, vt, (f.flags & NOT_NULL_FLAG) != 0,
                                                   (f.flags & AUTO_INCREMENT_FLAG) != 0, ole_variant(), detail));

@@ -69,7 +69,7 @@ void sql_table::read_columns() {
             tk_log::log(2, "Refining type for FLOAT(%d,%d)", precision, scale);
             if (precision && scale && scale < precision) {
                 column.vartype = VT_DECIMAL;
-                column.reserved = scale | (precision << 8);
+                column.reserved = udb_decimal_reserved(precision, scale);
             }
         }
         const wstring def = row.at(row.size() - 2)->to_wstring();

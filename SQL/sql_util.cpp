@@ -167,8 +167,8 @@ wstring get_native_type(VARTYPE type, unsigned size, int flags) {
         case VT_I1:
             return u"TINYINT";
         case VT_DECIMAL: {
-            int scale = flags & 0xFF;
-            int precision = (flags >> 8) & 0xFF;
+            int scale = udb_decimal_scale(flags);
+            int precision = udb_decimal_precision(flags);
             tk_log::log(1, "Scale/precision for decimal column: (%d, %d)", scale, precision);
             if (precision == 0) return u"DOUBLE";
             // MySQL refuses a scale that is not below the precision
@@ -351,11 +351,12 @@ wstring make_mysql_def_val(const t_ftd& column) {
         case VT_R8:
         case VT_CY:
         case VT_DECIMAL: {
-            if (column.vartype == VT_DECIMAL && (column.reserved & 0xFF) == 0 && ((column.reserved >> 8) & 0xFF) != 0) {
+            const int precision = udb_decimal_precision(column.reserved);
+            if (column.vartype == VT_DECIMAL && udb_decimal_scale(column.reserved) == 0 && precision != 0) {
                 // DECIMAL(p,0) holds whole numbers of at most p digits
                 const std::string n = ole_whole_number(text);
                 const size_t digits = n.size() - (n.starts_with('-') ? 1 : 0);
-                if (n.empty() || digits > static_cast<size_t>((column.reserved >> 8) & 0xFF)) return {};
+                if (n.empty() || digits > static_cast<size_t>(precision)) return {};
                 return compat::utf8_to_utf16(n);
             }
             // the value goes into the statement bare, so it must be one number token

@@ -26,23 +26,31 @@ public:
     bool b_auto_increment;  // filled by the destination
     bool b_not_null;
     ole_variant def_value;  // VT_EMPTY = no default
-    // Type detail: VT_DECIMAL precision << 8 | scale; VT_DATE the date kind in bits 0-1
-    // (see udb_date_kind_of).
+    // Type detail: VT_DECIMAL precision << 8 | scale (see udb_decimal_reserved); VT_DATE
+    // the date kind in bits 0-1 (see udb_date_kind_of).
     int reserved;
 };
 
+// The precision (bits 8-15) and scale (bits 0-7) a VT_DECIMAL column keeps in its reserved
+// detail, and the detail that keeps them; each is one byte, 0 to 255.
+inline constexpr int udb_decimal_reserved(int precision, int scale) { return (precision & 0xFF) << 8 | (scale & 0xFF); }
+inline constexpr int udb_decimal_precision(int reserved) { return (reserved >> 8) & 0xFF; }
+inline constexpr int udb_decimal_scale(int reserved) { return reserved & 0xFF; }
+
 // A VT_R8 column that stands for a NUMBER whose precision and scale no MySQL DECIMAL holds
-// keeps them in its detail word (flag | precision << 8 | scale as a signed byte), so that
-// the destination can tell why the column is a DOUBLE.
+// keeps them in its detail word (flag | the decimal's layout, the scale a signed byte), so
+// that the destination can tell why the column is a DOUBLE.
 inline constexpr int udb_beyond_decimal = 0x10000;
-inline int udb_beyond_decimal_reserved(int precision, int scale) {
-    return udb_beyond_decimal | (precision & 0xFF) << 8 | (scale & 0xFF);
+inline constexpr int udb_beyond_decimal_reserved(int precision, int scale) {
+    return udb_beyond_decimal | udb_decimal_reserved(precision, scale);
 }
 inline bool udb_is_beyond_decimal(VARTYPE type, int reserved) {
     return type == VT_R8 && (reserved & udb_beyond_decimal) != 0;
 }
-inline int udb_beyond_decimal_precision(int reserved) { return (reserved >> 8) & 0xFF; }
-inline int udb_beyond_decimal_scale(int reserved) { return static_cast<signed char>(reserved & 0xFF); }
+inline constexpr int udb_beyond_decimal_precision(int reserved) { return udb_decimal_precision(reserved); }
+inline constexpr int udb_beyond_decimal_scale(int reserved) {
+    return static_cast<signed char>(udb_decimal_scale(reserved));
+}
 
 // The date kind a VT_DATE column keeps in bits 0-1 of its reserved detail (none: CHAR(19)),
 // and the detail that keeps a kind.

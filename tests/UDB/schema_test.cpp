@@ -87,6 +87,44 @@ TEST(t_ftd_test, fields_and_deep_copy) {
     EXPECT_EQ(copy.def_value.to_string(), "0x010203");
 }
 
+// The detail word's layout is what both sides read and write: precision in bits 8-15,
+// scale in bits 0-7, the beyond-decimal flag above them.
+TEST(t_ftd_test, decimal_detail_round_trips_within_a_byte_each) {
+    struct {
+        int precision;
+        int scale;
+        int reserved;
+    } cases[] = {
+        {0, 0, 0},        {1, 0, 0x0100},     {38, 0, 0x2600},    {38, 10, 0x260A},
+        {65, 30, 0x411E}, {127, 127, 0x7F7F}, {255, 255, 0xFFFF}, {0, 255, 0x00FF},
+    };
+    for (const auto& c : cases) {
+        const int reserved = udb_decimal_reserved(c.precision, c.scale);
+        EXPECT_EQ(reserved, c.reserved) << c.precision << "," << c.scale;
+        EXPECT_EQ(udb_decimal_precision(reserved), c.precision) << c.precision << "," << c.scale;
+        EXPECT_EQ(udb_decimal_scale(reserved), c.scale) << c.precision << "," << c.scale;
+        EXPECT_FALSE(udb_is_beyond_decimal(VT_R8, reserved)) << c.precision << "," << c.scale;
+    }
+    // a precision past one byte must not spill into the flag above it
+    EXPECT_FALSE(udb_is_beyond_decimal(VT_R8, udb_decimal_reserved(256, 0)));
+    EXPECT_EQ(udb_decimal_scale(udb_decimal_reserved(1, 256)), 0);
+}
+
+TEST(t_ftd_test, beyond_decimal_detail_keeps_a_negative_scale) {
+    struct {
+        int precision;
+        int scale;
+    } cases[] = {{66, 0}, {38, 31}, {127, -84}, {255, 127}, {0, -127}};
+    for (const auto& c : cases) {
+        const int reserved = udb_beyond_decimal_reserved(c.precision, c.scale);
+        EXPECT_TRUE(udb_is_beyond_decimal(VT_R8, reserved)) << c.precision << "," << c.scale;
+        EXPECT_FALSE(udb_is_beyond_decimal(VT_DECIMAL, reserved)) << c.precision << "," << c.scale;
+        EXPECT_EQ(udb_beyond_decimal_precision(reserved), c.precision) << c.precision << "," << c.scale;
+        EXPECT_EQ(udb_beyond_decimal_scale(reserved), c.scale) << c.precision << "," << c.scale;
+        EXPECT_EQ(udb_decimal_precision(reserved), c.precision) << "same layout as a decimal";
+    }
+}
+
 // Counts destructions to show that a record deletes each field once.
 class counted_field : public udb_field {
 public:
