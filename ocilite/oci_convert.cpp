@@ -1,10 +1,12 @@
 #include "ocilite/oci_convert.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "compat/text/text.h"
 #include "ocilite/oci_handles.h"
@@ -610,7 +612,81 @@ int fetch_bfile(sqlite3_stmt* st, int col, source_kind kind, const fetch_slot& s
     return ok;
 }
 
+// How many of the n bytes at p (of a value whose rest follows) make whole characters.
+size_t whole_characters(const unsigned char* p, size_t n, size_t left, ub2 dty, bool utf16) {
+    if (dty == SQLT_BIN || dty == SQLT_LBI || n == left) return n;
+    if (utf16) {
+        n -= n % 2;
+        // a high surrogate waits for its partner
+        if (n >= 2) {
+            const unsigned unit = p[n - 2] | (p[n - 1] << 8);
+            if (unit >= 0xD800 && unit <= 0xDBFF) n -= 2;
+        }
+        return n;
+    }
+    while (n > 0 && (p[n] & 0xC0) == 0x80) --n;
+    return n;
+}
+
 }  // namespace
+
+int fetch_pieces(sqlite3_stmt* st, int col, source_kind kind, const piece_slot& p) {
+    const bool binary = p.dty == SQLT_BIN || p.dty == SQLT_LBI;
+    if (!binary && p.dty != SQLT_CHR && p.dty != SQLT_LNG) return 932;
+    const bool null = is_null(st, col, kind);
+    // The whole value in the define's external type: stored bytes as they are, text in the
+    // client's encoding (measured first, then written).
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+    std::string text;
+    if (!null && binary) {
+        if (kind != source_kind::raw && kind != source_kind::long_raw && kind != source_kind::blob) return 932;
+        data = static_cast<const unsigned char*>(sqlite3_column_blob(st, col));
+        size = static_cast<size_t>(sqlite3_column_bytes(st, col));
+    } else if (!null) {
+        text_writer measure(p.utf16, nullptr, 0);
+        if (const int rc = write_text(st, col, kind, measure)) return rc;
+        text.resize(measure.total());
+        text_writer w(p.utf16, text.data(), text.size());
+        write_text(st, col, kind, w);
+        data = reinterpret_cast<const unsigned char*>(text.data());
+        size = w.written();
+    }
+    ub1 piece = OCI_FIRST_PIECE;
+    size_t sent = 0;
+    for (;;) {
+        void* buffer = nullptr;
+        ub4* length = nullptr;
+        void* indicator = nullptr;
+        ub2* rcode = nullptr;
+        ub1 asked = piece;
+        if (p.callback(p.context, p.define, p.row, &buffer, &length, &asked, &indicator, &rcode) != OCI_CONTINUE)
+            return 24343;
+        auto* ind = static_cast<sb2*>(indicator);
+        if (null) {
+            if (!ind) return 1405;
+            *ind = -1;
+            if (length) *length = 0;
+            if (rcode) *rcode = 1405;
+            return ok;
+        }
+        if (!buffer || !length) return 24343;
+        const size_t left = size - sent;
+        const size_t room = std::min<size_t>(*length, p.limit - sent);
+        const size_t n = whole_characters(data + sent, std::min(room, left), left, p.dty, p.utf16);
+        if (n) std::memcpy(buffer, data + sent, n);
+        *length = static_cast<ub4>(n);
+        sent += n;
+        // a value past the limit, or a buffer too small for its next character, ends cut
+        const bool done = sent == size;
+        const bool cut = !done && (sent >= p.limit || n == 0);
+        if (ind) *ind = cut ? indicator_for_length(size) : 0;
+        if (rcode) *rcode = cut ? static_cast<ub2>(truncated_code) : 0;
+        if (done) return ok;
+        if (cut) return truncated_code;
+        piece = OCI_NEXT_PIECE;
+    }
+}
 
 size_t print_number(double value, char* out, size_t capacity) {
     if (!std::isfinite(value)) return format_decimal(decimal_parts{}, out, capacity, true);

@@ -146,6 +146,11 @@ struct OCIDefine : ocilite::handle {
     ub4 position = 0;
     ocilite::program_variable var;      // lenp: the returned lengths
     ub1 charset_form = SQLCS_IMPLICIT;  // OCI_ATTR_CHARSET_FORM as the client set it
+    // OCI_DYNAMIC_FETCH: the value goes piece by piece into the buffers the callback set by
+    // OCIDefineDynamic hands out, up to var.value_sz bytes.
+    ub4 mode = OCI_DEFAULT;
+    void* piece_context = nullptr;
+    OCICallbackDefine piece_callback = nullptr;
 };
 
 // A LOB locator (OCI_DTYPE_LOB), or a BFILE locator (OCI_DTYPE_FILE) that holds the

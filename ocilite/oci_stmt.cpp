@@ -97,10 +97,21 @@ int put_row(OCIStmt* s, ub4 row) {
     sqlite3_stmt* st = s->rows.get();
     const bool utf16 = s->env->utf16;
     for (size_t i = 0; i < s->defines.size(); ++i) {
-        const OCIDefine* d = s->defines[i].get();
+        OCIDefine* d = s->defines[i].get();
         if (!d) continue;
         if (i >= s->sql.columns.size()) return 1007;
         const program_variable& v = d->var;
+        if (d->mode & OCI_DYNAMIC_FETCH) {
+            const size_t limit = v.value_sz > 0 ? static_cast<size_t>(v.value_sz) : 0;
+            const int rc = fetch_pieces(st, static_cast<int>(i), s->kinds[i],
+                                        {d, row, d->piece_callback, d->piece_context, limit, v.dty, utf16});
+            if (rc == 1406) {
+                worst = 1406;
+            } else if (rc != 0) {
+                return rc;
+            }
+            continue;
+        }
         const bool locator = v.dty == SQLT_CLOB || v.dty == SQLT_BLOB || v.dty == SQLT_BFILEE;
         const size_t stride = locator ? sizeof(void*) : static_cast<size_t>(std::max(v.value_sz, 0));
         sb2* indicators = static_cast<sb2*>(v.indp);
@@ -136,6 +147,11 @@ int put_row(OCIStmt* s, ub4 row) {
 // made the round trip. Sets rows_fetched and the status as OCI reports it.
 sword fetch_rows(OCIStmt* s, OCIError* err, ub4 n, bool trip_paid) {
     s->rows_fetched = 0;
+    for (const auto& d : s->defines) {
+        // Oracle would then hand the pieces out by OCIStmtGetPieceInfo, which ocilite lacks.
+        if (d && (d->mode & OCI_DYNAMIC_FETCH) && !d->piece_callback)
+            return fail(err, 3001, "ORA-03001: unimplemented feature: a piecewise define without OCIDefineDynamic");
+    }
     bool truncated = false;
     for (ub4 i = 0; i < n; ++i) {
         if (s->rows.needs_round_trip()) {
@@ -259,7 +275,7 @@ OCILITE_EXPORT sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* 
 }
 
 OCILITE_EXPORT sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnpp, OCIError* errhp, ub4 position, void* valuep,
-                                    sb4 value_sz, ub2 dty, void* indp, ub2* rlenp, ub2* rcodep, ub4) {
+                                    sb4 value_sz, ub2 dty, void* indp, ub2* rlenp, ub2* rcodep, ub4 mode) {
     OCIStmt* s = as_handle<OCIStmt>(stmtp, OCI_HTYPE_STMT);
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!s || !err || !defnpp) return OCI_INVALID_HANDLE;
@@ -273,7 +289,21 @@ OCILITE_EXPORT sword OCIDefineByPos(OCIStmt* stmtp, OCIDefine** defnpp, OCIError
     d->stmt = s;
     d->position = position;
     d->var = {valuep, value_sz, dty, indp, rlenp, rcodep};
+    // a piecewise define takes its callback anew
+    d->mode = mode;
+    d->piece_context = nullptr;
+    d->piece_callback = nullptr;
     *defnpp = d;
+    return OCI_SUCCESS;
+}
+
+OCILITE_EXPORT sword OCIDefineDynamic(OCIDefine* defnp, OCIError* errhp, void* octxp, OCICallbackDefine ocbfp) {
+    OCIDefine* d = as_handle<OCIDefine>(defnp, OCI_HTYPE_DEFINE);
+    OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
+    if (!d || !err) return OCI_INVALID_HANDLE;
+    clear(err);
+    d->piece_context = octxp;
+    d->piece_callback = ocbfp;
     return OCI_SUCCESS;
 }
 

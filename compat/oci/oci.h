@@ -68,7 +68,10 @@ inline constexpr ub2 OCI_FETCH_PRIOR = 0x10;
 inline constexpr ub2 OCI_FETCH_ABSOLUTE = 0x20;
 inline constexpr ub2 OCI_FETCH_RELATIVE = 0x40;
 
-// bind modes and pieces (destination writer)
+// define modes
+inline constexpr ub4 OCI_DYNAMIC_FETCH = 0x02;  // the value comes in pieces through OCIDefineDynamic's callback
+
+// bind modes and pieces (pieces also for piecewise defines)
 inline constexpr ub4 OCI_DATA_AT_EXEC = 0x02;
 inline constexpr ub1 OCI_ONE_PIECE = 0;
 inline constexpr ub1 OCI_FIRST_PIECE = 1;
@@ -174,6 +177,8 @@ using OCICallbackInBind = sb4 (*)(void* ictxp, OCIBind* bindp, ub4 iter, ub4 ind
                                   ub1* piecep, void** indp);
 using OCICallbackOutBind = sb4 (*)(void* octxp, OCIBind* bindp, ub4 iter, ub4 index, void** bufpp, ub4** alenp,
                                    ub1* piecep, void** indp, ub2** rcodep);
+using OCICallbackDefine = sb4 (*)(void* octxp, OCIDefine* defnp, ub4 iter, void** bufpp, ub4** alenp, ub1* piecep,
+                                  void** indp, ub2** rcodep);
 
 // ---- functions (as pointer types) ----------------------------------------------------------
 // Environment, handles and descriptors.
@@ -212,6 +217,7 @@ using OCIStmtExecute_fn = sword (*)(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* 
 using OCIParamGet_fn = sword (*)(const void* hndlp, ub4 htype, OCIError* errhp, void** parmdpp, ub4 pos);
 using OCIDefineByPos_fn = sword (*)(OCIStmt* stmtp, OCIDefine** defnpp, OCIError* errhp, ub4 position, void* valuep,
                                     sb4 value_sz, ub2 dty, void* indp, ub2* rlenp, ub2* rcodep, ub4 mode);
+using OCIDefineDynamic_fn = sword (*)(OCIDefine* defnp, OCIError* errhp, void* octxp, OCICallbackDefine ocbfp);
 using OCIStmtFetch_fn = sword (*)(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, ub4 mode);
 using OCIStmtFetch2_fn = sword (*)(OCIStmt* stmtp, OCIError* errhp, ub4 nrows, ub2 orientation, sb4 fetchOffset,
                                    ub4 mode);
@@ -263,6 +269,7 @@ using OCITransRollback_fn = sword (*)(OCISvcCtx* svchp, OCIError* errhp, ub4 fla
     X(OCIStmtExecute)           \
     X(OCIParamGet)              \
     X(OCIDefineByPos)           \
+    X(OCIDefineDynamic)         \
     X(OCIStmtFetch)             \
     X(OCIStmtFetch2)            \
     X(OCIDateTimeGetDate)       \

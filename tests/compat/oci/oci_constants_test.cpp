@@ -42,6 +42,7 @@ const documented constants[] = {
     DOC(OCI_NTV_SYNTAX, 1),
     DOC(OCI_V7_SYNTAX, 2),
     DOC(OCI_V8_SYNTAX, 3),
+    DOC(OCI_DYNAMIC_FETCH, 0x02),
     DOC(OCI_DATA_AT_EXEC, 0x02),
     // fetch orientations
     DOC(OCI_FETCH_CURRENT, 0x01),
