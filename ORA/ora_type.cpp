@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "ORA/ora_engi.h"
 #include "ORA/ora_numt.h"
@@ -22,7 +23,10 @@ ub4 param_attr(OCIParam* param, ub4 attribute) {
     return value;
 }
 
-constexpr int long_maximum = 1000000;  // characters of a LONG, hex digits of a LONG RAW
+// Oracle's LONG and LONG RAW hold up to 2 GB: their MySQL columns are LONGTEXT and LONGBLOB.
+constexpr int long_size = std::numeric_limits<int>::max();
+// The first piece of a LONG value, in bytes; later pieces are as large as the value so far.
+constexpr size_t long_piece = 64 * 1024;
 constexpr int rowid_maximum = 255;
 // An INTERVAL DAY(9) TO SECOND(9) prints as "+000000000 00:00:00.000000000" (29 characters).
 constexpr int interval_maximum = 64;
@@ -243,43 +247,80 @@ void ora_binary_float::to_variant(ole_variant& out) {
 ora_str_repr::ora_str_repr(OCIParam* param, int code, int maximum) : ora_type(param, code) {
     tk_log::log(1, "ora_str_repr::ctor");
     size_ = maximum;
-    if (is_hex()) {
-        buffer_.assign(static_cast<size_t>(maximum) * 2 + 2, 0);
-        buffer_[0] = u'0';
-        buffer_[1] = u'x';
-    } else if (is_long()) {
-        // As many characters as the zero-terminated form holds: maximum - 1.
-        buffer_.assign(prefix_units + static_cast<size_t>(maximum) - 1, 0);
-    } else {
-        buffer_.assign(static_cast<size_t>(maximum), 0);
-    }
+    buffer_.assign(static_cast<size_t>(maximum), 0);
 }
 
 void ora_str_repr::define(OCIStmt* stmt, int position) {
     tk_log::log(1, "ora_str_repr::define(%d)", position);
-    if (is_long()) {
-        define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_LVC);
-        return;
-    }
-    size_t skip = is_hex() ? 2 : 0;
-    define_buffer(stmt, position, buffer_.data() + skip, static_cast<sb4>((buffer_.size() - skip) * 2), SQLT_STR);
+    define_buffer(stmt, position, buffer_.data(), static_cast<sb4>(buffer_.size() * 2), SQLT_STR);
 }
 
 void ora_str_repr::to_variant(ole_variant& out) {
-    if (is_long()) {
-        sb4 bytes = 0;
-        std::memcpy(&bytes, buffer_.data(), sizeof bytes);
-        const size_t room = buffer_.size() - prefix_units;
-        const size_t units = bytes > 0 ? std::min<size_t>(static_cast<size_t>(bytes) / 2, room) : 0;
-        out.attach_wstring(compat::wstring_view(buffer_.data() + prefix_units, units));
-        return;
-    }
     buffer_.back() = 0;
-    const compat::wstring_view text(buffer_.data());
-    if (is_hex())
-        out = ole_variant::from_wstring(text, VT_BLOB);
+    out.attach_wstring(compat::wstring_view(buffer_.data()));
+}
+
+// ---- LONG and LONG RAW -----------------------------------------------------------------
+
+ora_long::ora_long(OCIParam* param, int code, uint64_t limit) : ora_type(param, code), limit_(limit) {
+    tk_log::log(1, "ora_long::ctor");
+    size_ = long_size;
+}
+
+void ora_long::define(OCIStmt* stmt, int position) {
+    tk_log::log(1, "ora_long::define(%d)", position);
+    ora_engine& e = ora_engine::instance();
+    // no buffer of its own: the pieces go where next_piece puts them, up to the largest size
+    e.check_status(e.oci().OCIDefineByPos(stmt, &define_, e.err(), static_cast<ub4>(position), nullptr,
+                                          std::numeric_limits<sb4>::max(), is_raw() ? SQLT_BIN : SQLT_CHR, &indicator_,
+                                          nullptr, &return_code_, OCI_DYNAMIC_FETCH));
+    e.check_status(e.oci().OCIDefineDynamic(define_, e.err(), this, &ora_long::next_piece));
+}
+
+sb4 ora_long::next_piece(void* context, OCIDefine*, ub4, void** buffer, ub4** length, ub1* piece, void** indicator,
+                         ub2** rcode) {
+    ora_long& self = *static_cast<ora_long*>(context);
+    if (*piece == OCI_FIRST_PIECE || *piece == OCI_ONE_PIECE) {
+        self.kept_ = 0;
+        self.seen_ = 0;
+    } else {
+        // the piece before this one is written
+        self.seen_ += self.piece_length_;
+        if (!self.spilling_) self.kept_ += self.piece_length_;
+    }
+    const uint64_t room = self.limit_ * self.unit() - std::min<uint64_t>(self.kept_, self.limit_ * self.unit());
+    self.spilling_ = room == 0;
+    size_t size = long_piece;
+    if (self.spilling_) {
+        self.spill_.resize(size);
+        *buffer = self.spill_.data();
+    } else {
+        // pieces as large as what is there already: a value takes few calls and few moves
+        size = static_cast<size_t>(std::min<uint64_t>(std::max(long_piece, self.kept_), room));
+        if (self.value_.size() < self.kept_ + size) self.value_.resize(self.kept_ + size);
+        *buffer = self.value_.data() + self.kept_;
+    }
+    self.piece_length_ = static_cast<ub4>(std::min<size_t>(size, std::numeric_limits<ub4>::max()));
+    *length = &self.piece_length_;
+    *indicator = &self.indicator_;
+    *rcode = &self.return_code_;
+    return OCI_CONTINUE;
+}
+
+void ora_long::to_variant(ole_variant& out) {
+    // the last piece is written once the fetch returns
+    const uint64_t units = (seen_ + piece_length_) / unit();
+    const size_t kept = kept_ + (spilling_ ? 0 : piece_length_);
+    if (units > limit_)
+        throw ora_value_exception(
+            0, compat::format("The value of column %s is %I64u %s long, more than the %I64u its "
+                              "MySQL column holds",
+                              name_, static_cast<unsigned long long>(units), is_raw() ? "bytes" : "characters",
+                              static_cast<unsigned long long>(limit_)));
+    if (is_raw())
+        out.attach_binary(kept, value_.data());
     else
-        out.attach_wstring(text);
+        out.attach_wstring(compat::wstring_view(reinterpret_cast<const compat::wchar*>(value_.data()), kept / 2));
 }
 
 // ---- dates -----------------------------------------------------------------------------
@@ -524,7 +565,7 @@ std::unique_ptr<ora_type> ora_make_column(OCIParam* param, int code) {
             return std::make_unique<ora_number>(param, code);
         case 8:
         case 24:
-            return std::make_unique<ora_str_repr>(param, code, long_maximum);
+            return std::make_unique<ora_long>(param, code);
         // 69 is ROWID as a select list describes it.
         case 11:
         case 69:

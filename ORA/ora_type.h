@@ -123,9 +123,7 @@ private:
     float float_ = 0;
 };
 
-// Columns read as their text: LONG, LONG RAW (as hexadecimal digits), ROWID, INTERVAL. A
-// LONG comes as LONG VARCHAR (a 4-byte length, then the text), whose length holds more
-// than the 2-byte returned length and keeps zero characters inside the value.
+// Columns read as their text: ROWID and INTERVAL.
 class ora_str_repr : public ora_type {
 public:
     ora_str_repr(OCIParam* param, int code, int maximum);
@@ -133,10 +131,36 @@ public:
     void define(OCIStmt* stmt, int position) override;
 
 private:
-    static constexpr size_t prefix_units = sizeof(sb4) / sizeof(compat::wchar);
-    bool is_hex() const { return code_ == SQLT_LBI; }
-    bool is_long() const { return code_ == SQLT_LNG; }
     std::vector<compat::wchar> buffer_;
+};
+
+// LONG and LONG RAW: fetched piecewise (a dynamic define), so that a value of any length
+// arrives whole: LONG as UTF-16 text, LONG RAW as its bytes. A value longer than its MySQL
+// column holds (LONGTEXT and LONGBLOB: 4,294,967,295 bytes) fails its record with its size.
+class ora_long : public ora_type {
+public:
+    // Characters of a LONG, bytes of a LONG RAW that a LONGTEXT or LONGBLOB column holds at
+    // most (a LONGTEXT character takes at least one of its bytes).
+    static constexpr uint64_t column_limit = 4294967295u;
+
+    ora_long(OCIParam* param, int code, uint64_t limit = column_limit);
+    void to_variant(ole_variant& out) override;
+    void define(OCIStmt* stmt, int position) override;
+    bool is_truncated() const override { return false; }
+
+private:
+    static sb4 next_piece(void* context, OCIDefine*, ub4, void** buffer, ub4** length, ub1* piece, void** indicator,
+                          ub2** rcode);
+    bool is_raw() const { return code_ == SQLT_LBI; }
+    size_t unit() const { return is_raw() ? 1 : sizeof(compat::wchar); }
+
+    uint64_t limit_;
+    std::vector<uint8_t> value_;  // the row's pieces end to end; kept for the next rows
+    size_t kept_ = 0;             // bytes of value_ before the piece being filled
+    uint64_t seen_ = 0;           // bytes the client delivered before that piece, kept or not
+    ub4 piece_length_ = 0;        // the piece's size, then what the client wrote into it
+    bool spilling_ = false;       // the piece goes to spill_: the value is past the limit
+    std::vector<uint8_t> spill_;  // where the pieces past the limit go, only to be counted
 };
 
 // DATE and the TIMESTAMP kinds: fetched as the 7-byte DATE.

@@ -9,6 +9,8 @@
 #include "compat/text/format.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 using compat::wstring;
 
@@ -224,7 +226,8 @@ int sql_indexes_initializer::key_bytes(const t_ftd& column, sql_target target) {
     int bpc = v < sql::ver_4_1_0 ? 1 : target == sql_target::dump ? 4 : sql_engine::instance().bytes_per_char();
     switch (column.vartype) {
         case VT_BSTR:
-            return column.size * bpc;
+            // an unbounded column's size is the largest int: its bytes stop there too
+            return static_cast<int>(std::min<int64_t>(int64_t{column.size} * bpc, std::numeric_limits<int>::max()));
         case VT_DATE:
             switch (udb_date_kind_of(column.reserved)) {
                 case date_kind::datetime:

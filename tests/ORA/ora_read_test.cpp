@@ -1,4 +1,6 @@
 // Column descriptions and values per type, LOBs in chunks, truncation, and prefetch.
+#include <limits>
+
 #include "ORA/ora_tab.h"
 #include "ORA/ora_util.h"
 #include "tests/ORA/ora_fixture.h"
@@ -133,55 +135,103 @@ TEST_F(OraRead, LongRawArrivesAsItsBytes) {
     EXPECT_EQ(bytes_of(rows[1][1]), (std::vector<uint8_t>{0x00}));
 }
 
-// Reads every row, noting the ones whose record fails.
-std::vector<int> failing_rows(udb_recordset& t, std::vector<std::vector<ole_variant>>& rows) {
-    std::vector<int> failed;
-    int k = 0;
-    while (!t.is_eof()) {
-        try {
-            udb_record* record = t.get_item();
-            std::vector<ole_variant> row;
-            for (const auto& f : *record) row.push_back(*f);
-            rows.push_back(row);
-        } catch (const ora_value_exception& e) {
-            EXPECT_EQ(e.code(), ora_error_code(1406));
-            EXPECT_NE(std::string(e.what()).find("truncated"), std::string::npos) << e.what();
-            failed.push_back(k);
-        }
-        t.next();
-        ++k;
+std::string hex_of(const std::vector<uint8_t>& bytes) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (uint8_t b : bytes) out += {digits[b >> 4], digits[b & 15]};
+    return out;
+}
+
+TEST_F(OraRead, LongsArriveWholeAtAnyLength) {
+    db_.reset();
+    stores().build_text("LONGS",
+                        "CREATE USER scott IDENTIFIED BY tiger;\n"
+                        "CREATE TABLE T_L (ID NUMBER(5) NOT NULL, TXT LONG);\n"
+                        // a character of two UTF-16 units where the first piece (32,768 units) ends
+                        "INSERT INTO T_L VALUES (1, RPAD('a', 32767, 'a') || '\xF0\x9F\x98\x80' || "
+                        "RPAD('b', 967232, 'b'));\n"
+                        "INSERT INTO T_L VALUES (2, RPAD('c', 5000000, 'c'));\n"
+                        "INSERT INTO T_L VALUES (3, 'after');\n"
+                        "CREATE TABLE T_R (ID NUMBER(5) NOT NULL, BIN LONG RAW);\n"
+                        "INSERT INTO T_R VALUES (1, OCILITE_RANDOM_BYTES(1000000, 1));\n"
+                        "INSERT INTO T_R VALUES (2, OCILITE_RANDOM_BYTES(5000000, 2));\n"
+                        "INSERT INTO T_R VALUES (3, HEXTORAW('03'));\n"
+                        "COMMIT;\n");
+    db_ = connect("LONGS");
+    auto t = db_->get_table(u"T_L", true);
+    // what a LONG holds: its MySQL column is a LONGTEXT
+    EXPECT_EQ(t->get_schema()[1]->size, std::numeric_limits<int>::max());
+    auto rows = read_all(*t);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_TRUE(rows[0][1].to_wstring() ==
+                compat::wstring(32767, u'a') + u"\U0001F600" + compat::wstring(967232, u'b'));
+    EXPECT_TRUE(rows[1][1].to_wstring() == compat::wstring(5000000, u'c'));
+    EXPECT_EQ(rows[2][1].to_wstring(), u"after");
+
+    auto r = db_->get_table(u"T_R", true);
+    EXPECT_EQ(r->get_schema()[1]->size, std::numeric_limits<int>::max());
+    auto raws = read_all(*r);
+    ASSERT_EQ(raws.size(), 3u);
+    const std::string tab = stores().table_name("LONGS", "T_R"), bin = stores().column_name("LONGS", "T_R", "BIN"),
+                      id = stores().column_name("LONGS", "T_R", "ID");
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(hex_of(bytes_of(raws[k][1])),
+                  stores().value(
+                      "LONGS", "SELECT hex(" + bin + ") FROM " + tab + " WHERE " + id + " = " + std::to_string(k + 1)));
     }
-    return failed;
+    EXPECT_EQ(bytes_of(raws[1][1]).size(), 5000000u);
 }
 
-TEST_F(OraRead, TooLongLongFailsItsRecordOnly) {
-    db_.reset();
-    const std::string tab = stores().table_name("VALS", "T_LONG"), id = stores().column_name("VALS", "T_LONG", "ID"),
-                      txt = stores().column_name("VALS", "T_LONG", "TXT");
-    // 999,999 characters fit the buffer with its terminator; one more does not.
-    stores().exec("VALS", "UPDATE " + tab + " SET " + txt + " = replace(hex(zeroblob(999999)), '00', 'a') WHERE " + id +
-                              " = 1;" + "UPDATE " + tab + " SET " + txt +
-                              " = replace(hex(zeroblob(1000000)), '00', 'b') WHERE " + id + " = 2;");
-    db_ = connect("VALS");
-    auto t = db_->get_table(u"T_LONG", true);
-    std::vector<std::vector<ole_variant>> rows;
-    EXPECT_EQ(failing_rows(*t, rows), std::vector<int>{1});
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0][1].to_wstring(), compat::wstring(999999, u'a'));
-    EXPECT_EQ(rows[1][1].to_wstring(), u"after");
-}
-
-TEST_F(OraRead, TooLongLongRawFailsItsRecordOnly) {
-    db_.reset();
-    const std::string tab = stores().table_name("VALS", "T_LRAW"), id = stores().column_name("VALS", "T_LRAW", "ID"),
-                      bin = stores().column_name("VALS", "T_LRAW", "BIN");
-    stores().exec("VALS", "UPDATE " + tab + " SET " + bin + " = zeroblob(1000000) WHERE " + id + " = 1");
-    db_ = connect("VALS");
-    auto t = db_->get_table(u"T_LRAW", true);
-    std::vector<std::vector<ole_variant>> rows;
-    EXPECT_EQ(failing_rows(*t, rows), std::vector<int>{0});
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(bytes_of(rows[0][1]), (std::vector<uint8_t>{0x00}));
+// The column's limit made small: a value past it fails its record with its size, the
+// records after it are read.
+TEST_F(OraRead, ALongPastWhatItsColumnHoldsFailsItsRecordWithItsSize) {
+    const struct {
+        const char16_t* query;
+        int code;
+        uint64_t limit;
+        std::vector<std::string> outcomes;
+    } cases[] = {
+        {u"SELECT TXT FROM T_LONG",
+         SQLT_LNG,
+         10,
+         {"short long", "The value of column TXT is 19 characters long, more than the 10 its MySQL column holds",
+          "after"}},
+        {u"SELECT BIN FROM T_LRAW",
+         SQLT_LBI,
+         1,
+         {"The value of column BIN is 2 bytes long, more than the 1 its MySQL column holds", "0x00"}},
+    };
+    ora_engine& e = ora_engine::instance();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        ora_columns columns;
+        {
+            ora_stmt describe;
+            describe.prepare(c.query);
+            describe.execute(0);
+            void* param = nullptr;
+            e.check_status(e.oci().OCIParamGet(describe.get(), OCI_HTYPE_STMT, e.err(), &param, 1));
+            columns.push_back(std::make_unique<ora_long>(static_cast<OCIParam*>(param), c.code, c.limit));
+            e.oci().OCIDescriptorFree(param, OCI_DTYPE_PARAM);
+        }
+        ora_stmt query;
+        query.prepare(c.query);
+        columns[0]->define(query.get(), 1);
+        query.execute(0);
+        ora_record record(columns);
+        std::vector<std::string> outcomes;
+        while (query.fetch() != OCI_NO_DATA) {
+            try {
+                record.refill(columns);
+                outcomes.push_back(record.at(0)->to_string());
+            } catch (const ora_value_exception& x) {
+                outcomes.push_back(x.what());
+            }
+        }
+        EXPECT_EQ(outcomes, c.outcomes);
+        columns.clear();
+    }
 }
 
 TEST_F(OraRead, TextsKeepZeroCharactersAndCountLengthsInCharacters) {
@@ -197,7 +247,7 @@ TEST_F(OraRead, TextsKeepZeroCharactersAndCountLengthsInCharacters) {
     db_ = connect("ZEROS");
     auto t = db_->get_table(u"T_Z", true);
     // VARCHAR2(5 CHAR) describes 20 bytes in an AL32UTF8 database: the column is 5 characters.
-    const int sizes[] = {0, 20, 4, 6, 5, 3, 1000000};
+    const int sizes[] = {0, 20, 4, 6, 5, 3, std::numeric_limits<int>::max()};
     ASSERT_EQ(t->get_schema().size(), std::size(sizes));
     for (size_t i = 0; i < std::size(sizes); ++i) EXPECT_EQ(t->get_schema()[i]->size, sizes[i]) << i;
     auto rows = read_all(*t);
