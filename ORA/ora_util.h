@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TK/tk_excep.h"
+#include "UDB/udb_rec_exc.h"
 #include "compat/oci/oci.h"
 #include "compat/oleaut/vartype.h"
 #include "compat/text/text.h"
@@ -16,16 +17,17 @@ public:
     ora_exception(int oracle_error_code, const std::string& text);
 };
 
-// A value of the row just fetched that cannot be carried whole (cut by its buffer, or a
-// number the destination cannot hold). Only that record is lost: the reading goes on with
-// the next row.
-class ora_value_exception : public ora_exception {
-public:
-    using ora_exception::ora_exception;
-};
-
 // Code of an ora_exception for an Oracle error number.
 constexpr int ora_error_code(int oracle_error) { return (oracle_error & 0xFFFF) | 0x100000; }
+
+// A value of the row just fetched that cannot be carried whole (cut by its buffer, or a
+// number the destination cannot hold), with the code of an ora_exception. Only that record
+// is lost: the reading goes on with the next row.
+class ora_value_exception : public udb_record_exception {
+public:
+    ora_value_exception(int oracle_error_code, const std::string& text)
+        : udb_record_exception(text, ora_error_code(oracle_error_code)) {}
+};
 
 // text with every apostrophe doubled, to stand between apostrophes in an SQL text.
 compat::wstring ora_quote_literal(compat::wstring_view text);

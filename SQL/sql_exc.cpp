@@ -65,6 +65,12 @@ bool sql_exception::is_auth_protocol_refused(int code) {
     return false;
 }
 
+udb_lost_record::cause sql_exception::cause() const {
+    if (ends_table(code())) return udb_lost_record::cause::table;
+    if (is_duplicate_key(code())) return udb_lost_record::cause::duplicate_key;
+    return udb_lost_record::cause::record;
+}
+
 sql_exception sql_exception::packet_too_large() {
     return sql_exception("Got a packet bigger than 'max_allowed_packet' bytes", ER_NET_PACKET_TOO_LARGE);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TK/tk_excep.h"
+#include "UDB/udb_rec_exc.h"
 
 namespace sql {
 class sql_connection;
@@ -29,6 +30,10 @@ public:
     static bool is_duplicate_key(int code);
     // The server asks for an authentication protocol the program cannot speak.
     static bool is_auth_protocol_refused(int code);
+
+    // What this error costs the record whose statement the server refused: the table (see
+    // ends_table), a duplicate key, or that record alone.
+    udb_lost_record::cause cause() const;
 
     // The error the server gives for a statement over its max_allowed_packet, raised before
     // such a statement is sent.

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <exception>
 
-#include "SQL/sql_batch_exc.h"
 #include "SQL/sql_engi.h"
 #include "SQL/sql_exc.h"
 #include "SQL/sql_fk_parser.h"
 #include "SQL/sql_util.h"
 #include "TK/tk_excep.h"
 #include "TK/tk_trace.h"
+#include "UDB/udb_rec_exc.h"
 
 using compat::wstring;
 
@@ -25,6 +25,13 @@ std::string quoted_utf8(const wstring& name) { return compat::utf16_to_utf8(sql_
 
 bool is_zero_date(const wstring& text) {
     return text == u"0000-00-00" || text == u"0000-00-00 00:00:00" || text == u"00000000000000";
+}
+
+// Called in the handler of e, a refusal of the record at hand: the record is lost, unless
+// the cause is the table's, which raises e as it is.
+[[noreturn]] void raise_for_record(const sql_exception& e) {
+    if (e.cause() == udb_lost_record::cause::table) throw;
+    throw udb_record_exception(e.message(), e.code(), e.cause());
 }
 
 }  // namespace
@@ -132,10 +139,15 @@ void sql_table::structure_error(const sql_column_map& map) const {
 void sql_table::append_record(const udb_record& record) {
     tk_log::log(1, "sql_table::append_record");
     ++received_;
-    if (sql_engine::instance().fast_insert())
-        fast_append(record);
-    else
-        slow_append(record);
+    try {
+        if (sql_engine::instance().fast_insert())
+            fast_append(record);
+        else
+            slow_append(record);
+    } catch (const sql_exception& e) {
+        // A statement of this record alone (or one that could never be sent) was refused.
+        raise_for_record(e);
+    }
     ++record_count_;
 }
 
@@ -247,26 +259,41 @@ void sql_table::send_batch() {
     } catch (const sql_exception& e) {
         // Refused for the table's or the connection's sake: each row alone would fail the same.
         if (sql_exception::ends_table(e.code())) throw;
-        const unsigned err = static_cast<unsigned>(e.code() & 0xFFFF);
-        if (rows.size() == 1) throw sql_batch_exception({{rows[0].number, err, e.message()}});
+        if (rows.size() == 1)
+            throw udb_record_exception(
+                std::vector<udb_lost_record>{{rows[0].number, e.code(), e.message(), e.cause()}});
         tk_log::log(2, "The batch was refused (%s); sending its rows one by one", e.message());
     }
-    std::vector<sql_row_error> failed;
+    std::vector<udb_lost_record> failed;
     for (const pending_row& row : rows) {
         try {
             database().query_append(head_ + text.substr(row.offset, row.length));
         } catch (const sql_exception& e) {
-            failed.push_back({row.number, static_cast<unsigned>(e.code() & 0xFFFF), e.message()});
+            failed.push_back({row.number, e.code(), e.message(), e.cause()});
             // The rows that failed before it are reported; the rest would fail with it.
-            if (sql_exception::ends_table(e.code())) break;
+            if (e.cause() == udb_lost_record::cause::table) break;
         }
     }
-    if (!failed.empty()) throw sql_batch_exception(std::move(failed));
+    if (!failed.empty()) throw udb_record_exception(std::move(failed));
 }
 
 void sql_table::update(const udb_record& record) {
     tk_log::log(1, "sql_table::update");
     flush();
+    try {
+        update_row(record);
+    } catch (const sql_exception& e) {
+        raise_for_record(e);
+    } catch (const udb_record_exception&) {
+        throw;
+    } catch (const tk_exception& e) {
+        // A record that matches no row or does not fit the table: the row stays as it was.
+        if (e.level() != 0) throw;
+        throw udb_record_exception(e.message(), e.code());
+    }
+}
+
+void sql_table::update_row(const udb_record& record) {
     if (pk_index_ < 0) {
         tk_log::log(1, "There's no primary/unique key");
         return;

@@ -21,12 +21,13 @@ public:
     // flush first to learn of it.
     ~sql_table() override;
 
-    // Raises sql_exception for a refused row; a refused batch raises sql_batch_exception
-    // naming only the rows that fail on their own (the others arrive).
+    // A refused row raises udb_record_exception; a refused batch raises it naming only the
+    // rows that fail on their own (the others arrive). A refusal whose cause is the table
+    // (sql_exception::ends_table) raises sql_exception.
     void append_record(const udb_record& record) override;
     // UPDATE of the row with the record's whole primary or unique key. A record whose key
-    // matches no row raises a level-0 error; a table without such a key, or a record that
-    // lacks part of it, is left alone.
+    // matches no row, or that the server refuses, raises udb_record_exception; a table
+    // without such a key, or a record that lacks part of it, is left alone.
     void update(const udb_record& record) override;
     // Sends the buffered rows now (as append_record does when a batch is full).
     void flush() override;
@@ -50,6 +51,7 @@ private:
     [[noreturn]] void structure_error(const sql_column_map& map) const;
     void fast_append(const udb_record& record);
     void slow_append(const udb_record& record);
+    void update_row(const udb_record& record);
     void send_batch();
     // An empty statement of the next rows: the INSERT head in a buffer with room for a batch.
     void start_statement();

@@ -27,6 +27,9 @@ public:
     udb_recordset(const udb_recordset&) = delete;
     udb_recordset& operator=(const udb_recordset&) = delete;
 
+    // A record that get_item, append_record, update or flush cannot carry, and that costs no
+    // other record, raises udb_record_exception (UDB/udb_rec_exc.h); any other error ends
+    // the table.
     virtual void append_record(const udb_record& record) = 0;
     // Rewrites the row with the same key; the base does nothing.
     virtual void update(const udb_record& record);

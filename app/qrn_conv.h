@@ -107,9 +107,14 @@ private:
                        const compat::wstring& query, bool run_fast_insert);
     void copy_records(udb_recordset& source, udb_recordset& dest, class dates_map* dates);
     void flush_table(udb_recordset& dest);
-    void handle_batch_error(const class sql_batch_exception& e);
-    void handle_record_error(const class sql_exception& e, udb_recordset& dest, const udb_record* record,
+    // Records a side could not carry: a duplicate key is updated or skipped as the mode
+    // says, a cause that is the table's ends the table, any other loss is reported.
+    void handle_lost_records(const class udb_record_exception& e, udb_recordset& dest, const udb_record* record,
                              int record_number);
+    // The synchronize mode's UPDATE of a record whose key is there already.
+    void update_record(udb_recordset& dest, const udb_record& record, int record_number);
+    // Reports the record as lost, or ends the table when every later record would fail too.
+    void lose_record(const struct udb_lost_record& lost, int record_number);
     // A record that did not arrive: reported under its table and number, unless its error
     // has been reported often enough in this table already; the run goes on.
     void report_record_error(const tk_exception& e, int record_number);

@@ -2,9 +2,9 @@
 // the overwrite mode, safe names, date post-processing and three levels of error handling
 // (record, table, run).
 #include "ORA/ora_dproc.h"
-#include "ORA/ora_util.h"
-#include "SQL/sql_batch_exc.h"
+#include "SQL/sql_exc.h"
 #include "TK/tk_trace.h"
+#include "UDB/udb_rec_exc.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
 #include "app/qrn_init.h"
@@ -210,17 +210,12 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
             if (!record) tk_fail(tk_where::qrn_conv, 286);
             table.append_record(*record);
             if (dates) dates->add_rec_stat(*record);
-        } catch (const sql_batch_exception& e) {
-            handle_batch_error(e);
-        } catch (const sql_exception& e) {
-            handle_record_error(e, table, record, number);
+        } catch (const udb_record_exception& e) {
+            handle_lost_records(e, table, record, number);
         } catch (const ole_type_exception&) {
             // A value outside what its type holds (a 43-digit number): that record is lost,
             // the table goes on.
             report_record_error(tk_exception(value_misfit_text, 0), number);
-        } catch (const ora_value_exception& e) {
-            // The source could not carry a value of this record; its later records can be read.
-            report_record_error(e, number);
         }
         tk_log::log(1, "Record %d processed", number);
         source.next();
@@ -231,45 +226,46 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
 void quarnel_convertor::flush_table(udb_recordset& table) {
     try {
         table.flush();
-    } catch (const sql_batch_exception& e) {
-        handle_batch_error(e);
+    } catch (const udb_record_exception& e) {
+        handle_lost_records(e, table, nullptr, 0);
     }
 }
 
-void quarnel_convertor::handle_batch_error(const sql_batch_exception& e) {
-    // A batch of earlier records was refused: each row that failed alone is reported under
-    // its own number; the other rows of the batch have arrived. A row refused for the
-    // table's sake ends the table.
-    for (const sql_row_error& row : e.rows()) {
-        if (sql_exception::ends_table(row.code())) throw sql_exception(row.message, row.mysql_errno);
-        if (keeps_existing_rows(mode_) && sql_exception::is_duplicate_key(row.code())) {
-            tk_log::log(1, "Duplicate key of record %d skipped", row.record_number);
-            continue;
+void quarnel_convertor::handle_lost_records(const udb_record_exception& e, udb_recordset& table,
+                                            const udb_record* record, int number) {
+    // The record at hand, or earlier records of a batch, each under its own number (the
+    // batch's other rows have arrived).
+    for (const udb_lost_record& lost : e.records()) {
+        const bool at_hand = lost.number == 0;
+        const int lost_number = at_hand ? number : lost.number;
+        if (lost.why == udb_lost_record::cause::duplicate_key) {
+            if (at_hand && record && mode_ == udb_overwrite_mode::synchronize) {
+                update_record(table, *record, number);
+                continue;
+            }
+            if (keeps_existing_rows(mode_)) {
+                tk_log::log(1, "Duplicate key of record %d skipped", lost_number);
+                continue;
+            }
         }
-        report_record_error(sql_exception(row.message, row.mysql_errno), row.record_number);
+        lose_record(lost, lost_number);
     }
 }
 
-void quarnel_convertor::handle_record_error(const sql_exception& e, udb_recordset& table, const udb_record* record,
-                                            int number) {
+void quarnel_convertor::update_record(udb_recordset& table, const udb_record& record, int number) {
+    // The row is there: an UPDATE that matches nothing or that the server refuses (a
+    // duplicate on another unique key) loses this record only.
+    try {
+        table.update(record);
+    } catch (const udb_record_exception& u) {
+        for (const udb_lost_record& lost : u.records()) lose_record(lost, lost.number == 0 ? number : lost.number);
+    }
+}
+
+void quarnel_convertor::lose_record(const udb_lost_record& lost, int number) {
     // Every later record would fail the same way: the table ends with this one error.
-    if (sql_exception::ends_table(e.code())) throw;
-    if (mode_ == udb_overwrite_mode::synchronize && sql_exception::is_duplicate_key(e.code()) && record) {
-        // The row is there: an UPDATE that matches nothing or that the server refuses (a
-        // duplicate on another unique key) loses this record only.
-        try {
-            table.update(*record);
-        } catch (const sql_exception& u) {
-            if (sql_exception::ends_table(u.code())) throw;
-            report_record_error(u, number);
-        } catch (const tk_exception& u) {
-            if (u.level() != 0) throw;
-            report_record_error(u, number);
-        }
-        return;
-    }
-    if (mode_ == udb_overwrite_mode::merge && sql_exception::is_duplicate_key(e.code())) return;
-    report_record_error(e, number);
+    if (lost.why == udb_lost_record::cause::table) throw tk_exception(lost.message, lost.code, 0);
+    report_record_error(tk_exception(lost.message, lost.code, 0), number);
 }
 
 void quarnel_convertor::report_notes(udb_database& dest) {

@@ -1,9 +1,9 @@
 // The table writer: fast and slow INSERTs, the batch threshold, refused rows inside a
 // batch, columns that differ only in case, and UPDATE by key.
-#include "SQL/sql_batch_exc.h"
 #include "SQL/sql_exc.h"
 #include "SQL/sql_tab.h"
 #include "TK/tk_excep.h"
+#include "UDB/udb_rec_exc.h"
 #include "tests/SQL/live_fixture.h"
 
 namespace {
@@ -105,8 +105,11 @@ TEST_F(LiveTab, SlowModeSendsEachRecord) {
     try {
         append(t, 1, u"dup");
         FAIL() << "duplicate accepted";
-    } catch (const sql_exception& e) {
+    } catch (const udb_record_exception& e) {
         EXPECT_EQ(e.code(), 0x400426);
+        ASSERT_EQ(e.records().size(), 1u);
+        EXPECT_EQ(e.records()[0].number, 0) << "the record at hand";
+        EXPECT_EQ(e.records()[0].why, udb_lost_record::cause::duplicate_key);
     }
     append(t, 2, u"b");
     EXPECT_EQ(count("t"), 2);
@@ -123,14 +126,16 @@ TEST_F(LiveTab, RefusedRowsOfABatchAreReportedAloneAndTheRestArrives) {
     try {
         t.flush();
         FAIL() << "no error";
-    } catch (const sql_batch_exception& e) {
-        ASSERT_EQ(e.rows().size(), 2u);
-        EXPECT_EQ(e.rows()[0].record_number, 11);
-        EXPECT_EQ(e.rows()[0].code(), 0x400426);
-        EXPECT_EQ(e.rows()[1].record_number, 12);
+    } catch (const udb_record_exception& e) {
+        ASSERT_EQ(e.records().size(), 2u);
+        EXPECT_EQ(e.records()[0].number, 11);
+        EXPECT_EQ(e.records()[0].code, 0x400426);
+        EXPECT_EQ(e.records()[0].why, udb_lost_record::cause::duplicate_key);
+        EXPECT_EQ(e.records()[1].number, 12);
+        EXPECT_EQ(e.records()[1].why, udb_lost_record::cause::record);
         // not a duplicate: a handler that skips duplicates still sees it
         EXPECT_NE(e.code(), 0x400426);
-        EXPECT_EQ(e.code(), e.rows()[1].code());
+        EXPECT_EQ(e.code(), e.records()[1].code);
     }
     EXPECT_EQ(count("t"), 13);
     EXPECT_EQ(scalar("SELECT s FROM t WHERE id = 3"), "ok");
@@ -142,9 +147,9 @@ TEST_F(LiveTab, RefusedRowsOfABatchAreReportedAloneAndTheRestArrives) {
     try {
         t.flush();
         FAIL() << "no error";
-    } catch (const sql_batch_exception& e) {
-        ASSERT_EQ(e.rows().size(), 1u);
-        EXPECT_EQ(e.rows()[0].record_number, 17);
+    } catch (const udb_record_exception& e) {
+        ASSERT_EQ(e.records().size(), 1u);
+        EXPECT_EQ(e.records()[0].number, 17);
         EXPECT_EQ(e.code(), 0x400426);
     }
     EXPECT_EQ(count("t"), 15);
