@@ -127,6 +127,8 @@ int sel_file_page::on_next() {
         // The server's own databases are refused before the overwrite dialog can offer to
         // drop one.
         conv.check_not_server_database();
+        // Nothing is dropped or deleted for a source that has nothing to convert.
+        conv.check_source_has_tables();
         return direct ? check_server_dest(dest) : check_dump_dest(dest);
     } catch (const tk_exception& e) {
         wizard_shell::error(wizard_error_text(e, wizard_tables::both));

@@ -69,9 +69,13 @@ public:
     // The destination database of a run, owned by the caller.
     std::unique_ptr<udb_database> get_dest_base();
     // Matches the selected table names to the source's tables (a name in another letter
-    // case selects the one table it can mean) and raises a level-1 error when a selection
-    // was given but names no table of the source. Needs the source connected.
+    // case selects the one table it can mean) and raises a level-1 error when there is
+    // nothing to convert: a source schema without tables, or a selection that names no
+    // table of the source. Needs the source connected.
     void check_selection();
+    // Raises the level-1 error of a source schema without tables, unless a stored query
+    // could be converted. For a destination prepared before the tables are chosen.
+    void check_source_has_tables() const;
     // A table-names file was read: its list is the selection, even when it holds no name.
     void set_selection_given() { selection_given_ = true; }
     std::vector<compat::wstring> get_all_tables() const;
@@ -100,6 +104,7 @@ public:
     qrn_front_end& front() { return front_; }
 
 private:
+    tk_exception no_tables_error() const;
     // Raises the level-1 mode error unless the mode is 0 to 4.
     void check_mode() const;
     void convert_tables(udb_database& dest, udb_validator& validator);

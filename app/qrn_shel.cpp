@@ -50,6 +50,8 @@ constexpr int profile_failed = -1;
 bool prepare_profile_run(quarnel_convertor& conv) {
     try {
         conv.connect_oracle_server(conv.source_name());
+        // Before the destination is touched: a run with nothing to convert is refused.
+        conv.check_selection();
         if (conv.is_mysql_direct()) conv.connect_mysql_server();
         conv.check_dest();
         return true;

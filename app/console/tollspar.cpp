@@ -90,7 +90,7 @@ int run_conversion(int argc, char** raw_argv) {
         tk_console_fatal(con_usage_text(qrn_version_major, qrn_version_minor));
     if (!conv.is_mysql_direct() && is_standard_output(conv.destination_file())) con_set_output_to_stderr(true);
     conv.connect_oracle_server(conv.source_name());
-    // Before the destination is touched: a selection that names nothing refuses the run.
+    // Before the destination is touched: a run with nothing to convert is refused.
     conv.check_selection();
     if (conv.is_mysql_direct()) conv.connect_mysql_server();
     conv.check_dest();

@@ -149,6 +149,7 @@ TEST_F(WizardProfile, ConnectFailureIsShownAndEndsBeforeAnySheet) {
              c.set_mysql_direct(true);
              c.set_destination_name(u"anydb");
              c.store_mysql_settings("127.0.0.1", "root", "", "1");
+             c.table_map[u"EMP"] = u"";
          },
          "Can't connect to the MySQL server."},
     };
@@ -405,5 +406,55 @@ TEST_F(WizardProfile, RepeatsOfOneRecordErrorAskTwentyTimesAndAreCountedOnce) {
     const test_support::proc_result loaded = load_dump(dump, db);
     EXPECT_EQ(loaded.code, 0) << loaded.err;
     EXPECT_EQ(row_texts(srv, "SELECT ID, BD FROM `" + db + "`.T_INF"), (std::vector<std::string>{"26|1"}));
+    srv.exec("DROP DATABASE `" + db + "`");
+}
+
+// A profile with nothing to convert: the wrong Oracle account, whose schema has no tables,
+// or a selection that names no table of the source. Nothing is dropped or replaced, on
+// either road.
+TEST_F(WizardProfile, NothingToConvertIsRefusedBeforeTheDestinationIsTouched) {
+    app_test::build_store("PROFEMPTY", "CREATE USER scott IDENTIFIED BY tiger;\n");
+    app_test::build_store("PROFNONE", schema);
+    const std::string db = app_test::test_db_name("wizprofempty");
+    app_test::server srv;
+    const std::string dump = app_test::temp_dir() + "/profempty.sql";
+    const std::string no_tables = "The source schema SCOTT on PROFEMPTY has no tables: nothing would be converted.";
+    const struct {
+        const char* what;
+        const char16_t* service;
+        bool direct;
+        const char16_t* table;  // selected, or none
+        std::string message;
+    } rows[] = {
+        {"no tables, server, a table selected", u"PROFEMPTY", true, u"EMP", no_tables},
+        {"no tables, server, nothing selected", u"PROFEMPTY", true, nullptr, no_tables},
+        {"no tables, dump", u"PROFEMPTY", false, u"EMP", no_tables},
+        {"a table the source lacks", u"PROFNONE", true, u"GONE",
+         "None of the selected tables exists in the source database: no table would be converted."},
+        {"nothing selected", u"PROFNONE", false, nullptr, "The table selection is empty: no table would be converted."},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+        srv.exec("CREATE DATABASE `" + db + "`");
+        srv.exec("CREATE TABLE `" + db + "`.STALE (X INT)");
+        std::ofstream(dump) << "old";
+        const std::string profile = write_profile(
+            [&](quarnel_convertor& c) {
+                c.set_source_name(r.service);
+                c.set_destination_name(tk_to_wide(r.direct ? db : dump));
+                c.set_mysql_direct(r.direct);
+                c.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
+                c.set_mode(udb_overwrite_mode::replace_database);
+                if (r.table) c.table_map[r.table] = u"";
+            },
+            "empty");
+        box_answerer answers;
+        EXPECT_EQ(qrn_run_wizard(front_, profile), -1);
+        ASSERT_EQ(answers.seen().size(), 1u);
+        EXPECT_EQ(answers.seen()[0].text, r.message);
+        EXPECT_EQ(row_texts(srv, "SHOW TABLES FROM `" + db + "`"), (std::vector<std::string>{"STALE"}));
+        EXPECT_EQ(test_support::read_file(dump), "old");
+    }
     srv.exec("DROP DATABASE `" + db + "`");
 }

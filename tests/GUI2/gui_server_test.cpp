@@ -10,6 +10,7 @@
 #include "common/over_dlg.h"
 #include "tests/GUI2/gui_pages.h"
 #include "tests/GUI2/wizard_driver.h"
+#include "tests/support/files.h"
 #include "tests/support/tcp_relay.h"
 
 namespace ui = compat::ui;
@@ -283,4 +284,49 @@ TEST_F(WizardServer, ExistenceCheckAndDropWaitWithTheWindowAnswering) {
     EXPECT_EQ(drop.text, "Dropping the destination database.\nPlease wait...");
     EXPECT_TRUE(dropped_after_next);
     srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+}
+
+// A source schema without tables: the destination page refuses before the overwrite dialog
+// could offer to drop the database or replace the dump, and stays.
+TEST_F(WizardServer, ASourceWithoutTablesIsRefusedBeforeTheOverwriteDialog) {
+    app_test::build_store("PAGESEMPTY", "CREATE USER scott IDENTIFIED BY tiger;\n");
+    conv_.store_oracle_settings(u"", u"scott", u"tiger", u"");
+    conv_.connect_oracle_server(u"PAGESEMPTY");
+    conv_.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
+    conv_.connect_mysql_server();
+    shell_->add_page(dest_);
+    shell_->add_page(mysql_);
+    const std::string db = app_test::test_db_name("wizempty");
+    app_test::server srv;
+    srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+    srv.exec("CREATE DATABASE `" + db + "`");
+    srv.exec("CREATE TABLE `" + db + "`.STALE (X INT)");
+    const std::string dump = app_test::temp_dir() + "/wizempty.sql";
+    test_support::write_file(dump, "old");
+    test_support::window_watcher overwrite(wizard_test::dialog_with(overwrite_dlg2::id_sync), [](QWidget* w) {
+        click(w->findChild<QWidget*>(QString::number(ui::id_ok)));
+    });
+    box_answerer boxes;
+    std::vector<int> stayed;
+    run_sheet([&] {
+        for (bool direct : {true, false}) {
+            conv_.set_mysql_direct(direct);
+            conv_.set_mode(udb_overwrite_mode::replace_database);
+            shell_->sheet().select_page(sel_file_page::dialog_id);
+            dest_.set_text(sel_file_page::id_dest, tk_to_wide(direct ? db : dump));
+            next();
+            stayed.push_back(current_id());
+        }
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(stayed, (std::vector<int>{sel_file_page::dialog_id, sel_file_page::dialog_id}));
+    EXPECT_EQ(overwrite.seen(), 0);
+    ASSERT_EQ(boxes.seen().size(), 2u);
+    for (const auto& box : boxes.seen())
+        EXPECT_EQ(box.text, "The source schema SCOTT on PAGESEMPTY has no tables: nothing would be converted.");
+    EXPECT_EQ(
+        srv.scalar("SELECT GROUP_CONCAT(TABLE_NAME) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + db + "'"),
+        "STALE");
+    EXPECT_EQ(test_support::read_file(dump), "old");
+    srv.exec("DROP DATABASE `" + db + "`");
 }
