@@ -98,7 +98,7 @@ public:
     // inside the table and record loops that let the run go on do not count.
     bool run_failed() const { return run_failed_.load(std::memory_order_acquire); }
     // Tables and records of the last run that were reported as errors and did not arrive
-    // (the run went on past them).
+    // (the run went on past them), selected tables the source lacks included.
     int run_losses() const { return run_losses_.load(std::memory_order_acquire); }
 
     qrn_front_end& front() { return front_; }
@@ -125,6 +125,7 @@ private:
     void report_record_error(const tk_exception& e, int record_number);
     // The closing line of the table's record errors that were counted, not reported.
     void report_held_back_errors(const compat::wstring& table);
+    void report_missing_table(const compat::wstring& table);
     // The destination's notes, logged and shown.
     void report_notes(udb_database& dest);
     void report_note(const compat::wstring& text);
@@ -140,6 +141,7 @@ private:
     std::atomic<bool> run_failed_{false};
     std::atomic<int> run_losses_{0};
     record_error_tally record_errors_;  // of the table being converted
+    int missing_tables_ = 0;            // selected tables of the run going on that the source lacks
 };
 
 // The alias some callers use.

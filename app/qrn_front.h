@@ -44,7 +44,8 @@ public:
     // converter is silent.
     virtual void database_started(const compat::wstring& /*source_db*/, int /*tables*/) {}
     virtual void table_started(const compat::wstring& /*table*/, int /*records*/) {}
-    // A selected table that the source does not hold; it is skipped.
+    // A selected table that the source does not hold: an error of the run, which goes on
+    // with the next table.
     virtual void table_missing(const compat::wstring& /*table*/) {}
     // A standard exception (out of memory, ...) ended the run.
     virtual void run_error(const std::string& /*text*/) {}

@@ -28,6 +28,7 @@ void quarnel_convertor::operator()() {
     tk_log::log(2, "quarnel_convertor::operator()");
     run_failed_.store(false, std::memory_order_release);
     const int losses_before = error_handler::instance().losses();
+    missing_tables_ = 0;
     init_conversion scope(*this, front_, true);
     try {
         check_mode();
@@ -95,7 +96,7 @@ void quarnel_convertor::operator()() {
         tk_log::log(3, "ERROR:\n%s", e.what());
         if (!is_silent()) front_.run_error(e.what());
     }
-    run_losses_.store(error_handler::instance().losses() - losses_before, std::memory_order_release);
+    run_losses_.store(error_handler::instance().losses() - losses_before + missing_tables_, std::memory_order_release);
 }
 
 void quarnel_convertor::convert_tables(udb_database& dest, udb_validator& validator) {
@@ -130,7 +131,7 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
     std::unique_ptr<udb_recordset> source;
     if (query.empty()) {
         if (!source_db_->is_table_exist(name)) {
-            if (!is_silent()) front_.table_missing(name);
+            report_missing_table(name);
             return;
         }
         source = source_db_->get_table(name, true);
@@ -295,4 +296,10 @@ void quarnel_convertor::report_held_back_errors(const wstring& table) {
     error_handler& handler = error_handler::instance();
     handler.set_context(table);
     handler.handle(tk_exception(line, 0), false);
+}
+
+void quarnel_convertor::report_missing_table(const wstring& table) {
+    // Asked for and not there: an error of the run, which goes on with the next table.
+    ++missing_tables_;
+    if (!is_silent()) front_.table_missing(table);
 }

@@ -11,7 +11,7 @@ void con_front_end::table_started(const compat::wstring& table, int records) {
 }
 
 void con_front_end::table_missing(const compat::wstring& table) {
-    con_err_line("Table " + con_narrow(table) + " not exists");
+    show_error("Table " + con_narrow(table) + " not exists");
 }
 
 void con_front_end::run_error(const std::string& text) { con_err_line(text); }

@@ -1,6 +1,6 @@
-// The console program's side of a conversion: progress lines on standard output, missing
-// tables and run errors on standard error, the error handler's reports on standard output,
-// and the exit that unwinds to main.
+// The console program's side of a conversion: progress lines on standard output, run
+// errors on standard error, the error handler's reports and missing tables as errors on
+// standard output, and the exit that unwinds to main.
 #pragma once
 
 #include "app/qrn_front.h"

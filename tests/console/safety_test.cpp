@@ -141,30 +141,30 @@ TEST_F(Safety, NamesInAnotherLetterCaseSelectTheOneTableTheyMean) {
         const char* what;
         std::string file;
         std::vector<std::string> out;
-        std::string err;
+        int code;
     } cases[] = {
         {"lower case for an upper-case table, non-ASCII letters too",
          "orders\nCAFÉ\n",
          {"Converting database MIXED(2 tables)", "Converting table Café(1 records)",
           "Note: table 'Café' is written to the dump without LOCK TABLES: its name is not ASCII",
           "Converting table ORDERS(1 records)"},
-         ""},
+         0},
         {"an exact name wins over the other case",
          "AB\n",
          {"Converting database MIXED(1 tables)", "Converting table AB(0 records)"},
-         ""},
+         0},
         {"two tables in other cases: no guess",
          "ab\nOrders\n",
-         {"Converting database MIXED(2 tables)", "Converting table ORDERS(1 records)"},
-         "Table ab not exists\n"},
+         {"Converting database MIXED(2 tables)", "Converting table ORDERS(1 records)", "Error:", "Table ab not exists"},
+         1},
     };
     for (const auto& c : cases) {
         write_file(file("t.txt"), c.file);
         proc_result r = tollspar({"--src=MIXED", "--oraclu=scott", "--oraclp=tiger", "--dump",
                                   "--dest=" + file("out.sql"), "--tab_file=" + file("t.txt")});
-        EXPECT_EQ(r.code, 0) << c.what << "\n" << said(r);
+        EXPECT_EQ(r.code, c.code) << c.what << "\n" << said(r);
         EXPECT_EQ(lines_of(r.out), c.out) << c.what;
-        EXPECT_EQ(r.err, c.err) << c.what;
+        EXPECT_EQ(r.err, "") << c.what;
     }
     EXPECT_NE(read_file(file("out.sql")).find("CREATE TABLE `ORDERS`"), std::string::npos);
 }
