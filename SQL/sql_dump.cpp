@@ -354,7 +354,7 @@ void dmp_database::create_relationships(const udb_relationships& relationships) 
 // ---- recordset ----------------------------------------------------------------------
 
 dmp_recordset::dmp_recordset(dmp_database& owner, const wstring& name, const udb_schema& fields)
-    : udb_recordset(name), owner_(owner) {
+    : udb_recordset(name), owner_(owner), batch_(*this, flush_size) {
     for (const auto& f : fields) schema_.push_back(std::make_unique<t_ftd>(*f));
 }
 
@@ -367,20 +367,11 @@ dmp_recordset::~dmp_recordset() {
     }
 }
 
-void dmp_recordset::flush() {
-    if (buffer_.empty()) return;
-    tk_log::log(2, "Run SQL query: [%s]", buffer_);
-    // The buffer keeps its capacity for the next statement; a failed write still drops
-    // the statement, so that the destructor does not write it again.
-    try {
-        owner_.write_statement(buffer_);
-    } catch (...) {
-        buffer_.clear();
-        throw;
-    }
-    buffer_.clear();
-    tk_log::log(1, "Cleaning append_buffer...");
-}
+// A failed write drops the statement (the batcher takes it out first), so that the
+// destructor does not write it again.
+void dmp_recordset::flush() { batch_.flush(); }
+
+void dmp_recordset::send_statement(const std::string& statement) { owner_.write_statement(statement); }
 
 const sql_column_map& dmp_recordset::map_for(const udb_record& row) {
     if (map_ && map_->fits(row)) return *map_;
@@ -397,41 +388,15 @@ const sql_column_map& dmp_recordset::map_for(const udb_record& row) {
             0);
     }
     map_ = std::move(map);
-    insert_head_ = map_->insert_head(name_, schema_);
+    batch_.set_head(map_->insert_head(name_, schema_));
     return *map_;
 }
 
 void dmp_recordset::append_record(const udb_record& row) {
     tk_log::log(1, "dmp_recordset::append_record");
+    ++received_;
     // Every field is found before the statement grows: a missing one leaves it as it was.
     const sql_column_map& map = map_for(row);
-    const size_t before = buffer_.size();
-    const bool opens_statement = buffer_.empty();
-    size_t values_at = 0;
-    try {
-        if (opens_statement) {
-            tk_log::log(1, "Initialize new query...");
-            buffer_.reserve(flush_size + flush_size / 8);
-            buffer_ += insert_head_;
-        } else {
-            buffer_ += ", ";
-        }
-        values_at = buffer_.size();
-        map.append_row(buffer_, row, schema_, sql::hex_values());
-    } catch (...) {
-        buffer_.resize(before);
-        throw;
-    }
+    batch_.append(received_, [&](std::string& out) { map.append_row(out, row, schema_, sql::hex_values()); });
     tk_log::log(1, "*** FAST INSERT MODE ***");
-    if (!opens_statement && buffer_.size() > flush_size) {
-        // The statement is written without this row, which opens the next one: no INSERT
-        // grows past the size unless one row alone is larger.
-        std::string values = buffer_.substr(values_at);
-        buffer_.resize(before);
-        flush();
-        // appended, not assigned: the buffer keeps the capacity reserved for a statement
-        buffer_ += insert_head_;
-        buffer_ += values;
-    }
-    if (buffer_.size() > flush_size) flush();
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "SQL/sql_batch.h"
 #include "SQL/sql_colmap.h"
 #include "SQL/sql_dmpf.h"
 #include "UDB/udb_db.h"
@@ -98,7 +99,7 @@ private:
     compat::wstring largest_table_;
 };
 
-class dmp_recordset : public udb_recordset {
+class dmp_recordset : public udb_recordset, private sql_statement_sink {
 public:
     static constexpr size_t flush_size = 1000000;
 
@@ -117,9 +118,10 @@ private:
     // The field-to-column match of this row's shape, and the statement head it gives;
     // a field without its column raises.
     const sql_column_map& map_for(const udb_record& row);
+    void send_statement(const std::string& statement) override;
 
     dmp_database& owner_;
-    std::string buffer_;
     std::unique_ptr<sql_column_map> map_;
-    std::string insert_head_;  // "INSERT INTO `T`(`A`, `B`) VALUES"
+    sql_insert_batcher batch_;
+    int received_ = 0;  // records handed to append_record
 };

@@ -37,7 +37,10 @@ bool is_zero_date(const wstring& text) {
 }  // namespace
 
 sql_table::sql_table(sql_database& db, const wstring& name, udb_relationships& relationships)
-    : sql_recordset(db, name, relationships), values_(db.connection()), quoted_name_(quoted_utf8(name)) {
+    : sql_recordset(db, name, relationships),
+      values_(db.connection()),
+      quoted_name_(quoted_utf8(name)),
+      batch_(*this, batch_bytes, sql_engine::instance().max_statement()) {
     tk_log::log(2, "sql_table::ctor");
     initialize();
 }
@@ -123,11 +126,11 @@ void sql_table::read_foreign_keys() {
 const sql_column_map& sql_table::map_for(const udb_record& record) {
     if (map_ && map_->fits(record)) return *map_;
     // a batch carries one column list: rows of another shape start a new one
-    if (!rows_.empty()) send_batch();
+    batch_.flush();
     const auto& fields = database().get_names_map().fields();
     const auto it = fields.find(name_);
     map_ = std::make_unique<sql_column_map>(record, schema_, it == fields.end() ? nullptr : &it->second);
-    if (map_->complete()) head_ = map_->insert_head(name_, schema_);
+    if (map_->complete()) batch_.set_head(map_->insert_head(name_, schema_));
     return *map_;
 }
 
@@ -161,121 +164,23 @@ void sql_table::fast_append(const udb_record& record) {
     if (!map.complete()) structure_error(map);
     // The row is written straight into the statement; a value that raises, or a row that
     // the server could never take, takes the statement back to what it was.
-    const size_t before = buffer_.size();
-    const bool opens_statement = rows_.empty();
-    size_t offset = 0;
-    try {
-        if (opens_statement) {
-            tk_log::log(1, "Initialize new query...");
-            start_statement();
-        } else {
-            buffer_ += ", ";
-        }
-        offset = buffer_.size();
-        map.append_row(buffer_, record, schema_, values_);
-        check_fits(head_.size() + buffer_.size() - offset);
-    } catch (...) {
-        buffer_.resize(before);
-        throw;
-    }
-    const size_t length = buffer_.size() - offset;
+    batch_.append(received_, [&](std::string& out) { map.append_row(out, record, schema_, values_); });
     tk_log::log(1, "*** FAST INSERT MODE ***");
-    tk_log::log(1, "sql_query=[%s]", std::string_view(buffer_).substr(offset, length));
-    const size_t limit = statement_limit();
-    if (!opens_statement && buffer_.size() > limit) {
-        // The statement goes without this row, which opens the next one: no statement
-        // grows past the limit unless one row alone is larger.
-        std::string row = buffer_.substr(offset);
-        buffer_.resize(before);
-        tk_log::log(2, "Run SQL query: [%s]", buffer_);
-        try {
-            send_batch();
-        } catch (...) {
-            open_with(row);
-            throw;
-        }
-        open_with(row);
-    } else {
-        rows_.push_back({offset, length, received_});
-    }
-    if (buffer_.size() > limit) {
-        tk_log::log(2, "Run SQL query: [%s]", buffer_);
-        send_batch();
-    }
 }
 
-void sql_table::start_statement() {
-    // The batch just sent took the buffer with it: room for a whole statement at once, or
-    // each statement would grow by doubling, copying and touching new pages on the way.
-    buffer_.reserve(batch_bytes + batch_bytes / 8);
-    buffer_ = head_;
-}
-
-void sql_table::open_with(const std::string& row) {
-    start_statement();
-    const size_t offset = buffer_.size();
-    buffer_ += row;
-    rows_.push_back({offset, row.size(), received_});
-}
-
-size_t sql_table::statement_limit() const {
-    const size_t largest = sql_engine::instance().max_statement();
-    return largest != 0 && largest < batch_bytes ? largest : batch_bytes;
-}
-
-void sql_table::check_fits(size_t statement_bytes) const {
-    const size_t largest = sql_engine::instance().max_statement();
-    // Sent, such a statement would make the server close the connection, and every later
-    // table would be lost with it.
-    if (largest != 0 && statement_bytes > largest) throw sql_exception::packet_too_large();
-}
+void sql_table::send_statement(const std::string& statement) { database().query_append(statement); }
 
 void sql_table::slow_append(const udb_record& record) {
     tk_log::log(1, "sql_table::slow_append");
     const sql_column_map& map = map_for(record);
     if (!map.complete()) structure_error(map);
-    std::string text = map.insert_head(name_, schema_) + " ";
-    map.append_row(text, record, schema_, values_);
-    tk_log::log(2, "Run SQL query: %s", text);
-    check_fits(text.size());
-    database().query_append(text);
+    batch_.send_alone([&](std::string& out) {
+        map.append_row(out, record, schema_, values_);
+        tk_log::log(2, "Run SQL query: %s", out);
+    });
 }
 
-void sql_table::flush() {
-    if (rows_.empty()) return;
-    tk_log::log(2, "Run SQL query: [%s]", buffer_);
-    send_batch();
-}
-
-void sql_table::send_batch() {
-    // the buffer is empty again whatever happens to its rows
-    std::string text = std::move(buffer_);
-    std::vector<pending_row> rows = std::move(rows_);
-    buffer_.clear();
-    rows_.clear();
-    try {
-        database().query_append(text);
-        return;
-    } catch (const sql_exception& e) {
-        // Refused for the table's or the connection's sake: each row alone would fail the same.
-        if (sql_exception::ends_table(e.code())) throw;
-        if (rows.size() == 1)
-            throw udb_record_exception(
-                std::vector<udb_lost_record>{{rows[0].number, e.code(), e.message(), e.cause()}});
-        tk_log::log(2, "The batch was refused (%s); sending its rows one by one", e.message());
-    }
-    std::vector<udb_lost_record> failed;
-    for (const pending_row& row : rows) {
-        try {
-            database().query_append(head_ + text.substr(row.offset, row.length));
-        } catch (const sql_exception& e) {
-            failed.push_back({row.number, e.code(), e.message(), e.cause()});
-            // The rows that failed before it are reported; the rest would fail with it.
-            if (e.cause() == udb_lost_record::cause::table) break;
-        }
-    }
-    if (!failed.empty()) throw udb_record_exception(std::move(failed));
-}
+void sql_table::flush() { batch_.flush(); }
 
 void sql_table::update(const udb_record& record) {
     tk_log::log(1, "sql_table::update");
@@ -340,7 +245,7 @@ void sql_table::update_row(const udb_record& record) {
     }
     const std::string text = head + set_part + " WHERE " + where_part;
     tk_log::log(2, "UPDATE QUERY: %s", text);
-    check_fits(text.size());
+    batch_.check_fits(text.size());
     if (database().query_update(text) == 0)
         throw tk_exception("The record to update was not found in the destination table.", 0);
 }

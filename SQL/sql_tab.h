@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "SQL/sql_batch.h"
 #include "SQL/sql_colmap.h"
 #include "SQL/sql_recs.h"
 #include "SQL/sql_valw.h"
 
-class sql_table : public sql_recordset {
+class sql_table : public sql_recordset, private sql_statement_sink {
 public:
     // A batch is sent once its text grows past this many bytes.
     static constexpr size_t batch_bytes = 1000000;
@@ -33,16 +34,10 @@ public:
     void flush() override;
 
     // Number of rows waiting in the buffer, and its size in bytes.
-    size_t pending_rows() const { return rows_.size(); }
-    size_t pending_bytes() const { return buffer_.size(); }
+    size_t pending_rows() const { return batch_.pending_rows(); }
+    size_t pending_bytes() const { return batch_.pending_bytes(); }
 
 private:
-    struct pending_row {
-        size_t offset;
-        size_t length;
-        int number;
-    };
-
     void initialize();
     void read_columns();
     void read_indexes();
@@ -52,22 +47,11 @@ private:
     void fast_append(const udb_record& record);
     void slow_append(const udb_record& record);
     void update_row(const udb_record& record);
-    void send_batch();
-    // An empty statement of the next rows: the INSERT head in a buffer with room for a batch.
-    void start_statement();
-    // A statement of the next rows, opened with this row's value list.
-    void open_with(const std::string& row);
-    // The size past which a batch is sent: the batch size, or less on a server that takes
-    // smaller statements.
-    size_t statement_limit() const;
-    // Raises the server's packet error for a statement it could not take.
-    void check_fits(size_t statement_bytes) const;
+    void send_statement(const std::string& statement) override;
 
     sql::escaped_value_writer values_;
     std::unique_ptr<sql_column_map> map_;
     std::string quoted_name_;
-    std::string head_;    // INSERT INTO `t`(`a`, `b`) VALUES
-    std::string buffer_;  // the pending INSERT: head_ and its row groups
-    std::vector<pending_row> rows_;
+    sql_insert_batcher batch_;
     int received_ = 0;  // records handed to append_record
 };

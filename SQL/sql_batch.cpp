@@ -1,0 +1,119 @@
+#include "SQL/sql_batch.h"
+
+#include <utility>
+
+#include "SQL/sql_exc.h"
+#include "TK/tk_trace.h"
+#include "UDB/udb_rec_exc.h"
+
+sql_insert_batcher::sql_insert_batcher(sql_statement_sink& sink, size_t batch_bytes, size_t max_statement)
+    : sink_(sink), batch_bytes_(batch_bytes), max_statement_(max_statement) {}
+
+void sql_insert_batcher::set_head(std::string head) {
+    if (!current_.rows.empty()) tk_fail(tk_where::sql_tab, 136);
+    head_ = std::move(head);
+}
+
+size_t sql_insert_batcher::limit() const {
+    return max_statement_ != 0 && max_statement_ < batch_bytes_ ? max_statement_ : batch_bytes_;
+}
+
+void sql_insert_batcher::check_fits(size_t statement_bytes) const {
+    // Sent, such a statement would make the server close the connection, and every later
+    // table would be lost with it.
+    if (max_statement_ != 0 && statement_bytes > max_statement_) throw sql_exception::packet_too_large();
+}
+
+size_t sql_insert_batcher::open_row() {
+    std::string& text = current_.text;
+    const size_t before = text.size();
+    if (current_.rows.empty()) {
+        tk_log::log(1, "Initialize new query...");
+        // Room for a whole statement at once, or each statement would grow by doubling,
+        // copying and touching new pages on the way; a sent statement's storage serves again.
+        if (text.capacity() < spare_.capacity()) text.swap(spare_);
+        text.reserve(batch_bytes_ + batch_bytes_ / 8);
+        text.assign(head_);
+    } else {
+        text += ", ";
+    }
+    row_offset_ = text.size();
+    return before;
+}
+
+void sql_insert_batcher::undo_row(size_t before) { current_.text.resize(before); }
+
+void sql_insert_batcher::close_row(size_t before, int number) {
+    const size_t length = current_.text.size() - row_offset_;
+    tk_log::log(1, "sql_query=[%s]", std::string_view(current_.text).substr(row_offset_, length));
+    if (!current_.rows.empty() && current_.text.size() > limit()) {
+        // The statement goes without this row, which opens the next one: no statement grows
+        // past the limit unless one row alone is larger.
+        statement full = std::move(current_);
+        current_ = statement{};
+        current_.text.swap(spare_);
+        current_.text.reserve(batch_bytes_ + batch_bytes_ / 8);
+        current_.text.assign(head_);
+        current_.text.append(full.text, row_offset_, length);
+        current_.rows.push_back({head_.size(), length, number});
+        full.text.resize(before);
+        send_taken(full);
+    } else {
+        current_.rows.push_back({row_offset_, length, number});
+    }
+    if (current_.text.size() > limit()) send_current();
+}
+
+void sql_insert_batcher::flush() {
+    if (current_.rows.empty()) return;
+    send_current();
+}
+
+void sql_insert_batcher::send_current() {
+    statement taken = std::move(current_);
+    current_ = statement{};
+    send_taken(taken);
+}
+
+void sql_insert_batcher::send_taken(statement& s) {
+    // The storage serves the next statement whatever happens to the rows.
+    auto recycle = [&] {
+        s.text.clear();
+        if (s.text.capacity() > spare_.capacity()) spare_.swap(s.text);
+    };
+    try {
+        send(s);
+    } catch (...) {
+        recycle();
+        throw;
+    }
+    recycle();
+}
+
+void sql_insert_batcher::send(const statement& s) {
+    tk_log::log(2, "Run SQL query: [%s]", s.text);
+    try {
+        sink_.send_statement(s.text);
+        return;
+    } catch (const sql_exception& e) {
+        // Refused for the table's or the connection's sake: each row alone would fail the same.
+        if (sql_exception::ends_table(e.code())) throw;
+        if (s.rows.size() == 1)
+            throw udb_record_exception(
+                std::vector<udb_lost_record>{{s.rows[0].number, e.code(), e.message(), e.cause()}});
+        tk_log::log(2, "The batch was refused (%s); sending its rows one by one", e.message());
+    }
+    std::vector<udb_lost_record> failed;
+    for (const pending_row& row : s.rows) {
+        single_.assign(head_);
+        single_.append(s.text, row.offset, row.length);
+        try {
+            sink_.send_statement(single_);
+        } catch (const sql_exception& e) {
+            failed.push_back({row.number, e.code(), e.message(), e.cause()});
+            // The rows that failed before it are reported; the rest would fail with it.
+            if (e.cause() == udb_lost_record::cause::table) break;
+        }
+    }
+    if (!failed.empty()) throw udb_record_exception(std::move(failed));
+}
