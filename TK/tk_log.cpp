@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <utility>
 
 #include "TK/tk_fname.h"
 #include "TK/tk_utils.h"
@@ -13,6 +14,8 @@ struct file_closer {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using unique_file = std::unique_ptr<std::FILE, file_closer>;
+
+thread_local tk_log::held_lines* held = nullptr;
 
 }  // namespace
 
@@ -67,7 +70,24 @@ void tk_log::write(int level, std::string_view format, fmt::printf_args args) {
     } catch (const std::exception&) {
         text = std::string(format);
     }
-    append(text);
+    if (!keep_held(level, text)) append(text);
+}
+
+tk_log::held_lines* tk_log::hold_lines(held_lines* lines) noexcept { return std::exchange(held, lines); }
+
+bool tk_log::keep_held(int level, std::string& text) {
+    if (!held) return false;
+    held->push_back({level, std::move(text)});
+    return true;
+}
+
+void tk_log::write_held(held_lines& lines) {
+    for (held_line& line : lines)
+        if (tk_log* l = writer(line.level)) {
+            errno_keeper keep;
+            if (l->begin_message(line.level)) l->append(line.text);
+        }
+    lines.clear();
 }
 
 void tk_log::write_wide(int level, compat::wstring_view format, fmt::printf_args args) {

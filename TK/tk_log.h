@@ -19,6 +19,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "TK/tk_singl.h"
 #include "compat/text/format.h"
@@ -56,6 +57,21 @@ public:
     // A message of this level would reach the log (or empty the file, as the first one
     // does): callers that must build an argument before the call test this first.
     static bool wants(int level) noexcept { return writer(level) != nullptr; }
+
+    // Messages a thread writes while it holds them wait in the holder, in order, instead of
+    // reaching the file: a worker that reads ahead for another thread has its lines written
+    // where that thread takes the work they belong to, so the file reads as if one thread
+    // had done both. The level is tested when the message is written, as usual.
+    struct held_line {
+        int level;
+        std::string text;
+    };
+    using held_lines = std::vector<held_line>;
+    // This thread's messages go into `lines` from now on (null: to the file again); returns
+    // the holder it had before.
+    static held_lines* hold_lines(held_lines* lines) noexcept;
+    // Writes the held lines, in order, as messages written now; `lines` is emptied.
+    static void write_held(held_lines& lines);
 
     // Literal formats take their length from the array and every test runs before any
     // conversion, so a call into a missing or off log, or below the minimum level, costs
@@ -125,6 +141,8 @@ private:
     [[gnu::cold, gnu::noinline]] void write(int level, std::string_view format, fmt::printf_args args);
     [[gnu::cold, gnu::noinline]] void write_wide(int level, compat::wstring_view format, fmt::printf_args args);
 
+    // Keeps the message when this thread holds its lines; false when it must be written.
+    static bool keep_held(int level, std::string& text);
     // Empties the file on the first message, then tests the level.
     bool begin_message(int level);
     void append(std::string_view text);

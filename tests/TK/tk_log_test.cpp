@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include <cctype>
+#include <thread>
 
 #include "TK/tk_utils.h"
 #include "tests/support/files.h"
@@ -146,3 +147,28 @@ TEST_F(LogTest, SetFileRejectsNullAndDefaultNameFollowsTheProgram) {
 }
 
 }  // namespace
+
+// A worker's held lines wait for the thread that writes them out, in order; the level is
+// tested where the line was made, and other threads keep writing to the file meanwhile.
+TEST_F(LogTest, HeldLinesOfAWorkerAreWrittenWhereTheyAreHandedOver) {
+    tk_log log(nullptr, true, 3, false);
+    log.set_file(path_);
+    tk_log::log(3, "first");
+    tk_log::held_lines held;
+    std::thread worker([&] {
+        tk_log::held_lines* before = tk_log::hold_lines(&held);
+        tk_log::log(3, "read %d", 1);
+        tk_log::log(1, "below the minimum");
+        tk_log::log(3, u"read %s", u"two");
+        tk_log::hold_lines(before);
+        tk_log::log(3, "worker, not held");
+    });
+    worker.join();
+    tk_log::log(3, "second");
+    EXPECT_EQ(read_file(path_), "first\r\nworker, not held\r\nsecond\r\n");
+    ASSERT_EQ(held.size(), 2u);
+    tk_log::write_held(held);
+    EXPECT_TRUE(held.empty());
+    tk_log::log(3, "third");
+    EXPECT_EQ(read_file(path_), "first\r\nworker, not held\r\nsecond\r\nread 1\r\nread two\r\nthird\r\n");
+}
