@@ -27,6 +27,7 @@ public:
     // The row fetched by is_eof (or the next one when none waits); null at the end. The
     // record stays the result's until the next call.
     udb_record* get_item() override;
+    bool refills_item() const override { return true; }
     void next() override {}
     void prev() override {}
     void reset() override {}

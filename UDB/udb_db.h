@@ -35,6 +35,10 @@ public:
     virtual void update(const udb_record& record);
     // The current row, kept by the recordset; the base has none.
     virtual udb_record* get_item();
+    // get_item's record keeps its fields from row to row and has every value replaced whole
+    // by the next get_item: a reader may take the values out of it (leaving others there,
+    // whose storage the recordset reuses) instead of copying them. The base says no.
+    virtual bool refills_item() const { return false; }
     virtual bool is_eof();
     virtual bool is_query() const;
     virtual void next();

@@ -5,6 +5,7 @@
 #include "SQL/sql_exc.h"
 #include "TK/tk_trace.h"
 #include "UDB/udb_rec_exc.h"
+#include "app/qrn_ahead.h"
 #include "app/qrn_conv.h"
 #include "app/qrn_errh.h"
 #include "app/qrn_init.h"
@@ -202,12 +203,15 @@ void quarnel_convertor::convert_table(udb_database& dest, udb_validator& validat
 }
 
 void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table, dates_map* dates) {
-    while (!source.is_eof() && !stop_requested()) {
+    // The records are read on a thread of their own while earlier ones are written; it has
+    // ended when this returns, whichever way, before the table closes.
+    qrn_read_ahead rows(source);
+    while (rows.next() && !stop_requested()) {
         const int number = static_cast<int>(record_index.load(std::memory_order_relaxed)) + 1;
         tk_log::log(1, "Converting record #%d", number);
         udb_record* record = nullptr;
         try {
-            record = source.get_item();
+            record = rows.record();
             if (!record) tk_fail(tk_where::qrn_conv, 286);
             table.append_record(*record);
             if (dates) dates->add_rec_stat(*record);
@@ -219,7 +223,6 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
             report_record_error(tk_exception(value_misfit_text, 0), number);
         }
         tk_log::log(1, "Record %d processed", number);
-        source.next();
         record_index.fetch_add(1, std::memory_order_relaxed);
     }
 }

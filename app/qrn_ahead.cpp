@@ -1,0 +1,138 @@
+#include "app/qrn_ahead.h"
+
+#include <pthread.h>
+
+#include <csignal>
+#include <system_error>
+#include <utility>
+
+#include "TK/tk_trace.h"
+
+namespace {
+
+// A copy of the record's fields without their values.
+std::unique_ptr<udb_record> empty_like(const udb_record& row) {
+    auto record = std::make_unique<udb_record>();
+    for (const auto& f : row)
+        record->push_back(std::make_unique<udb_field>(f->name, f->size, ole_variant(), f->flag1, f->flag2));
+    return record;
+}
+
+// Signals go to the threads that were there before the reader (the stop signals of the
+// console program), as they did before it existed.
+void block_signals() {
+    sigset_t all;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, nullptr);
+}
+
+}  // namespace
+
+qrn_read_ahead::qrn_read_ahead(udb_recordset& source, qrn_record_queue::limits limits)
+    : source_(source), queue_(limits) {
+    try {
+        thread_ = std::thread([this] { read_all(); });
+    } catch (const std::system_error& e) {
+        tk_log::log(2, "No reader thread (%s): the records are read in turn", e.what());
+    }
+}
+
+qrn_read_ahead::~qrn_read_ahead() {
+    queue_.stop();
+    if (thread_.joinable()) thread_.join();
+}
+
+void qrn_read_ahead::read_all() {
+    block_signals();
+    qrn_record_queue::entries batch;
+    size_t bytes = 0;
+    for (;;) {
+        qrn_read_entry entry = read_one(true);
+        const bool end = entry.end;
+        bytes += entry.bytes;
+        batch.push_back(std::move(entry));
+        if (end || queue_.batch_full(batch.size(), bytes)) {
+            if (!queue_.push(batch, spares_) || end) return;
+            bytes = 0;
+        }
+    }
+}
+
+qrn_read_entry qrn_read_ahead::read_one(bool hold) {
+    qrn_read_entry entry;
+    tk_log::held_lines* before = hold ? tk_log::hold_lines(&entry.log) : nullptr;
+    try {
+        if (source_.is_eof()) {
+            entry.end = true;
+        } else {
+            try {
+                if (udb_record* row = source_.get_item()) entry.record = take_values(*row);
+            } catch (...) {
+                entry.error = std::current_exception();
+            }
+            source_.next();
+        }
+    } catch (...) {
+        entry.end = true;
+        entry.error = std::current_exception();
+    }
+    if (hold) tk_log::hold_lines(before);
+    if (entry.record) entry.bytes = qrn_record_queue::bytes_of(*entry.record);
+    return entry;
+}
+
+std::unique_ptr<udb_record> qrn_read_ahead::take_values(udb_record& row) {
+    std::unique_ptr<udb_record> record;
+    const bool refills = source_.refills_item();
+    if (!spares_.empty()) {
+        record = std::move(spares_.back());
+        spares_.pop_back();
+    }
+    if (!record || record->size() != row.size()) record = empty_like(row);
+    for (size_t k = 0; k < row.size(); ++k) {
+        ole_variant& from = *row.at(k);
+        ole_variant& to = *record->at(k);
+        if (refills)
+            std::swap(from, to);
+        else
+            to = from;
+    }
+    return record;
+}
+
+bool qrn_read_ahead::next() {
+    if (ended_) return false;
+    if (!thread_.joinable()) {
+        if (current_.record) spares_.push_back(std::move(current_.record));
+        current_ = read_one(false);
+    } else {
+        if (at_ > 0) {
+            // The entry before is done with: it goes back with the next take.
+            ++done_count_;
+            done_bytes_ += current_.bytes;
+            if (current_.record) {
+                queue_.empty_if_large(*current_.record);
+                done_.push_back(std::move(current_.record));
+            }
+        }
+        if (at_ == batch_.size()) {
+            queue_.take(batch_, done_, done_count_, done_bytes_);
+            at_ = 0;
+            done_count_ = 0;
+            done_bytes_ = 0;
+        }
+        current_ = std::move(batch_[at_++]);
+        tk_log::write_held(current_.log);
+    }
+    if (current_.end) {
+        ended_ = true;
+        if (current_.error) std::rethrow_exception(std::exchange(current_.error, nullptr));
+        return false;
+    }
+    return true;
+}
+
+udb_record* qrn_read_ahead::record() {
+    if (current_.error) std::rethrow_exception(std::exchange(current_.error, nullptr));
+    return current_.record.get();
+}

@@ -1,0 +1,233 @@
+// Reading a table ahead of its record loop: order, the bounds on what is read and not yet
+// done with, errors where they belong, the stop, and the recordset used by one thread at
+// a time and by none once the reader is gone. Also under ThreadSanitizer.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TK/tk_excep.h"
+#include "TK/tk_log.h"
+#include "app/qrn_ahead.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Rows numbered from 1: field N holds the number, field T a text of text_units characters.
+// Checks on every call that no other call is under way and that the reader is alive.
+class counted_source : public udb_recordset {
+public:
+    counted_source(int rows, size_t text_units, bool refills)
+        : udb_recordset(u"T"), rows_(rows), text_units_(text_units), refills_(refills) {
+        row_.push_back(std::make_unique<udb_field>(u"N", 10, ole_variant(), false, false));
+        row_.push_back(std::make_unique<udb_field>(u"T", 0, ole_variant(), false, false));
+    }
+
+    bool refills_item() const override { return refills_; }
+    bool is_eof() override {
+        call c(*this);
+        if (eof_fails_at == fetched_ + 1) throw tk_exception("the fetch failed", 0);
+        if (fetched_ == rows_) return true;
+        ++fetched_;
+        return false;
+    }
+    udb_record* get_item() override {
+        call c(*this);
+        if (pause_in_get_item) std::this_thread::sleep_for(pause_in_get_item.value());
+        tk_log::log(3, "read %d", fetched_);
+        if (item_fails_at == fetched_) throw tk_exception("row " + std::to_string(fetched_) + " failed", 0);
+        static_cast<ole_variant&>(*row_.at(0)) = ole_variant(fetched_);
+        static_cast<ole_variant&>(*row_.at(1)) = compat::wstring(text_units_, u'a' + fetched_ % 26);
+        read.store(fetched_, std::memory_order_release);
+        return &row_;
+    }
+    void next() override { call c(*this); }
+    void append_record(const udb_record&) override {}
+
+    int item_fails_at = 0;
+    int eof_fails_at = 0;
+    std::optional<std::chrono::milliseconds> pause_in_get_item;
+    std::atomic<int> read{0};
+    std::atomic<int> calls{0};
+    std::atomic<bool> overlapped{false};
+    std::atomic<bool> closed{false};  // the test's reader is gone: no call may come
+    std::atomic<bool> called_when_closed{false};
+
+private:
+    struct call {
+        explicit call(counted_source& s) : s_(s) {
+            if (s_.inside_.fetch_add(1) != 0) s_.overlapped = true;
+            if (s_.closed) s_.called_when_closed = true;
+            s_.calls.fetch_add(1);
+        }
+        ~call() { s_.inside_.fetch_sub(1); }
+        counted_source& s_;
+    };
+
+    const int rows_;
+    const size_t text_units_;
+    const bool refills_;
+    int fetched_ = 0;
+    std::atomic<int> inside_{0};
+    udb_record row_;
+};
+
+int number_of(const udb_record& r) { return static_cast<int>(r.at(0)->to_long()); }
+
+// Waits until the value stops changing (the reader blocked) and returns it.
+int settled(const std::atomic<int>& value) {
+    int last = -1;
+    for (int quiet = 0; quiet < 5;) {
+        std::this_thread::sleep_for(20ms);
+        const int now = value.load();
+        quiet = now == last ? quiet + 1 : 0;
+        last = now;
+    }
+    return last;
+}
+
+struct order_case {
+    const char* what;
+    int rows;
+    size_t text_units;
+    bool refills;
+    qrn_record_queue::limits limits;
+};
+
+class ReadAheadOrder : public ::testing::TestWithParam<order_case> {};
+
+TEST_P(ReadAheadOrder, EveryRowArrivesOnceInOrderWithItsValues) {
+    const order_case& c = GetParam();
+    counted_source source(c.rows, c.text_units, c.refills);
+    {
+        qrn_read_ahead rows(source, c.limits);
+        int expected = 0;
+        while (rows.next()) {
+            ++expected;
+            udb_record* r = rows.record();
+            ASSERT_NE(r, nullptr);
+            ASSERT_EQ(number_of(*r), expected);
+            ASSERT_EQ(r->at(1)->to_wstring(), compat::wstring(c.text_units, u'a' + expected % 26));
+            ASSERT_EQ(r->at(0)->name, u"N");
+        }
+        EXPECT_EQ(expected, c.rows);
+        EXPECT_FALSE(rows.next());  // the end stays the end
+    }
+    EXPECT_FALSE(source.overlapped);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReadAheadOrder,
+    ::testing::Values(order_case{"no rows", 0, 4, true, {16, 1 << 20}},
+                      order_case{"one row", 1, 4, true, {16, 1 << 20}},
+                      order_case{"many batches, values taken over", 10000, 12, true, {64, 1 << 20}},
+                      order_case{"many batches, values copied", 3000, 12, false, {64, 1 << 20}},
+                      order_case{"a bound of one record", 50, 4, true, {1, 1 << 20}},
+                      order_case{"rows larger than the bytes bound", 40, 20000, true, {64, 16 << 10}}),
+    [](const auto& info) {
+        std::string n = info.param.what;
+        for (char& ch : n)
+            if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        return n;
+    });
+
+// A loop that takes nothing leaves the reader waiting at the bound: the records read and
+// not yet done with stay within it (plus the one batch the reader gathers before it waits).
+TEST(ReadAhead, ReadingWaitsAtTheBoundOfRecordsAndOfBytes) {
+    struct bound_case {
+        const char* what;
+        size_t text_units;
+        qrn_record_queue::limits limits;
+    };
+    for (const bound_case& c :
+         {bound_case{"records", 4, {64, 64 << 20}}, bound_case{"bytes", 500, {100000, 64 << 10}}}) {
+        SCOPED_TRACE(c.what);
+        counted_source source(100000, c.text_units, true);
+        qrn_read_ahead rows(source, c.limits);
+        const int waiting = settled(source.read);
+        ASSERT_GT(waiting, 0);
+        ASSERT_LT(waiting, 100000);
+        ASSERT_TRUE(rows.next());
+        udb_record* first = rows.record();
+        const size_t row_bytes = qrn_record_queue::bytes_of(*first);
+        EXPECT_LE(static_cast<size_t>(waiting), c.limits.records + c.limits.records / 8);
+        EXPECT_LE(static_cast<size_t>(waiting) * row_bytes, c.limits.bytes + c.limits.bytes / 8 + row_bytes);
+        // Taking records makes room again.
+        for (int i = 0; i < waiting; ++i) ASSERT_TRUE(rows.next());
+        EXPECT_GT(settled(source.read), waiting);
+    }
+}
+
+// What reading a record raised comes with that record and the loop goes on past it; what
+// ended the reading comes where the loop would have read on; the trace lines of the reader
+// are written with their records, between the loop's own.
+TEST(ReadAhead, ErrorsArriveInPlaceAndTraceLinesWithTheirRecords) {
+    test_support::temp_dir dir;
+    const std::string path = dir.file("run.log");
+    tk_log log(nullptr, true, 3, false);
+    log.set_file(path);
+    counted_source source(100, 4, true);
+    source.item_fails_at = 3;
+    source.eof_fails_at = 6;
+    std::vector<std::string> seen;
+    qrn_read_ahead rows(source, {2, 1 << 20});
+    try {
+        while (rows.next()) {
+            try {
+                udb_record* r = rows.record();
+                seen.push_back(std::to_string(number_of(*r)));
+            } catch (const tk_exception& e) {
+                seen.push_back(e.message());
+            }
+            tk_log::log(3, "wrote %d", static_cast<int>(seen.size()));
+        }
+        seen.push_back("end");
+    } catch (const tk_exception& e) {
+        seen.push_back("ended: " + e.message());
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"1", "2", "row 3 failed", "4", "5", "ended: the fetch failed"}));
+    EXPECT_FALSE(rows.next());
+    EXPECT_EQ(test_support::read_file(path),
+              "read 1\r\nwrote 1\r\nread 2\r\nwrote 2\r\nread 3\r\nwrote 3\r\nread 4\r\nwrote 4\r\nread 5\r\n"
+              "wrote 5\r\n");
+}
+
+// The loop stops mid-table (a stop request, or an error that ends the table): once the
+// reader is gone, whether it was waiting at the bound or inside a slow read, the recordset
+// is called no more; while it lived, it was called by the reader alone, one call at a time.
+TEST(ReadAhead, StopMidTableEndsTheReaderBeforeTheTableCloses) {
+    struct stop_case {
+        const char* what;
+        std::optional<std::chrono::milliseconds> pause;
+        bool by_error;
+    };
+    for (const stop_case& c :
+         {stop_case{"waiting at the bound", std::nullopt, false}, stop_case{"inside a slow read", 30ms, false},
+          stop_case{"an error thrown out of the loop", std::nullopt, true}}) {
+        SCOPED_TRACE(c.what);
+        counted_source source(1000000, 8, true);
+        source.pause_in_get_item = c.pause;
+        try {
+            qrn_read_ahead rows(source, {64, 1 << 20});
+            for (int i = 0; i < 3; ++i) ASSERT_TRUE(rows.next());
+            if (c.by_error) throw tk_exception("the destination failed", 1);
+        } catch (const tk_exception&) {
+        }
+        source.closed = true;
+        const int calls = source.calls.load();
+        std::this_thread::sleep_for(50ms);
+        EXPECT_EQ(source.calls.load(), calls);
+        EXPECT_FALSE(source.called_when_closed);
+        EXPECT_FALSE(source.overlapped);
+        EXPECT_LT(source.read.load(), 1000000);
+    }
+}
+
+}  // namespace
