@@ -47,36 +47,42 @@ void qrn_read_ahead::read_all() {
     qrn_record_queue::entries batch;
     size_t bytes = 0;
     for (;;) {
-        qrn_read_entry entry = read_one(true);
-        const bool end = entry.end;
+        qrn_read_entry entry = read_one();
+        const bool last = entry.end || entry.past_error;
         bytes += entry.bytes;
         batch.push_back(std::move(entry));
-        if (end || queue_.batch_full(batch.size(), bytes)) {
-            if (!queue_.push(batch, spares_) || end) return;
+        if (last || queue_.batch_full(batch.size(), bytes)) {
+            if (!queue_.push(batch, spares_) || last) return;
             bytes = 0;
         }
     }
 }
 
-qrn_read_entry qrn_read_ahead::read_one(bool hold) {
+qrn_read_entry qrn_read_ahead::read_one() {
     qrn_read_entry entry;
-    tk_log::held_lines* before = hold ? tk_log::hold_lines(&entry.log) : nullptr;
+    tk_log::held_lines* before = tk_log::hold_lines(&entry.log_find);
     try {
         if (source_.is_eof()) {
             entry.end = true;
         } else {
+            tk_log::hold_lines(&entry.log_values);
             try {
                 if (udb_record* row = source_.get_item()) entry.record = take_values(*row);
             } catch (...) {
                 entry.error = std::current_exception();
             }
-            source_.next();
+            tk_log::hold_lines(&entry.log_past);
+            try {
+                source_.next();
+            } catch (...) {
+                entry.past_error = std::current_exception();
+            }
         }
     } catch (...) {
         entry.end = true;
         entry.error = std::current_exception();
     }
-    if (hold) tk_log::hold_lines(before);
+    tk_log::hold_lines(before);
     if (entry.record) entry.bytes = qrn_record_queue::bytes_of(*entry.record);
     return entry;
 }
@@ -102,9 +108,15 @@ std::unique_ptr<udb_record> qrn_read_ahead::take_values(udb_record& row) {
 
 bool qrn_read_ahead::next() {
     if (ended_) return false;
+    // The loop moves past the record before: what that logged and raised comes now.
+    tk_log::write_held(current_.log_past);
+    if (current_.past_error) {
+        ended_ = true;
+        std::rethrow_exception(std::exchange(current_.past_error, nullptr));
+    }
     if (!thread_.joinable()) {
         if (current_.record) spares_.push_back(std::move(current_.record));
-        current_ = read_one(false);
+        current_ = read_one();
     } else {
         if (at_ > 0) {
             // The entry before is done with: it goes back with the next take.
@@ -122,8 +134,8 @@ bool qrn_read_ahead::next() {
             done_bytes_ = 0;
         }
         current_ = std::move(batch_[at_++]);
-        tk_log::write_held(current_.log);
     }
+    tk_log::write_held(current_.log_find);
     if (current_.end) {
         ended_ = true;
         if (current_.error) std::rethrow_exception(std::exchange(current_.error, nullptr));
@@ -133,6 +145,7 @@ bool qrn_read_ahead::next() {
 }
 
 udb_record* qrn_read_ahead::record() {
+    tk_log::write_held(current_.log_values);
     if (current_.error) std::rethrow_exception(std::exchange(current_.error, nullptr));
     return current_.record.get();
 }

@@ -7,8 +7,8 @@
 // The recordset, and the database client behind it, belong to the reader thread from the
 // constructor until the destructor returns: the destructor stops the reader and waits for
 // it, so the table can close and the next one open. Nothing else may use that client
-// meanwhile. The reader's trace lines are written by the loop, with the record they belong
-// to.
+// meanwhile. The reader's trace lines are written by the loop, each where it would have
+// written it reading the recordset itself, so the trace reads as before.
 #pragma once
 
 #include <memory>
@@ -28,7 +28,8 @@ public:
     qrn_read_ahead& operator=(const qrn_read_ahead&) = delete;
 
     // Moves to the next record (the one before goes back for reuse); false at the end of
-    // the rows. What ended the reading early raises here, once.
+    // the rows. What ended the reading early (finding the next row, or moving past the one
+    // before) raises here, once.
     bool next();
     // The record next moved to, the loop's until the next call of next; null when the
     // recordset gave none. What reading it raised raises here instead.
@@ -37,8 +38,8 @@ public:
 private:
     // The reader thread's body.
     void read_all();
-    // Reads the next record of the recordset. hold: its trace lines wait in the entry.
-    qrn_read_entry read_one(bool hold);
+    // Reads the next record of the recordset; its trace lines wait in the entry.
+    qrn_read_entry read_one();
     // The values of the recordset's current record, in a record of the reader's own.
     std::unique_ptr<udb_record> take_values(udb_record& row);
 

@@ -24,8 +24,15 @@ struct qrn_read_entry {
     // What reading this record raised; at the end, what ended the reading (null when the
     // rows simply ended).
     std::exception_ptr error;
-    // The reader's trace lines of this record, written when the loop takes it.
-    tk_log::held_lines log;
+    // What moving past this record raised: the reading ended there, after the record.
+    std::exception_ptr past_error;
+    // The reader's trace lines of this record, each part written where the loop, reading
+    // in turn, would have written it: those of finding the row where the loop moves to it,
+    // those of reading its values where the loop takes the record, and those of moving past
+    // it where the loop moves on to the next.
+    tk_log::held_lines log_find;
+    tk_log::held_lines log_values;
+    tk_log::held_lines log_past;
     size_t bytes = 0;
     bool end = false;
 };

@@ -33,6 +33,7 @@ public:
     bool refills_item() const override { return refills_; }
     bool is_eof() override {
         call c(*this);
+        tk_log::log(3, "find %d", fetched_ + 1);
         if (eof_fails_at == fetched_ + 1) throw tk_exception("the fetch failed", 0);
         if (fetched_ == rows_) return true;
         ++fetched_;
@@ -48,11 +49,16 @@ public:
         read.store(fetched_, std::memory_order_release);
         return &row_;
     }
-    void next() override { call c(*this); }
+    void next() override {
+        call c(*this);
+        tk_log::log(3, "past %d", fetched_);
+        if (past_fails_at == fetched_) throw tk_exception("moving past " + std::to_string(fetched_) + " failed", 0);
+    }
     void append_record(const udb_record&) override {}
 
     int item_fails_at = 0;
     int eof_fails_at = 0;
+    int past_fails_at = 0;
     std::optional<std::chrono::milliseconds> pause_in_get_item;
     std::atomic<int> read{0};
     std::atomic<int> calls{0};
@@ -166,37 +172,68 @@ TEST(ReadAhead, ReadingWaitsAtTheBoundOfRecordsAndOfBytes) {
 }
 
 // What reading a record raised comes with that record and the loop goes on past it; what
-// ended the reading comes where the loop would have read on; the trace lines of the reader
-// are written with their records, between the loop's own.
-TEST(ReadAhead, ErrorsArriveInPlaceAndTraceLinesWithTheirRecords) {
-    test_support::temp_dir dir;
-    const std::string path = dir.file("run.log");
-    tk_log log(nullptr, true, 3, false);
-    log.set_file(path);
-    counted_source source(100, 4, true);
-    source.item_fails_at = 3;
-    source.eof_fails_at = 6;
-    std::vector<std::string> seen;
-    qrn_read_ahead rows(source, {2, 1 << 20});
-    try {
-        while (rows.next()) {
+// ended the reading (finding a row, or moving past one) comes where the loop would have
+// read on. The reader's trace lines are written between the loop's own, each where the
+// loop would have written it had it read the recordset itself.
+TEST(ReadAhead, ErrorsAndTraceLinesArriveWhereReadingInTurnPutsThem) {
+    struct error_case {
+        const char* what;
+        int item_fails_at;
+        int eof_fails_at;
+        int past_fails_at;
+        std::vector<std::string> seen;
+        int whole_rows;         // rows the trace shows from finding to moving past
+        const char* trace_end;  // and then
+    };
+    const error_case cases[] = {
+        {"a record fails, then finding a row",
+         3,
+         6,
+         0,
+         {"1", "2", "row 3 failed", "4", "5", "ended: the fetch failed"},
+         5,
+         "find 6\r\n"},
+        {"moving past a record fails", 0, 0, 4, {"1", "2", "3", "4", "ended: moving past 4 failed"}, 4, ""},
+        {"the rows end", 2, 0, 0, {"1", "row 2 failed", "3", "end"}, 3, "find 4\r\n"},
+    };
+    for (const error_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test_support::temp_dir dir;
+        const std::string path = dir.file("run.log");
+        tk_log log(nullptr, true, 3, false);
+        log.set_file(path);
+        counted_source source(c.eof_fails_at || c.past_fails_at ? 100 : 3, 4, true);
+        source.item_fails_at = c.item_fails_at;
+        source.eof_fails_at = c.eof_fails_at;
+        source.past_fails_at = c.past_fails_at;
+        std::vector<std::string> seen;
+        {
+            qrn_read_ahead rows(source, {2, 1 << 20});
             try {
-                udb_record* r = rows.record();
-                seen.push_back(std::to_string(number_of(*r)));
+                while (rows.next()) {
+                    const int n = static_cast<int>(seen.size()) + 1;
+                    tk_log::log(3, "took %d", n);
+                    try {
+                        udb_record* r = rows.record();
+                        seen.push_back(std::to_string(number_of(*r)));
+                    } catch (const tk_exception& e) {
+                        seen.push_back(e.message());
+                    }
+                    tk_log::log(3, "wrote %d", n);
+                }
+                seen.push_back("end");
             } catch (const tk_exception& e) {
-                seen.push_back(e.message());
+                seen.push_back("ended: " + e.message());
             }
-            tk_log::log(3, "wrote %d", static_cast<int>(seen.size()));
+            EXPECT_FALSE(rows.next());
         }
-        seen.push_back("end");
-    } catch (const tk_exception& e) {
-        seen.push_back("ended: " + e.message());
+        EXPECT_EQ(seen, c.seen);
+        std::string trace;
+        for (int n = 1; n <= c.whole_rows; ++n)
+            for (const char* step : {"find", "took", "read", "wrote", "past"})
+                trace += std::string(step) + " " + std::to_string(n) + "\r\n";
+        EXPECT_EQ(test_support::read_file(path), trace + c.trace_end);
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{"1", "2", "row 3 failed", "4", "5", "ended: the fetch failed"}));
-    EXPECT_FALSE(rows.next());
-    EXPECT_EQ(test_support::read_file(path),
-              "read 1\r\nwrote 1\r\nread 2\r\nwrote 2\r\nread 3\r\nwrote 3\r\nread 4\r\nwrote 4\r\nread 5\r\n"
-              "wrote 5\r\n");
 }
 
 // The loop stops mid-table (a stop request, or an error that ends the table): once the
