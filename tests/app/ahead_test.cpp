@@ -2,6 +2,9 @@
 // done with, errors where they belong, the stop, and the recordset used by one thread at
 // a time and by none once the reader is gone. Also under ThreadSanitizer.
 #include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <csignal>
 
 #include <atomic>
 #include <chrono>
@@ -20,8 +23,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Whether this thread has the console's stop signals blocked.
+bool stop_signals_blocked() {
+    sigset_t mask;
+    pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+    return sigismember(&mask, SIGINT) && sigismember(&mask, SIGTERM) && sigismember(&mask, SIGHUP);
+}
+
 // Rows numbered from 1: field N holds the number, field T a text of text_units characters.
-// Checks on every call that no other call is under way and that the reader is alive.
+// Checks on every call that no other call is under way, that the reader is alive, and
+// that a call from another thread than the one that made the source has the stop signals
+// blocked (they are the loop's thread's to take).
 class counted_source : public udb_recordset {
 public:
     counted_source(int rows, size_t text_units, bool refills)
@@ -65,12 +77,14 @@ public:
     std::atomic<bool> overlapped{false};
     std::atomic<bool> closed{false};  // the test's reader is gone: no call may come
     std::atomic<bool> called_when_closed{false};
+    std::atomic<bool> signals_open_off_the_loop{false};
 
 private:
     struct call {
         explicit call(counted_source& s) : s_(s) {
             if (s_.inside_.fetch_add(1) != 0) s_.overlapped = true;
             if (s_.closed) s_.called_when_closed = true;
+            if (std::this_thread::get_id() != s_.maker_ && !stop_signals_blocked()) s_.signals_open_off_the_loop = true;
             s_.calls.fetch_add(1);
         }
         ~call() { s_.inside_.fetch_sub(1); }
@@ -82,6 +96,7 @@ private:
     const bool refills_;
     int fetched_ = 0;
     std::atomic<int> inside_{0};
+    const std::thread::id maker_ = std::this_thread::get_id();
     udb_record row_;
 };
 
@@ -112,8 +127,11 @@ class ReadAheadOrder : public ::testing::TestWithParam<order_case> {};
 TEST_P(ReadAheadOrder, EveryRowArrivesOnceInOrderWithItsValues) {
     const order_case& c = GetParam();
     counted_source source(c.rows, c.text_units, c.refills);
+    ASSERT_FALSE(stop_signals_blocked());
     {
         qrn_read_ahead rows(source, c.limits);
+        // The loop's thread takes the signals as before.
+        EXPECT_FALSE(stop_signals_blocked());
         int expected = 0;
         while (rows.next()) {
             ++expected;
@@ -127,6 +145,7 @@ TEST_P(ReadAheadOrder, EveryRowArrivesOnceInOrderWithItsValues) {
         EXPECT_FALSE(rows.next());  // the end stays the end
     }
     EXPECT_FALSE(source.overlapped);
+    EXPECT_FALSE(source.signals_open_off_the_loop);
 }
 
 INSTANTIATE_TEST_SUITE_P(
