@@ -479,32 +479,39 @@ void ora_lob::to_variant(ole_variant& out) {
         e.check_status(f.OCILobCharSetForm(e.env(), e.err(), locator_, &form));
         tk_log::log(1, "Got charset form: %d", form);
     }
+    // The value is read straight into its final place, a chunk a call: a large LOB is held
+    // once, not once per buffer it passes through.
+    compat::wstring text;
+    uint8_t* target = nullptr;
+    if (clob) {
+        text.resize(length);
+        target = reinterpret_cast<uint8_t*>(text.data());
+    } else {
+        out.allocate_safe_array(length);
+        const void* data = nullptr;
+        out.get_bytes(&data);
+        target = static_cast<uint8_t*>(const_cast<void*>(data));
+    }
     const size_t unit = clob ? 2 : 1;
-    std::vector<uint8_t> chunk_buffer(size_t{chunk} * 2);
-    std::vector<uint8_t> bytes;
-    bytes.reserve(static_cast<size_t>(length) * unit);
     ub4 offset = 1;
     ub4 done = 0;
     while (done < length) {
         ub4 amount = std::min(length - done, chunk);
+        const ub4 room = amount * static_cast<ub4>(unit);
         tk_log::log(1, "ora_lob::read_lob(%d,%d)", offset, amount);
-        sword s = e.check_status(f.OCILobRead(e.svc(), e.err(), locator_, &amount, offset, chunk_buffer.data(),
-                                              static_cast<ub4>(chunk_buffer.size()), nullptr, nullptr,
-                                              clob ? OCI_UTF16ID : 0, form));
+        sword s = e.check_status(f.OCILobRead(e.svc(), e.err(), locator_, &amount, offset, target + done * unit, room,
+                                              nullptr, nullptr, clob ? OCI_UTF16ID : 0, form));
         if (amount == 0 || s == OCI_NO_DATA) break;
-        amount = std::min<ub4>(amount, static_cast<ub4>(chunk_buffer.size() / unit));
+        amount = std::min<ub4>(amount, room / static_cast<ub4>(unit));
         if (clob) tk_log::log(1, "bytes_read=%d", amount * 2);
-        bytes.insert(bytes.end(), chunk_buffer.begin(),
-                     chunk_buffer.begin() + static_cast<std::ptrdiff_t>(amount * unit));
         offset += amount;
         done += amount;
     }
     if (clob) {
-        compat::wstring text(bytes.size() / 2, u'\0');
-        if (!text.empty()) std::memcpy(text.data(), bytes.data(), text.size() * 2);
+        text.resize(done);
         out = text;
-    } else {
-        out = bytes;
+    } else if (done < length) {
+        out.allocate_safe_array(done);
     }
 }
 

@@ -17,10 +17,14 @@ void reserve_for(std::string& out, size_t longest) { out.reserve(out.size() + lo
 }  // namespace
 
 void hex_value_writer::append_text(std::string& out, compat::wstring_view text) const {
+    reserve_for(out, 6 * text.size() + 16);  // a unit gives at most 3 bytes, each 2 digits
     append_text_literal(out, text, sql_engine::current_text_introducer());
 }
 
-void hex_value_writer::append_bytes(std::string& out, std::string_view bytes) const { append_hex_literal(out, bytes); }
+void hex_value_writer::append_bytes(std::string& out, std::string_view bytes) const {
+    reserve_for(out, 2 * bytes.size() + 2);
+    append_hex_literal(out, bytes);
+}
 
 void escaped_value_writer::append_text(std::string& out, compat::wstring_view text) const {
     reserve_for(out, 3 * text.size());  // a unit gives at most 3 bytes, escaped or not
