@@ -586,6 +586,8 @@ int fetch_lob(sqlite3_stmt* st, int col, source_kind kind, const column_desc& de
     loc->blob = want_blob;
     loc->form = static_cast<ub1>(desc.charset_form == 2 ? SQLCS_NCHAR : SQLCS_IMPLICIT);
     loc->polling = false;
+    loc->cell_table.clear();
+    loc->cell_reader.reset();
     const auto n = static_cast<size_t>(sqlite3_column_bytes(st, col));
     if (want_blob) {
         const auto* bytes = static_cast<const char*>(sqlite3_column_blob(st, col));

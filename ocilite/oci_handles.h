@@ -168,7 +168,17 @@ struct OCILobLocator : ocilite::handle {
     bool blob = false;
     ub1 form = SQLCS_IMPLICIT;
     std::u16string text;  // CLOB/NCLOB value, counted in UTF-16 units as Oracle counts
-    std::string bytes;    // BLOB value
+    std::string bytes;    // BLOB value, unless it is read from its cell
+    // A BLOB read from its stored cell when asked (cell_table set), not held here.
+    std::weak_ptr<ocilite::store_session> cell_session;
+    std::string cell_table;   // t<N>
+    std::string cell_column;  // c<N>
+    int64_t cell_rowid = 0;
+    // Open while a read goes through the cell, so that each piece does not walk it again.
+    struct cell_closer {
+        void operator()(sqlite3_blob* b) const { sqlite3_blob_close(b); }
+    };
+    std::unique_ptr<sqlite3_blob, cell_closer> cell_reader;
     // An unfinished streamed read (amount 0 or larger than the buffer, no callback):
     // further calls go on from here whatever offset they pass.
     bool polling = false;

@@ -14,7 +14,35 @@ using namespace ocilite;
 
 namespace {
 
-uint64_t lob_length(const OCILobLocator* loc) { return loc->blob ? loc->bytes.size() : loc->text.size(); }
+// The locator's value, held or in its cell.
+struct lob_source {
+    const OCILobLocator* loc;
+    sqlite3_blob* cell;  // null when the locator holds the value
+};
+
+uint64_t lob_length(const lob_source& src) {
+    if (src.cell) return static_cast<uint64_t>(sqlite3_blob_bytes(src.cell));
+    return src.loc->blob ? src.loc->bytes.size() : src.loc->text.size();
+}
+
+// The cell of a locator that reads from it, opened unless a read keeps it open already;
+// false when the session is gone or the row no longer holds the cell.
+bool open_source(OCILobLocator* loc, std::unique_ptr<sqlite3_blob, OCILobLocator::cell_closer>& opened,
+                 lob_source& src) {
+    src = {loc, nullptr};
+    if (loc->cell_table.empty()) return true;
+    if (!loc->cell_reader) {
+        const std::shared_ptr<store_session> owner = loc->cell_session.lock();
+        if (!owner || !owner->db) return false;
+        sqlite3_blob* blob = nullptr;
+        const int rc = sqlite3_blob_open(owner->db, "main", loc->cell_table.c_str(), loc->cell_column.c_str(),
+                                         loc->cell_rowid, 0, &blob);
+        opened.reset(blob);
+        if (rc != SQLITE_OK) return false;
+    }
+    src.cell = opened ? opened.get() : loc->cell_reader.get();
+    return true;
+}
 
 // Whether CLOB text goes out as UTF-16 for this read (csid 0 is the environment's set).
 bool utf16_out(const OCILobLocator* loc, ub2 csid) {
@@ -25,8 +53,18 @@ bool utf16_out(const OCILobLocator* loc, ub2 csid) {
 
 // Copies up to `units` units from position `from` into buf (bufl bytes). Returns the units
 // taken; *bytes gets the bytes written.
-uint64_t copy_piece(const OCILobLocator* loc, uint64_t from, uint64_t units, void* buf, ub4 bufl, bool utf16,
-                    ub4* bytes) {
+uint64_t copy_piece(const lob_source& src, uint64_t from, uint64_t units, void* buf, ub4 bufl, bool utf16, ub4* bytes) {
+    const OCILobLocator* loc = src.loc;
+    if (src.cell) {
+        const uint64_t n =
+            std::min<uint64_t>(std::min<uint64_t>(units, bufl), lob_length(src) - std::min(from, lob_length(src)));
+        if (n && sqlite3_blob_read(src.cell, buf, static_cast<int>(n), static_cast<int>(from)) != SQLITE_OK) {
+            *bytes = 0;
+            return 0;
+        }
+        *bytes = static_cast<ub4>(n);
+        return n;
+    }
     if (loc->blob) {
         const uint64_t n = std::min<uint64_t>(units, bufl);
         std::memcpy(buf, loc->bytes.data() + from, n);
@@ -78,11 +116,14 @@ OCILITE_EXPORT sword OCILobGetLength(OCISvcCtx* svchp, OCIError* errhp, OCILobLo
     OCIError* err = as_handle<OCIError>(errhp, OCI_HTYPE_ERROR);
     if (!svc || !err || !lenp) return OCI_INVALID_HANDLE;
     clear(err);
-    const OCILobLocator* loc = as_handle<OCILobLocator>(locp, OCI_DTYPE_LOB);
+    OCILobLocator* loc = as_handle<OCILobLocator>(locp, OCI_DTYPE_LOB);
     if (!loc || !loc->filled) return fail(err, 22275);
     if (!svc->session) return fail(err, 1012);
     round_trip();
-    *lenp = static_cast<ub4>(lob_length(loc));
+    std::unique_ptr<sqlite3_blob, OCILobLocator::cell_closer> opened;
+    lob_source src{};
+    if (!open_source(loc, opened, src)) return fail(err, 22275);
+    *lenp = static_cast<ub4>(lob_length(src));
     return OCI_SUCCESS;
 }
 
@@ -97,18 +138,27 @@ OCILITE_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
     if (!svc->session) return fail(err, 1012);
     if (!bufp || bufl == 0) return fail(err, 24801);
     round_trip();
+    std::unique_ptr<sqlite3_blob, OCILobLocator::cell_closer> opened;
+    lob_source src{};
+    if (!open_source(loc, opened, src)) return fail(err, 22275);
+    // the cell stays open until a read reaches its end, or the locator is fetched again
+    if (opened) loc->cell_reader = std::move(opened);
     const bool utf16 = utf16_out(loc, csid);
-    const uint64_t length = lob_length(loc);
+    const uint64_t length = lob_length(src);
     ub4 bytes = 0;
+    const auto finish = [&](uint64_t end) {
+        if (end >= length) loc->cell_reader.reset();
+    };
 
     if (loc->polling) {
         // Going on with a streamed read: amount and offset of this call do not count.
-        const uint64_t units = copy_piece(loc, loc->poll_next, loc->poll_remaining, bufp, bufl, utf16, &bytes);
+        const uint64_t units = copy_piece(src, loc->poll_next, loc->poll_remaining, bufp, bufl, utf16, &bytes);
         loc->poll_next += units;
         loc->poll_remaining -= units;
         *amtp = reported(loc, units, bytes, utf16);
         if (loc->poll_remaining == 0 || units == 0) {
             loc->polling = false;
+            finish(length);
             return OCI_SUCCESS;
         }
         return OCI_NEED_DATA;
@@ -116,6 +166,7 @@ OCILITE_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
 
     if (offset < 1) return fail(err, 24801);
     if (offset > length) {
+        finish(length);
         *amtp = 0;
         return OCI_NO_DATA;
     }
@@ -125,8 +176,9 @@ OCILITE_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
     const uint64_t capacity = loc->blob ? bufl : (utf16 ? bufl / 2 : bufl);
 
     if (*amtp != 0 && *amtp <= capacity) {
-        const uint64_t units = copy_piece(loc, start, wanted, bufp, bufl, utf16, &bytes);
+        const uint64_t units = copy_piece(src, start, wanted, bufp, bufl, utf16, &bytes);
         *amtp = reported(loc, units, bytes, utf16);
+        finish(start + units);
         return OCI_SUCCESS;
     }
 
@@ -137,7 +189,7 @@ OCILITE_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
         uint64_t total = 0;
         bool first = true;
         while (remaining > 0) {
-            const uint64_t units = copy_piece(loc, next, remaining, bufp, bufl, utf16, &bytes);
+            const uint64_t units = copy_piece(src, next, remaining, bufp, bufl, utf16, &bytes);
             if (units == 0) break;
             next += units;
             remaining -= units;
@@ -148,13 +200,17 @@ OCILITE_EXPORT sword OCILobRead(OCISvcCtx* svchp, OCIError* errhp, OCILobLocator
             if (cbfp(ctxp, bufp, bytes, piece) != OCI_CONTINUE) break;
         }
         *amtp = static_cast<ub4>(total);
+        finish(next);
         return OCI_SUCCESS;
     }
 
     // Polling: the first piece now, the rest on the calls that follow.
-    const uint64_t units = copy_piece(loc, start, wanted, bufp, bufl, utf16, &bytes);
+    const uint64_t units = copy_piece(src, start, wanted, bufp, bufl, utf16, &bytes);
     *amtp = reported(loc, units, bytes, utf16);
-    if (units >= wanted || units == 0) return OCI_SUCCESS;
+    if (units >= wanted || units == 0) {
+        finish(units == 0 ? length : start + units);
+        return OCI_SUCCESS;
+    }
     loc->polling = true;
     loc->poll_next = start + units;
     loc->poll_remaining = wanted - units;

@@ -9,6 +9,7 @@
 #include "ocilite/oci_sim.h"
 #include "ocilite/oci_text.h"
 #include "ocilite/oci_txn.h"
+#include "ocilite/store.h"
 
 namespace ocilite {
 
@@ -51,7 +52,7 @@ sword ensure_translated(OCIStmt* s, const std::shared_ptr<store_session>& sessio
     if (s->translated_ok && s->session == session) return OCI_SUCCESS;
     forget_translation(s);
     try {
-        s->sql = translate(session->db, s->text);
+        s->sql = translate(session->db, s->text, true);
     } catch (const ora_error& e) {
         return fail(err, e.code, e.message);
     }
@@ -90,6 +91,21 @@ uint64_t rows_per_trip(const OCIStmt* s, uint64_t asked) {
     return std::max(prefetch, asked);
 }
 
+// The stored value of item i when it carries only its cell's rowid (a BLOB) and the define
+// takes the value itself: a one-row statement whose column 0 is the value. Null when the
+// item is the value, or NULL.
+std::unique_ptr<sqlite_stmt> cell_value(const OCIStmt* s, sqlite3_stmt* st, size_t i) {
+    if (i >= s->sql.cells.size()) return nullptr;
+    const stored_cell& c = s->sql.cells[i];
+    const int col = static_cast<int>(i);
+    if (c.table.empty() || sqlite3_column_type(st, col) == SQLITE_NULL) return nullptr;
+    auto cell =
+        std::make_unique<sqlite_stmt>(s->session->db, "SELECT " + c.column + " FROM " + c.table + " WHERE rowid = ?");
+    cell->bind(1, sqlite3_column_int64(st, col));
+    if (!cell->step()) return nullptr;
+    return cell;
+}
+
 // Converts the current row into the defines, at array index `row`. Returns 0, 1406 or an
 // error number.
 int put_row(OCIStmt* s, ub4 row) {
@@ -101,9 +117,19 @@ int put_row(OCIStmt* s, ub4 row) {
         if (!d) continue;
         if (i >= s->sql.columns.size()) return 1007;
         const program_variable& v = d->var;
+        std::unique_ptr<sqlite_stmt> cell;
+        if (!(v.dty == SQLT_BLOB && !(d->mode & OCI_DYNAMIC_FETCH))) {
+            try {
+                cell = cell_value(s, st, i);
+            } catch (const store_error&) {
+                return 600;
+            }
+        }
+        sqlite3_stmt* from = cell ? cell->get() : st;
+        const int col = cell ? 0 : static_cast<int>(i);
         if (d->mode & OCI_DYNAMIC_FETCH) {
             const size_t limit = v.value_sz > 0 ? static_cast<size_t>(v.value_sz) : 0;
-            const int rc = fetch_pieces(st, static_cast<int>(i), s->kinds[i],
+            const int rc = fetch_pieces(from, col, s->kinds[i],
                                         {d, row, d->piece_callback, d->piece_context, limit, v.dty, utf16});
             if (rc == 1406) {
                 worst = 1406;
@@ -122,7 +148,21 @@ int put_row(OCIStmt* s, ub4 row) {
                         v.lenp ? v.lenp + row : nullptr,
                         v.rcodep ? v.rcodep + row : nullptr,
                         utf16};
-        const int rc = fetch_value(st, static_cast<int>(i), s->kinds[i], s->sql.columns[i], slot);
+        const int rc = fetch_value(from, col, s->kinds[i], s->sql.columns[i], slot);
+        if (rc == 0 && v.dty == SQLT_BLOB && i < s->sql.cells.size() && !s->sql.cells[i].table.empty() &&
+            sqlite3_column_type(st, static_cast<int>(i)) != SQLITE_NULL) {
+            // the item is the cell's rowid: the value stays where it is stored
+            auto* loc = as_handle<OCILobLocator>(*reinterpret_cast<void**>(slot.value), OCI_DTYPE_LOB);
+            if (loc) {
+                loc->cell_reader.reset();
+                loc->cell_session = s->session;
+                loc->cell_table = s->sql.cells[i].table;
+                loc->cell_column = s->sql.cells[i].column;
+                loc->cell_rowid = sqlite3_column_int64(st, static_cast<int>(i));
+                std::string().swap(loc->bytes);
+                loc->lock_table.clear();
+            }
+        }
         if (rc == 0 && locator && s->sql.for_update && !s->sql.lock_columns[i].empty()) {
             // A locator of a locked row can be written to until the lock goes.
             auto* loc = as_handle<OCILobLocator>(*reinterpret_cast<void**>(slot.value), OCI_DTYPE_LOB);

@@ -57,6 +57,7 @@ struct query_result {
     std::vector<column_desc> columns;
     std::vector<vclass> classes;
     std::vector<std::string> item_sql;  // each item's expression, in its comparable (number) form
+    std::vector<stored_cell> cells;     // per item, up to the last that has one
 };
 
 std::u16string u16(const std::string& s) { return compat::utf8_to_utf16(s); }
@@ -105,7 +106,11 @@ public:
     translator(sqlite3* db, int depth) : db_(db), depth_(depth) {}
 
     query_result query(const select_stmt& s, const std::vector<token>& tokens, const scope* parent) {
+        // the branches of a compound share result columns: their items are values
+        const bool lazy_lobs = lazy_lobs_;
+        if (!s.compounds.empty()) lazy_lobs_ = false;
         query_result first = core(s.first, tokens, parent, s.order_by.empty() && s.compounds.empty());
+        lazy_lobs_ = lazy_lobs;
         std::string sql = first.sql;
         for (const auto& [op, c] : s.compounds) {
             query_result next = core(c, tokens, parent, false);
@@ -209,6 +214,22 @@ private:
         bool aggregate = !c.group_by.empty();
         for (const auto& item : c.items)
             if (item.value->kind != expr_kind::star && has_aggregate(*item.value)) aggregate = true;
+        // A BLOB column of a stored table, selected at the top: the item carries only its
+        // row, and the locator reads the cell when asked, as Oracle's locators do, so that a
+        // large value is not held by the fetch.
+        const bool lazy_lobs = lazy_lobs_ && !lock_ && !parent && scopes_.empty() && !aggregate && !c.distinct;
+        auto lazy_item = [&](const std::string& sql, const column_desc& desc) -> std::string {
+            if (!lazy_lobs || desc.type_code != type_code::blob) return sql;
+            const size_t dot = sql.rfind('.');
+            if (dot == std::string::npos) return sql;
+            for (const auto& src : sc->sources) {
+                if (src.data_table.empty() || src.sql_alias != sql.substr(0, dot)) continue;
+                out.cells.resize(k + 1);
+                out.cells[k] = {src.data_table, sql.substr(dot + 1)};
+                return "CASE WHEN typeof(" + sql + ") = 'null' THEN NULL ELSE " + src.sql_alias + ".rowid END";
+            }
+            return sql;
+        };
         auto add_item = [&](const std::string& sql, column_desc desc, vclass cls) {
             ++k;
             items += (k > 1 ? ", " : "") + sql + " AS c" + std::to_string(k);
@@ -226,7 +247,8 @@ private:
                     for (const auto& col : s.columns) {
                         column_desc d = col.desc;
                         d.name = u16(col.name);
-                        add_item(col.sql, d, col.cls);
+                        const std::string item_sql = lazy_item(col.sql, d);
+                        add_item(item_sql, d, col.cls);
                         const size_t dot = col.sql.rfind('.');
                         lock_columns_.push_back(dot == std::string::npos ? col.sql : col.sql.substr(dot + 1));
                     }
@@ -242,7 +264,8 @@ private:
                 d.name = u16(e.parts.back());
             else
                 d.name = u16(derived_name(e, tokens));
-            add_item(x.is_column ? x.raw_sql : x.sql, d, x.cls);
+            const std::string item_sql = x.is_column ? lazy_item(x.raw_sql, d) : x.sql;
+            add_item(item_sql, d, x.cls);
             if (x.is_column) {
                 const size_t dot = x.raw_sql.rfind('.');
                 lock_columns_.push_back(dot == std::string::npos ? x.raw_sql : x.raw_sql.substr(dot + 1));
@@ -914,13 +937,14 @@ private:
 public:
     bool needs_case_sensitive_like_ = false;
     bool lock_ = false;  // SELECT ... FOR UPDATE
+    bool lazy_lobs_ = false;
     std::string lock_table_;
     std::vector<std::string> lock_columns_;
 };
 
 }  // namespace
 
-translated translate(sqlite3* store, std::u16string_view oracle_sql) {
+translated translate(sqlite3* store, std::u16string_view oracle_sql, bool lazy_lobs) {
     std::string text = compat::utf16_to_utf8(oracle_sql);
     std::vector<token> tokens;
     try {
@@ -976,10 +1000,13 @@ translated translate(sqlite3* store, std::u16string_view oracle_sql) {
     register_rowid_functions(store);
     translator t(store, 0);
     t.lock_ = for_update;
+    t.lazy_lobs_ = lazy_lobs;
     try {
         query_result q = t.query(*stmt, tokens, nullptr);
         out.sqlite_sql = q.sql;
         out.columns = std::move(q.columns);
+        out.cells = std::move(q.cells);
+        out.cells.resize(out.columns.size());
         if (for_update) {
             out.for_update = true;
             out.lock_table = t.lock_table_;

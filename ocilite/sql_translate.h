@@ -57,9 +57,17 @@ struct column_desc {
     bool char_used = false;  // length in characters (VARCHAR2(n CHAR), the national kinds)
 };
 
+// Where a BLOB item that carries only its cell's rowid is stored: data table t<N>, column c<N>
+// (both empty for an item that is its value).
+struct stored_cell {
+    std::string table;
+    std::string column;
+};
+
 struct translated {
     std::string sqlite_sql;            // runnable on the store; result columns in select-list order
     std::vector<column_desc> columns;  // empty for a non-query
+    std::vector<stored_cell> cells;    // per column
     bool is_query = false;
     // SELECT ... FOR UPDATE of one table: its rows are locked for the session, and its LOB
     // items can be written through the locators fetched. The row's SQLite rowid is the result
@@ -83,6 +91,8 @@ void register_rowid_functions(sqlite3* db);
 // t<N>/c<N>, and returns SQLite SQL plus the description. Throws ora_error (ORA-00942 unknown
 // table/view, ORA-00904 invalid identifier, ORA-00900 invalid SQL statement, ORA-00933 SQL
 // command not properly ended).
-translated translate(sqlite3* store, std::u16string_view oracle_sql);
+// With lazy_lobs, a BLOB column of a stored table selected at the top yields its rowid (NULL
+// for a NULL cell) and names its cell in `cells`.
+translated translate(sqlite3* store, std::u16string_view oracle_sql, bool lazy_lobs = false);
 
 }  // namespace ocilite
