@@ -43,16 +43,33 @@ private:
     size_t count_ = 0;
 };
 
-void write_hex(std::string_view bytes, counted_sink& out) {
-    constexpr size_t piece = 32768;
-    std::string hex;
-    for (size_t at = 0; at < bytes.size(); at += piece) {
-        hex.clear();
-        append_hex_literal(hex, bytes.substr(at, piece));
-        // "0x" only before the first piece
-        out(at == 0 ? std::string_view(hex) : std::string_view(hex).substr(2));
-    }
+// The text of a part, piece by piece.
+void for_each_piece(const statement_part& part, const text_sink& out) {
+    if (part.literal)
+        part.literal(out);
+    else
+        out(part.text);
 }
+
+// One hexadecimal literal of everything written to it: "0x" before the first digits.
+class hex_writer {
+public:
+    explicit hex_writer(counted_sink& out) : out_(out) {}
+    void operator()(std::string_view bytes) {
+        constexpr size_t piece = 32768;
+        for (size_t at = 0; at < bytes.size(); at += piece) {
+            hex_.clear();
+            append_hex_literal(hex_, bytes.substr(at, piece));
+            out_(started_ ? std::string_view(hex_).substr(2) : std::string_view(hex_));
+            started_ = true;
+        }
+    }
+
+private:
+    counted_sink& out_;
+    std::string hex_;
+    bool started_ = false;
+};
 
 void write_escaped(std::string_view ascii, counted_sink& out) {
     constexpr size_t piece = 65536;
@@ -70,15 +87,30 @@ bool is_ascii(std::string_view text) {
 
 size_t write_ascii_statement(std::string_view statement, std::string_view eol, std::string_view gate,
                              const text_sink& sink) {
+    const statement_part part{statement, {}};
+    return write_ascii_statement(std::span(&part, 1), eol, gate, sink);
+}
+
+size_t write_ascii_statement(std::span<const statement_part> statement, std::string_view eol, std::string_view gate,
+                             const text_sink& sink) {
     counted_sink out(sink);
+    const text_sink plain = [&out](std::string_view text) { out(text); };
     // "M!..." is MariaDB's own form, which MySQL reads as a comment
     const std::string open = gate.empty()             ? std::string()
                              : gate.starts_with("M!") ? "/*" + std::string(gate) + " "
                                                       : "/*!" + std::string(gate) + " ";
     const std::string close = gate.empty() ? std::string() : " */";
-    if (is_ascii(statement)) {
+    // The last part whose text goes beyond ASCII (literals never do).
+    size_t last = statement.size();
+    for (size_t i = statement.size(); i-- > 0;) {
+        if (!statement[i].literal && !is_ascii(statement[i].text)) {
+            last = i;
+            break;
+        }
+    }
+    if (last == statement.size()) {
         out(open);
-        out(statement);
+        for (const statement_part& part : statement) for_each_piece(part, plain);
         out(close);
         const size_t length = out.take();
         out(";");
@@ -86,20 +118,28 @@ size_t write_ascii_statement(std::string_view statement, std::string_view eol, s
         return length;
     }
     out(open);
+    hex_writer hex(out);
+    const text_sink to_hex = [&hex](std::string_view text) { hex(text); };
     if (gate.empty()) {
-        const size_t head = end_of_last_non_ascii(statement);
-        const std::string_view tail = statement.substr(head);
-        out(tail.empty() ? "SET @s = /*!50503 _utf8mb4*/" : "SET @s = CONCAT(/*!50503 _utf8mb4*/");
-        write_hex(statement.substr(0, head), out);
-        if (!tail.empty()) {
+        const std::string_view split = statement[last].text;
+        const size_t head = end_of_last_non_ascii(split);
+        bool tail = head < split.size();
+        for (size_t i = last + 1; i < statement.size(); ++i)
+            tail = tail || statement[i].literal || !statement[i].text.empty();
+        out(tail ? "SET @s = CONCAT(/*!50503 _utf8mb4*/" : "SET @s = /*!50503 _utf8mb4*/");
+        for (size_t i = 0; i < last; ++i) for_each_piece(statement[i], to_hex);
+        hex(split.substr(0, head));
+        if (tail) {
+            const text_sink escaped = [&out](std::string_view text) { write_escaped(text, out); };
             out(", '");
-            write_escaped(tail, out);
+            write_escaped(split.substr(head), out);
+            for (size_t i = last + 1; i < statement.size(); ++i) for_each_piece(statement[i], escaped);
             out("')");
         }
     } else {
         // inside the gate the server has utf8mb4
         out("SET @s = _utf8mb4 ");
-        write_hex(statement, out);
+        for (const statement_part& part : statement) for_each_piece(part, to_hex);
     }
     out(close);
     const size_t length = out.take();

@@ -6,14 +6,22 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string_view>
+
+#include "SQL/sql_esc.h"
 
 namespace sql {
 
 bool is_ascii(std::string_view text);
 
-// Where a statement's text goes, piece by piece.
-using text_sink = std::function<void(std::string_view)>;
+// A part of a statement: its text as it stands, or, when literal is set, a value's literal,
+// which is ASCII and is handed over piece by piece while the statement is written (a large
+// value is then never held as its literal).
+struct statement_part {
+    std::string_view text;
+    std::function<void(const text_sink&)> literal;
+};
 
 // Writes one statement (UTF-8, without its ';') and then end: as it stands when it is all
 // ASCII, else prepared on the server from its text in hexadecimal:
@@ -27,6 +35,9 @@ using text_sink = std::function<void(std::string_view)>;
 // Returns the length of the longest statement written, which the loading client sends as
 // one packet.
 size_t write_ascii_statement(std::string_view statement, std::string_view end, std::string_view gate,
+                             const text_sink& sink);
+// The same of a statement in parts, written as the parts joined would be.
+size_t write_ascii_statement(std::span<const statement_part> statement, std::string_view end, std::string_view gate,
                              const text_sink& sink);
 
 }  // namespace sql

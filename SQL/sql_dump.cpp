@@ -144,12 +144,20 @@ void dmp_database::unlock_if_pending() {
 }
 
 void dmp_database::write_statement(std::string_view statement, std::string_view gate) {
-    // Before 4.1 a server can prepare nothing: such a dump holds only ASCII names.
-    if (!options_.new_version && !sql::is_ascii(statement))
-        throw tk_exception(
-            "A statement of this table holds characters beyond ASCII, which a dump for MySQL before 4.1 cannot "
-            "carry.",
-            0);
+    const sql::statement_part part{statement, {}};
+    write_statement(std::span(&part, 1), gate);
+}
+
+void dmp_database::write_statement(std::span<const sql::statement_part> statement, std::string_view gate) {
+    // Before 4.1 a server can prepare nothing: such a dump holds only ASCII names (the
+    // literals of values are ASCII).
+    if (!options_.new_version)
+        for (const sql::statement_part& part : statement)
+            if (!part.literal && !sql::is_ascii(part.text))
+                throw tk_exception(
+                    "A statement of this table holds characters beyond ASCII, which a dump for MySQL before 4.1 "
+                    "cannot carry.",
+                    0);
     const size_t length =
         sql::write_ascii_statement(statement, eol_, gate, [this](std::string_view text) { file_.write(text); });
     if (length > largest_statement_) {
@@ -353,6 +361,23 @@ void dmp_database::create_relationships(const udb_relationships& relationships) 
 
 // ---- recordset ----------------------------------------------------------------------
 
+namespace {
+
+// A text or bytes whose literal alone could be longer than a batch.
+bool may_hold_large_value(const udb_record& row) {
+    for (const auto& field : row) {
+        const VARTYPE type = field->get_type();
+        if (type == VT_BSTR && field->get_variant().bstrVal.view().size() + 2 > dmp_recordset::flush_size) return true;
+        if (type == (VT_ARRAY | VT_UI1)) {
+            const void* data = nullptr;
+            if (2 * field->get_bytes(&data) + 2 > dmp_recordset::flush_size) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 dmp_recordset::dmp_recordset(dmp_database& owner, const wstring& name, const udb_schema& fields)
     : udb_recordset(name), owner_(owner), batch_(*this, flush_size) {
     for (const auto& f : fields) schema_.push_back(std::make_unique<t_ftd>(*f));
@@ -397,6 +422,26 @@ void dmp_recordset::append_record(const udb_record& row) {
     ++received_;
     // Every field is found before the statement grows: a missing one leaves it as it was.
     const sql_column_map& map = map_for(row);
-    batch_.append(received_, [&](std::string& out) { map.append_row(out, row, schema_, sql::hex_values()); });
+    if (may_hold_large_value(row)) {
+        append_large_row(map, row);
+    } else {
+        batch_.append(received_, [&](std::string& out) { map.append_row(out, row, schema_, sql::hex_values()); });
+    }
     tk_log::log(1, "*** FAST INSERT MODE ***");
+}
+
+void dmp_recordset::append_large_row(const sql_column_map& map, const udb_record& row) {
+    // A literal longer than a batch makes the row a statement of its own: the batcher
+    // would send the pending rows and then this one alone.
+    const sql::deferring_hex_writer values(flush_size);
+    large_row_.clear();
+    map.append_row(large_row_, row, schema_, values);
+    if (!values.deferred()) {
+        // a conversion rule wrote it short
+        batch_.append(received_, [&](std::string& out) { out += large_row_; });
+        return;
+    }
+    batch_.flush();
+    tk_log::log(1, "Initialize new query...");
+    owner_.write_statement(values.parts(batch_.head(), large_row_));
 }

@@ -7,9 +7,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "SQL/sql_ascii.h"
 #include "SQL/sql_batch.h"
 #include "SQL/sql_colmap.h"
 #include "SQL/sql_dmpf.h"
@@ -78,6 +80,8 @@ public:
     // (sql::write_ascii_statement); gate: the version of a "/*!" comment around it ("M!..."
     // for MariaDB's "/*M!" form), or empty.
     void write_statement(std::string_view statement, std::string_view gate = {});
+    // The same of a statement in parts (sql::statement_part).
+    void write_statement(std::span<const sql::statement_part> statement, std::string_view gate = {});
 
 private:
     // Text as it stands: only ASCII of the writer's own (comments go through
@@ -119,9 +123,13 @@ private:
     // a field without its column raises.
     const sql_column_map& map_for(const udb_record& row);
     void send_statement(const std::string& statement) override;
+    // A row that holds a value too large for any batch, written alone as the batcher would
+    // write it, with its large values' literals streamed to the file.
+    void append_large_row(const sql_column_map& map, const udb_record& row);
 
     dmp_database& owner_;
     std::unique_ptr<sql_column_map> map_;
     sql_insert_batcher batch_;
-    int received_ = 0;  // records handed to append_record
+    int received_ = 0;       // records handed to append_record
+    std::string large_row_;  // the text of append_large_row, its storage kept
 };

@@ -222,6 +222,50 @@ void append_text_literal(std::string& out, std::string_view utf8, std::string_vi
     append_hex_literal(out, utf8);
 }
 
+namespace {
+
+// The size of the pieces a large literal is written in.
+constexpr size_t literal_piece = 32768;
+
+}  // namespace
+
+void write_hex_literal(std::string_view bytes, const text_sink& out) {
+    if (bytes.empty()) {
+        out("''");
+        return;
+    }
+    std::string hex;
+    for (size_t at = 0; at < bytes.size(); at += literal_piece) {
+        hex.clear();
+        append_hex_literal(hex, bytes.substr(at, literal_piece));
+        // "0x" only before the first piece
+        if (at != 0) hex.erase(0, 2);
+        out(hex);
+    }
+}
+
+void write_text_literal(compat::wstring_view text, std::string_view introducer, const text_sink& out) {
+    const bool ascii = all_ascii(text);
+    out(ascii ? std::string_view("'") : introducer);
+    std::string piece;
+    for (size_t at = 0; at < text.size();) {
+        size_t n = std::min(literal_piece, text.size() - at);
+        // a surrogate pair stays in one piece
+        if (at + n < text.size() && (text[at + n - 1] & 0xFC00) == 0xD800) ++n;
+        const compat::wstring_view part = text.substr(at, n);
+        piece.clear();
+        if (ascii) {
+            append_escaped_utf8(piece, part);
+        } else {
+            append_hex_literal(piece, compat::utf16_to_utf8(part));
+            if (at != 0) piece.erase(0, 2);
+        }
+        out(piece);
+        at += n;
+    }
+    if (ascii) out("'");
+}
+
 compat::wstring text_literal(compat::wstring_view text, std::string_view introducer) {
     std::string out;
     append_text_literal(out, text, introducer);

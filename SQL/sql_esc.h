@@ -3,6 +3,7 @@
 // or a name holds may change the statement around it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,13 @@ void append_hex_literal(std::string& out, std::string_view bytes);
 void append_text_literal(std::string& out, compat::wstring_view text, std::string_view introducer);
 void append_text_literal(std::string& out, std::string_view utf8, std::string_view introducer);
 compat::wstring text_literal(compat::wstring_view text, std::string_view introducer);
+
+// Where text goes, piece by piece.
+using text_sink = std::function<void(std::string_view)>;
+// The same literals handed to out a piece at a time, so that a large value's literal is
+// never held whole; the pieces joined are what the append forms give.
+void write_hex_literal(std::string_view bytes, const text_sink& out);
+void write_text_literal(compat::wstring_view text, std::string_view introducer, const text_sink& out);
 
 // The name in backquotes, a backquote inside it doubled.
 compat::wstring backquote(compat::wstring_view name);

@@ -41,6 +41,31 @@ void escaped_value_writer::append_bytes(std::string& out, std::string_view bytes
     out += '\'';
 }
 
+void deferring_hex_writer::append_text(std::string& out, compat::wstring_view text) const {
+    // the shortest literal of a text is the text quoted
+    if (text.size() + 2 <= large_) return hex_values().append_text(out, text);
+    deferred_.push_back({out.size(), {{}, [text](const text_sink& sink) {
+                                          write_text_literal(text, sql_engine::current_text_introducer(), sink);
+                                      }}});
+}
+
+void deferring_hex_writer::append_bytes(std::string& out, std::string_view bytes) const {
+    if (2 * bytes.size() + 2 <= large_) return hex_values().append_bytes(out, bytes);
+    deferred_.push_back({out.size(), {{}, [bytes](const text_sink& sink) { write_hex_literal(bytes, sink); }}});
+}
+
+std::vector<statement_part> deferring_hex_writer::parts(std::string_view head, std::string_view text) const {
+    std::vector<statement_part> out{{head, {}}};
+    size_t at = 0;
+    for (const left_out& value : deferred_) {
+        out.push_back({text.substr(at, value.offset - at), {}});
+        out.push_back(value.part);
+        at = value.offset;
+    }
+    out.push_back({text.substr(at), {}});
+    return out;
+}
+
 const value_writer& hex_values() {
     static const hex_value_writer writer;
     return writer;

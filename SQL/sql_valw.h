@@ -6,7 +6,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "SQL/sql_ascii.h"
 #include "compat/text/text.h"
 
 namespace sql {
@@ -41,6 +43,33 @@ public:
 
 private:
     sql_connection& connection_;
+};
+
+// The hexadecimal writer of a dump's large values: a text or bytes whose literal alone is
+// longer than `large` bytes is left out of the text and kept as a part that writes its
+// literal while the statement is written, so that the value is never held in hexadecimal.
+// The parts refer to the values: they serve until the record changes.
+class deferring_hex_writer final : public value_writer {
+public:
+    explicit deferring_hex_writer(size_t large) : large_(large) {}
+    void append_text(std::string& out, compat::wstring_view text) const override;
+    void append_bytes(std::string& out, std::string_view bytes) const override;
+
+    // Some value was left out since the last clear().
+    bool deferred() const { return !deferred_.empty(); }
+    // head, then text (what this writer appended to, from its start) with the values left
+    // out at their places.
+    std::vector<statement_part> parts(std::string_view head, std::string_view text) const;
+    void clear() { deferred_.clear(); }
+
+private:
+    struct left_out {
+        size_t offset;  // into the text
+        statement_part part;
+    };
+    size_t large_;
+    // Writing a value is const for the writers; this one notes the values it leaves out.
+    mutable std::vector<left_out> deferred_;
 };
 
 // The hexadecimal writer, for writers that have no connection.

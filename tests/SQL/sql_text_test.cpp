@@ -135,6 +135,63 @@ TEST(SqlAscii, StatementsBeyondAsciiArePreparedFromHex) {
     }
 }
 
+TEST(SqlAscii, AStatementInPartsIsWrittenAsItsPartsJoined) {
+    // Every ASCII stretch of each statement handed over as a literal, a byte at a time, and
+    // an empty text part after it: nothing of the output moves.
+    const struct {
+        std::string statement;
+        std::string gate;
+    } cases[] = {
+        {"INSERT INTO `t`(`a`) VALUES(0x0102, 'x')", ""},
+        {"INSERT INTO `\xC3\xA9`(`a`) VALUES(0x0102, 'it\\'s')", ""},
+        {"X\xC3\xA9Y", ""},
+        {"A `\xC3\xA9` 0x01 */", "50503"},
+        {"INSERT INTO `t` VALUES(0x0102)", "M!100202"},
+    };
+    for (const auto& c : cases) {
+        const auto [joined, joined_length] = ascii_form(c.statement, c.gate);
+        const std::string_view s = c.statement;
+        for (size_t from = 0; from < s.size(); ++from) {
+            for (size_t to = from + 1; to <= s.size() && sql::is_ascii(s.substr(from, to - from)); ++to) {
+                const std::string_view value = s.substr(from, to - from);
+                const sql::statement_part parts[] = {{s.substr(0, from), {}},
+                                                     {{},
+                                                      [value](const sql::text_sink& out) {
+                                                          for (size_t i = 0; i < value.size(); ++i)
+                                                              out(value.substr(i, 1));
+                                                      }},
+                                                     {s.substr(to), {}},
+                                                     {{}, {}}};
+                std::string written;
+                const size_t length =
+                    sql::write_ascii_statement(parts, "\n", c.gate, [&](std::string_view t) { written += t; });
+                EXPECT_EQ(written, joined) << c.statement << " [" << from << ", " << to << ")";
+                EXPECT_EQ(length, joined_length) << c.statement << " [" << from << ", " << to << ")";
+            }
+        }
+    }
+}
+
+TEST(SqlText, LiteralsWrittenInPiecesAreTheAppendedLiterals) {
+    // long enough to go in several pieces, a surrogate pair across the first boundary
+    std::u16string wide(32767, u'a');
+    wide += u"\U0001F600";
+    wide += std::u16string(40000, u'\u00e9');
+    const std::u16string cases[] = {u"", u"it's \\ plain", std::u16string(70000, u'\''), u"\u00e9t\u00e9", wide};
+    for (const std::u16string& text : cases) {
+        std::string appended, written;
+        sql::append_text_literal(appended, compat::wstring_view(text), "_utf8mb4 ");
+        sql::write_text_literal(text, "_utf8mb4 ", [&](std::string_view t) { written += t; });
+        EXPECT_TRUE(written == appended) << text.size();
+    }
+    for (const std::string& bytes : {std::string(), std::string("\x00\xFF", 2), std::string(100000, '\x5A')}) {
+        std::string appended, written;
+        sql::append_hex_literal(appended, bytes);
+        sql::write_hex_literal(bytes, [&](std::string_view t) { written += t; });
+        EXPECT_TRUE(written == appended) << bytes.size();
+    }
+}
+
 TEST(SqlAscii, LongStatementsKeepEveryByte) {
     // the hexadecimal head and the escaped tail go out in pieces, one after another
     std::string head;

@@ -74,6 +74,69 @@ protected:
     std::unique_ptr<connection> conn_;
 };
 
+// Values whose literals are each longer than a statement of rows: bytes, text beyond ASCII
+// with characters outside the Basic Multilingual Plane, ASCII text full of characters to
+// escape; in a table whose name is not ASCII (its statements are prepared on the server from
+// their text) and in one whose name is, between small rows.
+std::string wide_values_sql(const std::string& table, const std::string& key) {
+    const std::string into = "INSERT INTO " + table;
+    return "CREATE TABLE " + table + " (ID NUMBER(5) NOT NULL, BIN BLOB, TXT CLOB, CONSTRAINT " + key +
+           " PRIMARY KEY (ID));\n" + into + " VALUES (1, HEXTORAW('01'), 'a');\n" + into +
+           " SELECT 2, OCILITE_RANDOM_BYTES(3000000, 5), RPAD('\u00e9', 1500000, '\u00fc\U0001F600') FROM DUAL;\n" +
+           into + " VALUES (3, NULL, NULL);\n" + into +
+           " SELECT 4, OCILITE_RANDOM_BYTES(600000, 6), RPAD('a', 1200000, '''\\') FROM DUAL;\n" + into +
+           " VALUES (5, HEXTORAW('00FF27'), 'z');\n";
+}
+
+class WideValues : public destination_test {
+protected:
+    WideValues() : destination_test("WIDE", "wide") {}
+
+    // Each cell of the two tables arrived as the source holds it, byte for byte.
+    void expect_every_value_arrived() {
+        const test_support::store_folder& stores = ws_.stores();
+        conn_->exec("CREATE TABLE " + t("SOURCE") +
+                    " (T VARCHAR(8), ID INT, BIN LONGBLOB, TXT LONGBLOB, PRIMARY KEY (T, ID))");
+        for (const std::string table : {"T\u00dcR", "PLAIN"}) {
+            const std::string tab = stores.table_name("WIDE", table), id = stores.column_name("WIDE", table, "ID");
+            for (const std::string column : {"BIN", "TXT"}) {
+                const std::string c = stores.column_name("WIDE", table, column);
+                // a million bytes (characters of text) a statement
+                for (size_t at = 1; at <= 3000000; at += 1000000) {
+                    const auto cells =
+                        stores.rows("WIDE", "SELECT " + id + ", hex(substr(" + c + ", " + std::to_string(at) +
+                                                ", 1000000)) FROM " + tab + " WHERE " + c + " IS NOT NULL");
+                    for (const auto& cell : cells)
+                        conn_->exec("INSERT INTO " + t("SOURCE") + " (T, ID, " + column + ") VALUES ('" + table +
+                                    "', " + cell[0] + ", X'" + cell[1] + "') ON DUPLICATE KEY UPDATE " + column +
+                                    " = CONCAT(COALESCE(" + column + ", ''), VALUES(" + column + "))");
+                }
+            }
+            EXPECT_EQ(rows("SELECT d.ID, LENGTH(d.BIN), CHAR_LENGTH(d.TXT), d.BIN <=> s.BIN, "
+                           "CAST(d.TXT AS BINARY) <=> s.TXT FROM " +
+                           t(table) + " d LEFT JOIN " + t("SOURCE") + " s ON s.T = '" + table +
+                           "' AND s.ID = d.ID ORDER BY d.ID"),
+                      (rows_t{{"1", "1", "1", "1", "1"},
+                              {"2", "3000000", "1500000", "1", "1"},
+                              {"3", "NULL", "NULL", "1", "1"},
+                              {"4", "600000", "1200000", "1", "1"},
+                              {"5", "3", "1", "1", "1"}}))
+                << table;
+        }
+    }
+};
+
+TEST_F(WideValues, ArriveExactOnBothRoads) {
+    store(wide_values_sql("\"T\u00dcR\"", "PK_WIDE") + wide_values_sql("PLAIN", "PK_PLAIN") + "COMMIT;\n");
+    for (const bool dump : {true, false}) {
+        SCOPED_TRACE(dump ? "dump" : "live");
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        const proc_result conv = dump ? dump_and_load() : live();
+        EXPECT_EQ(conv.code, 0) << conv.out << conv.err;
+        expect_every_value_arrived();
+    }
+}
+
 TEST_F(LargeLob, ArrivesWholeInTheDump) {
     const std::string dump = ws_.file("big.sql");
     proc_result conv = run(ws_.tollspar("BIG", {"--dump", "--dest=" + dump}), ws_.dir());
