@@ -48,15 +48,26 @@ void sql_insert_batcher::close_row(size_t before, int number) {
     tk_log::log(1, "sql_query=[%s]", std::string_view(current_.text).substr(row_offset_, length));
     if (!current_.rows.empty() && current_.text.size() > limit()) {
         // The statement goes without this row, which opens the next one: no statement grows
-        // past the limit unless one row alone is larger.
-        statement full = std::move(current_);
-        current_ = statement{};
-        current_.text.swap(spare_);
-        current_.text.reserve(batch_bytes_ + batch_bytes_ / 8);
-        current_.text.assign(head_);
-        current_.text.append(full.text, row_offset_, length);
+        // past the limit unless one row alone is larger. The smaller side is copied: the
+        // row into a new statement, or, for a row larger than the rows before it (a large
+        // value), those rows out while the row moves to the head in place.
+        statement full;
+        if (length <= before) {
+            full = std::move(current_);
+            current_ = statement{};
+            current_.text.swap(spare_);
+            current_.text.reserve(batch_bytes_ + batch_bytes_ / 8);
+            current_.text.assign(head_);
+            current_.text.append(full.text, row_offset_, length);
+            full.text.resize(before);
+        } else {
+            full.text.swap(spare_);
+            full.text.assign(current_.text, 0, before);
+            full.rows = std::move(current_.rows);
+            current_.rows = {};
+            current_.text.erase(head_.size(), row_offset_ - head_.size());
+        }
         current_.rows.push_back({head_.size(), length, number});
-        full.text.resize(before);
         send_taken(full);
     } else {
         current_.rows.push_back({row_offset_, length, number});
