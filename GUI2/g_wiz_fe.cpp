@@ -16,8 +16,9 @@ void wizard_front_end::run_error(const std::string& text) {
     wizard_shell::error(text);
 }
 
-void wizard_front_end::table_missing(const compat::wstring& table) {
-    const std::string text = tk_to_narrow(compat::wformat(u"Table %s not exists", table));
+void wizard_front_end::table_missing(const compat::wstring& table, const std::vector<compat::wstring>& candidates) {
+    const std::string text = candidates.empty() ? tk_to_narrow(compat::wformat(u"Table %s not exists", table))
+                                                : qrn_ambiguous_table_text(table, candidates);
     tk_log::log(3, "%s", text);
     keep_error(text, false);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,9 +70,11 @@ public:
     // The destination database of a run, owned by the caller.
     std::unique_ptr<udb_database> get_dest_base();
     // Matches the selected table names to the source's tables (a name in another letter
-    // case selects the one table it can mean) and raises a level-1 error when there is
+    // case selects the one table it can mean; one that several tables match so stays as it
+    // is, and the run reports it with them) and raises a level-1 error when there is
     // nothing to convert: a source schema without tables, or a selection that names no
-    // table of the source. Needs the source connected.
+    // table of the source (the error names the tables an ambiguous name could mean).
+    // Needs the source connected.
     void check_selection();
     // Raises the level-1 error of a source schema without tables, unless a stored query
     // could be converted. For a destination prepared before the tables are chosen.
@@ -126,6 +129,8 @@ private:
     // The closing line of the table's record errors that were counted, not reported.
     void report_held_back_errors(const compat::wstring& table);
     void report_missing_table(const compat::wstring& table);
+    // The tables a selected name could mean in other letter cases, when several; else empty.
+    const std::vector<compat::wstring>& candidates_of(const compat::wstring& name) const;
     // The destination's notes, logged and shown.
     void report_notes(udb_database& dest);
     void report_note(const compat::wstring& text);
@@ -141,7 +146,9 @@ private:
     std::atomic<bool> run_failed_{false};
     std::atomic<int> run_losses_{0};
     record_error_tally record_errors_;  // of the table being converted
-    int missing_tables_ = 0;            // selected tables of the run going on that the source lacks
+    // Selected names that several source tables match without case, with those tables.
+    std::map<compat::wstring, std::vector<compat::wstring>> ambiguous_;
+    int missing_tables_ = 0;  // selected tables of the run going on that the source lacks
 };
 
 // The alias some callers use.

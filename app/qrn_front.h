@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "compat/text/text.h"
 
@@ -45,8 +46,9 @@ public:
     virtual void database_started(const compat::wstring& /*source_db*/, int /*tables*/) {}
     virtual void table_started(const compat::wstring& /*table*/, int /*records*/) {}
     // A selected table that the source does not hold: an error of the run, which goes on
-    // with the next table.
-    virtual void table_missing(const compat::wstring& /*table*/) {}
+    // with the next table. candidates: the tables that differ from the name only in letter
+    // case when there are several (none is guessed), else empty.
+    virtual void table_missing(const compat::wstring& /*table*/, const std::vector<compat::wstring>& /*candidates*/) {}
     // A standard exception (out of memory, ...) ended the run.
     virtual void run_error(const std::string& /*text*/) {}
     // Something the user should know of how the destination was written; not an error.
@@ -67,3 +69,7 @@ public:
     // qrn_exit_request (or exits after flushing), tests throw their own marker.
     [[noreturn]] virtual void exit_process(int code) = 0;
 };
+
+// What a front end says of a selected name that several source tables match in other
+// letter cases (candidates).
+std::string qrn_ambiguous_table_text(const compat::wstring& table, const std::vector<compat::wstring>& candidates);

@@ -304,5 +304,5 @@ void quarnel_convertor::report_held_back_errors(const wstring& table) {
 void quarnel_convertor::report_missing_table(const wstring& table) {
     // Asked for and not there: an error of the run, which goes on with the next table.
     ++missing_tables_;
-    if (!is_silent()) front_.table_missing(table);
+    if (!is_silent()) front_.table_missing(table, candidates_of(table));
 }

@@ -10,8 +10,9 @@ void con_front_end::table_started(const compat::wstring& table, int records) {
     con_out_line("Converting table " + con_narrow(table) + "(" + std::to_string(records) + " records)");
 }
 
-void con_front_end::table_missing(const compat::wstring& table) {
-    show_error("Table " + con_narrow(table) + " not exists");
+void con_front_end::table_missing(const compat::wstring& table, const std::vector<compat::wstring>& candidates) {
+    show_error(candidates.empty() ? "Table " + con_narrow(table) + " not exists"
+                                  : qrn_ambiguous_table_text(table, candidates));
 }
 
 void con_front_end::run_error(const std::string& text) { con_err_line(text); }

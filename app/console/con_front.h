@@ -11,7 +11,7 @@ public:
 
     void database_started(const compat::wstring& source_db, int tables) override;
     void table_started(const compat::wstring& table, int records) override;
-    void table_missing(const compat::wstring& table) override;
+    void table_missing(const compat::wstring& table, const std::vector<compat::wstring>& candidates) override;
     void run_error(const std::string& text) override;
     void show_note(const compat::wstring& text) override;
 

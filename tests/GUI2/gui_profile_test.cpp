@@ -325,6 +325,37 @@ TEST_F(WizardProfile, AMissingTableIsListedAndTheRunCountsAsOneWithErrors) {
     srv.exec("DROP DATABASE `" + db + "`");
 }
 
+// A name that two source tables match in other letter cases converts neither: it is listed
+// with them among the run's errors, and the other tables arrive.
+TEST_F(WizardProfile, ANameOfSeveralTablesInOtherCasesIsListedWithThem) {
+    app_test::build_store("PROFCASE", std::string(schema) +
+                                          "CREATE TABLE \"Dept\" (ID NUMBER(5));\n"
+                                          "CREATE TABLE DEPT (ID NUMBER(5));\n"
+                                          "COMMIT;\n");
+    const std::string dump = app_test::temp_dir() + "/profcase.sql";
+    const std::string profile = dump_profile(u"PROFCASE", dump, "case", [](quarnel_convertor& c) {
+        c.table_map[u"EMP"] = u"";
+        c.table_map[u"dept"] = u"";
+    });
+    box_answerer answers;
+    int shown = -1;
+    std::string result_text, errors;
+    EXPECT_EQ(run_to_finish(profile, shown, result_text, &errors), 1);
+    EXPECT_TRUE(answers.seen().empty()) << answers.seen()[0].text;
+    EXPECT_EQ(errors,
+              "The selected table 'dept' matches 2 tables of the source that differ only in letter case: 'DEPT', "
+              "'Dept'. Name one of them exactly.\n\n");
+    const std::string db = app_test::test_db_name("wizprofcase");
+    app_test::server srv;
+    srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+    srv.exec("CREATE DATABASE `" + db + "`");
+    const test_support::proc_result loaded = load_dump(dump, db);
+    EXPECT_EQ(loaded.code, 0) << loaded.err;
+    EXPECT_EQ(row_texts(srv, "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = '" + db + "'"),
+              (std::vector<std::string>{"EMP"}));
+    srv.exec("DROP DATABASE `" + db + "`");
+}
+
 // Abort in the continue dialog stops the run: the finish page says where, and the dump
 // stops the client where the run stopped, with what came before it loaded.
 TEST_F(WizardProfile, AnAbortedRunSaysWhereItStopped) {

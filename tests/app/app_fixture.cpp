@@ -17,7 +17,11 @@ void test_front::table_started(const compat::wstring& table, int records) {
     events.push_back("table " + utf8(table) + " " + std::to_string(records));
     if (on_table_started) on_table_started(table);
 }
-void test_front::table_missing(const compat::wstring& table) { events.push_back("missing " + utf8(table)); }
+void test_front::table_missing(const compat::wstring& table, const std::vector<compat::wstring>& candidates) {
+    std::string event = "missing " + utf8(table);
+    for (const compat::wstring& c : candidates) event += " " + utf8(c);
+    events.push_back(event);
+}
 
 std::string utf8(const compat::wstring& text) { return compat::utf16_to_utf8(text); }
 

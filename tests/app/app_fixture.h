@@ -34,7 +34,7 @@ public:
     void run_started() override { ++runs_started; }
     void database_started(const compat::wstring& db, int tables) override;
     void table_started(const compat::wstring& table, int records) override;
-    void table_missing(const compat::wstring& table) override;
+    void table_missing(const compat::wstring& table, const std::vector<compat::wstring>& candidates) override;
     void run_error(const std::string& text) override { events.push_back("run error " + text); }
     void show_internal_error(const std::string& text) override { internal.push_back(text); }
     void show_error(const std::string& message) override { shown.push_back(message); }

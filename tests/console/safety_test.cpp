@@ -153,9 +153,11 @@ TEST_F(Safety, NamesInAnotherLetterCaseSelectTheOneTableTheyMean) {
          "AB\n",
          {"Converting database MIXED(1 tables)", "Converting table AB(0 records)"},
          0},
-        {"two tables in other cases: no guess",
+        {"two tables in other cases: no guess, and the run names them",
          "ab\nOrders\n",
-         {"Converting database MIXED(2 tables)", "Converting table ORDERS(1 records)", "Error:", "Table ab not exists"},
+         {"Converting database MIXED(2 tables)", "Converting table ORDERS(1 records)", "Error:",
+          "The selected table 'ab' matches 2 tables of the source that differ only in letter case: 'AB', 'Ab'. Name "
+          "one of them exactly."},
          1},
     };
     for (const auto& c : cases) {
