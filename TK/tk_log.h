@@ -46,8 +46,18 @@ public:
     void set_file(const std::string& path) { set_file(path.c_str()); }
     // Empties the file once, when enabled and not yet done.
     void reset_file();
-    // Switches the log on; nothing switches it off again.
+    // Switches the log on; only discard switches it off again.
     void enable() { enabled_.store(true, std::memory_order_release); }
+
+    // Until release or discard, messages are kept in memory and the file is not touched
+    // (not even emptied): for a program that learns only later whether its log file may
+    // be written.
+    void hold();
+    // Writes what was kept (emptying the file first, as the first message does) and goes
+    // on writing as usual.
+    void release();
+    // Drops what was kept and switches the log off for good: the file is never touched.
+    void discard();
 
     bool is_enabled() const { return enabled_.load(std::memory_order_acquire); }
     std::string file() const;
@@ -146,10 +156,13 @@ private:
     // Empties the file on the first message, then tests the level.
     bool begin_message(int level);
     void append(std::string_view text);
+    void write_locked(std::string_view line);
     void reset_locked();
 
-    mutable std::mutex mutex_;  // the file path and the reset, if threads ever log
+    mutable std::mutex mutex_;  // the file path, the reset and the held lines, if threads ever log
     std::string file_;
+    bool held_ = false;
+    std::vector<std::string> held_lines_;  // each with its time prefix
     int min_level_;
     bool line_end_ = true;
     std::atomic<bool> enabled_;

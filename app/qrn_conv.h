@@ -67,6 +67,8 @@ public:
     // Prepares the destination of a run started without the destination page. Raises a
     // level-1 error for a mode outside 0 to 4 or a database name the server refuses.
     void check_dest();
+    // Raises a level-1 error when the trace log's file is the dump file the run writes.
+    void check_log_file() const;
     // The destination database of a run, owned by the caller.
     std::unique_ptr<udb_database> get_dest_base();
     // Matches the selected table names to the source's tables (a name in another letter

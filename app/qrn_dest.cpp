@@ -32,6 +32,41 @@ bool is_being_written(const std::string& file) {
 
 std::string quoted_name(const std::string& file) { return "'" + file + "'"; }
 
+// The path a link leads to, however many links stand on the way (one whose target is
+// missing too); other paths as they are.
+fs::path followed(fs::path p) {
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
+        const fs::path target = fs::read_symlink(p, ec);
+        if (ec) break;
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    return fs::weakly_canonical(fs::absolute(p, ec), ec);
+}
+
+// Two names of one file: the same device and inode, links followed; two names of files
+// that do not exist yet, the same path once the links on the way are followed.
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    const bool a_exists = ::stat(a.c_str(), &sa) == 0;
+    const bool b_exists = ::stat(b.c_str(), &sb) == 0;
+    if (a_exists && b_exists) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    if (a_exists || b_exists) return false;
+    return followed(a) == followed(b);
+}
+
+// A trace log written into the dump would corrupt it.
+void check_log_is_not(const std::string& file) {
+    const tk_log* log = tk_log::try_get();
+    if (!log || !log->is_enabled()) return;
+    const std::string log_file = log->file();
+    if (same_file(log_file, file))
+        throw tk_exception(
+            compat::format("The log file '%s' is the destination dump file: give the trace another file.", log_file),
+            1);
+}
+
 // The checks of a dump path, on its own bytes. Whatever stands there is looked at, never
 // opened: a FIFO opened for reading would wait for a writer.
 void check_dump_path(const std::string& file) {
@@ -84,6 +119,10 @@ void quarnel_convertor::set_destination_file(const std::string& bytes) {
     dest_file_name_ = destination_name();
 }
 
+void quarnel_convertor::check_log_file() const {
+    if (!mysql_direct_) check_log_is_not(destination_file());
+}
+
 void quarnel_convertor::check_mode() const {
     // Checked before anything is dropped: a mode from an old or edited profile must not
     // decide what happens to an existing database.
@@ -113,6 +152,7 @@ void quarnel_convertor::check_dest() {
     if (!mysql_direct_) {
         const std::string file = destination_file();
         tk_log::log(1, "common_check_dest(%s)", file);
+        check_log_is_not(file);
         check_dump_path(file);
         if (is_replaced_by_dump(file)) remove_dump(file);
         return;

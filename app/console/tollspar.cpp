@@ -78,6 +78,43 @@ bool is_standard_output(const std::string& file) {
            dest.st_ino == out.st_ino;
 }
 
+// The trace log touches no file until the command line has named the destination: a log
+// file that is the dump would be emptied and written into. The check refuses such a run;
+// a command line that fails before the check keeps its log unless it named the dump.
+class log_held_until_checked {
+public:
+    explicit log_held_until_checked(const quarnel_convertor& conv) : conv_(conv) {
+        if (tk_log* log = tk_log::try_get()) log->hold();
+    }
+    ~log_held_until_checked() {
+        if (settled_) return;
+        try {
+            settle();
+        } catch (const tk_exception&) {
+            // the log stays unwritten; the run ended for another reason already
+        }
+    }
+    log_held_until_checked(const log_held_until_checked&) = delete;
+    log_held_until_checked& operator=(const log_held_until_checked&) = delete;
+
+    void settle() {
+        settled_ = true;
+        tk_log* log = tk_log::try_get();
+        if (!log) return;
+        try {
+            conv_.check_log_file();
+        } catch (const tk_exception&) {
+            log->discard();
+            throw;
+        }
+        log->release();
+    }
+
+private:
+    const quarnel_convertor& conv_;
+    bool settled_ = false;
+};
+
 int run_conversion(int argc, char** raw_argv) {
     const std::vector<std::string> args = take_arguments(argc, raw_argv);
     std::vector<const char*> argv;
@@ -86,8 +123,10 @@ int run_conversion(int argc, char** raw_argv) {
     argv.push_back(nullptr);
 
     quarnel_convertor conv(error_handler::instance().front());
+    log_held_until_checked held_log(conv);
     if (argc <= 1 || !parse_cmd_line(argc, argv.data()))
         tk_console_fatal(con_usage_text(qrn_version_major, qrn_version_minor));
+    held_log.settle();
     if (!conv.is_mysql_direct() && is_standard_output(conv.destination_file())) con_set_output_to_stderr(true);
     conv.connect_oracle_server(conv.source_name());
     // Before the destination is touched: a run with nothing to convert is refused.

@@ -45,6 +45,33 @@ TEST_F(LogTest, FirstMessageAfterSwitchOnEmptiesOnceEvenBelowMinimum) {
     EXPECT_EQ(read_file(second), "kept\r\nmore\r\n");
 }
 
+TEST_F(LogTest, AHeldLogTouchesNoFileUntilReleasedAndNeverOnceDiscarded) {
+    for (const bool release : {true, false}) {
+        SCOPED_TRACE(release ? "released" : "discarded");
+        write_file(path_, "the dump\r\n");
+        tk_log log(nullptr, false, 3, false);
+        log.hold();
+        log.set_file(path_);
+        log.enable();
+        tk_log::log(3, "first %d", 1);
+        tk_log::log(2, "below the minimum");
+        tk_log::log(3, "second");
+        EXPECT_EQ(read_file(path_), "the dump\r\n");
+        if (release) {
+            log.release();
+            // emptied, as the first message would have done, then the kept lines
+            EXPECT_EQ(read_file(path_), "first 1\r\nsecond\r\n");
+            tk_log::log(3, "third");
+            EXPECT_EQ(read_file(path_), "first 1\r\nsecond\r\nthird\r\n");
+        } else {
+            log.discard();
+            tk_log::log(3, "third");
+            EXPECT_EQ(read_file(path_), "the dump\r\n");
+            EXPECT_FALSE(log.is_enabled());
+        }
+    }
+}
+
 TEST_F(LogTest, WantsFollowsTheStateAndFormatArraysEndAtTheirTerminator) {
     EXPECT_FALSE(tk_log::wants(3));  // no log
     tk_log log(nullptr, false, 2, false);

@@ -2,6 +2,7 @@
 // run keeps its tables and a dump file of an earlier run keeps its text.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,45 @@ TEST_F(RefusedRun, ASourceSchemaWithoutTablesLeavesTheDestinationAlone) {
         EXPECT_FALSE(has_line_starting(r.out, "Converting database")) << r.out;
         expect_untouched();
     }
+}
+
+// A trace log in the dump file would empty it at its first line and write the trace into
+// it: refused before either is written, however the two names reach the file.
+TEST_F(RefusedRun, ALogFileThatIsTheDumpFileLeavesItAlone) {
+    store("CREATE TABLE T_ONE (ID NUMBER(5));\nINSERT INTO T_ONE VALUES (1);\nCOMMIT;\n");
+    const std::string link = ws_.file("link.log");
+    std::filesystem::create_symlink(dump_file(), link);
+    const std::string message = "is the destination dump file: give the trace another file.";
+    const struct {
+        const char* what;
+        std::string log;
+        bool dump_exists;
+    } cases[] = {
+        {"the same name", dump_file(), true},
+        {"a link to it", link, true},
+        {"another spelling", ws_.dir() + "/./" + std::filesystem::path(dump_file()).filename().string(), true},
+        {"no dump yet", dump_file(), false},
+        {"no dump yet, a link to where it goes", link, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        earlier_run();
+        if (!c.dump_exists) std::filesystem::remove(dump_file());
+        const proc_result r = tollspar({"--dump", "--dest=" + dump_file(), "--logfile=" + c.log});
+        EXPECT_EQ(r.code, 255) << r.out << r.err;
+        EXPECT_NE((r.out + r.err).find(message), std::string::npos) << r.out << r.err;
+        if (c.dump_exists)
+            expect_untouched();
+        else
+            EXPECT_FALSE(std::filesystem::exists(dump_file()));
+    }
+    // A log of its own: the run writes both.
+    const std::string log = ws_.file("trace.log");
+    const proc_result r = dump_and_load({"--logfile=" + log});
+    EXPECT_EQ(r.code, 0) << r.out << r.err;
+    EXPECT_NE(read_file(log), "");
+    EXPECT_EQ(rows("SELECT ID FROM " + t("T_ONE")), (rows_t{{"1"}}));
 }
 
 }  // namespace
