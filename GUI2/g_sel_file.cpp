@@ -124,8 +124,9 @@ int sel_file_page::on_next() {
                                          : u"You should enter MySQL dump file name");
             return -1;
         }
-        // The server's own databases are refused before the overwrite dialog can offer to
-        // drop one.
+        // The server's own databases, and names that are not text, are refused before the
+        // overwrite dialog can offer to drop one.
+        conv.check_name_encoding();
         conv.check_not_server_database();
         // Nothing is dropped or deleted for a source that has nothing to convert.
         conv.check_source_has_tables();

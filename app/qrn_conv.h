@@ -61,6 +61,9 @@ public:
 
     static compat::wstring get_title();
 
+    // Raises a level-1 error when the destination database's name is not UTF-8 text (a
+    // dump's only when it names a database to create).
+    void check_name_encoding() const;
     // Raises a level-1 error when the destination is one of the server's own databases (a
     // dump's only when it writes DROP DATABASE for one). Before anything is dropped.
     void check_not_server_database() const;

@@ -98,6 +98,28 @@ void remove_dump(const std::string& file) {
     }
 }
 
+// The bytes as a message can show them: printable ASCII as it is, every other byte as \xNN.
+std::string shown_bytes(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F)
+            out += c;
+        else
+            out += compat::format("\\x%02X", static_cast<unsigned>(b));
+    }
+    return out;
+}
+
+// The file name without its folder and extension, which names the database a dump creates.
+std::string base_name(std::string path) {
+    const size_t slash = path.find_last_of("/\\");
+    if (slash != std::string::npos) path.erase(0, slash + 1);
+    const size_t dot = path.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) path.erase(dot);
+    return path;
+}
+
 }  // namespace
 
 bool common_dest_exists(const wstring& path) { return is_replaced_by_dump(tk_to_narrow(path)); }
@@ -144,10 +166,27 @@ void quarnel_convertor::check_not_server_database() const {
                            1);
 }
 
+void quarnel_convertor::check_name_encoding() const {
+    // A dump's path is taken byte for byte; only the database it creates has a name.
+    if (!mysql_direct_ && (!dump_opts_.create_database || !dump_opts_.create_table)) return;
+    const bool as_bytes = !dest_file_.empty() && destination_name() == dest_file_name_;
+    std::string name = as_bytes ? dest_file_ : compat::utf16_to_utf8(destination_name());
+    if (!mysql_direct_) name = base_name(name);
+    // What is not UTF-8 (or, typed, a lone surrogate) reads as U+FFFD: two such names
+    // would meet in one database, and a run into one would drop what the other made.
+    const bool text = as_bytes ? compat::utf16_to_utf8(compat::utf8_to_utf16(name)) == name
+                               : compat::utf8_to_utf16(compat::utf16_to_utf8(destination_name())) == destination_name();
+    if (text) return;
+    throw tk_exception(compat::format("The destination name '%s' is not UTF-8 text: it cannot name a MySQL database.",
+                                      shown_bytes(as_bytes ? dest_file_ : name)),
+                       1);
+}
+
 void quarnel_convertor::check_dest() {
     const wstring& dest = destination_name();
     tk_log::log(1, u"quarnel_convertor::check_dest(%s)", dest);
     check_mode();
+    check_name_encoding();
     check_not_server_database();
     if (!mysql_direct_) {
         const std::string file = destination_file();
@@ -164,6 +203,7 @@ void quarnel_convertor::check_dest() {
 std::unique_ptr<udb_database> quarnel_convertor::get_dest_base() {
     tk_log::log(2, "quarnel_convertor::get_dest_base");
     const wstring& dest = destination_name();
+    check_name_encoding();
     check_not_server_database();
     if (mysql_direct_) {
         check_mysql_db_name(dest);

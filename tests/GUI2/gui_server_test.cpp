@@ -217,6 +217,36 @@ TEST_F(WizardServer, TheServersOwnDatabasesAreRefusedBeforeTheOverwriteDialog) {
     EXPECT_EQ(box, boxes.seen().size());
 }
 
+// A typed name that is not UTF-16 text (a lone surrogate) would be stored under U+FFFD, and
+// two such names would meet in one database: refused before the overwrite dialog, and the
+// page stays.
+TEST_F(WizardServer, ADestinationNameThatIsNotUnicodeTextIsRefused) {
+    conv_.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
+    conv_.connect_mysql_server();
+    conv_.set_source_name(u"XE");
+    shell_->add_page(dest_);
+    shell_->add_page(mysql_);
+    test_support::window_watcher overwrite(wizard_test::dialog_with(overwrite_dlg2::id_sync), [](QWidget* w) {
+        click(w->findChild<QWidget*>(QString::number(ui::id_cancel)));
+    });
+    box_answerer boxes;
+    int stayed = 0;
+    run_sheet([&] {
+        conv_.set_mysql_direct(true);
+        shell_->sheet().select_page(sel_file_page::dialog_id);
+        dest_.set_text(sel_file_page::id_dest, compat::wstring(u"db") + char16_t(0xD800));
+        next();
+        stayed = current_id();
+        shell_->sheet().close();
+    });
+    EXPECT_EQ(overwrite.seen(), 0);
+    EXPECT_EQ(stayed, sel_file_page::dialog_id);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].text,
+              "The destination name 'db\\xEF\\xBF\\xBD' is not UTF-8 text: it cannot name a "
+              "MySQL database.");
+}
+
 // A server that accepts and never answers must not freeze the window: the MySQL connect
 // waits on a worker thread behind the wait dialog while the interface goes on; when the
 // server drops the connection the error is shown and the page stays.

@@ -107,5 +107,49 @@ TEST_F(RefusedRun, ALogFileThatIsTheDumpFileLeavesItAlone) {
     EXPECT_EQ(rows("SELECT ID FROM " + t("T_ONE")), (rows_t{{"1"}}));
 }
 
+// A name that is not UTF-8 would be read with U+FFFD for its bytes, and two such names
+// would meet in one database: refused on the live road, and in a dump that creates its
+// database from its file's name.
+TEST_F(RefusedRun, ADestinationNameThatIsNotUtf8IsRefused) {
+    store("CREATE TABLE T_ONE (ID NUMBER(5));\nINSERT INTO T_ONE VALUES (1);\nCOMMIT;\n");
+    const std::string bad_dump = ws_.file("bad\xFF.sql");
+    const std::string creating = ws_.file("creating.qrn");
+    test_support::write_file(creating,
+                             "[Generic settings]\nsrc=REFUSE\n[Oracle settings]\nuser=scott\npassword=tiger\n[MySQL "
+                             "settings]\ndirect mode=0\ndump create database=1\n");
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        int code;
+    } cases[] = {
+        {"live",
+         {"--dest=" + db_ + "\xFF", "--mysqlh=127.0.0.1", "--myport=" + std::to_string(port_), "--mysqlu=root"},
+         255},
+        {"live, an overlong form",
+         {"--dest=" + db_ + "\xC1\xBF", "--mysqlh=127.0.0.1", "--myport=" + std::to_string(port_), "--mysqlu=root"},
+         255},
+        {"dump creating its database", {"--profile=" + creating, "--dump", "--dest=" + bad_dump}, 255},
+        // the file is named by its bytes
+        {"dump", {"--dump", "--dest=" + bad_dump}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        earlier_run();
+        std::filesystem::remove(bad_dump);
+        const proc_result r = tollspar(c.args);
+        EXPECT_EQ(r.code, c.code) << r.out << r.err;
+        if (c.code == 0) {
+            EXPECT_TRUE(has_line_starting(read_file(bad_dump), "# Dump complete"));
+            continue;
+        }
+        EXPECT_NE(r.out.find("is not UTF-8 text: it cannot name a MySQL database."), std::string::npos) << r.out;
+        EXPECT_FALSE(std::filesystem::exists(bad_dump));
+        expect_untouched();
+        EXPECT_EQ(rows("SELECT COUNT(*) FROM information_schema.SCHEMATA WHERE SCHEMA_NAME LIKE '" + db_ + "%'"),
+                  (rows_t{{"1"}}));
+    }
+}
+
 }  // namespace
 }  // namespace rel_test
