@@ -86,7 +86,7 @@ TEST(ScriptFolders, EachScriptRefusesAFolderItDidNotMake) {
         {"scripts/screenshots", "", "keep.png", "did not write"},
         {"scripts/screenshots", "MG_BUILD_DIR", "screenshots/keep.png", "did not write"},
         {"scripts/demo", "MG_BUILD_DIR", "demo/notes.txt", "did not write"},
-        {"bench/run", "MG_BENCH_BUILD", "bench/notes.txt", "did not write"},
+        {"bench/run", "MG_BENCH_BUILD", "bench-work/notes.txt", "did not write"},
         {"scripts/fuzz", "MG_FUZZ_BUILD", "CMakeCache.txt", "build folder of another source"},
     };
     for (const auto& c : cases) {
