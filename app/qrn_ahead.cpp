@@ -111,7 +111,7 @@ std::unique_ptr<udb_record> qrn_read_ahead::take_values(udb_record& row) {
         ole_variant& from = *row.at(k);
         ole_variant& to = *record->at(k);
         if (refills)
-            std::swap(from, to);
+            from.swap(to);
         else
             to = from;
     }

@@ -303,6 +303,13 @@ ole_variant& ole_variant::operator=(ole_variant&& other) noexcept {
     return *this;
 }
 
+void ole_variant::swap(ole_variant& other) noexcept {
+    std::swap(i8_, other.i8_);
+    std::swap(ui8_, other.ui8_);
+    std::swap(st_, other.st_);
+    std::swap(var_, other.var_);
+}
+
 ole_variant& ole_variant::operator=(const std::vector<uint8_t>& bytes) {
     attach_binary(bytes);
     return *this;

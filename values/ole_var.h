@@ -58,6 +58,9 @@ public:
     ole_variant& operator=(ole_variant&& other) noexcept;
     ole_variant& operator=(const std::vector<uint8_t>& bytes);
     ole_variant& operator=(const compat::wstring& text);
+    // Exchanges the two values whole, side fields included, without copying or freeing what
+    // they hold: a text's storage goes with it, for the other value to reuse.
+    void swap(ole_variant& other) noexcept;
 
     // The body of the value's SQL literal: numbers, dates, "0x" and hex digits for bytes.
     virtual std::string to_string() const;

@@ -121,6 +121,43 @@ TEST(Copies, SideFieldsTravel) {
     EXPECT_DOUBLE_EQ(date.get_variant().date, expected);
 }
 
+TEST(Copies, SwapExchangesValuesWholeAndKeepsTheirStorage) {
+    SYSTEMTIME st{2004, 5, 0, 6, 10, 11, 12, 0};
+    const auto values = [&] {
+        std::vector<ole_variant> v;
+        v.emplace_back();
+        v.emplace_back(st);
+        v.emplace_back(-9000000000LL);
+        v.emplace_back(18000000000000000000ULL);
+        v.emplace_back(compat::wstring(100, u'x'));  // longer than any text kept in place
+        v.emplace_back(std::vector<uint8_t>{1, 2, 3});
+        v.emplace_back(CY{12345});
+        v.emplace_back(2.25);
+        return v;
+    };
+    const auto array_bytes = [](const ole_variant& v) {
+        return v.get_type() == VT_BYTE_ARRAY ? bytes_of(v) : std::vector<uint8_t>{};
+    };
+    const std::vector<ole_variant> expected = values();
+    for (size_t i = 0; i < expected.size(); ++i)
+        for (size_t j = 0; j < expected.size(); ++j) {
+            SCOPED_TRACE(std::to_string(i) + " with " + std::to_string(j));
+            std::vector<ole_variant> v = values();
+            const void* text_i = v[i].get_type() == VT_BSTR ? v[i].get_variant().bstrVal.str().data() : nullptr;
+            v[i].swap(v[j]);
+            for (auto [at, was] : {std::pair{i, j}, std::pair{j, i}}) {
+                EXPECT_EQ(v[at].get_type(), expected[was].get_type());
+                EXPECT_EQ(v[at].to_string(), expected[was].to_string());
+                EXPECT_EQ(v[at].get_i8(), expected[was].get_i8());
+                EXPECT_EQ(v[at].get_ui8(), expected[was].get_ui8());
+                EXPECT_EQ(array_bytes(v[at]), array_bytes(expected[was]));
+            }
+            if (text_i && i != j) {
+                EXPECT_EQ(v[j].get_variant().bstrVal.str().data(), text_i);
+            }
+        }
+}
+
 TEST(Conversions, ToBoolToDoubleToLong) {
     struct {
         const char* name;
