@@ -49,7 +49,7 @@ bool sql_connection::backslash_escapes() const {
 namespace {
 // mysql_real_escape_string wants room for twice its input and a terminator: a value goes in
 // pieces, so that this room stays small however large the value is.
-constexpr size_t escape_piece = 64 * 1024;
+constexpr size_t escape_piece = size_t{64} * 1024;
 
 bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 }  // namespace
