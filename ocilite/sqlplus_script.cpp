@@ -597,11 +597,10 @@ bool sqlplus_runner::command(script_state& s, const std::string& raw, int line_n
     }
     if (c->full == "EXIT" || c->full == "QUIT") {
         std::string code = option(0);
-        // NOLINTNEXTLINE(bugprone-branch-clone): FAILURE and an unknown code both give 1
         if (code.empty() || code == "SUCCESS" || code == "COMMIT" || code == "ROLLBACK")
             exit_code_ = 0;
-        else if (code == "FAILURE")  // named before a substitution variable of that name could be
-            exit_code_ = 1;
+        else if (code == "FAILURE")
+            exit_code_ = 1;  // NOLINT(bugprone-branch-clone): named before a substitution variable can be
         else if (code == "WARNING")
             exit_code_ = 2;
         else if (code == "SQL.SQLCODE")
