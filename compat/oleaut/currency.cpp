@@ -3,7 +3,6 @@
 #include <charconv>
 #include <string>
 
-#include "compat/oleaut/ascii_text.h"
 #include "compat/oleaut/number_text.h"
 
 namespace compat {
@@ -40,10 +39,6 @@ HRESULT VarCyFromStr(std::string_view text, LCID, uint32_t, CY* out) {
     uint64_t u = static_cast<uint64_t>(units);
     out->int64 = number.negative ? static_cast<int64_t>(0 - u) : static_cast<int64_t>(u);
     return S_OK;
-}
-
-HRESULT VarCyFromStr(compat::wstring_view text, LCID lcid, uint32_t flags, CY* out) {
-    return VarCyFromStr(std::string_view(compat::narrow_ascii(text)), lcid, flags, out);
 }
 
 HRESULT VarBstrFromCy(CY value, LCID, uint32_t, compat::bstr* out) {

@@ -26,7 +26,6 @@ std::size_t currency_to_chars(CY value, char* out);
 
 // US-English number text to CY, rounded half to even to four fractional digits.
 // DISP_E_TYPEMISMATCH for a text that is not a number, DISP_E_OVERFLOW beyond the range.
-HRESULT VarCyFromStr(compat::wstring_view text, LCID lcid, uint32_t flags, CY* out);
 HRESULT VarCyFromStr(std::string_view text, LCID lcid, uint32_t flags, CY* out);
 
 HRESULT VarBstrFromCy(CY value, LCID lcid, uint32_t flags, compat::bstr* out);

@@ -3,7 +3,6 @@
 #include <array>
 #include <string>
 
-#include "compat/oleaut/ascii_text.h"
 #include "compat/oleaut/oledate.h"
 
 namespace compat {
@@ -264,8 +263,4 @@ HRESULT VarDateFromStr(std::string_view text, LCID, uint32_t, DATE* out) {
     if (!compat::parse_us_date(text, st)) return DISP_E_TYPEMISMATCH;
     if (!SystemTimeToVariantTime(&st, out)) return DISP_E_TYPEMISMATCH;
     return S_OK;
-}
-
-HRESULT VarDateFromStr(compat::wstring_view text, LCID lcid, uint32_t flags, DATE* out) {
-    return VarDateFromStr(std::string_view(compat::narrow_ascii(text)), lcid, flags, out);
 }

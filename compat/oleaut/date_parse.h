@@ -17,7 +17,6 @@
 
 #include "compat/oleaut/oleaut_types.h"
 #include "compat/oleaut/systemtime.h"
-#include "compat/text/text.h"
 
 namespace compat {
 
@@ -29,5 +28,4 @@ bool parse_us_date(std::string_view text, SYSTEMTIME& out);
 
 // DISP_E_TYPEMISMATCH when the text is not a date; `lcid` and `flags` do not change the
 // rules.
-HRESULT VarDateFromStr(compat::wstring_view text, LCID lcid, uint32_t flags, DATE* out);
 HRESULT VarDateFromStr(std::string_view text, LCID lcid, uint32_t flags, DATE* out);

@@ -11,10 +11,6 @@
 #include "compat/oleaut/date_parse.h"
 #include "compat/oleaut/number_text.h"
 
-void VariantInit(VARIANT* v) {
-    if (v) VariantClear(v);
-}
-
 HRESULT VariantClear(VARIANT* v) {
     if (!v) return E_INVALIDARG;
     v->vt = VT_EMPTY;

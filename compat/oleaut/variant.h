@@ -42,8 +42,6 @@ struct VARIANT {
     compat::safe_array_ptr parray;  // VT_ARRAY | VT_UI1
 };
 
-void VariantInit(VARIANT* v);
-
 // Releases text and array and makes the value VT_EMPTY.
 HRESULT VariantClear(VARIANT* v);
 
