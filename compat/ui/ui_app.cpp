@@ -69,7 +69,6 @@ application::~application() {
 
 uint32_t application::runtime_version() { return parse_version(qVersion()); }
 uint32_t application::build_version() { return QT_VERSION; }
-std::string application::runtime_version_text() { return qVersion(); }
 std::string application::build_version_text() { return QT_VERSION_STR; }
 
 bool application::exists() { return app != nullptr; }

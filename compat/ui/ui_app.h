@@ -28,7 +28,6 @@ public:
     // major << 16 | minor << 8 | patch.
     static uint32_t runtime_version();
     static uint32_t build_version();
-    static std::string runtime_version_text();
     static std::string build_version_text();
 
     static bool exists();

@@ -86,11 +86,6 @@ void canvas::polygon(const std::vector<point>& points, uint32_t fill, uint32_t o
     impl_->painter.drawPolygon(shape);
 }
 
-void canvas::line(point from, point to, uint32_t colour, double pen) {
-    impl_->painter.setPen(QPen(colour_of(colour), pen, Qt::SolidLine, Qt::RoundCap));
-    impl_->painter.drawLine(QPointF(from.x, from.y), QPointF(to.x, to.y));
-}
-
 void canvas::arc(double x, double y, double w, double h, double start, double span, uint32_t colour, double pen) {
     impl_->painter.setPen(QPen(colour_of(colour), pen, Qt::SolidLine, Qt::RoundCap));
     impl_->painter.setBrush(Qt::NoBrush);

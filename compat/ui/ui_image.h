@@ -51,7 +51,6 @@ public:
     void rect(double x, double y, double w, double h, uint32_t fill, uint32_t outline = 0, double pen = 0);
     void ellipse(double x, double y, double w, double h, uint32_t fill, uint32_t outline = 0, double pen = 0);
     void polygon(const std::vector<point>& points, uint32_t fill, uint32_t outline = 0, double pen = 0);
-    void line(point from, point to, uint32_t colour, double pen);
     // An arc of the ellipse in the rectangle, angles in degrees (0 = three o'clock,
     // counter-clockwise).
     void arc(double x, double y, double w, double h, double start, double span, uint32_t colour, double pen);

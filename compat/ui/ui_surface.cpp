@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -247,13 +246,6 @@ void surface::add_list(int id, bool sorted) {
     impl_->place(*this, id, l);
 }
 
-void surface::add_combo(int id) {
-    auto* c = new QComboBox;
-    QObject::connect(c, &QComboBox::activated, c,
-                     [this, id] { guarded([&] { on_command(id, notify::selection_changed); }); });
-    impl_->place(*this, id, c);
-}
-
 void surface::add_progress(int id) {
     auto* p = new QProgressBar;
     p->setRange(0, 100);
@@ -319,7 +311,6 @@ void surface::set_text(int id, const text& t) {
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->setText(to_q(t));
     if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->setPlainText(to_q(t));
     if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->setText(to_q(t));
-    if (auto* c = qobject_cast<QComboBox*>(w)) return c->setEditText(to_q(t));
     throw std::logic_error("control " + std::to_string(id) + " has no text");
 }
 
@@ -334,8 +325,6 @@ text surface::get_text(int id, size_t max_chars) const {
         s = e->toPlainText();
     else if (auto* b = qobject_cast<QAbstractButton*>(w))
         s = b->text();
-    else if (auto* c = qobject_cast<QComboBox*>(w))
-        s = c->currentText();
     else
         throw std::logic_error("control " + std::to_string(id) + " has no text");
     text result = from_q(s);
@@ -388,12 +377,7 @@ image surface::picture(int id) const {
 }
 
 int surface::list_add(int id, const text& entry) {
-    QWidget* w = impl_->find(id);
     const QString s = to_q(entry);
-    if (auto* c = qobject_cast<QComboBox*>(w)) {
-        c->addItem(s);
-        return c->count() - 1;
-    }
     auto* l = impl_->as<QListWidget>(id);
     int row = l->count();
     if (l->property("sorted_nocase").toBool()) {
@@ -404,42 +388,20 @@ int surface::list_add(int id, const text& entry) {
     return row;
 }
 
-void surface::list_remove(int id, int index) {
-    QWidget* w = impl_->find(id);
-    if (auto* c = qobject_cast<QComboBox*>(w)) return c->removeItem(index);
-    delete impl_->as<QListWidget>(id)->takeItem(index);
-}
+void surface::list_remove(int id, int index) { delete impl_->as<QListWidget>(id)->takeItem(index); }
 
-void surface::list_clear(int id) {
-    QWidget* w = impl_->find(id);
-    if (auto* c = qobject_cast<QComboBox*>(w)) return c->clear();
-    impl_->as<QListWidget>(id)->clear();
-}
+void surface::list_clear(int id) { impl_->as<QListWidget>(id)->clear(); }
 
-int surface::list_count(int id) const {
-    QWidget* w = impl_->find(id);
-    if (auto* c = qobject_cast<QComboBox*>(w)) return c->count();
-    return impl_->as<QListWidget>(id)->count();
-}
+int surface::list_count(int id) const { return impl_->as<QListWidget>(id)->count(); }
 
 text surface::list_entry(int id, int index) const {
-    QWidget* w = impl_->find(id);
-    if (auto* c = qobject_cast<QComboBox*>(w)) return from_q(c->itemText(index));
     QListWidgetItem* item = impl_->as<QListWidget>(id)->item(index);
     return item ? from_q(item->text()) : text();
 }
 
-int surface::list_current(int id) const {
-    QWidget* w = impl_->find(id);
-    if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentIndex();
-    return impl_->as<QListWidget>(id)->currentRow();
-}
+int surface::list_current(int id) const { return impl_->as<QListWidget>(id)->currentRow(); }
 
-void surface::list_set_current(int id, int index) {
-    QWidget* w = impl_->find(id);
-    if (auto* c = qobject_cast<QComboBox*>(w)) return c->setCurrentIndex(index);
-    impl_->as<QListWidget>(id)->setCurrentRow(index);
-}
+void surface::list_set_current(int id, int index) { impl_->as<QListWidget>(id)->setCurrentRow(index); }
 
 int surface::text_width(int id, const text& t) const {
     return QFontMetrics(impl_->find(id)->font()).horizontalAdvance(to_q(t));
@@ -450,7 +412,6 @@ void surface::list_set_extent(int id, int /*pixels*/) {
     (void)impl_->as<QListWidget>(id);
 }
 
-void surface::set_range(int id, int low, int high) { impl_->as<QProgressBar>(id)->setRange(low, high); }
 void surface::set_position(int id, int position) { impl_->as<QProgressBar>(id)->setValue(position); }
 int surface::position(int id) const { return impl_->as<QProgressBar>(id)->value(); }
 

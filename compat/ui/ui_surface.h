@@ -51,7 +51,6 @@ public:
     void add_radio(int id, const text& t, int group);
     // sorted: entries are kept in case-insensitive order.
     void add_list(int id, bool sorted);
-    void add_combo(int id);
     void add_progress(int id);  // range 0 to 100
     void add_picture(int id, const image& picture);
     // The system's standard picture for an icon kind.
@@ -81,7 +80,7 @@ public:
     void set_picture(int id, const image& picture);
     image picture(int id) const;
 
-    // List and combo boxes.
+    // List boxes.
     int list_add(int id, const text& entry);  // index of the new entry
     void list_remove(int id, int index);
     void list_clear(int id);
@@ -94,7 +93,6 @@ public:
     void list_set_extent(int id, int pixels);
 
     // Progress bars.
-    void set_range(int id, int low, int high);
     void set_position(int id, int position);
     int position(int id) const;
 

@@ -34,7 +34,7 @@ enum class icon { none, error, warning, information, question };
 enum class notify {
     clicked,            // buttons, check boxes, radio buttons
     double_clicked,     // list boxes
-    selection_changed,  // list boxes, combo boxes
+    selection_changed,  // list boxes
     text_changed,       // edits, by the user
     focused,            // multi-line edits, when they get the keyboard focus
 };
