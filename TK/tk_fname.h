@@ -26,7 +26,6 @@ public:
     std::string make_path() const { return drive_ + dir_ + name_ + ext_; }
     // An empty text or one starting with '.' is taken as it is; "log" becomes ".log".
     void set_ext(std::string_view ext);
-    void set_name(std::string_view name) { name_ = name; }
 
 private:
     void initialize(std::string_view path);
@@ -51,7 +50,6 @@ public:
     compat::wstring get_path() const { return drive_ + dir_; }
     compat::wstring make_path() const { return drive_ + dir_ + name_ + ext_; }
     void set_ext(compat::wstring_view ext);
-    void set_name(compat::wstring_view name) { name_ = name; }
 
 private:
     void initialize(compat::wstring_view path);

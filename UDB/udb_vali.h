@@ -27,11 +27,7 @@ public:
     void add_mapped_pair(const compat::wstring& source, const compat::wstring& mapped);
 
     unsigned get_max_len() const { return max_len_; }
-    void set_max_len(unsigned max_len) { max_len_ = max_len; }
     const t_names_map& get_mapped_pairs() const { return mapped_; }
-    const std::vector<compat::wchar>& get_illegal_chars() const { return illegal_; }
-    const std::vector<compat::wstring>& get_restricted_names() const { return restricted_; }
-    const std::vector<compat::wstring>& get_existing_names() const { return existing_; }
 
 protected:
     // A name's length as the destination counts it, and its longest prefix of at most that

@@ -11,17 +11,12 @@ bool is_alnum(char32_t c) {
 
 bool is_word_char(char32_t c) { return is_alnum(c) || c == '_' || c == '$' || c == '#'; }
 
-template <class S, class V>
-static S trim_impl(V text) {
+compat::wstring trim_blanks(compat::wstring_view text) {
     size_t first = 0;
     size_t last = text.size();
     while (last > first && text[last - 1] == ' ') --last;
     while (first < last && text[first] == ' ') ++first;
-    return S(text.substr(first, last - first));
+    return compat::wstring(text.substr(first, last - first));
 }
-
-compat::wstring trim_blanks(compat::wstring_view text) { return trim_impl<compat::wstring>(text); }
-
-std::string trim_blanks(std::string_view text) { return trim_impl<std::string>(text); }
 
 }  // namespace udb

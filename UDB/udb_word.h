@@ -14,6 +14,5 @@ bool is_word_char(char32_t c);
 
 // Copy of text without leading and trailing blanks (only the space character counts).
 compat::wstring trim_blanks(compat::wstring_view text);
-std::string trim_blanks(std::string_view text);
 
 }  // namespace udb
