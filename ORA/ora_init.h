@@ -19,7 +19,6 @@ public:
 
     const udb_schema& schema() const { return schema_; }
     const t_names_map& field_map() const { return validator_.get_mapped_pairs(); }
-    const compat::wstring& auto_number_column() const { return auto_column_; }
 
     // The trigger that numbers new rows from the sequence when the column is left NULL.
     static compat::wstring trigger_text(const compat::wstring& table, const compat::wstring& column,

@@ -23,7 +23,6 @@ public:
 
     // by_position: the field written into each schema column (null when the record has none).
     void insert(const compat::wstring& rowid, const std::vector<const udb_field*>& by_position);
-    bool has_lobs() const { return !columns_.empty(); }
 
 private:
     void write_blob(size_t lob, const udb_field& field);

@@ -67,13 +67,6 @@ sword ora_stmt::fetch() {
     return e.check_status(e.oci().OCIStmtFetch(handle_, e.err(), 1, OCI_FETCH_NEXT, OCI_DEFAULT));
 }
 
-void ora_stmt::define_int(ub4 position, sb4* value) {
-    ora_engine& e = ora_engine::instance();
-    OCIDefine* def = nullptr;
-    e.check_status(e.oci().OCIDefineByPos(handle_, &def, e.err(), position, value, sizeof(sb4), SQLT_INT, nullptr,
-                                          nullptr, nullptr, OCI_DEFAULT));
-}
-
 void ora_stmt::define_int(ub4 position, int64_t* value) {
     ora_engine& e = ora_engine::instance();
     OCIDefine* def = nullptr;

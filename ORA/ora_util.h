@@ -63,9 +63,8 @@ public:
     sword execute(ub4 iterations, ub4 mode = OCI_DEFAULT);
     // One row forward; OCI_NO_DATA at the end. Errors raise.
     sword fetch();
-    // Binds position as a 4-byte signed integer (no indicator: a NULL raises ORA-01405).
-    void define_int(ub4 position, sb4* value);
-    // The same as an 8-byte signed integer, for counts that may pass 2^31-1.
+    // Binds position as an 8-byte signed integer, for counts that may pass 2^31-1 (no
+    // indicator: a NULL raises ORA-01405).
     void define_int(ub4 position, int64_t* value);
     // Binds position as zero-terminated UTF-16 text into buffer of size bytes.
     void define_text(ub4 position, compat::wchar* buffer, sb4 size);
