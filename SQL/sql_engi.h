@@ -94,10 +94,6 @@ public:
     // The largest statement the connected server accepts (its max_allowed_packet, read at
     // connect); 0 when not known.
     size_t max_statement() const { return max_statement_; }
-    void set_max_statement(size_t bytes) { max_statement_ = bytes; }
-    // Index creation on or off (the run's skip-indexes option, inverted).
-    bool create_indexes() const { return create_indexes_; }
-    void set_create_indexes(bool v) { create_indexes_ = v; }
 
 private:
     void run_or_throw(const std::string& statement);
@@ -117,7 +113,6 @@ private:
     uint32_t version_ = 0;
     sql::sql_connection connection_;
     int use_innodb_ = 0;
-    bool create_indexes_ = true;
     size_t max_statement_ = 0;
     std::string key_collation_;
     size_t innodb_page_size_ = 16384;

@@ -4,7 +4,6 @@
 #include <mysqld_error.h>
 
 #include "SQL/sql_conn.h"
-#include "SQL/sql_engi.h"
 #include "TK/tk_trace.h"
 
 namespace {
@@ -82,8 +81,6 @@ sql_exception::sql_exception(const std::string& message, unsigned mysql_errno)
 }
 
 sql_exception::sql_exception(sql::sql_connection& c) : sql_exception(c.error_text(), c.error_number()) {}
-
-sql_exception::sql_exception() : sql_exception(sql_engine::instance().connection()) {}
 
 sql_auth_not_supported_exception::sql_auth_not_supported_exception()
     : tk_exception(

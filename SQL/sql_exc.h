@@ -39,8 +39,7 @@ public:
     // such a statement is sent.
     static sql_exception packet_too_large();
 
-    // Reads the last error of the engine's connection.
-    sql_exception();
+    // Reads the last error of the connection.
     explicit sql_exception(sql::sql_connection& connection);
     sql_exception(const std::string& message, unsigned mysql_errno);
 };

@@ -34,7 +34,6 @@ void quarnel_convertor::operator()() {
     try {
         check_mode();
         sql_engine_.set_case_sensitive(case_sensitive_);
-        sql_engine_.set_create_indexes(!skip_idx);
         if (!mysql_direct_) {
             sql_engine_.set_version(dump_opts_.new_version ? dump_new_version : dump_old_version);
             // a dump for 4.1 and later creates InnoDB tables, as the live road does there
@@ -55,7 +54,6 @@ void quarnel_convertor::operator()() {
         std::unique_ptr<udb_database> dest = get_dest_base();
         report_notes(*dest);
         tk_log::log(2, "After initializing DBs");
-        sql_engine_.set_create_indexes(!skip_idx);
         if (!source_db_) tk_fail(tk_where::qrn_conv, 240);
 
         if (program_ == qrn_program::console && selected_tables.empty() && table_map.empty())
