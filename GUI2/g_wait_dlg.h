@@ -13,7 +13,6 @@ public:
     static constexpr int dialog_id = 101;
     static constexpr int id_frame = 1301;
     static constexpr int id_text = 1302;
-    static constexpr int animation_timer_id = 0x30000;
     static constexpr int default_interval_ms = 500;
 
     // text_id 0 with an empty text keeps the dialog's own text.

@@ -155,6 +155,3 @@ private:
     std::map<compat::wstring, std::vector<compat::wstring>> ambiguous_;
     int missing_tables_ = 0;  // selected tables of the run going on that the source lacks
 };
-
-// The alias some callers use.
-using quarnel_converter = quarnel_convertor;

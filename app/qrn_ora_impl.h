@@ -31,18 +31,15 @@ public:
     bool load_profile(const udb_profile& profile);
     bool store_profile(udb_profile& profile) const;
 
-    ora_engine& oracle_engine() { return ora_engine_; }
     // The open source database, or nullptr before a connect.
     ora_database* source_database() const { return source_db_.get(); }
 
-    const compat::wstring& oracle_database_name() const { return ora_db_name_; }
     const compat::wstring& oracle_user() const { return ora_user_; }
     const compat::wstring& oracle_password() const { return ora_password_; }
     const compat::wstring& oracle_host() const { return ora_host_; }
     const compat::wstring& oracle_port() const { return ora_port_; }
 
 protected:
-    bool ora_flag_ = true;
     ora_engine ora_engine_;  // declared first: it outlives the database opened through it
     std::unique_ptr<ora_database> source_db_;
     compat::wstring ora_db_name_;
