@@ -1041,13 +1041,6 @@ ora_value eval_node(const node& n, const eval_context& c) {
     return {};
 }
 
-bool node_uses_level(const node& n) {
-    if (n.o == op::level) return true;
-    for (const auto& k : n.kids)
-        if (node_uses_level(k)) return true;
-    return false;
-}
-
 }  // namespace
 
 compiled_expr::compiled_expr(compiled_expr&&) noexcept = default;
@@ -1072,8 +1065,6 @@ std::string scope_key(const expr& e) {
 }
 
 ora_value compiled_expr::eval(const eval_context& ctx) const { return eval_node(*root_, ctx); }
-
-bool compiled_expr::uses_level() const { return root_ && node_uses_level(*root_); }
 
 std::string value_to_text(const ora_value& v) {
     switch (v.k) {

@@ -45,7 +45,6 @@ public:
     // ORA-00909 for a wrong argument count. Names the scope has read from it at evaluation.
     static compiled_expr compile(const expr& e, const value_scope* scope = nullptr);
     ora_value eval(const eval_context& ctx) const;
-    bool uses_level() const;
 
     struct node;
     compiled_expr() = default;

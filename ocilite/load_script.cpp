@@ -44,7 +44,7 @@ void script_loader::run(std::string_view script, int first_line) {
         statement.push_back(stop);
         try {
             store_transaction tx(db_);
-            rows_ += executor_.run(statement, script);
+            executor_.run(statement, script);
             tx.commit();
         } catch (sql_error& e) {
             e.line = file_line(e.line == 0 ? line : e.line);
@@ -56,7 +56,6 @@ void script_loader::run(std::string_view script, int first_line) {
             err.line = file_line(line);
             throw err;
         }
-        ++statements_;
         i = end;
         if (tokens[i].kind != token_kind::end) ++i;
     }

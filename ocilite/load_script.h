@@ -21,8 +21,6 @@ public:
     // line it was found on (an unreadable text, an Oracle error) or store_error. first_line: the
     // line the text starts on in its file.
     void run(std::string_view script, int first_line = 1);
-    int statements_run() const { return statements_; }
-    long long rows_inserted() const { return rows_; }
     session_state& session() { return session_; }
     sqlite3* db() const { return db_; }
     const query_rows& last_query() const { return executor_.last_query(); }
@@ -31,8 +29,6 @@ private:
     sqlite3* db_;
     session_state session_;
     statement_executor executor_;
-    int statements_ = 0;
-    long long rows_ = 0;
 };
 
 }  // namespace ocilite

@@ -72,12 +72,6 @@ bool ora_column_type::is_numeric() const {
     return kind == ora_kind::number || kind == ora_kind::float_number || kind == ora_kind::binary_double ||
            kind == ora_kind::binary_float;
 }
-bool ora_column_type::is_lob() const {
-    return kind == ora_kind::clob || kind == ora_kind::nclob || kind == ora_kind::blob;
-}
-bool ora_column_type::is_binary() const {
-    return kind == ora_kind::raw || kind == ora_kind::long_raw || kind == ora_kind::blob;
-}
 
 std::string ora_column_type::data_type() const {
     switch (kind) {

@@ -52,8 +52,6 @@ struct ora_column_type {
 
     bool is_text() const;     // VARCHAR2, NVARCHAR2, CHAR, NCHAR
     bool is_numeric() const;  // NUMBER, FLOAT, BINARY_*
-    bool is_lob() const;      // CLOB, NCLOB, BLOB
-    bool is_binary() const;   // RAW, LONG RAW, BLOB
 
     column_desc describe(const std::u16string& name, bool nullable) const;
 

@@ -1,7 +1,6 @@
 #include "ocilite/store.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "ocilite/catalog_views.h"
 
@@ -101,18 +100,6 @@ store_transaction::~store_transaction() {
 void store_transaction::commit() {
     if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) fail(db_, "commit");
     done_ = true;
-}
-
-std::string store_file_for(std::string_view cs) {
-    // Trim blanks, drop "//" and everything up to the last '/' (host:port); the rest is the service.
-    while (!cs.empty() && cs.front() == ' ') cs.remove_prefix(1);
-    while (!cs.empty() && cs.back() == ' ') cs.remove_suffix(1);
-    size_t slash = cs.rfind('/');
-    std::string_view service = slash == std::string_view::npos ? cs : cs.substr(slash + 1);
-    const char* dir = std::getenv("OCILITE_DATA");
-    std::string path = dir && *dir ? std::string(dir) : std::string(".");
-    if (path.back() != '/') path += '/';
-    return path + std::string(service) + ".sqlite";
 }
 
 std::string sqlite_quote(std::string_view text, char quote) {

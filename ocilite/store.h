@@ -80,10 +80,6 @@ private:
     bool done_ = false;
 };
 
-// The file a connect string names: "//host:port/SERVICE", "host:port/SERVICE" and "SERVICE"
-// give $OCILITE_DATA/SERVICE.sqlite (the current folder when OCILITE_DATA is unset or empty).
-std::string store_file_for(std::string_view connect_string);
-
 // Creates the store's tables when missing (idempotent) and fills ocilite_meta's defaults.
 void create_store_schema(sqlite3* db);
 
