@@ -537,8 +537,9 @@ ora_bfile::~ora_bfile() {
 void ora_bfile::define(OCIStmt* stmt, int position) {
     tk_log::log(1, "ora_bfile::define(%d)", position);
     // Only a file locator can be fetched from a BFILE column; its NULL indicator is what
-    // the record takes from it.
-    define_buffer(stmt, position, &locator_, sizeof locator_, SQLT_BFILEE);
+    // the record takes from it. A locator is defined by its pointer's address and size.
+    define_buffer(stmt, position, &locator_, sizeof locator_,  // NOLINT(bugprone-sizeof-expression)
+                  SQLT_BFILEE);
 }
 
 void ora_bfile::to_variant(ole_variant& out) { out = compat::wstring(unsupported_text); }
