@@ -26,7 +26,7 @@ ub4 param_attr(OCIParam* param, ub4 attribute) {
 // Oracle's LONG and LONG RAW hold up to 2 GB: their MySQL columns are LONGTEXT and LONGBLOB.
 constexpr int long_size = std::numeric_limits<int>::max();
 // The first piece of a LONG value, in bytes; later pieces are as large as the value so far.
-constexpr size_t long_piece = 64 * 1024;
+constexpr size_t long_piece = size_t{64} * 1024;
 constexpr int rowid_maximum = 255;
 // An INTERVAL DAY(9) TO SECOND(9) prints as "+000000000 00:00:00.000000000" (29 characters).
 constexpr int interval_maximum = 64;

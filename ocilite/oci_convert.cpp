@@ -682,7 +682,7 @@ int fetch_pieces(sqlite3_stmt* st, int col, source_kind kind, const piece_slot& 
         // a value past the limit, or a buffer too small for its next character, ends cut
         const bool done = sent == size;
         const bool cut = !done && (sent >= p.limit || n == 0);
-        if (ind) *ind = cut ? indicator_for_length(size) : 0;
+        if (ind) *ind = cut ? indicator_for_length(size) : sb2(0);
         if (rcode) *rcode = cut ? static_cast<ub2>(truncated_code) : 0;
         if (done) return ok;
         if (cut) return truncated_code;
