@@ -95,6 +95,7 @@ public:
     // Read access for writers that need the payload itself.
     const VARIANT& get_variant() const { return var_; }
     int64_t get_i8() const { return i8_; }
+    uint64_t get_ui8() const { return ui8_; }
     const SYSTEMTIME& get_systemtime() const { return st_; }
     bool is_null() const { return var_.vt == VT_EMPTY || var_.vt == VT_NULL; }
 
