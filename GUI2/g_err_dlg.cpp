@@ -8,6 +8,7 @@
 #include "TK/tk_log.h"
 #include "TK/tk_mail.h"
 #include "TK/tk_utils.h"
+#include "app/qrn_conv.h"
 
 namespace ui = compat::ui;
 using compat::wstring;
@@ -64,18 +65,33 @@ bool error_dialog::on_init() {
 dlg_error_ex::dlg_error_ex(wstring message) : error_dialog("dlg_error_ex", std::move(message)) {}
 
 int dlg_error_ex::show(const wstring& message) {
-    const auto read = [](dlg_error_ex&, int button) { return button; };
+    const auto read = [](dlg_error_ex&, int button) {
+        if (button == id_copy) tk_hold_clipboard();
+        return button;
+    };
     return run_on_ui_thread<dlg_error_ex>(message, read).value_or(ui::id_ok);
 }
 
 void dlg_error_ex::build() {
     build_message(58);
+    add_text(id_report_file, u"");
     begin_row();
     add_stretch();
     add_button(ui::id_ok, u"OK");
     add_button(id_copy, u"Copy to clipboard");
     add_button(id_send_bug, u"Send bug", true);
     end_row();
+}
+
+// Written as the dialog opens: with no mail program and a clipboard that dies with the
+// program, the file is what is left of the report.
+bool dlg_error_ex::on_init() {
+    error_dialog::on_init();
+    const tk_saved_report saved = tk_save_bug_report(tk_to_narrow(report_subject()), tk_to_narrow(message()));
+    set_text(id_report_file, saved.error.empty() ? u"The report is saved in " + tk_to_wide(saved.path)
+                                                 : u"The report could not be saved in " + tk_to_wide(saved.path) +
+                                                       u": " + tk_to_wide(saved.error));
+    return true;
 }
 
 void dlg_error_ex::on_command(int id, ui::notify what) {
@@ -101,6 +117,10 @@ void dlg_error_ex::on_command(int id, ui::notify what) {
 void dlg_error_ex::on_send_bug() {
     const std::string title = wizard_shell::is_initialized() ? tk_to_narrow(wizard_shell::instance().title()) : "";
     tk_send_bug(title, tk_to_narrow(message()));
+}
+
+wstring report_subject() {
+    return wizard_shell::is_initialized() ? wizard_shell::instance().title() : quarnel_convertor::get_title();
 }
 
 dlg_error_continue::dlg_error_continue(wstring message) : error_dialog("dlg_error_continue", std::move(message)) {}

@@ -26,9 +26,11 @@ private:
     compat::wstring message_;
 };
 
-// Dialog 114.
+// Dialog 114. The report is also kept in a file of the user's state folder, whose path the
+// dialog shows.
 class dlg_error_ex : public error_dialog {
 public:
+    static constexpr int id_report_file = 1321;
     static constexpr int id_copy = 1108;
     static constexpr int id_send_bug = 1112;
 
@@ -36,13 +38,15 @@ public:
 
     // Builds, shows and destroys the dialog on the user-interface thread, owned by the
     // active window; from another thread the caller waits. Returns 1, 1108 or 1112 (1 when
-    // the interface is closing).
+    // the interface is closing). After Copy it returns once the text has been taken from
+    // the clipboard or a few seconds have passed: the program may end right after.
     static int show(const compat::wstring& message);
 
     void on_command(int id, compat::ui::notify what) override;
 
 protected:
     void build() override;
+    bool on_init() override;
 
 private:
     void on_send_bug();
@@ -78,3 +82,5 @@ private:
 // The caption of both dialogs: the shell title + " Error" once the shell has shown its
 // title, else "Error".
 compat::wstring error_dialog_caption();
+// What a bug report is about: the shell title once it is shown, else the program's title.
+compat::wstring report_subject();

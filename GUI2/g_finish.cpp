@@ -1,6 +1,7 @@
 #include "GUI2/g_finish.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "GUI2/g_f_dlg.h"
 #include "GUI2/g_wiz_sh.h"
@@ -48,6 +49,12 @@ wstring error_list_text(const wizard_shell::error_record& record) {
                            record.not_listed == 1 ? "" : "s"));
     if (!record.ending.empty()) add(record.ending);
     return text;
+}
+
+// Anything at the path, a link to nowhere included.
+bool file_is_there(const wstring& path) {
+    std::error_code ec;
+    return std::filesystem::symlink_status(tk_to_narrow(path), ec).type() != std::filesystem::file_type::not_found;
 }
 
 // A run that ended early names the table it stopped in; one that stopped before its first
@@ -107,6 +114,10 @@ void qrn_finish_page::on_save_settings() {
     save_file_dialog dialog(native(), profile_filter(profile_extension_), u"Select Profile File", wstring(),
                             profile_extension_);
     if (!dialog.show()) return;
+    // Asked here, for the path as completed: the name typed may not be the file replaced.
+    if (file_is_there(dialog.get_path()) &&
+        !wizard_shell::question(u"The profile file '" + dialog.get_path() + u"' already exists. Replace it?", true))
+        return;
     // The user must learn that the settings are not where they asked for them.
     if (!quarnel_convertor::instance().store_profile(dialog.get_path()))
         wizard_shell::error(u"The settings could not be saved into the profile file '" + dialog.get_path() + u"'.");

@@ -80,7 +80,10 @@ void progress_page::on_timer(int timer_id) {
 }
 
 bool progress_page::on_cancel() {
-    if (!wizard_page::on_cancel()) return false;
+    tk_log::log(2, "wizard_page::on_cancel");
+    // A run that ends while the user thinks it over has nothing left to stop: the question
+    // goes, and the finish page comes.
+    if (!ask_exit([] { return quarnel_convertor::instance().is_finished(); })) return false;
     closing_ = true;
     if (is_running()) stop_run();
     return true;

@@ -1,5 +1,6 @@
 #include "GUI2/g_sel_file.h"
 
+#include <filesystem>
 #include <iterator>
 
 #include "GUI2/g_err_text.h"
@@ -8,6 +9,7 @@
 #include "GUI2/g_wiz_sh.h"
 #include "TK/tk_fname.h"
 #include "TK/tk_log.h"
+#include "TK/tk_utils.h"
 #include "app/qrn_conv.h"
 #include "common/over_dlg.h"
 
@@ -16,19 +18,26 @@ using compat::wstring;
 
 namespace {
 
-// The path with its extension replaced by ".sql". The folder stays as the user wrote it
-// (a bare name stays a bare name).
-wstring dump_path_of(const wstring& base) {
+// The path with its extension replaced by ".sql"; a relative one is taken from the folder.
+wstring dump_path_of(const wstring& base, const wstring& start_folder) {
     const tk_file_wname parts(base);
     const size_t slash = base.rfind(u'/');
-    const wstring folder = slash == wstring::npos ? wstring() : base.substr(0, slash + 1);
+    wstring folder = slash == wstring::npos ? wstring() : base.substr(0, slash + 1);
+    if (folder.empty() || folder.front() != u'/') folder = start_folder + u"/" + folder;
     return folder + parts.name() + u".sql";
+}
+
+wstring working_folder() {
+    std::error_code ec;
+    const std::string folder = std::filesystem::current_path(ec).string();
+    return ec || folder == "/" ? wstring() : tk_to_wide(folder);
 }
 
 }  // namespace
 
 sel_file_page::sel_file_page()
-    : wizard_page(dialog_id, wizard_page_kind::interior, u"Step 3 of 6", u"Conversion Settings") {
+    : wizard_page(dialog_id, wizard_page_kind::interior, u"Step 3 of 6", u"Conversion Settings"),
+      start_folder_(working_folder()) {
     tk_log::log(1, "sel_file_page::ctor");
 }
 
@@ -73,7 +82,7 @@ bool sel_file_page::page_init() {
         set_text(id_dest, tk_file_wname(base).name());
     } else {
         show_ctrl(id_browse, true);
-        set_text(id_dest, dump_path_of(base));
+        set_text(id_dest, dump_path_of(base, start_folder_));
     }
     return true;
 }

@@ -33,6 +33,9 @@ protected:
 
 private:
     void on_browse();
+    // The working folder at the program's start: a dump path made from a bare name goes
+    // there, and is shown whole.
+    compat::wstring start_folder_;
     int check_server_dest(const compat::wstring& name);
     int check_dump_dest(const compat::wstring& path);
 };

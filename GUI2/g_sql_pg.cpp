@@ -39,15 +39,16 @@ bool sql_settings_page2::page_init() {
         set_text(id_host, tk_to_wide(conv.mysql_host()));
         set_text(id_port, tk_to_wide(conv.mysql_port()));
     }
-    enable_ctrl(id_host, !local);
     enable_ctrl(id_port, !local);
+    enable_ctrl(id_host, !local);
     return true;
 }
 
+// Enabling gives the focus: Remote leaves it on Host, where the user types next.
 void sql_settings_page2::on_command(int id, ui::notify what) {
     if (what != ui::notify::clicked || (id != id_local && id != id_remote)) return;
-    enable_ctrl(id_host, id == id_remote);
     enable_ctrl(id_port, id == id_remote);
+    enable_ctrl(id_host, id == id_remote);
 }
 
 void sql_settings_page2::store_settings() {

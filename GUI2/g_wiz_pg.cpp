@@ -38,7 +38,11 @@ bool wizard_page::on_set_active() {
 
 bool wizard_page::on_cancel() {
     tk_log::log(2, "wizard_page::on_cancel");
-    return wizard_shell::question(u"Are you sure you want to exit the wizard?", true);
+    return ask_exit();
+}
+
+bool wizard_page::ask_exit(const std::function<bool()>& dismiss) {
+    return wizard_shell::question(u"Are you sure you want to exit the wizard?", true, dismiss);
 }
 
 bool wizard_page::invert_chbox(int id) {

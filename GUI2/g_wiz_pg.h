@@ -18,6 +18,7 @@
 //   };
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "compat/text/text.h"
@@ -47,6 +48,8 @@ public:
     virtual int on_back() { return 0; }
     // Asks "Are you sure you want to exit the wizard?" (No is the default); true closes.
     virtual bool on_cancel();
+    // The same question, closed by itself as No once `dismiss` holds.
+    static bool ask_exit(const std::function<bool()>& dismiss = {});
 
     // Toggles a check box; returns the new state.
     bool invert_chbox(int id);

@@ -84,9 +84,9 @@ void wizard_shell::message(const compat::wstring& text) {
     tk_log::log(3, u"%s", text);
 }
 
-bool wizard_shell::question(const compat::wstring& text, bool default_no) {
+bool wizard_shell::question(const compat::wstring& text, bool default_no, const std::function<bool()>& dismiss) {
     return ui::message_box(owner(), text, caption(u" Question", u"Question"), ui::icon::question,
-                           ui::box_buttons::yes_no, default_no ? 1 : 0) == ui::id_yes;
+                           ui::box_buttons::yes_no, default_no ? 1 : 0, dismiss) == ui::id_yes;
 }
 
 bool wizard_shell::is_initialized() {
@@ -109,10 +109,15 @@ void wizard_shell::open_help(const std::string& fragment) {
     const std::string path = help_file();
     if (!tk_is_file_exist(path, TK_FILE_READABLE)) return error(std::string(missing_help));
     const std::string url = compat::desktop::file_url(path, fragment);
+    // The user can still read the file when told where it is.
+    const auto unopened = [url, path] {
+        tk_log::log(1, "No program could open %s", url.c_str());
+        error("No program could open the help. Open this file in a web browser:\n" + path);
+    };
     // The desktop is reached from the user-interface thread, whoever asks.
     bool opened = false;
-    const bool ran = ui::application::invoke([&] { opened = compat::desktop::open_url(url); });
-    if (ran && !opened) tk_log::log(1, "No program could open %s", url.c_str());
+    const bool ran = ui::application::invoke([&] { opened = compat::desktop::open_url(url, unopened); });
+    if (ran && !opened) unopened();
 }
 
 void wizard_shell::display_help(int topic) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -47,8 +48,10 @@ public:
     static void error(const compat::wstring& text);
     static void error(const std::string& text);
     static void message(const compat::wstring& text);
-    // Yes/No; default_no makes No the default button. True for Yes.
-    static bool question(const compat::wstring& text, bool default_no = true);
+    // Yes/No; default_no makes No the default button. True for Yes. Once `dismiss` holds
+    // (asked on the user-interface thread), the box closes by itself as No.
+    static bool question(const compat::wstring& text, bool default_no = true,
+                         const std::function<bool()>& dismiss = {});
     // The shell exists and has shown its title.
     static bool is_initialized();
 

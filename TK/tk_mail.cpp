@@ -1,5 +1,13 @@
 #include "TK/tk_mail.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
 #include "TK/tk_errco.h"
 #include "TK/tk_fname.h"
 #include "TK/tk_log.h"
@@ -26,4 +34,62 @@ void tk_copy_to_clipboard2(const compat::wstring& text) {
         return;
     }
     tk_log::log(2, "OpenClipboard succeeded");
+}
+
+namespace {
+
+constexpr int clipboard_hold_ms = 5000;
+
+std::string local_time_text(const char* format) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    char text[32] = "";
+    if (localtime_r(&now, &local)) std::strftime(text, sizeof text, format, &local);
+    return text;
+}
+
+// A file of its own: never one an earlier report (or anything else) holds.
+int create_new(const std::string& path) { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600); }
+
+bool write_all(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+void tk_hold_clipboard() {
+    const bool taken = compat::desktop::hold_clipboard(clipboard_hold_ms);
+    tk_log::log(2, "tk_hold_clipboard: %s", taken ? "taken" : "not taken");
+}
+
+tk_saved_report tk_save_bug_report(const std::string& subject, const std::string& report) {
+    const std::filesystem::path folder = compat::desktop::state_folder() / "marrowgate";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) return {folder.string(), ec.message()};
+    const std::string stem = (folder / ("bug-report-" + local_time_text("%Y%m%d-%H%M%S"))).string();
+    std::string path = stem + ".txt";
+    int fd = create_new(path);
+    for (int n = 2; fd < 0 && errno == EEXIST && n < 100; ++n) {
+        path = stem + "-" + std::to_string(n) + ".txt";
+        fd = create_new(path);
+    }
+    if (fd < 0) return {folder.string(), std::strerror(errno)};
+    const std::string text = "Bug report on " + subject + "\n" + local_time_text("%Y-%m-%d %H:%M:%S") + "\n\n" +
+                             report + (report.empty() || report.back() != '\n' ? "\n" : "");
+    const bool written = write_all(fd, text);
+    const int error = errno;
+    if (::close(fd) != 0 || !written) {
+        ::unlink(path.c_str());
+        return {folder.string(), std::strerror(written ? errno : error)};
+    }
+    tk_log::log(2, "Bug report saved in %s", path);
+    return {path, ""};
 }

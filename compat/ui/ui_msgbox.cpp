@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <vector>
 
 #include "compat/ui/ui_app.h"
@@ -9,8 +10,12 @@
 
 namespace compat::ui {
 
+namespace {
+constexpr int dismiss_poll_ms = 100;
+}
+
 int message_box(window owner, const text& message, const text& caption, icon kind, box_buttons buttons,
-                int default_button) {
+                int default_button, const std::function<bool()>& dismiss) {
     int answer = id_cancel;
     application::invoke([&] {
         QMessageBox box(owner);
@@ -55,6 +60,13 @@ int message_box(window owner, const text& message, const text& caption, icon kin
             box.setDefaultButton(order[default_button].first);
         // Escape answers Cancel or No, as the system's boxes do; OK alone: OK.
         if (buttons == box_buttons::ok) box.setEscapeButton(QMessageBox::Ok);
+        QTimer watch;
+        if (dismiss) {
+            QObject::connect(&watch, &QTimer::timeout, &box, [&] {
+                if (dismiss()) box.reject();
+            });
+            watch.start(dismiss_poll_ms);
+        }
         box.exec();
         const auto clicked = box.standardButton(box.clickedButton());
         answer = id_cancel;

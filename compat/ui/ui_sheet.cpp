@@ -1,5 +1,7 @@
 #include "compat/ui/ui_sheet.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QDialog>
 #include <QFrame>
 #include <QGuiApplication>
@@ -32,11 +34,14 @@ page::~page() {
 
 namespace {
 
+// Escape and the close box: Cancel, or Finish where Cancel is disabled and Finish shows.
+constexpr int escape_command = -1;
+
 class sheet_window : public QDialog {
 public:
     explicit sheet_window(std::function<void(int)> command) : command_(std::move(command)) {}
 
-    void reject() override { command_(id_cancel); }
+    void reject() override { command_(escape_command); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
@@ -71,6 +76,20 @@ constexpr size_t button_count = std::size(button_specs);
 struct button_state {
     bool hidden, enabled, is_default;
 };
+
+// The control a page starts with: the first one that takes the keyboard focus, and of a
+// group of radio buttons the one that is checked.
+QWidget* first_field(QWidget* page) {
+    for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+        if (!page->isAncestorOf(w) || !w->isVisibleTo(page) || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->group() && !b->isChecked())
+            if (QAbstractButton* checked = b->group()->checkedButton(); checked && checked->isVisibleTo(page))
+                return checked;
+        return w;
+    }
+    return nullptr;
+}
 
 QFrame* make_rule() {
     auto* line = new QFrame;
@@ -268,6 +287,8 @@ bool sheet::go_to(int index, int direction) {
             m.subtitle->setText(to_q(p->header_subtitle()));
             m.button(id_help)->setVisible(p->style() & page_has_help);
             m.stack->setCurrentWidget(w);
+            // The user goes on typing in the page, not on the sheet's buttons.
+            if (QWidget* field = first_field(w)) field->setFocus(Qt::TabFocusReason);
             return true;
         }
         current_ = previous;
@@ -294,6 +315,11 @@ void sheet::dispatch(int id) {
         guarded([&] { may_leave = p->on_kill_active(); });
         if (may_leave) go_to(target, direction);
     };
+    if (id == escape_command) {
+        QPushButton* cancel = impl_->button(id_cancel);
+        QPushButton* finish = impl_->button(id_finish);
+        id = !cancel->isEnabled() && finish->isVisible() && finish->isEnabled() ? id_finish : id_cancel;
+    }
     switch (id) {
         case id_next: {
             if (!impl_->button(id_next)->isVisible() || !impl_->button(id_next)->isEnabled()) return;

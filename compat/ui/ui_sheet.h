@@ -7,9 +7,11 @@
 // the same with on_wizard_back() and the previous page. A page whose on_set_active()
 // returns false is passed over in the direction of travel; one whose on_set_active()
 // throws is not shown either, and the sheet stays on the page it showed, buttons and all
-// (the error goes to the error sink). Before a page is left its on_kill_active() may
-// refuse. Cancel, Escape and the close box ask on_query_cancel(); Finish asks
-// on_wizard_finish(). Help and F1 call on_help(). Handlers run guarded.
+// (the error goes to the error sink). A page that shows gets the keyboard focus on its
+// first control (of radio buttons, the checked one). Before a page is left its
+// on_kill_active() may refuse. Cancel, Escape and the close box ask on_query_cancel(); on a
+// page with Cancel disabled and Finish shown, Escape and the close box act as Finish, which
+// asks on_wizard_finish(). Help and F1 call on_help(). Handlers run guarded.
 #pragma once
 
 #include <memory>

@@ -1,21 +1,27 @@
 // The error dialogs and the file dialogs with real widgets: captions before and after the
-// shell shows its title, Copy to clipboard holding exactly the message, Send bug opening a
-// new mail to support, the continue-or-abort dialog asked from the conversion thread, both
-// dialogs living and dying on the UI thread when a worker raises them, and the file
-// dialogs' filters, titles, initial folder and default-extension rule.
+// shell shows its title, Copy to clipboard holding exactly the message until it is taken,
+// Send bug opening a new mail to support, the report kept in a file, the continue-or-abort
+// dialog asked from the conversion thread, both dialogs living and dying on the UI thread
+// when a worker raises them, and the file dialogs' filters, titles, initial folder and
+// default-extension rule.
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QScreen>
+#include <QTimer>
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
 #include "GUI2/g_err_dlg.h"
 #include "GUI2/g_f_dlg.h"
 #include "TK/tk_excep.h"
+#include "app/qrn_conv.h"
 #include "compat/desktop/desktop.h"
 #include "tests/GUI2/pages_fixture.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/files.h"
 
 namespace ui = compat::ui;
 using compat::wstring;
@@ -229,4 +235,74 @@ TEST_F(Dialogs, ContinueDialogShowsALongMessageWhole) {
         EXPECT_TRUE(whole);
         EXPECT_TRUE(inside);
     }
+}
+
+// With no mail program and a clipboard that goes with the program, the report must survive
+// somewhere: each internal-error dialog writes it into a new file of the user's state
+// folder, readable by the user only, and shows where; a folder it cannot write is named.
+TEST_F(Dialogs, InternalErrorDialogKeepsTheReportInAFileAndShowsItsPath) {
+    namespace fs = std::filesystem;
+    const wstring message = u"Internal error in module \"g_wiz_sh\" at line 223.";
+    const fs::path folder = fs::path(state_dir_.path()) / "marrowgate";
+    // Notes what the next dialog shows of its report file, and presses OK.
+    const auto shown_path = [](std::string& shown) {
+        when_modal([](QWidget* w) { return qobject_cast<QDialog*>(w) && w->findChild<QLabel*>("1321"); },
+                   [&shown](QWidget* w) {
+                       shown = w->findChild<QLabel*>("1321")->text().toStdString();
+                       click(w->findChild<QWidget*>("1"));
+                   });
+    };
+    std::vector<std::string> paths;
+    for (int k = 0; k < 2; ++k) {
+        std::string shown;
+        shown_path(shown);
+        dlg_error_ex::show(message);
+        const std::string prefix = "The report is saved in ";
+        ASSERT_EQ(shown.rfind(prefix, 0), 0u) << shown;
+        paths.push_back(shown.substr(prefix.size()));
+    }
+    EXPECT_NE(paths[0], paths[1]) << "a second report replaced the first";
+    for (const std::string& path : paths) {
+        EXPECT_EQ(fs::path(path).parent_path(), folder);
+        EXPECT_EQ(fs::path(path).filename().string().rfind("bug-report-", 0), 0u) << path;
+        const std::string text = test_support::read_file(path);
+        EXPECT_EQ(text.rfind("Bug report on " + utf8(quarnel_convertor::get_title()) + "\n", 0), 0u) << text;
+        EXPECT_NE(text.find(utf8(message) + "\n"), std::string::npos) << text;
+        EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    }
+
+    // A state folder that cannot be made is named, with the reason.
+    fs::remove_all(folder);
+    test_support::write_file(folder.string(), "not a folder");
+    std::string refused;
+    shown_path(refused);
+    dlg_error_ex::show(message);
+    EXPECT_EQ(refused.rfind("The report could not be saved in " + folder.string() + ": ", 0), 0u) << refused;
+}
+
+// On X11 the clipboard's text lives in the program that put it there: after Copy the dialog
+// returns only once another program has taken the text (the program may end right after).
+TEST_F(Dialogs, CopyReturnsOnceTheClipboardsTextHasBeenTaken) {
+    const wstring message = u"Internal error in module \"g_wiz_sh\" at line 223.";
+    bool returned = false, returned_before_taken = true;
+    wstring taken;
+    QElapsedTimer clock;
+    when_modal([](QWidget* w) { return qobject_cast<QDialog*>(w) && w->findChild<QLabel*>("1321"); },
+               [&](QWidget* w) {
+                   // Another program asks for the text a moment after Copy.
+                   QTimer::singleShot(300, [&] {
+                       returned_before_taken = returned;
+                       taken = compat::desktop::clipboard_text();
+                   });
+                   clock.start();
+                   click(w->findChild<QWidget*>("1108"));
+               });
+    const int answer = dlg_error_ex::show(message);
+    returned = true;
+    const qint64 held_ms = clock.elapsed();
+    EXPECT_EQ(answer, dlg_error_ex::id_copy);
+    EXPECT_FALSE(returned_before_taken) << "the dialog returned before the text was taken";
+    EXPECT_EQ(taken, message);
+    // It returned on the taking, not on the few seconds' limit.
+    EXPECT_LT(held_ms, 4000);
 }

@@ -3,10 +3,13 @@
 // shell shows, the kept errors, the progress timer, handlers that throw, and help topics.
 #include <QCheckBox>
 #include <QLineEdit>
+#include <cstdlib>
+#include <filesystem>
 
 #include "GUI2/g_wiz_pg.h"
 #include "TK/tk_excep.h"
 #include "tests/GUI2/gui_fixture.h"
+#include "tests/support/files.h"
 
 namespace ui = compat::ui;
 using test_support::box_answerer;
@@ -228,11 +231,56 @@ TEST_F(WizardBase, HelpButtonAndF1OpenThePagesTopicInTheHelpFile) {
     shell_->add_page(inner);
     run_sheet([&] {
         click(sheet_button(ui::id_help));
+        EXPECT_TRUE(wait_for_urls(1));
         test_support::key(inner.control(1014), Qt::Key_F1);
+        EXPECT_TRUE(wait_for_urls(2));
         wizard_shell::display_help();
         shell_->sheet().close();
     });
     const std::string file = "file://" + wizard_shell::help_file();
     ASSERT_TRUE(test_support::wait_until([&] { return opened_urls().size() == 3; }, 10000));
     EXPECT_EQ(opened_urls(), (std::vector<std::string>{file + "#topic-1012", file + "#topic-1012", file}));
+}
+
+// Help that no program can open says so and names the file, so that the user can open it
+// by hand: the launcher gives up (no browser: xdg-open's status 3), or there is none at all.
+// A launcher that opens it leaves the user alone.
+TEST_F(WizardBase, HelpThatNoProgramOpensIsReportedWithTheHelpFilesPath) {
+    struct row {
+        const char* name;
+        const char* launcher;  // nullptr: no launcher on PATH
+        bool reported;
+    };
+    const row rows[] = {
+        {"no browser", "#!/bin/sh\nexit 3\n", true},
+        {"no launcher", nullptr, true},
+        {"opened", "#!/bin/sh\nexit 0\n", false},
+    };
+    test_page inner(104, wizard_page_kind::interior, 1012);
+    shell_->add_page(inner);
+    const std::string script = launcher_dir_.file("xdg-open");
+    const std::string saved_path = std::getenv("PATH");
+    setenv("PATH", launcher_dir_.path().c_str(), 1);
+    run_sheet([&] {
+        for (const row& r : rows) {
+            SCOPED_TRACE(r.name);
+            std::filesystem::remove(script);
+            if (r.launcher) {
+                test_support::write_file(script, r.launcher);
+                std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+            }
+            box_answerer answers;
+            click(sheet_button(ui::id_help));
+            const bool reported =
+                test_support::wait_until([&] { return !answers.seen().empty(); }, r.reported ? 10000 : 1500);
+            EXPECT_EQ(reported, r.reported);
+            if (!reported) continue;
+            EXPECT_EQ(answers.seen().size(), 1u);
+            EXPECT_EQ(answers.seen()[0].text,
+                      "No program could open the help. Open this file in a web browser:\n" + wizard_shell::help_file());
+            EXPECT_EQ(answers.seen()[0].title, "Marrowgate Test Error");
+        }
+        shell_->sheet().close();
+    });
+    setenv("PATH", saved_path.c_str(), 1);
 }

@@ -22,6 +22,11 @@ gui_fixture::gui_fixture()
     const char* path = std::getenv("PATH");
     old_path_ = path ? path : "";
     setenv("PATH", (launcher_dir_.path() + ":" + old_path_).c_str(), 1);
+    if (const char* state = std::getenv("XDG_STATE_HOME")) {
+        had_state_ = true;
+        old_state_ = state;
+    }
+    setenv("XDG_STATE_HOME", state_dir_.path().c_str(), 1);
     compat::ui::set_error_sink(&wizard_shell::report_exception);
     wizard_test::set_failure_handler([](const std::string& what) { ADD_FAILURE() << what; });
 }
@@ -29,6 +34,10 @@ gui_fixture::gui_fixture()
 gui_fixture::~gui_fixture() {
     compat::ui::set_error_sink(nullptr);
     setenv("PATH", old_path_.c_str(), 1);
+    if (had_state_)
+        setenv("XDG_STATE_HOME", old_state_.c_str(), 1);
+    else
+        unsetenv("XDG_STATE_HOME");
     shell_.reset();
 }
 
@@ -36,6 +45,11 @@ std::vector<std::string> gui_fixture::opened_urls() const {
     // The launcher runs detached: give it a moment.
     test_support::wait_until([&] { return fs::exists(url_log_); }, 2000);
     return test_support::lines_of(test_support::read_file(url_log_));
+}
+
+bool gui_fixture::wait_for_urls(size_t n) const {
+    return test_support::wait_until(
+        [&] { return test_support::lines_of(test_support::read_file(url_log_)).size() >= n; }, 10000);
 }
 
 QPushButton* gui_fixture::sheet_button(int id) {

@@ -151,20 +151,24 @@ TEST_F(WizardPages, LocalStoresAnEmptyHostAndPort3306) {
     EXPECT_EQ(conv_.mysql_user(), "root");
 }
 
+// A dump path is shown whole: one made from a bare or relative name is in the working
+// folder of the program's start.
 TEST_F(WizardPages, DestinationBoxShowsTheDefaultForms) {
     struct row {
         const char16_t* source;
         const char16_t* dest;
         bool direct;
-        const char16_t* shown;
+        std::u16string shown;
         bool browse;
     };
+    const std::u16string here = tk_to_wide(fs::current_path().string());
     const row rows[] = {
         {u"ORCL.WORLD", u"", true, u"ORCL", false},
-        {u"ORCL.WORLD", u"", false, u"ORCL.sql", true},
+        {u"ORCL.WORLD", u"", false, here + u"/ORCL.sql", true},
         {u"ORCL", u"/out/db1.txt", true, u"db1", false},
         {u"ORCL", u"/out/db1.txt", false, u"/out/db1.sql", true},
-        {u"XE", u"", false, u"XE.sql", true},
+        {u"ORCL", u"out/db2.txt", false, here + u"/out/db2.sql", true},
+        {u"XE", u"", false, here + u"/XE.sql", true},
     };
     shell_->add_page(dest_);
     std::vector<std::u16string> shown;
@@ -336,9 +340,11 @@ TEST_F(WizardPages, WaitDialogCyclesThroughEightFramesAndStartsAgain) {
 TEST_F(WizardPages, EveryPageOpensItsHelpTopic) {
     add_all_pages();
     run_sheet([&] {
+        size_t opened = 0;
         for (compat::ui::page* p : shell_->sheet().pages()) {
             ASSERT_TRUE(shell_->sheet().select_page(p->dialog_id()));
             click(sheet_button(ui::id_help));
+            EXPECT_TRUE(wait_for_urls(++opened));
         }
         shell_->sheet().close();
     });

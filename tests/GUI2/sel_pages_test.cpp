@@ -341,8 +341,10 @@ TEST_F(SelectionPages, TablesViewsAndQueryDialogOpenTheirHelpTopics) {
     box_answerer answers({QMessageBox::Yes});  // nothing selected: go on anyway
     run_sheet([&] {
         click(sheet_button(ui::id_help));
-        when_modal(dialog_titled("Add Query"), [](QWidget* w) {
+        EXPECT_TRUE(wait_for_urls(1));
+        when_modal(dialog_titled("Add Query"), [this](QWidget* w) {
             click(w->findChild<QWidget*>(QString::number(ui::id_help)));
+            EXPECT_TRUE(wait_for_urls(2));
             click(w->findChild<QWidget*>(QString::number(ui::id_cancel)));
         });
         click(tables_.control(sel_tables_page::id_add_query));
