@@ -1,7 +1,7 @@
 // The connection, dump-options and destination pages with real widgets, a real converter
 // and ocilite stores: the page order both ways on the dump road, Load Settings, the dump
 // page's radio groups and boxes, the default destination forms, the dump file's question,
-// Oracle connect failures and the wait dialog's animation.
+// Oracle connect failures, the wait dialog's animation, and where the keyboard focus goes.
 #include <QFileDialog>
 #include <QLineEdit>
 #include <filesystem>
@@ -149,6 +149,67 @@ TEST_F(WizardPages, LocalStoresAnEmptyHostAndPort3306) {
     EXPECT_EQ(conv_.mysql_host(), "");
     EXPECT_EQ(conv_.mysql_port(), "3306");
     EXPECT_EQ(conv_.mysql_user(), "root");
+}
+
+// After Next or Back the user types on in the page, not on the sheet's button just pressed:
+// the page's first field has the focus, of a radio group the checked button (the second
+// one here on the MySQL and dump pages); Remote puts it on Host, the box typed in next.
+TEST_F(WizardPages, TheFocusGoesToThePagesFirstFieldAndRemoteToHost) {
+    app_test::build_store("PAGESFOCUS", pages_schema);
+    conv_.store_mysql_settings("db.example.org", "root", "pw", "3307");
+    conv_.dump_options().new_version = false;
+    add_all_pages();
+    struct step {
+        const char* what;
+        std::function<void()> act;
+        ui::surface& page;
+        int field;
+    };
+    const auto road = [this](int id) {
+        return [this, id] {
+            click(welcome_.control(id));
+            next();
+        };
+    };
+    const auto press_next = [this] { next(); };
+    const auto press_back = [this] { back(); };
+    const auto remote = [this] { click(mysql_.control(sql_settings_page2::id_remote)); };
+    const auto local = [this] { click(mysql_.control(sql_settings_page2::id_local)); };
+    const auto fill_and_next = [this] {
+        fill_oracle(u"PAGESFOCUS");
+        next();
+    };
+    const step steps[] = {
+        {"direct road: Next to the Oracle page", road(welcome_page::id_direct), oracle_, oracle_settings_page::id_host},
+        {"Next to the MySQL page, Remote checked", fill_and_next, mysql_, sql_settings_page2::id_remote},
+        {"Local, then Remote",
+         [&] {
+             local();
+             remote();
+         },
+         mysql_, sql_settings_page2::id_host},
+        {"Back to the Oracle page", press_back, oracle_, oracle_settings_page::id_host},
+        {"Back to the welcome page", press_back, welcome_, welcome_page::id_direct},
+        {"dump road: Next to the Oracle page", road(welcome_page::id_dump), oracle_, oracle_settings_page::id_host},
+        {"Next to the dump page, old version checked", fill_and_next, dump_, sql_dump_page::id_old_version},
+        {"Next to the destination page", press_next, dest_, sel_file_page::id_dest},
+    };
+    std::vector<std::string> wrong;
+    run_sheet([&] {
+        // The sheet's own focus: the wait dialog of a connect takes the activation away.
+        QWidget* sheet = shell_->sheet().native();
+        for (const step& s : steps) {
+            s.act();
+            QWidget* expected = s.page.control(s.field);
+            if (!test_support::wait_until([&] { return sheet->focusWidget() == expected; }, 2000)) {
+                QWidget* f = sheet->focusWidget();
+                wrong.push_back(std::string(s.what) + ": focus on " +
+                                (f ? f->metaObject()->className() + (" " + f->objectName().toStdString()) : "nothing"));
+            }
+        }
+        shell_->sheet().close();
+    });
+    EXPECT_TRUE(wrong.empty()) << testing::PrintToString(wrong);
 }
 
 // A dump path is shown whole: one made from a bare or relative name is in the working

@@ -1,16 +1,20 @@
 // The progress and finish pages with real widgets around real runs into dump files: the
 // percentage, a run with no table, errors kept and listed read-only (with the first focus
-// going on to Finish), "Do not show this dialog box again", Cancel during a run, and Save
-// Settings with the default-extension rule and a profile that cannot be written.
+// going on to Finish), "Do not show this dialog box again", Cancel during a run and its
+// question closing itself when the run ends, Escape and the close box on the finish page,
+// and Save Settings with the default-extension rule, a profile that cannot be written and
+// the question before a file is replaced.
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QTest>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
@@ -276,4 +280,116 @@ TEST_F(RunPages, CancelDuringARunStopsItAndWaits) {
     EXPECT_LT(conv_.record_index.load(), static_cast<unsigned>(rows));
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].text, "Are you sure you want to exit the wizard?");
+}
+
+// A run that ends while the user thinks over Cancel's question has nothing left to stop: the
+// question goes by itself (as No), the run's end is not counted as stopped, and the finish
+// page comes with the whole table in the dump.
+TEST_F(RunPages, TheCancelQuestionClosesItselfWhenTheRunEnds) {
+    constexpr int rows = 3000;
+    connect_source(held_fifo_schema(rows));
+    conv_.selected_tables = {u"BIG"};
+    std::atomic<bool> release{false};
+    bool asked = false, closed_by_itself = false;
+    std::string result_text, dump;
+    int result = -1;
+    {
+        // The dump is read on into a file of its own once the question shows.
+        const held_fifo fifo(dump_, [&] { return release.load(); });
+        ASSERT_TRUE(fifo.ready());
+        when_modal([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; },
+                   [&](QWidget* w) {
+                       asked = qobject_cast<QMessageBox*>(w)->text() == "Are you sure you want to exit the wizard?";
+                       const QPointer<QWidget> box(w);
+                       release = true;
+                       closed_by_itself = wait_until([&] { return !box || !box->isVisible(); }, 30000);
+                       if (!closed_by_itself) click(qobject_cast<QMessageBox*>(w)->button(QMessageBox::No));
+                   });
+        result = run_sheet([&] {
+            wait_until([&] { return conv_.record_index.load() > 0; }, 20000);
+            shell_->sheet().press(ui::id_cancel);
+            reached_finish_ = wait_until([&] { return current_page() == &finish_; }, 30000);
+            result_text = utf8(finish_.get_text(gui_finish_page::id_result));
+            shell_->sheet().press(ui::id_finish);
+        });
+        EXPECT_TRUE(fifo.released_on_request());
+    }
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(closed_by_itself);
+    EXPECT_TRUE(reached_finish_);
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(conv_.run_failed());
+    EXPECT_FALSE(conv_.stop_requested());
+    EXPECT_EQ(result_text.rfind("Wizard has converted your Oracle database", 0), 0u) << result_text;
+    EXPECT_EQ(conv_.record_index.load(), static_cast<unsigned>(rows));
+}
+
+// On the finish page there is nothing to cancel: Escape and the window's close box end the
+// wizard as Finish does, without the question.
+TEST_F(RunPages, EscapeAndTheCloseBoxActAsFinishOnTheFinishPage) {
+    struct row {
+        const char* name;
+        std::function<void(QWidget*)> act;
+    };
+    const row rows[] = {
+        {"Escape", [](QWidget* sheet) { QTest::keyClick(sheet, Qt::Key_Escape); }},
+        {"close box", [](QWidget* sheet) { sheet->close(); }},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        box_answerer boxes({QMessageBox::Yes});
+        bool ended = false;
+        const int result = run_sheet([&] {
+            reached_finish_ = wait_until([&] { return current_page() == &finish_; }, 20000);
+            QWidget* sheet = shell_->sheet().native();
+            r.act(sheet);
+            ended = wait_until([&] { return !sheet->isVisible(); }, 5000);
+            if (!ended) shell_->sheet().press(ui::id_finish);
+        });
+        EXPECT_TRUE(reached_finish_);
+        EXPECT_TRUE(ended) << "the wizard stayed open";
+        EXPECT_EQ(result, 1) << "ended as Cancel";
+        EXPECT_TRUE(boxes.seen().empty()) << boxes.seen()[0].text;
+    }
+}
+
+// Save Settings over a file that is there asks first (No the default): No keeps the file,
+// Yes replaces it; a link to nowhere counts as there. A new name is not asked about.
+TEST_F(RunPages, SaveSettingsAsksBeforeReplacingAFile) {
+    const std::string dir = app_test::temp_dir() + "/" + service_ + "-ask";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    struct row {
+        const char* name;
+        std::function<void(const std::string&)> make;  // nullptr: no file
+        QMessageBox::StandardButton answer;
+        bool asked, replaced;
+    };
+    const auto plain = [](const std::string& path) { test_support::write_file(path, "kept"); };
+    const auto dangling = [&dir](const std::string& path) { fs::create_symlink(dir + "/nowhere", path); };
+    const row rows[] = {
+        {"No keeps it", plain, QMessageBox::No, true, false},
+        {"Yes replaces it", plain, QMessageBox::Yes, true, true},
+        {"a link to nowhere", dangling, QMessageBox::No, true, false},
+        {"a new name", nullptr, QMessageBox::No, false, true},
+    };
+    int k = 0;
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        const std::string path = dir + "/p" + std::to_string(++k) + ".qrn";
+        if (r.make) r.make(path);
+        box_answerer boxes({r.answer});
+        run_to_finish([&] { save_as(finish_, path); });
+        ASSERT_EQ(boxes.seen().size(), r.asked ? 1u : 0u);
+        if (r.asked) {
+            EXPECT_EQ(boxes.seen()[0].text, "The profile file '" + path + "' already exists. Replace it?");
+            EXPECT_EQ(boxes.seen()[0].default_button, QMessageBox::No);
+        }
+        const bool replaced = fs::exists(path) && read_file(path) != "kept";
+        EXPECT_EQ(replaced, r.replaced);
+        if (replaced) {
+            EXPECT_NE(read_file(path).find(dump_), std::string::npos);
+        }
+        fs::remove(dump_);
+    }
 }
