@@ -36,18 +36,21 @@ void gui_finish_page::build() {
 namespace {
 
 // The kept errors, each followed by an empty line; past the first ones, how many more there
-// were, and the error that ended the run.
-wstring error_list_text(const wizard_shell::error_record& record) {
+// were, and the error that ended the run. Then the notes the same way, each as "Note: ...".
+wstring error_list_text(const wizard_shell::error_record& record, const wizard_shell::note_record& notes) {
     wstring text;
-    const auto add = [&text](std::string error) {
-        std::replace(error.begin(), error.end(), '\n', ' ');
-        text += tk_to_wide(error) + u"\r\n\r\n";
+    const auto add = [&text](wstring line) {
+        std::replace(line.begin(), line.end(), u'\n', u' ');
+        text += line + u"\r\n\r\n";
     };
-    for (const std::string& error : record.first) add(error);
-    if (record.not_listed > 0)
-        add(compat::format("... and %d more error%s", static_cast<int>(record.not_listed),
-                           record.not_listed == 1 ? "" : "s"));
-    if (!record.ending.empty()) add(record.ending);
+    const auto more = [](size_t n, const char* what) {
+        return tk_to_wide(compat::format("... and %d more %s%s", static_cast<int>(n), what, n == 1 ? "" : "s"));
+    };
+    for (const std::string& error : record.first) add(tk_to_wide(error));
+    if (record.not_listed > 0) add(more(record.not_listed, "error"));
+    if (!record.ending.empty()) add(tk_to_wide(record.ending));
+    for (const wstring& note : notes.first) add(u"Note: " + note);
+    if (notes.not_listed > 0) add(more(notes.not_listed, "note"));
     return text;
 }
 
@@ -79,16 +82,17 @@ bool gui_finish_page::page_init() {
     const bool stopped = conv.run_failed();
     set_text(id_title, stopped ? u"Conversion has Stopped" : u"Conversion is Completed");
     const wizard_shell::error_record errors = shell.error_list();
+    const wizard_shell::note_record notes = shell.note_list();
     if (errors.first.empty() && !stopped) {
         tk_log::log(2, "Display success-message");
         set_text(id_result, success_text_);
-        return true;
+    } else {
+        tk_log::log(2, "Display errors");
+        set_text(id_result, stopped ? stopped_text(conv) : error_text_);
     }
-    tk_log::log(2, "Display errors");
-    set_text(id_result, stopped ? stopped_text(conv) : error_text_);
-    if (errors.first.empty()) return true;
+    if (errors.first.empty() && notes.first.empty()) return true;
     show_ctrl(id_errors, true);
-    set_text(id_errors, error_list_text(errors));
+    set_text(id_errors, error_list_text(errors, notes));
     return true;
 }
 

@@ -1,6 +1,6 @@
 // The finish page (dialog 116): the run's result, either the success text or the error
-// text with the errors kept during the run in a read-only box, and Save Settings, which
-// stores the run's settings as a profile file.
+// text, with the errors and then the notes kept during the run in a read-only box, and Save
+// Settings, which stores the run's settings as a profile file.
 #pragma once
 
 #include "GUI2/g_wiz_pg.h"

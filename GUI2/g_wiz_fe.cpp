@@ -23,6 +23,10 @@ void wizard_front_end::table_missing(const compat::wstring& table, const std::ve
     keep_error(text, false);
 }
 
+void wizard_front_end::show_note(const compat::wstring& text) {
+    if (wizard_shell* shell = wizard_shell::try_get()) shell->append_note(text);
+}
+
 void wizard_front_end::show_internal_error(const std::string& text) { dlg_error_ex::show(tk_to_wide(text)); }
 
 void wizard_front_end::show_error(const std::string& message) { wizard_shell::error(message); }

@@ -21,6 +21,8 @@ public:
     void keep_error(const std::string& message, bool ends_run) override;
     // Listed among the finish page's errors; the run then counts as one with errors.
     void table_missing(const compat::wstring& table, const std::vector<compat::wstring>& candidates) override;
+    // Listed on the finish page after the errors; the run still counts as complete.
+    void show_note(const compat::wstring& text) override;
 
     // On the user-interface thread: throws qrn_exit_request, which the windowing layer's
     // guard hands to the shell (every event loop ends, the entry returns the code). On

@@ -157,6 +157,19 @@ wizard_shell::error_record wizard_shell::error_list() const {
     return record;
 }
 
+void wizard_shell::append_note(const compat::wstring& text) {
+    std::lock_guard<std::mutex> lock(errors_mutex_);
+    if (notes_.first.size() < max_errors)
+        notes_.first.push_back(text);
+    else
+        ++notes_.not_listed;
+}
+
+wizard_shell::note_record wizard_shell::note_list() const {
+    std::lock_guard<std::mutex> lock(errors_mutex_);
+    return notes_;
+}
+
 int wizard_shell::requested_exit() { return exit_code.load(std::memory_order_acquire); }
 
 void wizard_shell::request_exit(int code) {

@@ -74,6 +74,15 @@ public:
     std::vector<std::string> errors() const;
     error_record error_list() const;
 
+    // Notes of the runs for the finish page (how the destination was written; not errors):
+    // the first max_errors of the program's life, and how many came after them.
+    struct note_record {
+        std::vector<compat::wstring> first;
+        size_t not_listed = 0;
+    };
+    void append_note(const compat::wstring& text);
+    note_record note_list() const;
+
     // Where exceptions of the windowing layer's handlers go (see qrn_shel).
     static void report_exception(std::exception_ptr error);
     // The exit code asked for by an exit from inside a handler, or -1 when none was.
@@ -90,8 +99,9 @@ private:
     std::atomic<bool> title_shown_{false};  // read by boxes raised on other threads
     compat::ui::sheet sheet_;
     compat::ui::timer timer_;
-    mutable std::mutex errors_mutex_;
+    mutable std::mutex errors_mutex_;  // the errors and the notes
     std::vector<std::string> errors_;
     size_t later_errors_ = 0;  // after the first max_errors
     std::string ending_error_;
+    note_record notes_;
 };

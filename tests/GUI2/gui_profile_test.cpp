@@ -489,3 +489,83 @@ TEST_F(WizardProfile, NothingToConvertIsRefusedBeforeTheDestinationIsTouched) {
     }
     srv.exec("DROP DATABASE `" + db + "`");
 }
+
+// A note of the run (a column changed to fit MySQL, a mode that a dump cannot apply) is
+// listed on the finish page after the errors, as "Note: ..."; a run with only notes is
+// complete, on either road. Past the first 20, the notes are counted.
+TEST_F(WizardProfile, NotesAreListedOnTheFinishPageAndLeaveTheRunComplete) {
+    std::string wide = "CREATE TABLE WIDE (ID NUMBER(5) PRIMARY KEY";
+    for (int i = 1; i <= 22; ++i) wide += ", P" + std::to_string(i) + " NUMBER(38,40)";
+    app_test::build_store("PROFNOTE", std::string("CREATE USER scott IDENTIFIED BY tiger;\n"
+                                                  "CREATE TABLE ODD (ID NUMBER(5) PRIMARY KEY, P NUMBER(38,40));\n"
+                                                  "INSERT INTO ODD VALUES (1, 0.0012345);\n") +
+                                          wide + ");\nCOMMIT;\n");
+    const std::string db = app_test::test_db_name("wizprofnote");
+    const std::string dump = app_test::temp_dir() + "/profnote.sql";
+    const std::string odd_note = "Note: ODD: column P is DOUBLE: a MySQL DECIMAL cannot hold NUMBER(38,40)\n\n";
+    std::string wide_notes;
+    for (int i = 1; i <= 20; ++i)
+        wide_notes +=
+            "Note: WIDE: column P" + std::to_string(i) + " is DOUBLE: a MySQL DECIMAL cannot hold NUMBER(38,40)\n\n";
+    const std::string with_errors =
+        "There were some errors while converting the database.\nClick 'Finish' to exit the wizard.";
+    const struct {
+        const char* what;
+        bool direct;
+        udb_overwrite_mode mode;
+        std::vector<const char16_t*> tables;
+        int code;
+        std::string result_text;
+        std::string list;
+    } rows[] = {
+        {"server", true, udb_overwrite_mode::replace_database, {u"ODD"}, 0, success, odd_note},
+        {"dump", false, udb_overwrite_mode::replace_database, {u"ODD"}, 0, success, odd_note},
+        {"dump, a mode it cannot apply, a table the source lacks",
+         false,
+         udb_overwrite_mode::merge,
+         {u"ODD", u"GONE"},
+         1,
+         with_errors,
+         "Table GONE not exists\n\nNote: the mode 3 does not apply to a dump file: its load neither skips existing "
+         "tables nor merges into them\n\n" +
+             odd_note},
+        {"more than 20 notes",
+         false,
+         udb_overwrite_mode::replace_database,
+         {u"WIDE"},
+         0,
+         success,
+         wide_notes + "... and 2 more notes\n\n"},
+    };
+    app_test::server srv;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+        const std::string profile = write_profile(
+            [&](quarnel_convertor& c) {
+                c.set_source_name(u"PROFNOTE");
+                c.set_destination_name(tk_to_wide(r.direct ? db : dump));
+                c.set_mysql_direct(r.direct);
+                c.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
+                c.set_mode(r.mode);
+                for (const char16_t* table : r.tables) c.table_map[table] = u"";
+            },
+            "notes");
+        box_answerer answers;
+        int shown = -1;
+        std::string result_text, list;
+        EXPECT_EQ(run_to_finish(profile, shown, result_text, &list), r.code);
+        EXPECT_TRUE(answers.seen().empty()) << answers.seen()[0].text;
+        EXPECT_EQ(result_text, r.result_text);
+        EXPECT_EQ(list, r.list);
+        if (!r.direct) {
+            srv.exec("CREATE DATABASE `" + db + "`");
+            const test_support::proc_result loaded = load_dump(dump, db);
+            EXPECT_EQ(loaded.code, 0) << loaded.err;
+        }
+        if (r.tables[0] == std::u16string_view(u"ODD")) {
+            EXPECT_EQ(row_texts(srv, "SELECT ID, P FROM `" + db + "`.ODD"), (std::vector<std::string>{"1|0.0012345"}));
+        }
+    }
+    srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+}

@@ -393,3 +393,63 @@ TEST_F(RunPages, SaveSettingsAsksBeforeReplacingAFile) {
         fs::remove(dump_);
     }
 }
+
+// The notes of a run are listed on the finish page after its errors, as "Note: ..."; with
+// notes only, the run is complete. The source has a column that MySQL cannot hold as it
+// stands, and the run notes the change.
+struct noted_case {
+    const char* what;
+    std::vector<wstring> tables;
+    std::string result_text;
+    std::string list;
+};
+
+void PrintTo(const noted_case& c, std::ostream* os) { *os << c.what; }
+
+class NotedRunPages : public RunPages, public testing::WithParamInterface<noted_case> {
+protected:
+    void SetUp() override {
+        connect_source(
+            "CREATE USER scott IDENTIFIED BY tiger;\n"
+            "CREATE TABLE ODD (ID NUMBER(5) PRIMARY KEY, P NUMBER(38,40));\n"
+            "INSERT INTO ODD VALUES (1, 0.0012345);\nCOMMIT;\n");
+        add_run_pages();
+    }
+};
+
+TEST_P(NotedRunPages, NotesAreListedAfterTheErrors) {
+    const noted_case& r = GetParam();
+    conv_.selected_tables = r.tables;
+    box_answerer boxes;
+    std::string title, result_text, list;
+    bool shown = false;
+    const int result = run_to_finish([&] {
+        title = utf8(finish_.get_text(gui_finish_page::id_title));
+        result_text = utf8(finish_.get_text(gui_finish_page::id_result));
+        shown = finish_.is_shown(gui_finish_page::id_errors);
+        list = utf8(finish_.get_text(gui_finish_page::id_errors));
+    });
+    EXPECT_TRUE(reached_finish_);
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(boxes.seen().empty()) << boxes.seen()[0].text;
+    EXPECT_EQ(title, "Conversion is Completed");
+    EXPECT_EQ(result_text, r.result_text);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(list, r.list);
+    EXPECT_NE(read_file(dump_).find("`P` DOUBLE"), std::string::npos) << read_file(dump_);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NotedRunPages,
+    testing::Values(
+        noted_case{"NotesOnly",
+                   {u"ODD"},
+                   "Wizard has converted your Oracle database into\nMySQL data source successfully.\n\nClick "
+                   "'Finish' to exit the wizard.",
+                   "Note: ODD: column P is DOUBLE: a MySQL DECIMAL cannot hold NUMBER(38,40)\n\n"},
+        noted_case{"AnErrorAndANote",
+                   {u"ODD", u"GONE"},
+                   "There were some errors while converting the database.\nClick 'Finish' to exit the wizard.",
+                   "Table GONE not exists\n\nNote: ODD: column P is DOUBLE: a MySQL DECIMAL cannot hold "
+                   "NUMBER(38,40)\n\n"}),
+    [](const testing::TestParamInfo<noted_case>& p) { return std::string(p.param.what); });

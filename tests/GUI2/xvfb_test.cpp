@@ -15,6 +15,8 @@ CREATE USER scott IDENTIFIED BY tiger;
 CREATE TABLE EMP (ID NUMBER(10) PRIMARY KEY, NAME VARCHAR2(20), HIRED DATE);
 INSERT INTO EMP VALUES (1, 'O''Hara', TO_DATE('2004-05-06 07:08:09', 'YYYY-MM-DD HH24:MI:SS'));
 INSERT INTO EMP VALUES (2, NULL, NULL);
+CREATE TABLE ODD (ID NUMBER(5) PRIMARY KEY, P NUMBER(38,40));
+INSERT INTO ODD VALUES (1, 0.0012345);
 COMMIT;
 )";
 
@@ -61,6 +63,12 @@ TEST_F(WizardUnderX, ProfileModeRunsToItsEndAndExitsAsTheConsoleProgramDoes) {
              c.table_map[u"GONE"] = u"";
          },
          1, true},
+        {"a column changed to fit, with a note",
+         [&](quarnel_convertor& c, const std::string& d) {
+             server(c, d);
+             c.table_map[u"ODD"] = u"";
+         },
+         0, true},
         {"an unreachable MySQL server",
          [&](quarnel_convertor& c, const std::string& d) {
              server(c, d);
