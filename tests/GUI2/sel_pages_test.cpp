@@ -2,8 +2,10 @@
 // moving entries, stored queries (duplicates in any letter case refused, on adding and on
 // renaming), the SELECT test, removing and re-adding a query, what Next hands the
 // converter, and when the views page is skipped.
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTest>
 
 #include "GUI2/g_query.h"
 #include "GUI2/g_wait_run.h"
@@ -169,6 +171,30 @@ TEST_F(SelectionPages, EntriesMoveWithTheFourButtonsAndADoubleClick) {
     EXPECT_EQ(after_no, &tables_);
     EXPECT_EQ(progress_.activations, 1);  // convert-views is off: straight to the progress page
     EXPECT_TRUE(conv_.selected_tables.empty());
+}
+
+// "&Available tables:" (the list's label) and "&Add Query" both claim Alt+A: each press
+// moves the focus to the other one, and none presses Add Query.
+TEST_F(SelectionPages, AltAReachesTheAvailableListAndAddQueryInTurn) {
+    test_support::window_watcher query_dialogs(dialog_titled("Add Query"), [](QWidget* w) { w->close(); });
+    std::vector<std::string> focus;
+    run_sheet([&] {
+        for (int press = 0; press < 4; ++press) {
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : tables_.native();
+            QTest::keyClick(target, Qt::Key_A, Qt::AltModifier);
+            QApplication::processEvents();
+            focus.push_back(QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString()
+                                                        : "(none)");
+        }
+        shell_->sheet().close();
+    });
+    const std::string list = std::to_string(avail), add_query = std::to_string(sel_tables_page::id_add_query);
+    ASSERT_EQ(focus.size(), 4u);
+    EXPECT_TRUE((focus == strings{list, add_query, list, add_query}) ||
+                (focus == strings{add_query, list, add_query, list}))
+        << focus[0] << " " << focus[1] << " " << focus[2] << " " << focus[3];
+    EXPECT_EQ(query_dialogs.seen(), 0) << "Alt+A pressed Add Query";
+    EXPECT_TRUE(conv_.table_map.empty());
 }
 
 TEST_F(SelectionPages, QueriesAreRefusedAsDuplicatesAddedRenamedRemovedAndAddedBack) {
