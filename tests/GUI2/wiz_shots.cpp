@@ -1,7 +1,8 @@
 // Renders every page and dialog of the wizard to PNG files (offscreen platform), the way a
 // user meets them in the program itself: the demo schema through the stand-in Oracle
 // client, a tour from the welcome page through a run into a dump file with an error on the
-// way, the MySQL page and the questions, and a saved profile run to its success page.
+// way (and a refused destination), the MySQL page and the questions, and saved profiles run
+// to their success page and to the page of a stopped run.
 // Usage: wiz_shots OUTPUT_FOLDER. Exits 1 when a page or dialog could not be rendered.
 #include <unistd.h>
 
@@ -172,9 +173,18 @@ void dump_road(shots_front& front, const std::string& work) {
     click_sheet(ui::id_next);
     if (!wait_for_page(sql_dump_page::dialog_id)) return;
     shoot_sheet("102-dump-options");
+    // A dump that creates its database: its file's base name is that database's name.
+    set_check(sql_dump_page::id_create_db, true);
+    set_check(sql_dump_page::id_create_table, true);
     click_sheet(ui::id_next);
 
     if (!wait_for_page(sel_file_page::dialog_id)) return;
+    // The server's own database as the destination is refused, and the page stays.
+    type(sel_file_page::id_dest, work + "/mysql.sql");
+    shoot_box("106-refused-destination", QMessageBox::Ok);
+    click_sheet(ui::id_next);
+    if (!wait_for_page(sel_file_page::dialog_id)) return;
+    shoot_sheet("106-destination-refused");
     const std::string dump = work + "/DEMO.sql";
     std::ofstream(dump) << "an earlier dump";
     type(sel_file_page::id_dest, dump);
@@ -274,6 +284,29 @@ void profile_run(qrn_front_end& front, const std::string& work) {
     });
 }
 
+// A saved profile whose run is stopped by Abort at a broken query: the finish page says in
+// which table the run stopped and lists the error.
+void stopped_run(qrn_front_end& front, const std::string& work) {
+    const std::string profile = work + "/stopped.qrn";
+    {
+        quarnel_convertor conv(front);
+        conv.store_oracle_settings(u"", u"demo", u"demo", u"");
+        conv.set_source_name(u"DEMO");
+        conv.set_mysql_direct(false);
+        conv.set_destination_name(compat::utf8_to_utf16(work + "/STOPPED.sql"));
+        conv.table_map[u"DEPARTMENTS"] = u"";
+        conv.table_map[u"ZZ_BROKEN"] = u"SELECT * FROM no_such_table";
+        if (!conv.store_profile(compat::utf8_to_utf16(profile))) fail("cannot write the profile");
+    }
+    when_modal(dialog_with(dlg_error_continue::id_dont_show),
+               [](QWidget* w) { click(w->findChild<QWidget*>(QString::number(dlg_error_continue::id_abort))); });
+    run_wizard(front, profile, [] {
+        if (!wait_for_page(gui_finish_page::dialog_id)) return;
+        shoot_sheet("116-finish-stopped");
+        click_sheet(ui::id_finish);
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -300,13 +333,33 @@ int main(int argc, char** argv) {
     run_wizard(front, "", [&] { dump_road(front, work); });
     run_wizard(front, "", [] { server_road(); });
     profile_run(front, work);
+    stopped_run(front, work);
 
-    const char* expected[] = {"103-welcome",       "103-load-settings",  "104-oracle",         "101-wait",
-                              "102-dump-options",  "106-destination",    "106-browse",         "106-overwrite-file",
-                              "127-tables",        "128-query",          "128-query-filled",   "127-tables-selected",
-                              "127-views",         "107-progress",       "115-error-continue", "116-finish-errors",
-                              "116-save-settings", "114-internal-error", "123-mysql",          "133-overwrite",
-                              "box-cancel",        "116-finish"};
+    const char* expected[] = {"103-welcome",
+                              "103-load-settings",
+                              "104-oracle",
+                              "101-wait",
+                              "102-dump-options",
+                              "106-destination",
+                              "106-browse",
+                              "106-overwrite-file",
+                              "127-tables",
+                              "128-query",
+                              "128-query-filled",
+                              "127-tables-selected",
+                              "127-views",
+                              "107-progress",
+                              "115-error-continue",
+                              "116-finish-errors",
+                              "116-save-settings",
+                              "114-internal-error",
+                              "123-mysql",
+                              "133-overwrite",
+                              "box-cancel",
+                              "116-finish",
+                              "106-refused-destination",
+                              "106-destination-refused",
+                              "116-finish-stopped"};
     for (const char* name : expected)
         if (!written.count(name) && std::find(failures.begin(), failures.end(), name) == failures.end())
             failures.push_back(std::string(name) + " (never shown)");
