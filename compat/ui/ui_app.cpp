@@ -13,8 +13,53 @@
 #include "compat/ui/ui_image.h"
 #include "compat/ui/ui_image_impl.h"
 
+#if defined(__SANITIZE_THREAD__)
+#define MG_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define MG_TSAN 1
+#endif
+#endif
+#ifdef MG_TSAN
+#include <sanitizer/tsan_interface.h>
+#endif
+
 namespace compat::ui {
 namespace {
+
+// A function on its way to the user-interface thread through Qt's event queue. The queue's
+// locks are Qt's own, which ThreadSanitizer does not see; so each copy says when it is
+// complete (release) and is taken (acquire) before it is called or destroyed, and the call
+// releases it again for the thread that destroys it.
+class handed_over {
+public:
+    explicit handed_over(std::function<void()> fn) : fn_(std::move(fn)) { release(); }
+    handed_over(const handed_over& other) : fn_(other.fn_) { release(); }
+    handed_over(handed_over&& other) noexcept : fn_(std::move(other.fn_)) { release(); }
+    handed_over& operator=(const handed_over&) = delete;
+    handed_over& operator=(handed_over&&) = delete;
+    ~handed_over() { acquire(); }
+
+    void operator()() {
+        acquire();
+        fn_();
+        release();
+    }
+
+private:
+#ifdef MG_TSAN
+    void release() { __tsan_release(this); }
+    void acquire() { __tsan_acquire(this); }
+#else
+    void release() {}
+    void acquire() {}
+#endif
+    std::function<void()> fn_;
+};
+
+void queue_to_ui(QObject* target, std::function<void()> fn) {
+    QMetaObject::invokeMethod(target, handed_over(std::move(fn)), Qt::QueuedConnection);
+}
 
 std::mutex sink_mutex;
 std::function<void(std::exception_ptr)> error_sink;
@@ -77,8 +122,7 @@ bool application::on_ui_thread() { return app && QThread::currentThread() == app
 
 void application::post(std::function<void()> fn) {
     if (!app) return;
-    QMetaObject::invokeMethod(
-        app.get(), [fn = std::move(fn)] { guarded(fn); }, Qt::QueuedConnection);
+    queue_to_ui(app.get(), [fn = std::move(fn)] { guarded(fn); });
 }
 
 bool application::invoke(const std::function<void()>& fn) {
@@ -93,19 +137,16 @@ bool application::invoke(const std::function<void()>& fn) {
         std::lock_guard<std::mutex> lock(invoke_mutex);
         if (invokes_stopped) return false;
     }
-    QMetaObject::invokeMethod(
-        app.get(),
-        [shared, fn] {
-            {
-                std::lock_guard<std::mutex> lock(invoke_mutex);
-                if (invokes_stopped) return;
-            }
-            guarded(fn);
+    queue_to_ui(app.get(), [shared, fn] {
+        {
             std::lock_guard<std::mutex> lock(invoke_mutex);
-            shared->done = shared->ran = true;
-            invoke_done.notify_all();
-        },
-        Qt::QueuedConnection);
+            if (invokes_stopped) return;
+        }
+        guarded(fn);
+        std::lock_guard<std::mutex> lock(invoke_mutex);
+        shared->done = shared->ran = true;
+        invoke_done.notify_all();
+    });
     std::unique_lock<std::mutex> lock(invoke_mutex);
     invoke_done.wait(lock, [&] { return shared->done || invokes_stopped; });
     return shared->ran;
