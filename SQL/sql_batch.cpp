@@ -44,6 +44,7 @@ size_t sql_insert_batcher::open_row() {
 void sql_insert_batcher::undo_row(size_t before) { current_.text.resize(before); }
 
 void sql_insert_batcher::close_row(size_t before, int number) {
+    TK_CHECK(row_offset_ >= head_.size() && row_offset_ <= current_.text.size());  // writers only append
     const size_t length = current_.text.size() - row_offset_;
     tk_log::log(1, "sql_query=[%s]", std::string_view(current_.text).substr(row_offset_, length));
     if (!current_.rows.empty() && current_.text.size() > limit()) {
@@ -103,6 +104,7 @@ void sql_insert_batcher::send_taken(statement& s) {
 
 void sql_insert_batcher::send(const statement& s) {
     tk_log::log(2, "Run SQL query: [%s]", s.text);
+    TK_CHECK(!s.rows.empty() && s.rows.back().offset + s.rows.back().length == s.text.size());  // the last row ends it
     try {
         sink_.send_statement(s.text);
         return;

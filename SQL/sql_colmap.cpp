@@ -21,7 +21,8 @@ int exact_column(const udb_schema& schema, const wstring& name) {
 
 }  // namespace
 
-sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schema, const t_names_map* fields) {
+sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schema, const t_names_map* fields)
+    : schema_columns_(schema.size()) {
     const size_t r = record.size();
     const size_t c = schema.size();
     for (const auto& f : record) record_names_.push_back(f->name);
@@ -67,6 +68,7 @@ sql_column_map::sql_column_map(const udb_record& record, const udb_schema& schem
 }
 
 std::string sql_column_map::insert_head(const wstring& table, const udb_schema& schema) const {
+    TK_CHECK(complete_ && schema.size() == schema_columns_);
     std::string head = "INSERT INTO " + compat::utf16_to_utf8(sql_engine::quote_name(table)) + "(";
     bool first = true;
     for (const auto& [field, column] : pairs_) {
@@ -79,6 +81,9 @@ std::string sql_column_map::insert_head(const wstring& table, const udb_schema& 
 
 void sql_column_map::append_row(std::string& out, const udb_record& record, const udb_schema& schema,
                                 const sql::value_writer& values) const {
+    // The pairs index the record and the schema the map was made for (fits tells the
+    // record): checked once per row, not per value.
+    TK_CHECK(complete_ && record.size() == record_names_.size() && schema.size() == schema_columns_);
     out += '(';
     bool first = true;
     for (const auto& [field, column] : pairs_) {

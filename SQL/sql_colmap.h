@@ -47,6 +47,7 @@ public:
 private:
     std::vector<compat::wstring> record_names_;
     std::vector<std::pair<size_t, size_t>> pairs_;
+    size_t schema_columns_;  // the pairs' columns are those of a schema of this size
     compat::wstring missing_;
     bool complete_ = true;
 };

@@ -3,6 +3,8 @@
 //                                        while no log wants the level);
 //   tk_fail(tk_where::x, line)           the internal-error assertion of a failed invariant,
 //                                        with the module's spelling from tk_where;
+//   TK_CHECK(condition)                  the same for an invariant of a hot path, checked
+//                                        only in the builds that check (TK/tk_check.h);
 //   tk_raise(message, [code,] level)     the toolkit's exception;
 //   tk_raise_system(error)               the exception of a failed system call (error: the
 //                                        errno value, captured before anything could log).
@@ -13,6 +15,7 @@
 
 #include <string_view>
 
+#include "TK/tk_check.h"
 #include "TK/tk_log.h"
 #include "TK/tk_where.h"
 

@@ -145,6 +145,7 @@ bool qrn_read_ahead::next() {
             done_count_ = 0;
             done_bytes_ = 0;
         }
+        TK_CHECK(at_ < batch_.size());  // a take gives at least one entry
         current_ = std::move(batch_[at_++]);
     }
     tk_log::write_held(current_.log_find);

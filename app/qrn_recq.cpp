@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "TK/tk_trace.h"
+
 qrn_record_queue::qrn_record_queue(limits bounds)
     : bounds_{std::max<size_t>(bounds.records, 1), std::max<size_t>(bounds.bytes, 1)} {}
 
@@ -66,6 +68,8 @@ bool qrn_record_queue::stopped() const {
 void qrn_record_queue::take(entries& batch, records& done, size_t done_count, size_t done_bytes) {
     batch.clear();
     std::unique_lock lock(mutex_);
+    // The loop gives back only what it was handed: more would open the bounds to the reader.
+    TK_CHECK(done.size() <= done_count && done_count <= out_count_ && done_bytes <= out_bytes_);
     for (auto& record : done) spare_.push_back(std::move(record));
     done.clear();
     out_count_ -= std::min(done_count, out_count_);

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "TK/tk_check.h"
 #include "TK/tk_excep.h"
 #include "TK/tk_log.h"
 #include "app/qrn_ahead.h"
@@ -283,6 +284,47 @@ TEST(ReadAhead, StopMidTableEndsTheReaderBeforeTheTableCloses) {
         EXPECT_FALSE(source.called_when_closed);
         EXPECT_FALSE(source.overlapped);
         EXPECT_LT(source.read.load(), 1000000);
+    }
+}
+
+// The loop gives back only entries it was handed, with their records and bytes: giving
+// back more is the internal error (where the checks are compiled in), not counts that would
+// let the reader run past the bounds.
+TEST(ReadAhead, GivingBackMoreThanWasHandedOverIsTheInternalError) {
+    if (!TK_CHECKS) GTEST_SKIP() << "this build leaves the checks out";
+    struct give_back_case {
+        const char* what;
+        size_t records;
+        size_t count;
+        size_t bytes;
+    };
+    for (const give_back_case& c : {give_back_case{"more entries", 2, 3, 10}, give_back_case{"more bytes", 2, 2, 11},
+                                    give_back_case{"more records than entries", 3, 2, 10}}) {
+        SCOPED_TRACE(c.what);
+        qrn_record_queue queue({8, 1024});
+        qrn_record_queue::entries batch(2);
+        for (qrn_read_entry& e : batch) e.bytes = 5;
+        qrn_record_queue::records spares;
+        ASSERT_TRUE(queue.push(batch, spares));
+        qrn_record_queue::entries taken;
+        qrn_record_queue::records done;
+        queue.take(taken, done, 0, 0);
+        ASSERT_EQ(taken.size(), 2u);
+        for (size_t i = 0; i < c.records; ++i) done.push_back(std::make_unique<udb_record>());
+        try {
+            queue.take(taken, done, c.count, c.bytes);
+            ADD_FAILURE() << "the queue took back what it never handed over";
+        } catch (const tk_mail_assertion& e) {
+            EXPECT_EQ(e.level(), 2);
+        }
+        EXPECT_EQ(done.size(), c.records) << "the refused records stay the loop's";
+        // What was handed over still goes back.
+        done.resize(2);
+        queue.stop();
+        queue.take(taken, done, 2, 10);
+        ASSERT_EQ(taken.size(), 1u);
+        EXPECT_TRUE(taken[0].end);
+        EXPECT_TRUE(done.empty());
     }
 }
 
