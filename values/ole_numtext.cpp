@@ -32,7 +32,70 @@ bool is_number(V s) {
     return i == n;
 }
 
+template <class V>
+size_t read_plain_decimal(V s, DECIMAL& value, char* printed) {
+    const size_t n = s.size();
+    size_t i = 0;
+    const bool negative = i < n && s[i] == '-';
+    if (negative) ++i;
+    while (i < n && s[i] == '0') ++i;  // leading zeros say nothing
+    const size_t int_begin = i;
+    while (i < n && is_digit(s[i])) ++i;
+    const size_t int_end = i;
+    const bool zeros_only = int_begin > (negative ? 1u : 0u);
+    size_t frac_begin = i;
+    if (i < n && s[i] == '.') frac_begin = ++i;
+    while (i < n && is_digit(s[i])) ++i;
+    const size_t int_digits = int_end - int_begin;
+    const size_t frac_digits = i - frac_begin;
+    if (i != n || (int_digits + frac_digits == 0 && !zeros_only)) return 0;
+    // Within these bounds the reading neither rounds nor moves the scale.
+    if (frac_digits > DECIMAL_MAX_SCALE || int_digits + frac_digits > static_cast<size_t>(DECIMAL_MAX_DIGITS)) return 0;
+    uint64_t low = 0;  // 19 digits fit 64 bits, where arithmetic is one instruction
+    unsigned __int128 mantissa = 0;
+    size_t taken = 0;
+    auto take = [&](size_t from, size_t to) {
+        for (size_t k = from; k < to; ++k, ++taken) {
+            const unsigned d = static_cast<unsigned>(s[k] - '0');
+            if (taken < 19)
+                low = low * 10 + d;
+            else
+                mantissa = mantissa * 10 + d;
+        }
+    };
+    take(int_begin, int_end);
+    take(frac_begin, i);
+    if (taken <= 19) {
+        mantissa = low;
+    } else {
+        unsigned __int128 scale = 1;
+        for (size_t k = 19; k < taken; ++k) scale *= 10;
+        mantissa += static_cast<unsigned __int128>(low) * scale;
+    }
+    size_t length = 0;
+    if (negative && mantissa != 0) printed[length++] = '-';
+    if (int_digits == 0) printed[length++] = '0';
+    for (size_t k = int_begin; k < int_end; ++k) printed[length++] = static_cast<char>(s[k]);
+    if (frac_digits != 0) {
+        printed[length++] = '.';
+        for (size_t k = frac_begin; k < i; ++k) printed[length++] = static_cast<char>(s[k]);
+    }
+    value = DECIMAL{};
+    value.scale = static_cast<uint8_t>(frac_digits);
+    value.sign = negative && mantissa != 0 ? DECIMAL_NEG : 0;
+    value.mantissa = mantissa;
+    return length;
+}
+
 }  // namespace
+
+size_t ole_read_plain_decimal(std::string_view text, DECIMAL& value, char* printed) {
+    return read_plain_decimal(text, value, printed);
+}
+
+size_t ole_read_plain_decimal(compat::wstring_view text, DECIMAL& value, char* printed) {
+    return read_plain_decimal(text, value, printed);
+}
 
 bool ole_is_number(compat::wstring_view text) { return is_number(text); }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "compat/oleaut/decimal.h"
 #include "compat/text/text.h"
 
 class ole_variant;
@@ -25,3 +26,13 @@ std::string ole_whole_number(compat::wstring_view text);
 // to the float, and the float's exact value as a double elsewhere (3.4028235e+38 reads above
 // the largest float). False, with nothing appended, for other types, infinities and NaN.
 bool ole_append_shortest_float(std::string& out, const ole_variant& value);
+
+// A plain decimal text ([-] digits [. digits]: no blanks, '+', ',' or exponent), as Oracle
+// gives a NUMBER, read into value exactly as VarDecFromStr reads it, and the text that
+// decimal_to_chars prints for that value ("-.50" gives "-0.50", "007" gives "7", "-0" gives
+// "0") written to printed (room for decimal_text_max characters): the digits go into a
+// statement as they came, without a round trip through the DECIMAL. Returns the printed
+// length; 0, with value and printed left alone, for any other text and for one with more
+// than 38 digits after its leading zeros or after the point (those take the general road).
+size_t ole_read_plain_decimal(std::string_view text, DECIMAL& value, char* printed);
+size_t ole_read_plain_decimal(compat::wstring_view text, DECIMAL& value, char* printed);

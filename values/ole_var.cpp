@@ -12,6 +12,7 @@
 #include "compat/oleaut/number_text.h"
 #include "compat/oleaut/oledate.h"
 #include "values/ole_date.h"
+#include "values/ole_numtext.h"
 
 namespace {
 
@@ -257,11 +258,14 @@ ole_variant::ole_variant(VARIANT&& v) : var_(std::move(v)) {
 ole_variant::ole_variant(const ole_variant& other) {
     tk_log::log(1, "ole_variant::copy ctor");
     copy_from(other);
+    copy_printed(other);
 }
 
 ole_variant::ole_variant(ole_variant&& other) noexcept
     : i8_(other.i8_), ui8_(other.ui8_), st_(other.st_), var_(std::move(other.var_)) {
+    copy_printed(other);
     VariantClear(&other.var_);
+    other.printed_length_ = 0;
 }
 
 ole_variant::~ole_variant() { release(); }
@@ -289,6 +293,7 @@ ole_variant& ole_variant::operator=(const ole_variant& other) {
     } else {
         VariantCopy(&var_, &other.var_);
     }
+    copy_printed(other);
     return *this;
 }
 
@@ -299,7 +304,9 @@ ole_variant& ole_variant::operator=(ole_variant&& other) noexcept {
     ui8_ = other.ui8_;
     st_ = other.st_;
     var_ = std::move(other.var_);
+    copy_printed(other);
     VariantClear(&other.var_);
+    other.printed_length_ = 0;
     return *this;
 }
 
@@ -308,6 +315,15 @@ void ole_variant::swap(ole_variant& other) noexcept {
     std::swap(ui8_, other.ui8_);
     std::swap(st_, other.st_);
     std::swap(var_, other.var_);
+    // Only the printed characters: most values have none, and the whole buffer is as large
+    // as the rest of the value.
+    if (printed_length_ != 0 || other.printed_length_ != 0) {
+        char mine[compat::decimal_text_max];
+        std::memcpy(mine, printed_, printed_length_);
+        std::memcpy(printed_, other.printed_, other.printed_length_);
+        std::memcpy(other.printed_, mine, printed_length_);
+        std::swap(printed_length_, other.printed_length_);
+    }
 }
 
 ole_variant& ole_variant::operator=(const std::vector<uint8_t>& bytes) {
@@ -339,7 +355,27 @@ void ole_variant::copy_from(const ole_variant& other) {
     }
 }
 
+void ole_variant::copy_printed(const ole_variant& other) {
+    printed_length_ = other.var_.vt == VT_DECIMAL ? other.printed_length_ : 0;
+    if (printed_length_ != 0) std::memcpy(printed_, other.printed_, printed_length_);
+}
+
+template <class V>
+bool ole_variant::read_plain_decimal(V text, ole_variant& out) {
+    DECIMAL value;
+    char printed[compat::decimal_text_max];
+    const size_t length = ole_read_plain_decimal(text, value, printed);
+    if (length == 0) return false;
+    out.release();
+    out.var_.vt = VT_DECIMAL;
+    out.var_.decVal = value;
+    out.printed_length_ = static_cast<uint8_t>(length);
+    std::memcpy(out.printed_, printed, length);
+    return true;
+}
+
 void ole_variant::release() {
+    printed_length_ = 0;
     if (is_array_type(var_.vt)) SafeArrayDestroy(var_.parray);
     var_.vt = VT_EMPTY;
     VariantClear(&var_);
@@ -594,6 +630,10 @@ void ole_variant::append_string(std::string& out) const {
         }
         case VT_DECIMAL: {
             tk_log::log(1, "Converting VT_DECIMAL");
+            if (printed_length_ != 0) {
+                out.append(printed_, printed_length_);
+                break;
+            }
             char buffer[compat::decimal_text_max];
             out.append(buffer, compat::decimal_to_chars(var_.decVal, buffer));
             break;
@@ -679,9 +719,11 @@ ole_variant ole_variant::from_string(std::string_view text, VARTYPE type) {
         case VT_CY:
             tk_log::log(1, "GOT VT_CY");
             return read_exact<CY>(text, VarCyFromStr, "VarCyFromStr");
-        case VT_DECIMAL:
+        case VT_DECIMAL: {
             tk_log::log(1, "GOT VT_DECIMAL");
+            if (ole_variant value; read_plain_decimal(text, value)) return value;
             return read_exact<DECIMAL>(text, VarDecFromStr, "VarDecFromStr");
+        }
         case VT_DATE: {
             tk_log::log(1, "GOT VT_DATE");
             ole_date date(text);
@@ -728,6 +770,15 @@ ole_variant ole_variant::from_wstring(compat::wstring_view text, VARTYPE type) {
         tk_log::log(2, u"ole_variant::from_wstring('%s', 0x%08X)", text, unsigned{type});
         if (text.empty()) return ole_variant();
         return from_hex(text);
+    }
+    // A NUMBER's plain digits are read where they stand; the trace says what the reading
+    // through from_string says.
+    if (type == VT_DECIMAL && !text.empty()) {
+        if (ole_variant value; read_plain_decimal(text, value)) {
+            tk_log::log(2, u"ole_variant::from_string('%s', 0x%08X)", text, unsigned{type});
+            tk_log::log(1, "GOT VT_DECIMAL");
+            return value;
+        }
     }
     // Number and date texts are short and ASCII: those need no conversion buffer.
     char small[96];

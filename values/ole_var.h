@@ -103,10 +103,21 @@ private:
     void release();
     void copy_from(const ole_variant& other);
 
+    // A VT_DECIMAL read from a plain number text, with the text it prints as; false, with
+    // out left alone, for any other text.
+    template <class V>
+    static bool read_plain_decimal(V text, ole_variant& out);
+    void copy_printed(const ole_variant& other);
+
     int64_t i8_ = 0;
     uint64_t ui8_ = 0;
     SYSTEMTIME st_{};
     VARIANT var_;
+    // While var_ is a VT_DECIMAL read from a plain text: that value's printed text, which
+    // append_string copies instead of printing the DECIMAL again. Only the first
+    // printed_length_ characters are ever read.
+    uint8_t printed_length_ = 0;
+    char printed_[compat::decimal_text_max];
 };
 
 // Elements of dimension 1, or 0 when the upper bound lies below the lower one.

@@ -133,6 +133,8 @@ TEST(Copies, SwapExchangesValuesWholeAndKeepsTheirStorage) {
         v.emplace_back(std::vector<uint8_t>{1, 2, 3});
         v.emplace_back(CY{12345});
         v.emplace_back(2.25);
+        v.push_back(ole_variant::from_wstring(u"-012.50", VT_DECIMAL));  // keeps the text it prints
+        v.push_back(ole_variant::from_wstring(u"7", VT_DECIMAL));
         return v;
     };
     const auto array_bytes = [](const ole_variant& v) {
