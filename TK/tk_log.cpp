@@ -96,54 +96,21 @@ void tk_log::write_wide(int level, compat::wstring_view format, fmt::printf_args
 
 bool tk_log::begin_message(int level) {
     std::lock_guard lock(mutex_);
-    if (!held_) reset_locked();
+    // Held lines empty the file when they are written, and lines never written never do.
+    if (!held) reset_locked();
     return level >= min_level_;
 }
 
 void tk_log::append(std::string_view text) {
-    std::string line;
+    std::lock_guard lock(mutex_);
+    unique_file f(std::fopen(file_.c_str(), "ab"));
+    if (!f) return;
     if (time_prefix_) {
         std::time_t now = std::time(nullptr);
         std::tm local{};
         localtime_r(&now, &local);
-        char prefix[16];
-        std::snprintf(prefix, sizeof prefix, "%02d:%02d:%02d ", local.tm_hour, local.tm_min, local.tm_sec);
-        line = prefix;
+        std::fprintf(f.get(), "%02d:%02d:%02d ", local.tm_hour, local.tm_min, local.tm_sec);
     }
-    line += text;
-    if (line_end_) line += "\r\n";
-    std::lock_guard lock(mutex_);
-    if (held_) {
-        held_lines_.push_back(std::move(line));
-        return;
-    }
-    write_locked(line);
-}
-
-void tk_log::write_locked(std::string_view line) {
-    unique_file f(std::fopen(file_.c_str(), "ab"));
-    if (!f) return;
-    std::fwrite(line.data(), 1, line.size(), f.get());
-}
-
-void tk_log::hold() {
-    std::lock_guard lock(mutex_);
-    held_ = true;
-}
-
-void tk_log::release() {
-    std::lock_guard lock(mutex_);
-    if (!held_) return;
-    held_ = false;
-    reset_locked();
-    if (is_enabled())
-        for (const std::string& line : held_lines_) write_locked(line);
-    held_lines_.clear();
-}
-
-void tk_log::discard() {
-    std::lock_guard lock(mutex_);
-    held_ = false;
-    held_lines_.clear();
-    enabled_.store(false, std::memory_order_release);
+    std::fwrite(text.data(), 1, text.size(), f.get());
+    if (line_end_) std::fwrite("\r\n", 1, 2, f.get());
 }

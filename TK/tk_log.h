@@ -46,18 +46,10 @@ public:
     void set_file(const std::string& path) { set_file(path.c_str()); }
     // Empties the file once, when enabled and not yet done.
     void reset_file();
-    // Switches the log on; only discard switches it off again.
+    // Switches the log on.
     void enable() { enabled_.store(true, std::memory_order_release); }
-
-    // Until release or discard, messages are kept in memory and the file is not touched
-    // (not even emptied): for a program that learns only later whether its log file may
-    // be written.
-    void hold();
-    // Writes what was kept (emptying the file first, as the first message does) and goes
-    // on writing as usual.
-    void release();
-    // Drops what was kept and switches the log off for good: the file is never touched.
-    void discard();
+    // Switches it off for good: for a program that finds its log file must not be written.
+    void disable() { enabled_.store(false, std::memory_order_release); }
 
     bool is_enabled() const { return enabled_.load(std::memory_order_acquire); }
     std::string file() const;
@@ -71,7 +63,9 @@ public:
     // Messages a thread writes while it holds them wait in the holder, in order, instead of
     // reaching the file: a worker that reads ahead for another thread has its lines written
     // where that thread takes the work they belong to, so the file reads as if one thread
-    // had done both. The level is tested when the message is written, as usual.
+    // had done both. The level is tested when the message is written, as usual; the file
+    // is not emptied before a held line is written (a program that learns only later
+    // whether its log file may be written holds its first lines).
     struct held_line {
         int level;
         std::string text;
@@ -156,13 +150,10 @@ private:
     // Empties the file on the first message, then tests the level.
     bool begin_message(int level);
     void append(std::string_view text);
-    void write_locked(std::string_view line);
     void reset_locked();
 
-    mutable std::mutex mutex_;  // the file path, the reset and the held lines, if threads ever log
+    mutable std::mutex mutex_;  // the file path and the reset, if threads ever log
     std::string file_;
-    bool held_ = false;
-    std::vector<std::string> held_lines_;  // each with its time prefix
     int min_level_;
     bool line_end_ = true;
     std::atomic<bool> enabled_;

@@ -79,13 +79,13 @@ bool is_standard_output(const std::string& file) {
 }
 
 // The trace log touches no file until the command line has named the destination: a log
-// file that is the dump would be emptied and written into. The check refuses such a run;
-// a command line that fails before the check keeps its log unless it named the dump.
+// file that is the dump would be emptied and written into. The check refuses such a run
+// (the log is then switched off); a command line that fails before the check keeps its log
+// unless it named the dump.
 class log_held_until_checked {
 public:
-    explicit log_held_until_checked(const quarnel_convertor& conv) : conv_(conv) {
-        if (tk_log* log = tk_log::try_get()) log->hold();
-    }
+    explicit log_held_until_checked(const quarnel_convertor& conv)
+        : conv_(conv), before_(tk_log::hold_lines(&lines_)) {}
     ~log_held_until_checked() {
         if (settled_) return;
         try {
@@ -99,19 +99,20 @@ public:
 
     void settle() {
         settled_ = true;
-        tk_log* log = tk_log::try_get();
-        if (!log) return;
+        tk_log::hold_lines(before_);
         try {
             conv_.check_log_file();
         } catch (const tk_exception&) {
-            log->discard();
+            if (tk_log* log = tk_log::try_get()) log->disable();
             throw;
         }
-        log->release();
+        tk_log::write_held(lines_);
     }
 
 private:
     const quarnel_convertor& conv_;
+    tk_log::held_lines lines_;
+    tk_log::held_lines* before_;
     bool settled_ = false;
 };
 

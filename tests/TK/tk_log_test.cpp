@@ -45,29 +45,31 @@ TEST_F(LogTest, FirstMessageAfterSwitchOnEmptiesOnceEvenBelowMinimum) {
     EXPECT_EQ(read_file(second), "kept\r\nmore\r\n");
 }
 
-TEST_F(LogTest, AHeldLogTouchesNoFileUntilReleasedAndNeverOnceDiscarded) {
-    for (const bool release : {true, false}) {
-        SCOPED_TRACE(release ? "released" : "discarded");
+TEST_F(LogTest, HeldLinesTouchNoFileUntilTheyAreWrittenAndNeverOnceSwitchedOff) {
+    for (const bool written : {true, false}) {
+        SCOPED_TRACE(written ? "written" : "switched off");
         write_file(path_, "the dump\r\n");
         tk_log log(nullptr, false, 3, false);
-        log.hold();
+        tk_log::held_lines lines;
+        tk_log::hold_lines(&lines);
         log.set_file(path_);
         log.enable();
         tk_log::log(3, "first %d", 1);
         tk_log::log(2, "below the minimum");
         tk_log::log(3, "second");
+        tk_log::hold_lines(nullptr);
         EXPECT_EQ(read_file(path_), "the dump\r\n");
-        if (release) {
-            log.release();
-            // emptied, as the first message would have done, then the kept lines
+        if (written) {
+            tk_log::write_held(lines);
+            // emptied, as by the first message, then the held lines
             EXPECT_EQ(read_file(path_), "first 1\r\nsecond\r\n");
             tk_log::log(3, "third");
             EXPECT_EQ(read_file(path_), "first 1\r\nsecond\r\nthird\r\n");
         } else {
-            log.discard();
+            log.disable();
+            tk_log::write_held(lines);
             tk_log::log(3, "third");
             EXPECT_EQ(read_file(path_), "the dump\r\n");
-            EXPECT_FALSE(log.is_enabled());
         }
     }
 }
