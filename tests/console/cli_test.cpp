@@ -130,5 +130,55 @@ TEST_F(CommandLine, LogFileReceivesTheRun) {
     EXPECT_EQ(log.find("tiger"), std::string::npos) << "a password reached the log";
 }
 
+// The trace log waits until the command line has named the destination (a log file that is
+// the dump is refused before either is written): the lines logged before arrive first and
+// in order, then the run's own, a table of many read-ahead batches among them.
+TEST_F(CommandLine, LinesLoggedBeforeTheDestinationIsKnownArriveFirstInOrder) {
+    std::string many = "CREATE USER scott IDENTIFIED BY tiger;\nCREATE TABLE many (id NUMBER(6));\n";
+    for (int i = 1; i <= 1000; ++i) many += "INSERT INTO many VALUES (" + std::to_string(i) + ");\n";
+    dir_.build_text("MANY", many + "COMMIT;\n");
+    write_file(file("bad.qrn"),
+               "[Generic settings]\nsrc=MANY\nmode=7\n[Oracle settings]\nuser=scott\npassword=tiger\n");
+    const std::string log = file("run.log");
+    const std::vector<std::string> dump = {"--dump", "--dest=" + file("out.sql")};
+    struct log_case {
+        const char* what;
+        std::vector<std::string> args;
+        int code;
+        std::vector<std::string> starts;  // how each line of the log starts, all of them
+    };
+    const log_case cases[] = {
+        {"refused by an option after it",
+         {"--logfile=" + log, "--src=MANY", "--mode=4"},
+         255,
+         {"Invalid merge/overwrite mode"}},
+        {"refused by the profile after it",
+         {"--logfile=" + log, "--profile=" + file("bad.qrn")},
+         255,
+         {"Profile mode '7' is not valid", "Error:",
+          "Cannot use the profile '" + file("bad.qrn") + "': Invalid merge/overwrite mode '7' (0 to 4 are valid)"}},
+        {"a run",
+         {"--logfile=" + log, "--src=MANY", "--oraclu=scott", "--oraclp=tiger"},
+         0,
+         {"Connecting to Oracle data source '//localhost:1521/MANY'", "Conversion started on ", "",
+          "Creating MySQL dump file '" + file("out.sql") + "'", "Converting database MANY (1 tables)",
+          "Converting table MANY (1000 records)", "Conversion ended on ", ""}},
+    };
+    for (const log_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(log);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), dump.begin(), dump.end());
+        const proc_result r = tollspar(args);
+        EXPECT_EQ(r.code, c.code) << r.out << r.err;
+        std::vector<std::string> lines = lines_of(read_file(log));
+        for (std::string& line : lines)
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+        ASSERT_EQ(lines.size(), c.starts.size()) << read_file(log);
+        for (size_t i = 0; i < lines.size(); ++i)
+            EXPECT_TRUE(lines[i].starts_with(c.starts[i])) << "line " << i << ": " << lines[i];
+    }
+}
+
 }  // namespace
 }  // namespace con_test
