@@ -43,6 +43,11 @@ int length_bytes_of(unsigned size) {
     return size > 255 ? 2 : 1;
 }
 
+wstring native_type(const t_ftd& f) { return get_native_type(f.vartype, unsigned(std::max(f.size, 0)), f.reserved); }
+
+// An empty text is Oracle's NULL: no default is lost without it.
+bool has_default_text(const t_ftd& f) { return !f.def_value.is_null() && !f.def_value.to_wstring().empty(); }
+
 }  // namespace
 
 row_column sql_schema_initializer::row_shape(const t_ftd& field, const t_ftd& source) const {
@@ -71,8 +76,10 @@ row_column sql_schema_initializer::row_shape(const t_ftd& field, const t_ftd& so
 bool sql_schema_initializer::default_fits(const t_ftd& field, const t_ftd& source) const {
     if (field.def_value.is_null()) return true;
     // the builder writes no DEFAULT there
-    if (!can_have_def_value(&field) && !(is_varying_key(field, source) && field.vartype == VT_BSTR)) return true;
+    if (!writes_default(field, source)) return true;
     const wstring text = field.def_value.to_wstring();
+    // a text the writer cannot write as a literal of the type (a date it cannot read)
+    if (!text.empty() && make_mysql_def_val(field).empty()) return false;
     if (field.vartype == VT_BSTR) return code_points(text) <= field.size;
     if (compat::vt_is_integer(field.vartype) || field.vartype == VT_BOOL) {
         // a whole number that the writer leaves out is one the type cannot hold
@@ -136,10 +143,15 @@ void sql_schema_initializer::fit_types() {
                 (as_text[i] == sql::row_limits::server_limit
                      ? u": the row would pass the 65535 bytes a MySQL row may take"
                      : compat::wformat(u": the row would not fit the %d bytes an InnoDB row may take", as_text[i])));
+        } else if (has_default_text(f) && !writes_default(f, *source_[i])) {
+            // the server refuses any DEFAULT on such a column
+            notes_.push_back(column + u" has no DEFAULT: MySQL takes none for " +
+                             (f.b_auto_increment ? wstring(u"an AUTO_INCREMENT column") : native_type(f)) +
+                             u", the source's default '" + f.def_value.to_wstring() + u"' is left out");
+            f.def_value = ole_variant();
         } else if (!default_fits(f, *source_[i])) {
-            notes_.push_back(column + u" has no DEFAULT: " +
-                             get_native_type(f.vartype, unsigned(std::max(f.size, 0)), f.reserved) +
-                             u" cannot hold the source's default");
+            notes_.push_back(column + u" has no DEFAULT: " + native_type(f) + u" cannot hold the source's default '" +
+                             f.def_value.to_wstring() + u"'");
             f.def_value = ole_variant();
         }
     }

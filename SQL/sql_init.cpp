@@ -108,6 +108,10 @@ bool sql_schema_initializer::is_not_null(const t_ftd& field, const t_ftd& source
            (sql_engine::instance().version() <= sql::ver_3_23_1 && indexes_.is_idx_field(source.name, false));
 }
 
+bool sql_schema_initializer::writes_default(const t_ftd& field, const t_ftd& source) const {
+    return can_have_def_value(&field) || (is_varying_key(field, source) && field.vartype == VT_BSTR);
+}
+
 bool sql_schema_initializer::is_key_text(const t_ftd& field, const t_ftd& source) const {
     if (!is_text_type(field.vartype) || udb_custom_conversion::is_acceptable1(field)) return false;
     if (!in_unique_key(indexes_, source.name)) return false;
@@ -152,7 +156,7 @@ wstring sql_schema_initializer::column_chunk(const t_ftd& field, const t_ftd& so
             chunk += u" CHARACTER SET " + compat::utf8_to_utf16(engine.text_charset()) + u" ";
     }
     if (is_not_null(field, source)) chunk += u" NOT NULL";
-    if (can_have_def_value(&field) || (varying_key && field.vartype == VT_BSTR)) {
+    if (writes_default(field, source)) {
         wstring def = make_mysql_def_val(field);
         // inside a versioned comment a literal holds no comment of its own, nor "*/"
         if (!def.empty() && collation)

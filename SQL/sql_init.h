@@ -53,6 +53,8 @@ private:
     // BLOB, which no key holds.
     bool is_varying_key(const t_ftd& field, const t_ftd& source) const;
     bool is_not_null(const t_ftd& field, const t_ftd& source) const;
+    // The column as created takes a DEFAULT (TEXT, BLOB and AUTO_INCREMENT columns take none).
+    bool writes_default(const t_ftd& field, const t_ftd& source) const;
     compat::wstring key_collation_clause(const char16_t* collation) const;
 
     // Changes the columns' types and defaults where the server would refuse the table:

@@ -336,6 +336,41 @@ TEST_F(Shapes, TablesMySqlWouldRefuseAreMadeToFitAndSaySo) {
     }
 }
 
+// TEXT and BLOB columns take no DEFAULT: the source's is left out, and the note names it; the
+// rows arrive with the values the source gave them.
+TEST_F(Shapes, DefaultsOfTextAndBlobColumnsAreLeftOutAndSaySo) {
+    store(
+        "CREATE TABLE DOC (ID NUMBER(5) NOT NULL, BODY CLOB DEFAULT 'hello', NB NCLOB DEFAULT 'n''b',\n"
+        "  PIC BLOB DEFAULT '0A0B', W VARCHAR2(10) DEFAULT 'kept', CONSTRAINT PK_DOC PRIMARY KEY (ID));\n"
+        "INSERT INTO DOC (ID, BODY, NB, PIC) VALUES (1, 'first', 'x', '00FF');\n"
+        "INSERT INTO DOC (ID, W) VALUES (2, 'second');\n");
+    const std::vector<std::string> notes = {
+        "Note: DOC: column BODY has no DEFAULT: MySQL takes none for LONGTEXT, the source's default 'hello' is "
+        "left out",
+        "Note: DOC: column NB has no DEFAULT: MySQL takes none for LONGTEXT, the source's default 'n'b' is left out",
+        "Note: DOC: column PIC has no DEFAULT: MySQL takes none for LONGBLOB, the source's default '0x0A0B' is "
+        "left out",
+    };
+    for (bool dump : {false, true}) {
+        SCOPED_TRACE(dump ? "dump" : "live");
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        proc_result r = dump ? dump_and_load() : live();
+        EXPECT_EQ(r.code, 0) << r.out << r.err;
+        EXPECT_EQ(r.out.find("Error:"), std::string::npos) << r.out;
+        for (const std::string& note : notes) EXPECT_TRUE(test_support::has_line(r.out, note)) << note << "\n" << r.out;
+        EXPECT_EQ(rows("SELECT COLUMN_NAME, DATA_TYPE, IFNULL(COLUMN_DEFAULT, 'none') FROM "
+                       "information_schema.COLUMNS WHERE TABLE_SCHEMA = '" +
+                       db_ + "' AND TABLE_NAME = 'DOC' ORDER BY ORDINAL_POSITION"),
+                  (rows_t{{"ID", "int", "none"},
+                          {"BODY", "longtext", "NULL"},
+                          {"NB", "longtext", "NULL"},
+                          {"PIC", "longblob", "NULL"},
+                          {"W", "varchar", "'kept'"}}));
+        EXPECT_EQ(rows("SELECT ID, BODY, NB, HEX(PIC), W FROM " + t("DOC") + " ORDER BY ID"),
+                  (rows_t{{"1", "first", "x", "00FF", "kept"}, {"2", "hello", "n'b", "0A0B", "second"}}));
+    }
+}
+
 // A dump for servers before 4.1 makes MyISAM tables of one byte a character, where only the
 // 65,535 bytes of a row count.
 TEST_F(Shapes, AnOldServersDumpFitsItsRowsToo) {
