@@ -3,11 +3,13 @@
 #include <utility>
 
 #include "SQL/sql_exc.h"
+#include "SQL/sql_send.h"
 #include "TK/tk_trace.h"
 #include "UDB/udb_rec_exc.h"
 
-sql_insert_batcher::sql_insert_batcher(sql_statement_sink& sink, size_t batch_bytes, size_t max_statement)
-    : sink_(sink), batch_bytes_(batch_bytes), max_statement_(max_statement) {}
+sql_insert_batcher::sql_insert_batcher(sql_statement_sink& sink, size_t batch_bytes, size_t max_statement,
+                                       sql::statement_sender* sender)
+    : sink_(sink), batch_bytes_(batch_bytes), max_statement_(max_statement), sender_(sender) {}
 
 void sql_insert_batcher::set_head(std::string head) {
     if (!current_.rows.empty()) tk_fail(tk_where::sql_tab, 136);
@@ -77,8 +79,36 @@ void sql_insert_batcher::close_row(size_t before, int number) {
 }
 
 void sql_insert_batcher::flush() {
-    if (current_.rows.empty()) return;
-    send_current();
+    if (!current_.rows.empty()) {
+        try {
+            send_current();
+        } catch (const udb_record_exception& earlier) {
+            // The statement before lost rows, and this one went all the same: its own
+            // refusals follow them.
+            if (!sender_ || !sender_->pending()) throw;
+            std::vector<udb_lost_record> lost = earlier.records();
+            try {
+                settle();
+            } catch (const udb_record_exception& later) {
+                lost.insert(lost.end(), later.records().begin(), later.records().end());
+            } catch (const sql_exception& later) {
+                lost.push_back({0, later.code(), later.message(), later.cause()});
+            }
+            throw udb_record_exception(std::move(lost));
+        } catch (...) {
+            if (sender_ && sender_->pending()) settle_quietly();
+            throw;
+        }
+    }
+    settle();
+}
+
+void sql_insert_batcher::settle_quietly() noexcept {
+    try {
+        settle();
+    } catch (const std::exception& e) {
+        tk_log::log(3, "Error:\n%s", e.what());
+    }
 }
 
 void sql_insert_batcher::send_current() {
@@ -87,22 +117,65 @@ void sql_insert_batcher::send_current() {
     send_taken(taken);
 }
 
-void sql_insert_batcher::send_taken(statement& s) {
-    // The storage serves the next statement whatever happens to the rows.
-    auto recycle = [&] {
-        s.text.clear();
-        if (s.text.capacity() > spare_.capacity()) spare_.swap(s.text);
-    };
-    try {
-        send(s);
-    } catch (...) {
-        recycle();
-        throw;
-    }
-    recycle();
+void sql_insert_batcher::recycle(statement& s) {
+    s.text.clear();
+    s.rows.clear();
+    if (s.text.capacity() > spare_.capacity()) spare_.swap(s.text);
 }
 
-void sql_insert_batcher::send(const statement& s) {
+void sql_insert_batcher::send_taken(statement& s) {
+    if (!sender_) {
+        // The storage serves the next statement whatever happens to the rows.
+        try {
+            send(s, single_);
+        } catch (...) {
+            recycle(s);
+            throw;
+        }
+        recycle(s);
+        return;
+    }
+    // The statement before is done first, its retry included: what it raises comes before
+    // anything of this one.
+    std::exception_ptr earlier;
+    try {
+        settle();
+    } catch (...) {
+        earlier = std::current_exception();
+    }
+    if (ended_) {
+        recycle(s);
+        if (earlier) std::rethrow_exception(earlier);
+        return;
+    }
+    out_.text.swap(s.text);
+    out_.rows.swap(s.rows);
+    recycle(s);
+    sender_->post([this] { send(out_, out_single_); });
+    if (earlier) std::rethrow_exception(earlier);
+}
+
+void sql_insert_batcher::settle() {
+    if (!sender_ || !sender_->pending()) return;
+    try {
+        sender_->wait();
+    } catch (const sql_exception& e) {
+        if (sql_exception::ends_table(e.code())) ended_ = true;
+        recycle(out_);
+        throw;
+    } catch (const udb_record_exception& e) {
+        for (const udb_lost_record& lost : e.records())
+            if (lost.why == udb_lost_record::cause::table) ended_ = true;
+        recycle(out_);
+        throw;
+    } catch (...) {
+        recycle(out_);
+        throw;
+    }
+    recycle(out_);
+}
+
+void sql_insert_batcher::send(const statement& s, std::string& single) {
     tk_log::log(2, "Run SQL query: [%s]", s.text);
     TK_CHECK(!s.rows.empty() && s.rows.back().offset + s.rows.back().length == s.text.size());  // the last row ends it
     try {
@@ -117,11 +190,12 @@ void sql_insert_batcher::send(const statement& s) {
         tk_log::log(2, "The batch was refused (%s); sending its rows one by one", e.message());
     }
     std::vector<udb_lost_record> failed;
+    const size_t head_length = s.rows.front().offset;  // the statement's own head
     for (const pending_row& row : s.rows) {
-        single_.assign(head_);
-        single_.append(s.text, row.offset, row.length);
+        single.assign(s.text, 0, head_length);
+        single.append(s.text, row.offset, row.length);
         try {
-            sink_.send_statement(single_);
+            sink_.send_statement(single);
         } catch (const sql_exception& e) {
             failed.push_back({row.number, e.code(), e.message(), e.cause()});
             // The rows that failed before it are reported; the rest would fail with it.

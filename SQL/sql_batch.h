@@ -3,11 +3,20 @@
 // is finished, and the hand-over of a finished statement to its sink. A row that throws
 // while it is written leaves the statement as it was; a statement the sink refuses is sent
 // again row by row, and only the rows that fail on their own are reported.
+//
+// Given a sender, a finished statement goes on the sender's thread while the next one is
+// written; the statement before, with its row-by-row retry, is done and its refusal raised
+// before the next goes, so refusals come in the order of the rows. Nothing else may use the
+// sink's connection while a statement is out: settle first.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <vector>
+
+namespace sql {
+class statement_sender;
+}
 
 // Where finished statements go: the dump file, or the server.
 class sql_statement_sink {
@@ -23,7 +32,8 @@ public:
     // batch_bytes: a statement is finished once it grows past this size. max_statement: the
     // largest statement the sink takes (0: no limit); a row that alone would make a larger
     // one raises the server's packet error, and statements are finished before they pass it.
-    sql_insert_batcher(sql_statement_sink& sink, size_t batch_bytes, size_t max_statement = 0);
+    sql_insert_batcher(sql_statement_sink& sink, size_t batch_bytes, size_t max_statement = 0,
+                       sql::statement_sender* sender = nullptr);
     sql_insert_batcher(const sql_insert_batcher&) = delete;
     sql_insert_batcher& operator=(const sql_insert_batcher&) = delete;
 
@@ -55,6 +65,7 @@ public:
     // passes on as it is.
     template <class Write>
     void send_alone(Write&& write) {
+        settle();
         single_.assign(head_);
         single_ += ' ';
         write(single_);
@@ -62,8 +73,13 @@ public:
         sink_.send_statement(single_);
     }
 
-    // Sends the pending rows.
+    // Sends the pending rows, and waits for them with a sender.
     void flush();
+    // Waits for the statement out on the sender, if any, raising its refusal as a finished
+    // statement's refusal raises. After a refusal that ends the table nothing more is sent.
+    void settle();
+    // The same, a refusal only logged: for a table closing on another error.
+    void settle_quietly() noexcept;
 
     // Raises the server's packet error for a statement the sink could not take.
     void check_fits(size_t statement_bytes) const;
@@ -93,8 +109,10 @@ private:
     void send_current();
     // Sends a statement taken out; its storage is kept for the next one.
     void send_taken(statement& s);
-    // The statement, or row by row when it is refused.
-    void send(const statement& s);
+    // The statement, or row by row (in single) when it is refused.
+    void send(const statement& s, std::string& single);
+    // Keeps the storage of a statement done with for the next one.
+    void recycle(statement& s);
 
     sql_statement_sink& sink_;
     const size_t batch_bytes_;
@@ -104,4 +122,8 @@ private:
     size_t row_offset_ = 0;  // where the row being written begins
     std::string spare_;      // a sent statement's storage, for the next one
     std::string single_;     // the statement of send_alone and of the row-by-row retry
+    sql::statement_sender* sender_;
+    statement out_;           // the statement on the sender
+    std::string out_single_;  // its row-by-row retry
+    bool ended_ = false;      // a refusal ended the table: nothing more is sent
 };

@@ -37,11 +37,9 @@ public:
     // The server's version text, or null.
     const char* server_info();
 
-    // Bytes, or text as UTF-8, in the connection's escaped form appended to out, as the
-    // client library's mysql_real_escape_string writes it: backslash escapes, or apostrophes
-    // doubled while the server reports NO_BACKSLASH_ESCAPES.
-    void append_escaped(std::string& out, std::string_view bytes);
-    void append_escaped(std::string& out, compat::wstring_view text);
+    // Whether the session escapes with backslashes: false while the server reports
+    // NO_BACKSLASH_ESCAPES (as of the last statement's reply).
+    bool backslash_escapes() const;
 
     unsigned error_number();
     std::string error_text();
@@ -52,7 +50,6 @@ private:
         void operator()(MYSQL* h) const { mysql_close(h); }
     };
     void init();
-    bool backslash_escapes() const;
 
     std::unique_ptr<MYSQL, closer> handle_;
 };

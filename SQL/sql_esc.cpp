@@ -167,6 +167,28 @@ void append_escaped_utf8(std::string& out, compat::wstring_view text) {
     }
 }
 
+void append_quotes_doubled(std::string& out, std::string_view bytes) {
+    size_t run = 0;
+    for (size_t i = bytes.find('\''); i != std::string_view::npos; i = bytes.find('\'', i + 1)) {
+        out.append(bytes.data() + run, i + 1 - run);
+        out += '\'';
+        run = i + 1;
+    }
+    out.append(bytes.data() + run, bytes.size() - run);
+}
+
+void append_quotes_doubled_utf8(std::string& out, compat::wstring_view text) {
+    // In pieces, a surrogate pair kept whole: a large text is never held twice as UTF-8.
+    constexpr size_t piece = size_t{64} * 1024;
+    for (size_t at = 0; at < text.size();) {
+        size_t n = std::min(piece, text.size() - at);
+        const char16_t last = text[at + n - 1];
+        if (at + n < text.size() && last >= 0xD800 && last <= 0xDBFF) ++n;
+        append_quotes_doubled(out, compat::utf16_to_utf8(text.substr(at, n)));
+        at += n;
+    }
+}
+
 void append_hex_literal(std::string& out, std::string_view bytes) {
     if (bytes.empty()) {
         out += "''";

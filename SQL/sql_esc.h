@@ -21,6 +21,11 @@ void append_escaped(std::string& out, std::string_view bytes);
 // The same escaping of UTF-16 text, converted to UTF-8 and appended to out: the writers of
 // INSERT texts build their values in place instead of in temporaries.
 void append_escaped_utf8(std::string& out, compat::wstring_view text);
+// What mysql_real_escape_string writes while the server reports NO_BACKSLASH_ESCAPES:
+// every apostrophe doubled, nothing else changed (safe on UTF-8 likewise), for bytes and for
+// UTF-16 text converted to UTF-8.
+void append_quotes_doubled(std::string& out, std::string_view bytes);
+void append_quotes_doubled_utf8(std::string& out, compat::wstring_view text);
 
 // Literals that read the same whatever character set the loading client tokenizes in
 // (gbk, big5, sjis and cp932 take some ASCII bytes, the backslash and the apostrophe among

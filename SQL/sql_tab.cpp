@@ -40,7 +40,7 @@ sql_table::sql_table(sql_database& db, const wstring& name, udb_relationships& r
     : sql_recordset(db, name, relationships),
       values_(db.connection()),
       quoted_name_(quoted_utf8(name)),
-      batch_(*this, batch_bytes, sql_engine::instance().max_statement()) {
+      batch_(*this, batch_bytes, sql_engine::instance().max_statement(), &sender_) {
     tk_log::log(2, "sql_table::ctor");
     initialize();
 }
@@ -181,6 +181,14 @@ void sql_table::slow_append(const udb_record& record) {
 }
 
 void sql_table::flush() { batch_.flush(); }
+
+void sql_table::settle() {
+    try {
+        batch_.settle();
+    } catch (const sql_exception& e) {
+        raise_for_record(e);
+    }
+}
 
 void sql_table::update(const udb_record& record) {
     tk_log::log(1, "sql_table::update");

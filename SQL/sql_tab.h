@@ -1,6 +1,7 @@
 // One table of the live destination database opened for writing: its columns, defaults,
 // indexes and keys are read from the server; records are written as multi-row INSERTs of
-// about 1,000,000 bytes (fast mode) or one INSERT each, and updated by their key.
+// about 1,000,000 bytes (fast mode), each sent on a thread of its own while the next is
+// written, or one INSERT each, and updated by their key.
 #pragma once
 
 #include <memory>
@@ -10,6 +11,7 @@
 #include "SQL/sql_batch.h"
 #include "SQL/sql_colmap.h"
 #include "SQL/sql_recs.h"
+#include "SQL/sql_send.h"
 #include "SQL/sql_valw.h"
 
 class sql_table : public sql_recordset, private sql_statement_sink {
@@ -30,8 +32,12 @@ public:
     // matches no row, or that the server refuses, raises udb_record_exception; a table
     // without such a key, or a record that lacks part of it, is left alone.
     void update(const udb_record& record) override;
-    // Sends the buffered rows now (as append_record does when a batch is full).
+    // Sends the buffered rows now (as append_record does when a batch is full) and waits
+    // for them.
     void flush() override;
+    // A full batch is sent while the next is written: this waits for the one being sent,
+    // raising what appending raises for it. Flushing, updating and closing wait as well.
+    void settle() override;
 
     // Number of rows waiting in the buffer, and its size in bytes.
     size_t pending_rows() const { return batch_.pending_rows(); }
@@ -53,5 +59,7 @@ private:
     std::unique_ptr<sql_column_map> map_;
     std::string quoted_name_;
     sql_insert_batcher batch_;
+    // Sends batch_'s statements; declared after it, so that it has ended first.
+    sql::statement_sender sender_;
     int received_ = 0;  // records handed to append_record
 };

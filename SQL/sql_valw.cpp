@@ -26,10 +26,16 @@ void hex_value_writer::append_bytes(std::string& out, std::string_view bytes) co
     append_hex_literal(out, bytes);
 }
 
+escaped_value_writer::escaped_value_writer(sql_connection& connection)
+    : backslash_escapes_(connection.backslash_escapes()) {}
+
 void escaped_value_writer::append_text(std::string& out, compat::wstring_view text) const {
     reserve_for(out, 3 * text.size());  // a unit gives at most 3 bytes, escaped or not
     out += '\'';
-    connection_.append_escaped(out, text);
+    if (backslash_escapes_)
+        append_escaped_utf8(out, text);
+    else
+        append_quotes_doubled_utf8(out, text);
     out += '\'';
 }
 
@@ -37,7 +43,10 @@ void escaped_value_writer::append_bytes(std::string& out, std::string_view bytes
     reserve_for(out, 2 * bytes.size());
     if (sql_engine::instance().version() >= ver_4_1_0) out += "_binary";
     out += '\'';
-    connection_.append_escaped(out, bytes);
+    if (backslash_escapes_)
+        append_escaped(out, bytes);
+    else
+        append_quotes_doubled(out, bytes);
     out += '\'';
 }
 

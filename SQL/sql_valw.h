@@ -37,12 +37,14 @@ public:
 // quoted behind _binary (servers before 4.1 know no introducer).
 class escaped_value_writer final : public value_writer {
 public:
-    explicit escaped_value_writer(sql_connection& connection) : connection_(connection) {}
+    // The form is the session's as it stands now (NO_BACKSLASH_ESCAPES or not): values are
+    // escaped here, without the connection, which may be sending a statement meanwhile.
+    explicit escaped_value_writer(sql_connection& connection);
     void append_text(std::string& out, compat::wstring_view text) const override;
     void append_bytes(std::string& out, std::string_view bytes) const override;
 
 private:
-    sql_connection& connection_;
+    bool backslash_escapes_;
 };
 
 // The hexadecimal writer of a dump's large values: a text or bytes whose literal alone is

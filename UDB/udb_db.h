@@ -47,6 +47,9 @@ public:
     // Sends what a writing recordset still buffers; errors raise here, since destructors
     // must not throw. Reading recordsets have nothing to send.
     virtual void flush() {}
+    // Waits for records a writing recordset is still sending on its own thread; what their
+    // sending raised raises here, as appending raises it.
+    virtual void settle() {}
 
     // Ignored when an index of that name exists (any case, or exactly with exact_name: the
     // source's names are case-sensitive); the first primary or unique index becomes the key.

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "TK/tk_sigblk.h"
 #include "TK/tk_trace.h"
 
 namespace {
@@ -18,32 +19,12 @@ std::unique_ptr<udb_record> empty_like(const udb_record& row) {
     return record;
 }
 
-// Signals go to the threads that were there before the reader (the stop signals of the
-// console program), as they did before it existed. The reader is started while this
-// thread blocks them all, so that it has them blocked from its first instruction: one that
-// came in before it could block them itself would be handled on the reader, or, where the
-// handler's run is put off to a later call, never.
-class signals_blocked {
-public:
-    signals_blocked() {
-        sigset_t all;
-        sigfillset(&all);
-        pthread_sigmask(SIG_BLOCK, &all, &before_);
-    }
-    ~signals_blocked() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
-    signals_blocked(const signals_blocked&) = delete;
-    signals_blocked& operator=(const signals_blocked&) = delete;
-
-private:
-    sigset_t before_;
-};
-
 }  // namespace
 
 qrn_read_ahead::qrn_read_ahead(udb_recordset& source, qrn_record_queue::limits limits)
     : source_(source), queue_(limits) {
     try {
-        const signals_blocked while_starting;
+        const tk_signals_blocked while_starting;
         thread_ = std::thread([this] { read_all(); });
     } catch (const std::system_error& e) {
         tk_log::log(2, "No reader thread (%s): the records are read in turn", e.what());

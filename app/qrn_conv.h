@@ -120,6 +120,9 @@ private:
                        const compat::wstring& query, bool run_fast_insert);
     void copy_records(udb_recordset& source, udb_recordset& dest, class dates_map* dates);
     void flush_table(udb_recordset& dest);
+    // Waits for the records the table is still sending; their losses are handled now.
+    void settle_table(udb_recordset& dest);
+    static bool names_record_at_hand(const udb_record_exception& e);
     // Records a side could not carry: a duplicate key is updated or skipped as the mode
     // says, a cause that is the table's ends the table, any other loss is reported.
     void handle_lost_records(const class udb_record_exception& e, udb_recordset& dest, const udb_record* record,

@@ -204,24 +204,48 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
     // The records are read on a thread of their own while earlier ones are written; it has
     // ended when this returns, whichever way, before the table closes.
     qrn_read_ahead rows(source);
-    while (rows.next() && !stop_requested()) {
-        const int number = static_cast<int>(record_index.load(std::memory_order_relaxed)) + 1;
-        tk_log::log(1, "Converting record #%d", number);
-        udb_record* record = nullptr;
-        try {
-            record = rows.record();
-            if (!record) tk_fail(tk_where::qrn_conv, 286);
-            table.append_record(*record);
-            if (dates) dates->add_rec_stat(*record);
-        } catch (const udb_record_exception& e) {
-            handle_lost_records(e, table, record, number);
-        } catch (const ole_type_exception&) {
-            // A value outside what its type holds (a 43-digit number): that record is lost,
-            // the table goes on.
-            report_record_error(tk_exception(value_misfit_text, 0), number);
+    try {
+        while (rows.next() && !stop_requested()) {
+            const int number = static_cast<int>(record_index.load(std::memory_order_relaxed)) + 1;
+            tk_log::log(1, "Converting record #%d", number);
+            udb_record* record = nullptr;
+            try {
+                record = rows.record();
+                if (!record) tk_fail(tk_where::qrn_conv, 286);
+                table.append_record(*record);
+                if (dates) dates->add_rec_stat(*record);
+            } catch (const udb_record_exception& e) {
+                // a batch's losses come in record order; the record's own after the batch
+                // still being sent
+                if (names_record_at_hand(e)) settle_table(table);
+                handle_lost_records(e, table, record, number);
+            } catch (const ole_type_exception&) {
+                // A value outside what its type holds (a 43-digit number): that record is lost,
+                // the table goes on.
+                settle_table(table);
+                report_record_error(tk_exception(value_misfit_text, 0), number);
+            }
+            tk_log::log(1, "Record %d processed", number);
+            record_index.fetch_add(1, std::memory_order_relaxed);
         }
-        tk_log::log(1, "Record %d processed", number);
-        record_index.fetch_add(1, std::memory_order_relaxed);
+    } catch (...) {
+        // What ends the table comes after the losses of the records before it.
+        settle_table(table);
+        throw;
+    }
+}
+
+bool quarnel_convertor::names_record_at_hand(const udb_record_exception& e) {
+    for (const udb_lost_record& lost : e.records())
+        if (lost.number == 0) return true;
+    return false;
+}
+
+void quarnel_convertor::settle_table(udb_recordset& table) {
+    try {
+        table.settle();
+    } catch (const udb_record_exception& e) {
+        handle_lost_records(e, table, nullptr, 0);
     }
 }
 

@@ -45,6 +45,7 @@ TEST_F(LiveTab, FastModeBatchesStayUnderOneMillionBytes) {
     // the next row would take it past: the batch goes without it, and it opens the next
     append(t, ++id, u"z");
     EXPECT_EQ(t.pending_rows(), 1u);
+    t.settle();  // the batch is sent on a thread of its own
     EXPECT_EQ(count("t"), id - 1);
 
     // buffered rows go as one INSERT when the table closes

@@ -99,6 +99,37 @@ TEST_F(ServerRun, RecordErrorsAreReportedAndTheRunGoesOn) {
     EXPECT_EQ(count("DEPT"), "3\n");
 }
 
+// A batch is sent while the next is written: a row the server refuses in one batch is
+// still reported before a later record's own loss, in record order, and every other row of
+// both batches arrives.
+TEST_F(ServerRun, LossesAreReportedInRecordOrderAcrossBatches) {
+    dir_.build_text("ROWS",
+                    "CREATE USER scott IDENTIFIED BY tiger;\n"
+                    "CREATE TABLE T (ID NUMBER(5), S NUMBER(6,4), PAD VARCHAR2(1000));\n"
+                    "INSERT INTO T (ID, S, PAD) SELECT LEVEL, 1, RPAD('row', 900, 'x') FROM DUAL "
+                    "CONNECT BY LEVEL <= 2500;\n"
+                    "COMMIT;\n");
+    const std::string table = dir_.table_name("ROWS", "T");
+    const std::string id = dir_.column_name("ROWS", "T", "ID");
+    const std::string s = dir_.column_name("ROWS", "T", "S");
+    // record 10: a value DECIMAL(6,4) cannot hold, refused by the server within the first
+    // batch; record 1500, in the second: a value no DECIMAL holds, lost before it is sent
+    dir_.exec("ROWS", "UPDATE " + table + " SET " + s + " = '123.4' WHERE " + id + " = 10");
+    dir_.exec("ROWS", "UPDATE " + table + " SET " + s + " = '" + std::string(43, '7') + "' WHERE " + id + " = 1500");
+    std::vector<std::string> a = server_args();
+    a[0] = "--src=ROWS";
+    proc_result r = tollspar(a);
+    EXPECT_EQ(r.code, 1) << r.out << r.err;
+    const auto l = lines_of(r.out);
+    ASSERT_EQ(l.size(), 6u) << r.out;
+    EXPECT_EQ(l[1], "Converting table T(2500 records)");
+    EXPECT_EQ(l[2], "Error:");
+    EXPECT_TRUE(l[3].starts_with("T, record #10: Out of range value for column 'S'")) << l[3];
+    EXPECT_EQ(l[4], "Error:");
+    EXPECT_EQ(l[5], "T, record #1500: A value of this record does not fit the type of its column.");
+    EXPECT_EQ(count("T"), "2498\n");
+}
+
 TEST_F(ServerRun, EveryServerFailureExitsWith255) {
     sql("CREATE DATABASE `" + db_ + "`");
     const std::string reader = limited_user("GRANT SELECT ON `" + db_ + "`.* ");
