@@ -2,6 +2,7 @@
 // batch, columns that differ only in case, and UPDATE by key.
 #include "SQL/sql_exc.h"
 #include "SQL/sql_tab.h"
+#include "SQL/sql_valw.h"
 #include "TK/tk_excep.h"
 #include "UDB/udb_rec_exc.h"
 #include "tests/SQL/live_fixture.h"
@@ -91,6 +92,60 @@ TEST_F(LiveTab, HostileValuesArriveInTheConnectionsEscapedFormUnderEitherMode) {
             EXPECT_EQ(scalar("SELECT GROUP_CONCAT(id, ':', HEX(s) = '" + text_hex + "', ':', HEX(b) = '" +
                              hex_of(bytes) + "' ORDER BY id) FROM t"),
                       "1:1:1,2:1:1");
+        }
+    }
+}
+
+// The writer escapes without the connection (a batch may be on its way meanwhile): what it
+// writes is byte for byte what the client library writes for the session, with backslash
+// escapes and with NO_BACKSLASH_ESCAPES, for text and for bytes that are no UTF-8 at all.
+TEST_F(LiveTab, ValuesAreEscapedAsTheClientLibraryEscapesThemForTheSession) {
+    const std::string nul(1, '\0');
+    const std::string long_run(65535, 'a');  // a text's pieces part at 65,536 units
+    const std::vector<std::string> texts = {"'",
+                                            "''",
+                                            "\\",
+                                            "\\'",
+                                            "'\\",
+                                            "\"",
+                                            nul,
+                                            "a" + nul + "b",
+                                            "\x1A",
+                                            "\r\n",
+                                            "\n\r\t",
+                                            "x'); DROP TABLE t; --",
+                                            "\xC2\xBF'",                          // ¿' : the GBK trap in UTF-8
+                                            "\xE6\xBC\xA2\\",                     // 漢 and a backslash
+                                            "\xF0\x9F\x98\x80'\xF0\x9F\x98\x80",  // emoji around a quote
+                                            long_run + "\xF0\x9F\x98\x80'",       // a pair across the pieces
+                                            long_run + "'" + long_run + "\\" + nul};
+    std::vector<std::string> bytes = texts;
+    std::string every;
+    for (int b = 0; b < 256; ++b) every += static_cast<char>(b);
+    bytes.insert(bytes.end(), {every, "\xBF\x27", "\xBF\x5C", "\xE2\x27", "\xF0\x9F\x27", "\xC0'\xFF\\", "\x80" + nul});
+
+    MYSQL* h = engine_->connection().handle();
+    ASSERT_STREQ(mysql_character_set_name(h), "utf8mb4");
+    auto library = [&](std::string_view in) {
+        std::string out(2 * in.size() + 1, '\0');
+        out.resize(mysql_real_escape_string(h, out.data(), in.data(), in.size()));
+        return out;
+    };
+    for (const std::string mode : {"", "NO_BACKSLASH_ESCAPES"}) {
+        exec("SET SESSION sql_mode = '" + mode + "'");
+        const sql::escaped_value_writer writer(engine_->connection());
+        for (const std::string& text : texts) {
+            SCOPED_TRACE("mode '" + mode + "', text of " + std::to_string(text.size()) +
+                         " bytes: " + text.substr(0, 40));
+            std::string written;
+            writer.append_text(written, compat::utf8_to_utf16(text));
+            EXPECT_EQ(written, "'" + library(text) + "'");
+        }
+        for (const std::string& value : bytes) {
+            SCOPED_TRACE("mode '" + mode + "', bytes of " + std::to_string(value.size()) + ": " + value.substr(0, 40));
+            std::string written;
+            writer.append_bytes(written, value);
+            EXPECT_EQ(written, "_binary'" + library(value) + "'");
         }
     }
 }
