@@ -38,6 +38,7 @@ public:
     // A full batch is sent while the next is written: this waits for the one being sent,
     // raising what appending raises for it. Flushing, updating and closing wait as well.
     void settle() override;
+    void skip_record() override { ++received_; }
 
     // Number of rows waiting in the buffer, and its size in bytes.
     size_t pending_rows() const { return batch_.pending_rows(); }
@@ -61,5 +62,5 @@ private:
     sql_insert_batcher batch_;
     // Sends batch_'s statements; declared after it, so that it has ended first.
     sql::statement_sender sender_;
-    int received_ = 0;  // records handed to append_record
+    int received_ = 0;  // records handed to append_record or skipped
 };

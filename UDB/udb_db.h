@@ -50,6 +50,9 @@ public:
     // Waits for records a writing recordset is still sending on its own thread; what their
     // sending raised raises here, as appending raises it.
     virtual void settle() {}
+    // A record of the run lost before it was appended: a writing recordset that names its
+    // records by number counts it, so that later records keep the run's numbers.
+    virtual void skip_record() {}
 
     // Ignored when an index of that name exists (any case, or exactly with exact_name: the
     // source's names are case-sensitive); the first primary or unique index becomes the key.

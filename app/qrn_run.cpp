@@ -209,12 +209,15 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
             const int number = static_cast<int>(record_index.load(std::memory_order_relaxed)) + 1;
             tk_log::log(1, "Converting record #%d", number);
             udb_record* record = nullptr;
+            bool handed = false;
             try {
                 record = rows.record();
                 if (!record) tk_fail(tk_where::qrn_conv, 286);
+                handed = true;
                 table.append_record(*record);
                 if (dates) dates->add_rec_stat(*record);
             } catch (const udb_record_exception& e) {
+                if (!handed) table.skip_record();
                 // a batch's losses come in record order; the record's own after the batch
                 // still being sent
                 if (names_record_at_hand(e)) settle_table(table);
@@ -222,6 +225,7 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
             } catch (const ole_type_exception&) {
                 // A value outside what its type holds (a 43-digit number): that record is lost,
                 // the table goes on.
+                if (!handed) table.skip_record();
                 settle_table(table);
                 report_record_error(tk_exception(value_misfit_text, 0), number);
             }

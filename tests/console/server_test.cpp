@@ -99,9 +99,10 @@ TEST_F(ServerRun, RecordErrorsAreReportedAndTheRunGoesOn) {
     EXPECT_EQ(count("DEPT"), "3\n");
 }
 
-// A batch is sent while the next is written: a row the server refuses in one batch is
-// still reported before a later record's own loss, in record order, and every other row of
-// both batches arrives.
+// A batch is sent while the next is written: the rows the server refuses in the first
+// batch, in the second (sent while the third is written) and in the last (sent at the close)
+// are reported in record order around a later record's own loss, and every other row of
+// every batch arrives.
 TEST_F(ServerRun, LossesAreReportedInRecordOrderAcrossBatches) {
     dir_.build_text("ROWS",
                     "CREATE USER scott IDENTIFIED BY tiger;\n"
@@ -112,22 +113,35 @@ TEST_F(ServerRun, LossesAreReportedInRecordOrderAcrossBatches) {
     const std::string table = dir_.table_name("ROWS", "T");
     const std::string id = dir_.column_name("ROWS", "T", "ID");
     const std::string s = dir_.column_name("ROWS", "T", "S");
-    // record 10: a value DECIMAL(6,4) cannot hold, refused by the server within the first
-    // batch; record 1500, in the second: a value no DECIMAL holds, lost before it is sent
-    dir_.exec("ROWS", "UPDATE " + table + " SET " + s + " = '123.4' WHERE " + id + " = 10");
-    dir_.exec("ROWS", "UPDATE " + table + " SET " + s + " = '" + std::string(43, '7') + "' WHERE " + id + " = 1500");
+    // A batch holds about 1,050 rows. Records 10, 1800 and 2499 hold a value DECIMAL(6,4)
+    // cannot hold, refused by the server; record 1500 one no DECIMAL holds, lost before it
+    // is sent.
+    const struct {
+        int record;
+        std::string value;
+        std::string line;
+    } losses[] = {
+        {10, "123.4", "T, record #10: Out of range value for column 'S'"},
+        {1500, std::string(43, '7'), "T, record #1500: A value of this record does not fit the type of its column."},
+        {1800, "-123.4", "T, record #1800: Out of range value for column 'S'"},
+        {2499, "1234", "T, record #2499: Out of range value for column 'S'"},
+    };
+    for (const auto& loss : losses)
+        dir_.exec("ROWS", "UPDATE " + table + " SET " + s + " = '" + loss.value + "' WHERE " + id + " = " +
+                              std::to_string(loss.record));
     std::vector<std::string> a = server_args();
     a[0] = "--src=ROWS";
     proc_result r = tollspar(a);
     EXPECT_EQ(r.code, 1) << r.out << r.err;
     const auto l = lines_of(r.out);
-    ASSERT_EQ(l.size(), 6u) << r.out;
+    ASSERT_EQ(l.size(), 2 + 2 * std::size(losses)) << r.out;
     EXPECT_EQ(l[1], "Converting table T(2500 records)");
-    EXPECT_EQ(l[2], "Error:");
-    EXPECT_TRUE(l[3].starts_with("T, record #10: Out of range value for column 'S'")) << l[3];
-    EXPECT_EQ(l[4], "Error:");
-    EXPECT_EQ(l[5], "T, record #1500: A value of this record does not fit the type of its column.");
-    EXPECT_EQ(count("T"), "2498\n");
+    for (size_t k = 0; k < std::size(losses); ++k) {
+        EXPECT_EQ(l[2 + 2 * k], "Error:");
+        EXPECT_TRUE(l[3 + 2 * k].starts_with(losses[k].line)) << l[3 + 2 * k];
+    }
+    EXPECT_EQ(count("T"), "2496\n");
+    EXPECT_EQ(sql("SELECT COUNT(*) FROM `" + db_ + "`.`T` WHERE ID IN (10, 1500, 1800, 2499)"), "0\n");
 }
 
 TEST_F(ServerRun, EveryServerFailureExitsWith255) {
