@@ -220,7 +220,10 @@ void quarnel_convertor::copy_records(udb_recordset& source, udb_recordset& table
                 if (!handed) table.skip_record();
                 // a batch's losses come in record order; the record's own after the batch
                 // still being sent
-                if (names_record_at_hand(e)) settle_table(table);
+                if (names_record_at_hand(e))
+                    settle_table(table);
+                else if (dates && handed)
+                    dates->add_rec_stat(*record);  // the losses are earlier rows': this one went in
                 handle_lost_records(e, table, record, number);
             } catch (const ole_type_exception&) {
                 // A value outside what its type holds (a 43-digit number): that record is lost,

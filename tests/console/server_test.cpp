@@ -144,6 +144,44 @@ TEST_F(ServerRun, LossesAreReportedInRecordOrderAcrossBatches) {
     EXPECT_EQ(sql("SELECT COUNT(*) FROM `" + db_ + "`.`T` WHERE ID IN (10, 1500, 1800, 2499)"), "0\n");
 }
 
+// A date column whose values all fall at midnight becomes DATE after the table. A refused
+// batch is reported while a later row is written, and that row is in the table: its time
+// counts too, or the column would lose it. Each row fills a batch of its own; the time is
+// on the row written when the refusal of row 2 is reported (the third or the fourth).
+TEST_F(ServerRun, ARowWrittenWhileARefusalIsReportedKeepsItsTime) {
+    std::string store = "CREATE USER scott IDENTIFIED BY tiger;\n";
+    for (const int timed : {3, 4}) {
+        const std::string t = "AT" + std::to_string(timed);
+        store += "CREATE TABLE " + t + " (ID NUMBER(5), S NUMBER(6,4), TXT CLOB, AT DATE);\n";
+        for (int id = 1; id <= 6; ++id)
+            store += "INSERT INTO " + t + " (ID, S, TXT, AT) SELECT " + std::to_string(id) + ", " +
+                     (id == 2 ? "99.9999" : "1") + ", RPAD('x', 600000, 'y'), DATE '2020-01-01'" +
+                     (id == timed ? " + 720 / 1440" : "") + " FROM DUAL;\n";
+    }
+    dir_.build_text("TIMES", store + "COMMIT;\n");
+    for (const std::string t : {"AT3", "AT4"})
+        dir_.exec("TIMES", "UPDATE " + dir_.table_name("TIMES", t) + " SET " + dir_.column_name("TIMES", t, "S") +
+                               " = '123.4' WHERE " + dir_.column_name("TIMES", t, "ID") + " = 2");
+    std::vector<std::string> a = server_args();
+    a[0] = "--src=TIMES";
+    proc_result r = tollspar(a);
+    EXPECT_EQ(r.code, 1) << r.out << r.err;
+    EXPECT_TRUE(test_support::has_line_starting(r.out, "AT3, record #2: Out of range value for column 'S'")) << r.out;
+    EXPECT_TRUE(test_support::has_line_starting(r.out, "AT4, record #2: Out of range value for column 'S'")) << r.out;
+    for (const int timed : {3, 4}) {
+        const std::string t = "AT" + std::to_string(timed);
+        SCOPED_TRACE(t);
+        EXPECT_EQ(count(t), "5\n");
+        EXPECT_EQ(sql("SELECT DATA_TYPE FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = '" + db_ +
+                      "' AND TABLE_NAME = '" + t + "' AND COLUMN_NAME = 'AT'"),
+                  "datetime\n");
+        EXPECT_EQ(sql("SELECT GROUP_CONCAT(ID, ' ', AT ORDER BY ID) FROM `" + db_ + "`.`" + t + "`"),
+                  "1 2020-01-01 00:00:00,3 2020-01-01 " + std::string(timed == 3 ? "12" : "00") +
+                      ":00:00,4 2020-01-01 " + (timed == 4 ? "12" : "00") +
+                      ":00:00,5 2020-01-01 00:00:00,6 2020-01-01 00:00:00\n");
+    }
+}
+
 TEST_F(ServerRun, EveryServerFailureExitsWith255) {
     sql("CREATE DATABASE `" + db_ + "`");
     const std::string reader = limited_user("GRANT SELECT ON `" + db_ + "`.* ");
