@@ -31,6 +31,13 @@ void quarnel_convertor::operator()() {
     const int losses_before = error_handler::instance().losses();
     missing_tables_ = 0;
     init_conversion scope(*this, front_, true);
+    // Outside the try: the notes of the tables already written are reported however the
+    // run ends, before the error that ends it where that is reported here.
+    std::unique_ptr<udb_database> dest;
+    const auto close_on_error = [&] {
+        if (dest) report_notes(*dest);
+        dest.reset();
+    };
     try {
         check_mode();
         sql_engine_.set_case_sensitive(case_sensitive_);
@@ -51,7 +58,7 @@ void quarnel_convertor::operator()() {
                         u"them");
 
         ora_date_processor date_processor;
-        std::unique_ptr<udb_database> dest = get_dest_base();
+        dest = get_dest_base();
         report_notes(*dest);
         tk_log::log(2, "After initializing DBs");
         if (!source_db_) tk_fail(tk_where::qrn_conv, 240);
@@ -87,13 +94,20 @@ void quarnel_convertor::operator()() {
         dest.reset();
     } catch (const tk_final_exception&) {
         run_failed_.store(true, std::memory_order_release);  // the user saw the error already
+        close_on_error();
     } catch (const tk_exception& e) {
         run_failed_.store(true, std::memory_order_release);
+        close_on_error();
         error_handler::instance().handle(e, true);
     } catch (const std::exception& e) {
         run_failed_.store(true, std::memory_order_release);
+        close_on_error();
         tk_log::log(3, "ERROR:\n%s", e.what());
         if (!is_silent()) front_.run_error(e.what());
+    } catch (...) {
+        // an error that ends the program on its way out (the front end's exit request)
+        close_on_error();
+        throw;
     }
     run_losses_.store(error_handler::instance().losses() - losses_before + missing_tables_, std::memory_order_release);
 }
@@ -113,6 +127,9 @@ void quarnel_convertor::convert_tables(udb_database& dest, udb_validator& valida
             report_held_back_errors(name);
             error_handler& handler = error_handler::instance();
             handler.set_context(name);
+            // an error that ends the run ends the program on the console: what the run
+            // changed so far is said before it
+            if (e.level() != 0 || sql_exception::is_connection_lost(e.code())) report_notes(dest);
             // A lost server ends the run as an error: going on would only fail every later
             // table, and the run must not end as a success with the destination cut.
             if (sql_exception::is_connection_lost(e.code()))

@@ -399,6 +399,54 @@ TEST_F(WizardProfile, AnAbortedRunSaysWhereItStopped) {
     srv.exec("DROP DATABASE `" + db + "`");
 }
 
+// A table made with a changed column and without an index it could not have: Abort at that
+// error ends the run, and the finish page still lists the table's note after the error, once,
+// on either road.
+TEST_F(WizardProfile, AnAbortedRunListsTheNotesOfTheTablesMade) {
+    std::string sql =
+        "CREATE USER scott IDENTIFIED BY tiger;\nCREATE TABLE ODD (ID NUMBER(5) PRIMARY KEY, P NUMBER(38,40)";
+    for (int i = 1; i <= 31; ++i) sql += ", C" + std::to_string(i) + " NUMBER(5)";
+    sql += ");\n";
+    for (int i = 1; i <= 31; ++i)
+        sql += "CREATE INDEX IX" + std::string(i < 10 ? "0" : "") + std::to_string(i) + " ON ODD (C" +
+               std::to_string(i) + ");\n";
+    app_test::build_store("PROFNABORT", sql + "INSERT INTO ODD (ID, P) VALUES (1, 0.0012345);\nCOMMIT;\n");
+    const std::string db = app_test::test_db_name("wiznabort");
+    const std::string dump = app_test::temp_dir() + "/profnabort.sql";
+    app_test::server srv;
+    for (const bool direct : {true, false}) {
+        SCOPED_TRACE(direct ? "server" : "dump");
+        srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+        const std::string profile = write_profile(
+            [&](quarnel_convertor& c) {
+                c.set_source_name(u"PROFNABORT");
+                c.set_destination_name(tk_to_wide(direct ? db : dump));
+                c.set_mysql_direct(direct);
+                c.store_mysql_settings("127.0.0.1", "root", "", std::to_string(app_test::sandbox_port()));
+                c.table_map[u"ODD"] = u"";
+                c.table_map[u"ZZ_LATER"] = u"SELECT ID FROM ODD";
+            },
+            "nabort");
+        test_support::window_watcher continues(wizard_test::dialog_with(1222), [](QWidget* w) {
+            test_support::press(w->findChild<QWidget*>("1"));  // Abort
+        });
+        box_answerer answers;
+        int shown = -1;
+        std::string result_text, list;
+        EXPECT_EQ(run_to_finish(profile, shown, result_text, &list), -1);
+        EXPECT_EQ(continues.seen(), 1);
+        EXPECT_EQ(result_text,
+                  "The conversion stopped in table 'ODD' before its end.\nClick 'Finish' to exit the wizard.");
+        EXPECT_EQ(list,
+                  "ODD: The index 'IX31' is not created: the table has the 31 indexes a table may have.\n\n"
+                  "Note: ODD: column P is DOUBLE: a MySQL DECIMAL cannot hold NUMBER(38,40)\n\n");
+        if (direct) {
+            EXPECT_EQ(row_texts(srv, "SHOW TABLES FROM `" + db + "`"), (std::vector<std::string>{"ODD"}));
+        }
+    }
+    srv.exec("DROP DATABASE IF EXISTS `" + db + "`");
+}
+
 // Records that fail alike: the first 20 ask whether to go on, the rest are counted in one
 // closing error of the table, which asks once more.
 TEST_F(WizardProfile, RepeatsOfOneRecordErrorAskTwentyTimesAndAreCountedOnce) {

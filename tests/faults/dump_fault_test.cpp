@@ -67,6 +67,27 @@ TEST_F(DumpFaults, ADumpThatCannotBeWrittenFailsTheRun) {
     EXPECT_EQ(file_size(dump), size);
 }
 
+// A run that a write error ends still reports the note of a table it wrote before, once,
+// and ends as it did.
+TEST_F(DumpFaults, ARunThatFailsKeepsTheNotesOfTheTablesBefore) {
+    build_noted_store();
+    const std::string dump = file("noted.sql");
+    proc_result whole = tollspar(on_noted_store(dump_args(dump)));
+    ASSERT_EQ(whole.code, 0) << whole.out << whole.err;
+    EXPECT_TRUE(has_line(whole.out, noted_line)) << whole.out;
+    proc_options limited;
+    limited.file_size_limit = file_size(dump) / 2;  // in the middle of BIG
+    proc_result r = tollspar(on_noted_store(dump_args(dump)), limited);
+    EXPECT_EQ(r.code, 255) << r.out << r.err;
+    EXPECT_TRUE(noted_before_error(r.out));
+    auto l = lines_of(r.out);
+    ASSERT_GE(l.size(), 2u) << r.out;
+    EXPECT_EQ(l[l.size() - 2], "Error:");
+    EXPECT_NE(l.back().find("Cannot write the dump file '" + dump + "': File too large"), std::string::npos)
+        << l.back();
+    EXPECT_NE(read_file(dump).find("(2, 'none yet')"), std::string::npos);
+}
+
 TEST_F(DumpFaults, ADeviceThatIsFullFailsTheRunAndIsKept) {
     // A full device: a node like /dev/full (char 1:7) in the test's folder, so that a
     // program that removed an existing destination would remove only this copy.

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -127,6 +128,20 @@ void fault_run::SetUp() {
     options_ = test_support::isolated_options(dir_.path(), MG_OCILITE_LIB);
 }
 
+void fault_run::build_noted_store() {
+    dir_.build_text("NTE", store_sql() +
+                               "CREATE TABLE a_note (id NUMBER(5) PRIMARY KEY, doc CLOB DEFAULT 'none yet');\n"
+                               "INSERT INTO a_note (id, doc) VALUES (1, 'written');\n"
+                               "INSERT INTO a_note (id) VALUES (2);\n"
+                               "COMMIT;\n");
+}
+
+std::vector<std::string> fault_run::on_noted_store(std::vector<std::string> args) {
+    for (std::string& a : args)
+        if (a == "--src=FLT") a = "--src=NTE";
+    return args;
+}
+
 std::vector<std::string> fault_run::tollspar_argv(const std::vector<std::string>& args) const {
     std::vector<std::string> argv{MG_TOLLSPAR};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -147,6 +162,17 @@ std::vector<std::string> fault_run::dump_args(const std::string& dump) const {
 std::vector<std::string> fault_run::server_args(const std::string& port, const std::string& db) const {
     return {"--src=FLT",        "--oraclu=scott", "--oraclp=tiger", "--mysqlh=127.0.0.1",
             "--myport=" + port, "--mysqlu=root",  "--mysqlp=",      "--dest=" + db};
+}
+
+::testing::AssertionResult noted_before_error(const std::string& out) {
+    const std::vector<std::string> l = lines_of(out);
+    const auto note = std::find(l.begin(), l.end(), noted_line);
+    const auto error = std::find(l.begin(), l.end(), "Error:");
+    if (note == l.end()) return ::testing::AssertionFailure() << "no note in\n" << out;
+    if (std::find(note + 1, l.end(), noted_line) != l.end())
+        return ::testing::AssertionFailure() << "the note twice in\n" << out;
+    if (error == l.end() || error < note) return ::testing::AssertionFailure() << "no error after the note in\n" << out;
+    return ::testing::AssertionSuccess();
 }
 
 std::vector<long> dumped_big_ids(const std::string& dump) {

@@ -102,6 +102,31 @@ INSTANTIATE_TEST_SUITE_P(RerunModes, ServerStopped, ::testing::Values(1, 3),
 
 class ServerFaults : public server_faults {};
 
+// A run that the lost server ends still reports the note of a table it wrote before, once,
+// ahead of the error, which stays as it was.
+TEST_F(ServerFaults, ALostServerKeepsTheNotesOfTheTablesBefore) {
+    build_noted_store();
+    own_server server;  // stopped below: never the shared one
+    ASSERT_TRUE(server.started()) << server.failure();
+    const std::string port = server.port();
+    background_run run(tollspar_argv(on_noted_store(server_args(port, db_))), options_);
+    hold_in_big(run, port, db_);
+    ASSERT_FALSE(run.finished()) << "the run ended before BIG was written";
+    server.shut_down();
+    proc_result r = run.wait();
+    EXPECT_EQ(r.code, 255) << r.out << r.err;
+    EXPECT_TRUE(noted_before_error(r.out));
+    auto l = lines_of(r.out);
+    ASSERT_GE(l.size(), 2u) << r.out;
+    EXPECT_EQ(l[l.size() - 2], "Error:");
+    EXPECT_TRUE(l.back().starts_with("BIG: The MySQL server has gone away") ||
+                l.back().starts_with("BIG: Lost connection to the MySQL server"))
+        << l.back();
+    server.start_again();
+    EXPECT_EQ(mariadb(port, "SELECT ID, IFNULL(DOC, '-') FROM `" + db_ + "`.`A_NOTE` ORDER BY ID").out,
+              "1\twritten\n2\tnone yet\n");
+}
+
 TEST_F(ServerFaults, AnInjectedSourceErrorEndsThatTableOnly) {
     proc_options inject;
     inject.env["OCILITE_FAIL_AT"] = "fetch:" + std::to_string(big_rows / 2);
