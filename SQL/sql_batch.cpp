@@ -35,6 +35,8 @@ size_t sql_insert_batcher::open_row() {
         // copying and touching new pages on the way; a sent statement's storage serves again.
         if (text.capacity() < spare_.capacity()) text.swap(spare_);
         text.reserve(batch_bytes_ + batch_bytes_ / 8);
+        // the same for the list of its rows
+        if (current_.rows.capacity() < spare_rows_.capacity()) current_.rows.swap(spare_rows_);
         text.assign(head_);
     } else {
         text += ", ";
@@ -59,6 +61,7 @@ void sql_insert_batcher::close_row(size_t before, int number) {
             full = std::move(current_);
             current_ = statement{};
             current_.text.swap(spare_);
+            current_.rows.swap(spare_rows_);
             current_.text.reserve(batch_bytes_ + batch_bytes_ / 8);
             current_.text.assign(head_);
             current_.text.append(full.text, row_offset_, length);
@@ -68,6 +71,7 @@ void sql_insert_batcher::close_row(size_t before, int number) {
             full.text.assign(current_.text, 0, before);
             full.rows = std::move(current_.rows);
             current_.rows = {};
+            current_.rows.swap(spare_rows_);
             current_.text.erase(head_.size(), row_offset_ - head_.size());
         }
         current_.rows.push_back({head_.size(), length, number});
@@ -121,6 +125,7 @@ void sql_insert_batcher::recycle(statement& s) {
     s.text.clear();
     s.rows.clear();
     if (s.text.capacity() > spare_.capacity()) spare_.swap(s.text);
+    if (s.rows.capacity() > spare_rows_.capacity()) spare_rows_.swap(s.rows);
 }
 
 void sql_insert_batcher::send_taken(statement& s) {

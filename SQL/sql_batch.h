@@ -119,9 +119,10 @@ private:
     const size_t max_statement_;
     std::string head_;
     statement current_;
-    size_t row_offset_ = 0;  // where the row being written begins
-    std::string spare_;      // a sent statement's storage, for the next one
-    std::string single_;     // the statement of send_alone and of the row-by-row retry
+    size_t row_offset_ = 0;                // where the row being written begins
+    std::string spare_;                    // a sent statement's storage, for the next one
+    std::vector<pending_row> spare_rows_;  // and its list of rows
+    std::string single_;                   // the statement of send_alone and of the row-by-row retry
     sql::statement_sender* sender_;
     statement out_;           // the statement on the sender
     std::string out_single_;  // its row-by-row retry
