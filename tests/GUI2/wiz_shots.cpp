@@ -265,18 +265,25 @@ void server_road() {
     click_sheet(ui::id_cancel);
 }
 
+// A profile of the demo source that dumps DEPARTMENTS, and the query given (none when empty)
+// as table ZZ_BROKEN, into dump_file under work.
+std::string demo_profile(qrn_front_end& front, const std::string& work, const std::string& name,
+                         const std::string& dump_file, const compat::wstring& broken_query = {}) {
+    const std::string profile = work + "/" + name;
+    quarnel_convertor conv(front);
+    conv.store_oracle_settings(u"", u"demo", u"demo", u"");
+    conv.set_source_name(u"DEMO");
+    conv.set_mysql_direct(false);
+    conv.set_destination_name(compat::utf8_to_utf16(work + "/" + dump_file));
+    conv.table_map[u"DEPARTMENTS"] = u"";
+    if (!broken_query.empty()) conv.table_map[u"ZZ_BROKEN"] = broken_query;
+    if (!conv.store_profile(compat::utf8_to_utf16(profile))) fail("cannot write the profile");
+    return profile;
+}
+
 // A saved profile: the wizard converts without asking and ends on the success text.
 void profile_run(qrn_front_end& front, const std::string& work) {
-    const std::string profile = work + "/demo.qrn";
-    {
-        quarnel_convertor conv(front);
-        conv.store_oracle_settings(u"", u"demo", u"demo", u"");
-        conv.set_source_name(u"DEMO");
-        conv.set_mysql_direct(false);
-        conv.set_destination_name(compat::utf8_to_utf16(work + "/PROFILE.sql"));
-        conv.table_map[u"DEPARTMENTS"] = u"";
-        if (!conv.store_profile(compat::utf8_to_utf16(profile))) fail("cannot write the profile");
-    }
+    const std::string profile = demo_profile(front, work, "demo.qrn", "PROFILE.sql");
     run_wizard(front, profile, [] {
         if (!wait_for_page(gui_finish_page::dialog_id)) return;
         shoot_sheet("116-finish");
@@ -287,17 +294,7 @@ void profile_run(qrn_front_end& front, const std::string& work) {
 // A saved profile whose run is stopped by Abort at a broken query: the finish page says in
 // which table the run stopped and lists the error.
 void stopped_run(qrn_front_end& front, const std::string& work) {
-    const std::string profile = work + "/stopped.qrn";
-    {
-        quarnel_convertor conv(front);
-        conv.store_oracle_settings(u"", u"demo", u"demo", u"");
-        conv.set_source_name(u"DEMO");
-        conv.set_mysql_direct(false);
-        conv.set_destination_name(compat::utf8_to_utf16(work + "/STOPPED.sql"));
-        conv.table_map[u"DEPARTMENTS"] = u"";
-        conv.table_map[u"ZZ_BROKEN"] = u"SELECT * FROM no_such_table";
-        if (!conv.store_profile(compat::utf8_to_utf16(profile))) fail("cannot write the profile");
-    }
+    const std::string profile = demo_profile(front, work, "stopped.qrn", "STOPPED.sql", u"SELECT * FROM no_such_table");
     when_modal(dialog_with(dlg_error_continue::id_dont_show),
                [](QWidget* w) { click(w->findChild<QWidget*>(QString::number(dlg_error_continue::id_abort))); });
     run_wizard(front, profile, [] {

@@ -19,6 +19,12 @@ class Shapes : public destination_test {
 protected:
     Shapes() : destination_test("SHP", "shp") {}
 
+    // A run of the whole store into an empty database: live, or dumped and loaded.
+    proc_result fresh_run(bool dump) {
+        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
+        return dump ? dump_and_load() : live();
+    }
+
     // A profile of a run into the sandbox (or, with dump, into the dump file) with the
     // given generic and MySQL settings lines.
     std::string profile(const std::string& generic, const std::string& mysql = "", bool dump = false) {
@@ -112,8 +118,7 @@ TEST_F(Shapes, TheIndexCapKeepsTheKeysAndDropsPlainIndexes) {
     store(sql);
     for (bool dump : {false, true}) {
         SCOPED_TRACE(dump ? "dump" : "live");
-        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
-        proc_result r = dump ? dump_and_load() : live();
+        const proc_result r = fresh_run(dump);
         EXPECT_EQ(r.code, 1) << r.out << r.err;
         EXPECT_EQ(count_starting(r.out, "Error:"), 3) << r.out;
         for (const char* dropped : {"IX29", "IX30", "IX31"})
@@ -250,8 +255,7 @@ TEST_F(Shapes, NumberKeysKeepEveryDigitOrLoseTheirRecord) {
         "INSERT INTO KN VALUES (1e40, 5);\n");
     for (bool dump : {false, true}) {
         SCOPED_TRACE(dump ? "dump" : "live");
-        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
-        proc_result r = dump ? dump_and_load() : live();
+        const proc_result r = fresh_run(dump);
         EXPECT_EQ(r.code, 1) << r.out << r.err;
         EXPECT_EQ(count_starting(r.out, "Error:"), 2) << r.out;
         EXPECT_TRUE(has_line_starting(r.out, "KN, record #3: The key column K holds whole numbers")) << r.out;
@@ -295,8 +299,7 @@ TEST_F(Shapes, TablesMySqlWouldRefuseAreMadeToFitAndSaySo) {
     };
     for (bool dump : {false, true}) {
         SCOPED_TRACE(dump ? "dump" : "live");
-        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
-        proc_result r = dump ? dump_and_load() : live();
+        const proc_result r = fresh_run(dump);
         EXPECT_EQ(r.code, 0) << r.out << r.err;
         EXPECT_EQ(r.out.find("Error:"), std::string::npos) << r.out;
         for (const std::string& note : notes) EXPECT_TRUE(has_line_starting(r.out, note)) << note << "\n" << r.out;
@@ -353,8 +356,7 @@ TEST_F(Shapes, DefaultsOfTextAndBlobColumnsAreLeftOutAndSaySo) {
     };
     for (bool dump : {false, true}) {
         SCOPED_TRACE(dump ? "dump" : "live");
-        conn_->exec("DROP DATABASE IF EXISTS `" + db_ + "`");
-        proc_result r = dump ? dump_and_load() : live();
+        const proc_result r = fresh_run(dump);
         EXPECT_EQ(r.code, 0) << r.out << r.err;
         EXPECT_EQ(r.out.find("Error:"), std::string::npos) << r.out;
         for (const std::string& note : notes) EXPECT_TRUE(test_support::has_line(r.out, note)) << note << "\n" << r.out;
